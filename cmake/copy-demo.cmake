@@ -1,0 +1,12 @@
+# Copies the demo station into DST without replacing files that are already there.
+file(GLOB_RECURSE demo_files RELATIVE ${SRC} ${SRC}/*)
+foreach(f ${demo_files})
+  if(f STREQUAL "README.md")
+    continue()
+  endif()
+  if(NOT EXISTS ${DST}/${f})
+    get_filename_component(dir ${DST}/${f} DIRECTORY)
+    file(MAKE_DIRECTORY ${dir})
+    file(COPY_FILE ${SRC}/${f} ${DST}/${f})
+  endif()
+endforeach()

@@ -1,0 +1,34 @@
+// The station's date-time: days since 30 December 1899 in local time, the fraction
+// being the time of day (as stored in test files and the run state).
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace kapsorel {
+
+using DayTime = double;
+
+constexpr double kSecondsPerDay = 86400.0;
+
+// Civil local date and time fields.
+struct LocalDateTime {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+DayTime toDayTime(const LocalDateTime& t);
+LocalDateTime fromDayTime(DayTime d);
+
+DayTime toDayTime(std::chrono::system_clock::time_point tp);
+std::chrono::system_clock::time_point toTimePoint(DayTime d);
+
+// Whole seconds between two day-times (b - a), rounded to the nearest second.
+long long secondsBetween(DayTime a, DayTime b);
+
+}  // namespace kapsorel

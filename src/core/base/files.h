@@ -1,0 +1,40 @@
+// File helpers with the station's rules: files that another window may hold are
+// opened with retries, and folders are created on demand.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/base/clock.h"
+#include "core/base/result.h"
+
+namespace kapsorel {
+
+constexpr int kOpenAttempts = 10;
+constexpr int kOpenRetryMs = 1000;
+
+// Message shown when a file stays unavailable after all attempts.
+std::string cannotOpenMessage(const std::filesystem::path& path);
+
+// Reads the whole file, trying up to 10 times 1000 ms apart.
+// Fails with "Soubor <path> nelze otevřít".
+Result<std::vector<std::uint8_t>> readFileRetrying(const std::filesystem::path& path,
+                                                   Clock& clock = SystemClock::instance());
+
+// Replaces the file's contents atomically (temporary file, fsync, rename), trying to
+// open up to 10 times 1000 ms apart. A failure leaves the old file untouched.
+Status writeFileRetrying(const std::filesystem::path& path, const std::vector<std::uint8_t>& data,
+                         Clock& clock = SystemClock::instance());
+
+// Creates the folder (and its parents) when missing. Fails with "Nelze vytvořit : <path>".
+Status ensureFolder(const std::filesystem::path& path);
+
+// Writes the bytes to the end of an existing file and syncs it to the device.
+Status appendFileSynced(const std::filesystem::path& path, const std::vector<std::uint8_t>& data);
+
+// Writes the bytes at a given offset of an existing file and syncs it to the device.
+Status writeAtSynced(const std::filesystem::path& path, std::uint64_t offset, const std::vector<std::uint8_t>& data);
+
+}  // namespace kapsorel
