@@ -1,0 +1,79 @@
+// The run state that the engine, the main window, the resume and the power poller share.
+// Plain atomics; state transitions go through transition() so an Abort set by another
+// thread is never overwritten.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "core/base/day_time.h"
+
+namespace kapsorel {
+
+enum class RunStateCode : std::uint8_t {
+    Idle = 0,
+    Start = 1,
+    StepStart = 2,
+    StepRunning = 3,
+    RunEnd = 4,
+    StepDone = 5,
+    ProcedureEnd = 6,
+    Abort = 7,
+};
+
+enum class StopReasonCode : std::uint8_t {
+    None = 0,
+    PowerModuleLost = 1,
+    OperatorStop = 2,
+    PowerModuleError = 3,
+};
+
+constexpr int kAuxVariableCount = 10;
+
+struct SharedRunState {
+    std::atomic<std::uint8_t> RunState{0};
+    std::atomic<std::uint8_t> StopReason{0};
+    std::atomic<std::uint8_t> currentStep{0};
+    std::atomic<DayTime> runStartTime{0.0};
+    std::atomic<DayTime> stepStartTime{0.0};
+    std::atomic<DayTime> conditionTime{0.0};
+    std::atomic<std::uint32_t> recordCounter{0};
+    std::atomic<std::uint32_t> resumeSeconds{0};
+    std::atomic<std::uint32_t> totalInterruptionSeconds{0};
+    std::atomic<std::int16_t> jumpTarget{-1};
+    std::atomic<std::uint8_t> questionAnswer{0};
+    std::array<std::atomic<std::uint8_t>, kAuxVariableCount> variables{};
+    std::atomic<std::uint8_t> variablesChanged{0};
+    std::atomic<std::int8_t> stepMark{-1};
+    std::atomic<std::uint8_t> stepEndHandshake{0};
+    std::atomic<std::uint8_t> newSample{0};
+
+    RunStateCode state() const { return static_cast<RunStateCode>(RunState.load(std::memory_order_relaxed)); }
+    bool runActive() const { return RunState.load(std::memory_order_relaxed) != 0; }
+
+    // Moves from `from` to `to` only if the state is still `from`; false when another
+    // thread changed it meanwhile (an Abort, say).
+    bool transition(RunStateCode from, RunStateCode to)
+    {
+        auto expected = static_cast<std::uint8_t>(from);
+        return RunState.compare_exchange_strong(expected, static_cast<std::uint8_t>(to), std::memory_order_relaxed);
+    }
+
+    // Aborts an active run with the reason unless an Abort is already set; returns
+    // whether this call set it.
+    bool abort(StopReasonCode reason)
+    {
+        auto cur = RunState.load(std::memory_order_relaxed);
+        while (cur != 0 && cur != static_cast<std::uint8_t>(RunStateCode::Abort)) {
+            if (RunState.compare_exchange_weak(cur, static_cast<std::uint8_t>(RunStateCode::Abort),
+                                               std::memory_order_relaxed)) {
+                StopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_relaxed);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace kapsorel
