@@ -33,6 +33,18 @@ std::uint16_t ModuleLink::tcpPort() const
     return tcpPort_;
 }
 
+void ModuleLink::setUdpPort(std::uint16_t port)
+{
+    std::lock_guard g(configMutex_);
+    udpPort_ = port;
+}
+
+std::uint16_t ModuleLink::udpPort() const
+{
+    std::lock_guard g(configMutex_);
+    return udpPort_;
+}
+
 void ModuleLink::setMessageSink(MessageSink sink)
 {
     std::lock_guard g(configMutex_);

@@ -52,6 +52,9 @@ public:
     void setEndpoint(const std::string& address, std::uint16_t tcpPort);
     std::string address() const;
     std::uint16_t tcpPort() const;
+    // The module's UDP status port, used by its poller.
+    void setUdpPort(std::uint16_t port);
+    std::uint16_t udpPort() const;
 
     std::uint8_t notConnected() const { return notConnected_.load(std::memory_order_relaxed); }
     bool connected() const;
@@ -83,6 +86,7 @@ private:
     mutable std::mutex configMutex_;
     std::string address_;
     std::uint16_t tcpPort_ = kDefaultTcpPort;
+    std::uint16_t udpPort_ = kDefaultUdpPort;
     MessageSink sink_;
     std::thread::id hookThread_;
     WaitHook hook_;
