@@ -21,7 +21,7 @@ std::int16_t roundToI16(float v) { return static_cast<std::int16_t>(roundHalfEve
 }  // namespace
 
 RunEngine::RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder,
-                     StepConditions& conditions, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
+                     ConditionEvaluator& conditions, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
     : station_(station), procedure_(procedure), recorder_(recorder), conditions_(conditions), ui_(ui),
       clock_(clock), keepRunning_(std::move(keepRunning))
 {
@@ -86,7 +86,7 @@ void RunEngine::stepStart()
             ui_.statusText(std::to_string(current + 1) + " - " + stepTypeName(step.type));
         proceed_ = true;
         if (step.hasCondition(kStartCondition))
-            proceed_ = conditions_.evaluate(current, kStartCondition);
+            proceed_ = conditions_.EvaluateCondition(current, kStartCondition);
         while (run.stepMark.load(relaxed) != -1 && keepRunning_())
             clock_.sleepMs(kWaitSliceMs);
         report(recorder_.recordStepStart(proceed_), "start");
@@ -109,7 +109,7 @@ void RunEngine::performAction(const RunStep& step)
     switch (static_cast<StepType>(step.type)) {
     case StepType::Charge:
         live.SettleCountdown.store(kSettlePolls, relaxed);
-        conditions_.resetDebounce(true);
+        conditions_.clearAllCounters();
         integrating_ = true;
         if (driveMode_ == DriveMode::Charging) {
             commandChargeSetPoints(station_.power, step.value1, step.value2);
@@ -122,7 +122,7 @@ void RunEngine::performAction(const RunStep& step)
         }
         break;
     case StepType::Discharge:
-        conditions_.resetDebounce(false);
+        conditions_.clearVoltageAndCurrentCounters();
         integrating_ = true;
         if (driveMode_ != DriveMode::Discharging) {
             driveMode_ = DriveMode::Discharging;
@@ -228,7 +228,7 @@ void RunEngine::stepRunning()
                                          static_cast<double>(step.recordInterval) * k);
     }
 
-    if (!step.hasCondition(kEndCondition) || conditions_.evaluate(current, kEndCondition)) {
+    if (!step.hasCondition(kEndCondition) || conditions_.EvaluateCondition(current, kEndCondition)) {
         const std::int16_t target = run.jumpTarget.load(relaxed);
         if (target >= 0) {
             run.currentStep.store(static_cast<std::uint8_t>(target & 0xFF), relaxed);

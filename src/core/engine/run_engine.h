@@ -9,6 +9,7 @@
 #include "core/app/station.h"
 #include "core/base/clock.h"
 #include "core/definitions/run_procedure.h"
+#include "core/engine/condition_evaluator.h"
 #include "core/engine/run_recorder.h"
 
 namespace kapsorel {
@@ -18,7 +19,7 @@ enum class DriveMode : std::uint8_t { Charging = 0, Discharging = 1, Neither = 3
 
 class RunEngine {
 public:
-    RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder, StepConditions& conditions,
+    RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder, ConditionEvaluator& conditions,
               UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
 
     // One pass: handles the states in the order 1, 2, 3, 4, 5, 6, 7, 0.
@@ -48,7 +49,7 @@ private:
     Station& station_;
     const RunProcedure& procedure_;
     RunRecorder& recorder_;
-    StepConditions& conditions_;
+    ConditionEvaluator& conditions_;
     UiBridge& ui_;
     Clock& clock_;
     std::function<bool()> keepRunning_;

@@ -28,15 +28,4 @@ public:
     virtual Status recordCompletion() = 0;
 };
 
-// What the engine needs from condition evaluation.
-class StepConditions {
-public:
-    virtual ~StepConditions() = default;
-    // Evaluates the start (0) or end (1) condition of the step.
-    virtual bool evaluate(std::uint8_t step, int which) = 0;
-    // A charging step restarts the voltage, current and current-change debounce counters;
-    // a discharging step the voltage and current ones.
-    virtual void resetDebounce(bool includingCurrentChange) = 0;
-};
-
 }  // namespace kapsorel
