@@ -12,11 +12,10 @@
 
 #include "core/comm/asio_wait.h"
 #include "core/comm/module_frame.h"
+#include "core/comm/ports.h"
 
 namespace kapsorel {
 
-constexpr std::uint16_t kDefaultTcpPort = 9760;
-constexpr std::uint16_t kDefaultUdpPort = 30305;
 constexpr int kConnectLimitMs = 5000;
 constexpr int kDefaultReadLimitMs = 5000;
 
