@@ -11,6 +11,7 @@
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
 #include "support/fake_clock.h"
+#include "support/recording_ui.h"
 #include "support/sim_process.h"
 
 namespace kapsorel::test {
@@ -37,22 +38,6 @@ public:
 
 private:
     Station& station_;
-};
-
-// Records the engine's screen calls.
-class RecordingUi final : public UiBridge {
-public:
-    void showMessage(const std::string& t) override { calls.push_back("message " + t); }
-    void runStoppedOnLostModule() override { calls.push_back("stopped"); }
-    void errorAlarm(const std::string& t) override { calls.push_back("alarm " + t); }
-    void faultsChanged(std::uint16_t b) override { calls.push_back("faults " + std::to_string(b)); }
-    void statusText(const std::string& t) override { calls.push_back("status " + t); }
-    void signallingPrompt(const std::string& t) override { calls.push_back("signal " + t); }
-    void questionPrompt(const std::string& t) override { calls.push_back("question " + t); }
-    void runEnded() override { calls.push_back("ended"); }
-    void refreshDisplay() override { calls.push_back("refresh"); }
-
-    std::vector<std::string> calls;
 };
 
 class EngineTest : public ::testing::Test {

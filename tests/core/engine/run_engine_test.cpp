@@ -26,8 +26,8 @@ TEST_F(EngineTest, StepWithoutEndConditionStartsAndEndsInOnePass)
     runToIdle();
     EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "end 0 1", "start 1 1", "complete"));
     EXPECT_THAT(commands(), ElementsAre("PK", "PS", "PL"));
-    EXPECT_EQ(ui.calls.front(), "status 1 - Pauza");
-    EXPECT_EQ(ui.calls.back(), "ended");
+    EXPECT_EQ(ui.calls().front(), "status 1 - Pauza");
+    EXPECT_EQ(ui.calls().back(), "ended");
 }
 
 TEST_F(EngineTest, TwoChargesSendPcThenPtAndCapacityRunsOn)
@@ -129,7 +129,7 @@ TEST_F(EngineTest, VolbaAnswerPicksKrokOkOrTheNextStep)
             endAfter(addStep(StepType::Pause), 1000);
         startRun();
         engine.pass();
-        EXPECT_EQ(ui.calls.back(), "question Zkouška nevyšla. Pokračovat?");
+        EXPECT_EQ(ui.calls().back(), "question Zkouška nevyšla. Pokračovat?");
         engine.pass();
         EXPECT_EQ(station.run.currentStep.load(), 0);
         answerQuestionOk(station.run, procedure);
