@@ -21,11 +21,11 @@ bool parseInt(const std::string& text, long long lo, long long hi, long long& ou
     return ec == std::errc{} && ptr == end && out >= lo && out <= hi;
 }
 
-std::string checkLoopback(const std::string& option, const std::string& address)
+std::string checkLoopback(const std::string& option, const std::string& address, const std::string& given)
 {
     if (isLoopbackAddress(address))
         return {};
-    return "kapsorel-sim: " + option + " " + address +
+    return "kapsorel-sim: " + option + " " + given +
            " refused: the simulator listens only on loopback addresses (127.0.0.0/8)";
 }
 
@@ -64,7 +64,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         long long n = 0;
         double x = 0;
         if (name == "--power" || name == "--measure") {
-            if (auto e = checkLoopback(name, value); !e.empty())
+            if (auto e = checkLoopback(name, value, value); !e.empty())
                 return fail(e);
             (name == "--power" ? o.powerAddress : o.measureAddress) = value;
         } else if (name == "--tcp-port" || name == "--udp-port") {
@@ -76,7 +76,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             if (colon == std::string::npos || !parseInt(value.substr(colon + 1), 0, 65535, n))
                 return fail("kapsorel-sim: --control needs ADDR:PORT, not " + value);
             const std::string address = value.substr(0, colon);
-            if (auto e = checkLoopback(name, address); !e.empty())
+            if (auto e = checkLoopback(name, address, value); !e.empty())
                 return fail(e);
             o.controlAddress = address;
             o.controlPort = static_cast<std::uint16_t>(n);
