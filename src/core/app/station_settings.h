@@ -3,6 +3,8 @@
 // marker of the last test (section "RUN").
 #pragma once
 
+#include "core/comm/ports.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -16,8 +18,6 @@ constexpr const char* kRunSection = "RUN";
 
 constexpr const char* kDefaultPowerModuleAddress = "127.0.0.2";
 constexpr const char* kDefaultMeasurementModuleAddress = "127.0.0.3";
-constexpr std::uint16_t kDefaultTcpPort = 9760;
-constexpr std::uint16_t kDefaultUdpPort = 30305;
 
 // One cell colour set (keys suffixed 0, 1, 2): frame, background, bar.
 struct CellColourSet {
