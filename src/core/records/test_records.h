@@ -12,6 +12,7 @@
 
 #include "core/base/bytes.h"
 #include "core/base/day_time.h"
+#include "core/comm/battery_family.h"
 
 namespace kapsorel {
 
@@ -64,8 +65,6 @@ constexpr std::size_t variablesOffset(std::size_t stepCount) { return stepsEnd(s
 constexpr std::size_t createdSize(std::size_t stepCount) { return variablesOffset(stepCount) + kVariables; }
 }  // namespace tst
 
-// Battery family byte.
-enum class BatteryFamily : std::uint8_t { NiCd = 0, NiCdPb = 1, Pb = 2, None = 255 };
 
 // Identification of a test (197 bytes).
 struct TestHeader {
