@@ -26,6 +26,10 @@ struct UserListRead {
 // One name per whole record; a trailing part shorter than a record is ignored.
 std::vector<std::string> parseUserList(std::span<const std::uint8_t> bytes);
 
+// The entry to select in the operator box: the one equal to `name`, else the first;
+// none when the list is empty.
+std::optional<std::size_t> operatorToSelect(const std::vector<std::string>& names, const std::string& name);
+
 // Names cut to 29 Windows-1250 characters, the bytes after each name zero.
 std::vector<std::uint8_t> encodeUserList(const std::vector<std::string>& names);
 

@@ -96,3 +96,12 @@ TEST(UserList, UnreadableFileGivesTheMessageAfterTenAttempts)
     EXPECT_EQ(clock.sleeps(), 9);
     EXPECT_EQ(clock.sleptMs(), 9000);
 }
+
+TEST(UserList, OperatorToSelect)
+{
+    const std::vector<std::string> names = {"Dvořák", "Novák", "Svoboda"};
+    EXPECT_EQ(operatorToSelect(names, "Novák"), 1u);
+    EXPECT_EQ(operatorToSelect(names, "Nikdo"), 0u);
+    EXPECT_EQ(operatorToSelect(names, ""), 0u);
+    EXPECT_EQ(operatorToSelect({}, "Novák"), std::nullopt);
+}
