@@ -1,0 +1,32 @@
+// The simulated measurement module: 20 cell voltages, battery voltage and temperature and the
+// measuring head, from the battery model; its settings memory and service commands.
+#pragma once
+
+#include <cstdint>
+
+#include "battery_model.h"
+#include "module_handler.h"
+#include "settings_memory.h"
+
+namespace kapsorel::sim {
+
+class MeasureModule : public ModuleHandler {
+public:
+    MeasureModule(BatteryModel& battery, SettingsMemory memory);
+
+    ModuleFrame answer(const FrameHeader& request, std::span<const std::uint8_t> payload) override;
+    ModuleFrame status() override;
+
+    std::uint8_t headCode() const { return headCode_; }
+    void setHeadCode(std::uint8_t code) { headCode_ = code; }
+    SettingsMemory& memory() { return memory_; }
+
+private:
+    double channelValue(int channel) const;
+
+    BatteryModel& battery_;
+    SettingsMemory memory_;
+    std::uint8_t headCode_ = 1;
+};
+
+}  // namespace kapsorel::sim

@@ -1,0 +1,60 @@
+// The simulated power module: run-time commands that drive the battery model, signalling,
+// the service commands, its settings memory and its status answer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "battery_model.h"
+#include "module_handler.h"
+#include "settings_memory.h"
+
+namespace kapsorel::sim {
+
+struct PowerModuleState {
+    std::uint8_t version = 18;
+    std::uint8_t hardwareKind = 0;
+    std::uint8_t errorType = 0;
+    std::uint16_t faultBits = 0;
+    std::uint8_t ledSeconds = 0;
+    std::uint8_t sirenSeconds = 0;
+    bool tempSensorFault = false;
+    std::optional<double> moduleTemperature;  // fixed by the control interface, else modelled
+    float sourceVoltage = 36.0f;              // "ZX" set points
+    float sourceCurrent = 22.0f;
+    bool sourceOn = false;
+    std::uint8_t runIndicator = 0;  // "PL"
+    int newTests = 0;               // "PE"
+    int procedureEnds = 0;          // "PK"
+    int acknowledgements = 0;       // "Pa"
+    std::uint32_t switchMask = 0;   // "RO"
+    std::uint8_t relays = 0;        // "RR", bit per relay
+    std::uint16_t dac = 0;          // "ZD"
+};
+
+class PowerModule : public ModuleHandler {
+public:
+    PowerModule(BatteryModel& battery, SettingsMemory memory);
+
+    ModuleFrame answer(const FrameHeader& request, std::span<const std::uint8_t> payload) override;
+    ModuleFrame status() override;
+
+    // Called once a real second: the LED and siren seconds count down.
+    void tickSecond();
+
+    PowerModuleState& state() { return state_; }
+    const PowerModuleState& state() const { return state_; }
+    double moduleTemperature() const;
+    SettingsMemory& memory() { return memory_; }
+
+private:
+    ModuleFrame runCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    ModuleFrame serviceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    double channelValue(int channel) const;
+
+    BatteryModel& battery_;
+    SettingsMemory memory_;
+    PowerModuleState state_;
+};
+
+}  // namespace kapsorel::sim
