@@ -35,7 +35,7 @@ std::vector<std::uint8_t> serializeIndexEntry(const ProcedureIndexEntry& entry)
 {
     ByteWriter w;
     w.u16(entry.number);
-    w.text(cutChars(entry.name, kProcedureNameMax), kNameCapacity);
+    w.text(entry.name, kNameCapacity);
     return w.take();
 }
 

@@ -28,7 +28,8 @@ struct ProcedureIndexEntry {
     bool operator==(const ProcedureIndexEntry&) const = default;
 };
 
-// One 34-byte entry.
+// One 34-byte entry. The writer keeps up to 31 characters of a name as the field holds
+// them; the editor's operations store at most 30.
 ProcedureIndexEntry parseIndexEntry(std::span<const std::uint8_t> record);
 std::vector<std::uint8_t> serializeIndexEntry(const ProcedureIndexEntry& entry);
 

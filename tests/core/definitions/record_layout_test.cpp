@@ -206,12 +206,14 @@ TEST(IndexLayout, EntryAndFile)
     EXPECT_EQ(serializeIndexEntry((*entries)[0]).size(), kIndexEntrySize);
 }
 
-TEST(IndexLayout, NameIsStoredWithAtMostThirtyCharacters)
+TEST(IndexLayout, NameFieldHoldsThirtyOneCharacters)
 {
+    // A name read from a file with all 31 characters survives a rewrite of the index.
     const auto bytes = serializeIndexEntry({5, std::string(40, 'a')});
     ASSERT_EQ(bytes.size(), kIndexEntrySize);
-    EXPECT_EQ(bytes[2], 30);
-    EXPECT_EQ(bytes[33], 0);
+    EXPECT_EQ(bytes[2], 31);
+    EXPECT_EQ(bytes[33], 'a');
+    EXPECT_EQ(parseIndexEntry(bytes).name, std::string(31, 'a'));
 }
 
 namespace {
