@@ -168,6 +168,17 @@ std::vector<DemoProcedure> demoProcedures()
     };
 }
 
+bool hasDefinitions(const std::filesystem::path& home)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(procedureIndexPath(home), ec) || std::filesystem::exists(batteryFilePath(home), ec))
+        return true;
+    for (const auto& p : demoProcedures())
+        if (std::filesystem::exists(procedureFilePath(home, p.entry.number), ec))
+            return true;
+    return false;
+}
+
 Status writeDemoDefinitions(const std::filesystem::path& home)
 {
     if (auto st = ensureFolder(procedureFolder(home)); !st)

@@ -27,4 +27,8 @@ std::vector<DemoProcedure> demoProcedures();
 // `home`, replacing files of those names.
 Status writeDemoDefinitions(const std::filesystem::path& home);
 
+// True when `home` already has any of the demo's definition files (a station whose
+// definitions must not be replaced).
+bool hasDefinitions(const std::filesystem::path& home);
+
 }  // namespace kapsorel::demo

@@ -1,15 +1,31 @@
-// kapsorel-make-demo FOLDER: writes the demo station's definition files into FOLDER.
+// kapsorel-make-demo [--keep-existing] FOLDER: writes the demo station's definition
+// files into FOLDER/Postupy. With --keep-existing a folder that already has any of them
+// is left as it is.
 #include <cstdio>
+#include <cstring>
 
 #include "demo_definitions.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    bool keep = false;
+    const char* folder = nullptr;
+    int folders = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--keep-existing") == 0) {
+            keep = true;
+        } else {
+            folder = argv[i];
+            ++folders;
+        }
+    }
+    if (folders != 1) {
+        std::fprintf(stderr, "usage: %s [--keep-existing] FOLDER\n", argv[0]);
         return 2;
     }
-    const auto st = kapsorel::demo::writeDemoDefinitions(argv[1]);
+    if (keep && kapsorel::demo::hasDefinitions(folder))
+        return 0;
+    const auto st = kapsorel::demo::writeDemoDefinitions(folder);
     if (!st) {
         std::fprintf(stderr, "%s\n", st.error().c_str());
         return 1;

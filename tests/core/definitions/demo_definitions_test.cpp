@@ -126,3 +126,14 @@ TEST(DemoDefinitions, ShortDemoFinishesInMinutes)
     EXPECT_EQ(seconds, 130.0);
     EXPECT_EQ(p.steps[0].type, static_cast<std::uint8_t>(StepType::Charge));
 }
+
+TEST(DemoDefinitions, TellsWhetherAStationHasDefinitions)
+{
+    TempHome home;
+    EXPECT_FALSE(demo::hasDefinitions(home.path()));
+    home.writeBytes("Postupy/001.psp", {0});
+    EXPECT_TRUE(demo::hasDefinitions(home.path()));
+    TempHome other;
+    ASSERT_TRUE(demo::writeDemoDefinitions(other.path()));
+    EXPECT_TRUE(demo::hasDefinitions(other.path()));
+}
