@@ -198,6 +198,9 @@ Status BatteryTable::setAllowedProcedures(int position, const std::vector<int>& 
     return {};
 }
 
-void BatteryTable::setName(int position, std::string_view name) { at(position).name = cutChars(name, kBatteryNameMax); }
+void BatteryTable::setName(int position, std::string_view name)
+{
+    at(position).name = cutChars(name, kBatteryNameMax);
+}
 
 }  // namespace kapsorel

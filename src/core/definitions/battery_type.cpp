@@ -37,8 +37,8 @@ bool BatteryType::allows(int procedureNumber) const
 {
     if (procedureNumber < 0 || procedureNumber > 255)
         return false;
-    return std::find(allowedProcedures.begin(), allowedProcedures.end(),
-                     static_cast<std::uint8_t>(procedureNumber)) != allowedProcedures.end();
+    return std::find(allowedProcedures.begin(), allowedProcedures.end(), static_cast<std::uint8_t>(procedureNumber)) !=
+           allowedProcedures.end();
 }
 
 BatteryType parseBatteryType(std::span<const std::uint8_t> record)
@@ -103,8 +103,8 @@ Result<BatteryFile> parseBatteryFile(std::span<const std::uint8_t> data)
                      std::to_string(kMaxBatteryTypes)};
     const std::size_t need = kBatteryFileHeaderSize + count * kBatteryTypeSize;
     if (data.size() < need)
-        return Error{"soubor je zkrácený (" + std::to_string(data.size()) + " bajtů, potřeba " +
-                     std::to_string(need) + ")"};
+        return Error{"soubor je zkrácený (" + std::to_string(data.size()) + " bajtů, potřeba " + std::to_string(need) +
+                     ")"};
     BatteryFile file;
     for (std::size_t i = 0; i < count; ++i) {
         const auto record = data.subspan(kBatteryFileHeaderSize + i * kBatteryTypeSize, kBatteryTypeSize);
@@ -114,8 +114,8 @@ Result<BatteryFile> parseBatteryFile(std::span<const std::uint8_t> data)
         if (t.chemistry > kChemistryPb)
             file.warnings.push_back("Chyba v souboru baterií");
         if (record[33] > kMaxAllowedProcedures)
-            file.warnings.push_back(where + "počet povolených postupů " + std::to_string(record[33]) +
-                                    " zkrácen na " + std::to_string(kMaxAllowedProcedures));
+            file.warnings.push_back(where + "počet povolených postupů " + std::to_string(record[33]) + " zkrácen na " +
+                                    std::to_string(kMaxAllowedProcedures));
         if (record[45] > kMaxBatteryVariables)
             file.warnings.push_back(where + "počet proměnných " + std::to_string(record[45]) + " zkrácen na " +
                                     std::to_string(kMaxBatteryVariables));
@@ -133,8 +133,7 @@ Result<std::vector<std::uint8_t>> serializeBatteryFile(const std::vector<Battery
         return Error{"Nejvýše " + std::to_string(kMaxBatteryTypes) + " typů baterií"};
     for (const auto& t : types) {
         if (t.variables.size() > static_cast<std::size_t>(kMaxBatteryVariables))
-            return Error{"Baterie " + t.name + " má více než " + std::to_string(kMaxBatteryVariables) +
-                         " proměnných"};
+            return Error{"Baterie " + t.name + " má více než " + std::to_string(kMaxBatteryVariables) + " proměnných"};
         if (t.allowedProcedures.size() > static_cast<std::size_t>(kMaxAllowedProcedures))
             return Error{"Baterie " + t.name + " má více než " + std::to_string(kMaxAllowedProcedures) +
                          " povolených postupů"};

@@ -40,12 +40,12 @@ struct BatteryVariable {
 };
 
 struct BatteryType {
-    std::int16_t head = 0;                         // "Hlava"
-    std::string name;                              // "Popis", at most 30 characters
-    std::vector<std::uint8_t> allowedProcedures;   // at most 10 numbers, in index order
-    std::uint8_t chemistry = kChemistryNiCd;       // "Typ": 0 NiCd, 1 Pb, else invalid
-    std::vector<BatteryVariable> variables;        // at most 20
-    std::uint16_t currentChangeInterval = 0;       // "Interval změny proudu", seconds
+    std::int16_t head = 0;                        // "Hlava"
+    std::string name;                             // "Popis", at most 30 characters
+    std::vector<std::uint8_t> allowedProcedures;  // at most 10 numbers, in index order
+    std::uint8_t chemistry = kChemistryNiCd;      // "Typ": 0 NiCd, 1 Pb, else invalid
+    std::vector<BatteryVariable> variables;       // at most 20
+    std::uint16_t currentChangeInterval = 0;      // "Interval změny proudu", seconds
 
     // First variable with exactly this ID, or nullptr.
     const BatteryVariable* findVariable(std::string_view id) const;

@@ -8,20 +8,20 @@
 namespace kapsorel {
 
 constexpr int kConditionVariableCount = 17;
-constexpr std::uint8_t kVarTime = 0;           // "Doba"
-constexpr std::uint8_t kVarVoltage = 1;        // "Napětí"
-constexpr std::uint8_t kVarCurrent = 2;        // "Proud"
-constexpr std::uint8_t kVarCapacity = 3;       // "Kapacita Ah"
-constexpr std::uint8_t kVarCellVoltage = 4;    // "Nap. článku"
-constexpr std::uint8_t kVarAnswer = 5;         // "Volba tl."
-constexpr std::uint8_t kVarAux0 = 6;           // "Pom. pr. 0" … code 15 "Pom. pr. 9"
+constexpr std::uint8_t kVarTime = 0;         // "Doba"
+constexpr std::uint8_t kVarVoltage = 1;      // "Napětí"
+constexpr std::uint8_t kVarCurrent = 2;      // "Proud"
+constexpr std::uint8_t kVarCapacity = 3;     // "Kapacita Ah"
+constexpr std::uint8_t kVarCellVoltage = 4;  // "Nap. článku"
+constexpr std::uint8_t kVarAnswer = 5;       // "Volba tl."
+constexpr std::uint8_t kVarAux0 = 6;         // "Pom. pr. 0" … code 15 "Pom. pr. 9"
 constexpr std::uint8_t kVarAux9 = 15;
 constexpr std::uint8_t kVarDeltaCurrent = 16;  // "Delta pr."
 
 struct T_PODMINKA {
-    const char* name;         // shown in the conditions window
-    const char* symbol;       // written by ConditionText
-    const char* unit;         // appended to the value text ("" = none)
+    const char* name;    // shown in the conditions window
+    const char* symbol;  // written by ConditionText
+    const char* unit;    // appended to the value text ("" = none)
     std::uint8_t defaultFormat;
 };
 

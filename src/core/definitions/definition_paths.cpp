@@ -4,7 +4,10 @@
 
 namespace kapsorel {
 
-std::filesystem::path procedureFolder(const std::filesystem::path& home) { return home / "Postupy"; }
+std::filesystem::path procedureFolder(const std::filesystem::path& home)
+{
+    return home / "Postupy";
+}
 
 std::filesystem::path procedureIndexPath(const std::filesystem::path& home)
 {

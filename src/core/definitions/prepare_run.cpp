@@ -13,7 +13,10 @@ std::string missingVariableMessage(std::string_view batteryName, std::string_vie
     return text + std::string(id);
 }
 
-std::string emptyProcedureMessage() { return "Postup neobsahuje žádné kroky"; }
+std::string emptyProcedureMessage()
+{
+    return "Postup neobsahuje žádné kroky";
+}
 
 float ResolveValue(const StepValue& value, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
                    LoadError& error)

@@ -47,8 +47,7 @@ void PrepareRun(const Procedure& procedure, const std::vector<BatteryType>& type
 // unreadable or empty procedure sets the flag with a message and leaves `run` with
 // step count 0, so a stale RunProcedure is never started.
 void PrepareRun(const std::filesystem::path& home, std::int16_t number, const std::vector<BatteryType>& types,
-                std::int16_t batteryIndex, RunProcedure& run, LoadError& error,
-                Clock& clock = SystemClock::instance());
+                std::int16_t batteryIndex, RunProcedure& run, LoadError& error, Clock& clock = SystemClock::instance());
 
 // Message for a procedure file with no steps.
 std::string emptyProcedureMessage();

@@ -35,7 +35,7 @@ struct ConditionTerm {
     std::uint8_t variable = 0;  // condition variable code 0-16
     std::uint8_t relation = 0;  // relation code 0-4
     StepValue value;
-    std::uint8_t joiner = 0;    // 0 end / not used, 1 OR (first term: used), 2 AND
+    std::uint8_t joiner = 0;               // 0 end / not used, 1 OR (first term: used), 2 AND
     std::array<std::uint8_t, 10> spare{};  // kept as read, no meaning
 
     bool operator==(const ConditionTerm&) const = default;
@@ -44,7 +44,10 @@ struct ConditionTerm {
 using Condition = std::array<ConditionTerm, kTermsPerCondition>;
 
 // A condition is used when its first term's joiner is not 0.
-inline bool conditionUsed(const Condition& c) { return c[0].joiner != 0; }
+inline bool conditionUsed(const Condition& c)
+{
+    return c[0].joiner != 0;
+}
 
 // One 291-byte step. The 50 reserved bytes at its end are not kept: they are written as zero.
 struct ProcedureStep {
@@ -60,10 +63,7 @@ struct ProcedureStep {
     Condition endCondition{};
 
     Condition& condition(int which) { return which == kStartCondition ? startCondition : endCondition; }
-    const Condition& condition(int which) const
-    {
-        return which == kStartCondition ? startCondition : endCondition;
-    }
+    const Condition& condition(int which) const { return which == kStartCondition ? startCondition : endCondition; }
 
     bool operator==(const ProcedureStep&) const = default;
 };

@@ -57,7 +57,8 @@ bool moveStepUp(Procedure& procedure, int position)
 {
     if (position <= 0 || position >= static_cast<int>(procedure.steps.size()))
         return false;
-    std::swap(procedure.steps[static_cast<std::size_t>(position)], procedure.steps[static_cast<std::size_t>(position - 1)]);
+    std::swap(procedure.steps[static_cast<std::size_t>(position)],
+              procedure.steps[static_cast<std::size_t>(position - 1)]);
     return true;
 }
 
@@ -65,7 +66,8 @@ bool moveStepDown(Procedure& procedure, int position)
 {
     if (position < 0 || position + 1 >= static_cast<int>(procedure.steps.size()))
         return false;
-    std::swap(procedure.steps[static_cast<std::size_t>(position)], procedure.steps[static_cast<std::size_t>(position + 1)]);
+    std::swap(procedure.steps[static_cast<std::size_t>(position)],
+              procedure.steps[static_cast<std::size_t>(position + 1)]);
     return true;
 }
 

@@ -15,8 +15,14 @@ namespace {
 constexpr std::size_t kNameCapacity = 31;
 }  // namespace
 
-std::string duplicateProcedureMessage() { return "Takový postup již existuje"; }
-std::string procedureInUseMessage() { return "Postup použit, nelze smazat"; }
+std::string duplicateProcedureMessage()
+{
+    return "Takový postup již existuje";
+}
+std::string procedureInUseMessage()
+{
+    return "Postup použit, nelze smazat";
+}
 std::string tooManyProceduresMessage()
 {
     return "Nelze přidat další postup, nejvýše " + std::to_string(kMaxProcedures) + " postupů";

@@ -91,8 +91,8 @@ private:
     bool writable_ = true;
 };
 
-std::string duplicateProcedureMessage();       // "Takový postup již existuje"
-std::string procedureInUseMessage();           // "Postup použit, nelze smazat"
+std::string duplicateProcedureMessage();  // "Takový postup již existuje"
+std::string procedureInUseMessage();      // "Postup použit, nelze smazat"
 std::string tooManyProceduresMessage();
 
 }  // namespace kapsorel

@@ -34,10 +34,7 @@ struct RunStep {
     RunCondition startCondition{};
     RunCondition endCondition{};
 
-    const RunCondition& condition(int which) const
-    {
-        return which == kStartCondition ? startCondition : endCondition;
-    }
+    const RunCondition& condition(int which) const { return which == kStartCondition ? startCondition : endCondition; }
     // A condition exists when its first term's joiner is not 0.
     bool hasCondition(int which) const { return condition(which)[0].joiner != 0; }
 

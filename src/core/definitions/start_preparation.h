@@ -14,7 +14,7 @@
 namespace kapsorel {
 
 struct PreparedStart {
-    std::int16_t batteryIndex = -1;          // first battery type of that name, −1 none
+    std::int16_t batteryIndex = -1;           // first battery type of that name, −1 none
     std::uint16_t currentChangeInterval = 0;  // that type's interval, 0 when none matched
 };
 

@@ -7,6 +7,7 @@ constexpr auto C = ColumnKind::Condition;
 constexpr auto T = ColumnKind::Text;
 }  // namespace
 
+// clang-format off
 const std::array<SGKROK, kStepTypeCount> kStepTypes = {{
     {"Nabíjení", "Napětí[V]", "Proud[A]", "Podmínka před", "Podmínka ukončení", C, C, true, true, true,
      {0xBB, 0xDD, 0xFF}, 2, 2, 36.0f, 22.0f},
@@ -30,12 +31,17 @@ const std::array<SGKROK, kStepTypeCount> kStepTypes = {{
      1, 2.0f, 9.0f},
     {"Konec", "", "", "Podmínka před", "", C, T, false, false, false, {0xFF, 0x93, 0xFF}, 0, 0, 0.0f, 0.0f},
 }};
+// clang-format on
 
 bool stepTypeKeepsText(std::uint8_t type)
 {
-    return type == static_cast<std::uint8_t>(StepType::Signalling) || type == static_cast<std::uint8_t>(StepType::Choice);
+    return type == static_cast<std::uint8_t>(StepType::Signalling) ||
+           type == static_cast<std::uint8_t>(StepType::Choice);
 }
 
-const char* stepTypeName(std::uint8_t type) { return type < kStepTypeCount ? kStepTypes[type].name : ""; }
+const char* stepTypeName(std::uint8_t type)
+{
+    return type < kStepTypeCount ? kStepTypes[type].name : "";
+}
 
 }  // namespace kapsorel

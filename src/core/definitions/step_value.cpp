@@ -42,6 +42,9 @@ std::string StepValue::referenceId() const
     return cp1250ToUtf8(raw);
 }
 
-bool StepValue::refersTo(std::string_view idUtf8) const { return referenceId() == idUtf8; }
+bool StepValue::refersTo(std::string_view idUtf8) const
+{
+    return referenceId() == idUtf8;
+}
 
 }  // namespace kapsorel

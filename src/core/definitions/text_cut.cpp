@@ -3,7 +3,10 @@
 namespace kapsorel {
 
 namespace {
-bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool isContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 }  // namespace
 
 std::size_t charCount(std::string_view utf8)

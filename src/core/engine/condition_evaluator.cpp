@@ -52,8 +52,7 @@ void ConditionEvaluator::clearVoltageAndCurrentCounters()
 
 double ConditionEvaluator::elapsedStepSeconds() const
 {
-    const double days =
-        std::fabs(state_.conditionTime.load(kRelaxed) - state_.stepStartTime.load(kRelaxed));
+    const double days = std::fabs(state_.conditionTime.load(kRelaxed) - state_.stepStartTime.load(kRelaxed));
     const double whole = std::floor(days * kSecondsPerDay + kSecondTolerance);
     return whole - static_cast<double>(state_.resumeSeconds.load(kRelaxed));
 }

@@ -19,7 +19,10 @@ std::vector<std::uint8_t> procedureImage(std::uint8_t count, std::size_t steps)
     return b;
 }
 
-std::size_t stepOffset(std::size_t step, std::size_t field) { return kProcedureHeaderSize + step * kProcedureStepSize + field; }
+std::size_t stepOffset(std::size_t step, std::size_t field)
+{
+    return kProcedureHeaderSize + step * kProcedureStepSize + field;
+}
 
 }  // namespace
 
@@ -157,9 +160,9 @@ TEST(BatteryReader, TakesRecordsWithRemarks)
 {
     std::vector<std::uint8_t> b = {0, 2};
     b.resize(2 + 2 * kBatteryTypeSize + 5, 0);
-    b[2 + 44] = 3;                        // bad chemistry in type 1
-    b[2 + kBatteryTypeSize + 45] = 25;    // 25 variables claimed in type 2
-    b[2 + kBatteryTypeSize + 33] = 200;   // 200 allowed procedures claimed
+    b[2 + 44] = 3;                       // bad chemistry in type 1
+    b[2 + kBatteryTypeSize + 45] = 25;   // 25 variables claimed in type 2
+    b[2 + kBatteryTypeSize + 33] = 200;  // 200 allowed procedures claimed
     auto r = parseBatteryFile(b);
     ASSERT_TRUE(r) << r.error();
     ASSERT_EQ(r->types.size(), 2u);

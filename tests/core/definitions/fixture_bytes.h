@@ -9,7 +9,10 @@
 
 namespace kapsorel::test {
 
-inline void putU8(std::vector<std::uint8_t>& b, std::size_t off, std::uint8_t v) { b.at(off) = v; }
+inline void putU8(std::vector<std::uint8_t>& b, std::size_t off, std::uint8_t v)
+{
+    b.at(off) = v;
+}
 
 inline void putU16(std::vector<std::uint8_t>& b, std::size_t off, std::uint16_t v)
 {

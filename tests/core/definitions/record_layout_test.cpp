@@ -28,7 +28,7 @@ std::vector<std::uint8_t> stepFixture()
     putU8(b, 13, 7);
     putU8(b, 14, 250);
     putStr(b, 15, "Nab\xEDjen\xED");  // "Nabíjení" in Windows-1250
-    putStr(b, 66, "Popis \x9A");        // "Popis š"
+    putStr(b, 66, "Popis \x9A");      // "Popis š"
     // start condition: U >= 28.8 (used), OR T > 3600, then an unused term with junk
     putU8(b, 97, 1);
     putU8(b, 98, 4);

@@ -18,7 +18,9 @@ BatteryType nicd()
 {
     BatteryType t;
     t.name = "20KSX25P";
-    t.variables = {{"Nabíjecí napětí", "U1", 28.8f}, {"Kapacita", "C1", 25.0f}, {"Druhé U1", "U1", 99.0f},
+    t.variables = {{"Nabíjecí napětí", "U1", 28.8f},
+                   {"Kapacita", "C1", 25.0f},
+                   {"Druhé U1", "U1", 99.0f},
                    {"Interval", "T1", 3600.0f}};
     return t;
 }
@@ -35,10 +37,10 @@ TEST(ParseValueText, Table)
         bool failed;
     };
     const Case cases[] = {
-        {2, "", 0, 0.0f, false},       {2, "28,8", 2, 28.8f, false}, {2, "28.8", 2, 28.8f, false},
-        {1, "3", 1, 3.0f, false},      {3, ",5", 3, 0.5f, false},    {2, " 12,5 ", 2, 12.5f, false},
-        {2, "-2", 2, -2.0f, false},    {2, "abc", 2, 0.0f, true},    {2, ",", 2, 0.0f, true},
-        {2, "1,2,3", 2, 0.0f, true},   {2, "nan", 2, 0.0f, true},    {2, "1e40", 2, 0.0f, true},
+        {2, "", 0, 0.0f, false},     {2, "28,8", 2, 28.8f, false}, {2, "28.8", 2, 28.8f, false},
+        {1, "3", 1, 3.0f, false},    {3, ",5", 3, 0.5f, false},    {2, " 12,5 ", 2, 12.5f, false},
+        {2, "-2", 2, -2.0f, false},  {2, "abc", 2, 0.0f, true},    {2, ",", 2, 0.0f, true},
+        {2, "1,2,3", 2, 0.0f, true}, {2, "nan", 2, 0.0f, true},    {2, "1e40", 2, 0.0f, true},
     };
     for (const auto& c : cases) {
         const ParsedValue p = ParseValueText(c.def, c.text);
@@ -72,9 +74,9 @@ TEST(FormatValueText, LiteralsByFormatCode)
         const char* text;
     };
     const Case cases[] = {
-        {0, 5.0f, ""},       {1, 2.5f, "2"},       {1, 3.5f, "4"},        {5, 3600.0f, "3600"},
-        {2, 28.8f, "28,8"},  {2, 1.0f, " 1,0"},    {3, 1.5f, "1,50"},     {4, 1.25f, "1,250"},
-        {6, 1.0f, ""},       {10, 1.0f, ""},       {1, -0.4f, "0"},
+        {0, 5.0f, ""},      {1, 2.5f, "2"},    {1, 3.5f, "4"},    {5, 3600.0f, "3600"},
+        {2, 28.8f, "28,8"}, {2, 1.0f, " 1,0"}, {3, 1.5f, "1,50"}, {4, 1.25f, "1,250"},
+        {6, 1.0f, ""},      {10, 1.0f, ""},    {1, -0.4f, "0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatValueText(StepValue::number(c.format, c.value), nullptr), c.text) << int(c.format);
@@ -89,14 +91,16 @@ TEST(FormatValueText, ReferencesWithAndWithoutShownBatteryType)
         const BatteryType* shown;
         const char* text;
     } cases[] = {
+        // clang-format off
         {StepValue::reference(2, "U1"), nullptr, "#U1"},
-        {StepValue::reference(2, "U1"), &t, "28,8"},  // first match
+        {StepValue::reference(2, "U1"), &t, "28,8"},  // the first U1
         {StepValue::reference(1, "C1"), &t, "25"},
         {StepValue::reference(3, "C1"), &t, "25,00"},
         {StepValue::reference(4, "U1"), &t, "28,800"},
         {StepValue::reference(5, "T1"), &t, "T1"},
         {StepValue::reference(2, "U2"), &t, "???"},
         {StepValue::reference(2, "u1"), &t, "???"},
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatValueText(c.v, c.shown), c.text);
@@ -125,8 +129,7 @@ TEST(ResolveValue, MessageCuts)
 {
     // Name and first part cut to 40 characters, the text before the ID to 55.
     const std::string name30(30, 'N');
-    EXPECT_EQ(missingVariableMessage(name30, "U1"),
-              "U baterie " + name30 + "není proměnná #U1");
+    EXPECT_EQ(missingVariableMessage(name30, "U1"), "U baterie " + name30 + "není proměnná #U1");
     std::string longName;
     std::string thirty;
     for (int i = 0; i < 45; ++i)

@@ -297,9 +297,9 @@ TEST(ConditionEvaluation, RelationsInRealArithmetic)
         float threshold;
         bool holds;
     } cases[] = {
-        {kRelEqual, 1.5f, 1.5f, true},        {kRelEqual, 1.5000001f, 1.5f, false}, {kRelLess, 1.0f, 2.0f, true},
-        {kRelLess, 2.0f, 2.0f, false},        {kRelLessEqual, 2.0f, 2.0f, true},    {kRelGreater, 2.0f, 2.0f, false},
-        {kRelGreater, -1.0f, -2.0f, true},    {kRelGreaterEqual, 2.0f, 2.0f, true}, {kRelGreaterEqual, 1.9f, 2.0f, false},
+        {kRelEqual, 1.5f, 1.5f, true},     {kRelEqual, 1.5000001f, 1.5f, false}, {kRelLess, 1.0f, 2.0f, true},
+        {kRelLess, 2.0f, 2.0f, false},     {kRelLessEqual, 2.0f, 2.0f, true},    {kRelGreater, 2.0f, 2.0f, false},
+        {kRelGreater, -1.0f, -2.0f, true}, {kRelGreaterEqual, 2.0f, 2.0f, true}, {kRelGreaterEqual, 1.9f, 2.0f, false},
     };
     for (const auto& c : cases) {
         Station s;
