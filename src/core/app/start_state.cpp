@@ -1,11 +1,11 @@
 #include "core/app/start_state.h"
 
+#include "core/app/config_path.h"
+#include "core/comm/live_values.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <system_error>
-
-#include "core/app/config_path.h"
-#include "core/comm/live_values.h"
 
 namespace kapsorel {
 
@@ -19,7 +19,7 @@ std::string lowerAscii(std::string s)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::string> findReportLayouts(const std::filesystem::path& home)
 {
@@ -56,4 +56,4 @@ std::uint8_t initialCommFault(std::uint8_t hardwareKind)
     return hardwareKind != 0 ? kCommFaultPower : static_cast<std::uint8_t>(kCommFaultPower | kCommFaultMeasurement);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

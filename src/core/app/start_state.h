@@ -23,4 +23,4 @@ std::string versionLabel(std::uint8_t powerSwVersion);
 // module alone for hardware kind nonzero, both modules otherwise.
 std::uint8_t initialCommFault(std::uint8_t hardwareKind);
 
-}  // namespace kapsorel
+} // namespace kapsorel

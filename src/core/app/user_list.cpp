@@ -1,10 +1,10 @@
 #include "core/app/user_list.h"
 
-#include <algorithm>
-#include <system_error>
-
 #include "core/base/bytes.h"
 #include "core/base/files.h"
+
+#include <algorithm>
+#include <system_error>
 
 namespace kapsorel {
 
@@ -57,4 +57,4 @@ Status writeUserList(const std::filesystem::path& file, const std::vector<std::s
     return writeFileRetrying(file, encodeUserList(names), clock);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

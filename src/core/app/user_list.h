@@ -3,6 +3,9 @@
 // settings window.
 #pragma once
 
+#include "core/base/clock.h"
+#include "core/base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -10,17 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "core/base/clock.h"
-#include "core/base/result.h"
-
 namespace kapsorel {
 
 constexpr std::size_t kUserRecordSize = 30;
 constexpr std::size_t kUserNameCapacity = 29;
 
 struct UserListRead {
-    std::vector<std::string> names;      // in file order
-    std::optional<std::string> message;  // "Soubor <path> nelze otevřít" when unreadable
+    std::vector<std::string> names;     // in file order
+    std::optional<std::string> message; // "Soubor <path> nelze otevřít" when unreadable
 };
 
 // One name per whole record; a trailing part shorter than a record is ignored.
@@ -41,4 +41,4 @@ UserListRead readUserList(const std::filesystem::path& file, Clock& clock = Syst
 Status writeUserList(const std::filesystem::path& file, const std::vector<std::string>& names,
                      Clock& clock = SystemClock::instance());
 
-}  // namespace kapsorel
+} // namespace kapsorel

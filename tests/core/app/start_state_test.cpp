@@ -1,21 +1,20 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "core/app/start_state.h"
 #include "core/comm/live_values.h"
 #include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace kapsorel;
 
 TEST(StartState, LayoutMenuListsTheFirstTenLayoutFiles)
 {
     test::TempHome home;
-    EXPECT_TRUE(findReportLayouts(home.path()).empty());  // no folder
+    EXPECT_TRUE(findReportLayouts(home.path()).empty()); // no folder
 
-    for (const char* name : {"k.ses", "B.SES", "a.ses", "c.ses", "d.ses", "e.ses", "f.ses", "g.ses", "h.ses",
-                             "i.ses", "j.ses", "notes.txt", "x.ses.bak"})
+    for (const char* name : {"k.ses", "B.SES", "a.ses", "c.ses", "d.ses", "e.ses", "f.ses", "g.ses", "h.ses", "i.ses",
+                             "j.ses", "notes.txt", "x.ses.bak"})
         home.writeText(std::string("Sestavy/") + name, "");
     std::filesystem::create_directory(home / "Sestavy" / "dir.ses");
 
