@@ -9,6 +9,8 @@
 
 namespace kapsorel {
 
+std::string noSuchTypeMessage() { return "Typ baterie nenalezen"; }
+
 std::string tooManyBatteryTypesMessage()
 {
     return "Nelze přidat další typ baterie, nejvýše " + std::to_string(kMaxBatteryTypes);
@@ -163,6 +165,8 @@ BatteryVariable cutVariable(BatteryVariable v)
 
 Status BatteryTable::addVariable(int position, BatteryVariable variable)
 {
+    if (position < 0 || position >= size())
+        return Error{noSuchTypeMessage()};
     auto& t = at(position);
     if (t.variables.size() >= static_cast<std::size_t>(kMaxBatteryVariables))
         return Error{tooManyVariablesMessage()};
@@ -172,6 +176,8 @@ Status BatteryTable::addVariable(int position, BatteryVariable variable)
 
 void BatteryTable::removeVariable(int position, int variableIndex)
 {
+    if (position < 0 || position >= size())
+        return;
     auto& vars = at(position).variables;
     if (variableIndex >= 0 && variableIndex < static_cast<int>(vars.size()))
         vars.erase(vars.begin() + variableIndex);
@@ -181,6 +187,8 @@ Status BatteryTable::setVariables(int position, std::vector<BatteryVariable> var
 {
     if (variables.size() > static_cast<std::size_t>(kMaxBatteryVariables))
         return Error{tooManyVariablesMessage()};
+    if (position < 0 || position >= size())
+        return Error{noSuchTypeMessage()};
     for (auto& v : variables)
         v = cutVariable(std::move(v));
     at(position).variables = std::move(variables);
@@ -191,6 +199,8 @@ Status BatteryTable::setAllowedProcedures(int position, const std::vector<int>& 
 {
     if (numbers.size() > static_cast<std::size_t>(kMaxAllowedProcedures))
         return Error{tooManyAllowedProceduresMessage()};
+    if (position < 0 || position >= size())
+        return Error{noSuchTypeMessage()};
     auto& allowed = at(position).allowedProcedures;
     allowed.clear();
     for (int n : numbers)
@@ -200,7 +210,8 @@ Status BatteryTable::setAllowedProcedures(int position, const std::vector<int>& 
 
 void BatteryTable::setName(int position, std::string_view name)
 {
-    at(position).name = cutChars(name, kBatteryNameMax);
+    if (position >= 0 && position < size())
+        at(position).name = cutChars(name, kBatteryNameMax);
 }
 
 }  // namespace kapsorel

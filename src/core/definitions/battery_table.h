@@ -50,6 +50,7 @@ public:
     bool moveUp(int position);
     bool moveDown(int position);
 
+    // The changes below refuse (or ignore) a position outside the table.
     // Variables of one type: refused beyond 20.
     Status addVariable(int position, BatteryVariable variable);
     void removeVariable(int position, int variableIndex);
@@ -67,6 +68,7 @@ private:
 };
 
 // Messages of the limits.
+std::string noSuchTypeMessage();
 std::string tooManyBatteryTypesMessage();
 std::string tooManyVariablesMessage();
 std::string tooManyAllowedProceduresMessage();

@@ -95,6 +95,18 @@ TEST(BatteryTable, StoredFieldsAreCut)
     EXPECT_FALSE(table.at(0).allows(300));
 }
 
+TEST(BatteryTable, ChangesOutsideTheTableAreRefused)
+{
+    BatteryTable table;
+    EXPECT_EQ(table.addVariable(0, {"v", "V1", 1.0f}).error(), noSuchTypeMessage());
+    EXPECT_FALSE(table.setVariables(-1, {}));
+    EXPECT_FALSE(table.setAllowedProcedures(3, {1}));
+    table.setName(0, "x");
+    table.removeVariable(0, 0);
+    table.remove(0);
+    EXPECT_EQ(table.size(), 0);
+}
+
 TEST(BatteryTable, MoveAndRemove)
 {
     BatteryTable table;
