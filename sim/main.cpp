@@ -11,6 +11,10 @@ int main(int argc, char** argv)
     using namespace kapsorel::sim;
     std::signal(SIGPIPE, SIG_IGN);
     const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.help) {
+        std::cout << usageText();
+        return 0;
+    }
     if (!parsed.ok()) {
         std::cerr << parsed.error << (parsed.error.back() == '\n' ? "" : "\n");
         return 2;

@@ -56,8 +56,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        if (name == "--help" || name == "-h")
-            return fail(usageText());
+        if (name == "--help" || name == "-h") {
+            result.help = true;
+            return result;
+        }
         if (i + 1 >= args.size())
             return fail("kapsorel-sim: option " + name + " needs a value\n" + usageText());
         const std::string& value = args[++i];

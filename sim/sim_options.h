@@ -30,11 +30,12 @@ struct SimOptions {
     double timeScale = 1.0;
 };
 
-// Outcome of reading the command line: options, or a message and the exit code to leave with
-// (2 for a refused address or a malformed option).
+// Outcome of reading the command line: the options, a request for the usage text, or the
+// message for a refused address or a malformed option (the program then exits with code 2).
 struct ParsedOptions {
     SimOptions options;
     std::string error;
+    bool help = false;
     bool ok() const { return error.empty(); }
 };
 
