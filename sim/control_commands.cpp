@@ -1,12 +1,12 @@
 #include "control_commands.h"
 
+#include "simulator.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <vector>
-
-#include "simulator.h"
 
 namespace kapsorel::sim {
 
@@ -83,14 +83,17 @@ std::string hex(const std::vector<std::uint8_t>& bytes)
 const char* modeName(DriveMode m)
 {
     switch (m) {
-    case DriveMode::Charge: return "charge";
-    case DriveMode::Discharge: return "discharge";
-    default: return "off";
+    case DriveMode::Charge:
+        return "charge";
+    case DriveMode::Discharge:
+        return "discharge";
+    default:
+        return "off";
     }
 }
 
 class Interpreter {
-public:
+  public:
     Interpreter(Simulator& sim, std::vector<std::string> words) : sim_(sim), w_(std::move(words)) {}
 
     ControlReply run()
@@ -115,8 +118,8 @@ public:
             ModuleServer* server = module(w_[1]);
             if (!server)
                 return err("unknown module " + w_[1] + " (power or measure)");
-            return ok(number(static_cast<long long>(verb == "connections" ? server->connections()
-                                                                           : server->statusRequests())));
+            return ok(number(
+                static_cast<long long>(verb == "connections" ? server->connections() : server->statusRequests())));
         }
         if ((verb == "drop" || verb == "silent" || verb == "oversize" || verb == "hangup") && w_.size() == 3)
             return fault();
@@ -131,7 +134,7 @@ public:
         return err("unknown command: " + verb);
     }
 
-private:
+  private:
     ModuleServer* module(const std::string& name)
     {
         if (name == "power")
@@ -149,8 +152,7 @@ private:
             return err("usage: " + w_[0] + " power|measure on|off");
         ModuleFaults& f = server->faults();
         const std::string& verb = w_[0];
-        (verb == "drop" ? f.dropStatus : verb == "silent" ? f.silent : verb == "oversize" ? f.oversize : f.hangUp) =
-            on;
+        (verb == "drop" ? f.dropStatus : verb == "silent" ? f.silent : verb == "oversize" ? f.oversize : f.hangUp) = on;
         return ok();
     }
 
@@ -337,7 +339,7 @@ private:
     std::vector<std::string> w_;
 };
 
-}  // namespace
+} // namespace
 
 ControlReply executeControl(Simulator& sim, const std::string& line)
 {
@@ -348,4 +350,4 @@ ControlReply executeControl(Simulator& sim, const std::string& line)
     return Interpreter(sim, std::move(words)).run();
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -27,9 +27,9 @@
 //   quit
 #pragma once
 
-#include <string>
-
 #include "control_server.h"
+
+#include <string>
 
 namespace kapsorel::sim {
 
@@ -37,4 +37,4 @@ class Simulator;
 
 ControlReply executeControl(Simulator& sim, const std::string& line);
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

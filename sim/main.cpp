@@ -1,10 +1,10 @@
 // kapsorel-sim: the station's power module and measurement module as network peers on
 // loopback, with a battery model and a control interface for tests and demos.
+#include "simulator.h"
+
 #include <csignal>
 #include <cstdio>
 #include <iostream>
-
-#include "simulator.h"
 
 int main(int argc, char** argv)
 {

@@ -5,7 +5,7 @@
 namespace kapsorel::sim {
 
 class ModuleServer::Session : public std::enable_shared_from_this<ModuleServer::Session> {
-public:
+  public:
     Session(ModuleServer& server, asio::ip::tcp::socket socket)
         : server_(server), socket_(std::move(socket)), timer_(server.io_)
     {
@@ -45,17 +45,17 @@ public:
         write(answer);
     }
 
-private:
+  private:
     void read()
     {
-        socket_.async_read_some(asio::buffer(chunk_), [self = shared_from_this()](const asio::error_code& ec,
-                                                                                  std::size_t n) {
-            if (ec)
-                return;
-            self->pending_.insert(self->pending_.end(), self->chunk_.begin(),
-                                  self->chunk_.begin() + static_cast<std::ptrdiff_t>(n));
-            self->next();
-        });
+        socket_.async_read_some(asio::buffer(chunk_),
+                                [self = shared_from_this()](const asio::error_code& ec, std::size_t n) {
+                                    if (ec)
+                                        return;
+                                    self->pending_.insert(self->pending_.end(), self->chunk_.begin(),
+                                                          self->chunk_.begin() + static_cast<std::ptrdiff_t>(n));
+                                    self->next();
+                                });
     }
 
     void write(const std::shared_ptr<std::vector<std::uint8_t>>& answer)
@@ -155,4 +155,4 @@ std::vector<std::uint8_t> ModuleServer::answerBytes(const std::vector<std::uint8
     return out;
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -29,7 +29,7 @@ std::string checkLoopback(const std::string& option, const std::string& address,
            " refused: the simulator listens only on loopback addresses (127.0.0.0/8)";
 }
 
-}  // namespace
+} // namespace
 
 bool isLoopbackAddress(const std::string& text)
 {
@@ -124,4 +124,4 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     return result;
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

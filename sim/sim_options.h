@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 namespace kapsorel::sim {
 
 enum class Chemistry { NiCd, Pb };
@@ -16,7 +15,7 @@ struct BatteryOptions {
     int cells = 20;
     double capacityAh = 10.0;
     double charge = 0.5;
-    int weakCell = 0;  // 0 = none
+    int weakCell = 0; // 0 = none
 };
 
 struct SimOptions {
@@ -46,4 +45,4 @@ bool isLoopbackAddress(const std::string& text);
 
 std::string usageText();
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -5,15 +5,11 @@
 namespace kapsorel::sim {
 
 Simulator::Simulator(asio::io_context& io, const SimOptions& options)
-    : io_(io),
-      options_(options),
-      battery_(options.battery),
+    : io_(io), options_(options), battery_(options.battery),
       power_(battery_, powerFactoryMemory({options.powerAddress, options.udpPort})),
-      measure_(battery_, measureFactoryMemory({options.measureAddress, options.udpPort})),
-      powerServer_(io, power_),
+      measure_(battery_, measureFactoryMemory({options.measureAddress, options.udpPort})), powerServer_(io, power_),
       measureServer_(io, measure_),
-      control_(io, [this](const std::string& line) { return executeControl(*this, line); }),
-      timer_(io)
+      control_(io, [this](const std::string& line) { return executeControl(*this, line); }), timer_(io)
 {
 }
 
@@ -56,4 +52,4 @@ void Simulator::scheduleTick()
     });
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -2,12 +2,6 @@
 // the control interface and the model's clock, all served by one io_context thread.
 #pragma once
 
-#include <asio.hpp>
-#include <chrono>
-#include <functional>
-#include <memory>
-#include <string>
-
 #include "battery_model.h"
 #include "control_server.h"
 #include "measure_module.h"
@@ -15,10 +9,16 @@
 #include "power_module.h"
 #include "sim_options.h"
 
+#include <asio.hpp>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
 namespace kapsorel::sim {
 
 class Simulator {
-public:
+  public:
     static constexpr std::chrono::milliseconds kTick{100};
 
     Simulator(asio::io_context& io, const SimOptions& options);
@@ -34,7 +34,7 @@ public:
     ModuleServer& powerServer() { return powerServer_; }
     ModuleServer& measureServer() { return measureServer_; }
 
-private:
+  private:
     void scheduleTick();
 
     asio::io_context& io_;
@@ -50,4 +50,4 @@ private:
     std::chrono::steady_clock::duration sinceSecond_{};
 };
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -12,7 +12,7 @@
 namespace kapsorel::test {
 
 class SimProcess {
-public:
+  public:
     // Starts the simulator and waits (at most 10 s) until it is listening. `extraArgs` go on its
     // command line; a --power, --measure, --tcp-port or --udp-port among them replaces the default.
     // Throws std::runtime_error when the simulator cannot be started.
@@ -54,7 +54,7 @@ public:
     static int runToExit(const std::vector<std::string>& args, std::string* errorText = nullptr,
                          std::chrono::milliseconds limit = std::chrono::seconds(10));
 
-private:
+  private:
     void start();
     void connectControl();
     void closeControl();
@@ -70,7 +70,7 @@ private:
     std::uint16_t controlPort_ = 0;
     pid_t pid_ = -1;
     int control_ = -1;
-    std::string pending_;  // control bytes read past the last reply line
+    std::string pending_; // control bytes read past the last reply line
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

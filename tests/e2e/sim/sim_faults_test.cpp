@@ -1,11 +1,11 @@
 // kapsorel-sim's injectable TCP faults: silent module, oversized answers, hang-up, slow answers;
 // and the process helper's kill and restart.
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
 #include "core/comm/module_frame.h"
 #include "sim_client.h"
 #include "support/sim_process.h"
+
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -115,5 +115,5 @@ TEST(SimProcessHelper, TwoSimulatorsRunSideBySide)
     EXPECT_EQ(b.number("battery.cells"), 12);
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

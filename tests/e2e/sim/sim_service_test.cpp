@@ -1,10 +1,10 @@
 // kapsorel-sim's service commands: raw readings agree with the calibration records in the
 // settings memory, head type and source commands keep what they are told.
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
 #include "sim_client.h"
 #include "support/sim_process.h"
+
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 struct Channel {
     bool measure;
     std::uint8_t channel;
-    double tolerance;  // one raw step of the factory constant, with room
+    double tolerance; // one raw step of the factory constant, with room
 };
 
 TEST(SimService, RawReadingsTurnIntoTheMeasuredValueThroughTheStoredCalibration)
@@ -72,5 +72,5 @@ TEST(SimService, HeadTypeTemperatureAndSourceCommandsKeepTheirValues)
     EXPECT_EQ(Bytes(image.begin() + 6, image.end()), Bytes(read.begin() + 6, read.end()));
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test
