@@ -123,6 +123,8 @@ class Interpreter {
         }
         if ((verb == "drop" || verb == "silent" || verb == "oversize" || verb == "hangup") && w_.size() == 3)
             return fault();
+        if (verb == "tftp" && w_.size() >= 2)
+            return tftp();
         if (verb == "delay" && w_.size() == 3) {
             ModuleServer* server = module(w_[1]);
             long long ms = 0;
@@ -154,6 +156,26 @@ class Interpreter {
         const std::string& verb = w_[0];
         (verb == "drop" ? f.dropStatus : verb == "silent" ? f.silent : verb == "oversize" ? f.oversize : f.hangUp) = on;
         return ok();
+    }
+
+    ControlReply tftp()
+    {
+        TftpFaults& f = sim_.tftp().faults();
+        const std::string& what = w_[1];
+        if (what == "image" && w_.size() == 2)
+            return ok(hex(sim_.tftp().lastImage()));
+        bool on = false;
+        if ((what == "refuse" || what == "silent" || what == "duplicate_acks") && w_.size() == 3 &&
+            parseSwitch(w_[2], on)) {
+            (what == "refuse" ? f.refuse : what == "silent" ? f.silent : f.duplicateAcks) = on;
+            return ok();
+        }
+        long long n = 0;
+        if (what == "drop_ack" && w_.size() == 3 && parseInt(w_[2], 0, 65535, n)) {
+            f.dropAck = static_cast<std::uint16_t>(n);
+            return ok();
+        }
+        return err("usage: tftp refuse|silent|duplicate_acks on|off, tftp drop_ack BLOCK, tftp image");
     }
 
     ControlReply frames()
@@ -319,6 +341,10 @@ class Interpreter {
             {"power.dac", p.dac},
             {"measure.head", sim_.measure().headCode()},
             {"battery.cells", b.cells()},
+            {"tftp.port", sim_.tftpPort()},
+            {"tftp.requests", static_cast<long long>(sim_.tftp().requests())},
+            {"tftp.transfers", static_cast<long long>(sim_.tftp().transfers())},
+            {"tftp.size", static_cast<long long>(sim_.tftp().lastImage().size())},
         };
         for (const auto& [key, v] : integers) {
             if (name == key)

@@ -24,6 +24,10 @@
 //       power.switch_mask | power.relays | power.source_on | power.dac | measure.head |
 //       measure.battery_voltage | measure.temperature | battery.voltage | battery.charge |
 //       battery.capacity | battery.temperature | battery.cells | battery.chemistry | cell K
+//       | tftp.port | tftp.requests | tftp.transfers | tftp.size
+//   tftp refuse|silent|duplicate_acks on|off   firmware upload faults (refuse = error packet 7)
+//   tftp drop_ack BLOCK             the acknowledgement of that data block is left out, once
+//   tftp image                      OK <hex> of the last firmware image received
 //   quit
 #pragma once
 

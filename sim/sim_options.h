@@ -25,6 +25,8 @@ struct SimOptions {
     std::uint16_t udpPort = 30305;
     std::string controlAddress = "127.0.0.1";
     std::uint16_t controlPort = 0;
+    std::uint16_t tftpPort = 69; // 0 = no firmware upload server
+    bool tftpPortGiven = false;
     BatteryOptions battery;
     double timeScale = 1.0;
 };

@@ -8,6 +8,7 @@
 #include "module_server.h"
 #include "power_module.h"
 #include "sim_options.h"
+#include "tftp_server.h"
 
 #include <asio.hpp>
 #include <chrono>
@@ -23,7 +24,9 @@ class Simulator {
 
     Simulator(asio::io_context& io, const SimOptions& options);
 
-    // Binds every socket and starts serving; a failure comes back as text.
+    // Binds every socket and starts serving; a failure comes back as text. Without an explicit
+    // --tftp-port, a TFTP port that cannot be bound (69 needs privileges) only leaves the
+    // firmware upload out, with a warning on standard error.
     std::string start();
     std::uint16_t controlPort() const { return control_.port(); }
     void stop();
@@ -33,6 +36,9 @@ class Simulator {
     MeasureModule& measure() { return measure_; }
     ModuleServer& powerServer() { return powerServer_; }
     ModuleServer& measureServer() { return measureServer_; }
+    TftpServer& tftp() { return tftp_; }
+    // The port the firmware upload server listens on; 0 when it does not run.
+    std::uint16_t tftpPort() const { return tftpPort_; }
 
   private:
     void scheduleTick();
@@ -45,6 +51,8 @@ class Simulator {
     ModuleServer powerServer_;
     ModuleServer measureServer_;
     ControlServer control_;
+    TftpServer tftp_;
+    std::uint16_t tftpPort_ = 0;
     asio::steady_timer timer_;
     std::chrono::steady_clock::time_point lastTick_;
     std::chrono::steady_clock::duration sinceSecond_{};

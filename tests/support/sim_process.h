@@ -40,6 +40,9 @@ class SimProcess {
     std::uint16_t tcpPort() const { return tcpPort_; }
     std::uint16_t udpPort() const { return udpPort_; }
     std::uint16_t controlPort() const { return controlPort_; }
+    // The port of the power module's firmware upload (TFTP) server, 0 when it does not run
+    // (the default 69 needs privileges; pass --tftp-port to choose another).
+    std::uint16_t tftpPort() { return static_cast<std::uint16_t>(number("tftp.port")); }
     bool running() const { return pid_ > 0; }
 
     // Kills the simulator at once (SIGKILL) and reaps it: both modules vanish from the network.

@@ -168,12 +168,17 @@ class UdpClient {
         sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a);
     }
 
-    std::optional<Bytes> receive(std::chrono::milliseconds limit = 1000ms)
+    // One datagram within the limit; its sender goes into *from when given.
+    std::optional<Bytes> receive(std::chrono::milliseconds limit = 1000ms, sockaddr_in* from = nullptr)
     {
         if (!waitReadable(fd_, limit))
             return std::nullopt;
         std::uint8_t buf[1024];
-        const ssize_t n = recv(fd_, buf, sizeof buf, 0);
+        sockaddr_in sender{};
+        socklen_t length = sizeof sender;
+        const ssize_t n = recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&sender), &length);
+        if (from)
+            *from = sender;
         if (n < 0)
             return std::nullopt;
         return Bytes(buf, buf + n);
