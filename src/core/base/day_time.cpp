@@ -88,4 +88,12 @@ std::chrono::system_clock::time_point toTimePoint(DayTime d)
 
 long long secondsBetween(DayTime a, DayTime b) { return std::llround((b - a) * kSecondsPerDay); }
 
+long long wholeSecondsBetween(DayTime a, DayTime b)
+{
+    const double ms = std::fabs(b - a) * kSecondsPerDay * 1000.0;
+    if (!(ms < 9.0e18))
+        return ms == ms ? 9000000000000000LL : 0;
+    return std::llround(ms) / 1000;
+}
+
 }  // namespace kapsorel

@@ -31,4 +31,9 @@ std::chrono::system_clock::time_point toTimePoint(DayTime d);
 // Whole seconds between two day-times (b - a), rounded to the nearest second.
 long long secondsBetween(DayTime a, DayTime b);
 
+// Duration between two day-times in whole seconds: the absolute difference, truncated.
+// The difference is first taken to the millisecond, so that 600 s stored as days and read
+// back as 599.9999999 s still counts 600.
+long long wholeSecondsBetween(DayTime a, DayTime b);
+
 }  // namespace kapsorel

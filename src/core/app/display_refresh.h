@@ -1,0 +1,25 @@
+// TH_SYNC's loop body: once a second the screen takes the new step mark and samples
+// and redraws the live values (through the UI bridge), then the handshakes are released.
+#pragma once
+
+#include <functional>
+
+#include "core/app/station.h"
+#include "core/base/clock.h"
+
+namespace kapsorel {
+
+class DisplayRefresh {
+public:
+    DisplayRefresh(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
+
+    void pass();
+
+private:
+    Station& station_;
+    UiBridge& ui_;
+    Clock& clock_;
+    std::function<bool()> keepRunning_;
+};
+
+}  // namespace kapsorel

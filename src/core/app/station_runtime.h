@@ -1,0 +1,98 @@
+// One running station: its configuration and settings, the shared station state, the
+// test file, the run engine, the pollers and the four worker threads. The Qt program and
+// the end-to-end tests build it the same way.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
+#include "core/app/config_file.h"
+#include "core/app/display_refresh.h"
+#include "core/app/station.h"
+#include "core/app/station_settings.h"
+#include "core/app/worker_control.h"
+#include "core/comm/measurement_poller.h"
+#include "core/comm/power_poller.h"
+#include "core/engine/condition_evaluator.h"
+#include "core/engine/run_engine.h"
+#include "core/records/run_marker.h"
+#include "core/records/test_recorder.h"
+
+namespace kapsorel {
+
+// "RUN" section markers kept in the configuration file.
+class ConfigRunMarker final : public RunMarker {
+public:
+    explicit ConfigRunMarker(ConfigFile& config) : config_(config) {}
+    LastTest lastTest() const override;
+    Status markTest(const std::string& path, int completed) override;
+
+private:
+    ConfigFile& config_;
+};
+
+class StationRuntime : private RunRecorder {
+public:
+    // Reads the configuration at `configPath` (missing: defaults) for the station whose
+    // home folder is `home`. `ui` must outlive the runtime.
+    StationRuntime(std::filesystem::path home, std::filesystem::path configPath, UiBridge& ui,
+                   Clock& clock = SystemClock::instance());
+    ~StationRuntime();
+
+    // Puts the settings into the station: module endpoints, live values' start values,
+    // the battery family and the fault signalling time.
+    void applySettings();
+    // Writes the settings back (the ports the links use, the hardware kind reported).
+    Status saveSettings();
+
+    void startWorkers();
+    // Asks the workers to stop (the close request).
+    void requestStop() { workers_.requestStop(); }
+    // The exit sequence with its shutdown log; `waitHook` keeps the GUI alive meanwhile.
+    void shutdown(const std::function<void()>& waitHook);
+
+    Station& station() { return station_; }
+    StationSettings& settings() { return settings_; }
+    ConfigFile& config() { return config_; }
+    RunProcedure& procedure() { return procedure_; }
+    TestRecorder& testFile() { return testFile_; }
+    Workers& workers() { return workers_; }
+    const std::filesystem::path& home() const { return home_; }
+    Clock& clock() { return clock_; }
+    std::filesystem::path dataFolder() const;
+    std::filesystem::path archiveFolder() const;
+
+    // Starts a new run of the prepared procedure as the main window does once the test
+    // file has been created.
+    void startRun();
+
+private:
+    // What the engine records, routed into the test file.
+    DayTime testStart() const override;
+    DayTime storedStepStart(std::uint8_t step) const override;
+    Status recordStepStart(bool proceed) override;
+    Status recordStepEnd(std::uint8_t recordedStep, bool proceed) override;
+    Status appendSample() override;
+    Status recordInterruption() override;
+    Status recordCompletion() override;
+
+    std::filesystem::path home_;
+    ConfigFile config_;
+    StationSettings settings_;
+    mutable std::mutex foldersMutex_;
+    Station station_;
+    UiBridge& ui_;
+    Clock& clock_;
+    RunProcedure procedure_;
+    ConfigRunMarker marker_{config_};
+    TestRecorder testFile_;
+    ConditionEvaluator evaluator_;
+    RunEngine engine_;
+    PowerPoller powerPoller_;
+    MeasurementPoller measurementPoller_;
+    DisplayRefresh refresh_;
+    Workers workers_;  // last: its threads end before the parts they run are destroyed
+};
+
+}  // namespace kapsorel

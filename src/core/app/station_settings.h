@@ -1,0 +1,97 @@
+// The station's settings (section "Nastaveni" of the configuration file) with their
+// defaults, loaded when the main window is created and written back at exit; and the
+// marker of the last test (section "RUN").
+#pragma once
+
+#include "core/comm/ports.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core/app/config_file.h"
+
+namespace kapsorel {
+
+constexpr const char* kSettingsSection = "Nastaveni";
+constexpr const char* kRunSection = "RUN";
+
+constexpr const char* kDefaultPowerModuleAddress = "127.0.0.2";
+constexpr const char* kDefaultMeasurementModuleAddress = "127.0.0.3";
+
+// One cell colour set (keys suffixed 0, 1, 2): frame, background, bar.
+struct CellColourSet {
+    std::int32_t frame = 0;
+    std::int32_t background = 0;
+    std::int32_t bar = 0;
+
+    bool operator==(const CellColourSet&) const = default;
+};
+
+// A plain value: whoever shares it between threads decides how.
+struct StationSettings {
+    std::string IP_adr_vyk = kDefaultPowerModuleAddress;
+    std::string IP_adr_mer = kDefaultMeasurementModuleAddress;
+    std::uint16_t TCP_Port_vyk = kDefaultTcpPort;
+    std::uint16_t TCP_Port_mer = kDefaultTcpPort;
+    std::uint16_t UDP_Port_vyk = kDefaultUdpPort;
+    std::uint16_t UDP_Port_mer = kDefaultUdpPort;
+    std::string Stanice = "Stanice";
+    std::string Data_adr;  // defaults to the folder "Data" of the station home
+    std::string Arch_adr;  // empty: no archive
+    std::string Uziv;
+    // Cell voltage thresholds in volts (stored as hundredths of a volt).
+    float DNB_OK_MIN = 1.00f;
+    float DNB_OK_MAX = 1.56f;
+    float DNB_KO = -0.60f;
+    CellColourSet BOK_MIN{-16777203, 14145535, 9211135};  // cell below DNB_OK_MIN
+    CellColourSet BOK_MAX{32768, 65280, 65280};           // cell above DNB_OK_MAX
+    CellColourSet BKO{255, 9211135, 255};                 // cell below DNB_KO
+    CellColourSet BOST{-16777203, 14351581, 4974955};     // any other cell
+    std::uint8_t Expert = 0;  // user level: 0 operator, 1 expert, 2 service; never written
+    std::uint8_t Ikony = 0;   // toolbar icon size: 0 small, 1 medium, 2 large
+    std::uint8_t ERR_SIR = 0; // seconds of signalling on a power module fault
+    std::uint8_t TYP_HW = 0;  // 0 power and measurement module, 1 power module only
+    std::string TYP_BAT;
+    std::string C_POSTUP;
+    std::int32_t UM_HLAV = 0; // operator panel: 0 top, 1 left
+
+    bool operator==(const StationSettings&) const = default;
+};
+
+// Every key at its default; `home` is the station home (the executable's folder).
+StationSettings defaultStationSettings(const std::filesystem::path& home);
+
+// Reads every key of "Nastaveni"; a missing key or a value out of its range takes the default.
+StationSettings loadStationSettings(const ConfigFile& config, const std::filesystem::path& home);
+
+// Writes the settings in their fixed order (addresses, ports, station, folders,
+// operator, thresholds, colours, icon size, fault signalling, hardware kind, battery
+// type, procedure). `Expert` and `UM_HLAV` are not written here.
+void saveStationSettings(ConfigFile& config, const StationSettings& settings);
+
+// The power module address alone, as the single-instance lock needs it before anything else.
+std::string readPowerModuleAddress(const ConfigFile& config);
+
+// Position of the operator panel, kept by the program settings window.
+std::int32_t readPanelPosition(const ConfigFile& config);
+void writePanelPosition(ConfigFile& config, std::int32_t position);
+
+// Thresholds: hundredths of a volt on disk, volts in memory; volts are rounded to the
+// nearest hundredth with halves to even (1.237 V -> 124).
+float thresholdFromStored(std::int32_t hundredths);
+std::int32_t thresholdToStored(float volts);
+
+// The last test started ("RUN" / "Test") and whether it completed ("Test_ukoncen").
+struct LastTest {
+    std::string Test;
+    std::int32_t Test_ukoncen = 1;
+
+    bool completed() const { return Test_ukoncen == 1; }
+};
+
+LastTest readLastTest(const ConfigFile& config);
+// At a test's start: the path and 0; at its completion: the path and 1.
+void writeLastTest(ConfigFile& config, const std::string& testPath, bool completed);
+
+}  // namespace kapsorel

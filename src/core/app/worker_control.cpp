@@ -1,0 +1,133 @@
+#include "core/app/worker_control.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace kapsorel {
+
+namespace {
+
+constexpr int kIdleMs = 100;
+constexpr int kWaitCheckMs = 100;
+
+// The shutdown log: every line goes out at once, so a hang later still shows how far
+// the exit came. A log that cannot be created is simply off.
+class ShutdownLog {
+public:
+    explicit ShutdownLog(const std::filesystem::path& path) : file_(std::fopen(path.c_str(), "w")) {}
+    ~ShutdownLog()
+    {
+        if (file_)
+            std::fclose(file_);
+    }
+    ShutdownLog(const ShutdownLog&) = delete;
+    ShutdownLog& operator=(const ShutdownLog&) = delete;
+
+    void line(const std::string& text)
+    {
+        if (!file_)
+            return;
+        std::fputs(text.c_str(), file_);
+        std::fputc('\n', file_);
+        std::fflush(file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+}  // namespace
+
+Worker::~Worker()
+{
+    requestStop();
+    join();
+}
+
+void Worker::start(Pass pass)
+{
+    if (thread_.joinable())
+        return;
+    keepRunning_.store(true);
+    ended_.store(false);
+    thread_ = std::thread(&Worker::run, this, std::move(pass));
+}
+
+void Worker::join()
+{
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+void Worker::run(Pass pass)
+{
+    ended_.store(false);
+    while (keepRunning_.load()) {
+        if (!pass) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
+            continue;
+        }
+        try {
+            pass();
+        } catch (...) {
+            // A failed pass never ends the worker; the pause keeps a persistent fault
+            // from spinning.
+            failedPasses_.fetch_add(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
+        }
+    }
+    pass = nullptr;  // whatever the pass holds goes before the thread reports its end
+    ended_.store(true);
+}
+
+Workers::~Workers()
+{
+    requestStop();
+    TH_RUN.join();
+    TH_MEA.join();
+    TH_VYK.join();
+    TH_SYNC.join();
+}
+
+void Workers::start(Passes passes)
+{
+    TH_MEA.start(std::move(passes.mea));
+    TH_VYK.start(std::move(passes.vyk));
+    TH_RUN.start(std::move(passes.run));
+    TH_SYNC.start(std::move(passes.sync));
+}
+
+void Workers::requestStop()
+{
+    TH_SYNC.requestStop();
+    TH_RUN.requestStop();
+    TH_MEA.requestStop();
+    TH_VYK.requestStop();
+}
+
+void Workers::shutdown(const std::filesystem::path& logPath, const std::function<void()>& waitHook, Clock& clock)
+{
+    if (shutDown_.exchange(true))
+        return;
+    ShutdownLog log(logPath);
+    log.line("Konec:");
+    requestStop();
+    for (Worker* w : {&TH_RUN, &TH_MEA, &TH_VYK, &TH_SYNC}) {
+        while (!w->ended()) {
+            if (waitHook)
+                waitHook();
+            clock.sleepMs(kWaitCheckMs);
+        }
+        w->join();
+        log.line(w->logName());
+    }
+}
+
+std::optional<std::string> closeRefusal(std::uint8_t runState)
+{
+    if (runState != 0)
+        return std::string(kRunActiveRefusal);
+    return std::nullopt;
+}
+
+}  // namespace kapsorel

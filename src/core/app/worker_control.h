@@ -1,0 +1,97 @@
+// The four long-lived worker threads (measurement poll, power poll, run engine,
+// display refresh): each loops its pass while its keep-running flag is set and sets
+// its ended flag as its last action. Also the exit sequence with its shutdown log.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "core/base/clock.h"
+
+namespace kapsorel {
+
+class Worker {
+public:
+    using Pass = std::function<void()>;
+
+    explicit Worker(std::string logName) : logName_(std::move(logName)) {}
+    ~Worker();
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    // Sets keep-running and starts the thread, which runs `pass` until keep-running
+    // is cleared. A pass that throws is caught and the loop goes on after a 100 ms
+    // pause. An empty pass idles 100 ms per loop. Does nothing when already started.
+    void start(Pass pass);
+    void requestStop() { keepRunning_.store(false); }
+    bool keepRunning() const { return keepRunning_.load(); }
+    // True before start and after the thread's last action.
+    bool ended() const { return ended_.load(); }
+    // Waits for the thread to end; only call after ended() or requestStop().
+    void join();
+
+    const std::string& logName() const { return logName_; }
+    // Passes that ended by an exception so far.
+    std::uint32_t failedPasses() const { return failedPasses_.load(); }
+
+private:
+    void run(Pass pass);
+
+    std::string logName_;
+    std::atomic<bool> keepRunning_{false};
+    std::atomic<bool> ended_{true};
+    std::atomic<std::uint32_t> failedPasses_{0};
+    std::thread thread_;
+};
+
+// The station's four workers, started in the order TH_MEA, TH_VYK, TH_RUN, TH_SYNC.
+class Workers {
+public:
+    struct Passes {
+        Worker::Pass mea;   // measurement module status poll
+        Worker::Pass vyk;   // power module status poll
+        Worker::Pass run;   // run engine
+        Worker::Pass sync;  // display refresh
+    };
+
+    Workers() = default;
+    ~Workers();
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+    void start(Passes passes);
+
+    // Clears keep-running of the display refresh, run engine, measurement poll and
+    // power poll, in that order.
+    void requestStop();
+
+    // The exit sequence, once (later calls return at once): rewrite the log at `logPath`
+    // (when it cannot be created there is no log and everything else still happens),
+    // write "Konec:", clear the keep-running flags again, then wait for the run engine,
+    // measurement poll, power poll and display refresh to end in that order, checking
+    // every 100 ms without a time limit and calling `waitHook` between checks (the GUI
+    // processes its events there, so a worker inside a call into the GUI can finish),
+    // and write each one's log name when it has ended. Each log line is flushed at once.
+    void shutdown(const std::filesystem::path& logPath, const std::function<void()>& waitHook,
+                  Clock& clock = SystemClock::instance());
+
+    Worker TH_MEA{"Mea_th"};
+    Worker TH_VYK{"Vyk_th"};
+    Worker TH_RUN{"Run_th"};
+    Worker TH_SYNC{"Sync_th"};
+
+private:
+    std::atomic<bool> shutDown_{false};
+};
+
+constexpr const char* kRunActiveRefusal = "Proces je spuštěn, nelze ukončit";
+
+// The close request: refused with the message while a test runs (RunState not 0).
+std::optional<std::string> closeRefusal(std::uint8_t runState);
+
+}  // namespace kapsorel

@@ -1,0 +1,224 @@
+#include "core/comm/module_link.h"
+
+#include <algorithm>
+#include <array>
+#include <thread>
+
+namespace kapsorel {
+
+ModuleLink::ModuleLink(std::string moduleName) : moduleName_(std::move(moduleName)), socket_(io_) {}
+
+ModuleLink::~ModuleLink()
+{
+    asio::error_code ec;
+    socket_.close(ec);
+}
+
+void ModuleLink::setEndpoint(const std::string& address, std::uint16_t tcpPort)
+{
+    std::lock_guard g(configMutex_);
+    address_ = address;
+    tcpPort_ = tcpPort;
+}
+
+std::string ModuleLink::address() const
+{
+    std::lock_guard g(configMutex_);
+    return address_;
+}
+
+std::uint16_t ModuleLink::tcpPort() const
+{
+    std::lock_guard g(configMutex_);
+    return tcpPort_;
+}
+
+void ModuleLink::setUdpPort(std::uint16_t port)
+{
+    std::lock_guard g(configMutex_);
+    udpPort_ = port;
+}
+
+std::uint16_t ModuleLink::udpPort() const
+{
+    std::lock_guard g(configMutex_);
+    return udpPort_;
+}
+
+void ModuleLink::setMessageSink(MessageSink sink)
+{
+    std::lock_guard g(configMutex_);
+    sink_ = std::move(sink);
+}
+
+void ModuleLink::setWaitHook(std::thread::id thread, WaitHook hook)
+{
+    std::lock_guard g(configMutex_);
+    hookThread_ = thread;
+    hook_ = std::move(hook);
+}
+
+WaitHook ModuleLink::hookForThisThread() const
+{
+    std::lock_guard g(configMutex_);
+    return hookThread_ == std::this_thread::get_id() ? hook_ : WaitHook{};
+}
+
+bool ModuleLink::connected() const { return socket_.is_open(); }
+
+void ModuleLink::disconnect()
+{
+    asio::error_code ec;
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
+    socket_.close(ec);
+}
+
+void ModuleLink::fail(const std::string& message)
+{
+    MessageSink sink;
+    {
+        std::lock_guard g(configMutex_);
+        sink = sink_;
+    }
+    if (sink)
+        sink(message);
+}
+
+bool ModuleLink::connect(const WaitHook& hook)
+{
+    std::string address;
+    std::uint16_t port = 0;
+    {
+        std::lock_guard g(configMutex_);
+        if (tcpPort_ == 0)
+            tcpPort_ = kDefaultTcpPort;
+        address = address_;
+        port = tcpPort_;
+    }
+    asio::error_code ec;
+    const auto ip = asio::ip::make_address(address, ec);
+    if (ec) {
+        fail("Neplatná adresa modulu: " + address);
+        return false;
+    }
+    const asio::ip::tcp::endpoint endpoint(ip, port);
+    bool done = false;
+    asio::error_code result;
+    socket_.async_connect(endpoint, [&](const asio::error_code& e) {
+        result = e;
+        done = true;
+    });
+    if (!runUntil(io_, done, kConnectLimitMs, hook)) {
+        asio::error_code ignored;
+        socket_.close(ignored);
+        drain(io_);
+        fail("Spojení s " + address + ":" + std::to_string(port) + " vypršelo (" +
+             std::to_string(kConnectLimitMs) + " ms)");
+        return false;
+    }
+    if (result) {
+        asio::error_code ignored;
+        socket_.close(ignored);
+        fail(result.message() + " (" + address + ":" + std::to_string(port) + ")");
+        return false;
+    }
+    asio::error_code ignored;
+    socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    return true;
+}
+
+bool ModuleLink::writeAll(std::size_t size, const WaitHook& hook)
+{
+    bool done = false;
+    asio::error_code result;
+    asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size),
+                      [&](const asio::error_code& e, std::size_t) {
+                          result = e;
+                          done = true;
+                      });
+    if (!runUntil(io_, done, readLimitMs_.load(std::memory_order_relaxed), hook)) {
+        disconnect();
+        drain(io_);
+        return false;
+    }
+    return !result;
+}
+
+bool ModuleLink::readExact(std::uint8_t* into, std::size_t size, const WaitHook& hook)
+{
+    bool done = false;
+    asio::error_code result;
+    asio::async_read(socket_, asio::buffer(into, size), [&](const asio::error_code& e, std::size_t) {
+        result = e;
+        done = true;
+    });
+    if (!runUntil(io_, done, readLimitMs_.load(std::memory_order_relaxed), hook)) {
+        disconnect();
+        drain(io_);
+        return false;
+    }
+    return !result;
+}
+
+ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
+{
+    const WaitHook hook = hookForThisThread();
+    if (!socket_.is_open()) {
+        if (address().empty()) {
+            fail("IP adr");
+            return ExchangeOutcome::NoAddress;
+        }
+        connect(hook);
+    }
+    if (!socket_.is_open()) {
+        frame_.setParam(1);
+        notConnected_.store(1, std::memory_order_relaxed);
+        return ExchangeOutcome::NotConnected;
+    }
+    notConnected_.store(0, std::memory_order_relaxed);
+
+    if (!writeAll(frame_.wireSize(), hook)) {
+        disconnect();
+        frame_.setParam(1);
+        fail("Chyba při odesílání příkazu modulu " + moduleName_);
+        return ExchangeOutcome::WriteFailed;
+    }
+    if (!readExact(frame_.bytes.data(), kFrameHeaderSize, hook)) {
+        disconnect();
+        frame_.setParam(1);
+        fail("Modul " + moduleName_ + " neodpověděl");
+        return ExchangeOutcome::ReadFailed;
+    }
+    const std::size_t length = frame_.payloadLength();
+    const std::size_t kept = std::min(length, kFramePayloadCapacity);
+    if (kept > 0 && !readExact(frame_.payload().data(), kept, hook)) {
+        disconnect();
+        frame_.setParam(1);
+        fail("Modul " + moduleName_ + " neodpověděl");
+        return ExchangeOutcome::ReadFailed;
+    }
+    if (length > kFramePayloadCapacity) {
+        // Read the rest of the oversized answer so the connection stays in step, then refuse it.
+        std::array<std::uint8_t, 256> sink{};
+        std::size_t rest = length - kFramePayloadCapacity;
+        bool ok = true;
+        while (ok && rest > 0) {
+            const std::size_t n = std::min(rest, sink.size());
+            ok = readExact(sink.data(), n, hook);
+            rest -= n;
+        }
+        if (!ok)
+            disconnect();
+        frame_.setParam(1);
+        frame_.setPayloadLength(static_cast<std::uint16_t>(kFramePayloadCapacity));
+        fail("Odpověď modulu " + moduleName_ + " je příliš dlouhá (" + std::to_string(length) + " B)");
+        if (disconnectAfter == 1)
+            disconnect();
+        return ExchangeOutcome::AnswerTooLong;
+    }
+    if (disconnectAfter == 1)
+        disconnect();
+    return ExchangeOutcome::Answered;
+}
+
+}  // namespace kapsorel

@@ -1,0 +1,101 @@
+#include "core/comm/power_poller.h"
+
+#include "core/comm/run_commands.h"
+
+namespace kapsorel {
+
+namespace {
+constexpr auto relaxed = std::memory_order_relaxed;
+}
+
+PowerPoller::PowerPoller(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
+    : station_(station), ui_(ui), clock_(clock), keepRunning_(std::move(keepRunning))
+{
+}
+
+void PowerPoller::pollOnce()
+{
+    buffer_[0] = kFrameStart;
+    buffer_[1] = 'M';
+    buffer_[2] = 'S';
+    buffer_[4] = 0;
+    buffer_[5] = 0;
+    std::size_t received = 0;
+    const auto outcome = socket_.poll(station_.power.address(), station_.power.udpPort(), buffer_.data(),
+                                      kFrameHeaderSize, buffer_, received, receiveLimitMs_);
+    if (outcome == PollOutcome::Answered)
+        onAnswer();
+    else
+        onNoAnswer();
+}
+
+void PowerPoller::onNoAnswer()
+{
+    auto& live = station_.live;
+    socket_.release();
+    clock_.sleepMs(1000);
+    live.CommFault.fetch_or(kCommFaultPower, relaxed);
+    if (station_.batteryFamily() == BatteryFamily::Pb)
+        live.HeadCode.store(-1, relaxed);
+    if (station_.run.runActive()) {
+        if (failed_ < kFailedPollsToAbort)
+            ++failed_;
+        if (failed_ == kFailedPollsToAbort) {
+            failed_ = kFailedPollsToAbort + 1;
+            if (station_.run.abort(StopReasonCode::PowerModuleLost) && keepRunning_())
+                ui_.runStoppedOnLostModule();
+        }
+    }
+}
+
+void PowerPoller::onAnswer()
+{
+    auto& live = station_.live;
+    const bool pb = station_.batteryFamily() == BatteryFamily::Pb;
+    if (pb)
+        live.HeadCode.store(0, relaxed);
+    failed_ = 0;
+    auto settle = live.SettleCountdown.load(relaxed);
+    while (settle > 0 && !live.SettleCountdown.compare_exchange_weak(settle, settle - 1, relaxed)) {
+    }
+    live.CommFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultPower), relaxed);
+
+    const PowerStatus s = decodePowerStatus(buffer_);
+    live.HardwareKind.store(s.hardwareKind, relaxed);
+    live.Current.store(s.current, relaxed);
+    live.PowerModuleVoltage.store(s.moduleVoltage, relaxed);
+    live.SourceVoltage.store(s.sourceVoltage, relaxed);
+    live.ModuleTemperature.store(s.moduleTemperature, relaxed);
+    if (batteryValuesFromPowerModule(station_.batteryFamily())) {
+        live.BatteryVoltage.store(s.moduleVoltage, relaxed);
+        live.BatteryTemperature.store(s.batteryTemperature, relaxed);
+    }
+    if (live.SignalLatch.load(relaxed) == 0) {
+        live.LedSeconds.store(s.ledSeconds, relaxed);
+        live.SirenSeconds.store(s.sirenSeconds, relaxed);
+    } else {
+        live.SignalLatch.store(0, relaxed);
+    }
+    live.ErrorType.store(s.errorType, relaxed);
+    live.PowerSwVersion.store(s.swVersion, relaxed);
+    live.FaultBits.store(s.faultBits, relaxed);
+
+    if (s.errorType != 0 && s.errorType != live.LastAlarmedError.load(relaxed) && station_.run.runActive()) {
+        live.LastAlarmedError.store(s.errorType, relaxed);
+        ui_.errorAlarm(errorTypeText(s.errorType));
+        const std::uint8_t siren = station_.errorSirenSeconds.load(relaxed);
+        live.SignalLatch.store(1, relaxed);
+        live.LedSeconds.store(255, relaxed);
+        live.SirenSeconds.store(siren, relaxed);
+        if (live.CommFault.load(relaxed) == 0)
+            commandSignal(station_.power, 255, siren);
+        station_.run.abort(StopReasonCode::PowerModuleError);
+    }
+
+    if (s.faultBits != live.ShownFaultBits.load(relaxed))
+        ui_.faultsChanged(s.faultBits);
+
+    clock_.sleepMs(1000);
+}
+
+}  // namespace kapsorel

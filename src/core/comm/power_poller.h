@@ -1,0 +1,43 @@
+// TH_VYK's loop body: one status poll of the power module and what follows from it
+// (live values, lost-module abort, error alarm, faults display).
+#pragma once
+
+#include <functional>
+
+#include "core/app/station.h"
+#include "core/base/clock.h"
+#include "core/comm/status_decoders.h"
+#include "core/comm/status_socket.h"
+
+namespace kapsorel {
+
+constexpr int kFailedPollsToAbort = 6;
+
+class PowerPoller {
+public:
+    PowerPoller(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
+
+    // One pass of the loop: request, wait up to 1000 ms, act on the answer or its absence.
+    void pollOnce();
+    // Releases the socket (the thread's last act before its ended flag).
+    void release() { socket_.release(); }
+    // Receive limit of one poll (1000 ms on the station; tests shorten it).
+    void setReceiveLimitMs(int ms) { receiveLimitMs_ = ms; }
+
+    int failedPolls() const { return failed_; }
+
+private:
+    void onNoAnswer();
+    void onAnswer();
+
+    Station& station_;
+    UiBridge& ui_;
+    Clock& clock_;
+    std::function<bool()> keepRunning_;
+    StatusSocket socket_;
+    StatusBuffer buffer_{};
+    int receiveLimitMs_ = kStatusReceiveLimitMs;
+    int failed_ = 0;
+};
+
+}  // namespace kapsorel

@@ -1,0 +1,144 @@
+#include "core/comm/run_commands.h"
+
+#include "core/base/numbers.h"
+
+namespace kapsorel {
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+// Fills the header of a command; a negative `param` leaves the parameter byte as it is.
+void fill(ModuleFrame& f, char group, char command, int param, std::uint16_t payloadLength)
+{
+    f.setCommand(group, command);
+    if (param >= 0)
+        f.setParam(static_cast<std::uint8_t>(param));
+    f.setPayloadLength(payloadLength);
+}
+
+void send(ModuleLink& link) { link.exchange(1); }
+
+}  // namespace
+
+void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float current)
+{
+    {
+        auto lock = power.lock();
+        auto& f = power.frame();
+        fill(f, 'P', 'C', 0, 9);
+        f.putU8(0, 1);
+        f.putSingle(1, current);
+        f.putSingle(5, voltage);
+        send(power);
+    }
+    live.ChargingOn.store(1, relaxed);
+    live.DriveOn.store(1, relaxed);
+    live.DiagramRedraw.store(1, relaxed);
+}
+
+void commandChargeSetPoints(ModuleLink& power, float voltage, float current)
+{
+    auto lock = power.lock();
+    auto& f = power.frame();
+    fill(f, 'P', 'T', 0, 8);
+    f.putSingle(0, current);
+    f.putSingle(4, voltage);
+    send(power);
+}
+
+void commandDischarge(ModuleLink& power, LiveValues& live, float current)
+{
+    {
+        auto lock = power.lock();
+        auto& f = power.frame();
+        fill(f, 'P', 'D', 0, 5);
+        f.putU8(0, 1);
+        f.putSingle(1, current);
+        send(power);
+    }
+    live.DischargingOn.store(1, relaxed);
+    live.DriveOn.store(1, relaxed);
+    live.DiagramRedraw.store(1, relaxed);
+}
+
+void commandStop(ModuleLink& power, LiveValues& live)
+{
+    {
+        auto lock = power.lock();
+        fill(power.frame(), 'P', 'S', 0, 0);
+        send(power);
+    }
+    live.ChargingOn.store(0, relaxed);
+    live.DischargingOn.store(0, relaxed);
+    live.DriveOn.store(0, relaxed);
+    live.DiagramRedraw.store(1, relaxed);
+}
+
+void commandProcedureEnd(ModuleLink& power)
+{
+    auto lock = power.lock();
+    fill(power.frame(), 'P', 'K', 0, 0);
+    send(power);
+}
+
+void commandRunIndicator(ModuleLink& power, bool running)
+{
+    auto lock = power.lock();
+    fill(power.frame(), 'P', 'L', running ? 1 : 0, 0);
+    send(power);
+}
+
+void commandSignal(ModuleLink& power, std::uint8_t ledSeconds, std::uint8_t sirenSeconds)
+{
+    auto lock = power.lock();
+    auto& f = power.frame();
+    fill(f, 'P', 'A', -1, 2);
+    f.putU8(0, ledSeconds);
+    f.putU8(1, sirenSeconds);
+    send(power);
+}
+
+void commandSignalAck(ModuleLink& power)
+{
+    auto lock = power.lock();
+    auto& f = power.frame();
+    fill(f, 'P', 'a', 0, 2);
+    f.putU8(0, 1);
+    f.putU8(1, 1);
+    send(power);
+}
+
+void commandNewTest(ModuleLink& power)
+{
+    auto lock = power.lock();
+    fill(power.frame(), 'P', 'E', 0, 0);
+    send(power);
+}
+
+TemperatureCheck commandTemperatureCheck(ModuleLink& power)
+{
+    auto lock = power.lock();
+    auto& f = power.frame();
+    fill(f, 'M', 'T', 0, 0);
+    send(power);
+    return TemperatureCheck{f.single(0), f.u8(4) != 0};
+}
+
+std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current)
+{
+    auto lock = power.lock();
+    auto& f = power.frame();
+    fill(f, 'Z', 'X', 0, 8);
+    f.putSingle(0, voltage);
+    f.putSingle(4, current);
+    send(power);
+    return f.status();
+}
+
+std::uint8_t signalSeconds(float value)
+{
+    return static_cast<std::uint8_t>(roundHalfEvenToInt(value) & 0xFF);
+}
+
+}  // namespace kapsorel

@@ -1,0 +1,50 @@
+// Field-by-field decoding of the two modules' status answers from the poller's own
+// 128-byte buffer (header included; payload offsets count from byte 6).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/comm/live_values.h"
+#include "core/comm/status_socket.h"
+
+namespace kapsorel {
+
+using StatusBuffer = std::array<std::uint8_t, kStatusBufferSize>;
+
+struct PowerStatus {
+    std::uint8_t swVersion = 0;  // parameter byte
+    std::uint8_t hardwareKind = 0;
+    float current = 0;
+    float moduleVoltage = 0;
+    float sourceVoltage = 0;
+    float batteryTemperature = 0;
+    std::uint8_t ledSeconds = 0;
+    std::uint8_t sirenSeconds = 0;
+    std::uint8_t errorType = 0;
+    // Payload bytes 30-31. The module temperature's Single (bytes 31-34) shares byte 31
+    // with it; the fault bits are the exact field and the temperature's lowest byte is
+    // the faults' high byte (an error below 0.002 % of the reading).
+    std::uint16_t faultBits = 0;
+    float moduleTemperature = 0;
+};
+
+struct MeasurementStatus {
+    std::array<float, kCellCount> cells{};
+    float batteryVoltage = 0;
+    float batteryTemperature = 0;
+    std::int16_t headCode = 0;  // unsigned byte widened
+};
+
+PowerStatus decodePowerStatus(const StatusBuffer& buffer);
+MeasurementStatus decodeMeasurementStatus(const StatusBuffer& buffer);
+
+// Alarm text of a power module error type; empty for types outside 1..11.
+const char* errorTypeText(std::uint8_t errorType);
+
+// One line per known fault bit set in `faultBits`, in bit order (the faults window's list).
+std::vector<std::string> faultTexts(std::uint16_t faultBits);
+
+}  // namespace kapsorel

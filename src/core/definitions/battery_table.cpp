@@ -1,0 +1,203 @@
+#include "core/definitions/battery_table.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/base/files.h"
+#include "core/definitions/definition_paths.h"
+#include "core/definitions/text_cut.h"
+
+namespace kapsorel {
+
+std::string tooManyBatteryTypesMessage()
+{
+    return "Nelze přidat další typ baterie, nejvýše " + std::to_string(kMaxBatteryTypes);
+}
+
+std::string tooManyVariablesMessage()
+{
+    return "Typ baterie může mít nejvýše " + std::to_string(kMaxBatteryVariables) + " proměnných";
+}
+
+std::string tooManyAllowedProceduresMessage()
+{
+    return "Typ baterie může mít nejvýše " + std::to_string(kMaxAllowedProcedures) + " povolených postupů";
+}
+
+FileReport BatteryTable::load(const std::filesystem::path& home, Clock& clock)
+{
+    FileReport report;
+    types_.clear();
+    writable_ = true;
+    if (auto st = ensureFolder(procedureFolder(home)); !st) {
+        writable_ = false;
+        report.status = st;
+        return report;
+    }
+    const auto path = batteryFilePath(home);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        return report;
+    auto data = readFileRetrying(path, clock);
+    if (!data) {
+        writable_ = false;
+        report.status = data.status();
+        return report;
+    }
+    auto file = parseBatteryFile(data.value());
+    if (!file) {
+        writable_ = false;
+        report.status = Error{"Chybný soubor baterií " + path.string() + " : " + file.error()};
+        return report;
+    }
+    types_ = std::move(file->types);
+    report.warnings = std::move(file->warnings);
+    return report;
+}
+
+FileReport BatteryTable::save(const std::filesystem::path& home, Clock& clock) const
+{
+    FileReport report;
+    if (!writable_) {
+        report.status = Error{"Soubor baterií nebyl načten, uložení by přepsalo jeho obsah"};
+        return report;
+    }
+    if (auto st = ensureFolder(procedureFolder(home)); !st) {
+        report.status = st;
+        return report;
+    }
+    auto data = serializeBatteryFile(types_, &report.warnings);
+    if (!data) {
+        report.status = data.status();
+        return report;
+    }
+    report.status = writeFileRetrying(batteryFilePath(home), data.value(), clock);
+    return report;
+}
+
+Status BatteryTable::assign(std::vector<BatteryType> types)
+{
+    if (types.size() > static_cast<std::size_t>(kMaxBatteryTypes))
+        return Error{tooManyBatteryTypesMessage()};
+    for (const auto& t : types) {
+        if (t.variables.size() > static_cast<std::size_t>(kMaxBatteryVariables))
+            return Error{tooManyVariablesMessage()};
+        if (t.allowedProcedures.size() > static_cast<std::size_t>(kMaxAllowedProcedures))
+            return Error{tooManyAllowedProceduresMessage()};
+    }
+    types_ = std::move(types);
+    writable_ = true;
+    return {};
+}
+
+int BatteryTable::findByName(std::string_view name) const
+{
+    for (std::size_t i = 0; i < types_.size(); ++i)
+        if (types_[i].name == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::vector<int> BatteryTable::allowedProceduresForName(std::string_view name) const
+{
+    std::vector<int> out;
+    for (const auto& t : types_) {
+        if (t.name != name)
+            continue;
+        for (std::uint8_t n : t.allowedProcedures)
+            if (std::find(out.begin(), out.end(), n) == out.end())
+                out.push_back(n);
+    }
+    return out;
+}
+
+bool BatteryTable::anyAllows(int procedureNumber) const
+{
+    return std::any_of(types_.begin(), types_.end(), [&](const BatteryType& t) { return t.allows(procedureNumber); });
+}
+
+Result<int> BatteryTable::add(int copyFrom)
+{
+    if (types_.size() >= static_cast<std::size_t>(kMaxBatteryTypes))
+        return Error{tooManyBatteryTypesMessage()};
+    BatteryType t;
+    t.chemistry = kChemistryInvalid;
+    if (copyFrom >= 0 && copyFrom < size()) {
+        t.variables = types_[static_cast<std::size_t>(copyFrom)].variables;
+        t.allowedProcedures = types_[static_cast<std::size_t>(copyFrom)].allowedProcedures;
+    }
+    types_.push_back(std::move(t));
+    return size() - 1;
+}
+
+void BatteryTable::remove(int position)
+{
+    if (position >= 0 && position < size())
+        types_.erase(types_.begin() + position);
+}
+
+bool BatteryTable::moveUp(int position)
+{
+    if (position <= 0 || position >= size())
+        return false;
+    std::swap(types_[static_cast<std::size_t>(position)], types_[static_cast<std::size_t>(position - 1)]);
+    return true;
+}
+
+bool BatteryTable::moveDown(int position)
+{
+    if (position < 0 || position + 1 >= size())
+        return false;
+    std::swap(types_[static_cast<std::size_t>(position)], types_[static_cast<std::size_t>(position + 1)]);
+    return true;
+}
+
+namespace {
+BatteryVariable cutVariable(BatteryVariable v)
+{
+    v.description = cutChars(v.description, kVariableDescriptionMax);
+    v.id = cutChars(v.id, kVariableIdMax);
+    return v;
+}
+}  // namespace
+
+Status BatteryTable::addVariable(int position, BatteryVariable variable)
+{
+    auto& t = at(position);
+    if (t.variables.size() >= static_cast<std::size_t>(kMaxBatteryVariables))
+        return Error{tooManyVariablesMessage()};
+    t.variables.push_back(cutVariable(std::move(variable)));
+    return {};
+}
+
+void BatteryTable::removeVariable(int position, int variableIndex)
+{
+    auto& vars = at(position).variables;
+    if (variableIndex >= 0 && variableIndex < static_cast<int>(vars.size()))
+        vars.erase(vars.begin() + variableIndex);
+}
+
+Status BatteryTable::setVariables(int position, std::vector<BatteryVariable> variables)
+{
+    if (variables.size() > static_cast<std::size_t>(kMaxBatteryVariables))
+        return Error{tooManyVariablesMessage()};
+    for (auto& v : variables)
+        v = cutVariable(std::move(v));
+    at(position).variables = std::move(variables);
+    return {};
+}
+
+Status BatteryTable::setAllowedProcedures(int position, const std::vector<int>& numbers)
+{
+    if (numbers.size() > static_cast<std::size_t>(kMaxAllowedProcedures))
+        return Error{tooManyAllowedProceduresMessage()};
+    auto& allowed = at(position).allowedProcedures;
+    allowed.clear();
+    for (int n : numbers)
+        allowed.push_back(static_cast<std::uint8_t>(n & 0xFF));
+    return {};
+}
+
+void BatteryTable::setName(int position, std::string_view name) { at(position).name = cutChars(name, kBatteryNameMax); }
+
+}  // namespace kapsorel

@@ -1,0 +1,23 @@
+// The four-step procedure of a manual charge or discharge ("Nabíjet" / "Vybíjet"),
+// written over the prepared procedure in place.
+#pragma once
+
+#include <cstdint>
+
+#include "core/definitions/run_procedure.h"
+
+namespace kapsorel {
+
+struct ManualRun {
+    bool discharge = false;     // "Vybíjet"; otherwise "Nabíjet"
+    float voltage = 36.0f;      // ss_nap, V (charging only)
+    float current = 1.0f;       // ss_proud, A
+    std::uint16_t period = 60;  // ss_perioda, s
+    std::uint32_t seconds = 3600;  // ss_cas, s
+};
+
+// Writes only the fields a manual run sets; the others (print and report numbers,
+// descriptions, condition terms it does not use) keep what the procedure held.
+void buildManualProcedure(RunProcedure& procedure, const ManualRun& manual);
+
+}  // namespace kapsorel

@@ -1,0 +1,42 @@
+#include "core/engine/operator_actions.h"
+
+#include "core/base/numbers.h"
+#include "core/comm/run_commands.h"
+
+namespace kapsorel {
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+void answer(SharedRunState& run, const RunProcedure& procedure, std::uint8_t code, bool ok)
+{
+    const std::uint8_t current = run.currentStep.load(relaxed);
+    const RunStep& step = procedure.steps[current < kMaxSteps ? current : 0];
+    const float target = ok ? step.value1 : step.value2;
+    run.questionAnswer.store(code, relaxed);
+    run.jumpTarget.store(static_cast<std::int16_t>(roundHalfEvenToInt(target) - 1), relaxed);
+}
+
+}  // namespace
+
+void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure) { answer(run, procedure, 1, true); }
+
+void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure) { answer(run, procedure, 2, false); }
+
+bool alarmBannerClicked(Station& station)
+{
+    if (station.live.CommFault.load(relaxed) != 0) {
+        station.live.LedSeconds.store(0, relaxed);
+        return false;
+    }
+    commandSignalAck(station.power);
+    return true;
+}
+
+std::string temperatureSensorCheck(Station& station)
+{
+    return commandTemperatureCheck(station.power).sensorFault ? "Porucha teplotního čidla" : "";
+}
+
+}  // namespace kapsorel

@@ -1,0 +1,299 @@
+#include "core/engine/run_engine.h"
+
+#include <cmath>
+
+#include "core/base/numbers.h"
+#include "core/comm/run_commands.h"
+#include "core/definitions/step_types.h"
+
+namespace kapsorel {
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr int kStepPassMs = 100;
+constexpr int kIdlePassMs = 1000;
+constexpr int kWaitSliceMs = 50;
+constexpr std::uint8_t kSettlePolls = 60;
+
+std::int16_t roundToI16(float v) { return static_cast<std::int16_t>(roundHalfEvenToInt(v)); }
+
+}  // namespace
+
+RunEngine::RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder,
+                     ConditionEvaluator& conditions, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
+    : station_(station), procedure_(procedure), recorder_(recorder), conditions_(conditions), ui_(ui),
+      clock_(clock), keepRunning_(std::move(keepRunning))
+{
+}
+
+void RunEngine::report(const Status& st, const char* kind)
+{
+    if (st.ok() || !reported_.insert(kind).second)
+        return;
+    if (keepRunning_())
+        ui_.showMessage(st.error());
+}
+
+void RunEngine::pass()
+{
+    if (state(RunStateCode::Start))
+        start();
+    if (state(RunStateCode::StepStart))
+        stepStart();
+    if (state(RunStateCode::StepRunning))
+        stepRunning();
+    if (state(RunStateCode::RunEnd))
+        runEnd();
+    if (state(RunStateCode::StepDone))
+        stepDone();
+    if (state(RunStateCode::ProcedureEnd))
+        procedureEnd();
+    if (state(RunStateCode::Abort))
+        abortRun();
+    if (state(RunStateCode::Idle))
+        clock_.sleepMs(kIdlePassMs);
+}
+
+void RunEngine::start()
+{
+    reported_.clear();
+    station_.run.runStartTime.store(recorder_.testStart(), relaxed);
+    station_.live.Capacity.store(0.0f, relaxed);
+    moveTo(RunStateCode::Start, RunStateCode::StepStart);
+}
+
+void RunEngine::stepStart()
+{
+    auto& run = station_.run;
+    const std::uint8_t current = run.currentStep.load(relaxed);
+    if (current >= procedure_.stepCount) {
+        moveTo(RunStateCode::StepStart, RunStateCode::ProcedureEnd);
+        return;
+    }
+    const RunStep& step = procedure_.steps[current];
+    const std::uint32_t resume = run.resumeSeconds.load(relaxed);
+    DayTime stepStart = 0;
+    if (resume != 0) {
+        proceed_ = true;
+        driveMode_ = DriveMode::Neither;
+        stepStart = recorder_.storedStepStart(current);
+        run.stepStartTime.store(stepStart, relaxed);
+    } else {
+        stepStart = current == 0 ? run.runStartTime.load(relaxed) : clock_.now();
+        run.stepStartTime.store(stepStart, relaxed);
+        if (keepRunning_())
+            ui_.statusText(std::to_string(current + 1) + " - " + stepTypeName(step.type));
+        proceed_ = true;
+        if (step.hasCondition(kStartCondition))
+            proceed_ = conditions_.EvaluateCondition(current, kStartCondition);
+        while (run.stepMark.load(relaxed) != -1 && keepRunning_())
+            clock_.sleepMs(kWaitSliceMs);
+        report(recorder_.recordStepStart(proceed_), "start");
+    }
+    nextRecordTime_ = addSeconds(stepStart, resume);
+    run.recordCounter.store(0, relaxed);
+    recordedStep_ = current;
+    if (!moveTo(RunStateCode::StepStart, RunStateCode::StepRunning))
+        return;
+    if (proceed_)
+        performAction(step);
+}
+
+void RunEngine::performAction(const RunStep& step)
+{
+    auto& live = station_.live;
+    auto& run = station_.run;
+    const std::uint32_t resume = run.resumeSeconds.load(relaxed);
+    const std::uint8_t current = run.currentStep.load(relaxed);
+    switch (static_cast<StepType>(step.type)) {
+    case StepType::Charge:
+        live.SettleCountdown.store(kSettlePolls, relaxed);
+        conditions_.clearAllCounters();
+        integrating_ = true;
+        if (driveMode_ == DriveMode::Charging) {
+            commandChargeSetPoints(station_.power, step.value1, step.value2);
+        } else {
+            driveMode_ = DriveMode::Charging;
+            if (resume == 0)
+                live.Capacity.store(0.0f, relaxed);
+            lastIntegration_ = clock_.now();
+            commandCharge(station_.power, live, step.value1, step.value2);
+        }
+        break;
+    case StepType::Discharge:
+        conditions_.clearVoltageAndCurrentCounters();
+        integrating_ = true;
+        if (driveMode_ != DriveMode::Discharging) {
+            driveMode_ = DriveMode::Discharging;
+            if (resume == 0)
+                live.Capacity.store(0.0f, relaxed);
+            lastIntegration_ = clock_.now();
+        }
+        commandDischarge(station_.power, live, step.value2);
+        break;
+    case StepType::EndOfCharge:
+    case StepType::EndOfDischarge:
+        integrating_ = false;
+        live.Capacity.store(0.0f, relaxed);
+        driveMode_ = DriveMode::Neither;
+        commandStop(station_.power, live);
+        break;
+    case StepType::Signalling: {
+        const std::uint8_t led = signalSeconds(step.value1);
+        const std::uint8_t siren = signalSeconds(step.value2);
+        live.SignalLatch.store(1, relaxed);
+        live.LedSeconds.store(led, relaxed);
+        live.SirenSeconds.store(siren, relaxed);
+        if (live.CommFault.load(relaxed) == 0)
+            commandSignal(station_.power, led, siren);
+        if (keepRunning_())
+            ui_.signallingPrompt(step.text);
+        break;
+    }
+    case StepType::Pause:
+        break;
+    case StepType::Choice:
+        run.questionAnswer.store(0, relaxed);
+        run.jumpTarget.store(-1, relaxed);
+        if (keepRunning_())
+            ui_.questionPrompt(step.text);
+        break;
+    case StepType::Jump: {
+        const auto a = static_cast<std::int16_t>(roundToI16(step.value1) - 1);
+        if (a > 0) {
+            run.jumpTarget.store(a, relaxed);
+        } else {
+            const std::int16_t r = roundToI16(step.value2);
+            if (r != 0)
+                run.jumpTarget.store(static_cast<std::int16_t>(current + r), relaxed);
+        }
+        const std::int16_t target = run.jumpTarget.load(relaxed);
+        if (target < 0 || target >= procedure_.stepCount) {
+            run.jumpTarget.store(-1, relaxed);
+            moveTo(RunStateCode::StepRunning, RunStateCode::RunEnd);
+        }
+        break;
+    }
+    case StepType::Variable: {
+        const long long i = roundHalfEvenToInt(step.value1);
+        if (i >= 0 && i < kAuxVariableCount) {
+            run.variables[static_cast<std::size_t>(i)].store(
+                static_cast<std::uint8_t>(roundHalfEvenToInt(step.value2) & 0xFF), relaxed);
+            run.variablesChanged.store(1, relaxed);
+        }
+        break;
+    }
+    case StepType::VoltageCheck: {
+        const long long i = roundHalfEvenToInt(step.value2);
+        if (i >= 0 && i < kAuxVariableCount) {
+            auto& var = run.variables[static_cast<std::size_t>(i)];
+            var.store(0, relaxed);
+            for (const auto& cell : live.CellVoltage) {
+                if (!(cell.load(relaxed) > step.value1)) {
+                    var.store(1, relaxed);
+                    break;
+                }
+            }
+        }
+        break;
+    }
+    case StepType::End:
+        run.jumpTarget.store(-1, relaxed);
+        moveTo(RunStateCode::StepRunning, RunStateCode::ProcedureEnd);
+        break;
+    }
+}
+
+void RunEngine::stepRunning()
+{
+    auto& run = station_.run;
+    auto& live = station_.live;
+    const std::uint8_t current = run.currentStep.load(relaxed);
+    if (current >= procedure_.stepCount) {
+        moveTo(RunStateCode::StepRunning, RunStateCode::StepDone);
+        return;
+    }
+    const RunStep& step = procedure_.steps[current];
+    const DayTime now = clock_.now();
+    run.conditionTime.store(now, relaxed);
+
+    if (step.recordInterval > 0 && now > nextRecordTime_) {
+        if (live.CommFault.load(relaxed) == 0)
+            report(recorder_.appendSample(), "sample");
+        const std::uint32_t k = run.recordCounter.load(relaxed) + 1;
+        run.recordCounter.store(k, relaxed);
+        nextRecordTime_ = addSeconds(run.stepStartTime.load(relaxed),
+                                     static_cast<double>(run.resumeSeconds.load(relaxed)) +
+                                         static_cast<double>(step.recordInterval) * k);
+    }
+
+    if (!step.hasCondition(kEndCondition) || conditions_.EvaluateCondition(current, kEndCondition)) {
+        const std::int16_t target = run.jumpTarget.load(relaxed);
+        if (target >= 0) {
+            run.currentStep.store(static_cast<std::uint8_t>(target & 0xFF), relaxed);
+            run.jumpTarget.store(-1, relaxed);
+        } else {
+            run.currentStep.store(static_cast<std::uint8_t>(current + 1), relaxed);
+        }
+        moveTo(RunStateCode::StepRunning, RunStateCode::StepDone);
+        return;
+    }
+
+    clock_.sleepMs(kStepPassMs);
+    if (integrating_)
+        integrate(clock_.now());
+}
+
+void RunEngine::integrate(DayTime t)
+{
+    auto& live = station_.live;
+    const double capacity = live.Capacity.load(relaxed);
+    const double current = std::fabs(live.Current.load(relaxed));
+    live.Capacity.store(static_cast<float>(capacity + current * (t - lastIntegration_) * 24.0), relaxed);
+    lastIntegration_ = t;
+}
+
+void RunEngine::runEnd()
+{
+    auto& live = station_.live;
+    driveMode_ = DriveMode::Neither;
+    integrating_ = false;
+    if (live.CommFault.load(relaxed) == 0) {
+        commandStop(station_.power, live);
+        if (live.CommFault.load(relaxed) == 0)
+            commandRunIndicator(station_.power, false);
+    }
+    live.ChargingOn.store(0, relaxed);
+    live.DischargingOn.store(0, relaxed);
+    live.DriveOn.store(0, relaxed);
+    live.DiagramRedraw.store(1, relaxed);
+    if (keepRunning_())
+        ui_.runEnded();
+    moveTo(RunStateCode::RunEnd, RunStateCode::Idle);
+}
+
+void RunEngine::stepDone()
+{
+    auto& run = station_.run;
+    run.stepEndHandshake.store(1, relaxed);
+    report(recorder_.recordStepEnd(recordedStep_, proceed_), "end");
+    run.stepEndHandshake.store(0, relaxed);
+    run.resumeSeconds.store(0, relaxed);
+    moveTo(RunStateCode::StepDone, RunStateCode::StepStart);
+}
+
+void RunEngine::procedureEnd()
+{
+    commandProcedureEnd(station_.power);
+    report(recorder_.recordCompletion(), "completion");
+    moveTo(RunStateCode::ProcedureEnd, RunStateCode::RunEnd);
+}
+
+void RunEngine::abortRun()
+{
+    report(recorder_.recordInterruption(), "interruption");
+    moveTo(RunStateCode::Abort, RunStateCode::RunEnd);
+}
+
+}  // namespace kapsorel

@@ -1,0 +1,25 @@
+// Section "RUN" of the configuration file as the test recorder needs it: the path of the
+// last test file created (`Test`) and whether that test completed (`Test_ukoncen`).
+// The configuration file implements it; tests use an in-memory one.
+#pragma once
+
+#include <string>
+
+#include "core/base/result.h"
+
+namespace kapsorel {
+
+class RunMarker {
+public:
+    struct LastTest {
+        std::string path;   // `Test`, empty when none
+        int completed = 1;  // `Test_ukoncen`, 1 when the key is missing
+    };
+
+    virtual ~RunMarker() = default;
+    virtual LastTest lastTest() const = 0;
+    // Sets `Test` := path and `Test_ukoncen` := completed and stores the file.
+    virtual Status markTest(const std::string& path, int completed) = 0;
+};
+
+}  // namespace kapsorel

@@ -1,0 +1,91 @@
+#include "core/records/sample_table.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "core/comm/live_values.h"
+
+namespace kapsorel {
+
+double shownValue(float v, int decimals)
+{
+    if (!std::isfinite(v))
+        return v;
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::fixed, decimals);
+    if (res.ec != std::errc{})
+        return v;
+    double out = 0.0;
+    std::from_chars(buf, res.ptr, out);
+    return out;
+}
+
+double SampleTable::shown(std::size_t row, int column) const
+{
+    const SampleRow& r = rows_[row];
+    const SampleRecord& s = r.sample;
+    switch (column) {
+    case sample_col::kTime:
+        return static_cast<double>(r.x);
+    case sample_col::kCurrent:
+        return shownValue(s.current, 1);
+    case sample_col::kVoltage:
+        return shownValue(s.voltage, 1);
+    case sample_col::kTemperature:
+        return shownValue(s.temperature, 1);
+    case sample_col::kStep:
+        return s.step + 1;
+    default:
+        if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + tst::kCells)
+            return shownValue(s.cells[static_cast<std::size_t>(column - sample_col::kFirstCell)], 2);
+        return 0.0;
+    }
+}
+
+std::string SampleTable::header(int column)
+{
+    switch (column) {
+    case sample_col::kTime:
+        return "Čas";
+    case sample_col::kCurrent:
+        return "Proud";
+    case sample_col::kVoltage:
+        return "Napětí";
+    case sample_col::kTemperature:
+        return "Teplota";
+    case sample_col::kStep:
+        return "Krok";
+    default:
+        if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + tst::kCells)
+            return "Bat" + std::to_string(column - sample_col::kFirstCell + 1);
+        return {};
+    }
+}
+
+int SampleTable::decimals(int column)
+{
+    if (column == sample_col::kCurrent || column == sample_col::kVoltage || column == sample_col::kTemperature)
+        return 1;
+    if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + tst::kCells)
+        return 2;
+    return -1;
+}
+
+float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& step, std::uint32_t windowSeconds,
+                            float presentCurrent)
+{
+    const std::uint32_t l = step.recordInterval;
+    if (step.stepType != kChargeStepType || l == 0 || l >= windowSeconds)
+        return kDeltaCurrentUnavailable;
+    const std::size_t m = windowSeconds / l;
+    if (table.size() < m)
+        return kDeltaCurrentUnavailable;
+    const std::size_t r = table.size() - m;  // the m-th newest sample
+    if (table.shown(r, sample_col::kStep) != step.stepIndex + 1)
+        return kDeltaCurrentUnavailable;
+    if (!(table.shown(r, sample_col::kVoltage) > static_cast<double>(step.value1) - 0.2))
+        return kDeltaCurrentUnavailable;
+    return static_cast<float>(std::fabs(static_cast<double>(presentCurrent) - table.shown(r, sample_col::kCurrent)));
+}
+
+}  // namespace kapsorel

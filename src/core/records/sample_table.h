@@ -1,0 +1,77 @@
+// The data table: every sample of the current test with its time on the test axis, in
+// arrival order. It is what the data window and the graph show and what the current
+// change is computed from. Used from the user-interface thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/records/test_records.h"
+
+namespace kapsorel {
+
+struct SampleRow {
+    std::int64_t x = 0;  // seconds from the test start, interruptions excluded
+    SampleRecord sample;
+};
+
+// Columns of the data table.
+namespace sample_col {
+constexpr int kTime = 0;
+constexpr int kCurrent = 1;
+constexpr int kVoltage = 2;
+constexpr int kTemperature = 3;
+constexpr int kFirstCell = 4;  // Bat1 .. Bat20 = 4 .. 23
+constexpr int kStep = 24;
+constexpr int kCount = 25;
+}  // namespace sample_col
+
+// The value `v` as the table shows it with `decimals` decimals ("%4.1f" shows 1), read
+// back as a number.
+double shownValue(float v, int decimals);
+
+class SampleTable {
+public:
+    void clear() { rows_.clear(); }
+    void reserve(std::size_t n) { rows_.reserve(n); }
+    void add(const SampleRecord& sample, std::int64_t x) { rows_.push_back(SampleRow{x, sample}); }
+
+    std::size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    const SampleRow& row(std::size_t i) const { return rows_[i]; }
+    const std::vector<SampleRow>& rows() const { return rows_; }
+
+    // Cell (row, column) as the table shows it: the time in whole seconds, the measured
+    // values rounded to the column's decimals, the step as its number (index + 1).
+    double shown(std::size_t row, int column) const;
+
+    static std::string header(int column);
+    // Decimals of a measured column (1 for current, voltage, temperature; 2 for cells),
+    // -1 for the time and the step.
+    static int decimals(int column);
+
+private:
+    std::vector<SampleRow> rows_;
+};
+
+// What the current change needs of the step being run.
+struct DeltaCurrentStep {
+    std::uint8_t stepIndex = 0;
+    std::uint8_t stepType = 0;
+    std::uint16_t recordInterval = 0;
+    float value1 = 0.0f;  // the charge voltage
+};
+
+constexpr std::uint8_t kChargeStepType = 0;
+
+// Change of the charging current over the battery type's current-change window W
+// (seconds): |present current - current of the m-th newest sample| with m = W div L, L the
+// step's record interval, taken only when that sample belongs to the same charging step
+// and its voltage is above value 1 - 0.2 V, both as the table shows them. 1000 (not
+// available) otherwise.
+float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& step, std::uint32_t windowSeconds,
+                            float presentCurrent);
+
+}  // namespace kapsorel

@@ -1,0 +1,97 @@
+#include "core/records/test_file_reader.h"
+
+#include <string>
+
+namespace kapsorel {
+
+Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
+{
+    if (file.size() < tst::kStepsOffset)
+        return Error{"Soubor testu je zkrácený: chybí hlavička testu"};
+
+    TestFileHead head;
+    ByteReader r(file);
+    head.layout.version = r.u8();
+    head.layout.family = r.u8();
+    head.header = readTestHeader(r);
+    const std::size_t n = head.header.stepCount;
+    if (n > static_cast<std::size_t>(tst::kMaxSteps))
+        return Error{"Soubor testu má neplatný počet kroků " + std::to_string(n)};
+    if (file.size() < tst::stepsEnd(n))
+        return Error{"Soubor testu je zkrácený: chybí výsledky kroků (" + std::to_string(n) + " kroků)"};
+    head.layout.stepCount = n;
+    head.steps.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+        head.steps.push_back(readStepResult(r));
+
+    const std::uint8_t v = head.layout.version;
+    if (v <= 2) {
+        head.layout.variableCount = 0;
+        head.layout.tailStart = tst::stepsEnd(n);
+    } else {
+        r.skip(tst::kReservedSize);
+        const std::size_t count = r.u8();
+        if (!r.ok() || r.remaining() < count)
+            return Error{"Soubor testu je zkrácený: chybí proměnné"};
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t value = r.u8();
+            if (i < head.variables.size())
+                head.variables[i] = value;
+        }
+        head.layout.variableCount = count;
+        head.layout.tailStart = r.offset();
+    }
+    if (!r.ok())
+        return Error{"Soubor testu je zkrácený"};
+
+    head.layout.tailRecordSize = tailRecordSize(v);
+    const std::size_t tailBytes = file.size() - head.layout.tailStart;
+    head.layout.tailCount = tailBytes / head.layout.tailRecordSize;
+    head.layout.trailingBytes = tailBytes % head.layout.tailRecordSize;
+    return head;
+}
+
+Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout,
+                                    std::size_t index)
+{
+    if (index >= layout.tailCount || layout.tailEnd() > file.size())
+        return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
+    ByteReader r(file, layout.tailStart + index * layout.tailRecordSize);
+    TailRecord rec = readTailRecord(r, layout.version);
+    if (!r.ok())
+        return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
+
+    int step = -1;
+    if (const auto* s = std::get_if<SampleRecord>(&rec))
+        step = s->step;
+    else if (const auto* e = std::get_if<ResumeEntry>(&rec))
+        step = e->step;
+    if (step >= 0 && static_cast<std::size_t>(step) >= layout.stepCount)
+        return Error{"Záznam " + std::to_string(index + 1) + " souboru testu patří ke kroku " +
+                     std::to_string(step + 1) + ", test má jen " + std::to_string(layout.stepCount) + " kroků"};
+    return rec;
+}
+
+Result<TestFileContents> readTestFile(std::span<const std::uint8_t> file)
+{
+    auto head = readTestFileHead(file);
+    if (!head)
+        return Error{head.error()};
+    TestFileContents out;
+    out.head = std::move(head.value());
+    const TestFileLayout& layout = out.head.layout;
+    out.tail.reserve(layout.tailCount);
+    for (std::size_t i = 0; i < layout.tailCount; ++i) {
+        auto rec = readTailRecordAt(file, layout, i);
+        if (rec) {
+            out.tail.push_back(std::move(rec.value()));
+        } else {
+            if (out.refusedRecords == 0)
+                out.firstRefusal = rec.error();
+            ++out.refusedRecords;
+        }
+    }
+    return out;
+}
+
+}  // namespace kapsorel

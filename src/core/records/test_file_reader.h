@@ -1,0 +1,59 @@
+// Reading a test file held in memory: the fixed part (header, step results, variables)
+// and its tail records, for every format version. Nothing is read past the data given;
+// a file too short for its header and steps, or a record naming a step the test does not
+// have, is refused with a message.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/base/result.h"
+#include "core/records/test_records.h"
+
+namespace kapsorel {
+
+// Where the parts of a test file lie.
+struct TestFileLayout {
+    std::uint8_t version = tst::kCurrentVersion;
+    std::uint8_t family = 0;
+    std::size_t stepCount = 0;
+    std::size_t variableCount = 0;  // count byte (versions 3 and later), 0 before
+    std::size_t tailStart = 0;
+    std::size_t tailRecordSize = tst::kTailSize;
+    std::size_t tailCount = 0;      // whole tail records present
+    std::size_t trailingBytes = 0;  // bytes of an incomplete last record, ignored
+
+    std::size_t tailEnd() const { return tailStart + tailRecordSize * tailCount; }
+};
+
+// The fixed part of a test file.
+struct TestFileHead {
+    TestFileLayout layout;
+    TestHeader header;
+    std::vector<StepResult> steps;  // exactly header.stepCount
+    std::array<std::uint8_t, tst::kVariables> variables{};
+};
+
+Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file);
+
+// Tail record `index` (0 .. tailCount-1) of a file whose head was read. A sample or resume
+// record naming a step at or beyond the step count is refused.
+Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout,
+                                    std::size_t index);
+
+// A whole file: the head and every tail record that could be read. Refused tail records
+// are left out and counted; `firstRefusal` says why the first was refused.
+struct TestFileContents {
+    TestFileHead head;
+    std::vector<TailRecord> tail;
+    std::size_t refusedRecords = 0;
+    std::string firstRefusal;
+};
+
+Result<TestFileContents> readTestFile(std::span<const std::uint8_t> file);
+
+}  // namespace kapsorel

@@ -1,0 +1,618 @@
+#include "core/records/test_recorder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+#include "core/base/bytes.h"
+#include "core/base/files.h"
+#include "core/base/numbers.h"
+#include "core/records/test_file_name.h"
+#include "core/records/test_file_reader.h"
+
+namespace kapsorel {
+
+namespace {
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+std::string notExistingMessage(const std::filesystem::path& path) { return "Soubor " + path.string() + " neexistuje"; }
+
+bool fileExists(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(a, ec) || !std::filesystem::exists(b, ec))
+        return false;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+std::uint32_t clampSeconds(long long s)
+{
+    if (s <= 0)
+        return 0;
+    return s > std::numeric_limits<std::uint32_t>::max() ? std::numeric_limits<std::uint32_t>::max()
+                                                          : static_cast<std::uint32_t>(s);
+}
+
+void addSeconds(std::atomic<std::uint32_t>& target, long long d)
+{
+    target.store(clampSeconds(static_cast<long long>(target.load(kRelaxed)) + d), kRelaxed);
+}
+
+std::vector<std::uint8_t> encodeStepResult(const StepResult& s)
+{
+    ByteWriter w;
+    writeStepResult(w, s);
+    return w.take();
+}
+
+Status combine(const Status& a, const Status& b)
+{
+    if (a.ok())
+        return b;
+    if (b.ok())
+        return a;
+    return Error{a.error() + "\n" + b.error()};
+}
+
+}  // namespace
+
+std::string defaultDateTimeText(DayTime t)
+{
+    const LocalDateTime d = fromDayTime(t);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%2.2d.%2.2d.%d %d:%2.2d:%2.2d", d.day, d.month, d.year, d.hour, d.minute, d.second);
+    return buf;
+}
+
+std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTypeName, const std::string& sampleTime,
+                                    const SampleRecord& sample)
+{
+    return "Proces přerušen v " + std::to_string(step + 1) + ".kroku - " + stepTypeName + "\n" + "Čas : " + sampleTime +
+           "\n" + "Napětí : " + formatNumber("%.1f", sample.voltage) + "\n" + "Proud : " +
+           formatNumber("%.1f", sample.current) + "\n" + "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" +
+           "Pokračovat v testu?" + "\n";
+}
+
+TestRecorder::TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock)
+    : run_(run), live_(live), marker_(marker), clock_(clock)
+{
+}
+
+// --- user-interface operations -----------------------------------------------------
+
+Status TestRecorder::createTestFile(const TestHeader& header, std::uint8_t family,
+                                    const std::filesystem::path& dataFolder)
+{
+    std::lock_guard lock(mutex_);
+    const std::size_t n = header.stepCount;
+    if (n > static_cast<std::size_t>(tst::kMaxSteps))
+        return Error{"Postup má více než " + std::to_string(tst::kMaxSteps) + " kroků"};
+    if (Status st = ensureFolder(dataFolder); !st)
+        return st;
+
+    const std::filesystem::path path = dataFolder / testFileName(header.batteryNumber, header.start);
+    const StepResult blank = StepResult::notStarted();
+    ByteWriter w;
+    w.u8(tst::kCurrentVersion);
+    w.u8(family);
+    writeTestHeader(w, header);
+    for (std::size_t i = 0; i < n; ++i)
+        writeStepResult(w, blank);
+    w.zeros(tst::kReservedSize);
+    w.u8(tst::kVariables);
+    w.zeros(tst::kVariables);
+    if (Status st = writeFileRetrying(path, w.data(), clock_); !st)
+        return st;
+    if (Status st = marker_.markTest(path.string(), 0); !st)
+        return st;
+
+    path_ = path;
+    version_ = tst::kCurrentVersion;
+    family_ = family;
+    variableCount_ = tst::kVariables;
+    tailEnd_ = tst::createdSize(n);
+    header_ = header;
+    steps_.assign(n, blank);
+    current_ = SampleRecord{};
+    resumes_.clear();
+    variables_.fill(0);
+    return {};
+}
+
+Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
+                                               SampleTable& samples, StepTable& steps)
+{
+    std::lock_guard lock(mutex_);
+    if (options.runActive)
+        return Error{tst_msg::kRunActiveOpen};
+    if (!fileExists(path))
+        return Error{notExistingMessage(path)};
+    auto bytes = readFileRetrying(path, clock_);
+    if (!bytes)
+        return Error{bytes.error()};
+    const std::span<const std::uint8_t> file(bytes.value());
+    auto headResult = readTestFileHead(file);
+    if (!headResult)
+        return Error{"Soubor " + path.string() + " : " + headResult.error()};
+    TestFileHead& head = headResult.value();
+    const TestFileLayout& layout = head.layout;
+
+    OpenSummary summary;
+    summary.version = layout.version;
+    samples.clear();
+    samples.reserve(layout.tailCount);
+    steps.clear();
+
+    SampleRecord current;
+    std::vector<ResumeEntry> resumes;
+    std::vector<long long> resumeSecondsOf;  // d of each entry of `resumes`
+    std::uint8_t stopReason = 0;
+    long long resumeSeconds = 0;
+    long long totalInterruption = 0;
+    int previousResumedStep = -1;
+    std::size_t refused = 0;
+    std::string firstRefusal;
+
+    for (std::size_t i = 0; i < layout.tailCount; ++i) {
+        auto rec = readTailRecordAt(file, layout, i);
+        if (!rec) {
+            if (refused++ == 0)
+                firstRefusal = rec.error();
+            continue;
+        }
+        if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
+            current = *s;
+            samples.add(*s, wholeSecondsBetween(head.header.start, s->time) - totalInterruption);
+            ++summary.samples;
+        } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
+            stopReason = m->stopReason;
+            ++summary.interruptions;
+        } else if (const auto* e = std::get_if<ResumeEntry>(&rec.value())) {
+            if (options.ignoreInterruptions)
+                continue;
+            const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
+            resumes.push_back(*e);
+            resumeSecondsOf.push_back(d);
+            if (e->step == previousResumedStep) {
+                resumeSeconds += d;
+            } else {
+                resumeSeconds = d;
+                previousResumedStep = e->step;
+            }
+            totalInterruption += d;
+            ++summary.resumes;
+        }
+    }
+
+    for (std::size_t i = 0; i < head.steps.size(); ++i) {
+        const StepResult& sr = head.steps[i];
+        if (!(sr.start > 0.0))
+            continue;
+        const auto index = static_cast<std::uint8_t>(i);
+        steps.addStep(index, sr, head.header.start, true);
+        long long interrupted = 0;
+        for (std::size_t k = 0; k < resumes.size(); ++k)
+            if (resumes[k].step == index)
+                interrupted += resumeSecondsOf[k];
+        if (interrupted > 0)
+            steps.addInterruption(index, interrupted);
+    }
+
+    if (refused > 0)
+        summary.warning = "Vynecháno záznamů: " + std::to_string(refused) + " (" + firstRefusal + ")";
+    if (layout.trailingBytes > 0) {
+        if (!summary.warning.empty())
+            summary.warning += "\n";
+        summary.warning += "Poslední záznam souboru testu je neúplný a byl vynechán";
+    }
+
+    path_ = path;
+    version_ = layout.version;
+    family_ = layout.family;
+    variableCount_ = layout.variableCount;
+    tailEnd_ = layout.tailEnd();
+    header_ = head.header;
+    steps_ = std::move(head.steps);
+    current_ = current;
+    resumes_ = std::move(resumes);
+    variables_ = head.variables;
+
+    run_.StopReason.store(stopReason, kRelaxed);
+    run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
+    run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
+    for (std::size_t i = 0; i < variables_.size(); ++i)
+        run_.variables[i].store(variables_[i], kRelaxed);
+    return summary;
+}
+
+void TestRecorder::forgetTestFile()
+{
+    std::lock_guard lock(mutex_);
+    path_.clear();
+}
+
+Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const std::string& note,
+                                    const std::string& batteryNumber, std::span<const RunStep> loadedSteps,
+                                    bool runActive)
+{
+    std::lock_guard lock(mutex_);
+    if (runActive)
+        return Error{tst_msg::kRunActiveSave};
+    if (path_.empty())
+        return Error{tst_msg::kNothingToSave};
+    if (!fileExists(path_))
+        return Error{notExistingMessage(path_)};
+
+    if (sameFile(target, path_)) {
+        TestHeader h = header_;
+        h.note = note;
+        ByteWriter w;
+        writeTestHeader(w, h);
+        if (Status st = writeAtSynced(path_, tst::kHeaderOffset, w.data()); !st)
+            return st;
+        header_ = h;
+        return {};
+    }
+
+    auto bytes = readFileRetrying(path_, clock_);
+    if (!bytes)
+        return bytes.status();
+    auto head = readTestFileHead(bytes.value());
+    if (!head)
+        return Error{"Soubor " + path_.string() + " : " + head.error()};
+    const TestFileLayout& layout = head->layout;
+
+    std::vector<std::uint8_t> out(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(layout.tailEnd()));
+    TestHeader h = head->header;
+    h.batteryNumber = batteryNumber;
+    h.note = note;
+    ByteWriter hw;
+    writeTestHeader(hw, h);
+    std::copy(hw.data().begin(), hw.data().end(), out.begin() + tst::kHeaderOffset);
+
+    for (std::size_t i = 0; i < head->steps.size() && i < loadedSteps.size(); ++i) {
+        StepResult sr = head->steps[i];
+        const RunStep& step = loadedSteps[i];
+        sr.printNumber = step.printNumber;
+        sr.repNumber = step.reportNumber;
+        sr.description = step.description;
+        sr.parameter1 = step.value1;
+        const auto encoded = encodeStepResult(sr);
+        std::copy(encoded.begin(), encoded.end(), out.begin() + static_cast<std::ptrdiff_t>(tst::stepResultOffset(i)));
+    }
+    return writeFileRetrying(target, out, clock_);
+}
+
+Status TestRecorder::archive(const std::filesystem::path& archiveFolder, bool runActive)
+{
+    std::lock_guard lock(mutex_);
+    if (runActive)
+        return Error{tst_msg::kRunActiveArchive};
+    return archiveLocked(archiveFolder);
+}
+
+Status TestRecorder::archiveLocked(const std::filesystem::path& archiveFolder)
+{
+    if (archiveFolder.empty())
+        return {};
+    std::error_code ec;
+    if (!std::filesystem::is_directory(archiveFolder, ec))
+        return Error{"Archivaci nelze provést - adresář " + archiveFolder.string() + " neexistuje"};
+    if (path_.empty())
+        return Error{tst_msg::kNothingToArchive};
+    if (!fileExists(path_))
+        return Error{tst_msg::kArchiveFailed};
+    auto bytes = readFileRetrying(path_, clock_);
+    if (!bytes)
+        return Error{tst_msg::kArchiveFailed};
+    if (!writeFileRetrying(archiveFolder / path_.filename(), bytes.value(), clock_))
+        return Error{tst_msg::kArchiveFailed};
+    return {};
+}
+
+std::optional<std::uint8_t> TestRecorder::interruptedStep() const
+{
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < steps_.size(); ++i)
+        if (steps_[i].status == tst::kStartedSkipped || steps_[i].status == tst::kStartedPerformed)
+            return static_cast<std::uint8_t>(i);
+    return std::nullopt;
+}
+
+InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
+                                                        StepTable& steps,
+                                                        const std::function<std::string(std::uint8_t)>& stepTypeName,
+                                                        const DateTimeText& dateTimeText)
+{
+    InterruptedTestCheck check;
+    const RunMarker::LastTest last = marker_.lastTest();
+    if (last.path.empty() || last.completed == 1 || !fileExists(last.path))
+        return check;
+
+    auto opened = openTestFile(last.path, OpenOptions{false, ignoreInterruptions}, samples, steps);
+    if (!opened) {
+        check.outcome = InterruptedTestCheck::Outcome::OpenFailed;
+        check.message = opened.error();
+        return check;
+    }
+    check.openWarning = opened->warning;
+    const auto step = interruptedStep();
+    if (!step) {
+        check.outcome = InterruptedTestCheck::Outcome::NothingToResume;
+        return check;
+    }
+    const SampleRecord sample = currentSample();
+    const auto result = stepResult(*step);
+    const std::string typeName = stepTypeName ? stepTypeName(result ? result->stepType : 0) : std::string{};
+    check.outcome = InterruptedTestCheck::Outcome::AskToResume;
+    check.step = *step;
+    check.message = interruptedTestQuestion(*step, typeName, dateTimeText ? dateTimeText(sample.time)
+                                                                          : defaultDateTimeText(sample.time),
+                                            sample);
+    return check;
+}
+
+void TestRecorder::declineResume()
+{
+    std::lock_guard lock(mutex_);
+    run_.StopReason.store(0, kRelaxed);
+    run_.totalInterruptionSeconds.store(0, kRelaxed);
+    run_.resumeSeconds.store(0, kRelaxed);
+    resumes_.clear();
+}
+
+Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& prepareRun)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (run_.runActive())
+            return Error{tst_msg::kRunActiveResume};
+        if (Status st = writableLocked(); !st)
+            return st;
+        if (step >= steps_.size())
+            return Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+
+        ResumeEntry entry;
+        entry.resumeTime = clock_.now();
+        entry.step = step;
+        entry.interruptionTime = std::max(steps_[step].start, current_.time);
+        entry.stopReason = run_.StopReason.load(kRelaxed);
+        ByteWriter w;
+        writeResumeRecord(w, entry);
+        if (Status st = appendLocked(w.data()); !st)
+            return st;
+        const long long d = wholeSecondsBetween(entry.interruptionTime, entry.resumeTime);
+        resumes_.push_back(entry);
+        addSeconds(run_.resumeSeconds, d);
+        addSeconds(run_.totalInterruptionSeconds, d);
+    }
+
+    if (prepareRun) {
+        if (Status st = prepareRun(); !st)
+            return st;
+    }
+
+    std::lock_guard lock(mutex_);
+    run_.runStartTime.store(header_.start, kRelaxed);
+    run_.jumpTarget.store(-1, kRelaxed);
+    run_.variablesChanged.store(0, kRelaxed);
+    run_.newSample.store(0, kRelaxed);
+    run_.stepMark.store(-1, kRelaxed);
+    live_.Capacity.store(current_.capacity, kRelaxed);
+    run_.currentStep.store(step, kRelaxed);
+    run_.StopReason.store(0, kRelaxed);
+    if (!run_.transition(RunStateCode::Idle, RunStateCode::StepStart))
+        return Error{tst_msg::kRunActiveResume};
+    return {};
+}
+
+// --- engine operations ---------------------------------------------------------------
+
+Status TestRecorder::writableLocked() const
+{
+    if (path_.empty())
+        return Error{tst_msg::kNoTestFile};
+    if (version_ != tst::kCurrentVersion || variableCount_ != tst::kVariables)
+        return Error{"Soubor " + path_.string() + " má starší formát (verze " + std::to_string(version_) +
+                     ") a nelze do něj zapisovat"};
+    return {};
+}
+
+Status TestRecorder::appendLocked(const std::vector<std::uint8_t>& bytes)
+{
+    // The next record goes right after the last whole one, so an incomplete record left
+    // by a power cut is overwritten rather than shifting every later record.
+    if (Status st = writeAtSynced(path_, tailEnd_, bytes); !st)
+        return st;
+    tailEnd_ += bytes.size();
+    return {};
+}
+
+SampleRecord TestRecorder::sampleFromLive() const
+{
+    SampleRecord s;
+    s.time = run_.conditionTime.load(kRelaxed);
+    s.step = run_.currentStep.load(kRelaxed);
+    s.voltage = live_.BatteryVoltage.load(kRelaxed);
+    s.current = live_.Current.load(kRelaxed);
+    s.capacity = live_.Capacity.load(kRelaxed);
+    s.temperature = live_.BatteryTemperature.load(kRelaxed);
+    for (std::size_t i = 0; i < s.cells.size(); ++i)
+        s.cells[i] = live_.CellVoltage[i].load(kRelaxed);
+    return s;
+}
+
+Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
+{
+    std::lock_guard lock(mutex_);
+    if (Status st = writableLocked(); !st)
+        return st;
+    const std::uint8_t s = run_.currentStep.load(kRelaxed);
+    if (s >= steps_.size())
+        return Error{"Krok " + std::to_string(s + 1) + " v testu není"};
+
+    StepResult r;
+    r.start = run_.stepStartTime.load(kRelaxed);
+    r.stepType = step.type;
+    r.status = performed ? tst::kStartedPerformed : tst::kStartedSkipped;
+    r.voltage = live_.BatteryVoltage.load(kRelaxed);
+    r.current = live_.Current.load(kRelaxed);
+    r.capacity = live_.Capacity.load(kRelaxed);
+    for (std::size_t i = 0; i < r.cells.size(); ++i)
+        r.cells[i] = live_.CellVoltage[i].load(kRelaxed);
+    r.printNumber = step.printNumber;
+    r.repNumber = step.reportNumber;
+    r.description = step.description;
+    r.parameter1 = step.value1;
+    steps_[s] = r;
+
+    Status written = writeAtSynced(path_, tst::stepResultOffset(s), encodeStepResult(r));
+    if (run_.variablesChanged.load(kRelaxed) != 0) {
+        std::vector<std::uint8_t> vars(tst::kVariables);
+        for (std::size_t i = 0; i < vars.size(); ++i)
+            vars[i] = run_.variables[i].load(kRelaxed);
+        Status varsWritten = writeAtSynced(path_, tst::variablesOffset(steps_.size()), vars);
+        if (varsWritten) {
+            run_.variablesChanged.store(0, kRelaxed);
+            std::copy(vars.begin(), vars.end(), variables_.begin());
+        }
+        written = combine(written, varsWritten);
+    }
+    run_.stepMark.store(static_cast<std::int8_t>(s), kRelaxed);
+    return written;
+}
+
+Status TestRecorder::recordStepEnd(std::uint8_t step, bool performed)
+{
+    std::lock_guard lock(mutex_);
+    Status st = writableLocked();
+    if (st && step >= steps_.size())
+        st = Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+    if (st) {
+        const std::uint8_t status = performed ? tst::kEndedPerformed : tst::kEndedSkipped;
+        steps_[step].status = status;
+        st = writeAtSynced(path_, tst::stepResultOffset(step) + tst::kStepStatusOffset, {status});
+    }
+    run_.stepEndHandshake.store(0, kRelaxed);
+    return st;
+}
+
+Status TestRecorder::appendSample()
+{
+    std::lock_guard lock(mutex_);
+    if (Status st = writableLocked(); !st)
+        return st;
+    const SampleRecord s = sampleFromLive();
+    if (s.step >= steps_.size())
+        return Error{"Krok " + std::to_string(s.step + 1) + " v testu není"};
+    current_ = s;
+    ByteWriter w;
+    writeSampleRecord(w, s);
+    if (Status st = appendLocked(w.data()); !st)
+        return st;
+    run_.newSample.store(1, kRelaxed);
+    return {};
+}
+
+Status TestRecorder::recordInterruption()
+{
+    std::lock_guard lock(mutex_);
+    if (Status st = writableLocked(); !st)
+        return st;
+    const SampleRecord s = sampleFromLive();
+    ByteWriter w;
+    const bool withSample = s.step < steps_.size();
+    if (withSample) {
+        current_ = s;
+        writeSampleRecord(w, s);
+    }
+    writeInterruptionMarker(w, InterruptionMarker{run_.StopReason.load(kRelaxed)});
+    if (Status st = appendLocked(w.data()); !st)
+        return st;
+    if (withSample)
+        run_.newSample.store(1, kRelaxed);
+    return {};
+}
+
+Status TestRecorder::recordCompletion(const std::filesystem::path& archiveFolder)
+{
+    std::lock_guard lock(mutex_);
+    if (path_.empty())
+        return Error{tst_msg::kNoTestFile};
+    const Status marked = marker_.markTest(path_.string(), 1);
+    return combine(marked, archiveLocked(archiveFolder));
+}
+
+// --- snapshots -----------------------------------------------------------------------
+
+std::filesystem::path TestRecorder::currentPath() const
+{
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+bool TestRecorder::hasTestFile() const
+{
+    std::lock_guard lock(mutex_);
+    return !path_.empty();
+}
+
+TestHeader TestRecorder::header() const
+{
+    std::lock_guard lock(mutex_);
+    return header_;
+}
+
+std::uint8_t TestRecorder::family() const
+{
+    std::lock_guard lock(mutex_);
+    return family_;
+}
+
+std::uint8_t TestRecorder::version() const
+{
+    std::lock_guard lock(mutex_);
+    return version_;
+}
+
+std::vector<StepResult> TestRecorder::stepResults() const
+{
+    std::lock_guard lock(mutex_);
+    return steps_;
+}
+
+std::optional<StepResult> TestRecorder::stepResult(std::size_t step) const
+{
+    std::lock_guard lock(mutex_);
+    if (step >= steps_.size())
+        return std::nullopt;
+    return steps_[step];
+}
+
+SampleRecord TestRecorder::currentSample() const
+{
+    std::lock_guard lock(mutex_);
+    return current_;
+}
+
+std::vector<ResumeEntry> TestRecorder::resumeList() const
+{
+    std::lock_guard lock(mutex_);
+    return resumes_;
+}
+
+std::array<std::uint8_t, tst::kVariables> TestRecorder::variables() const
+{
+    std::lock_guard lock(mutex_);
+    return variables_;
+}
+
+}  // namespace kapsorel

@@ -1,0 +1,179 @@
+// The current test file and its in-memory copy: header, step results, variables, the
+// last sample and the list of resumptions. The run engine records into it during a run;
+// the main window creates, opens, saves, archives and resumes through it.
+//
+// Threading. The engine and the main window share one instance. The engine thread calls
+// the record* and appendSample operations, and only while a run is active; the
+// user-interface thread calls the others, and only while no run is active (RunState 0).
+// openTestFile, saveTestFileAs and archive take `runActive` and refuse while a run is on,
+// so the engine's file is never changed under it. Every operation holds the instance's
+// lock from start to end, so the snapshot getters may be called from any thread.
+// Every write opens the file, writes, syncs it to the device and closes it before the call
+// returns: after each call the file on disk is complete. Operations return a Status and
+// never throw.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/base/clock.h"
+#include "core/base/result.h"
+#include "core/comm/live_values.h"
+#include "core/definitions/run_procedure.h"
+#include "core/engine/run_state.h"
+#include "core/records/run_marker.h"
+#include "core/records/sample_table.h"
+#include "core/records/step_table.h"
+#include "core/records/test_records.h"
+
+namespace kapsorel {
+
+// Messages of the test-file operations.
+namespace tst_msg {
+inline constexpr const char* kNothingToSave = "Není co uložit";
+inline constexpr const char* kNothingToArchive = "Není co archivovat";
+inline constexpr const char* kArchiveFailed = "Archivace nebyla provedena";
+inline constexpr const char* kRunActiveOpen = "Během testu nelze otevřít jiný soubor testu";
+inline constexpr const char* kRunActiveSave = "Během testu nelze soubor testu uložit";
+inline constexpr const char* kRunActiveArchive = "Během testu nelze soubor testu archivovat";
+inline constexpr const char* kRunActiveResume = "Test již běží";
+inline constexpr const char* kNoTestFile = "Není otevřen žádný soubor testu";
+}  // namespace tst_msg
+
+struct OpenOptions {
+    bool runActive = false;
+    // Program setting "Přerušení procesu": resume records are skipped, so the time axis
+    // keeps the interruptions and no "Přerušení" rows are shown.
+    bool ignoreInterruptions = false;
+};
+
+// What was read from an opened file. `warning` is not empty when records had to be left
+// out (a record naming a step the test does not have, or an incomplete last record).
+struct OpenSummary {
+    std::uint8_t version = 0;
+    std::size_t samples = 0;
+    std::size_t interruptions = 0;
+    std::size_t resumes = 0;
+    std::string warning;
+};
+
+// Outcome of the check made once when the main window is first shown.
+struct InterruptedTestCheck {
+    enum class Outcome {
+        NoTest,         // no unfinished test: fill the battery type and procedure boxes
+        OpenFailed,     // the unfinished test's file could not be read: show `message`
+        NothingToResume,  // the file is loaded for viewing, no step was left running
+        AskToResume,    // ask `message` (Ano/Ne); Ano: resume(step), Ne: declineResume()
+    };
+    Outcome outcome = Outcome::NoTest;
+    std::uint8_t step = 0;
+    std::string message;
+    std::string openWarning;
+};
+
+// Shows a date-time as the system does (the default gives "05.03.2024 7:09:00").
+using DateTimeText = std::function<std::string(DayTime)>;
+std::string defaultDateTimeText(DayTime t);
+
+// "Proces přerušen v …" question for step `step` and the current sample.
+std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTypeName, const std::string& sampleTime,
+                                    const SampleRecord& sample);
+
+class TestRecorder {
+public:
+    TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock = SystemClock::instance());
+
+    // --- user-interface thread, no run active -------------------------------------
+    // Writes a new file for `header` (its step count N) into `dataFolder` and makes it the
+    // current test file; "RUN" is marked `Test` = its path, `Test_ukoncen` = 0.
+    Status createTestFile(const TestHeader& header, std::uint8_t family, const std::filesystem::path& dataFolder);
+
+    // Reads `path` into the in-memory state and fills the tables. On an error the in-memory
+    // state and the tables stay as they were.
+    Result<OpenSummary> openTestFile(const std::filesystem::path& path, const OpenOptions& options,
+                                     SampleTable& samples, StepTable& steps);
+    // The open dialog was cancelled: there is no current test file any more.
+    void forgetTestFile();
+
+    // "Ulož": under the current file's own name only the note changes; under another name a
+    // copy is written with the battery number, the note and, from `loadedSteps`, each step's
+    // "Tisk" and "Rep." numbers, description and first parameter replaced.
+    Status saveTestFileAs(const std::filesystem::path& target, const std::string& note,
+                          const std::string& batteryNumber, std::span<const RunStep> loadedSteps, bool runActive);
+
+    // "Archivuj soubor": copies the current file into `archiveFolder` (nothing when empty).
+    Status archive(const std::filesystem::path& archiveFolder, bool runActive);
+
+    // First step whose StepResult says started but not ended (status 1 or 2).
+    std::optional<std::uint8_t> interruptedStep() const;
+
+    // Reads "RUN", opens the last test when it did not complete and offers its interrupted
+    // step. `stepTypeName` names a step type code.
+    InterruptedTestCheck checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples, StepTable& steps,
+                                              const std::function<std::string(std::uint8_t)>& stepTypeName,
+                                              const DateTimeText& dateTimeText = defaultDateTimeText);
+    // "Ne" to the question: the interruption is forgotten in memory.
+    void declineResume();
+
+    // Continues step `step` of the current test: appends a resume record, then calls
+    // `prepareRun` (resolve the procedure, tell the power module the test runs); when that
+    // succeeds sets the shared run state so that the engine continues the step (RunState 2).
+    Status resume(std::uint8_t step, const std::function<Status()>& prepareRun);
+
+    // --- engine thread, run active -------------------------------------------------
+    // StepResult of the current step from LiveValues and `step`; the variables when marked
+    // changed; then `step mark` := the step.
+    Status recordStepStart(bool performed, const RunStep& step);
+    // Status byte 12 or 11; the step-end handshake is cleared whatever happens.
+    Status recordStepEnd(std::uint8_t step, bool performed);
+    // A sample at the engine's condition time; sets the new-sample flag once it is written.
+    Status appendSample();
+    // A last sample and an interruption marker with the current StopReason.
+    Status recordInterruption();
+    // "RUN" `Test_ukoncen` := 1, then the archive copy.
+    Status recordCompletion(const std::filesystem::path& archiveFolder);
+
+    // --- snapshots, any thread -----------------------------------------------------
+    std::filesystem::path currentPath() const;
+    bool hasTestFile() const;
+    TestHeader header() const;
+    std::uint8_t family() const;
+    std::uint8_t version() const;
+    std::vector<StepResult> stepResults() const;
+    std::optional<StepResult> stepResult(std::size_t step) const;
+    SampleRecord currentSample() const;
+    std::vector<ResumeEntry> resumeList() const;
+    std::array<std::uint8_t, tst::kVariables> variables() const;
+
+private:
+    Status archiveLocked(const std::filesystem::path& archiveFolder);
+    Status appendLocked(const std::vector<std::uint8_t>& bytes);
+    Status writableLocked() const;
+    SampleRecord sampleFromLive() const;
+
+    SharedRunState& run_;
+    LiveValues& live_;
+    RunMarker& marker_;
+    Clock& clock_;
+
+    mutable std::mutex mutex_;
+    std::filesystem::path path_;
+    std::uint8_t version_ = tst::kCurrentVersion;
+    std::uint8_t family_ = 0;
+    std::size_t variableCount_ = tst::kVariables;
+    std::uint64_t tailEnd_ = 0;  // where the next tail record goes
+    TestHeader header_;
+    std::vector<StepResult> steps_;
+    SampleRecord current_;
+    std::vector<ResumeEntry> resumes_;
+    std::array<std::uint8_t, tst::kVariables> variables_{};
+};
+
+}  // namespace kapsorel

@@ -1,0 +1,147 @@
+#include "core/records/test_records.h"
+
+namespace kapsorel {
+
+StepResult StepResult::notStarted()
+{
+    StepResult s;
+    s.description = tst::kNotPerformedText;
+    return s;
+}
+
+void writeTestHeader(ByteWriter& w, const TestHeader& h)
+{
+    w.u8(h.stepCount);
+    w.u8(h.reserved1);
+    w.u8(h.reserved2);
+    w.f64(h.start);
+    w.text(h.operatorName, tst::kOperatorChars);
+    w.text(h.stationName, tst::kStationChars);
+    w.text(h.batteryNumber, tst::kBatteryNumberChars);
+    w.text(h.batteryType, tst::kBatteryTypeChars);
+    w.text(h.procedureName, tst::kProcedureChars);
+    w.text(h.note, tst::kNoteChars);
+}
+
+TestHeader readTestHeader(ByteReader& r)
+{
+    TestHeader h;
+    h.stepCount = r.u8();
+    h.reserved1 = r.u8();
+    h.reserved2 = r.u8();
+    h.start = r.f64();
+    h.operatorName = r.text(tst::kOperatorChars);
+    h.stationName = r.text(tst::kStationChars);
+    h.batteryNumber = r.text(tst::kBatteryNumberChars);
+    h.batteryType = r.text(tst::kBatteryTypeChars);
+    h.procedureName = r.text(tst::kProcedureChars);
+    h.note = r.text(tst::kNoteChars);
+    return h;
+}
+
+void writeStepResult(ByteWriter& w, const StepResult& s)
+{
+    w.f64(s.start);
+    w.u8(s.stepType);
+    w.u8(s.status);
+    w.single(s.voltage);
+    w.single(s.current);
+    w.single(s.capacity);
+    for (float c : s.cells)
+        w.single(c);
+    w.u8(s.printNumber);
+    w.u8(s.repNumber);
+    w.text(s.description, tst::kDescriptionChars);
+    w.single(s.parameter1);
+    w.zeros(6);
+}
+
+StepResult readStepResult(ByteReader& r)
+{
+    StepResult s;
+    s.start = r.f64();
+    s.stepType = r.u8();
+    s.status = r.u8();
+    s.voltage = r.single();
+    s.current = r.single();
+    s.capacity = r.single();
+    for (float& c : s.cells)
+        c = r.single();
+    s.printNumber = r.u8();
+    s.repNumber = r.u8();
+    s.description = r.text(tst::kDescriptionChars);
+    s.parameter1 = r.single();
+    r.skip(6);
+    return s;
+}
+
+void writeSampleRecord(ByteWriter& w, const SampleRecord& s)
+{
+    w.f64(s.time);
+    w.u8(s.step);
+    w.single(s.voltage);
+    w.single(s.current);
+    w.single(s.capacity);
+    w.single(s.temperature);
+    for (float c : s.cells)
+        w.single(c);
+}
+
+void writeInterruptionMarker(ByteWriter& w, const InterruptionMarker& m)
+{
+    w.zeros(tst::kTailKindOffset);
+    w.u8(tst::kInterruptionKind);
+    w.u8(m.stopReason);
+    w.zeros(tst::kTailSize - tst::kTailKindOffset - 2);
+}
+
+void writeResumeRecord(ByteWriter& w, const ResumeEntry& e)
+{
+    w.f64(e.resumeTime);
+    w.u8(tst::kResumeKind);
+    w.u8(e.step);
+    w.f64(e.interruptionTime);
+    w.u8(e.stopReason);
+    w.zeros(tst::kTailSize - tst::kResumeMeaningful);
+}
+
+std::size_t tailRecordSize(std::uint8_t version) { return version >= 4 ? tst::kTailSize : tst::kOldTailSize; }
+
+TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
+{
+    const std::size_t start = r.offset();
+    const std::size_t size = tailRecordSize(version);
+    if (r.remaining() < size) {
+        r.skip(size);
+        return SampleRecord{};
+    }
+    TailRecord out;
+    const DayTime time = r.f64();
+    const std::uint8_t kind = r.u8();
+    if (kind == tst::kInterruptionKind) {
+        out = InterruptionMarker{r.u8()};
+    } else if (kind == tst::kResumeKind) {
+        ResumeEntry e;
+        e.resumeTime = time;
+        e.step = r.u8();
+        e.interruptionTime = r.f64();
+        e.stopReason = r.u8();
+        out = e;
+    } else {
+        SampleRecord s;
+        s.time = time;
+        s.step = kind;
+        s.voltage = r.single();
+        s.current = r.single();
+        if (version >= 4)
+            s.capacity = r.single();
+        s.temperature = r.single();
+        for (float& c : s.cells)
+            c = r.single();
+        out = s;
+    }
+    r.seek(start + size);
+    return out;
+}
+
+}  // namespace kapsorel

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/app/station_settings.h"
+#include "core/app/stored_colour.h"
+
+using namespace kapsorel;
+
+namespace {
+
+std::string text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+ConfigFile parse(const std::string& s) { return ConfigFile::fromBytes(std::string_view(s)); }
+
+std::vector<std::string> keysInOrder(const ConfigFile& cfg)
+{
+    std::vector<std::string> keys;
+    std::istringstream in(text(cfg.toBytes()));
+    std::string line;
+    while (std::getline(in, line))
+        if (const auto eq = line.find('='); eq != std::string::npos)
+            keys.push_back(line.substr(0, eq));
+    return keys;
+}
+
+}  // namespace
+
+TEST(StationSettings, EmptyFileGivesEveryDefault)
+{
+    const StationSettings s = loadStationSettings(parse(""), "/station");
+    EXPECT_EQ(s.IP_adr_vyk, "127.0.0.2");
+    EXPECT_EQ(s.IP_adr_mer, "127.0.0.3");
+    EXPECT_EQ(s.TCP_Port_vyk, 9760);
+    EXPECT_EQ(s.TCP_Port_mer, 9760);
+    EXPECT_EQ(s.UDP_Port_vyk, 30305);
+    EXPECT_EQ(s.UDP_Port_mer, 30305);
+    EXPECT_EQ(s.Stanice, "Stanice");
+    EXPECT_EQ(s.Data_adr, "/station/Data");
+    EXPECT_EQ(s.Arch_adr, "");
+    EXPECT_EQ(s.Uziv, "");
+    EXPECT_FLOAT_EQ(s.DNB_OK_MIN, 1.00f);
+    EXPECT_FLOAT_EQ(s.DNB_OK_MAX, 1.56f);
+    EXPECT_FLOAT_EQ(s.DNB_KO, -0.60f);
+    EXPECT_EQ(s.BOK_MIN, (CellColourSet{-16777203, 14145535, 9211135}));
+    EXPECT_EQ(s.BOK_MAX, (CellColourSet{32768, 65280, 65280}));
+    EXPECT_EQ(s.BKO, (CellColourSet{255, 9211135, 255}));
+    EXPECT_EQ(s.BOST, (CellColourSet{-16777203, 14351581, 4974955}));
+    EXPECT_EQ(s.Expert, 0);
+    EXPECT_EQ(s.Ikony, 0);
+    EXPECT_EQ(s.ERR_SIR, 0);
+    EXPECT_EQ(s.TYP_HW, 0);
+    EXPECT_EQ(s.TYP_BAT, "");
+    EXPECT_EQ(s.C_POSTUP, "");
+    EXPECT_EQ(s.UM_HLAV, 0);
+    EXPECT_EQ(s, defaultStationSettings("/station"));
+}
+
+TEST(StationSettings, ThresholdsAreHundredthsOnDiskAndVoltsInMemory)
+{
+    ConfigFile cfg = parse("[Nastaveni]\nDNB_KO=-60\nDNB_OK_MIN=95\nDNB_OK_MAX=160\n");
+    StationSettings s = loadStationSettings(cfg, "/h");
+    EXPECT_FLOAT_EQ(s.DNB_KO, -0.60f);
+    EXPECT_FLOAT_EQ(s.DNB_OK_MIN, 0.95f);
+    EXPECT_FLOAT_EQ(s.DNB_OK_MAX, 1.60f);
+
+    saveStationSettings(cfg, s);
+    EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_KO", 0), -60);
+    EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_OK_MIN", 0), 95);
+    EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_OK_MAX", 0), 160);
+
+    s.DNB_OK_MAX = 1.237f;
+    saveStationSettings(cfg, s);
+    EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_OK_MAX", 0), 124);
+}
+
+TEST(StationSettings, ThresholdRoundingGoesHalfToEven)
+{
+    struct Case {
+        float volts;
+        std::int32_t stored;
+    };
+    const Case cases[] = {
+        {1.237f, 124}, {-0.60f, -60}, {1.56f, 156}, {0.125f, 12},   {0.375f, 38},
+        {-0.125f, -12}, {0.0f, 0},    {1.234f, 123}, {3e10f, INT32_MAX}, {-3e10f, INT32_MIN},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(thresholdToStored(c.volts), c.stored) << c.volts;
+    for (std::int32_t h : {-60, 0, 1, 100, 156, 999, -32768, 100000})
+        EXPECT_EQ(thresholdToStored(thresholdFromStored(h)), h) << h;
+}
+
+TEST(StationSettings, SaveWritesTheKeysInTheirOrderWithoutExpert)
+{
+    ConfigFile cfg;
+    StationSettings s = defaultStationSettings("/h");
+    s.Expert = 2;
+    s.UM_HLAV = 1;
+    saveStationSettings(cfg, s);
+    const std::vector<std::string> expected = {
+        "IP_adr_vyk", "IP_adr_mer", "TCP_Port_vyk", "TCP_Port_mer", "UDP_Port_vyk", "UDP_Port_mer", "Stanice",
+        "Data_adr",   "Arch_adr",   "Uziv",         "DNB_OK_MIN",   "DNB_OK_MAX",   "DNB_KO",       "BOK_MIN0",
+        "BOK_MIN1",   "BOK_MIN2",   "BOK_MAX0",     "BOK_MAX1",     "BOK_MAX2",     "BKO0",         "BKO1",
+        "BKO2",       "BOST0",      "BOST1",        "BOST2",        "Ikony",        "ERR_SIR",      "TYP_HW",
+        "TYP_BAT",    "C_POSTUP"};
+    EXPECT_EQ(keysInOrder(cfg), expected);
+    EXPECT_FALSE(cfg.hasKey("Nastaveni", "Expert"));
+    EXPECT_EQ(cfg.readInt("Nastaveni", "BOK_MIN0", 0), -16777203);
+}
+
+TEST(StationSettings, SaveKeepsExpertAndForeignLinesAndRoundTrips)
+{
+    ConfigFile cfg = parse("[Nastaveni]\r\nExpert=2\r\n; komentář\r\nJiny=5\r\n");
+    StationSettings s = loadStationSettings(cfg, "/h");
+    EXPECT_EQ(s.Expert, 2);
+    s.IP_adr_vyk = "127.4.5.6";
+    s.TCP_Port_mer = 9000;
+    s.Stanice = "Linka Č. 2";
+    s.Uziv = "Novák";
+    s.DNB_OK_MIN = 1.1f;
+    s.BOST.bar = encodeRgb(1, 2, 3);
+    s.Ikony = 2;
+    s.ERR_SIR = 30;
+    s.TYP_HW = 1;
+    s.TYP_BAT = "KPH 80";
+    s.C_POSTUP = "Formování";
+    s.Expert = 0;  // a level chosen while running is not stored
+    saveStationSettings(cfg, s);
+    const StationSettings back = loadStationSettings(cfg, "/h");
+    StationSettings expected = s;
+    expected.Expert = 2;
+    EXPECT_EQ(back, expected);
+    EXPECT_EQ(cfg.readInt("Nastaveni", "Jiny", 0), 5);
+    EXPECT_TRUE(text(cfg.toBytes()).starts_with("[Nastaveni]\r\nExpert=2\r\n; komentář\r\nJiny=5\r\nIP_adr_vyk=127.4.5.6\r\n"));
+}
+
+TEST(StationSettings, OutOfRangeValues)
+{
+    ConfigFile cfg = parse("[Nastaveni]\nTCP_Port_vyk=70000\nTCP_Port_mer=-1\nUDP_Port_vyk=0\n"
+                           "Expert=258\nIkony=-1\nERR_SIR=300\nTYP_HW=x\n");
+    const StationSettings s = loadStationSettings(cfg, "/h");
+    EXPECT_EQ(s.TCP_Port_vyk, 9760);
+    EXPECT_EQ(s.TCP_Port_mer, 9760);
+    EXPECT_EQ(s.UDP_Port_vyk, 0);  // kept: the transport puts the default port in its place
+    EXPECT_EQ(s.Expert, 2);        // the low byte
+    EXPECT_EQ(s.Ikony, 255);
+    EXPECT_EQ(s.ERR_SIR, 44);
+    EXPECT_EQ(s.TYP_HW, 0);
+}
+
+TEST(StationSettings, PowerModuleAddressAndPanelPosition)
+{
+    EXPECT_EQ(readPowerModuleAddress(parse("")), "127.0.0.2");
+    EXPECT_EQ(readPowerModuleAddress(parse("[nastaveni]\nip_adr_vyk=127.1.1.1\n")), "127.1.1.1");
+
+    ConfigFile cfg;
+    EXPECT_EQ(readPanelPosition(cfg), 0);
+    writePanelPosition(cfg, 1);
+    EXPECT_EQ(readPanelPosition(cfg), 1);
+    EXPECT_EQ(loadStationSettings(cfg, "/h").UM_HLAV, 1);
+}
+
+TEST(StationSettings, LastTestMarker)
+{
+    ConfigFile cfg;
+    LastTest t = readLastTest(cfg);
+    EXPECT_EQ(t.Test, "");
+    EXPECT_EQ(t.Test_ukoncen, 1);
+    EXPECT_TRUE(t.completed());
+
+    writeLastTest(cfg, "/data/B1_001.tst", false);
+    t = readLastTest(cfg);
+    EXPECT_EQ(t.Test, "/data/B1_001.tst");
+    EXPECT_EQ(t.Test_ukoncen, 0);
+    EXPECT_FALSE(t.completed());
+    EXPECT_EQ(text(cfg.toBytes()), "[RUN]\nTest=/data/B1_001.tst\nTest_ukoncen=0\n");
+
+    writeLastTest(cfg, "/data/B1_001.tst", true);
+    EXPECT_TRUE(readLastTest(cfg).completed());
+}
+
+TEST(StoredColour, DecodesAndEncodesBothKinds)
+{
+    struct Case {
+        std::int32_t value;
+        StoredColour colour;
+    };
+    using K = StoredColour::Kind;
+    const Case cases[] = {
+        {14145535, {K::Rgb, 0xFF, 0xD7, 0xD7, 0}}, {9211135, {K::Rgb, 0xFF, 0x8C, 0x8C, 0}},
+        {32768, {K::Rgb, 0x00, 0x80, 0x00, 0}},    {65280, {K::Rgb, 0x00, 0xFF, 0x00, 0}},
+        {255, {K::Rgb, 0xFF, 0x00, 0x00, 0}},      {14351581, {K::Rgb, 0xDD, 0xFC, 0xDA, 0}},
+        {4974955, {K::Rgb, 0x6B, 0xE9, 0x4B, 0}},  {-16777203, {K::System, 0, 0, 0, 13}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(decodeColour(c.value), c.colour) << c.value;
+        EXPECT_EQ(encodeColour(c.colour), c.value) << c.value;
+    }
+    EXPECT_EQ(encodeSystemColour(13), -16777203);
+    EXPECT_EQ(encodeRgb(0xFF, 0xD7, 0xD7), 14145535);
+    // Another high byte: the three low bytes still give the colour.
+    EXPECT_EQ(decodeColour(0x02123456), (StoredColour{K::Rgb, 0x56, 0x34, 0x12, 0}));
+}

@@ -1,0 +1,98 @@
+#include "engine_fixture.h"
+
+namespace kapsorel::test {
+
+Status FakeRecorder::recordStepStart(bool proceed)
+{
+    const auto step = station_.run.currentStep.load();
+    stepStarts_[step] = station_.run.stepStartTime.load();
+    calls.push_back("start " + std::to_string(step) + " " + std::to_string(proceed ? 1 : 0));
+    return {};
+}
+
+Status FakeRecorder::recordStepEnd(std::uint8_t recordedStep, bool proceed)
+{
+    calls.push_back("end " + std::to_string(recordedStep) + " " + std::to_string(proceed ? 1 : 0));
+    return {};
+}
+
+Status FakeRecorder::appendSample()
+{
+    calls.push_back("sample " + std::to_string(station_.run.currentStep.load()));
+    sampleTimes.push_back(station_.run.conditionTime.load());
+    sampleCapacities.push_back(station_.live.Capacity.load());
+    return {};
+}
+
+Status FakeRecorder::recordInterruption()
+{
+    calls.push_back("interrupt " + std::to_string(station_.run.StopReason.load()));
+    return {};
+}
+
+Status FakeRecorder::recordCompletion()
+{
+    calls.push_back("complete");
+    return {};
+}
+
+EngineTest::EngineTest()
+{
+    station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
+    station.live.CommFault.store(0);
+    recorder.testStart_ = clock.now();
+}
+
+RunStep& EngineTest::addStep(StepType type, float v1, float v2, std::uint16_t interval)
+{
+    RunStep& s = procedure.steps[procedure.stepCount++];
+    s = RunStep{};
+    s.type = static_cast<std::uint8_t>(type);
+    s.value1 = v1;
+    s.value2 = v2;
+    s.recordInterval = interval;
+    return s;
+}
+
+void EngineTest::endAfter(RunStep& step, float seconds)
+{
+    step.endCondition[0] = RunConditionTerm{0, 4, seconds, 1};
+}
+
+void EngineTest::startRun()
+{
+    auto& run = station.run;
+    run.currentStep = 0;
+    run.StopReason = 0;
+    run.resumeSeconds = 0;
+    run.conditionTime = 0;
+    run.runStartTime = 0;
+    run.stepStartTime = 0;
+    run.stepMark = -1;
+    run.jumpTarget = -1;
+    run.RunState = static_cast<std::uint8_t>(RunStateCode::Start);
+}
+
+int EngineTest::runToIdle(int maxPasses)
+{
+    int n = 0;
+    do {
+        engine.pass();
+        station.live.SettleCountdown = 0;  // no poller here: settling ends at once
+        ++n;
+    } while (station.run.RunState.load() != 0 && n < maxPasses);
+    return n;
+}
+
+std::vector<std::vector<std::uint8_t>> EngineTest::frames() { return sim.frames("power"); }
+
+std::vector<std::string> EngineTest::commands()
+{
+    std::vector<std::string> out;
+    for (const auto& f : frames())
+        if (f.size() >= 3)
+            out.push_back(std::string{static_cast<char>(f[1]), static_cast<char>(f[2])});
+    return out;
+}
+
+}  // namespace kapsorel::test

@@ -1,0 +1,82 @@
+// A run engine on a station whose power module is a simulator on loopback, with a fake
+// clock and a recorder that keeps what the engine asked it to write.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/app/station.h"
+#include "core/engine/condition_evaluator.h"
+#include "core/definitions/step_types.h"
+#include "core/engine/run_engine.h"
+#include "support/fake_clock.h"
+#include "support/recording_ui.h"
+#include "support/sim_process.h"
+
+namespace kapsorel::test {
+
+// Keeps the engine's record calls as text lines ("start 0 1", "end 0 1", "sample 0",
+// "interrupt 2", "complete").
+class FakeRecorder final : public RunRecorder {
+public:
+    explicit FakeRecorder(Station& station) : station_(station) {}
+
+    DayTime testStart() const override { return testStart_; }
+    DayTime storedStepStart(std::uint8_t step) const override { return stepStarts_[step]; }
+    Status recordStepStart(bool proceed) override;
+    Status recordStepEnd(std::uint8_t recordedStep, bool proceed) override;
+    Status appendSample() override;
+    Status recordInterruption() override;
+    Status recordCompletion() override;
+
+    std::vector<std::string> calls;
+    std::vector<DayTime> sampleTimes;
+    std::vector<float> sampleCapacities;
+    DayTime testStart_ = 0;
+    std::array<DayTime, kMaxSteps> stepStarts_{};
+
+private:
+    Station& station_;
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    EngineTest();
+
+    // Adds a step; returns it for further settings.
+    RunStep& addStep(StepType type, float v1 = 0, float v2 = 0, std::uint16_t interval = 0);
+    // End condition "Doba" >= seconds.
+    static void endAfter(RunStep& step, float seconds);
+    // Starts a new run as the main window does.
+    void startRun();
+    // Runs passes until the engine is idle again or `maxPasses` ran.
+    int runToIdle(int maxPasses = 100000);
+    // Runs passes while the condition holds.
+    template <class F>
+    int passWhile(F cond, int maxPasses = 100000)
+    {
+        int n = 0;
+        while (cond() && n < maxPasses) {
+            engine.pass();
+            station.live.SettleCountdown = 0;  // no poller here: settling ends at once
+            ++n;
+        }
+        return n;
+    }
+    // Two-letter names of the frames the simulated power module received ("PC", "PT" …).
+    std::vector<std::string> commands();
+    std::vector<std::vector<std::uint8_t>> frames();
+
+    SimProcess sim;
+    Station station;
+    RunProcedure procedure;
+    FakeClock clock;
+    FakeRecorder recorder{station};
+    RecordingUi ui;
+    ConditionEvaluator evaluator{procedure, station.live, station.run};
+    RunEngine engine{station, procedure, recorder, evaluator, ui, clock, [] { return true; }};
+};
+
+}  // namespace kapsorel::test

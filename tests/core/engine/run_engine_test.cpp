@@ -1,0 +1,266 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/base/bytes.h"
+#include "core/definitions/condition_variables.h"
+#include "core/engine/operator_actions.h"
+#include "core/base/numbers.h"
+#include "engine_fixture.h"
+
+namespace kapsorel::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+float payloadSingle(const std::vector<std::uint8_t>& frame, std::size_t off)
+{
+    return le::getSingle(frame, kFrameHeaderSize + off);
+}
+
+TEST_F(EngineTest, StepWithoutEndConditionStartsAndEndsInOnePass)
+{
+    addStep(StepType::Pause);
+    addStep(StepType::End);
+    startRun();
+    engine.pass();  // Start -> Step start -> Step running -> Step done
+    EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "end 0 1"));
+    EXPECT_EQ(station.run.currentStep.load(), 1);
+    runToIdle();
+    EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "end 0 1", "start 1 1", "complete"));
+    EXPECT_THAT(commands(), ElementsAre("PK", "PS", "PL"));
+    EXPECT_EQ(ui.calls().front(), "status 1 - Pauza");
+    EXPECT_EQ(ui.calls().back(), "ended");
+}
+
+TEST_F(EngineTest, TwoChargesSendPcThenPtAndCapacityRunsOn)
+{
+    endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 10);
+    endAfter(addStep(StepType::Charge, 30.0f, 2.5f), 10);
+    addStep(StepType::End);
+    station.live.Current = 5.0f;
+    startRun();
+    engine.pass();
+    EXPECT_EQ(station.live.SettleCountdown.load(), 60);
+    station.live.SettleCountdown = 0;
+    passWhile([&] { return station.run.currentStep.load() == 0; });
+    const float afterFirst = station.live.Capacity.load();
+    EXPECT_NEAR(afterFirst, 5.0 * 10 / 3600.0, 5.0 * 0.2 / 3600.0);
+    engine.pass();  // second charging step starts
+    EXPECT_EQ(station.live.SettleCountdown.load(), 60);
+    station.live.SettleCountdown = 0;
+    passWhile([&] { return station.run.currentStep.load() == 1; });
+    EXPECT_GT(station.live.Capacity.load(), afterFirst * 1.9f);
+    runToIdle();
+
+    const auto f = frames();
+    ASSERT_THAT(commands(), ElementsAre("PC", "PT", "PK", "PS", "PL"));
+    EXPECT_EQ(f[0].size(), 6u + 9);
+    EXPECT_EQ(payloadSingle(f[0], 1), 5.0f);
+    EXPECT_EQ(payloadSingle(f[0], 5), 28.8f);
+    EXPECT_EQ(f[1].size(), 6u + 8);
+    EXPECT_EQ(payloadSingle(f[1], 0), 2.5f);
+    EXPECT_EQ(payloadSingle(f[1], 4), 30.0f);
+}
+
+TEST_F(EngineTest, ChargeAfterEndOfChargeSendsPcAndCountsFromZero)
+{
+    endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 5);
+    addStep(StepType::EndOfCharge);
+    endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 5);
+    station.live.Current = 5.0f;
+    startRun();
+    passWhile([&] { return station.run.currentStep.load() < 2; });
+    EXPECT_EQ(station.live.Capacity.load(), 0.0f);
+    EXPECT_EQ(engine.driveMode(), DriveMode::Neither);
+    runToIdle();
+    EXPECT_THAT(commands(), ElementsAre("PC", "PS", "PC", "PK", "PS", "PL"));
+}
+
+TEST_F(EngineTest, FalseStartConditionSkipsTheActionButWaitsForTheEnd)
+{
+    auto& charge = addStep(StepType::Charge, 28.8f, 5.0f);
+    charge.startCondition[0] = RunConditionTerm{kVarVoltage, kRelGreater, 100.0f, 1};
+    endAfter(charge, 3);
+    startRun();
+    runToIdle();
+    EXPECT_THAT(recorder.calls, ElementsAre("start 0 0", "end 0 0", "complete"));
+    EXPECT_THAT(commands(), ElementsAre("PK", "PS", "PL"));
+    EXPECT_GE(clock.monotonicMs(), 3000);
+}
+
+struct JumpCase {
+    float value1;
+    float value2;
+    int expectedNext;  // -1: the run ends at once
+};
+
+class JumpTest : public EngineTest, public ::testing::WithParamInterface<JumpCase> {};
+
+TEST_P(JumpTest, KrokTakesAbsoluteOrRelativeTargetsOrEndsTheRun)
+{
+    for (int i = 0; i < 3; ++i)
+        addStep(StepType::Pause);
+    addStep(StepType::Jump, GetParam().value1, GetParam().value2);  // index 3
+    endAfter(addStep(StepType::Pause), 1000);                       // index 4 would wait long
+    startRun();
+    passWhile([&] { return station.run.currentStep.load() != 3; });
+    engine.pass();  // step 3 starts and jumps
+    if (GetParam().expectedNext < 0) {
+        runToIdle();
+        EXPECT_EQ(recorder.calls.back(), "start 3 1");
+        EXPECT_THAT(commands(), ElementsAre("PS", "PL"));
+    } else {
+        EXPECT_EQ(station.run.currentStep.load(), GetParam().expectedNext);
+        EXPECT_EQ(recorder.calls.back(), "end 3 1");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Krok, JumpTest,
+                         ::testing::Values(JumpCase{3, 0, 2}, JumpCase{0, -2, 1}, JumpCase{1, -3, 0},
+                                           JumpCase{0, 0, -1}, JumpCase{0, 5, -1}));
+
+TEST_F(EngineTest, VolbaAnswerPicksKrokOkOrTheNextStep)
+{
+    for (float krokOk : {0.0f, 4.0f}) {
+        SCOPED_TRACE(krokOk);
+        procedure.stepCount = 0;
+        auto& choice = addStep(StepType::Choice, krokOk, 0);
+        choice.text = "Zkouška nevyšla. Pokračovat?";
+        choice.endCondition[0] = RunConditionTerm{kVarAnswer, kRelGreater, 0, 1};
+        for (int i = 0; i < 4; ++i)
+            endAfter(addStep(StepType::Pause), 1000);
+        startRun();
+        engine.pass();
+        EXPECT_EQ(ui.calls().back(), "question Zkouška nevyšla. Pokračovat?");
+        engine.pass();
+        EXPECT_EQ(station.run.currentStep.load(), 0);
+        answerQuestionOk(station.run, procedure);
+        engine.pass();
+        EXPECT_EQ(station.run.currentStep.load(), krokOk >= 1 ? 3 : 1);
+        station.run.RunState = 0;
+    }
+}
+
+TEST_F(EngineTest, VoltageCheckSetsTheVariableAtTheFirstCellNotAboveTheLimit)
+{
+    for (auto& c : station.live.CellVoltage)
+        c = 1.3f;
+    station.live.CellVoltage[7] = 1.0f;
+    station.run.variables[4] = 9;
+    addStep(StepType::VoltageCheck, 1.0f, 4);
+    addStep(StepType::Variable, 2, 300);  // P2 := 300 mod 256
+    addStep(StepType::Variable, 10, 7);   // outside 0-9: nothing
+    startRun();
+    runToIdle();
+    EXPECT_EQ(station.run.variables[4].load(), 1);
+    EXPECT_EQ(station.run.variables[2].load(), 300 % 256);
+    EXPECT_EQ(station.run.variablesChanged.load(), 1);
+
+    station.live.CellVoltage[7] = 1.01f;
+    startRun();
+    runToIdle();
+    EXPECT_EQ(station.run.variables[4].load(), 0);
+}
+
+TEST_F(EngineTest, RecordIntervalTenForThirtyFiveSecondsGivesFourSamples)
+{
+    endAfter(addStep(StepType::Pause, 0, 0, 10), 35);
+    startRun();
+    runToIdle();
+    ASSERT_EQ(recorder.sampleTimes.size(), 4u);
+    const DayTime start = recorder.testStart_;
+    const double expectedAt[] = {0, 10, 20, 30};
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR((recorder.sampleTimes[k] - start) * kSecondsPerDay, expectedAt[k], 0.15) << k;
+}
+
+TEST_F(EngineTest, SamplesAreSkippedWhileAModuleIsLostButTheGridAdvances)
+{
+    endAfter(addStep(StepType::Pause, 0, 0, 10), 35);
+    station.live.CommFault = kCommFaultMeasurement;
+    startRun();
+    runToIdle();
+    EXPECT_TRUE(recorder.sampleTimes.empty());
+    EXPECT_EQ(station.run.recordCounter.load(), 4u);
+    EXPECT_THAT(commands(), ElementsAre("PK"));  // neither "PS" nor "PL" without both modules
+}
+
+TEST_F(EngineTest, JumpBackToStepOneTakesTheTestStart)
+{
+    endAfter(addStep(StepType::Pause), 20);  // "Doba" >= 20 s
+    endAfter(addStep(StepType::Pause), 5);
+    addStep(StepType::Jump, 1, -2);  // back to the first step
+    startRun();
+    passWhile([&] { return station.run.currentStep.load() != 2; });
+    engine.pass();  // the jump: step 2 ends, step 0 is next
+    ASSERT_EQ(station.run.currentStep.load(), 0);
+    engine.pass();  // step 0 starts again, timed from the test's start
+    EXPECT_EQ(station.run.stepStartTime.load(), recorder.testStart_);
+    EXPECT_EQ(station.run.currentStep.load(), 1);  // more than 20 s have passed since then
+}
+
+TEST_F(EngineTest, AbortRecordsTheInterruptionAndNotTheStepEnd)
+{
+    endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 100);
+    startRun();
+    engine.pass();
+    engine.pass();
+    station.run.abort(StopReasonCode::OperatorStop);
+    runToIdle();
+    EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "interrupt 2"));
+    EXPECT_THAT(commands(), ElementsAre("PC", "PS", "PL"));
+    EXPECT_EQ(station.live.DriveOn.load(), 0);
+}
+
+TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
+{
+    addStep(StepType::Pause);
+    addStep(StepType::End);
+    startRun();
+    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    // The engine would move Step start -> Step running; an abort in between wins.
+    EXPECT_TRUE(station.run.abort(StopReasonCode::PowerModuleLost));
+    EXPECT_FALSE(station.run.transition(RunStateCode::StepStart, RunStateCode::StepRunning));
+    EXPECT_FALSE(station.run.abort(StopReasonCode::OperatorStop));
+    EXPECT_EQ(station.run.StopReason.load(), 1);
+}
+
+TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
+{
+    auto& charge = addStep(StepType::Charge, 28.8f, 5.0f, 10);
+    endAfter(charge, 30);
+    station.live.Current = 5.0f;
+    startRun();
+    engine.pass();
+    station.live.SettleCountdown = 0;
+    clock.advanceMs(12000);
+    engine.pass();
+    station.run.abort(StopReasonCode::PowerModuleLost);
+    runToIdle();
+    const DayTime firstStart = recorder.stepStarts_[0];
+
+    // 600 s later the test is resumed with the step time reached so far and the capacity
+    // of the last sample.
+    clock.advanceMs(600000);
+    recorder.calls.clear();
+    const auto elapsed = static_cast<std::uint32_t>(secondsBetween(firstStart, clock.now()));
+    station.run.resumeSeconds = elapsed - 12;  // the interruption inside this step
+    station.live.Capacity = 0.02f;
+    station.run.currentStep = 0;
+    station.run.jumpTarget = -1;
+    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    engine.pass();
+    EXPECT_EQ(station.run.stepStartTime.load(), firstStart);
+    EXPECT_NEAR(station.live.Capacity.load(), 0.02f, 0.001f);  // restored, then counting on
+    EXPECT_EQ(commands().back(), "PC");
+    station.live.SettleCountdown = 0;
+    const long long before = clock.monotonicMs();
+    passWhile([&] { return station.run.currentStep.load() == 0; });
+    // 30 s of step time, 12 of them before the interruption.
+    EXPECT_NEAR((clock.monotonicMs() - before) / 1000.0, 18.0, 0.5);
+    EXPECT_GT(station.live.Capacity.load(), 0.02f);
+    EXPECT_EQ(recorder.calls.front(), "sample 0");  // no new start record on a resume
+}
+
+}  // namespace
+}  // namespace kapsorel::test

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include "core/comm/measurement_poller.h"
+#include "core/comm/power_poller.h"
+#include "support/fake_clock.h"
+#include "support/recording_ui.h"
+#include "support/sim_process.h"
+
+namespace kapsorel::test {
+namespace {
+
+class PollerPassTest : public ::testing::Test {
+protected:
+    PollerPassTest()
+    {
+        station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
+        station.power.setUdpPort(sim.udpPort());
+        station.measure.setEndpoint(sim.measureAddress(), sim.tcpPort());
+        station.measure.setUdpPort(sim.udpPort());
+        station.live.reset(0);
+        station.live.CommFault = 0;
+        station.errorSirenSeconds = 7;
+        power.setReceiveLimitMs(200);
+        measurement.setReceiveLimitMs(200);
+    }
+
+    void runActive() { station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepRunning); }
+    void pollPower(int times)
+    {
+        for (int i = 0; i < times; ++i)
+            power.pollOnce();
+    }
+
+    SimProcess sim;
+    Station station;
+    FakeClock clock;
+    RecordingUi ui{&station.live};
+    PowerPoller power{station, ui, clock, [] { return true; }};
+    MeasurementPoller measurement{station, clock};
+};
+
+TEST_F(PollerPassTest, GoodPollCopiesThePowerModuleAndSleepsASecond)
+{
+    sim.value("set power.hwkind 1");
+    sim.value("set power.version 12");
+    station.live.SettleCountdown = 3;
+    station.live.CommFault = kCommFaultPower;
+    power.pollOnce();
+    EXPECT_EQ(station.live.HardwareKind.load(), 1);
+    EXPECT_EQ(station.live.PowerSwVersion.load(), 12);
+    EXPECT_NEAR(station.live.PowerModuleVoltage.load(), sim.number("power.voltage"), 0.05);
+    EXPECT_EQ(station.live.SettleCountdown.load(), 2);
+    EXPECT_EQ(station.live.CommFault.load(), 0);
+    EXPECT_EQ(clock.sleptMs(), 1000);
+}
+
+TEST_F(PollerPassTest, FiveFailedPollsThenAGoodOneKeepTheRunSixAbortItOnce)
+{
+    runActive();
+    sim.value("drop power on");
+    pollPower(5);
+    EXPECT_EQ(power.failedPolls(), 5);
+    EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, kCommFaultPower);
+    sim.value("drop power off");
+    power.pollOnce();
+    EXPECT_EQ(power.failedPolls(), 0);
+    EXPECT_EQ(station.run.RunState.load(), 3);
+
+    sim.value("drop power on");
+    pollPower(6);
+    EXPECT_EQ(station.run.RunState.load(), 7);
+    EXPECT_EQ(station.run.StopReason.load(), 1);
+    pollPower(2);
+    EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
+}
+
+TEST_F(PollerPassTest, FailedPollsWhileIdleNeitherCountNorReset)
+{
+    sim.value("drop power on");
+    runActive();
+    pollPower(2);
+    station.run.RunState = 0;
+    pollPower(3);
+    EXPECT_EQ(power.failedPolls(), 2);
+    runActive();
+    pollPower(3);
+    EXPECT_EQ(station.run.RunState.load(), 3);
+    power.pollOnce();
+    EXPECT_EQ(station.run.RunState.load(), 7);
+}
+
+TEST_F(PollerPassTest, AnAbortAlreadySetIsKeptWithItsReason)
+{
+    runActive();
+    station.run.abort(StopReasonCode::OperatorStop);
+    sim.value("drop power on");
+    pollPower(6);
+    EXPECT_EQ(station.run.StopReason.load(), 2);
+    EXPECT_TRUE(ui.calls().empty());
+}
+
+TEST_F(PollerPassTest, ModuleErrorAlarmsOncePerTypePerTestAndAbortsTheRun)
+{
+    runActive();
+    sim.value("set power.error 3");
+    sim.value("clear frames");
+    power.pollOnce();
+    EXPECT_EQ(ui.calls(), std::vector<std::string>{"alarm ERR 3 - Ventilátory"});
+    EXPECT_EQ(station.run.RunState.load(), 7);
+    EXPECT_EQ(station.run.StopReason.load(), 3);
+    EXPECT_EQ(station.live.LedSeconds.load(), 255);
+    EXPECT_EQ(station.live.SirenSeconds.load(), 7);
+    const auto frames = sim.frames("power");
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0], (std::vector<std::uint8_t>{'#', 'P', 'A', frames[0][3], 2, 0, 255, 7}));
+
+    runActive();
+    pollPower(2);
+    EXPECT_EQ(ui.calls().size(), 1u);
+    EXPECT_EQ(station.run.RunState.load(), 3);
+
+    station.live.LastAlarmedError = 0;  // a new test was created
+    power.pollOnce();
+    EXPECT_EQ(ui.calls().size(), 2u);
+}
+
+TEST_F(PollerPassTest, ErrorWhileIdleIsOnlyStored)
+{
+    sim.value("set power.error 12");
+    sim.value("clear frames");
+    power.pollOnce();
+    EXPECT_EQ(station.live.ErrorType.load(), 12);
+    EXPECT_TRUE(ui.calls().empty());
+    EXPECT_TRUE(sim.frames("power").empty());
+}
+
+TEST_F(PollerPassTest, NoSignallingCommandWhileAModuleIsLost)
+{
+    runActive();
+    station.live.CommFault = kCommFaultMeasurement;
+    sim.value("set power.error 1");
+    sim.value("clear frames");
+    power.pollOnce();
+    EXPECT_EQ(ui.calls(), std::vector<std::string>{"alarm ERR 1 - Nízké napětí"});
+    EXPECT_TRUE(sim.frames("power").empty());
+}
+
+TEST_F(PollerPassTest, SignalLatchKeepsTheCommandedSecondsForOnePoll)
+{
+    station.live.SignalLatch = 1;
+    station.live.LedSeconds = 9;
+    station.live.SirenSeconds = 4;
+    power.pollOnce();
+    EXPECT_EQ(station.live.LedSeconds.load(), 9);
+    EXPECT_EQ(station.live.SirenSeconds.load(), 4);
+    EXPECT_EQ(station.live.SignalLatch.load(), 0);
+    power.pollOnce();
+    EXPECT_EQ(station.live.LedSeconds.load(), 0);
+}
+
+TEST_F(PollerPassTest, FaultBitsShowAndHideTheFaults)
+{
+    power.pollOnce();
+    sim.value("set power.faults 4");
+    power.pollOnce();
+    power.pollOnce();
+    sim.value("set power.faults 0");
+    power.pollOnce();
+    EXPECT_EQ(ui.calls(), (std::vector<std::string>{"faults 4", "faults 0"}));
+    EXPECT_EQ(station.live.FaultBits.load(), 0);
+}
+
+TEST_F(PollerPassTest, PbFamilyTakesBatteryValuesFromThePowerModuleAndSkipsTheMeasurementModule)
+{
+    station.setBatteryFamily(BatteryFamily::Pb);
+    power.pollOnce();
+    EXPECT_EQ(station.live.HeadCode.load(), 0);
+    EXPECT_EQ(station.live.BatteryVoltage.load(), station.live.PowerModuleVoltage.load());
+    sim.value("drop power on");
+    power.pollOnce();
+    EXPECT_EQ(station.live.HeadCode.load(), -1);
+
+    const std::string before = sim.value("status_requests measure");
+    station.live.CommFault = kCommFaultMeasurement;
+    measurement.pollOnce();
+    EXPECT_EQ(sim.value("status_requests measure"), before);
+    EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, 0);
+}
+
+TEST_F(PollerPassTest, NiCdIdleWithoutHeadShowsThePowerModulesVoltage)
+{
+    power.pollOnce();
+    const float moduleVoltage = station.live.PowerModuleVoltage.load();
+    sim.value("set measure.head 0");
+    measurement.pollOnce();
+    EXPECT_EQ(station.live.HeadCode.load(), 0);
+    EXPECT_EQ(station.live.BatteryVoltage.load(), moduleVoltage);
+
+    runActive();
+    measurement.pollOnce();
+    EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.05);
+
+    sim.value("set measure.head 1");
+    station.run.RunState = 0;
+    measurement.pollOnce();
+    EXPECT_EQ(station.live.HeadCode.load(), 1);
+    EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.05);
+    EXPECT_NEAR(station.live.CellVoltage[4].load(), sim.number("cell 5"), 0.01);
+
+    sim.value("drop measure on");
+    measurement.pollOnce();
+    EXPECT_EQ(station.live.HeadCode.load(), -1);
+    EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, kCommFaultMeasurement);
+}
+
+}  // namespace
+}  // namespace kapsorel::test

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "core/comm/module_link.h"
+#include "core/comm/run_commands.h"
+#include "support/sim_process.h"
+
+namespace kapsorel::test {
+namespace {
+
+class ModuleLinkTest : public ::testing::Test {
+protected:
+    ModuleLinkTest()
+    {
+        link.setEndpoint(sim.powerAddress(), sim.tcpPort());
+        link.setMessageSink([this](const std::string& m) { messages.push_back(m); });
+    }
+
+    // Fills the frame with a request and marks the whole payload area with 0xAA.
+    void request(char group, char command, std::uint8_t param, std::uint16_t length)
+    {
+        auto& f = link.frame();
+        std::fill(f.payload().begin(), f.payload().end(), 0xAA);
+        f.setCommand(group, command);
+        f.setParam(param);
+        f.setPayloadLength(length);
+    }
+
+    SimProcess sim;
+    ModuleLink link{"vyk"};
+    std::vector<std::string> messages;
+};
+
+TEST_F(ModuleLinkTest, AnswerReplacesHeaderAndExactlyItsPayload)
+{
+    auto lock = link.lock();
+    request('P', 'S', 0, 0);
+    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(link.frame().group(), 'P');
+    EXPECT_EQ(link.frame().command(), 'S');
+    EXPECT_EQ(link.frame().status(), 0);
+    EXPECT_EQ(link.frame().payloadLength(), 0);
+    EXPECT_EQ(link.frame().u8(0), 0xAA);  // no payload read
+
+    request('M', 'T', 0, 0);
+    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    ASSERT_EQ(link.frame().payloadLength(), 5);
+    EXPECT_NE(link.frame().u8(4), 0xAA);  // the five answer bytes arrived
+    EXPECT_EQ(link.frame().u8(5), 0xAA);  // and nothing beyond them
+    EXPECT_EQ(link.notConnected(), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ModuleLinkTest, UnknownCommandAnswersWithTheModulesErrorStatus)
+{
+    auto lock = link.lock();
+    request('Q', 'q', 0, 0);
+    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(link.frame().group(), 'Q');
+    EXPECT_EQ(link.frame().command(), 'q');
+    EXPECT_NE(link.frame().status(), 0);
+}
+
+TEST_F(ModuleLinkTest, KeptConnectionIsReusedAndDisconnectAfterOneConnectsAnew)
+{
+    auto lock = link.lock();
+    for (int i = 0; i < 3; ++i) {
+        request('P', 'S', 0, 0);
+        ASSERT_EQ(link.exchange(0), ExchangeOutcome::Answered);
+    }
+    EXPECT_EQ(sim.value("connections power"), "1");
+    request('P', 'S', 0, 0);
+    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_FALSE(link.connected());
+    request('P', 'S', 0, 0);
+    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(sim.value("connections power"), "2");
+}
+
+TEST_F(ModuleLinkTest, PortZeroConnectsToTheDefaultPortAndKeepsIt)
+{
+    ASSERT_EQ(sim.tcpPort(), kDefaultTcpPort);
+    link.setEndpoint(sim.powerAddress(), 0);
+    auto lock = link.lock();
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(link.tcpPort(), kDefaultTcpPort);
+}
+
+TEST_F(ModuleLinkTest, EmptyAddressSaysIpAdrAndLeavesTheBufferAlone)
+{
+    link.setEndpoint("", kDefaultTcpPort);
+    auto lock = link.lock();
+    request('P', 'C', 7, 9);
+    const auto before = link.frame().bytes;
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::NoAddress);
+    EXPECT_EQ(link.frame().bytes, before);
+    EXPECT_EQ(link.notConnected(), 0);
+    EXPECT_EQ(messages, std::vector<std::string>{"IP adr"});
+}
+
+TEST_F(ModuleLinkTest, RefusedConnectionGivesStatusOneAndTheFlagAfterOneMessage)
+{
+    link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1));  // nobody listens
+    auto lock = link.lock();
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::NotConnected);
+    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_EQ(link.notConnected(), 1);
+    EXPECT_EQ(messages.size(), 1u);
+
+    link.setEndpoint(sim.powerAddress(), sim.tcpPort());
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(link.notConnected(), 0);
+}
+
+TEST_F(ModuleLinkTest, SilentModuleEndsTheExchangeAtTheReadLimitAndTheLinkRecovers)
+{
+    link.setReadLimitMs(300);
+    sim.value("silent power on");
+    auto lock = link.lock();
+    request('P', 'S', 0, 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.exchange(0), ExchangeOutcome::ReadFailed);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_FALSE(link.connected());
+    EXPECT_EQ(messages.size(), 1u);
+
+    sim.value("silent power off");
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(link.frame().status(), 0);
+}
+
+TEST_F(ModuleLinkTest, OversizedAnswerIsReadToItsEndAndRefusedWithoutOverrun)
+{
+    sim.value("oversize power on");
+    auto lock = link.lock();
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(link.exchange(0), ExchangeOutcome::AnswerTooLong);
+    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_LE(link.frame().payloadLength(), kFramePayloadCapacity);
+    EXPECT_EQ(messages.size(), 1u);
+
+    // The connection stayed in step: the next answer on it is a proper one.
+    sim.value("oversize power off");
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(link.frame().status(), 0);
+    EXPECT_EQ(link.frame().payloadLength(), 0);
+}
+
+TEST_F(ModuleLinkTest, ExchangesFromSeveralThreadsNeverMixTheirFrames)
+{
+    LiveValues live;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 10; ++i)
+                commandDischarge(link, live, static_cast<float>(t * 100 + i));
+        });
+    for (auto& th : threads)
+        th.join();
+    const auto frames = sim.frames("power");
+    ASSERT_EQ(frames.size(), 40u);
+    for (const auto& f : frames) {
+        ASSERT_EQ(f.size(), 6u + 5);
+        EXPECT_EQ(f[1], 'P');
+        EXPECT_EQ(f[2], 'D');
+        EXPECT_EQ(f[6], 1);
+    }
+}
+
+}  // namespace
+}  // namespace kapsorel::test

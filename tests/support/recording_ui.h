@@ -1,0 +1,56 @@
+// A UI bridge that records each call as a line of text, for tests of the workers.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/app/ui_bridge.h"
+#include "core/comm/live_values.h"
+
+namespace kapsorel::test {
+
+class RecordingUi final : public UiBridge {
+public:
+    // With live values given, the faults call takes the shown bits as the real window does.
+    explicit RecordingUi(LiveValues* live = nullptr) : live_(live) {}
+
+    void showMessage(const std::string& t) override { add("message " + t); }
+    void runStoppedOnLostModule() override { add("stopped"); }
+    void errorAlarm(const std::string& t) override { add("alarm " + t); }
+    void faultsChanged(std::uint16_t b) override
+    {
+        if (live_)
+            live_->ShownFaultBits.store(b);
+        add("faults " + std::to_string(b));
+    }
+    void statusText(const std::string& t) override { add("status " + t); }
+    void signallingPrompt(const std::string& t) override { add("signal " + t); }
+    void questionPrompt(const std::string& t) override { add("question " + t); }
+    void runEnded() override { add("ended"); }
+    void refreshDisplay() override { add("refresh"); }
+
+    std::vector<std::string> calls() const
+    {
+        std::lock_guard g(mutex_);
+        return calls_;
+    }
+    void clear()
+    {
+        std::lock_guard g(mutex_);
+        calls_.clear();
+    }
+
+private:
+    void add(std::string line)
+    {
+        std::lock_guard g(mutex_);
+        calls_.push_back(std::move(line));
+    }
+
+    LiveValues* live_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> calls_;
+};
+
+}  // namespace kapsorel::test
