@@ -121,7 +121,8 @@ class Interpreter {
             return ok(number(
                 static_cast<long long>(verb == "connections" ? server->connections() : server->statusRequests())));
         }
-        if ((verb == "drop" || verb == "silent" || verb == "oversize" || verb == "hangup") && w_.size() == 3)
+        if ((verb == "drop" || verb == "silent" || verb == "oversize" || verb == "hangup" || verb == "truncate") &&
+            w_.size() == 3)
             return fault();
         if (verb == "tftp" && w_.size() >= 2)
             return tftp();
@@ -154,7 +155,12 @@ class Interpreter {
             return err("usage: " + w_[0] + " power|measure on|off");
         ModuleFaults& f = server->faults();
         const std::string& verb = w_[0];
-        (verb == "drop" ? f.dropStatus : verb == "silent" ? f.silent : verb == "oversize" ? f.oversize : f.hangUp) = on;
+        bool& flag = verb == "drop"       ? f.dropStatus
+                     : verb == "silent"   ? f.silent
+                     : verb == "oversize" ? f.oversize
+                     : verb == "truncate" ? f.truncate
+                                          : f.hangUp;
+        flag = on;
         return ok();
     }
 

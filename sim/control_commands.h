@@ -11,6 +11,8 @@
 //   silent power|measure on|off     TCP requests are read and recorded, never answered
 //   oversize power|measure on|off   TCP answers announce and carry a 300-byte payload
 //   hangup power|measure on|off     the connection is closed on a request
+//   truncate power|measure on|off   answers announce a payload (at least 4 bytes), carry only half
+//                                   of it, and the connection closes
 //   delay power|measure MS          each TCP answer is held back MS milliseconds (0 = off)
 //   frames power|measure            OK <hex>;<hex>;... every request frame since "clear frames"
 //   clear frames

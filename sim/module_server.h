@@ -18,6 +18,7 @@ struct ModuleFaults {
     bool silent = false;     // TCP requests are read and never answered
     bool oversize = false;   // TCP answers claim and carry a payload above the frame's capacity
     bool hangUp = false;     // the connection is closed on a request instead of answering
+    bool truncate = false;   // answers are cut short after half their payload, then the connection closes
     int delayMs = 0;         // each TCP answer is held back this long
 };
 
