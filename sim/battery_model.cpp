@@ -41,7 +41,7 @@ double ramp(double x, double from, double to)
     return std::clamp((x - from) / (to - from), 0.0, 1.0);
 }
 
-}  // namespace
+} // namespace
 
 BatteryModel::BatteryModel(const BatteryOptions& options)
     : chemistry_(options.chemistry), capacityAh_(options.capacityAh), weakCell_(options.weakCell)
@@ -247,4 +247,4 @@ void BatteryModel::releaseCell(int k)
     updateCurrent();
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -3,17 +3,17 @@
 // behaviour, a common temperature, and the power stage's drive mode (charge, discharge, off).
 #pragma once
 
+#include "sim_options.h"
+
 #include <optional>
 #include <vector>
-
-#include "sim_options.h"
 
 namespace kapsorel::sim {
 
 enum class DriveMode { Off, Charge, Discharge };
 
 class BatteryModel {
-public:
+  public:
     static constexpr int kMaxCells = 20;
     static constexpr double kAmbientC = 22.0;
 
@@ -47,13 +47,13 @@ public:
     void setCapacity(double ah);
     void setStateOfCharge(double fraction);
     void setTemperature(double celsius) { temperature_ = celsius; }
-    void setWeakCell(int k);      // 0 = none
-    void setShortedCell(int k);   // 0 = none
+    void setWeakCell(int k);    // 0 = none
+    void setShortedCell(int k); // 0 = none
     void fixCell(int k, double volts);
     void releaseCell(int k);
     bool validCell(int k) const { return k >= 1 && k <= cells(); }
 
-private:
+  private:
     struct Cell {
         double soc = 0.5;
         double overchargeAh = 0;
@@ -63,7 +63,7 @@ private:
     };
 
     double capacityOf(const Cell& c) const;
-    double sourceVoltage(const Cell& c) const;  // open-circuit plus charge polarisation
+    double sourceVoltage(const Cell& c) const; // open-circuit plus charge polarisation
     double resistance(const Cell& c) const;
     bool shorted(int index) const { return shortedCell_ == index + 1; }
     void updateCurrent();
@@ -80,4 +80,4 @@ private:
     double temperature_ = kAmbientC;
 };
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -1,12 +1,12 @@
 #include "control_commands.h"
 
+#include "simulator.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <vector>
-
-#include "simulator.h"
 
 namespace kapsorel::sim {
 
@@ -83,14 +83,17 @@ std::string hex(const std::vector<std::uint8_t>& bytes)
 const char* modeName(DriveMode m)
 {
     switch (m) {
-    case DriveMode::Charge: return "charge";
-    case DriveMode::Discharge: return "discharge";
-    default: return "off";
+    case DriveMode::Charge:
+        return "charge";
+    case DriveMode::Discharge:
+        return "discharge";
+    default:
+        return "off";
     }
 }
 
 class Interpreter {
-public:
+  public:
     Interpreter(Simulator& sim, std::vector<std::string> words) : sim_(sim), w_(std::move(words)) {}
 
     ControlReply run()
@@ -115,11 +118,14 @@ public:
             ModuleServer* server = module(w_[1]);
             if (!server)
                 return err("unknown module " + w_[1] + " (power or measure)");
-            return ok(number(static_cast<long long>(verb == "connections" ? server->connections()
-                                                                           : server->statusRequests())));
+            return ok(number(
+                static_cast<long long>(verb == "connections" ? server->connections() : server->statusRequests())));
         }
-        if ((verb == "drop" || verb == "silent" || verb == "oversize" || verb == "hangup") && w_.size() == 3)
+        if ((verb == "drop" || verb == "silent" || verb == "oversize" || verb == "hangup" || verb == "truncate") &&
+            w_.size() == 3)
             return fault();
+        if (verb == "tftp" && w_.size() >= 2)
+            return tftp();
         if (verb == "delay" && w_.size() == 3) {
             ModuleServer* server = module(w_[1]);
             long long ms = 0;
@@ -131,7 +137,7 @@ public:
         return err("unknown command: " + verb);
     }
 
-private:
+  private:
     ModuleServer* module(const std::string& name)
     {
         if (name == "power")
@@ -149,9 +155,33 @@ private:
             return err("usage: " + w_[0] + " power|measure on|off");
         ModuleFaults& f = server->faults();
         const std::string& verb = w_[0];
-        (verb == "drop" ? f.dropStatus : verb == "silent" ? f.silent : verb == "oversize" ? f.oversize : f.hangUp) =
-            on;
+        bool& flag = verb == "drop"       ? f.dropStatus
+                     : verb == "silent"   ? f.silent
+                     : verb == "oversize" ? f.oversize
+                     : verb == "truncate" ? f.truncate
+                                          : f.hangUp;
+        flag = on;
         return ok();
+    }
+
+    ControlReply tftp()
+    {
+        TftpFaults& f = sim_.tftp().faults();
+        const std::string& what = w_[1];
+        if (what == "image" && w_.size() == 2)
+            return ok(hex(sim_.tftp().lastImage()));
+        bool on = false;
+        if ((what == "refuse" || what == "silent" || what == "duplicate_acks") && w_.size() == 3 &&
+            parseSwitch(w_[2], on)) {
+            (what == "refuse" ? f.refuse : what == "silent" ? f.silent : f.duplicateAcks) = on;
+            return ok();
+        }
+        long long n = 0;
+        if (what == "drop_ack" && w_.size() == 3 && parseInt(w_[2], 0, 65535, n)) {
+            f.dropAck = static_cast<std::uint16_t>(n);
+            return ok();
+        }
+        return err("usage: tftp refuse|silent|duplicate_acks on|off, tftp drop_ack BLOCK, tftp image");
     }
 
     ControlReply frames()
@@ -317,6 +347,10 @@ private:
             {"power.dac", p.dac},
             {"measure.head", sim_.measure().headCode()},
             {"battery.cells", b.cells()},
+            {"tftp.port", sim_.tftpPort()},
+            {"tftp.requests", static_cast<long long>(sim_.tftp().requests())},
+            {"tftp.transfers", static_cast<long long>(sim_.tftp().transfers())},
+            {"tftp.size", static_cast<long long>(sim_.tftp().lastImage().size())},
         };
         for (const auto& [key, v] : integers) {
             if (name == key)
@@ -337,7 +371,7 @@ private:
     std::vector<std::string> w_;
 };
 
-}  // namespace
+} // namespace
 
 ControlReply executeControl(Simulator& sim, const std::string& line)
 {
@@ -348,4 +382,4 @@ ControlReply executeControl(Simulator& sim, const std::string& line)
     return Interpreter(sim, std::move(words)).run();
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -9,7 +9,7 @@ constexpr std::size_t kMaxLine = 4096;
 }
 
 class ControlServer::Session : public std::enable_shared_from_this<ControlServer::Session> {
-public:
+  public:
     Session(ControlServer& server, asio::ip::tcp::socket socket)
         : server_(server), socket_(std::move(socket)), input_(kMaxLine)
     {
@@ -17,21 +17,20 @@ public:
 
     void readLine()
     {
-        asio::async_read_until(socket_, input_, '\n',
-                               [self = shared_from_this()](const asio::error_code& ec, std::size_t n) {
-                                   if (ec)
-                                       return;
-                                   std::string line(asio::buffers_begin(self->input_.data()),
-                                                    asio::buffers_begin(self->input_.data()) +
-                                                        static_cast<std::ptrdiff_t>(n - 1));
-                                   self->input_.consume(n);
-                                   if (!line.empty() && line.back() == '\r')
-                                       line.pop_back();
-                                   self->reply(self->server_.execute_(line));
-                               });
+        asio::async_read_until(
+            socket_, input_, '\n', [self = shared_from_this()](const asio::error_code& ec, std::size_t n) {
+                if (ec)
+                    return;
+                std::string line(asio::buffers_begin(self->input_.data()),
+                                 asio::buffers_begin(self->input_.data()) + static_cast<std::ptrdiff_t>(n - 1));
+                self->input_.consume(n);
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                self->reply(self->server_.execute_(line));
+            });
     }
 
-private:
+  private:
     void reply(ControlReply r)
     {
         auto text = std::make_shared<std::string>(r.line + "\n");
@@ -85,4 +84,4 @@ void ControlServer::accept()
     });
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -9,19 +9,19 @@
 namespace kapsorel::sim {
 
 struct ControlReply {
-    std::string line;   // without the line end
-    bool quit = false;  // stop the simulator once the reply is sent
+    std::string line;  // without the line end
+    bool quit = false; // stop the simulator once the reply is sent
 };
 
 class ControlServer {
-public:
+  public:
     using Executor = std::function<ControlReply(const std::string& line)>;
 
     ControlServer(asio::io_context& io, Executor execute);
     std::string listen(const asio::ip::address_v4& address, std::uint16_t port);
     std::uint16_t port() const { return port_; }
 
-private:
+  private:
     class Session;
     void accept();
 
@@ -31,4 +31,4 @@ private:
     std::uint16_t port_ = 0;
 };
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

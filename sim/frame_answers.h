@@ -1,14 +1,14 @@
 // Small helpers the simulated modules share to read request payloads and fill answers.
 #pragma once
 
+#include "core/base/bytes.h"
+#include "core/comm/module_frame.h"
+#include "settings_memory.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <span>
-
-#include "core/base/bytes.h"
-#include "core/comm/module_frame.h"
-#include "settings_memory.h"
 
 namespace kapsorel::sim {
 
@@ -55,4 +55,4 @@ inline std::int16_t rawReading(const SettingsMemory& memory, std::size_t recordA
     return static_cast<std::int16_t>(std::clamp(raw, -32768.0, 32767.0));
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

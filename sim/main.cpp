@@ -1,16 +1,20 @@
 // kapsorel-sim: the station's power module and measurement module as network peers on
 // loopback, with a battery model and a control interface for tests and demos.
+#include "simulator.h"
+
 #include <csignal>
 #include <cstdio>
 #include <iostream>
-
-#include "simulator.h"
 
 int main(int argc, char** argv)
 {
     using namespace kapsorel::sim;
     std::signal(SIGPIPE, SIG_IGN);
     const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.help) {
+        std::cout << usageText();
+        return 0;
+    }
     if (!parsed.ok()) {
         std::cerr << parsed.error << (parsed.error.back() == '\n' ? "" : "\n");
         return 2;

@@ -7,10 +7,11 @@ namespace kapsorel::sim {
 
 namespace {
 using namespace answer_status;
-constexpr int kChannels = 23;  // 20 cells, battery voltage, insulation AD1 and AD2
-}  // namespace
+constexpr int kChannels = 23; // 20 cells, battery voltage, insulation AD1 and AD2
+} // namespace
 
-MeasureModule::MeasureModule(BatteryModel& battery, SettingsMemory memory) : battery_(battery), memory_(std::move(memory))
+MeasureModule::MeasureModule(BatteryModel& battery, SettingsMemory memory)
+    : battery_(battery), memory_(std::move(memory))
 {
 }
 
@@ -31,7 +32,7 @@ double MeasureModule::channelValue(int channel) const
         return battery_.cellVoltage(channel + 1);
     if (channel == 20)
         return battery_.voltage();
-    return 0.2;  // insulation divider voltages of a sound battery
+    return 0.2; // insulation divider voltages of a sound battery
 }
 
 ModuleFrame MeasureModule::answer(const FrameHeader& request, std::span<const std::uint8_t> payload)
@@ -68,7 +69,8 @@ ModuleFrame MeasureModule::answer(const FrameHeader& request, std::span<const st
         if (request.command == 'N')
             putAnswerSingle(f, static_cast<float>(value));
         else
-            putAnswerU16(f, static_cast<std::uint16_t>(rawReading(memory_, address::kAdcRecords + 8u * channel, value)));
+            putAnswerU16(f,
+                         static_cast<std::uint16_t>(rawReading(memory_, address::kAdcRecords + 8u * channel, value)));
         return f;
     }
     default:
@@ -76,4 +78,4 @@ ModuleFrame MeasureModule::answer(const FrameHeader& request, std::span<const st
     }
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -2,16 +2,16 @@
 // measuring head, from the battery model; its settings memory and service commands.
 #pragma once
 
-#include <cstdint>
-
 #include "battery_model.h"
 #include "module_handler.h"
 #include "settings_memory.h"
 
+#include <cstdint>
+
 namespace kapsorel::sim {
 
 class MeasureModule : public ModuleHandler {
-public:
+  public:
     MeasureModule(BatteryModel& battery, SettingsMemory memory);
 
     ModuleFrame answer(const FrameHeader& request, std::span<const std::uint8_t> payload) override;
@@ -21,7 +21,7 @@ public:
     void setHeadCode(std::uint8_t code) { headCode_ = code; }
     SettingsMemory& memory() { return memory_; }
 
-private:
+  private:
     double channelValue(int channel) const;
 
     BatteryModel& battery_;
@@ -29,4 +29,4 @@ private:
     std::uint8_t headCode_ = 1;
 };
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -1,9 +1,9 @@
 #include "module_handler.h"
 
-#include <algorithm>
-
 #include "core/base/bytes.h"
 #include "settings_memory.h"
+
+#include <algorithm>
 
 namespace kapsorel::sim {
 
@@ -44,4 +44,4 @@ std::optional<ModuleFrame> answerSettingsCommand(SettingsMemory& memory, const F
     return answerFrame(request);
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -1,11 +1,12 @@
 #include "module_server.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace kapsorel::sim {
 
 class ModuleServer::Session : public std::enable_shared_from_this<ModuleServer::Session> {
-public:
+  public:
     Session(ModuleServer& server, asio::ip::tcp::socket socket)
         : server_(server), socket_(std::move(socket)), timer_(server.io_)
     {
@@ -34,36 +35,42 @@ public:
             return;
         }
         auto answer = std::make_shared<std::vector<std::uint8_t>>(server_.answerBytes(frame));
+        const bool closeAfter = faults.truncate;
         if (faults.delayMs > 0) {
             timer_.expires_after(std::chrono::milliseconds(faults.delayMs));
-            timer_.async_wait([self = shared_from_this(), answer](const asio::error_code& ec) {
+            timer_.async_wait([self = shared_from_this(), answer, closeAfter](const asio::error_code& ec) {
                 if (!ec)
-                    self->write(answer);
+                    self->write(answer, closeAfter);
             });
             return;
         }
-        write(answer);
+        write(answer, closeAfter);
     }
 
-private:
+  private:
     void read()
     {
-        socket_.async_read_some(asio::buffer(chunk_), [self = shared_from_this()](const asio::error_code& ec,
-                                                                                  std::size_t n) {
-            if (ec)
-                return;
-            self->pending_.insert(self->pending_.end(), self->chunk_.begin(),
-                                  self->chunk_.begin() + static_cast<std::ptrdiff_t>(n));
-            self->next();
-        });
+        socket_.async_read_some(asio::buffer(chunk_),
+                                [self = shared_from_this()](const asio::error_code& ec, std::size_t n) {
+                                    if (ec)
+                                        return;
+                                    self->pending_.insert(self->pending_.end(), self->chunk_.begin(),
+                                                          self->chunk_.begin() + static_cast<std::ptrdiff_t>(n));
+                                    self->next();
+                                });
     }
 
-    void write(const std::shared_ptr<std::vector<std::uint8_t>>& answer)
+    void write(const std::shared_ptr<std::vector<std::uint8_t>>& answer, bool closeAfter)
     {
         asio::async_write(socket_, asio::buffer(*answer),
-                          [self = shared_from_this(), answer](const asio::error_code& ec, std::size_t) {
-                              if (!ec)
+                          [self = shared_from_this(), answer, closeAfter](const asio::error_code& ec, std::size_t) {
+                              if (closeAfter) {
+                                  asio::error_code ignored;
+                                  self->socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+                                  self->socket_.close(ignored);
+                              } else if (!ec) {
                                   self->next();
+                              }
                           });
     }
 
@@ -147,7 +154,14 @@ std::vector<std::uint8_t> ModuleServer::answerBytes(const std::vector<std::uint8
     const ModuleFrame answer = handler_.answer(header, bytes.subspan(kFrameHeaderSize));
     std::vector<std::uint8_t> out(answer.bytes.begin(),
                                   answer.bytes.begin() + static_cast<std::ptrdiff_t>(answer.wireSize()));
-    if (faults_.oversize) {
+    if (faults_.truncate) {
+        // The header announces a payload (at least 4 bytes) of which only half is sent.
+        const std::size_t announced = std::max<std::size_t>(out.size() - kFrameHeaderSize, 4);
+        out.resize(kFrameHeaderSize + announced, 0);
+        out[4] = static_cast<std::uint8_t>(announced & 0xFF);
+        out[5] = static_cast<std::uint8_t>(announced >> 8);
+        out.resize(kFrameHeaderSize + announced / 2);
+    } else if (faults_.oversize) {
         out.resize(kFrameHeaderSize + kOversizePayload, 0xA5);
         out[4] = static_cast<std::uint8_t>(kOversizePayload & 0xFF);
         out[5] = static_cast<std::uint8_t>(kOversizePayload >> 8);
@@ -155,4 +169,4 @@ std::vector<std::uint8_t> ModuleServer::answerBytes(const std::vector<std::uint8
     return out;
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

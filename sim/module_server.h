@@ -3,26 +3,27 @@
 // and the record of received frames that the control interface reads.
 #pragma once
 
+#include "module_handler.h"
+
 #include <asio.hpp>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "module_handler.h"
-
 namespace kapsorel::sim {
 
 struct ModuleFaults {
-    bool dropStatus = false;  // status datagrams are not answered
-    bool silent = false;      // TCP requests are read and never answered
-    bool oversize = false;    // TCP answers claim and carry a payload above the frame's capacity
-    bool hangUp = false;      // the connection is closed on a request instead of answering
-    int delayMs = 0;          // each TCP answer is held back this long
+    bool dropStatus = false; // status datagrams are not answered
+    bool silent = false;     // TCP requests are read and never answered
+    bool oversize = false;   // TCP answers claim and carry a payload above the frame's capacity
+    bool hangUp = false;     // the connection is closed on a request instead of answering
+    bool truncate = false;   // answers are cut short after half their payload, then the connection closes
+    int delayMs = 0;         // each TCP answer is held back this long
 };
 
 class ModuleServer {
-public:
+  public:
     static constexpr std::uint16_t kOversizePayload = 300;
 
     ModuleServer(asio::io_context& io, ModuleHandler& handler);
@@ -38,7 +39,7 @@ public:
     std::size_t connections() const { return connections_; }
     std::size_t statusRequests() const { return statusRequests_; }
 
-private:
+  private:
     class Session;
 
     void accept();
@@ -58,4 +59,4 @@ private:
     std::size_t statusRequests_ = 0;
 };
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

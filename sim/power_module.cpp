@@ -1,9 +1,9 @@
 #include "power_module.h"
 
-#include <cmath>
-
 #include "frame_answers.h"
 #include "status_encoding.h"
+
+#include <cmath>
 
 namespace kapsorel::sim {
 
@@ -13,7 +13,7 @@ using namespace answer_status;
 
 constexpr std::size_t kCurrentAdcRecord = address::kAdcRecords + 8 * 5;
 
-}  // namespace
+} // namespace
 
 PowerModule::PowerModule(BatteryModel& battery, SettingsMemory memory) : battery_(battery), memory_(std::move(memory))
 {
@@ -124,7 +124,7 @@ ModuleFrame PowerModule::runCommand(const FrameHeader& request, std::span<const 
     case commandKey('P', 'E'):
         ++state_.newTests;
         return f;
-    case commandKey('P', 'Q'):  // DAC regulation test steps: accepted, nothing modelled
+    case commandKey('P', 'Q'): // DAC regulation test steps: accepted, nothing modelled
         return f;
     case commandKey('M', 'T'):
         f.putSingle(0, static_cast<float>(battery_.temperature()));
@@ -146,7 +146,7 @@ double PowerModule::channelValue(int channel) const
         return state_.sourceVoltage;
     case 3:
     case 4:
-        return 0.2;  // insulation divider voltages of a sound battery
+        return 0.2; // insulation divider voltages of a sound battery
     default:
         return 0.0;
     }
@@ -191,13 +191,26 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
             return answerFrame(request, kBadPayload);
         double value = 0;
         switch (reg) {
-        case 112: value = state_.sourceVoltage; break;
-        case 114: value = state_.sourceCurrent; break;
-        case 84: value = 36.0; break;
-        case 86: value = 25.0; break;
-        case 80: value = 30.0; break;
-        case 82: value = 22.0; break;
-        default: break;
+        case 112:
+            value = state_.sourceVoltage;
+            break;
+        case 114:
+            value = state_.sourceCurrent;
+            break;
+        case 84:
+            value = 36.0;
+            break;
+        case 86:
+            value = 25.0;
+            break;
+        case 80:
+            value = 30.0;
+            break;
+        case 82:
+            value = 22.0;
+            break;
+        default:
+            break;
         }
         putAnswerU16(f, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value * 100))));
         return f;
@@ -265,13 +278,14 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
         if (request.command == 'N')
             putAnswerSingle(f, static_cast<float>(value));
         else
-            putAnswerU16(f, static_cast<std::uint16_t>(rawReading(memory_, address::kAdcRecords + 8u * channel, value)));
+            putAnswerU16(f,
+                         static_cast<std::uint16_t>(rawReading(memory_, address::kAdcRecords + 8u * channel, value)));
         return f;
     }
     case commandKey('M', 'S'):
         return status();
     case commandKey('M', 'I'):
-        putAnswerSingle(f, 1000.0f);  // insulation resistance, kOhm
+        putAnswerSingle(f, 1000.0f); // insulation resistance, kOhm
         return f;
     case commandKey('X', 'C'): {
         const auto image = memory_.read(address::kAdcRecords, 58);
@@ -284,4 +298,4 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
     }
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -2,12 +2,12 @@
 // the service commands, its settings memory and its status answer.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-
 #include "battery_model.h"
 #include "module_handler.h"
 #include "settings_memory.h"
+
+#include <cstdint>
+#include <optional>
 
 namespace kapsorel::sim {
 
@@ -19,21 +19,21 @@ struct PowerModuleState {
     std::uint8_t ledSeconds = 0;
     std::uint8_t sirenSeconds = 0;
     bool tempSensorFault = false;
-    std::optional<double> moduleTemperature;  // fixed by the control interface, else modelled
-    float sourceVoltage = 36.0f;              // "ZX" set points
+    std::optional<double> moduleTemperature; // fixed by the control interface, else modelled
+    float sourceVoltage = 36.0f;             // "ZX" set points
     float sourceCurrent = 22.0f;
     bool sourceOn = false;
-    std::uint8_t runIndicator = 0;  // "PL"
-    int newTests = 0;               // "PE"
-    int procedureEnds = 0;          // "PK"
-    int acknowledgements = 0;       // "Pa"
-    std::uint32_t switchMask = 0;   // "RO"
-    std::uint8_t relays = 0;        // "RR", bit per relay
-    std::uint16_t dac = 0;          // "ZD"
+    std::uint8_t runIndicator = 0; // "PL"
+    int newTests = 0;              // "PE"
+    int procedureEnds = 0;         // "PK"
+    int acknowledgements = 0;      // "Pa"
+    std::uint32_t switchMask = 0;  // "RO"
+    std::uint8_t relays = 0;       // "RR", bit per relay
+    std::uint16_t dac = 0;         // "ZD"
 };
 
 class PowerModule : public ModuleHandler {
-public:
+  public:
     PowerModule(BatteryModel& battery, SettingsMemory memory);
 
     ModuleFrame answer(const FrameHeader& request, std::span<const std::uint8_t> payload) override;
@@ -47,7 +47,7 @@ public:
     double moduleTemperature() const;
     SettingsMemory& memory() { return memory_; }
 
-private:
+  private:
     ModuleFrame runCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
     ModuleFrame serviceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
     double channelValue(int channel) const;
@@ -57,4 +57,4 @@ private:
     PowerModuleState state_;
 };
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -1,11 +1,10 @@
 #include "settings_memory.h"
 
+#include "core/base/bytes.h"
+
 #include <algorithm>
 #include <array>
-
 #include <asio.hpp>
-
-#include "core/base/bytes.h"
 
 namespace kapsorel::sim {
 
@@ -28,9 +27,9 @@ void writeNetworkAndPorts(SettingsMemory& memory, const FactoryNetwork& network)
     ByteWriter net;
     putAddress(net, network.address);
     putAddress(net, "255.0.0.0");
-    putAddress(net, "127.0.0.1");  // gateway
-    putAddress(net, "127.0.0.1");  // DNS1
-    putAddress(net, "0.0.0.0");    // DNS2
+    putAddress(net, "127.0.0.1"); // gateway
+    putAddress(net, "127.0.0.1"); // DNS1
+    putAddress(net, "0.0.0.0");   // DNS2
     putAddress(net, network.address);
     putAddress(net, "255.0.0.0");
     net.zeros(7);
@@ -56,7 +55,7 @@ void putI2cRecord(ByteWriter& w, std::uint8_t i2cAddress, float constant, std::u
     w.single(constant);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<std::vector<std::uint8_t>> SettingsMemory::read(std::size_t address, std::size_t length) const
 {
@@ -80,32 +79,32 @@ SettingsMemory powerFactoryMemory(const FactoryNetwork& network)
     writeNetworkAndPorts(memory, network);
 
     ByteWriter adc;
-    putI2cRecord(adc, 208, 0.0025f);   // voltage 1
-    putI2cRecord(adc, 210, 0.0025f);   // voltage 2
-    putI2cRecord(adc, 212, 0.0025f);   // voltage 3
-    putI2cRecord(adc, 214, 0.01f);     // insulation AD1
-    putI2cRecord(adc, 216, 0.01f);     // insulation AD2
-    adc.u8(0x00);                      // SPI current ADC: AIN0-AIN1, gain 1
-    adc.u8(2 * 32 + 4);                // 90 SPS
+    putI2cRecord(adc, 208, 0.0025f); // voltage 1
+    putI2cRecord(adc, 210, 0.0025f); // voltage 2
+    putI2cRecord(adc, 212, 0.0025f); // voltage 3
+    putI2cRecord(adc, 214, 0.01f);   // insulation AD1
+    putI2cRecord(adc, 216, 0.01f);   // insulation AD2
+    adc.u8(0x00);                    // SPI current ADC: AIN0-AIN1, gain 1
+    adc.u8(2 * 32 + 4);              // 90 SPS
     adc.i16(0);
     adc.single(0.005f);
     adc.zeros(8 + 2);
     writeBlock(memory, address::kAdcRecords, adc);
 
     ByteWriter settings;
-    settings.single(0.5f);    // discharge current difference
-    settings.single(40.0f);   // FET current max
-    settings.u8(0x58);        // source I2C address
-    settings.u8(0);           // fan config
-    settings.u16(120);        // fan run-on seconds
-    settings.single(0.5f);    // charge current difference
-    settings.single(0.2f);    // voltage difference
-    settings.single(80.0f);   // max temperature
-    settings.single(10.0f);   // insulation resistance min (kOhm)
-    settings.single(149.5f);  // divider resistance (kOhm)
-    settings.single(149.5f);  // DAC constant
-    settings.u8(10);          // first source setting delay (s)
-    settings.single(1.0f);    // min voltage at the check (V)
+    settings.single(0.5f);   // discharge current difference
+    settings.single(40.0f);  // FET current max
+    settings.u8(0x58);       // source I2C address
+    settings.u8(0);          // fan config
+    settings.u16(120);       // fan run-on seconds
+    settings.single(0.5f);   // charge current difference
+    settings.single(0.2f);   // voltage difference
+    settings.single(80.0f);  // max temperature
+    settings.single(10.0f);  // insulation resistance min (kOhm)
+    settings.single(149.5f); // divider resistance (kOhm)
+    settings.single(149.5f); // DAC constant
+    settings.u8(10);         // first source setting delay (s)
+    settings.single(1.0f);   // min voltage at the check (V)
     writeBlock(memory, address::kPowerSettingsBlock, settings);
 
     ByteWriter sections;
@@ -126,12 +125,12 @@ SettingsMemory measureFactoryMemory(const FactoryNetwork& network)
     ByteWriter cells;
     for (int k = 0; k < 20; ++k)
         putI2cRecord(cells, static_cast<std::uint8_t>(208 + 2 * (k % 4)), 0.0000625f, 0x98);
-    putI2cRecord(cells, 208, 0.00125f);  // total battery voltage
-    putI2cRecord(cells, 208, 0.01f);     // insulation AD1
-    putI2cRecord(cells, 210, 0.01f);     // insulation AD2
+    putI2cRecord(cells, 208, 0.00125f); // total battery voltage
+    putI2cRecord(cells, 208, 0.01f);    // insulation AD1
+    putI2cRecord(cells, 210, 0.01f);    // insulation AD2
     cells.zeros(2);
     writeBlock(memory, address::kAdcRecords, cells);
     return memory;
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

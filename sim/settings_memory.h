@@ -11,7 +11,7 @@
 namespace kapsorel::sim {
 
 class SettingsMemory {
-public:
+  public:
     static constexpr std::size_t kSize = 2048;
 
     SettingsMemory() : bytes_(kSize, 0) {}
@@ -21,12 +21,12 @@ public:
     // Refused (false, nothing written) when the range leaves the memory.
     bool write(std::size_t address, std::span<const std::uint8_t> data);
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 
 struct FactoryNetwork {
-    std::string address;  // the module's own dotted address
+    std::string address; // the module's own dotted address
     std::uint16_t udpPort = 30305;
 };
 
@@ -40,6 +40,6 @@ constexpr std::size_t kPortsBlock = 120;
 constexpr std::size_t kAdcRecords = 200;
 constexpr std::size_t kPowerSettingsBlock = 300;
 constexpr std::size_t kSectionsBlock = 1000;
-}  // namespace address
+} // namespace address
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

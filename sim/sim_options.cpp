@@ -29,7 +29,7 @@ std::string checkLoopback(const std::string& option, const std::string& address,
            " refused: the simulator listens only on loopback addresses (127.0.0.0/8)";
 }
 
-}  // namespace
+} // namespace
 
 bool isLoopbackAddress(const std::string& text)
 {
@@ -41,7 +41,8 @@ bool isLoopbackAddress(const std::string& text)
 std::string usageText()
 {
     return "usage: kapsorel-sim [--power ADDR] [--measure ADDR] [--tcp-port N] [--udp-port N]\n"
-           "                    [--control ADDR:PORT] [--chemistry nicd|pb] [--cells N] [--capacity AH]\n"
+           "                    [--control ADDR:PORT] [--tftp-port N] [--chemistry nicd|pb] [--cells N] [--capacity "
+           "AH]\n"
            "                    [--charge FRACTION] [--weak-cell K] [--time-scale X]\n";
 }
 
@@ -56,8 +57,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        if (name == "--help" || name == "-h")
-            return fail(usageText());
+        if (name == "--help" || name == "-h") {
+            result.help = true;
+            return result;
+        }
         if (i + 1 >= args.size())
             return fail("kapsorel-sim: option " + name + " needs a value\n" + usageText());
         const std::string& value = args[++i];
@@ -71,6 +74,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             if (!parseInt(value, 1, 65535, n))
                 return fail("kapsorel-sim: " + name + " needs a port 1..65535, not " + value);
             (name == "--tcp-port" ? o.tcpPort : o.udpPort) = static_cast<std::uint16_t>(n);
+        } else if (name == "--tftp-port") {
+            if (!parseInt(value, 0, 65535, n))
+                return fail("kapsorel-sim: --tftp-port needs a port 0..65535 (0 = none), not " + value);
+            o.tftpPort = static_cast<std::uint16_t>(n);
+            o.tftpPortGiven = true;
         } else if (name == "--control") {
             const auto colon = value.rfind(':');
             if (colon == std::string::npos || !parseInt(value.substr(colon + 1), 0, 65535, n))
@@ -122,4 +130,4 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     return result;
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

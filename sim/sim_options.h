@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 namespace kapsorel::sim {
 
 enum class Chemistry { NiCd, Pb };
@@ -16,7 +15,7 @@ struct BatteryOptions {
     int cells = 20;
     double capacityAh = 10.0;
     double charge = 0.5;
-    int weakCell = 0;  // 0 = none
+    int weakCell = 0; // 0 = none
 };
 
 struct SimOptions {
@@ -26,15 +25,18 @@ struct SimOptions {
     std::uint16_t udpPort = 30305;
     std::string controlAddress = "127.0.0.1";
     std::uint16_t controlPort = 0;
+    std::uint16_t tftpPort = 69; // 0 = no firmware upload server
+    bool tftpPortGiven = false;
     BatteryOptions battery;
     double timeScale = 1.0;
 };
 
-// Outcome of reading the command line: options, or a message and the exit code to leave with
-// (2 for a refused address or a malformed option).
+// Outcome of reading the command line: the options, a request for the usage text, or the
+// message for a refused address or a malformed option (the program then exits with code 2).
 struct ParsedOptions {
     SimOptions options;
     std::string error;
+    bool help = false;
     bool ok() const { return error.empty(); }
 };
 
@@ -45,4 +47,4 @@ bool isLoopbackAddress(const std::string& text);
 
 std::string usageText();
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -2,18 +2,16 @@
 
 #include "control_commands.h"
 
+#include <iostream>
+
 namespace kapsorel::sim {
 
 Simulator::Simulator(asio::io_context& io, const SimOptions& options)
-    : io_(io),
-      options_(options),
-      battery_(options.battery),
+    : io_(io), options_(options), battery_(options.battery),
       power_(battery_, powerFactoryMemory({options.powerAddress, options.udpPort})),
-      measure_(battery_, measureFactoryMemory({options.measureAddress, options.udpPort})),
-      powerServer_(io, power_),
+      measure_(battery_, measureFactoryMemory({options.measureAddress, options.udpPort})), powerServer_(io, power_),
       measureServer_(io, measure_),
-      control_(io, [this](const std::string& line) { return executeControl(*this, line); }),
-      timer_(io)
+      control_(io, [this](const std::string& line) { return executeControl(*this, line); }), tftp_(io), timer_(io)
 {
 }
 
@@ -27,6 +25,14 @@ std::string Simulator::start()
         return "measurement module: " + e;
     if (auto e = control_.listen(address(options_.controlAddress), options_.controlPort); !e.empty())
         return "control: " + e;
+    if (options_.tftpPort != 0) {
+        if (auto e = tftp_.listen(address(options_.powerAddress), options_.tftpPort); e.empty())
+            tftpPort_ = options_.tftpPort;
+        else if (options_.tftpPortGiven)
+            return "power module: " + e;
+        else
+            std::cerr << "kapsorel-sim: no firmware upload server: " << e << "\n";
+    }
     lastTick_ = std::chrono::steady_clock::now();
     scheduleTick();
     return {};
@@ -56,4 +62,4 @@ void Simulator::scheduleTick()
     });
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

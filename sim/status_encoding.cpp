@@ -13,7 +13,7 @@ ModuleFrame statusHeader(std::uint8_t param, std::uint16_t payloadLength)
     return f;
 }
 
-}  // namespace
+} // namespace
 
 ModuleFrame encodePowerStatus(const PowerStatus& s)
 {
@@ -42,4 +42,4 @@ ModuleFrame encodeMeasureStatus(const MeasureStatus& s)
     return f;
 }
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -2,10 +2,10 @@
 // ('#', 'M', 'S', payload length 0) and to "MS" over TCP.
 #pragma once
 
+#include "core/comm/module_frame.h"
+
 #include <array>
 #include <cstdint>
-
-#include "core/comm/module_frame.h"
 
 namespace kapsorel::sim {
 
@@ -13,7 +13,7 @@ constexpr std::uint16_t kPowerStatusPayload = 35;
 constexpr std::uint16_t kMeasureStatusPayload = 97;
 
 struct PowerStatus {
-    std::uint8_t version = 0;  // goes into the parameter byte
+    std::uint8_t version = 0; // goes into the parameter byte
     std::uint8_t hardwareKind = 0;
     float current = 0;
     float voltage = 0;
@@ -38,4 +38,4 @@ struct MeasureStatus {
 ModuleFrame encodePowerStatus(const PowerStatus& s);
 ModuleFrame encodeMeasureStatus(const MeasureStatus& s);
 
-}  // namespace kapsorel::sim
+} // namespace kapsorel::sim

@@ -130,7 +130,7 @@ std::vector<std::uint8_t> fromHex(const std::string& hex)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 SimProcess::SimProcess(std::vector<std::string> extraArgs) : extraArgs_(std::move(extraArgs))
 {
@@ -214,8 +214,8 @@ void SimProcess::start()
             killAndReap(pid_);
         pid_ = -1;
         lastError = gotLine ? "unexpected first line \"" + line + "\""
-                            : code ? "it exited with code " + std::to_string(*code)
-                                   : "no READY line within 10 s";
+                    : code  ? "it exited with code " + std::to_string(*code)
+                            : "no READY line within 10 s";
         // A clash on a random address pair is worth another pair; anything else is not.
         if (!(randomAddresses_ && code && *code == kCannotListenExit))
             break;
@@ -321,8 +321,7 @@ void SimProcess::restart()
     start();
 }
 
-int SimProcess::runToExit(const std::vector<std::string>& args, std::string* errorText,
-                          std::chrono::milliseconds limit)
+int SimProcess::runToExit(const std::vector<std::string>& args, std::string* errorText, std::chrono::milliseconds limit)
 {
     int err[2];
     if (pipe2(err, O_CLOEXEC) != 0)
@@ -347,4 +346,4 @@ int SimProcess::runToExit(const std::vector<std::string>& args, std::string* err
     return code ? *code : killAndReap(pid);
 }
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -12,7 +12,7 @@
 namespace kapsorel::test {
 
 class SimProcess {
-public:
+  public:
     // Starts the simulator and waits (at most 10 s) until it is listening. `extraArgs` go on its
     // command line; a --power, --measure, --tcp-port or --udp-port among them replaces the default.
     // Throws std::runtime_error when the simulator cannot be started.
@@ -40,6 +40,9 @@ public:
     std::uint16_t tcpPort() const { return tcpPort_; }
     std::uint16_t udpPort() const { return udpPort_; }
     std::uint16_t controlPort() const { return controlPort_; }
+    // The port of the power module's firmware upload (TFTP) server, 0 when it does not run
+    // (the default 69 needs privileges; pass --tftp-port to choose another).
+    std::uint16_t tftpPort() { return static_cast<std::uint16_t>(number("tftp.port")); }
     bool running() const { return pid_ > 0; }
 
     // Kills the simulator at once (SIGKILL) and reaps it: both modules vanish from the network.
@@ -54,7 +57,7 @@ public:
     static int runToExit(const std::vector<std::string>& args, std::string* errorText = nullptr,
                          std::chrono::milliseconds limit = std::chrono::seconds(10));
 
-private:
+  private:
     void start();
     void connectControl();
     void closeControl();
@@ -70,7 +73,7 @@ private:
     std::uint16_t controlPort_ = 0;
     pid_t pid_ = -1;
     int control_ = -1;
-    std::string pending_;  // control bytes read past the last reply line
+    std::string pending_; // control bytes read past the last reply line
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -24,8 +24,12 @@ using namespace std::chrono_literals;
 
 inline Bytes makeFrame(char group, char command, std::uint8_t param, const Bytes& payload = {})
 {
-    Bytes f{'#', static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(command), param,
-            static_cast<std::uint8_t>(payload.size() & 0xFF), static_cast<std::uint8_t>(payload.size() >> 8)};
+    Bytes f{'#',
+            static_cast<std::uint8_t>(group),
+            static_cast<std::uint8_t>(command),
+            param,
+            static_cast<std::uint8_t>(payload.size() & 0xFF),
+            static_cast<std::uint8_t>(payload.size() >> 8)};
     f.insert(f.end(), payload.begin(), payload.end());
     return f;
 }
@@ -62,7 +66,7 @@ inline bool waitReadable(int fd, std::chrono::milliseconds limit)
 }
 
 class TcpClient {
-public:
+  public:
     TcpClient(const std::string& address, std::uint16_t port)
     {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -97,8 +101,8 @@ public:
         Bytes out;
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (out.size() < n) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                     std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0 || !waitReadable(fd_, left))
                 return std::nullopt;
             std::uint8_t chunk[1024];
@@ -147,12 +151,12 @@ public:
     // True when nothing at all arrives within the limit.
     bool quietFor(std::chrono::milliseconds limit) { return !waitReadable(fd_, limit); }
 
-private:
+  private:
     int fd_ = -1;
 };
 
 class UdpClient {
-public:
+  public:
     UdpClient() { fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0); }
     ~UdpClient() { close(fd_); }
     UdpClient(const UdpClient&) = delete;
@@ -164,25 +168,31 @@ public:
         sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a);
     }
 
-    std::optional<Bytes> receive(std::chrono::milliseconds limit = 1000ms)
+    // One datagram within the limit; its sender goes into *from when given.
+    std::optional<Bytes> receive(std::chrono::milliseconds limit = 1000ms, sockaddr_in* from = nullptr)
     {
         if (!waitReadable(fd_, limit))
             return std::nullopt;
         std::uint8_t buf[1024];
-        const ssize_t n = recv(fd_, buf, sizeof buf, 0);
+        sockaddr_in sender{};
+        socklen_t length = sizeof sender;
+        const ssize_t n = recvfrom(fd_, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&sender), &length);
+        if (from)
+            *from = sender;
         if (n < 0)
             return std::nullopt;
         return Bytes(buf, buf + n);
     }
 
-    std::optional<Bytes> status(const std::string& address, std::uint16_t port, std::chrono::milliseconds limit = 1000ms)
+    std::optional<Bytes> status(const std::string& address, std::uint16_t port,
+                                std::chrono::milliseconds limit = 1000ms)
     {
         send(address, port, makeFrame('M', 'S', 0));
         return receive(limit);
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -1,11 +1,11 @@
 // kapsorel-sim's injectable TCP faults: silent module, oversized answers, hang-up, slow answers;
 // and the process helper's kill and restart.
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
 #include "core/comm/module_frame.h"
 #include "sim_client.h"
 #include "support/sim_process.h"
+
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -59,6 +59,26 @@ TEST(SimFaults, HangUpClosesTheConnectionOnARequest)
     client.send(makeFrame('T', 'T', 0));
     EXPECT_TRUE(client.closedByPeer(2000ms));
     EXPECT_EQ(sim.frames("measure").size(), 1u);
+}
+
+TEST(SimFaults, TruncatedAnswersStopHalfWayAndTheConnectionCloses)
+{
+    SimProcess sim;
+    ASSERT_EQ(sim.command("truncate power on"), "OK");
+    for (const Bytes& request : {makeFrame('M', 'T', 0), makeFrame('P', 'E', 0)}) {
+        TcpClient client(sim.powerAddress(), sim.tcpPort());
+        client.send(request);
+        auto header = client.read(6);
+        ASSERT_TRUE(header);
+        EXPECT_EQ((*header)[2], request[2]);
+        const std::size_t announced = le::getU16(*header, 4);
+        EXPECT_GE(announced, 4u);
+        EXPECT_TRUE(client.read(announced / 2)) << "half the payload arrives";
+        EXPECT_TRUE(client.closedByPeer(2000ms)) << "then the module closes";
+    }
+    ASSERT_EQ(sim.command("truncate power off"), "OK");
+    TcpClient client(sim.powerAddress(), sim.tcpPort());
+    EXPECT_EQ(client.exchange(makeFrame('M', 'T', 0)).size(), 11u);
 }
 
 TEST(SimFaults, DelayedAnswersArriveLateButComplete)
@@ -115,5 +135,5 @@ TEST(SimProcessHelper, TwoSimulatorsRunSideBySide)
     EXPECT_EQ(b.number("battery.cells"), 12);
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

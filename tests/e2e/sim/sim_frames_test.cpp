@@ -1,10 +1,10 @@
 // kapsorel-sim over its TCP command ports: one answer frame per request, the echoed letters,
 // the settings memory and the record of received frames.
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
 #include "sim_client.h"
 #include "support/sim_process.h"
+
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -29,11 +29,11 @@ std::vector<RunCommand> runCommands()
     appendSingle(zx, 30.0f);
     appendSingle(zx, 10.0f);
     return {
-        {"PC", makeFrame('P', 'C', 0, pc), 0},      {"PT", makeFrame('P', 'T', 0, pt), 0},
-        {"PD", makeFrame('P', 'D', 0, pd), 0},      {"PS", makeFrame('P', 'S', 0), 0},
-        {"PK", makeFrame('P', 'K', 0), 0},          {"PL", makeFrame('P', 'L', 1), 0},
-        {"PA", makeFrame('P', 'A', 7, {5, 3}), 0},  {"Pa", makeFrame('P', 'a', 0, {1, 1}), 0},
-        {"PE", makeFrame('P', 'E', 0), 0},          {"MT", makeFrame('M', 'T', 0), 5},
+        {"PC", makeFrame('P', 'C', 0, pc), 0},     {"PT", makeFrame('P', 'T', 0, pt), 0},
+        {"PD", makeFrame('P', 'D', 0, pd), 0},     {"PS", makeFrame('P', 'S', 0), 0},
+        {"PK", makeFrame('P', 'K', 0), 0},         {"PL", makeFrame('P', 'L', 1), 0},
+        {"PA", makeFrame('P', 'A', 7, {5, 3}), 0}, {"Pa", makeFrame('P', 'a', 0, {1, 1}), 0},
+        {"PE", makeFrame('P', 'E', 0), 0},         {"MT", makeFrame('M', 'T', 0), 5},
         {"ZX", makeFrame('Z', 'X', 0, zx), 0},
     };
 }
@@ -77,9 +77,18 @@ TEST(SimFrames, EveryRunCommandGetsOneAnswerEchoingItsLettersOnFreshAndKeptConne
 TEST(SimFrames, ConnectionsAndClearAreCountedPerModule)
 {
     SimProcess sim;
-    { TcpClient a(sim.powerAddress(), sim.tcpPort()); a.exchange(makeFrame('P', 'E', 0)); }
-    { TcpClient b(sim.powerAddress(), sim.tcpPort()); b.exchange(makeFrame('P', 'E', 0)); }
-    { TcpClient c(sim.measureAddress(), sim.tcpPort()); c.exchange(makeFrame('T', 'h', 0)); }
+    {
+        TcpClient a(sim.powerAddress(), sim.tcpPort());
+        a.exchange(makeFrame('P', 'E', 0));
+    }
+    {
+        TcpClient b(sim.powerAddress(), sim.tcpPort());
+        b.exchange(makeFrame('P', 'E', 0));
+    }
+    {
+        TcpClient c(sim.measureAddress(), sim.tcpPort());
+        c.exchange(makeFrame('T', 'h', 0));
+    }
     EXPECT_EQ(sim.value("connections power"), "2");
     EXPECT_EQ(sim.value("connections measure"), "1");
     EXPECT_EQ(sim.frames("measure"), std::vector<Bytes>{makeFrame('T', 'h', 0)});
@@ -95,12 +104,11 @@ TEST(SimFrames, UnknownCommandsAndShortPayloadsAreRefusedWithEmptyAnswers)
     TcpClient power(sim.powerAddress(), sim.tcpPort());
     TcpClient measure(sim.measureAddress(), sim.tcpPort());
     const std::vector<std::pair<TcpClient*, Bytes>> cases = {
-        {&power, makeFrame('Q', 'q', 0)},
-        {&power, makeFrame('P', 'c', 0)},           // letter case counts
-        {&power, makeFrame('P', 'C', 0, {1, 0})},   // payload too short
-        {&power, makeFrame('P', 'A', 0, {9})},      // one byte of two
-        {&power, makeFrame('S', 'R', 0, {1})},      // no length byte
-        {&measure, makeFrame('P', 'C', 0)},         // the measurement module takes no run commands
+        {&power, makeFrame('Q', 'q', 0)},         {&power, makeFrame('P', 'c', 0)}, // letter case counts
+        {&power, makeFrame('P', 'C', 0, {1, 0})},                                   // payload too short
+        {&power, makeFrame('P', 'A', 0, {9})},                                      // one byte of two
+        {&power, makeFrame('S', 'R', 0, {1})},                                      // no length byte
+        {&measure, makeFrame('P', 'C', 0)}, // the measurement module takes no run commands
     };
     for (const auto& [client, request] : cases) {
         SCOPED_TRACE(std::string(request.begin() + 1, request.begin() + 3));
@@ -150,15 +158,15 @@ TEST(SimFrames, SettingsMemoryHoldsFactoryBlocksAndKeepsWrites)
         p.push_back(length);
         return c.exchange(makeFrame('S', 'R', 0, p));
     };
-    for (const auto& [address, port] : {std::pair{sim.powerAddress(), sim.tcpPort()},
-                                        std::pair{sim.measureAddress(), sim.tcpPort()}}) {
+    for (const auto& [address, port] :
+         {std::pair{sim.powerAddress(), sim.tcpPort()}, std::pair{sim.measureAddress(), sim.tcpPort()}}) {
         SCOPED_TRACE(address);
         TcpClient c(address, port);
         const Bytes net = read(c, 53, 35);
         ASSERT_EQ(net.size(), 6u + 35);
         EXPECT_EQ(net[3], 0);
-        const std::string own = std::to_string(net[6]) + "." + std::to_string(net[7]) + "." +
-                                std::to_string(net[8]) + "." + std::to_string(net[9]);
+        const std::string own = std::to_string(net[6]) + "." + std::to_string(net[7]) + "." + std::to_string(net[8]) +
+                                "." + std::to_string(net[9]);
         EXPECT_EQ(own, address) << "network block carries the module's own address";
         EXPECT_EQ(Bytes(net.begin() + 6, net.begin() + 10), Bytes(net.begin() + 26, net.begin() + 30));
         const Bytes ports = read(c, 120, 23);
@@ -200,12 +208,12 @@ TEST(SimFrames, SettingsMemoryHoldsFactoryBlocksAndKeepsWrites)
     EXPECT_EQ(block336[6], settings[6 + 36]) << "the 5 bytes at 336 are the tail of the settings block";
     const Bytes adc = read(power, 200, 58);
     ASSERT_EQ(adc.size(), 6u + 58);
-    EXPECT_EQ(adc[6] , 208);
+    EXPECT_EQ(adc[6], 208);
     EXPECT_EQ(adc[6 + 1] & 0x90, 0x90);
     const Bytes sections = read(power, 1000, 74);
     EXPECT_EQ(sections[6], 9);
     EXPECT_EQ(sections[7], 4);
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

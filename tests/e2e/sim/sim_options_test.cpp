@@ -1,8 +1,8 @@
 // kapsorel-sim's command line: addresses outside loopback and malformed options are refused.
+#include "support/sim_process.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
-
-#include "support/sim_process.h"
 
 namespace kapsorel::test {
 namespace {
@@ -10,12 +10,8 @@ namespace {
 TEST(SimOptions, AddressesOutsideLoopbackAreRefusedWithExitCode2)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"--power", "10.0.0.2"},
-        {"--measure", "192.168.1.3"},
-        {"--power", "0.0.0.0"},
-        {"--control", "0.0.0.0:0"},
-        {"--measure", "128.0.0.1"},
-        {"--power", "localhost"},
+        {"--power", "10.0.0.2"},    {"--measure", "192.168.1.3"}, {"--power", "0.0.0.0"},
+        {"--control", "0.0.0.0:0"}, {"--measure", "128.0.0.1"},   {"--power", "localhost"},
     };
     for (const auto& args : cases) {
         std::string error;
@@ -28,11 +24,12 @@ TEST(SimOptions, AddressesOutsideLoopbackAreRefusedWithExitCode2)
 TEST(SimOptions, MalformedOptionsAreRefusedWithExitCode2)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"--tcp-port", "0"},       {"--udp-port", "70000"}, {"--cells", "21"},
-        {"--capacity", "0"},       {"--charge", "1.2"},      {"--chemistry", "liion"},
-        {"--time-scale", "-1"},    {"--weak-cell", "30"},    {"--bogus", "1"},
-        {"--power"},               {"--control", "127.0.0.1"},
-        {"--power", "127.5.5.5", "--measure", "127.5.5.5"},
+        {"--tcp-port", "0"},        {"--udp-port", "70000"},
+        {"--cells", "21"},          {"--capacity", "0"},
+        {"--charge", "1.2"},        {"--chemistry", "liion"},
+        {"--time-scale", "-1"},     {"--weak-cell", "30"},
+        {"--bogus", "1"},           {"--power"},
+        {"--control", "127.0.0.1"}, {"--power", "127.5.5.5", "--measure", "127.5.5.5"},
     };
     for (const auto& args : cases) {
         std::string error;
@@ -55,5 +52,5 @@ TEST(SimOptions, ExplicitAddressesAndPortsAreUsedAndReported)
     EXPECT_GT(sim.controlPort(), 0);
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

@@ -1,11 +1,10 @@
 // kapsorel-sim's UDP status answers, decoded byte for byte, and the dropped-status control.
-#include <gtest/gtest.h>
-
-#include <cstring>
-
 #include "core/base/bytes.h"
 #include "sim_client.h"
 #include "support/sim_process.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -20,8 +19,9 @@ std::array<std::uint8_t, 4> singleBytes(float v)
 TEST(SimStatus, PowerModuleStatusCarriesItsStateAtTheDocumentedOffsets)
 {
     SimProcess sim;
-    for (const char* line : {"set power.version 23", "set power.hwkind 1", "set power.error 9", "set power.faults 0x8014",
-                             "set power.module_temperature 41.5", "set battery.temperature 31.25"})
+    for (const char* line :
+         {"set power.version 23", "set power.hwkind 1", "set power.error 9", "set power.faults 0x8014",
+          "set power.module_temperature 41.5", "set battery.temperature 31.25"})
         ASSERT_EQ(sim.command(line), "OK") << line;
     TcpClient c(sim.powerAddress(), sim.tcpPort());
     c.exchange(makeFrame('P', 'A', 0, {200, 100}));
@@ -124,5 +124,5 @@ TEST(SimStatus, DroppedStatusRequestsAreCountedButNotAnsweredPerModule)
     EXPECT_EQ(sim.value("status_requests power"), "2");
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

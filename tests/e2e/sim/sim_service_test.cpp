@@ -1,0 +1,76 @@
+// kapsorel-sim's service commands: raw readings agree with the calibration records in the
+// settings memory, head type and source commands keep what they are told.
+#include "core/base/bytes.h"
+#include "sim_client.h"
+#include "support/sim_process.h"
+
+#include <gtest/gtest.h>
+
+namespace kapsorel::test {
+namespace {
+
+struct Channel {
+    bool measure;
+    std::uint8_t channel;
+    double tolerance; // one raw step of the factory constant, with room
+};
+
+TEST(SimService, RawReadingsTurnIntoTheMeasuredValueThroughTheStoredCalibration)
+{
+    SimProcess sim;
+    TcpClient power(sim.powerAddress(), sim.tcpPort());
+    TcpClient measure(sim.measureAddress(), sim.tcpPort());
+    for (const Channel& c : {Channel{true, 0, 1e-4}, Channel{true, 19, 1e-4}, Channel{true, 20, 2e-3},
+                             Channel{false, 0, 5e-3}, Channel{false, 1, 5e-3}}) {
+        SCOPED_TRACE((c.measure ? "measure channel " : "power channel ") + std::to_string(c.channel));
+        TcpClient& client = c.measure ? measure : power;
+        const Bytes value = client.exchange(makeFrame('M', 'N', 0, {c.channel}));
+        const Bytes raw = client.exchange(makeFrame('M', 'n', 0, {c.channel}));
+        Bytes at;
+        appendU16(at, static_cast<std::uint16_t>(200 + 8 * c.channel));
+        at.push_back(8);
+        const Bytes record = client.exchange(makeFrame('S', 'R', 0, at));
+        ASSERT_EQ(value.size(), 10u);
+        ASSERT_EQ(raw.size(), 8u);
+        ASSERT_EQ(record.size(), 14u);
+        const double calibrated = (le::getI16(raw, 6) + le::getI16(record, 6 + 2)) * le::getSingle(record, 6 + 4);
+        EXPECT_NEAR(calibrated, le::getSingle(value, 6), c.tolerance);
+        EXPECT_GT(le::getSingle(value, 6), 0.0f);
+    }
+    // A channel the module does not have is refused.
+    EXPECT_NE(measure.exchange(makeFrame('M', 'N', 0, {23}))[3], 0);
+    EXPECT_NE(power.exchange(makeFrame('M', 'n', 0, {9}))[3], 0);
+}
+
+TEST(SimService, HeadTypeTemperatureAndSourceCommandsKeepTheirValues)
+{
+    SimProcess sim;
+    TcpClient measure(sim.measureAddress(), sim.tcpPort());
+    EXPECT_EQ(measure.exchange(makeFrame('T', 'H', 0, {42}))[3], 0);
+    const Bytes head = measure.exchange(makeFrame('T', 'h', 0));
+    ASSERT_EQ(head.size(), 7u);
+    EXPECT_EQ(head[6], 42);
+    EXPECT_EQ(sim.number("measure.head"), 42);
+    ASSERT_EQ(sim.command("set battery.temperature 19.75"), "OK");
+    EXPECT_NEAR(le::getSingle(measure.exchange(makeFrame('T', 'T', 0)), 6), 19.75f, 1e-3);
+
+    TcpClient power(sim.powerAddress(), sim.tcpPort());
+    Bytes v;
+    appendSingle(v, 31.5f);
+    power.exchange(makeFrame('Z', 'N', 0, v));
+    EXPECT_FLOAT_EQ(le::getSingle(power.exchange(makeFrame('Z', 'n', 0)), 6), 31.5f);
+    const Bytes reg = power.exchange(makeFrame('Z', 'r', 2, {112}));
+    EXPECT_EQ(le::getI16(reg, 6), 3150) << "set voltage in hundredths";
+    power.exchange(makeFrame('R', 'O', 0, {0x05, 0x00, 0x80, 0xFF}));
+    EXPECT_EQ(sim.number("power.switch_mask"), 0x800005) << "only the 24 element bits";
+    const Bytes image = power.exchange(makeFrame('X', 'C', 0));
+    ASSERT_EQ(image.size(), 6u + 58);
+    Bytes at;
+    appendU16(at, 200);
+    at.push_back(58);
+    const Bytes read = power.exchange(makeFrame('S', 'R', 0, at));
+    EXPECT_EQ(Bytes(image.begin() + 6, image.end()), Bytes(read.begin() + 6, read.end()));
+}
+
+} // namespace
+} // namespace kapsorel::test

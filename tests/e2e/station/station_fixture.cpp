@@ -1,0 +1,101 @@
+#include "station_fixture.h"
+
+#include <thread>
+
+#include "core/engine/operator_actions.h"
+#include "demo_definitions.h"
+
+namespace kapsorel::test {
+
+StationTest::StationTest()
+{
+    home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=" + sim.powerAddress() + "\nIP_adr_mer=" +
+                                       sim.measureAddress() + "\nStanice=Zkušebna\nData_adr=" +
+                                       (home / "Data").string() + "\nArch_adr=" + (home / "Archiv").string() +
+                                       "\n");
+    std::filesystem::create_directories(home / "Archiv");
+    EXPECT_TRUE(demo::writeDemoDefinitions(home.path()).ok());
+    EXPECT_TRUE(types.load(home.path()).ok());
+    nicdIndex = types.findByName("20KSX25P");
+    bootStation();
+}
+
+StationTest::~StationTest() { shutDownStation(); }
+
+void StationTest::bootStation()
+{
+    ui = std::make_unique<RecordingUi>();
+    runtime = std::make_unique<StationRuntime>(home.path(), home / "Kapsorel.ini", *ui, clock);
+    runtime->startWorkers();
+}
+
+void StationTest::shutDownStation()
+{
+    if (runtime) {
+        runtime->shutdown({});
+        runtime.reset();
+    }
+}
+
+void StationTest::startDemoTest()
+{
+    ASSERT_GE(nicdIndex, 0);
+    // Let both pollers see their modules first, as an operator would.
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    TestStartRequest request;
+    request.batteryIndex = nicdIndex;
+    request.procedureNumber = demo::kShortDemoNumber;
+    request.procedureName = "Ukázka (3 minuty)";
+    request.operatorName = "Novák";
+    request.batteryNumber = "A123";
+    request.note = "e2e";
+    const TestStartOutcome out = startTest(*runtime, types.types(), request);
+    ASSERT_TRUE(out.started) << (out.messages.empty() ? "" : out.messages.front());
+}
+
+bool StationTest::waitFor(const std::function<bool()>& done, std::chrono::seconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    std::size_t answered = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (done())
+            return true;
+        const auto calls = ui->calls();
+        std::size_t questions = 0;
+        for (const auto& c : calls)
+            questions += c.rfind("question ", 0) == 0 ? 1 : 0;
+        if (questions > answered) {
+            answerQuestionEnd(runtime->station().run, runtime->procedure());
+            answered = questions;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+bool StationTest::waitForIdle(std::chrono::seconds limit)
+{
+    return waitFor([&] { return runtime->station().run.RunState.load() == 0; }, limit);
+}
+
+TestFileContents StationTest::readCurrentTestFile()
+{
+    const auto bytes = home.readBytes(std::filesystem::relative(runtime->testFile().currentPath(), home.path()));
+    auto contents = readTestFile(bytes);
+    EXPECT_TRUE(contents.ok()) << contents.error();
+    return contents.ok() ? contents.value() : TestFileContents{};
+}
+
+std::vector<std::string> StationTest::powerCommands()
+{
+    std::vector<std::string> out;
+    for (const auto& f : sim.frames("power")) {
+        std::string name{static_cast<char>(f.at(1)), static_cast<char>(f.at(2))};
+        if (name == "PL")
+            name += std::to_string(f.at(3));
+        out.push_back(name);
+    }
+    return out;
+}
+
+}  // namespace kapsorel::test

@@ -1,0 +1,170 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "core/definitions/procedure_index.h"
+#include "core/definitions/step_types.h"
+#include "station_fixture.h"
+
+namespace kapsorel::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::vector<SampleRecord> samplesOf(const TestFileContents& f)
+{
+    std::vector<SampleRecord> out;
+    for (const auto& r : f.tail)
+        if (const auto* s = std::get_if<SampleRecord>(&r))
+            out.push_back(*s);
+    return out;
+}
+
+// Every sample later than the one before: none lost to a rewrite, none written twice.
+void expectStrictlyIncreasingTimes(const std::vector<SampleRecord>& samples)
+{
+    for (std::size_t i = 1; i < samples.size(); ++i)
+        EXPECT_GT(samples[i].time, samples[i - 1].time) << "sample " << i;
+}
+
+std::vector<std::pair<std::int16_t, std::string>> procedureNames(const std::filesystem::path& home)
+{
+    ProcedureIndex index(home);
+    EXPECT_TRUE(index.load().ok());
+    std::vector<std::pair<std::int16_t, std::string>> out;
+    for (const auto& e : index.entries())
+        out.emplace_back(static_cast<std::int16_t>(e.number), e.name);
+    return out;
+}
+
+TEST_F(StationTest, DemoProcedureRunsToCompletion)
+{
+    sim.value("clear frames");
+    startDemoTest();
+    ASSERT_TRUE(waitForIdle());
+
+    const TestFileContents file = readCurrentTestFile();
+    ASSERT_EQ(file.head.header.stepCount, 7);
+    EXPECT_EQ(file.head.header.batteryNumber, "A123");
+    EXPECT_EQ(file.head.header.stationName, "Zkušebna");
+    const std::uint8_t expectedStatus[] = {12, 12, 12, 12, 12, 12, 2};  // "Konec" is never ended
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(file.head.steps[i].status, expectedStatus[i]) << "step " << i;
+
+    const auto samples = samplesOf(file);
+    ASSERT_GE(samples.size(), 10u);
+    expectStrictlyIncreasingTimes(samples);
+    bool charged = false, discharged = false;
+    for (const auto& s : samples) {
+        charged |= s.step == 0 && s.current > 0.5f;
+        discharged |= s.step == 2 && s.current < -0.5f;
+    }
+    EXPECT_TRUE(charged);
+    EXPECT_TRUE(discharged);
+
+
+    EXPECT_THAT(powerCommands(),
+                ElementsAre("MT", "PE", "PL1", "PC", "PD", "PS", "PA", "PK", "PS", "PL0"));
+    EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
+    const auto name = runtime->testFile().currentPath().filename();
+    EXPECT_EQ(home.readBytes("Archiv/" + name.string()), home.readBytes("Data/" + name.string()));
+    for (const auto& call : ui->calls())
+        EXPECT_NE(call.rfind("message ", 0), 0u) << call;
+}
+
+TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile)
+{
+    startDemoTest();
+    // Cut the power module's answers while it charges: with no good poll the charge
+    // cannot settle, so the run is still in step 0 at the sixth failed poll.
+    ASSERT_TRUE(waitFor([&] { return runtime->testFile().stepResult(0)->status == 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    sim.value("drop power on");
+    ASSERT_TRUE(waitForIdle(std::chrono::seconds(60)));
+    EXPECT_EQ(runtime->station().run.StopReason.load(), 1);
+    EXPECT_THAT(ui->calls(), ::testing::Contains("stopped"));
+
+    sim.value("drop power off");
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    const auto step = runtime->testFile().interruptedStep();
+    ASSERT_TRUE(step.has_value());
+    EXPECT_EQ(*step, 0);
+    ASSERT_TRUE(resumeTest(*runtime, types.types(), procedureNames(home.path()), *step).ok());
+    ASSERT_TRUE(waitForIdle());
+
+    const TestFileContents file = readCurrentTestFile();
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(file.head.steps[i].status, 12) << "step " << i;
+    int markers = 0, resumes = 0;
+    for (const auto& r : file.tail) {
+        if (const auto* m = std::get_if<InterruptionMarker>(&r)) {
+            ++markers;
+            EXPECT_EQ(m->stopReason, 1);
+        }
+        if (const auto* e = std::get_if<ResumeEntry>(&r)) {
+            ++resumes;
+            EXPECT_EQ(e->step, 0);
+        }
+    }
+    EXPECT_EQ(markers, 1);
+    EXPECT_EQ(resumes, 1);
+    expectStrictlyIncreasingTimes(samplesOf(file));
+    EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
+}
+
+TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
+{
+    shutDownStation();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The station program: start the test and keep running until killed.
+        bootStation();
+        startDemoTest();
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+
+    // Kill it while the pause step (index 1) runs.
+    bool inPause = false;
+    std::error_code ec;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!inPause && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (const auto& entry : std::filesystem::directory_iterator(home / "Data", ec)) {
+            const auto bytes = home.readBytes("Data/" + entry.path().filename().string());
+            const auto head = readTestFileHead(bytes);
+            inPause = head.ok() && head->steps.size() > 1 && head->steps[1].status == 2;
+        }
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(inPause);
+
+    // A new program start offers the interrupted step.
+    bootStation();
+    SampleTable samples;
+    StepTable steps;
+    const InterruptedTestCheck check = runtime->testFile().checkInterruptedTest(
+        false, samples, steps, [](std::uint8_t t) { return std::string(stepTypeName(t)); });
+    ASSERT_EQ(check.outcome, InterruptedTestCheck::Outcome::AskToResume);
+    EXPECT_EQ(check.step, 1);
+    EXPECT_FALSE(check.message.empty());
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(resumeTest(*runtime, types.types(), procedureNames(home.path()), check.step).ok());
+    ASSERT_TRUE(waitForIdle());
+
+    const TestFileContents file = readCurrentTestFile();
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(file.head.steps[i].status, 12) << "step " << i;
+    expectStrictlyIncreasingTimes(samplesOf(file));
+    EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
+}
+
+}  // namespace
+}  // namespace kapsorel::test
