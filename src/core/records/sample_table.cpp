@@ -7,6 +7,11 @@
 
 namespace kapsorel {
 
+std::int64_t testAxisSeconds(DayTime testStart, DayTime sampleTime, std::uint32_t interruptionSeconds)
+{
+    return wholeSecondsBetween(testStart, sampleTime) - static_cast<std::int64_t>(interruptionSeconds);
+}
+
 double shownValue(float v, int decimals)
 {
     if (!std::isfinite(v))

@@ -28,6 +28,10 @@ constexpr int kStep = 24;
 constexpr int kCount = 25;
 }  // namespace sample_col
 
+// Time of a sample on the test axis: whole seconds from the test start to the sample,
+// minus the interruption seconds counted so far.
+std::int64_t testAxisSeconds(DayTime testStart, DayTime sampleTime, std::uint32_t interruptionSeconds);
+
 // The value `v` as the table shows it with `decimals` decimals ("%4.1f" shows 1), read
 // back as a number.
 double shownValue(float v, int decimals);

@@ -170,7 +170,7 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
         }
         if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
             current = *s;
-            samples.add(*s, wholeSecondsBetween(head.header.start, s->time) - totalInterruption);
+            samples.add(*s, testAxisSeconds(head.header.start, s->time, clampSeconds(totalInterruption)));
             ++summary.samples;
         } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
             stopReason = m->stopReason;

@@ -40,6 +40,18 @@ TEST(SampleTable, ShowsMeasuredValuesInTheTablesPrecision)
     EXPECT_DOUBLE_EQ(t.shown(0, sample_col::kStep), 5.0);
 }
 
+TEST(SampleTable, TestAxisCountsWholeSecondsWithoutInterruptions)
+{
+    const double start = dayTimeOf(2024, 3, 5, 7, 9);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, 600), 0), 600);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, 10.6), 0), 10);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, 910), 300), 610);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, -5), 0), 5);
+    // 36000 s taken from days must not come out as 35999.
+    for (int s = 0; s < 86400; s += 7)
+        ASSERT_EQ(testAxisSeconds(start, start + s / 86400.0, 0), s) << s;
+}
+
 TEST(SampleTable, ColumnHeadersAndDecimals)
 {
     EXPECT_EQ(SampleTable::header(0), "Čas");
