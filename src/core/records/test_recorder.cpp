@@ -8,6 +8,7 @@
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/base/numbers.h"
+#include "core/definitions/step_types.h"
 #include "core/records/test_file_name.h"
 #include "core/records/test_file_reader.h"
 
@@ -328,9 +329,7 @@ std::optional<std::uint8_t> TestRecorder::interruptedStep() const
 }
 
 InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
-                                                        StepTable& steps,
-                                                        const std::function<std::string(std::uint8_t)>& stepTypeName,
-                                                        const DateTimeText& dateTimeText)
+                                                        StepTable& steps, const DateTimeText& dateTimeText)
 {
     InterruptedTestCheck check;
     const RunMarker::LastTest last = marker_.lastTest();
@@ -351,7 +350,7 @@ InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions
     }
     const SampleRecord sample = currentSample();
     const auto result = stepResult(*step);
-    const std::string typeName = stepTypeName ? stepTypeName(result ? result->stepType : 0) : std::string{};
+    const std::string typeName = stepTypeName(result ? result->stepType : 0);
     check.outcome = InterruptedTestCheck::Outcome::AskToResume;
     check.step = *step;
     check.message = interruptedTestQuestion(*step, typeName, dateTimeText ? dateTimeText(sample.time)

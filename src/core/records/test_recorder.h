@@ -115,9 +115,8 @@ public:
     std::optional<std::uint8_t> interruptedStep() const;
 
     // Reads "RUN", opens the last test when it did not complete and offers its interrupted
-    // step. `stepTypeName` names a step type code.
+    // step, named by the step type table.
     InterruptedTestCheck checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples, StepTable& steps,
-                                              const std::function<std::string(std::uint8_t)>& stepTypeName,
                                               const DateTimeText& dateTimeText = defaultDateTimeText);
     // "Ne" to the question: the interruption is forgotten in memory.
     void declineResume();

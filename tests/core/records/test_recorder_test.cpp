@@ -40,13 +40,6 @@ RunStep runStep(std::uint8_t type, float value1, std::uint8_t print, std::uint8_
     return s;
 }
 
-std::string stepTypeNameForTest(std::uint8_t code)
-{
-    static const char* names[] = {"Nabíjení", "Vybíjení", "Konec nab.", "Konec vyb.", "Signalizace", "Pauza",
-                                  "Volba",    "Krok",     "Promenna",   "Kontrola nap.", "Konec"};
-    return code < 11 ? names[code] : "";
-}
-
 class Recorder : public ::testing::Test {
 protected:
     Recorder() : clock(kStart), recorder(run, live, marker, clock) {}
@@ -622,7 +615,7 @@ TEST_F(OpenedFile, CheckOffersTheFirstStepLeftRunning)
 {
     const auto path = writeFile("t.tst", interruptedFile());
     marker.last = {path.string(), 0};
-    const auto check = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
     ASSERT_EQ(check.outcome, InterruptedTestCheck::Outcome::AskToResume);
     EXPECT_EQ(check.step, 1);
     EXPECT_EQ(check.message, "Proces přerušen v 2.kroku - Vybíjení\n"
@@ -639,7 +632,7 @@ TEST_F(Recorder, CheckOnAStepInterruptedBeforeAnySampleShowsZeros)
     create(2);
     setLive(24.0f, 1.0f, 0.0f, 0.0f);
     ASSERT_TRUE(startStep(0, 0));
-    const auto question = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto question = recorder.checkInterruptedTest(false, samples, steps);
     ASSERT_EQ(question.outcome, InterruptedTestCheck::Outcome::AskToResume);
     EXPECT_EQ(question.step, 0);
     EXPECT_EQ(question.message, "Proces přerušen v 1.kroku - Nabíjení\n"
@@ -652,14 +645,14 @@ TEST_F(Recorder, CheckOnAStepInterruptedBeforeAnySampleShowsZeros)
 
 TEST_F(Recorder, CheckAsksNothingWhenNoTestWasLeftUnfinished)
 {
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest).outcome,
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome,
               InterruptedTestCheck::Outcome::NoTest);
     create(1);
     marker.last.completed = 1;
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest).outcome,
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome,
               InterruptedTestCheck::Outcome::NoTest);
     marker.last = {(home / "gone.tst").string(), 0};
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest).outcome,
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome,
               InterruptedTestCheck::Outcome::NoTest);
 }
 
@@ -667,7 +660,7 @@ TEST_F(Recorder, CheckWithEveryStepEndedLoadsTheFileWithoutAsking)
 {
     const auto path = writeFile("done.tst", fixedPart(4, 3, kStart));
     marker.last = {path.string(), 0};
-    const auto check = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
     EXPECT_EQ(check.outcome, InterruptedTestCheck::Outcome::NothingToResume);
     EXPECT_EQ(recorder.currentPath(), path);
     EXPECT_EQ(steps.size(), 3u);
@@ -677,7 +670,7 @@ TEST_F(Recorder, CheckReportsAnUnreadableFile)
 {
     const auto path = writeFile("cut.tst", std::vector<std::uint8_t>(150, 4));
     marker.last = {path.string(), 0};
-    const auto check = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
     EXPECT_EQ(check.outcome, InterruptedTestCheck::Outcome::OpenFailed);
     EXPECT_FALSE(check.message.empty());
 }
