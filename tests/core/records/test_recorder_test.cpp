@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "core/records/test_file_reader.h"
 #include "core/records/test_recorder.h"
@@ -257,6 +258,35 @@ TEST_F(Recorder, SamplesAreAppendedAsCompleteRecordsAndFlagged)
     EXPECT_EQ(getF32(b, second + 21), 23.0f);
     EXPECT_EQ(getF32(b, second + 25), 1.0f);
     EXPECT_EQ(recorder.currentSample().voltage, 25.5f);
+}
+
+TEST_F(Recorder, SnapshotsTakenWhileTheEngineRecordsAreWhole)
+{
+    create(2);
+    std::atomic<bool> done{false};
+    std::thread engine([&] {
+        for (int k = 1; k <= 60; ++k) {
+            const auto v = static_cast<float>(k);
+            setLive(v, v, v, v);
+            run.currentStep = static_cast<std::uint8_t>(k % 2);
+            run.stepStartTime = plusSeconds(kStart, k);
+            (void)recorder.recordStepStart(true, runStep(0, v, 0, 0, "x"));
+            (void)sampleAt(k);
+        }
+        done = true;
+    });
+    int torn = 0;
+    while (!done) {
+        const SampleRecord s = recorder.currentSample();
+        if (s.voltage != s.current || s.current != s.capacity)
+            ++torn;
+        for (const StepResult& r : recorder.stepResults())
+            if (r.voltage != r.parameter1 && r.status != 0)
+                ++torn;
+    }
+    engine.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(fileBytes().size(), 222u + 145 * 2 + 60 * 105);
 }
 
 TEST_F(Recorder, AFailedSampleWriteIsReportedAndNotFlagged)
