@@ -1,10 +1,5 @@
 #include "core/records/test_recorder.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <limits>
-#include <system_error>
-
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/base/numbers.h"
@@ -12,13 +7,21 @@
 #include "core/records/test_file_name.h"
 #include "core/records/test_file_reader.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
 namespace kapsorel {
 
 namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
-std::string notExistingMessage(const std::filesystem::path& path) { return "Soubor " + path.string() + " neexistuje"; }
+std::string notExistingMessage(const std::filesystem::path& path)
+{
+    return "Soubor " + path.string() + " neexistuje";
+}
 
 bool fileExists(const std::filesystem::path& path)
 {
@@ -39,7 +42,7 @@ std::uint32_t clampSeconds(long long s)
     if (s <= 0)
         return 0;
     return s > std::numeric_limits<std::uint32_t>::max() ? std::numeric_limits<std::uint32_t>::max()
-                                                          : static_cast<std::uint32_t>(s);
+                                                         : static_cast<std::uint32_t>(s);
 }
 
 void addSeconds(std::atomic<std::uint32_t>& target, long long d)
@@ -63,7 +66,7 @@ Status combine(const Status& a, const Status& b)
     return Error{a.error() + "\n" + b.error()};
 }
 
-}  // namespace
+} // namespace
 
 std::string defaultDateTimeText(DayTime t)
 {
@@ -77,9 +80,9 @@ std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTy
                                     const SampleRecord& sample)
 {
     return "Proces přerušen v " + std::to_string(step + 1) + ".kroku - " + stepTypeName + "\n" + "Čas : " + sampleTime +
-           "\n" + "Napětí : " + formatNumber("%.1f", sample.voltage) + "\n" + "Proud : " +
-           formatNumber("%.1f", sample.current) + "\n" + "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" +
-           "Pokračovat v testu?" + "\n";
+           "\n" + "Napětí : " + formatNumber("%.1f", sample.voltage) + "\n" +
+           "Proud : " + formatNumber("%.1f", sample.current) + "\n" +
+           "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" + "Pokračovat v testu?" + "\n";
 }
 
 TestRecorder::TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock)
@@ -154,7 +157,7 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
 
     SampleRecord current;
     std::vector<ResumeEntry> resumes;
-    std::vector<long long> resumeSecondsOf;  // d of each entry of `resumes`
+    std::vector<long long> resumeSecondsOf; // d of each entry of `resumes`
     std::uint8_t stopReason = 0;
     long long resumeSeconds = 0;
     long long totalInterruption = 0;
@@ -353,9 +356,8 @@ InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions
     const std::string typeName = stepTypeName(result ? result->stepType : 0);
     check.outcome = InterruptedTestCheck::Outcome::AskToResume;
     check.step = *step;
-    check.message = interruptedTestQuestion(*step, typeName, dateTimeText ? dateTimeText(sample.time)
-                                                                          : defaultDateTimeText(sample.time),
-                                            sample);
+    check.message = interruptedTestQuestion(
+        *step, typeName, dateTimeText ? dateTimeText(sample.time) : defaultDateTimeText(sample.time), sample);
     return check;
 }
 
@@ -614,4 +616,4 @@ std::array<std::uint8_t, tst::kVariables> TestRecorder::variables() const
     return variables_;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

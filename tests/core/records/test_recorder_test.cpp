@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <thread>
-
 #include "core/records/test_file_reader.h"
 #include "core/records/test_recorder.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
 #include "tst_fixtures.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -42,15 +41,12 @@ RunStep runStep(std::uint8_t type, float value1, std::uint8_t print, std::uint8_
 }
 
 class Recorder : public ::testing::Test {
-protected:
+  protected:
     Recorder() : clock(kStart), recorder(run, live, marker, clock) {}
 
     std::filesystem::path dataFolder() const { return home / "Data"; }
 
-    void create(std::uint8_t steps)
-    {
-        ASSERT_TRUE(recorder.createTestFile(headerOf(steps), 0, dataFolder()));
-    }
+    void create(std::uint8_t steps) { ASSERT_TRUE(recorder.createTestFile(headerOf(steps), 0, dataFolder())); }
 
     std::vector<std::uint8_t> fileBytes() const
     {
@@ -73,8 +69,8 @@ protected:
         run.currentStep = s;
         run.stepStartTime = plusSeconds(kStart, secondsIntoTest);
         run.stepMark = -1;
-        return recorder.recordStepStart(performed, runStep(0, 28.8f, s, static_cast<std::uint8_t>(s + 10),
-                                                           "Krok " + std::to_string(s)));
+        return recorder.recordStepStart(
+            performed, runStep(0, 28.8f, s, static_cast<std::uint8_t>(s + 10), "Krok " + std::to_string(s)));
     }
 
     Status sampleAt(double secondsIntoTest)
@@ -398,7 +394,7 @@ TEST_F(Recorder, WhileARunIsActiveTheUserOperationsLeaveTheFileAlone)
 // --- open ----------------------------------------------------------------------------
 
 class OpenedFile : public Recorder {
-protected:
+  protected:
     // Three steps; step 0 sampled at 10 s, interrupted (reason 1), resumed 600 s later,
     // sampled at 710 s, ended; step 1 started at 720 s, sampled at 730 s, interrupted
     // (reason 2) and resumed twice (100 s and 50 s); step 2 never started.
@@ -510,7 +506,8 @@ TEST_F(OpenedFile, EveryTruncatedFixedPartIsRefusedAndTheStateKept)
     ASSERT_TRUE(recorder.openTestFile(good, {}, samples, steps));
     const auto full = fixedPart(4, 2, kStart);
     for (std::size_t len = 0; len < full.size(); ++len) {
-        const auto bad = writeFile("bad.tst", std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(len)));
+        const auto bad = writeFile(
+            "bad.tst", std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(len)));
         auto opened = recorder.openTestFile(bad, {}, samples, steps);
         ASSERT_FALSE(opened) << len;
         EXPECT_NE(opened.error().find("bad.tst"), std::string::npos);
@@ -675,15 +672,12 @@ TEST_F(Recorder, CheckOnAStepInterruptedBeforeAnySampleShowsZeros)
 
 TEST_F(Recorder, CheckAsksNothingWhenNoTestWasLeftUnfinished)
 {
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome,
-              InterruptedTestCheck::Outcome::NoTest);
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome, InterruptedTestCheck::Outcome::NoTest);
     create(1);
     marker.last.completed = 1;
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome,
-              InterruptedTestCheck::Outcome::NoTest);
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome, InterruptedTestCheck::Outcome::NoTest);
     marker.last = {(home / "gone.tst").string(), 0};
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome,
-              InterruptedTestCheck::Outcome::NoTest);
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome, InterruptedTestCheck::Outcome::NoTest);
 }
 
 TEST_F(Recorder, CheckWithEveryStepEndedLoadsTheFileWithoutAsking)
@@ -816,7 +810,7 @@ TEST_F(Recorder, AnIncompleteLastRecordIsOverwrittenByTheNextOne)
     const auto path = recorder.currentPath();
     {
         auto b = fileBytes();
-        b.resize(b.size() + 60, 0x77);  // a record cut short by a power failure
+        b.resize(b.size() + 60, 0x77); // a record cut short by a power failure
         home.writeBytes(path.lexically_relative(home.path()).string(), b);
     }
     auto opened = recorder.openTestFile(path, {}, samples, steps);
@@ -850,7 +844,7 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     run.StopReason = 2;
     run.conditionTime = plusSeconds(kStart, 30);
     ASSERT_TRUE(recorder.recordInterruption());
-    clock.advanceMs(330'000);  // resumed 300 s after the interruption
+    clock.advanceMs(330'000); // resumed 300 s after the interruption
     run.StopReason = 0;
     ASSERT_TRUE(recorder.resume(1, {}));
     run.RunState = 3;
@@ -868,4 +862,4 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     EXPECT_EQ(steps.row(2).seconds, 300);
 }
 
-}  // namespace
+} // namespace
