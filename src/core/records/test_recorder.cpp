@@ -234,6 +234,14 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
     run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
     for (std::size_t i = 0; i < variables_.size(); ++i)
         run_.variables[i].store(variables_[i], kRelaxed);
+    // A later "Start" that continues the interrupted test continues the step left running
+    // in this file, not the step a previous run stopped at.
+    for (std::size_t i = 0; i < steps_.size(); ++i) {
+        if (steps_[i].status == tst::kStartedSkipped || steps_[i].status == tst::kStartedPerformed) {
+            run_.currentStep.store(static_cast<std::uint8_t>(i), kRelaxed);
+            break;
+        }
+    }
     return summary;
 }
 

@@ -422,6 +422,7 @@ class OpenedFile : public Recorder {
 TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
 {
     const auto path = writeFile("t.tst", interruptedFile());
+    run.currentStep = 7;  // where an earlier run stopped
     auto opened = recorder.openTestFile(path, {}, samples, steps);
     ASSERT_TRUE(opened) << opened.error();
     EXPECT_EQ(opened->samples, 4u);
@@ -436,6 +437,7 @@ TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
     EXPECT_EQ(samples.row(3).x, 900 - 750);
 
     EXPECT_EQ(run.StopReason.load(), 2);
+    EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.resumeSeconds.load(), 150u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 750u);
     EXPECT_EQ(recorder.resumeList().size(), 3u);
