@@ -57,6 +57,23 @@ std::vector<std::uint8_t> encodeStepResult(const StepResult& s)
     return w.take();
 }
 
+// The records as they stand on disk (texts cut to their capacity), so that what is kept in
+// memory is what a later open reads back.
+TestHeader asStored(const TestHeader& h)
+{
+    ByteWriter w;
+    writeTestHeader(w, h);
+    ByteReader r(w.data());
+    return readTestHeader(r);
+}
+
+StepResult asStored(const StepResult& s)
+{
+    const auto bytes = encodeStepResult(s);
+    ByteReader r(bytes);
+    return readStepResult(r);
+}
+
 Status combine(const Status& a, const Status& b)
 {
     if (a.ok())
@@ -123,7 +140,7 @@ Status TestRecorder::createTestFile(const TestHeader& header, std::uint8_t famil
     family_ = family;
     variableCount_ = tst::kVariables;
     tailEnd_ = tst::createdSize(n);
-    header_ = header;
+    header_ = asStored(header);
     steps_.assign(n, blank);
     current_ = SampleRecord{};
     resumes_.clear();
@@ -270,7 +287,7 @@ Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const s
         writeTestHeader(w, h);
         if (Status st = writeAtSynced(path_, tst::kHeaderOffset, w.data()); !st)
             return st;
-        header_ = h;
+        header_ = asStored(h);
         return {};
     }
 
@@ -481,7 +498,7 @@ Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
     r.repNumber = step.reportNumber;
     r.description = step.description;
     r.parameter1 = step.value1;
-    steps_[s] = r;
+    steps_[s] = asStored(r);
 
     Status written = writeAtSynced(path_, tst::stepResultOffset(s), encodeStepResult(r));
     if (run_.variablesChanged.load(kRelaxed) != 0) {

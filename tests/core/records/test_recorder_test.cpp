@@ -135,6 +135,17 @@ TEST_F(Recorder, CreateNamesTheFileAndMarksTheRunSection)
     EXPECT_EQ(recorder.stepResults()[1], StepResult::notStarted());
 }
 
+TEST_F(Recorder, KeptRecordsMatchWhatTheFileHolds)
+{
+    TestHeader h = headerOf(1);
+    h.note = std::string(70, 'n');
+    ASSERT_TRUE(recorder.createTestFile(h, 0, dataFolder()));
+    EXPECT_EQ(recorder.header().note, std::string(50, 'n'));
+    run.currentStep = 0;
+    ASSERT_TRUE(recorder.recordStepStart(true, runStep(0, 1.0f, 0, 0, std::string(40, 'd'))));
+    EXPECT_EQ(recorder.stepResult(0)->description, std::string(30, 'd'));
+}
+
 TEST_F(Recorder, CreateReplacesAFileOfTheSameName)
 {
     create(3);
@@ -422,7 +433,7 @@ class OpenedFile : public Recorder {
 TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
 {
     const auto path = writeFile("t.tst", interruptedFile());
-    run.currentStep = 7;  // where an earlier run stopped
+    run.currentStep = 7; // where an earlier run stopped
     auto opened = recorder.openTestFile(path, {}, samples, steps);
     ASSERT_TRUE(opened) << opened.error();
     EXPECT_EQ(opened->samples, 4u);
