@@ -1,12 +1,16 @@
-# Copies the demo station into DST without replacing files that are already there.
+# Copies the demo station into DST without replacing files that are already there, and
+# lets MAKE_DEMO write the demo definitions when the station has none yet.
 file(GLOB_RECURSE demo_files RELATIVE ${SRC} ${SRC}/*)
 foreach(f ${demo_files})
-  if(f STREQUAL "README.md")
-    continue()
-  endif()
   if(NOT EXISTS ${DST}/${f})
     get_filename_component(dir ${DST}/${f} DIRECTORY)
     file(MAKE_DIRECTORY ${dir})
     file(COPY_FILE ${SRC}/${f} ${DST}/${f})
   endif()
 endforeach()
+if(MAKE_DEMO AND NOT EXISTS ${DST}/Postupy/Postupy.idx)
+  execute_process(COMMAND ${MAKE_DEMO} ${DST} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "kapsorel-make-demo failed: ${rc}")
+  endif()
+endif()

@@ -1,13 +1,13 @@
 // Feeds arbitrary bytes to the configuration reader, reads and writes keys, and checks
 // that an untouched file comes back byte for byte and that written values read back.
+#include "core/app/config_file.h"
+#include "core/app/station_settings.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "core/app/config_file.h"
-#include "core/app/station_settings.h"
 
 using namespace kapsorel;
 

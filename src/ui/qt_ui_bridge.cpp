@@ -15,6 +15,7 @@ void QtUiBridge::call(const std::function<void()>& action)
         action();
         return;
     }
+    waiting_.fetch_add(1);
     QMetaObject::invokeMethod(
         this,
         [this, &action] {
@@ -22,6 +23,7 @@ void QtUiBridge::call(const std::function<void()>& action)
                 action();
         },
         Qt::BlockingQueuedConnection);
+    waiting_.fetch_sub(1);
 }
 
 void QtUiBridge::showMessage(const std::string& text)

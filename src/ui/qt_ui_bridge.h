@@ -31,10 +31,13 @@ public:
 
     // Runs `action` on the GUI thread and waits for it.
     void call(const std::function<void()>& action);
+    // Workers waiting inside a call right now.
+    int callsWaiting() const { return waiting_.load(); }
 
 private:
     UiBridge& target_;
     std::atomic<bool> closed_{false};
+    std::atomic<int> waiting_{0};
 };
 
 }  // namespace kapsorel::ui

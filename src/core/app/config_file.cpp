@@ -1,11 +1,11 @@
 #include "core/app/config_file.h"
 
+#include "core/base/cp1250.h"
+#include "core/base/files.h"
+
 #include <charconv>
 #include <limits>
 #include <system_error>
-
-#include "core/base/cp1250.h"
-#include "core/base/files.h"
 
 namespace kapsorel {
 
@@ -14,7 +14,10 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view trim(std::string_view s)
 {
@@ -81,8 +84,8 @@ enum class Kind { Blank, Comment, Section, Key, Other };
 
 struct Parsed {
     Kind kind = Kind::Other;
-    std::string_view name;   // section or key name, trimmed
-    std::string_view value;  // raw value text, trimmed
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // raw value text, trimmed
 };
 
 Parsed classify(std::string_view text)
@@ -111,7 +114,10 @@ std::string validUtf8(std::string_view s)
     return isValidUtf8(s) ? std::string(s) : cp1250ToUtf8(utf8ToCp1250(s));
 }
 
-bool isQuote(char c) { return c == '"' || c == '\''; }
+bool isQuote(char c)
+{
+    return c == '"' || c == '\'';
+}
 
 // A value enclosed in a pair of quotes loses them, as the platform's INI reader does.
 std::string_view decodeValue(std::string_view v)
@@ -188,7 +194,7 @@ bool parseInt(std::string_view text, std::int32_t& out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 ConfigFile::ConfigFile(ConfigFile&& other) noexcept
 {
@@ -212,7 +218,7 @@ ConfigFile& ConfigFile::operator=(ConfigFile&& other) noexcept
         newline_ = std::move(other.newline_);
         bom_ = other.bom_;
         generation_ = other.generation_;
-    savedGeneration_ = other.savedGeneration_;
+        savedGeneration_ = other.savedGeneration_;
     }
     return *this;
 }
@@ -465,4 +471,4 @@ bool ConfigFile::modified() const
     return generation_ != savedGeneration_;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

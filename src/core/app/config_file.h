@@ -3,6 +3,9 @@
 // (comments, unknown keys, order, blank lines, line endings) stays byte for byte.
 #pragma once
 
+#include "core/base/clock.h"
+#include "core/base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -11,13 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/base/clock.h"
-#include "core/base/result.h"
-
 namespace kapsorel {
 
 class ConfigFile {
-public:
+  public:
     enum class Encoding { Utf8, Windows1250 };
 
     // An empty configuration not yet on disk: UTF-8, LF line endings.
@@ -64,10 +64,10 @@ public:
     bool usesCrlf() const;
     bool modified() const;
 
-private:
+  private:
     struct Line {
-        std::string text;    // UTF-8, without its line ending
-        std::string ending;  // "\r\n", "\n", or "" for a last line without one
+        std::string text;   // UTF-8, without its line ending
+        std::string ending; // "\r\n", "\n", or "" for a last line without one
     };
 
     // Index of the section header line, or npos.
@@ -80,14 +80,14 @@ private:
     void insertLine(std::size_t at, std::string text);
 
     mutable std::mutex mutex_;
-    std::mutex saveMutex_;  // one save at a time: they share the temporary file
+    std::mutex saveMutex_; // one save at a time: they share the temporary file
     std::filesystem::path path_;
     std::vector<Line> lines_;
     Encoding encoding_ = Encoding::Utf8;
     std::string newline_ = "\n";
     bool bom_ = false;
-    std::uint64_t generation_ = 0;  // counts the changes made by writes
+    std::uint64_t generation_ = 0; // counts the changes made by writes
     std::uint64_t savedGeneration_ = 0;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

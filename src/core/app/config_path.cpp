@@ -40,4 +40,4 @@ std::filesystem::path executableDirectory(const char* argv0)
     return ec ? std::filesystem::path(argv0).parent_path() : abs.parent_path();
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -18,7 +18,7 @@ constexpr const char* kLayoutFolderName = "Sestavy";
 
 struct ConfigPathChoice {
     std::filesystem::path path;
-    std::optional<std::string> message;  // to show the user before going on
+    std::optional<std::string> message; // to show the user before going on
 };
 
 using FileExists = std::function<bool(const std::filesystem::path&)>;
@@ -35,4 +35,4 @@ ConfigPathChoice chooseConfigPath(const std::vector<std::string>& args, const st
 // Folder of the running executable (from /proc/self/exe; `argv0` when that is unavailable).
 std::filesystem::path executableDirectory(const char* argv0);
 
-}  // namespace kapsorel
+} // namespace kapsorel

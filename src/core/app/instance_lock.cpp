@@ -1,14 +1,13 @@
 #include "core/app/instance_lock.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace kapsorel {
 
@@ -32,7 +31,7 @@ std::string sanitise(const std::string& name)
         }
     }
     if (out.size() > kMaxFileNameLength) {
-        std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+        std::uint64_t h = 14695981039346656037ull; // FNV-1a
         for (unsigned char c : name)
             h = (h ^ c) * 1099511628211ull;
         char tail[20];
@@ -42,9 +41,12 @@ std::string sanitise(const std::string& name)
     return out;
 }
 
-}  // namespace
+} // namespace
 
-std::string InstanceLock::nameFor(const std::string& powerModuleAddress) { return "Kapsorel_" + powerModuleAddress; }
+std::string InstanceLock::nameFor(const std::string& powerModuleAddress)
+{
+    return "Kapsorel_" + powerModuleAddress;
+}
 
 InstanceLock::InstanceLock(std::string name, std::filesystem::path folder)
     : name_(std::move(name)), folder_(folder.empty() ? defaultFolder() : std::move(folder))
@@ -54,7 +56,7 @@ InstanceLock::InstanceLock(std::string name, std::filesystem::path folder)
 InstanceLock::~InstanceLock()
 {
     if (fd_ >= 0)
-        ::close(fd_);  // closing the last descriptor releases the flock
+        ::close(fd_); // closing the last descriptor releases the flock
 }
 
 std::filesystem::path InstanceLock::defaultFolder()
@@ -66,7 +68,10 @@ std::filesystem::path InstanceLock::defaultFolder()
     return "/tmp";
 }
 
-std::filesystem::path InstanceLock::filePath() const { return folder_ / (sanitise(name_) + ".lock"); }
+std::filesystem::path InstanceLock::filePath() const
+{
+    return folder_ / (sanitise(name_) + ".lock");
+}
 
 bool InstanceLock::acquire()
 {
@@ -97,4 +102,4 @@ bool InstanceLock::acquire()
     return true;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

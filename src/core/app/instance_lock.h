@@ -9,7 +9,7 @@
 namespace kapsorel {
 
 class InstanceLock {
-public:
+  public:
     // The lock of the station whose power module has this address.
     static std::string nameFor(const std::string& powerModuleAddress);
 
@@ -31,11 +31,11 @@ public:
     std::filesystem::path filePath() const;
     static std::filesystem::path defaultFolder();
 
-private:
+  private:
     std::string name_;
     std::filesystem::path folder_;
     std::string error_;
     int fd_ = -1;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

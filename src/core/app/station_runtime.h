@@ -59,6 +59,7 @@ public:
     TestRecorder& testFile() { return testFile_; }
     Workers& workers() { return workers_; }
     const std::filesystem::path& home() const { return home_; }
+    Clock& clock() { return clock_; }
     std::filesystem::path dataFolder() const;
     std::filesystem::path archiveFolder() const;
 

@@ -1,9 +1,9 @@
 #include "core/app/station_settings.h"
 
+#include "core/base/numbers.h"
+
 #include <cmath>
 #include <limits>
-
-#include "core/base/numbers.h"
 
 namespace kapsorel {
 
@@ -38,9 +38,12 @@ void writeColours(ConfigFile& c, const std::string& prefix, const CellColourSet&
     c.writeInt(kSettingsSection, prefix + "2", set.bar);
 }
 
-}  // namespace
+} // namespace
 
-float thresholdFromStored(std::int32_t hundredths) { return static_cast<float>(hundredths) / 100.0f; }
+float thresholdFromStored(std::int32_t hundredths)
+{
+    return static_cast<float>(hundredths) / 100.0f;
+}
 
 std::int32_t thresholdToStored(float volts)
 {
@@ -128,9 +131,15 @@ std::string readPowerModuleAddress(const ConfigFile& c)
     return c.readString(kSettingsSection, "IP_adr_vyk", kDefaultPowerModuleAddress);
 }
 
-std::int32_t readPanelPosition(const ConfigFile& c) { return c.readInt(kSettingsSection, "UM_HLAV", 0); }
+std::int32_t readPanelPosition(const ConfigFile& c)
+{
+    return c.readInt(kSettingsSection, "UM_HLAV", 0);
+}
 
-void writePanelPosition(ConfigFile& c, std::int32_t position) { c.writeInt(kSettingsSection, "UM_HLAV", position); }
+void writePanelPosition(ConfigFile& c, std::int32_t position)
+{
+    c.writeInt(kSettingsSection, "UM_HLAV", position);
+}
 
 LastTest readLastTest(const ConfigFile& c)
 {
@@ -146,4 +155,4 @@ void writeLastTest(ConfigFile& c, const std::string& testPath, bool completed)
     c.writeInt(kRunSection, "Test_ukoncen", completed ? 1 : 0);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

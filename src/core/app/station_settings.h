@@ -3,13 +3,12 @@
 // marker of the last test (section "RUN").
 #pragma once
 
+#include "core/app/config_file.h"
 #include "core/comm/ports.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
-
-#include "core/app/config_file.h"
 
 namespace kapsorel {
 
@@ -37,21 +36,21 @@ struct StationSettings {
     std::uint16_t UDP_Port_vyk = kDefaultUdpPort;
     std::uint16_t UDP_Port_mer = kDefaultUdpPort;
     std::string Stanice = "Stanice";
-    std::string Data_adr;  // defaults to the folder "Data" of the station home
-    std::string Arch_adr;  // empty: no archive
+    std::string Data_adr; // defaults to the folder "Data" of the station home
+    std::string Arch_adr; // empty: no archive
     std::string Uziv;
     // Cell voltage thresholds in volts (stored as hundredths of a volt).
     float DNB_OK_MIN = 1.00f;
     float DNB_OK_MAX = 1.56f;
     float DNB_KO = -0.60f;
-    CellColourSet BOK_MIN{-16777203, 14145535, 9211135};  // cell below DNB_OK_MIN
-    CellColourSet BOK_MAX{32768, 65280, 65280};           // cell above DNB_OK_MAX
-    CellColourSet BKO{255, 9211135, 255};                 // cell below DNB_KO
-    CellColourSet BOST{-16777203, 14351581, 4974955};     // any other cell
-    std::uint8_t Expert = 0;  // user level: 0 operator, 1 expert, 2 service; never written
-    std::uint8_t Ikony = 0;   // toolbar icon size: 0 small, 1 medium, 2 large
-    std::uint8_t ERR_SIR = 0; // seconds of signalling on a power module fault
-    std::uint8_t TYP_HW = 0;  // 0 power and measurement module, 1 power module only
+    CellColourSet BOK_MIN{-16777203, 14145535, 9211135}; // cell below DNB_OK_MIN
+    CellColourSet BOK_MAX{32768, 65280, 65280};          // cell above DNB_OK_MAX
+    CellColourSet BKO{255, 9211135, 255};                // cell below DNB_KO
+    CellColourSet BOST{-16777203, 14351581, 4974955};    // any other cell
+    std::uint8_t Expert = 0;                             // user level: 0 operator, 1 expert, 2 service; never written
+    std::uint8_t Ikony = 0;                              // toolbar icon size: 0 small, 1 medium, 2 large
+    std::uint8_t ERR_SIR = 0;                            // seconds of signalling on a power module fault
+    std::uint8_t TYP_HW = 0;                             // 0 power and measurement module, 1 power module only
     std::string TYP_BAT;
     std::string C_POSTUP;
     std::int32_t UM_HLAV = 0; // operator panel: 0 top, 1 left
@@ -94,4 +93,4 @@ LastTest readLastTest(const ConfigFile& config);
 // At a test's start: the path and 0; at its completion: the path and 1.
 void writeLastTest(ConfigFile& config, const std::string& testPath, bool completed);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -34,4 +34,4 @@ std::int32_t encodeColour(const StoredColour& colour)
                                                      : encodeRgb(colour.red, colour.green, colour.blue);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

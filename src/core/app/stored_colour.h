@@ -12,7 +12,7 @@ struct StoredColour {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
-    std::uint8_t systemIndex = 0;  // meaningful for Kind::System
+    std::uint8_t systemIndex = 0; // meaningful for Kind::System
 
     bool operator==(const StoredColour&) const = default;
 };
@@ -23,4 +23,4 @@ std::int32_t encodeColour(const StoredColour& colour);
 std::int32_t encodeRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 std::int32_t encodeSystemColour(std::uint8_t index);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,9 +1,10 @@
 #include "core/app/user_list.h"
 
-#include <system_error>
-
 #include "core/base/bytes.h"
 #include "core/base/files.h"
+
+#include <algorithm>
+#include <system_error>
 
 namespace kapsorel {
 
@@ -18,6 +19,14 @@ std::vector<std::string> parseUserList(std::span<const std::uint8_t> bytes)
         names.push_back(reader.text(kUserNameCapacity));
     }
     return names;
+}
+
+std::optional<std::size_t> operatorToSelect(const std::vector<std::string>& names, const std::string& name)
+{
+    if (names.empty())
+        return std::nullopt;
+    const auto it = std::find(names.begin(), names.end(), name);
+    return it == names.end() ? 0 : static_cast<std::size_t>(it - names.begin());
 }
 
 std::vector<std::uint8_t> encodeUserList(const std::vector<std::string>& names)
@@ -48,4 +57,4 @@ Status writeUserList(const std::filesystem::path& file, const std::vector<std::s
     return writeFileRetrying(file, encodeUserList(names), clock);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

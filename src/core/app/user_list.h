@@ -3,6 +3,9 @@
 // settings window.
 #pragma once
 
+#include "core/base/clock.h"
+#include "core/base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -10,21 +13,22 @@
 #include <string>
 #include <vector>
 
-#include "core/base/clock.h"
-#include "core/base/result.h"
-
 namespace kapsorel {
 
 constexpr std::size_t kUserRecordSize = 30;
 constexpr std::size_t kUserNameCapacity = 29;
 
 struct UserListRead {
-    std::vector<std::string> names;      // in file order
-    std::optional<std::string> message;  // "Soubor <path> nelze otevřít" when unreadable
+    std::vector<std::string> names;     // in file order
+    std::optional<std::string> message; // "Soubor <path> nelze otevřít" when unreadable
 };
 
 // One name per whole record; a trailing part shorter than a record is ignored.
 std::vector<std::string> parseUserList(std::span<const std::uint8_t> bytes);
+
+// The entry to select in the operator box: the one equal to `name`, else the first;
+// none when the list is empty.
+std::optional<std::size_t> operatorToSelect(const std::vector<std::string>& names, const std::string& name);
 
 // Names cut to 29 Windows-1250 characters, the bytes after each name zero.
 std::vector<std::uint8_t> encodeUserList(const std::vector<std::string>& names);
@@ -37,4 +41,4 @@ UserListRead readUserList(const std::filesystem::path& file, Clock& clock = Syst
 Status writeUserList(const std::filesystem::path& file, const std::vector<std::string>& names,
                      Clock& clock = SystemClock::instance());
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -13,8 +13,11 @@ constexpr int kWaitCheckMs = 100;
 // The shutdown log: every line goes out at once, so a hang later still shows how far
 // the exit came. A log that cannot be created is simply off.
 class ShutdownLog {
-public:
-    explicit ShutdownLog(const std::filesystem::path& path) : file_(std::fopen(path.c_str(), "w")) {}
+  public:
+    explicit ShutdownLog(const std::filesystem::path& path)
+        : file_(path.empty() ? nullptr : std::fopen(path.c_str(), "w"))
+    {
+    }
     ~ShutdownLog()
     {
         if (file_)
@@ -32,11 +35,11 @@ public:
         std::fflush(file_);
     }
 
-private:
+  private:
     std::FILE* file_;
 };
 
-}  // namespace
+} // namespace
 
 Worker::~Worker()
 {
@@ -76,7 +79,7 @@ void Worker::run(Pass pass)
             std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
         }
     }
-    pass = nullptr;  // whatever the pass holds goes before the thread reports its end
+    pass = nullptr; // whatever the pass holds goes before the thread reports its end
     ended_.store(true);
 }
 
@@ -130,4 +133,4 @@ std::optional<std::string> closeRefusal(std::uint8_t runState)
     return std::nullopt;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

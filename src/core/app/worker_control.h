@@ -3,6 +3,8 @@
 // its ended flag as its last action. Also the exit sequence with its shutdown log.
 #pragma once
 
+#include "core/base/clock.h"
+
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -11,12 +13,10 @@
 #include <string>
 #include <thread>
 
-#include "core/base/clock.h"
-
 namespace kapsorel {
 
 class Worker {
-public:
+  public:
     using Pass = std::function<void()>;
 
     explicit Worker(std::string logName) : logName_(std::move(logName)) {}
@@ -39,7 +39,7 @@ public:
     // Passes that ended by an exception so far.
     std::uint32_t failedPasses() const { return failedPasses_.load(); }
 
-private:
+  private:
     void run(Pass pass);
 
     std::string logName_;
@@ -51,12 +51,12 @@ private:
 
 // The station's four workers, started in the order TH_MEA, TH_VYK, TH_RUN, TH_SYNC.
 class Workers {
-public:
+  public:
     struct Passes {
-        Worker::Pass mea;   // measurement module status poll
-        Worker::Pass vyk;   // power module status poll
-        Worker::Pass run;   // run engine
-        Worker::Pass sync;  // display refresh
+        Worker::Pass mea;  // measurement module status poll
+        Worker::Pass vyk;  // power module status poll
+        Worker::Pass run;  // run engine
+        Worker::Pass sync; // display refresh
     };
 
     Workers() = default;
@@ -71,7 +71,7 @@ public:
     void requestStop();
 
     // The exit sequence, once (later calls return at once): rewrite the log at `logPath`
-    // (when it cannot be created there is no log and everything else still happens),
+    // (empty, or when it cannot be created: no log, and everything else still happens),
     // write "Konec:", clear the keep-running flags again, then wait for the run engine,
     // measurement poll, power poll and display refresh to end in that order, checking
     // every 100 ms without a time limit and calling `waitHook` between checks (the GUI
@@ -85,7 +85,7 @@ public:
     Worker TH_RUN{"Run_th"};
     Worker TH_SYNC{"Sync_th"};
 
-private:
+  private:
     std::atomic<bool> shutDown_{false};
 };
 
@@ -94,4 +94,4 @@ constexpr const char* kRunActiveRefusal = "Proces je spuštěn, nelze ukončit";
 // The close request: refused with the message while a test runs (RunState not 0).
 std::optional<std::string> closeRefusal(std::uint8_t runState);
 
-}  // namespace kapsorel
+} // namespace kapsorel

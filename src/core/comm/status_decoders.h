@@ -26,7 +26,7 @@ struct PowerStatus {
     std::uint8_t errorType = 0;
     // Payload bytes 30-31. The module temperature's Single (bytes 31-34) shares byte 31
     // with it; the fault bits are the exact field and the temperature's lowest byte is
-    // the faults' high byte (an error below 0.001 % of the reading).
+    // the faults' high byte (an error below 0.002 % of the reading).
     std::uint16_t faultBits = 0;
     float moduleTemperature = 0;
 };

@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::size_t kReservedHeaderBytes = 50;
 constexpr std::size_t kReservedStepBytes = 50;
-constexpr std::size_t kTermSpareBytes = 10;
 
 StepValue readValue(ByteReader& r)
 {

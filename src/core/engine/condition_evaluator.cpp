@@ -9,9 +9,9 @@ namespace kapsorel {
 
 namespace {
 constexpr auto kRelaxed = std::memory_order_relaxed;
-// Day-count times carry about a microsecond of rounding noise; a step time that is
+// Day-count times carry about a microsecond of rounding noise (days near 46000 in a double); a step time that is
 // a whole second must not truncate to the second below.
-constexpr double kSecondTolerance = 1e-3;
+constexpr double kSecondTolerance = 1e-5;
 }  // namespace
 
 bool compareRelation(double value, std::uint8_t relation, double threshold)

@@ -1,23 +1,28 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <thread>
-#include <vector>
-
 #include "core/app/config_file.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace kapsorel;
 
 namespace {
 
-std::string text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
 
-ConfigFile parse(const std::string& s) { return ConfigFile::fromBytes(std::string_view(s)); }
+ConfigFile parse(const std::string& s)
+{
+    return ConfigFile::fromBytes(std::string_view(s));
+}
 
-}  // namespace
+} // namespace
 
 TEST(ConfigFile, WritingKeepsEveryForeignLineByteForByte)
 {
@@ -35,10 +40,10 @@ TEST(ConfigFile, WritingKeepsEveryForeignLineByteForByte)
     EXPECT_EQ(cfg.encoding(), ConfigFile::Encoding::Utf8);
     EXPECT_EQ(text(cfg.toBytes()), original);
 
-    cfg.writeString("Nastaveni", "IP_adr_vyk", "127.0.0.2");  // in place
-    cfg.writeInt("Nastaveni", "DNB_KO", -60);                 // new key at the end of its section
-    cfg.writeBool("RUN", "Flag", true);                       // new section at the end of the file
-    cfg.writeInt("TFmain", "Top", 20);                        // new key in the last section
+    cfg.writeString("Nastaveni", "IP_adr_vyk", "127.0.0.2"); // in place
+    cfg.writeInt("Nastaveni", "DNB_KO", -60);                // new key at the end of its section
+    cfg.writeBool("RUN", "Flag", true);                      // new section at the end of the file
+    cfg.writeInt("TFmain", "Top", 20);                       // new key in the last section
 
     EXPECT_EQ(text(cfg.toBytes()), "; station file\r\n"
                                    "[Nastaveni]\r\n"
@@ -113,7 +118,7 @@ TEST(ConfigFile, MissingSectionsKeysAndUnreadableNumbersGiveTheDefault)
         std::int32_t expected;
     };
     const Case cases[] = {
-        {"B", "Text", 5},   // no such section
+        {"B", "Text", 5},    // no such section
         {"A", "Missing", 5}, // no such key
         {"A", "Text", 5},    // not a number
         {"A", "Num", 5},     // trailing garbage
@@ -253,7 +258,7 @@ TEST(ConfigFile, UnreadableFileFailsWithTheMessage)
 {
     test::TempHome home;
     const auto path = home / "loop.ini";
-    std::filesystem::create_symlink(path, path);  // exists, yet never opens
+    std::filesystem::create_symlink(path, path); // exists, yet never opens
     test::FakeClock clock;
     auto loaded = ConfigFile::load(path, clock);
     ASSERT_FALSE(loaded.ok());

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
+#include "core/app/config_path.h"
+#include "support/temp_home.h"
 
+#include <gtest/gtest.h>
 #include <set>
 #include <string>
 #include <vector>
-
-#include "core/app/config_path.h"
-#include "support/temp_home.h"
 
 using namespace kapsorel;
 

@@ -1,12 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "core/app/instance_lock.h"
 #include "support/temp_home.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kapsorel;
 
@@ -14,7 +12,7 @@ namespace {
 
 // A second process that takes the lock, says so through a pipe and holds it until told to end.
 class LockHolder {
-public:
+  public:
     LockHolder(const std::string& name, const std::filesystem::path& folder)
     {
         int up[2];
@@ -58,13 +56,13 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-private:
+  private:
     pid_t pid_ = -1;
     int toChild_ = -1;
     bool childGotIt_ = false;
 };
 
-}  // namespace
+} // namespace
 
 TEST(InstanceLock, NameFollowsThePowerModuleAddress)
 {
@@ -98,7 +96,7 @@ TEST(InstanceLock, SecondHolderInAnotherProcessIsRefusedAnotherAddressIsNot)
     InstanceLock after(name, home.path());
     EXPECT_TRUE(after.acquire());
     EXPECT_TRUE(after.held());
-    EXPECT_TRUE(after.acquire());  // asking again keeps it
+    EXPECT_TRUE(after.acquire()); // asking again keeps it
 }
 
 TEST(InstanceLock, HeldUntilDestroyed)

@@ -1,19 +1,24 @@
-#include <gtest/gtest.h>
+#include "core/app/station_settings.h"
+#include "core/app/stored_colour.h"
 
+#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "core/app/station_settings.h"
-#include "core/app/stored_colour.h"
 
 using namespace kapsorel;
 
 namespace {
 
-std::string text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
 
-ConfigFile parse(const std::string& s) { return ConfigFile::fromBytes(std::string_view(s)); }
+ConfigFile parse(const std::string& s)
+{
+    return ConfigFile::fromBytes(std::string_view(s));
+}
 
 std::vector<std::string> keysInOrder(const ConfigFile& cfg)
 {
@@ -26,7 +31,7 @@ std::vector<std::string> keysInOrder(const ConfigFile& cfg)
     return keys;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StationSettings, EmptyFileGivesEveryDefault)
 {
@@ -83,8 +88,8 @@ TEST(StationSettings, ThresholdRoundingGoesHalfToEven)
         std::int32_t stored;
     };
     const Case cases[] = {
-        {1.237f, 124}, {-0.60f, -60}, {1.56f, 156}, {0.125f, 12},   {0.375f, 38},
-        {-0.125f, -12}, {0.0f, 0},    {1.234f, 123}, {3e10f, INT32_MAX}, {-3e10f, INT32_MIN},
+        {1.237f, 124},  {-0.60f, -60}, {1.56f, 156},  {0.125f, 12},       {0.375f, 38},
+        {-0.125f, -12}, {0.0f, 0},     {1.234f, 123}, {3e10f, INT32_MAX}, {-3e10f, INT32_MIN},
     };
     for (const Case& c : cases)
         EXPECT_EQ(thresholdToStored(c.volts), c.stored) << c.volts;
@@ -100,11 +105,11 @@ TEST(StationSettings, SaveWritesTheKeysInTheirOrderWithoutExpert)
     s.UM_HLAV = 1;
     saveStationSettings(cfg, s);
     const std::vector<std::string> expected = {
-        "IP_adr_vyk", "IP_adr_mer", "TCP_Port_vyk", "TCP_Port_mer", "UDP_Port_vyk", "UDP_Port_mer", "Stanice",
-        "Data_adr",   "Arch_adr",   "Uziv",         "DNB_OK_MIN",   "DNB_OK_MAX",   "DNB_KO",       "BOK_MIN0",
-        "BOK_MIN1",   "BOK_MIN2",   "BOK_MAX0",     "BOK_MAX1",     "BOK_MAX2",     "BKO0",         "BKO1",
-        "BKO2",       "BOST0",      "BOST1",        "BOST2",        "Ikony",        "ERR_SIR",      "TYP_HW",
-        "TYP_BAT",    "C_POSTUP"};
+        "IP_adr_vyk", "IP_adr_mer", "TCP_Port_vyk", "TCP_Port_mer", "UDP_Port_vyk", "UDP_Port_mer",
+        "Stanice",    "Data_adr",   "Arch_adr",     "Uziv",         "DNB_OK_MIN",   "DNB_OK_MAX",
+        "DNB_KO",     "BOK_MIN0",   "BOK_MIN1",     "BOK_MIN2",     "BOK_MAX0",     "BOK_MAX1",
+        "BOK_MAX2",   "BKO0",       "BKO1",         "BKO2",         "BOST0",        "BOST1",
+        "BOST2",      "Ikony",      "ERR_SIR",      "TYP_HW",       "TYP_BAT",      "C_POSTUP"};
     EXPECT_EQ(keysInOrder(cfg), expected);
     EXPECT_FALSE(cfg.hasKey("Nastaveni", "Expert"));
     EXPECT_EQ(cfg.readInt("Nastaveni", "BOK_MIN0", 0), -16777203);
@@ -126,14 +131,15 @@ TEST(StationSettings, SaveKeepsExpertAndForeignLinesAndRoundTrips)
     s.TYP_HW = 1;
     s.TYP_BAT = "KPH 80";
     s.C_POSTUP = "Formování";
-    s.Expert = 0;  // a level chosen while running is not stored
+    s.Expert = 0; // a level chosen while running is not stored
     saveStationSettings(cfg, s);
     const StationSettings back = loadStationSettings(cfg, "/h");
     StationSettings expected = s;
     expected.Expert = 2;
     EXPECT_EQ(back, expected);
     EXPECT_EQ(cfg.readInt("Nastaveni", "Jiny", 0), 5);
-    EXPECT_TRUE(text(cfg.toBytes()).starts_with("[Nastaveni]\r\nExpert=2\r\n; komentář\r\nJiny=5\r\nIP_adr_vyk=127.4.5.6\r\n"));
+    EXPECT_TRUE(
+        text(cfg.toBytes()).starts_with("[Nastaveni]\r\nExpert=2\r\n; komentář\r\nJiny=5\r\nIP_adr_vyk=127.4.5.6\r\n"));
 }
 
 TEST(StationSettings, OutOfRangeValues)
@@ -143,8 +149,8 @@ TEST(StationSettings, OutOfRangeValues)
     const StationSettings s = loadStationSettings(cfg, "/h");
     EXPECT_EQ(s.TCP_Port_vyk, 9760);
     EXPECT_EQ(s.TCP_Port_mer, 9760);
-    EXPECT_EQ(s.UDP_Port_vyk, 0);  // kept: the transport puts the default port in its place
-    EXPECT_EQ(s.Expert, 2);        // the low byte
+    EXPECT_EQ(s.UDP_Port_vyk, 0); // kept: the transport puts the default port in its place
+    EXPECT_EQ(s.Expert, 2);       // the low byte
     EXPECT_EQ(s.Ikony, 255);
     EXPECT_EQ(s.ERR_SIR, 44);
     EXPECT_EQ(s.TYP_HW, 0);

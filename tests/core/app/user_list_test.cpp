@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "core/app/user_list.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace kapsorel;
 
@@ -13,20 +12,20 @@ namespace {
 
 std::vector<std::uint8_t> record(std::uint8_t length, const std::string& raw)
 {
-    std::vector<std::uint8_t> r(kUserRecordSize, 0xEE);  // the bytes after the name mean nothing
+    std::vector<std::uint8_t> r(kUserRecordSize, 0xEE); // the bytes after the name mean nothing
     r[0] = length;
     for (std::size_t i = 0; i < raw.size() && i + 1 < r.size(); ++i)
         r[i + 1] = static_cast<std::uint8_t>(raw[i]);
     return r;
 }
 
-}  // namespace
+} // namespace
 
 TEST(UserList, WholeRecordsOnly)
 {
     const auto one = record(5, "Nov\xE1k");
     std::vector<std::uint8_t> bytes = one;
-    bytes.resize(59, 'x');  // one record and 29 bytes of a second one
+    bytes.resize(59, 'x'); // one record and 29 bytes of a second one
     EXPECT_EQ(parseUserList(bytes), std::vector<std::string>{"Novák"});
 
     EXPECT_TRUE(parseUserList(std::vector<std::uint8_t>(one.begin(), one.begin() + 29)).empty());
@@ -42,7 +41,9 @@ TEST(UserList, LengthAboveTheCapacityIsCutTo29)
 {
     const std::string raw(29, 'a');
     EXPECT_EQ(parseUserList(record(200, raw)), std::vector<std::string>{raw});
-    EXPECT_EQ(parseUserList(record(3, "\x8A\x9D" "a")), std::vector<std::string>{"Šťa"});
+    EXPECT_EQ(parseUserList(record(3, "\x8A\x9D"
+                                      "a")),
+              std::vector<std::string>{"Šťa"});
 }
 
 TEST(UserList, EncodeIsTheInverseAndCutsLongNames)
@@ -88,11 +89,20 @@ TEST(UserList, UnreadableFileGivesTheMessageAfterTenAttempts)
     test::TempHome home;
     test::FakeClock clock;
     const auto path = home / "Kapsorel.usr";
-    std::filesystem::create_symlink(path, path);  // exists, yet never opens
+    std::filesystem::create_symlink(path, path); // exists, yet never opens
     const UserListRead r = readUserList(path, clock);
     EXPECT_TRUE(r.names.empty());
     ASSERT_TRUE(r.message.has_value());
     EXPECT_EQ(*r.message, "Soubor " + path.string() + " nelze otevřít");
     EXPECT_EQ(clock.sleeps(), 9);
     EXPECT_EQ(clock.sleptMs(), 9000);
+}
+
+TEST(UserList, OperatorToSelect)
+{
+    const std::vector<std::string> names = {"Dvořák", "Novák", "Svoboda"};
+    EXPECT_EQ(operatorToSelect(names, "Novák"), 1u);
+    EXPECT_EQ(operatorToSelect(names, "Nikdo"), 0u);
+    EXPECT_EQ(operatorToSelect(names, ""), 0u);
+    EXPECT_EQ(operatorToSelect({}, "Novák"), std::nullopt);
 }

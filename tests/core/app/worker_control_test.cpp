@@ -1,26 +1,28 @@
-#include <gtest/gtest.h>
+#include "core/app/worker_control.h"
+#include "support/temp_home.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
-
-#include "core/app/worker_control.h"
-#include "support/temp_home.h"
 
 using namespace kapsorel;
 using namespace std::chrono_literals;
 
 namespace {
 
-void shortSleep() { std::this_thread::sleep_for(5ms); }
+void shortSleep()
+{
+    std::this_thread::sleep_for(5ms);
+}
 
 // Stands in for a worker inside a synchronous call into the GUI: it stays blocked
 // until the GUI thread (here the wait hook) serves it.
 class GuiCall {
-public:
+  public:
     void enterAndWait()
     {
         std::unique_lock lock(m_);
@@ -41,19 +43,19 @@ public:
         cv_.notify_all();
     }
 
-private:
+  private:
     std::mutex m_;
     std::condition_variable cv_;
     bool entered_ = false;
     bool served_ = false;
 };
 
-}  // namespace
+} // namespace
 
 TEST(Worker, LoopsUntilStoppedThenReportsEnded)
 {
     Worker w("Run_th");
-    EXPECT_TRUE(w.ended());  // nothing running yet
+    EXPECT_TRUE(w.ended()); // nothing running yet
     std::atomic<int> passes{0};
     w.start([&] {
         ++passes;
@@ -136,7 +138,7 @@ TEST(Workers, ShutdownLogsTheFiveLinesInOrderWhileAWorkerIsBlockedInAGuiCall)
     });
 
     EXPECT_GE(hookCalls, 1);
-    EXPECT_EQ(logWhileBlocked, "Konec:\n");  // flushed at once, nothing else before the run engine ended
+    EXPECT_EQ(logWhileBlocked, "Konec:\n"); // flushed at once, nothing else before the run engine ended
     EXPECT_EQ(home.readText("Kapsorel.log"), "Konec:\nRun_th\nMea_th\nVyk_th\nSync_th\n");
     for (const Worker* w : {&workers.TH_MEA, &workers.TH_VYK, &workers.TH_RUN, &workers.TH_SYNC}) {
         EXPECT_TRUE(w->ended()) << w->logName();
@@ -149,10 +151,14 @@ TEST(Workers, ShutdownWithoutALogStillWaitsForEveryWorker)
     test::TempHome home;
     Workers workers;
     std::atomic<int> runPasses{0};
-    workers.start({.mea = shortSleep, .vyk = shortSleep, .run = [&] {
-                       ++runPasses;
-                       shortSleep();
-                   }, .sync = {}});
+    workers.start({.mea = shortSleep,
+                   .vyk = shortSleep,
+                   .run =
+                       [&] {
+                           ++runPasses;
+                           shortSleep();
+                       },
+                   .sync = {}});
     while (runPasses.load() == 0)
         shortSleep();
     workers.shutdown(home / "no-such-folder" / "Kapsorel.log", {});

@@ -9,6 +9,7 @@
 
 #include "core/app/station.h"
 #include "core/engine/condition_evaluator.h"
+#include "core/definitions/step_types.h"
 #include "core/engine/run_engine.h"
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
@@ -59,6 +60,7 @@ protected:
         int n = 0;
         while (cond() && n < maxPasses) {
             engine.pass();
+            station.live.SettleCountdown = 0;  // no poller here: settling ends at once
             ++n;
         }
         return n;

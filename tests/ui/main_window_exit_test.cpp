@@ -1,0 +1,95 @@
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTest>
+#include <QThread>
+#include <fstream>
+#include <sstream>
+
+#include "support/sim_process.h"
+#include "support/temp_home.h"
+#include "ui/tfmain.h"
+
+using namespace kapsorel;
+
+class MainWindowExitTest : public QObject {
+    Q_OBJECT
+
+    static void writeConfig(const test::TempHome& home, const test::SimProcess& sim)
+    {
+        std::ostringstream ini;
+        ini << "; station of the exit test\r\n[Nastaveni]\r\nIP_adr_vyk=" << sim.powerAddress()
+            << "\r\nIP_adr_mer=" << sim.measureAddress() << "\r\nStanice=Zkušebna 2\r\nCizi_klic=7\r\n";
+        home.writeText("Kapsorel.ini", ini.str());
+    }
+
+private slots:
+    void closeWaitsForEveryWorkerEvenOneInsideAGuiCall()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        writeConfig(home, sim);
+        auto* window = new ui::TFmain(home.path(), home / "Kapsorel.ini");
+        window->show();
+        // The display refresh calls into the window once a second; keep the GUI thread busy
+        // so that the refresh is waiting inside its call when the window closes.
+        QThread::msleep(1500);
+        QCOMPARE(window->bridge().callsWaiting(), 1);
+        QVERIFY(window->close());
+        delete window;
+
+        QCOMPARE(QString::fromStdString(home.readText("Kapsorel.log")),
+                 QStringLiteral("Konec:\nRun_th\nMea_th\nVyk_th\nSync_th\n"));
+        const std::string ini = home.readText("Kapsorel.ini");
+        QVERIFY(ini.find("; station of the exit test\r\n") == 0);
+        QVERIFY(ini.find("Cizi_klic=7\r\n") != std::string::npos);
+        QVERIFY(ini.find("Stanice=Zkušebna 2\r\n") != std::string::npos);
+        QVERIFY(ini.find("DNB_KO=-60\r\n") != std::string::npos);
+        QVERIFY(ini.find("Expert") == std::string::npos);
+    }
+
+    void closeIsRefusedWhileATestRuns()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        writeConfig(home, sim);
+        ui::TFmain window(home.path(), home / "Kapsorel.ini");
+        window.show();
+        window.runtime().station().run.RunState = 3;
+        QVERIFY(!window.close());
+        auto* box = window.findChild<QMessageBox*>(QStringLiteral("zprava"));
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("Proces je spuštěn, nelze ukončit"));
+        QVERIFY(!home.readText("Kapsorel.log").size());
+        window.runtime().station().run.RunState = 0;
+        QVERIFY(window.close());
+    }
+
+    void secondInstanceForTheSameModuleEndsAtOnceWithCodeZero()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        writeConfig(home, sim);
+        const QString config = QString::fromStdString((home / "Kapsorel.ini").string());
+        QProcess first;
+        first.start(QStringLiteral(KAPSOREL_PROGRAM_PATH), {config});
+        QVERIFY(first.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        QProcess second;
+        second.start(QStringLiteral(KAPSOREL_PROGRAM_PATH), {config});
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+
+        first.terminate();
+        if (!first.waitForFinished(5000)) {
+            first.kill();
+            first.waitForFinished();
+        }
+    }
+};
+
+QTEST_MAIN(MainWindowExitTest)
+#include "main_window_exit_test.moc"

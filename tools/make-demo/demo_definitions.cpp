@@ -1,0 +1,194 @@
+#include "demo_definitions.h"
+
+#include <string>
+
+#include "core/base/files.h"
+#include "core/definitions/battery_table.h"
+#include "core/definitions/condition_text.h"
+#include "core/definitions/condition_variables.h"
+#include "core/definitions/definition_paths.h"
+#include "core/definitions/procedure_file.h"
+#include "core/definitions/step_types.h"
+#include "core/definitions/value_text.h"
+
+namespace kapsorel::demo {
+
+namespace {
+
+// Values are given as the editor's cells take them (a number with '.' or "#" + ID),
+// so they get the format codes the editor would give them.
+StepValue stepValue(StepType type, int which, const char* text)
+{
+    const SGKROK& t = kStepTypes[static_cast<std::size_t>(type)];
+    return ParseValueText(which == 1 ? t.kind1 : t.kind2, text, '.').value;
+}
+
+ConditionTerm term(std::uint8_t variable, std::uint8_t relation, const char* text, std::uint8_t joiner)
+{
+    ConditionTerm c;
+    c.variable = variable;
+    c.relation = relation;
+    c.value = ParseValueText(kConditionVariables[variable].defaultFormat, text, '.').value;
+    c.joiner = joiner;
+    return c;
+}
+
+struct StepSpec {
+    StepType type;
+    std::uint16_t interval = 0;
+    const char* value1 = "";
+    const char* value2 = "";
+    std::uint8_t print = 0;
+    std::uint8_t report = 0;
+    const char* description = "";
+    const char* text = "";
+    std::vector<ConditionTerm> start = {};
+    std::vector<ConditionTerm> end = {};
+};
+
+ProcedureStep makeStep(const StepSpec& s)
+{
+    ProcedureStep step;
+    step.type = static_cast<std::uint8_t>(s.type);
+    step.recordInterval = s.interval;
+    step.value1 = stepValue(s.type, 1, s.value1);
+    step.value2 = stepValue(s.type, 2, s.value2);
+    step.printNumber = s.print;
+    step.reportNumber = s.report;
+    step.description = s.description;
+    step.text = s.text;
+    for (std::size_t i = 0; i < s.start.size() && i < step.startCondition.size(); ++i)
+        step.startCondition[i] = s.start[i];
+    for (std::size_t i = 0; i < s.end.size() && i < step.endCondition.size(); ++i)
+        step.endCondition[i] = s.end[i];
+    normaliseStepForSave(step);
+    return step;
+}
+
+Procedure makeProcedure(const char* note, const std::vector<StepSpec>& specs)
+{
+    Procedure p;
+    p.note = note;
+    for (const auto& s : specs)
+        p.steps.push_back(makeStep(s));
+    return p;
+}
+
+constexpr auto OR = kJoinOr;
+
+// A capacity test after the aircraft battery manuals: a full charge at 0.1 C, a rest,
+// a cell check, a discharge at the battery's test current down to the end cell voltage,
+// the verdict against the pass limit "CR", and a recharge for service.
+Procedure capacityTest()
+{
+    return makeProcedure(
+        "Kapacitní zkouška: nabití, odpočinek, kontrola článků, vybití do konečného napětí článku.",
+        {
+            {StepType::Charge, 60, "#U1", "#I1", 1, 1, "Nabíjení 0,1 C", "", {},
+             {term(kVarTime, kRelGreaterEqual, "#TN", OR), term(kVarCurrent, kRelLess, "#IK", OR)}},
+            {StepType::EndOfCharge, 0, "#U1", "", 0, 0, "Konec nabíjení"},
+            {StepType::Pause, 60, "", "", 2, 2, "Odpočinek po nabití", "", {},
+             {term(kVarTime, kRelGreaterEqual, "3600", OR)}},
+            {StepType::VoltageCheck, 0, "#UK", "1", 0, 0, "Kontrola článků"},
+            {StepType::Variable, 0, "0", "0", 0, 0, "Nulování výsledku"},
+            {StepType::Discharge, 30, "", "#I2", 3, 3, "Vybíjení zkušebním proudem", "", {},
+             {term(kVarCellVoltage, kRelLess, "#U2", OR), term(kVarTime, kRelGreaterEqual, "18000", OR)}},
+            {StepType::Variable, 0, "0", "1", 0, 0, "Kapacita vyhověla", "",
+             {term(kVarCapacity, kRelGreaterEqual, "#CR", OR)}},
+            {StepType::EndOfDischarge, 0, "", "", 4, 4, "Konec vybíjení"},
+            {StepType::Jump, 0, "12", "0", 0, 0, "Vyhověla: na dobití", "", {term(kVarAux0, kRelEqual, "1", OR)}},
+            {StepType::Signalling, 0, "10", "5", 0, 0, "Nevyhověla", "Kapacita baterie nevyhověla"},
+            {StepType::Choice, 0, "1", "13", 0, 0, "Opakování cyklu", "Opakovat cyklus nabití a vybití?"},
+            {StepType::Signalling, 0, "5", "1", 0, 0, "Vyhověla", "Kapacita baterie vyhověla"},
+            {StepType::Charge, 60, "#U1", "#I1", 5, 5, "Dobití pro provoz", "", {},
+             {term(kVarTime, kRelGreaterEqual, "#TN", OR), term(kVarDeltaCurrent, kRelLess, "0.05", OR)}},
+            {StepType::EndOfCharge, 0, "#U1", "", 0, 0, "Konec nabíjení"},
+            {StepType::End, 0, "", "", 0, 0, "Konec"},
+        });
+}
+
+// A run of about three minutes against the simulator: charge 60 s (after the settling
+// time), pause 10 s, discharge 60 s, a question, signalling, end.
+Procedure shortDemo()
+{
+    return makeProcedure(
+        "Krátká ukázka: nabíjení 60 s, pauza 10 s, vybíjení 60 s.",
+        {
+            {StepType::Charge, 5, "#U1", "#I1", 1, 1, "Nabíjení (ukázka)", "", {},
+             {term(kVarTime, kRelGreaterEqual, "60", OR)}},
+            {StepType::Pause, 5, "", "", 0, 0, "Pauza", "", {}, {term(kVarTime, kRelGreaterEqual, "10", OR)}},
+            {StepType::Discharge, 5, "", "#I2", 2, 2, "Vybíjení (ukázka)", "", {},
+             {term(kVarTime, kRelGreaterEqual, "60", OR), term(kVarCellVoltage, kRelLess, "#U2", OR)}},
+            {StepType::EndOfDischarge, 0, "", "", 3, 3, "Konec vybíjení"},
+            {StepType::Choice, 0, "1", "0", 0, 0, "Dotaz", "Opakovat ukázku?"},
+            {StepType::Signalling, 0, "5", "2", 0, 0, "Hotovo", "Ukázka dokončena"},
+            {StepType::End, 0, "", "", 0, 0, "Konec"},
+        });
+}
+
+}  // namespace
+
+std::vector<BatteryType> demoBatteryTypes()
+{
+    BatteryType nicd;
+    nicd.head = 1;
+    nicd.name = "20KSX25P";
+    nicd.chemistry = kChemistryNiCd;
+    nicd.allowedProcedures = {kCapacityTestNumber, kShortDemoNumber};
+    nicd.currentChangeInterval = 300;
+    nicd.variables = {
+        {"Nabíjecí napětí", "U1", 31.0f},    {"Nabíjecí proud", "I1", 2.5f},
+        {"Vybíjecí proud", "I2", 25.0f},     {"Konečné nap. článku", "U2", 1.0f},
+        {"Kontrolní nap. čl.", "UK", 1.25f}, {"Koncový proud nab.", "IK", 0.5f},
+        {"Doba nabíjení [s]", "TN", 50400.0f}, {"Jmenovitá kapacita", "C1", 25.0f},
+        {"Mez kapacity", "CR", 21.25f},      {"Další test [dny]", "T1", 180.0f},
+    };
+
+    BatteryType pb;
+    pb.head = 2;
+    pb.name = "Pb 12V 45Ah";
+    pb.chemistry = kChemistryPb;
+    pb.allowedProcedures = {kCapacityTestNumber, kShortDemoNumber};
+    pb.currentChangeInterval = 600;
+    pb.variables = {
+        {"Nabíjecí napětí", "U1", 14.4f},    {"Nabíjecí proud", "I1", 4.5f},
+        {"Vybíjecí proud", "I2", 9.0f},      {"Konečné nap. článku", "U2", 1.75f},
+        {"Kontrolní nap. čl.", "UK", 2.0f},  {"Koncový proud nab.", "IK", 0.45f},
+        {"Doba nabíjení [s]", "TN", 57600.0f}, {"Jmenovitá kapacita", "C1", 45.0f},
+        {"Mez kapacity", "CR", 36.0f},       {"Další test [dny]", "T1", 365.0f},
+    };
+    return {nicd, pb};
+}
+
+std::vector<DemoProcedure> demoProcedures()
+{
+    return {
+        {{kCapacityTestNumber, "Kapacitní test"}, capacityTest()},
+        {{kShortDemoNumber, "Ukázka (3 minuty)"}, shortDemo()},
+    };
+}
+
+Status writeDemoDefinitions(const std::filesystem::path& home)
+{
+    if (auto st = ensureFolder(procedureFolder(home)); !st)
+        return st;
+    std::vector<ProcedureIndexEntry> entries;
+    for (const auto& p : demoProcedures()) {
+        if (auto st = saveProcedureFile(procedureFilePath(home, p.entry.number), p.procedure); !st)
+            return st;
+        entries.push_back(p.entry);
+    }
+    if (auto st = writeFileRetrying(procedureIndexPath(home), serializeProcedureIndex(entries)); !st)
+        return st;
+    BatteryTable table;
+    if (auto st = table.assign(demoBatteryTypes()); !st)
+        return st;
+    const FileReport report = table.save(home);
+    if (!report.ok())
+        return report.status;
+    if (!report.warnings.empty())
+        return Error{report.warnings.front()};
+    return {};
+}
+
+}  // namespace kapsorel::demo
