@@ -1,11 +1,5 @@
 // Test file speed: opening a long test into the tables against a plain read of the same
 // bytes, and appending one sample (written and synced to the device).
-#include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/comm/live_values.h"
@@ -13,6 +7,11 @@
 #include "core/records/run_marker.h"
 #include "core/records/test_recorder.h"
 #include "support/temp_home.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -22,7 +21,7 @@ constexpr std::uint8_t kSteps = 20;
 constexpr DayTime kStart = 45356.25;
 
 class NoMarker final : public RunMarker {
-public:
+  public:
     LastTest lastTest() const override { return {}; }
     Status markTest(const std::string&, int) override { return {}; }
 };
@@ -128,4 +127,4 @@ void BM_AppendSample(benchmark::State& state)
 }
 BENCHMARK(BM_AppendSample)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace

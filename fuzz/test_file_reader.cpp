@@ -1,12 +1,13 @@
 // Feeds arbitrary bytes to the test-file reader: the head, every tail record, and the
 // tables an opened file fills.
-#include <cstddef>
-#include <cstdint>
-#include <span>
+#include "core/records/test_file_reader.h"
 
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
-#include "core/records/test_file_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

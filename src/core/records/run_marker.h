@@ -3,17 +3,17 @@
 // The configuration file implements it; tests use an in-memory one.
 #pragma once
 
-#include <string>
-
 #include "core/base/result.h"
+
+#include <string>
 
 namespace kapsorel {
 
 class RunMarker {
-public:
+  public:
     struct LastTest {
-        std::string path;   // `Test`, empty when none
-        int completed = 1;  // `Test_ukoncen`, 1 when the key is missing
+        std::string path;  // `Test`, empty when none
+        int completed = 1; // `Test_ukoncen`, 1 when the key is missing
     };
 
     virtual ~RunMarker() = default;
@@ -22,4 +22,4 @@ public:
     virtual Status markTest(const std::string& path, int completed) = 0;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,11 +1,16 @@
 #include "core/records/sample_table.h"
 
+#include "core/comm/live_values.h"
+
 #include <charconv>
 #include <cmath>
 
-#include "core/comm/live_values.h"
-
 namespace kapsorel {
+
+std::int64_t testAxisSeconds(DayTime testStart, DayTime sampleTime, std::uint32_t interruptionSeconds)
+{
+    return wholeSecondsBetween(testStart, sampleTime) - static_cast<std::int64_t>(interruptionSeconds);
+}
 
 double shownValue(float v, int decimals)
 {
@@ -80,7 +85,7 @@ float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& st
     const std::size_t m = windowSeconds / l;
     if (table.size() < m)
         return kDeltaCurrentUnavailable;
-    const std::size_t r = table.size() - m;  // the m-th newest sample
+    const std::size_t r = table.size() - m; // the m-th newest sample
     if (table.shown(r, sample_col::kStep) != step.stepIndex + 1)
         return kDeltaCurrentUnavailable;
     if (!(table.shown(r, sample_col::kVoltage) > static_cast<double>(step.value1) - 0.2))
@@ -88,4 +93,4 @@ float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& st
     return static_cast<float>(std::fabs(static_cast<double>(presentCurrent) - table.shown(r, sample_col::kCurrent)));
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -3,17 +3,17 @@
 // change is computed from. Used from the user-interface thread only.
 #pragma once
 
+#include "core/records/test_records.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "core/records/test_records.h"
-
 namespace kapsorel {
 
 struct SampleRow {
-    std::int64_t x = 0;  // seconds from the test start, interruptions excluded
+    std::int64_t x = 0; // seconds from the test start, interruptions excluded
     SampleRecord sample;
 };
 
@@ -23,17 +23,21 @@ constexpr int kTime = 0;
 constexpr int kCurrent = 1;
 constexpr int kVoltage = 2;
 constexpr int kTemperature = 3;
-constexpr int kFirstCell = 4;  // Bat1 .. Bat20 = 4 .. 23
+constexpr int kFirstCell = 4; // Bat1 .. Bat20 = 4 .. 23
 constexpr int kStep = 24;
 constexpr int kCount = 25;
-}  // namespace sample_col
+} // namespace sample_col
+
+// Time of a sample on the test axis: whole seconds from the test start to the sample,
+// minus the interruption seconds counted so far.
+std::int64_t testAxisSeconds(DayTime testStart, DayTime sampleTime, std::uint32_t interruptionSeconds);
 
 // The value `v` as the table shows it with `decimals` decimals ("%4.1f" shows 1), read
 // back as a number.
 double shownValue(float v, int decimals);
 
 class SampleTable {
-public:
+  public:
     void clear() { rows_.clear(); }
     void reserve(std::size_t n) { rows_.reserve(n); }
     void add(const SampleRecord& sample, std::int64_t x) { rows_.push_back(SampleRow{x, sample}); }
@@ -52,7 +56,7 @@ public:
     // -1 for the time and the step.
     static int decimals(int column);
 
-private:
+  private:
     std::vector<SampleRow> rows_;
 };
 
@@ -61,7 +65,7 @@ struct DeltaCurrentStep {
     std::uint8_t stepIndex = 0;
     std::uint8_t stepType = 0;
     std::uint16_t recordInterval = 0;
-    float value1 = 0.0f;  // the charge voltage
+    float value1 = 0.0f; // the charge voltage
 };
 
 constexpr std::uint8_t kChargeStepType = 0;
@@ -74,4 +78,4 @@ constexpr std::uint8_t kChargeStepType = 0;
 float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& step, std::uint32_t windowSeconds,
                             float presentCurrent);
 
-}  // namespace kapsorel
+} // namespace kapsorel

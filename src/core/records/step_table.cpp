@@ -57,4 +57,4 @@ int StepTable::decimals(int column)
     return -1;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

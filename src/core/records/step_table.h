@@ -3,12 +3,12 @@
 // thread only.
 #pragma once
 
+#include "core/records/test_records.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "core/records/test_records.h"
 
 namespace kapsorel {
 
@@ -18,8 +18,8 @@ struct StepRow {
     // step's total interruption seconds.
     std::int64_t seconds = 0;
     std::uint8_t stepIndex = 0;
-    StepResult result;      // step rows only
-    bool fromFile = false;  // read from a file rather than added live
+    StepResult result;     // step rows only
+    bool fromFile = false; // read from a file rather than added live
 };
 
 namespace step_col {
@@ -27,19 +27,19 @@ constexpr int kTime = 0;
 constexpr int kCurrent = 1;
 constexpr int kVoltage = 2;
 constexpr int kCapacity = 3;
-constexpr int kFirstCell = 4;  // Bat1 .. Bat20 = 4 .. 23
+constexpr int kFirstCell = 4; // Bat1 .. Bat20 = 4 .. 23
 constexpr int kDescription = 24;
 constexpr int kPrint = 25;
 constexpr int kRep = 26;
-constexpr int kAction = 27;  // name of the step type
+constexpr int kAction = 27; // name of the step type
 constexpr int kCount = 28;
-}  // namespace step_col
+} // namespace step_col
 
 // Description shown in an interruption row.
 inline constexpr const char* kInterruptionRowText = "Přerušení";
 
 class StepTable {
-public:
+  public:
     void clear() { rows_.clear(); }
     void addStep(std::uint8_t stepIndex, const StepResult& result, DayTime testStart, bool fromFile);
     void addInterruption(std::uint8_t stepIndex, std::int64_t seconds);
@@ -52,8 +52,8 @@ public:
     // Decimals of a measured column (1 for current, voltage, capacity; 2 for cells), -1 otherwise.
     static int decimals(int column);
 
-private:
+  private:
     std::vector<StepRow> rows_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

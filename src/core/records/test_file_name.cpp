@@ -19,7 +19,7 @@ std::string safeFileNamePart(const std::string& text)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string testFileName(const std::string& batteryNumber, DayTime start)
 {
@@ -29,4 +29,4 @@ std::string testFileName(const std::string& batteryNumber, DayTime start)
     return "T_" + safeFileNamePart(batteryNumber) + "_" + stamp + ".tst";
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,9 +1,9 @@
 // Name of a new test file: "T_" + battery number + "_" + YYYYMMDDhhmm of the test start + ".tst".
 #pragma once
 
-#include <string>
-
 #include "core/base/day_time.h"
+
+#include <string>
 
 namespace kapsorel {
 
@@ -11,4 +11,4 @@ namespace kapsorel {
 // are replaced by '_' so that a battery number never leads out of the data folder.
 std::string testFileName(const std::string& batteryNumber, DayTime start);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -51,8 +51,7 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
     return head;
 }
 
-Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout,
-                                    std::size_t index)
+Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout, std::size_t index)
 {
     if (index >= layout.tailCount || layout.tailEnd() > file.size())
         return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
@@ -94,4 +93,4 @@ Result<TestFileContents> readTestFile(std::span<const std::uint8_t> file)
     return out;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

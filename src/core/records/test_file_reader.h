@@ -4,15 +4,15 @@
 // have, is refused with a message.
 #pragma once
 
+#include "core/base/result.h"
+#include "core/records/test_records.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "core/base/result.h"
-#include "core/records/test_records.h"
 
 namespace kapsorel {
 
@@ -21,11 +21,11 @@ struct TestFileLayout {
     std::uint8_t version = tst::kCurrentVersion;
     std::uint8_t family = 0;
     std::size_t stepCount = 0;
-    std::size_t variableCount = 0;  // count byte (versions 3 and later), 0 before
+    std::size_t variableCount = 0; // count byte (versions 3 and later), 0 before
     std::size_t tailStart = 0;
     std::size_t tailRecordSize = tst::kTailSize;
-    std::size_t tailCount = 0;      // whole tail records present
-    std::size_t trailingBytes = 0;  // bytes of an incomplete last record, ignored
+    std::size_t tailCount = 0;     // whole tail records present
+    std::size_t trailingBytes = 0; // bytes of an incomplete last record, ignored
 
     std::size_t tailEnd() const { return tailStart + tailRecordSize * tailCount; }
 };
@@ -34,7 +34,7 @@ struct TestFileLayout {
 struct TestFileHead {
     TestFileLayout layout;
     TestHeader header;
-    std::vector<StepResult> steps;  // exactly header.stepCount
+    std::vector<StepResult> steps; // exactly header.stepCount
     std::array<std::uint8_t, tst::kVariables> variables{};
 };
 
@@ -56,4 +56,4 @@ struct TestFileContents {
 
 Result<TestFileContents> readTestFile(std::span<const std::uint8_t> file);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,15 +1,16 @@
 #include "core/records/test_recorder.h"
 
+#include "core/base/bytes.h"
+#include "core/base/files.h"
+#include "core/base/numbers.h"
+#include "core/definitions/step_types.h"
+#include "core/records/test_file_name.h"
+#include "core/records/test_file_reader.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <system_error>
-
-#include "core/base/bytes.h"
-#include "core/base/files.h"
-#include "core/base/numbers.h"
-#include "core/records/test_file_name.h"
-#include "core/records/test_file_reader.h"
 
 namespace kapsorel {
 
@@ -17,7 +18,10 @@ namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
-std::string notExistingMessage(const std::filesystem::path& path) { return "Soubor " + path.string() + " neexistuje"; }
+std::string notExistingMessage(const std::filesystem::path& path)
+{
+    return "Soubor " + path.string() + " neexistuje";
+}
 
 bool fileExists(const std::filesystem::path& path)
 {
@@ -38,7 +42,7 @@ std::uint32_t clampSeconds(long long s)
     if (s <= 0)
         return 0;
     return s > std::numeric_limits<std::uint32_t>::max() ? std::numeric_limits<std::uint32_t>::max()
-                                                          : static_cast<std::uint32_t>(s);
+                                                         : static_cast<std::uint32_t>(s);
 }
 
 void addSeconds(std::atomic<std::uint32_t>& target, long long d)
@@ -53,6 +57,23 @@ std::vector<std::uint8_t> encodeStepResult(const StepResult& s)
     return w.take();
 }
 
+// The records as they stand on disk (texts cut to their capacity), so that what is kept in
+// memory is what a later open reads back.
+TestHeader asStored(const TestHeader& h)
+{
+    ByteWriter w;
+    writeTestHeader(w, h);
+    ByteReader r(w.data());
+    return readTestHeader(r);
+}
+
+StepResult asStored(const StepResult& s)
+{
+    const auto bytes = encodeStepResult(s);
+    ByteReader r(bytes);
+    return readStepResult(r);
+}
+
 Status combine(const Status& a, const Status& b)
 {
     if (a.ok())
@@ -62,7 +83,7 @@ Status combine(const Status& a, const Status& b)
     return Error{a.error() + "\n" + b.error()};
 }
 
-}  // namespace
+} // namespace
 
 std::string defaultDateTimeText(DayTime t)
 {
@@ -76,9 +97,9 @@ std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTy
                                     const SampleRecord& sample)
 {
     return "Proces přerušen v " + std::to_string(step + 1) + ".kroku - " + stepTypeName + "\n" + "Čas : " + sampleTime +
-           "\n" + "Napětí : " + formatNumber("%.1f", sample.voltage) + "\n" + "Proud : " +
-           formatNumber("%.1f", sample.current) + "\n" + "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" +
-           "Pokračovat v testu?" + "\n";
+           "\n" + "Napětí : " + formatNumber("%.1f", sample.voltage) + "\n" +
+           "Proud : " + formatNumber("%.1f", sample.current) + "\n" +
+           "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" + "Pokračovat v testu?" + "\n";
 }
 
 TestRecorder::TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock)
@@ -119,7 +140,7 @@ Status TestRecorder::createTestFile(const TestHeader& header, std::uint8_t famil
     family_ = family;
     variableCount_ = tst::kVariables;
     tailEnd_ = tst::createdSize(n);
-    header_ = header;
+    header_ = asStored(header);
     steps_.assign(n, blank);
     current_ = SampleRecord{};
     resumes_.clear();
@@ -153,7 +174,7 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
 
     SampleRecord current;
     std::vector<ResumeEntry> resumes;
-    std::vector<long long> resumeSecondsOf;  // d of each entry of `resumes`
+    std::vector<long long> resumeSecondsOf; // d of each entry of `resumes`
     std::uint8_t stopReason = 0;
     long long resumeSeconds = 0;
     long long totalInterruption = 0;
@@ -170,7 +191,7 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
         }
         if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
             current = *s;
-            samples.add(*s, wholeSecondsBetween(head.header.start, s->time) - totalInterruption);
+            samples.add(*s, testAxisSeconds(head.header.start, s->time, clampSeconds(totalInterruption)));
             ++summary.samples;
         } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
             stopReason = m->stopReason;
@@ -230,6 +251,14 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
     run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
     for (std::size_t i = 0; i < variables_.size(); ++i)
         run_.variables[i].store(variables_[i], kRelaxed);
+    // A later "Start" that continues the interrupted test continues the step left running
+    // in this file, not the step a previous run stopped at.
+    for (std::size_t i = 0; i < steps_.size(); ++i) {
+        if (steps_[i].status == tst::kStartedSkipped || steps_[i].status == tst::kStartedPerformed) {
+            run_.currentStep.store(static_cast<std::uint8_t>(i), kRelaxed);
+            break;
+        }
+    }
     return summary;
 }
 
@@ -258,7 +287,7 @@ Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const s
         writeTestHeader(w, h);
         if (Status st = writeAtSynced(path_, tst::kHeaderOffset, w.data()); !st)
             return st;
-        header_ = h;
+        header_ = asStored(h);
         return {};
     }
 
@@ -328,9 +357,7 @@ std::optional<std::uint8_t> TestRecorder::interruptedStep() const
 }
 
 InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
-                                                        StepTable& steps,
-                                                        const std::function<std::string(std::uint8_t)>& stepTypeName,
-                                                        const DateTimeText& dateTimeText)
+                                                        StepTable& steps, const DateTimeText& dateTimeText)
 {
     InterruptedTestCheck check;
     const RunMarker::LastTest last = marker_.lastTest();
@@ -351,12 +378,11 @@ InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions
     }
     const SampleRecord sample = currentSample();
     const auto result = stepResult(*step);
-    const std::string typeName = stepTypeName ? stepTypeName(result ? result->stepType : 0) : std::string{};
+    const std::string typeName = stepTypeName(result ? result->stepType : 0);
     check.outcome = InterruptedTestCheck::Outcome::AskToResume;
     check.step = *step;
-    check.message = interruptedTestQuestion(*step, typeName, dateTimeText ? dateTimeText(sample.time)
-                                                                          : defaultDateTimeText(sample.time),
-                                            sample);
+    check.message = interruptedTestQuestion(
+        *step, typeName, dateTimeText ? dateTimeText(sample.time) : defaultDateTimeText(sample.time), sample);
     return check;
 }
 
@@ -472,7 +498,7 @@ Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
     r.repNumber = step.reportNumber;
     r.description = step.description;
     r.parameter1 = step.value1;
-    steps_[s] = r;
+    steps_[s] = asStored(r);
 
     Status written = writeAtSynced(path_, tst::stepResultOffset(s), encodeStepResult(r));
     if (run_.variablesChanged.load(kRelaxed) != 0) {
@@ -615,4 +641,4 @@ std::array<std::uint8_t, tst::kVariables> TestRecorder::variables() const
     return variables_;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -13,16 +13,6 @@
 // never throw.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <filesystem>
-#include <functional>
-#include <mutex>
-#include <optional>
-#include <span>
-#include <string>
-#include <vector>
-
 #include "core/base/clock.h"
 #include "core/base/result.h"
 #include "core/comm/live_values.h"
@@ -32,6 +22,16 @@
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
 #include "core/records/test_records.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 namespace kapsorel {
 
@@ -45,7 +45,7 @@ inline constexpr const char* kRunActiveSave = "Během testu nelze soubor testu u
 inline constexpr const char* kRunActiveArchive = "Během testu nelze soubor testu archivovat";
 inline constexpr const char* kRunActiveResume = "Test již běží";
 inline constexpr const char* kNoTestFile = "Není otevřen žádný soubor testu";
-}  // namespace tst_msg
+} // namespace tst_msg
 
 struct OpenOptions {
     bool runActive = false;
@@ -67,10 +67,10 @@ struct OpenSummary {
 // Outcome of the check made once when the main window is first shown.
 struct InterruptedTestCheck {
     enum class Outcome {
-        NoTest,         // no unfinished test: fill the battery type and procedure boxes
-        OpenFailed,     // the unfinished test's file could not be read: show `message`
-        NothingToResume,  // the file is loaded for viewing, no step was left running
-        AskToResume,    // ask `message` (Ano/Ne); Ano: resume(step), Ne: declineResume()
+        NoTest,          // no unfinished test: fill the battery type and procedure boxes
+        OpenFailed,      // the unfinished test's file could not be read: show `message`
+        NothingToResume, // the file is loaded for viewing, no step was left running
+        AskToResume,     // ask `message` (Ano/Ne); Ano: resume(step), Ne: declineResume()
     };
     Outcome outcome = Outcome::NoTest;
     std::uint8_t step = 0;
@@ -87,7 +87,7 @@ std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTy
                                     const SampleRecord& sample);
 
 class TestRecorder {
-public:
+  public:
     TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock = SystemClock::instance());
 
     // --- user-interface thread, no run active -------------------------------------
@@ -115,9 +115,8 @@ public:
     std::optional<std::uint8_t> interruptedStep() const;
 
     // Reads "RUN", opens the last test when it did not complete and offers its interrupted
-    // step. `stepTypeName` names a step type code.
+    // step, named by the step type table.
     InterruptedTestCheck checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples, StepTable& steps,
-                                              const std::function<std::string(std::uint8_t)>& stepTypeName,
                                               const DateTimeText& dateTimeText = defaultDateTimeText);
     // "Ne" to the question: the interruption is forgotten in memory.
     void declineResume();
@@ -152,7 +151,7 @@ public:
     std::vector<ResumeEntry> resumeList() const;
     std::array<std::uint8_t, tst::kVariables> variables() const;
 
-private:
+  private:
     Status archiveLocked(const std::filesystem::path& archiveFolder);
     Status appendLocked(const std::vector<std::uint8_t>& bytes);
     Status writableLocked() const;
@@ -168,7 +167,7 @@ private:
     std::uint8_t version_ = tst::kCurrentVersion;
     std::uint8_t family_ = 0;
     std::size_t variableCount_ = tst::kVariables;
-    std::uint64_t tailEnd_ = 0;  // where the next tail record goes
+    std::uint64_t tailEnd_ = 0; // where the next tail record goes
     TestHeader header_;
     std::vector<StepResult> steps_;
     SampleRecord current_;
@@ -176,4 +175,4 @@ private:
     std::array<std::uint8_t, tst::kVariables> variables_{};
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

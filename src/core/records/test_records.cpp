@@ -105,7 +105,10 @@ void writeResumeRecord(ByteWriter& w, const ResumeEntry& e)
     w.zeros(tst::kTailSize - tst::kResumeMeaningful);
 }
 
-std::size_t tailRecordSize(std::uint8_t version) { return version >= 4 ? tst::kTailSize : tst::kOldTailSize; }
+std::size_t tailRecordSize(std::uint8_t version)
+{
+    return version >= 4 ? tst::kTailSize : tst::kOldTailSize;
+}
 
 TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
 {
@@ -144,4 +147,4 @@ TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
     return out;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -2,6 +2,10 @@
 // markers and resume records, with their byte-exact encoders and decoders.
 #pragma once
 
+#include "core/base/bytes.h"
+#include "core/base/day_time.h"
+#include "core/comm/battery_family.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -9,10 +13,6 @@
 #include <string>
 #include <variant>
 #include <vector>
-
-#include "core/base/bytes.h"
-#include "core/base/day_time.h"
-#include "core/comm/battery_family.h"
 
 namespace kapsorel {
 
@@ -25,13 +25,13 @@ constexpr int kVariables = 10;
 constexpr std::size_t kHeaderOffset = 2;
 constexpr std::size_t kHeaderSize = 197;
 constexpr std::size_t kStepResultSize = 145;
-constexpr std::size_t kStepsOffset = kHeaderOffset + kHeaderSize;  // 199
+constexpr std::size_t kStepsOffset = kHeaderOffset + kHeaderSize; // 199
 constexpr std::size_t kReservedSize = 12;
-constexpr std::size_t kTailSize = 105;        // version 4
-constexpr std::size_t kOldTailSize = 101;     // versions 1 to 3
+constexpr std::size_t kTailSize = 105;    // version 4
+constexpr std::size_t kOldTailSize = 101; // versions 1 to 3
 constexpr std::size_t kResumeMeaningful = 19;
-constexpr std::size_t kStepStatusOffset = 9;  // inside a StepResult
-constexpr std::size_t kTailKindOffset = 8;    // inside a tail record
+constexpr std::size_t kStepStatusOffset = 9; // inside a StepResult
+constexpr std::size_t kTailKindOffset = 8;   // inside a tail record
 
 constexpr std::uint8_t kInterruptionKind = 254;
 constexpr std::uint8_t kResumeKind = 255;
@@ -57,14 +57,25 @@ inline constexpr const char* kNotPerformedText = "Neproveden";
 
 // Offset of the step results' end, i.e. the reserved block (versions 3 and later) or the
 // first tail record (versions 1 and 2).
-constexpr std::size_t stepsEnd(std::size_t stepCount) { return kStepsOffset + kStepResultSize * stepCount; }
-constexpr std::size_t stepResultOffset(std::size_t step) { return kStepsOffset + kStepResultSize * step; }
+constexpr std::size_t stepsEnd(std::size_t stepCount)
+{
+    return kStepsOffset + kStepResultSize * stepCount;
+}
+constexpr std::size_t stepResultOffset(std::size_t step)
+{
+    return kStepsOffset + kStepResultSize * step;
+}
 // Offset of the ten variables in a version-4 file (after the reserved block and the count).
-constexpr std::size_t variablesOffset(std::size_t stepCount) { return stepsEnd(stepCount) + kReservedSize + 1; }
+constexpr std::size_t variablesOffset(std::size_t stepCount)
+{
+    return stepsEnd(stepCount) + kReservedSize + 1;
+}
 // Size of a freshly created version-4 file, and the offset of its first tail record.
-constexpr std::size_t createdSize(std::size_t stepCount) { return variablesOffset(stepCount) + kVariables; }
-}  // namespace tst
-
+constexpr std::size_t createdSize(std::size_t stepCount)
+{
+    return variablesOffset(stepCount) + kVariables;
+}
+} // namespace tst
 
 // Identification of a test (197 bytes).
 struct TestHeader {
@@ -72,7 +83,7 @@ struct TestHeader {
     std::uint8_t reserved1 = 0;
     std::uint8_t reserved2 = 0;
     DayTime start = 0.0;
-    std::string operatorName;   // "Měřil"
+    std::string operatorName; // "Měřil"
     std::string stationName;
     std::string batteryNumber;
     std::string batteryType;
@@ -84,17 +95,17 @@ struct TestHeader {
 
 // What a step did, captured when it started (145 bytes).
 struct StepResult {
-    DayTime start = 0.0;  // 0: not started
+    DayTime start = 0.0; // 0: not started
     std::uint8_t stepType = 0;
     std::uint8_t status = tst::kNotStarted;
     float voltage = 0.0f;
     float current = 0.0f;
     float capacity = 0.0f;
     std::array<float, tst::kCells> cells{};
-    std::uint8_t printNumber = 0;  // "Tisk"
-    std::uint8_t repNumber = 0;    // "Rep."
-    std::string description;       // "Popis"
-    float parameter1 = 0.0f;       // value 1 of the step as stored
+    std::uint8_t printNumber = 0; // "Tisk"
+    std::uint8_t repNumber = 0;   // "Rep."
+    std::string description;      // "Popis"
+    float parameter1 = 0.0f;      // value 1 of the step as stored
 
     bool operator==(const StepResult&) const = default;
 
@@ -151,4 +162,4 @@ StepResult readStepResult(ByteReader& r);
 std::size_t tailRecordSize(std::uint8_t version);
 TailRecord readTailRecord(ByteReader& r, std::uint8_t version);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "core/comm/live_values.h"
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
 #include "tst_fixtures.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -19,7 +19,7 @@ SampleRecord sample(std::uint8_t step, float voltage, float current)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SampleTable, ShowsMeasuredValuesInTheTablesPrecision)
 {
@@ -38,6 +38,18 @@ TEST(SampleTable, ShowsMeasuredValuesInTheTablesPrecision)
     // 1.355f is 1.35500001907…: 1.36.
     EXPECT_DOUBLE_EQ(t.shown(0, sample_col::kFirstCell + 19), 1.36);
     EXPECT_DOUBLE_EQ(t.shown(0, sample_col::kStep), 5.0);
+}
+
+TEST(SampleTable, TestAxisCountsWholeSecondsWithoutInterruptions)
+{
+    const double start = dayTimeOf(2024, 3, 5, 7, 9);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, 600), 0), 600);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, 10.6), 0), 10);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, 910), 300), 610);
+    EXPECT_EQ(testAxisSeconds(start, plusSeconds(start, -5), 0), 5);
+    // 36000 s taken from days must not come out as 35999.
+    for (int s = 0; s < 86400; s += 7)
+        ASSERT_EQ(testAxisSeconds(start, start + s / 86400.0, 0), s) << s;
 }
 
 TEST(SampleTable, ColumnHeadersAndDecimals)
@@ -78,7 +90,7 @@ TEST(DeltaCurrent, UsesTheValuesAsTheTableShowsThem)
 {
     // Value 1 is 28.8f (28.7999992…), so the threshold is just below 28.6.
     const DeltaCurrentStep charge{0, kChargeStepType, 10, 28.8f};
-    const std::uint32_t window = 15;  // m = 1: the newest sample
+    const std::uint32_t window = 15; // m = 1: the newest sample
     // Voltage 28.54 shows as 28.5: not above the threshold.
     SampleTable t;
     t.add(sample(0, 28.54f, 5.04f), 0);
@@ -106,15 +118,15 @@ TEST_P(DeltaCurrentUnavailable, Stays1000)
     EXPECT_EQ(deltaCurrentFromTable(t, c.step, c.window, 1.0f), kDeltaCurrentUnavailable);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DeltaCurrentUnavailable,
-    ::testing::Values(DeltaCase{"discharge", {1, 1, 10, 28.8f}, 300}, DeltaCase{"pause", {1, 5, 10, 28.8f}, 300},
-                      DeltaCase{"no_interval", {1, 0, 0, 28.8f}, 300},
-                      DeltaCase{"interval_equals_window", {1, 0, 300, 28.8f}, 300},
-                      DeltaCase{"interval_above_window", {1, 0, 400, 28.8f}, 300},
-                      DeltaCase{"no_window", {1, 0, 10, 28.8f}, 0},
-                      DeltaCase{"other_step", {2, 0, 10, 28.8f}, 300}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, DeltaCurrentUnavailable,
+                         ::testing::Values(DeltaCase{"discharge", {1, 1, 10, 28.8f}, 300},
+                                           DeltaCase{"pause", {1, 5, 10, 28.8f}, 300},
+                                           DeltaCase{"no_interval", {1, 0, 0, 28.8f}, 300},
+                                           DeltaCase{"interval_equals_window", {1, 0, 300, 28.8f}, 300},
+                                           DeltaCase{"interval_above_window", {1, 0, 400, 28.8f}, 300},
+                                           DeltaCase{"no_window", {1, 0, 10, 28.8f}, 0},
+                                           DeltaCase{"other_step", {2, 0, 10, 28.8f}, 300}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StepTable, StepRowsMeasureFromTheTestStartAndInterruptionRowsCarryTheirSeconds)
 {

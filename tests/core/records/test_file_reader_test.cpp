@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "core/records/test_file_reader.h"
 #include "tst_fixtures.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -20,7 +20,7 @@ std::vector<std::uint8_t> version4File()
     return f;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TestFileReader, Version4HeadStepsVariablesAndTail)
 {

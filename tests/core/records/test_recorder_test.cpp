@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "core/records/test_file_reader.h"
 #include "core/records/test_recorder.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
 #include "tst_fixtures.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -40,23 +40,13 @@ RunStep runStep(std::uint8_t type, float value1, std::uint8_t print, std::uint8_
     return s;
 }
 
-std::string stepTypeNameForTest(std::uint8_t code)
-{
-    static const char* names[] = {"Nabíjení", "Vybíjení", "Konec nab.", "Konec vyb.", "Signalizace", "Pauza",
-                                  "Volba",    "Krok",     "Promenna",   "Kontrola nap.", "Konec"};
-    return code < 11 ? names[code] : "";
-}
-
 class Recorder : public ::testing::Test {
-protected:
+  protected:
     Recorder() : clock(kStart), recorder(run, live, marker, clock) {}
 
     std::filesystem::path dataFolder() const { return home / "Data"; }
 
-    void create(std::uint8_t steps)
-    {
-        ASSERT_TRUE(recorder.createTestFile(headerOf(steps), 0, dataFolder()));
-    }
+    void create(std::uint8_t steps) { ASSERT_TRUE(recorder.createTestFile(headerOf(steps), 0, dataFolder())); }
 
     std::vector<std::uint8_t> fileBytes() const
     {
@@ -79,8 +69,8 @@ protected:
         run.currentStep = s;
         run.stepStartTime = plusSeconds(kStart, secondsIntoTest);
         run.stepMark = -1;
-        return recorder.recordStepStart(performed, runStep(0, 28.8f, s, static_cast<std::uint8_t>(s + 10),
-                                                           "Krok " + std::to_string(s)));
+        return recorder.recordStepStart(
+            performed, runStep(0, 28.8f, s, static_cast<std::uint8_t>(s + 10), "Krok " + std::to_string(s)));
     }
 
     Status sampleAt(double secondsIntoTest)
@@ -143,6 +133,17 @@ TEST_F(Recorder, CreateNamesTheFileAndMarksTheRunSection)
     EXPECT_EQ(recorder.header(), headerOf(3));
     ASSERT_EQ(recorder.stepResults().size(), 3u);
     EXPECT_EQ(recorder.stepResults()[1], StepResult::notStarted());
+}
+
+TEST_F(Recorder, KeptRecordsMatchWhatTheFileHolds)
+{
+    TestHeader h = headerOf(1);
+    h.note = std::string(70, 'n');
+    ASSERT_TRUE(recorder.createTestFile(h, 0, dataFolder()));
+    EXPECT_EQ(recorder.header().note, std::string(50, 'n'));
+    run.currentStep = 0;
+    ASSERT_TRUE(recorder.recordStepStart(true, runStep(0, 1.0f, 0, 0, std::string(40, 'd'))));
+    EXPECT_EQ(recorder.stepResult(0)->description, std::string(30, 'd'));
 }
 
 TEST_F(Recorder, CreateReplacesAFileOfTheSameName)
@@ -266,6 +267,35 @@ TEST_F(Recorder, SamplesAreAppendedAsCompleteRecordsAndFlagged)
     EXPECT_EQ(recorder.currentSample().voltage, 25.5f);
 }
 
+TEST_F(Recorder, SnapshotsTakenWhileTheEngineRecordsAreWhole)
+{
+    create(2);
+    std::atomic<bool> done{false};
+    std::thread engine([&] {
+        for (int k = 1; k <= 60; ++k) {
+            const auto v = static_cast<float>(k);
+            setLive(v, v, v, v);
+            run.currentStep = static_cast<std::uint8_t>(k % 2);
+            run.stepStartTime = plusSeconds(kStart, k);
+            (void)recorder.recordStepStart(true, runStep(0, v, 0, 0, "x"));
+            (void)sampleAt(k);
+        }
+        done = true;
+    });
+    int torn = 0;
+    while (!done) {
+        const SampleRecord s = recorder.currentSample();
+        if (s.voltage != s.current || s.current != s.capacity)
+            ++torn;
+        for (const StepResult& r : recorder.stepResults())
+            if (r.voltage != r.parameter1 && r.status != 0)
+                ++torn;
+    }
+    engine.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(fileBytes().size(), 222u + 145 * 2 + 60 * 105);
+}
+
 TEST_F(Recorder, AFailedSampleWriteIsReportedAndNotFlagged)
 {
     create(1);
@@ -375,7 +405,7 @@ TEST_F(Recorder, WhileARunIsActiveTheUserOperationsLeaveTheFileAlone)
 // --- open ----------------------------------------------------------------------------
 
 class OpenedFile : public Recorder {
-protected:
+  protected:
     // Three steps; step 0 sampled at 10 s, interrupted (reason 1), resumed 600 s later,
     // sampled at 710 s, ended; step 1 started at 720 s, sampled at 730 s, interrupted
     // (reason 2) and resumed twice (100 s and 50 s); step 2 never started.
@@ -403,6 +433,7 @@ protected:
 TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
 {
     const auto path = writeFile("t.tst", interruptedFile());
+    run.currentStep = 7; // where an earlier run stopped
     auto opened = recorder.openTestFile(path, {}, samples, steps);
     ASSERT_TRUE(opened) << opened.error();
     EXPECT_EQ(opened->samples, 4u);
@@ -417,6 +448,7 @@ TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
     EXPECT_EQ(samples.row(3).x, 900 - 750);
 
     EXPECT_EQ(run.StopReason.load(), 2);
+    EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.resumeSeconds.load(), 150u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 750u);
     EXPECT_EQ(recorder.resumeList().size(), 3u);
@@ -487,7 +519,8 @@ TEST_F(OpenedFile, EveryTruncatedFixedPartIsRefusedAndTheStateKept)
     ASSERT_TRUE(recorder.openTestFile(good, {}, samples, steps));
     const auto full = fixedPart(4, 2, kStart);
     for (std::size_t len = 0; len < full.size(); ++len) {
-        const auto bad = writeFile("bad.tst", std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(len)));
+        const auto bad = writeFile(
+            "bad.tst", std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(len)));
         auto opened = recorder.openTestFile(bad, {}, samples, steps);
         ASSERT_FALSE(opened) << len;
         EXPECT_NE(opened.error().find("bad.tst"), std::string::npos);
@@ -622,7 +655,7 @@ TEST_F(OpenedFile, CheckOffersTheFirstStepLeftRunning)
 {
     const auto path = writeFile("t.tst", interruptedFile());
     marker.last = {path.string(), 0};
-    const auto check = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
     ASSERT_EQ(check.outcome, InterruptedTestCheck::Outcome::AskToResume);
     EXPECT_EQ(check.step, 1);
     EXPECT_EQ(check.message, "Proces přerušen v 2.kroku - Vybíjení\n"
@@ -639,7 +672,7 @@ TEST_F(Recorder, CheckOnAStepInterruptedBeforeAnySampleShowsZeros)
     create(2);
     setLive(24.0f, 1.0f, 0.0f, 0.0f);
     ASSERT_TRUE(startStep(0, 0));
-    const auto question = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto question = recorder.checkInterruptedTest(false, samples, steps);
     ASSERT_EQ(question.outcome, InterruptedTestCheck::Outcome::AskToResume);
     EXPECT_EQ(question.step, 0);
     EXPECT_EQ(question.message, "Proces přerušen v 1.kroku - Nabíjení\n"
@@ -652,22 +685,19 @@ TEST_F(Recorder, CheckOnAStepInterruptedBeforeAnySampleShowsZeros)
 
 TEST_F(Recorder, CheckAsksNothingWhenNoTestWasLeftUnfinished)
 {
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest).outcome,
-              InterruptedTestCheck::Outcome::NoTest);
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome, InterruptedTestCheck::Outcome::NoTest);
     create(1);
     marker.last.completed = 1;
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest).outcome,
-              InterruptedTestCheck::Outcome::NoTest);
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome, InterruptedTestCheck::Outcome::NoTest);
     marker.last = {(home / "gone.tst").string(), 0};
-    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest).outcome,
-              InterruptedTestCheck::Outcome::NoTest);
+    EXPECT_EQ(recorder.checkInterruptedTest(false, samples, steps).outcome, InterruptedTestCheck::Outcome::NoTest);
 }
 
 TEST_F(Recorder, CheckWithEveryStepEndedLoadsTheFileWithoutAsking)
 {
     const auto path = writeFile("done.tst", fixedPart(4, 3, kStart));
     marker.last = {path.string(), 0};
-    const auto check = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
     EXPECT_EQ(check.outcome, InterruptedTestCheck::Outcome::NothingToResume);
     EXPECT_EQ(recorder.currentPath(), path);
     EXPECT_EQ(steps.size(), 3u);
@@ -677,7 +707,7 @@ TEST_F(Recorder, CheckReportsAnUnreadableFile)
 {
     const auto path = writeFile("cut.tst", std::vector<std::uint8_t>(150, 4));
     marker.last = {path.string(), 0};
-    const auto check = recorder.checkInterruptedTest(false, samples, steps, stepTypeNameForTest);
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
     EXPECT_EQ(check.outcome, InterruptedTestCheck::Outcome::OpenFailed);
     EXPECT_FALSE(check.message.empty());
 }
@@ -793,7 +823,7 @@ TEST_F(Recorder, AnIncompleteLastRecordIsOverwrittenByTheNextOne)
     const auto path = recorder.currentPath();
     {
         auto b = fileBytes();
-        b.resize(b.size() + 60, 0x77);  // a record cut short by a power failure
+        b.resize(b.size() + 60, 0x77); // a record cut short by a power failure
         home.writeBytes(path.lexically_relative(home.path()).string(), b);
     }
     auto opened = recorder.openTestFile(path, {}, samples, steps);
@@ -827,7 +857,7 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     run.StopReason = 2;
     run.conditionTime = plusSeconds(kStart, 30);
     ASSERT_TRUE(recorder.recordInterruption());
-    clock.advanceMs(330'000);  // resumed 300 s after the interruption
+    clock.advanceMs(330'000); // resumed 300 s after the interruption
     run.StopReason = 0;
     ASSERT_TRUE(recorder.resume(1, {}));
     run.RunState = 3;
@@ -845,4 +875,4 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     EXPECT_EQ(steps.row(2).seconds, 300);
 }
 
-}  // namespace
+} // namespace

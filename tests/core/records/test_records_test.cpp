@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "core/records/test_file_name.h"
 #include "core/records/test_records.h"
 #include "tst_fixtures.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -55,7 +55,7 @@ SampleRecord sampleRecord()
     return s;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TestHeaderRecord, EveryFieldLiesAtItsOffset)
 {
@@ -80,7 +80,7 @@ TEST(TestHeaderRecord, EveryFieldLiesAtItsOffset)
 
 TEST(TestHeaderRecord, ReadsHandBuiltBytesAndRoundTrips)
 {
-    std::vector<std::uint8_t> b(197, 0xCC);  // undefined bytes after each text
+    std::vector<std::uint8_t> b(197, 0xCC); // undefined bytes after each text
     putU8(b, 0, 7);
     putU8(b, 1, 0);
     putU8(b, 2, 0);
@@ -156,7 +156,7 @@ TEST(StepResultRecord, ReadsHandBuiltBytesAndRoundTrips)
     putU8(b, 103, 250);
     putText(b, 104, "Vyb\xEDjen\xED 5h");
     putF32(b, 135, 28.8f);
-    putU8(b, 140, 0x55);  // reserved, ignored
+    putU8(b, 140, 0x55); // reserved, ignored
     ByteReader r(b);
     const StepResult s = readStepResult(r);
     ASSERT_TRUE(r.ok());
@@ -223,7 +223,7 @@ TEST(TailRecords, OldVersionsHave101ByteSamplesWithoutCapacity)
 {
     for (std::uint8_t version : {1, 2, 3}) {
         auto b = sampleBytes(version, 45356.75, 4, 25.5f, 10.25f, 0.0f, 21.5f, 1.3f);
-        b.push_back(0xEE);  // start of the next record
+        b.push_back(0xEE); // start of the next record
         ByteReader r(b);
         const TailRecord rec = readTailRecord(r, version);
         ASSERT_TRUE(r.ok());

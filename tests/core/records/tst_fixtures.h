@@ -2,18 +2,21 @@
 // offsets directly, independent of the encoders under test.
 #pragma once
 
+#include "core/base/day_time.h"
+#include "core/records/run_marker.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "core/base/day_time.h"
-#include "core/records/run_marker.h"
-
 namespace kapsorel::test {
 
-inline void putU8(std::vector<std::uint8_t>& b, std::size_t off, std::uint8_t v) { b.at(off) = v; }
+inline void putU8(std::vector<std::uint8_t>& b, std::size_t off, std::uint8_t v)
+{
+    b.at(off) = v;
+}
 
 inline void putF32(std::vector<std::uint8_t>& b, std::size_t off, float v)
 {
@@ -111,12 +114,12 @@ inline std::vector<std::uint8_t> fixedPart(int version, std::uint8_t n, double s
     putU8(b, 1, 2);
     putU8(b, 2, n);
     putF64(b, 5, start);
-    putText(b, 13, "Nov\xE1k");  // "Novák"
+    putText(b, 13, "Nov\xE1k"); // "Novák"
     putText(b, 44, "Stanice 1");
     putText(b, 65, "A12");
     putText(b, 86, "NiCd 20");
-    putText(b, 117, "Kapacitn\xED zkou\x9Aka");  // "Kapacitní zkouška"
-    putText(b, 148, "pozn\xE1mka");              // "poznámka"
+    putText(b, 117, "Kapacitn\xED zkou\x9Aka"); // "Kapacitní zkouška"
+    putText(b, 148, "pozn\xE1mka");             // "poznámka"
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t o = 199 + 145 * i;
         putF64(b, o, start + static_cast<double>(i) / 86400.0);
@@ -142,11 +145,14 @@ inline double dayTimeOf(int y, int mo, int d, int h, int mi, int s = 0)
     return toDayTime(LocalDateTime{y, mo, d, h, mi, s, 0});
 }
 
-inline double plusSeconds(double t, double s) { return t + s / 86400.0; }
+inline double plusSeconds(double t, double s)
+{
+    return t + s / 86400.0;
+}
 
 // "RUN" section kept in memory.
 class MemoryRunMarker final : public RunMarker {
-public:
+  public:
     LastTest lastTest() const override { return last; }
     Status markTest(const std::string& path, int completed) override
     {
@@ -163,4 +169,4 @@ public:
     int writes = 0;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test
