@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "core/app/worker_control.h"
+#include "core/comm/measurement_poller.h"
+#include "core/comm/power_poller.h"
+#include "core/comm/run_commands.h"
+#include "support/recording_ui.h"
+#include "support/sim_process.h"
+
+namespace kapsorel::test {
+namespace {
+
+// Both pollers as the station runs them: threads looping their passes on the real clock.
+class PollerThreadsTest : public ::testing::Test {
+protected:
+    PollerThreadsTest()
+    {
+        station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
+        station.power.setUdpPort(sim.udpPort());
+        station.measure.setEndpoint(sim.measureAddress(), sim.tcpPort());
+        station.measure.setUdpPort(sim.udpPort());
+        station.live.reset(0);
+        mea.start([this] { measurement.pollOnce(); });
+        vyk.start([this] { power.pollOnce(); });
+    }
+    ~PollerThreadsTest() override
+    {
+        mea.requestStop();
+        vyk.requestStop();
+        mea.join();
+        vyk.join();
+    }
+
+    template <class F>
+    bool within(std::chrono::milliseconds limit, F cond)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (cond())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return cond();
+    }
+
+    SimProcess sim{{"--capacity", "10", "--charge", "0.5"}};
+    Station station;
+    RecordingUi ui{&station.live};
+    Worker mea{"Mea_th"};
+    Worker vyk{"Vyk_th"};
+    PowerPoller power{station, ui, SystemClock::instance(), [this] { return vyk.keepRunning(); }};
+    MeasurementPoller measurement{station, SystemClock::instance()};
+};
+
+TEST_F(PollerThreadsTest, LiveValuesFollowTheSimulatorWithinAboutASecond)
+{
+    ASSERT_TRUE(within(std::chrono::milliseconds(3000), [&] { return station.live.CommFault.load() == 0; }));
+    sim.value("set measure.head 7");
+    sim.value("set cell 3 1.111");
+    sim.value("set power.faults 2");
+    EXPECT_TRUE(within(std::chrono::milliseconds(1500), [&] {
+        return station.live.HeadCode.load() == 7 && station.live.CellVoltage[2].load() == 1.111f &&
+               station.live.FaultBits.load() == 2;
+    }));
+    EXPECT_EQ(ui.calls().back(), "faults 2");
+}
+
+TEST_F(PollerThreadsTest, LostPowerModuleSetsItsBitAndAbortsARunOnTheSixthPoll)
+{
+    ASSERT_TRUE(within(std::chrono::milliseconds(3000), [&] { return station.live.CommFault.load() == 0; }));
+    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
+    sim.value("drop power on");
+    EXPECT_TRUE(within(std::chrono::milliseconds(2500),
+                       [&] { return (station.live.CommFault.load() & kCommFaultPower) != 0; }));
+    EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, 0);
+    EXPECT_EQ(station.run.RunState.load(), 3);  // not yet: fewer than six failed polls
+    EXPECT_TRUE(within(std::chrono::milliseconds(15000), [&] { return station.run.RunState.load() == 7; }));
+    EXPECT_EQ(station.run.StopReason.load(), 1);
+    EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
+}
+
+TEST_F(PollerThreadsTest, ChargeMakesCurrentAndVoltageRiseAsTheModelSays)
+{
+    ASSERT_TRUE(within(std::chrono::milliseconds(3000), [&] { return station.live.CommFault.load() == 0; }));
+    const float restVoltage = station.live.BatteryVoltage.load();
+    EXPECT_NEAR(station.live.Current.load(), 0.0f, 0.01f);
+    commandCharge(station.power, station.live, 31.0f, 2.0f);
+    ASSERT_TRUE(within(std::chrono::milliseconds(2500), [&] { return station.live.Current.load() > 1.9f; }));
+    EXPECT_NEAR(station.live.Current.load(), 2.0f, 0.05f);
+    // The internal resistance lifts the terminal voltage above its rest value at once,
+    // and the charge keeps it climbing.
+    ASSERT_TRUE(within(std::chrono::milliseconds(2500),
+                       [&] { return station.live.BatteryVoltage.load() > restVoltage + 0.05f; }));
+    EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.1);
+    commandDischarge(station.power, station.live, 5.0f);
+    EXPECT_TRUE(within(std::chrono::milliseconds(2500), [&] {
+        return station.live.Current.load() < -4.9f && station.live.BatteryVoltage.load() < restVoltage;
+    }));
+}
+
+}  // namespace
+}  // namespace kapsorel::test
