@@ -1,5 +1,7 @@
 #include "core/comm/measurement_poller.h"
 
+#include "core/comm/status_apply.h"
+
 namespace kapsorel {
 
 namespace {
@@ -16,11 +18,7 @@ void MeasurementPoller::pollOnce()
         clock_.sleepMs(1000);
         return;
     }
-    buffer_[0] = kFrameStart;
-    buffer_[1] = 'M';
-    buffer_[2] = 'S';
-    buffer_[4] = 0;
-    buffer_[5] = 0;
+    fillStatusRequest(buffer_);
     std::size_t received = 0;
     const auto outcome = socket_.poll(station_.measure.address(), station_.measure.udpPort(), buffer_.data(),
                                       kFrameHeaderSize, buffer_, received, receiveLimitMs_);
@@ -31,14 +29,7 @@ void MeasurementPoller::pollOnce()
         live.CommFault.fetch_or(kCommFaultMeasurement, relaxed);
     } else {
         live.CommFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
-        const MeasurementStatus s = decodeMeasurementStatus(buffer_);
-        live.HeadCode.store(s.headCode, relaxed);
-        for (int i = 0; i < kCellCount; ++i)
-            live.CellVoltage[static_cast<std::size_t>(i)].store(s.cells[static_cast<std::size_t>(i)], relaxed);
-        live.BatteryVoltage.store(s.batteryVoltage, relaxed);
-        live.BatteryTemperature.store(s.batteryTemperature, relaxed);
-        if (!station_.run.runActive() && (s.headCode < 1 || !(s.batteryVoltage >= 0.5f)))
-            live.BatteryVoltage.store(live.PowerModuleVoltage.load(relaxed), relaxed);
+        applyMeasurementStatus(live, decodeMeasurementStatus(buffer_), station_.run.runActive());
     }
     clock_.sleepMs(1000);
 }

@@ -1,6 +1,7 @@
 #include "core/comm/power_poller.h"
 
 #include "core/comm/run_commands.h"
+#include "core/comm/status_apply.h"
 
 namespace kapsorel {
 
@@ -15,11 +16,7 @@ PowerPoller::PowerPoller(Station& station, UiBridge& ui, Clock& clock, std::func
 
 void PowerPoller::pollOnce()
 {
-    buffer_[0] = kFrameStart;
-    buffer_[1] = 'M';
-    buffer_[2] = 'S';
-    buffer_[4] = 0;
-    buffer_[5] = 0;
+    fillStatusRequest(buffer_);
     std::size_t received = 0;
     const auto outcome = socket_.poll(station_.power.address(), station_.power.udpPort(), buffer_.data(),
                                       kFrameHeaderSize, buffer_, received, receiveLimitMs_);
@@ -51,8 +48,7 @@ void PowerPoller::onNoAnswer()
 void PowerPoller::onAnswer()
 {
     auto& live = station_.live;
-    const bool pb = station_.batteryFamily() == BatteryFamily::Pb;
-    if (pb)
+    if (station_.batteryFamily() == BatteryFamily::Pb)
         live.HeadCode.store(0, relaxed);
     failed_ = 0;
     auto settle = live.SettleCountdown.load(relaxed);
@@ -61,24 +57,7 @@ void PowerPoller::onAnswer()
     live.CommFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultPower), relaxed);
 
     const PowerStatus s = decodePowerStatus(buffer_);
-    live.HardwareKind.store(s.hardwareKind, relaxed);
-    live.Current.store(s.current, relaxed);
-    live.PowerModuleVoltage.store(s.moduleVoltage, relaxed);
-    live.SourceVoltage.store(s.sourceVoltage, relaxed);
-    live.ModuleTemperature.store(s.moduleTemperature, relaxed);
-    if (batteryValuesFromPowerModule(station_.batteryFamily())) {
-        live.BatteryVoltage.store(s.moduleVoltage, relaxed);
-        live.BatteryTemperature.store(s.batteryTemperature, relaxed);
-    }
-    if (live.SignalLatch.load(relaxed) == 0) {
-        live.LedSeconds.store(s.ledSeconds, relaxed);
-        live.SirenSeconds.store(s.sirenSeconds, relaxed);
-    } else {
-        live.SignalLatch.store(0, relaxed);
-    }
-    live.ErrorType.store(s.errorType, relaxed);
-    live.PowerSwVersion.store(s.swVersion, relaxed);
-    live.FaultBits.store(s.faultBits, relaxed);
+    applyPowerStatus(live, s, station_.batteryFamily());
 
     if (s.errorType != 0 && s.errorType != live.LastAlarmedError.load(relaxed) && station_.run.runActive()) {
         live.LastAlarmedError.store(s.errorType, relaxed);

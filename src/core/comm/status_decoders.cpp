@@ -11,6 +11,15 @@ namespace {
 constexpr std::size_t P = kFrameHeaderSize;  // payload offset within the buffer
 }
 
+void fillStatusRequest(StatusBuffer& buffer)
+{
+    buffer[0] = kFrameStart;
+    buffer[1] = 'M';
+    buffer[2] = 'S';
+    buffer[4] = 0;
+    buffer[5] = 0;
+}
+
 PowerStatus decodePowerStatus(const StatusBuffer& buffer)
 {
     const std::span<const std::uint8_t> b(buffer);

@@ -38,6 +38,10 @@ struct MeasurementStatus {
     std::int16_t headCode = 0;  // unsigned byte widened
 };
 
+// The status request ('#', 'M', 'S', payload length 0) in the poller's buffer; the
+// parameter byte keeps the previous answer's status.
+void fillStatusRequest(StatusBuffer& buffer);
+
 PowerStatus decodePowerStatus(const StatusBuffer& buffer);
 MeasurementStatus decodeMeasurementStatus(const StatusBuffer& buffer);
 
