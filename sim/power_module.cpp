@@ -29,10 +29,10 @@ double PowerModule::moduleTemperature() const
 ModuleFrame PowerModule::status()
 {
     PowerStatus s;
-    s.version = state_.version;
+    s.swVersion = state_.version;
     s.hardwareKind = state_.hardwareKind;
     s.current = static_cast<float>(battery_.current());
-    s.voltage = static_cast<float>(battery_.voltage());
+    s.moduleVoltage = static_cast<float>(battery_.voltage());
     s.sourceVoltage = state_.sourceVoltage;
     s.batteryTemperature = static_cast<float>(battery_.temperature());
     s.ledSeconds = state_.ledSeconds;

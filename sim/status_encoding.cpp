@@ -17,10 +17,10 @@ ModuleFrame statusHeader(std::uint8_t param, std::uint16_t payloadLength)
 
 ModuleFrame encodePowerStatus(const PowerStatus& s)
 {
-    ModuleFrame f = statusHeader(s.version, kPowerStatusPayload);
+    ModuleFrame f = statusHeader(s.swVersion, kPowerStatusPayload);
     f.putU8(0, s.hardwareKind);
     f.putSingle(1, s.current);
-    f.putSingle(5, s.voltage);
+    f.putSingle(5, s.moduleVoltage);
     f.putSingle(9, s.sourceVoltage);
     f.putSingle(21, s.batteryTemperature);
     f.putU8(25, s.ledSeconds);
@@ -38,7 +38,7 @@ ModuleFrame encodeMeasureStatus(const MeasureStatus& s)
         f.putSingle(4 * i, s.cells[i]);
     f.putSingle(80, s.batteryVoltage);
     f.putSingle(92, s.batteryTemperature);
-    f.putU8(96, s.headCode);
+    f.putU8(96, static_cast<std::uint8_t>(s.headCode));
     return f;
 }
 
