@@ -2,18 +2,25 @@
 
 namespace kapsorel::test {
 
+Status FakeRecorder::result() const
+{
+    if (failWrites)
+        return Error{"Zápis do souboru testu selhal"};
+    return {};
+}
+
 Status FakeRecorder::recordStepStart(bool proceed)
 {
     const auto step = station_.run.currentStep.load();
     stepStarts_[step] = station_.run.stepStartTime.load();
     calls.push_back("start " + std::to_string(step) + " " + std::to_string(proceed ? 1 : 0));
-    return {};
+    return result();
 }
 
 Status FakeRecorder::recordStepEnd(std::uint8_t recordedStep, bool proceed)
 {
     calls.push_back("end " + std::to_string(recordedStep) + " " + std::to_string(proceed ? 1 : 0));
-    return {};
+    return result();
 }
 
 Status FakeRecorder::appendSample()
@@ -21,19 +28,19 @@ Status FakeRecorder::appendSample()
     calls.push_back("sample " + std::to_string(station_.run.currentStep.load()));
     sampleTimes.push_back(station_.run.conditionTime.load());
     sampleCapacities.push_back(station_.live.Capacity.load());
-    return {};
+    return result();
 }
 
 Status FakeRecorder::recordInterruption()
 {
     calls.push_back("interrupt " + std::to_string(station_.run.StopReason.load()));
-    return {};
+    return result();
 }
 
 Status FakeRecorder::recordCompletion()
 {
     calls.push_back("complete");
-    return {};
+    return result();
 }
 
 EngineTest::EngineTest()

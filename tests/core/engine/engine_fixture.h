@@ -32,12 +32,15 @@ public:
     Status recordCompletion() override;
 
     std::vector<std::string> calls;
+    bool failWrites = false;  // every record call fails as a full disk would
     std::vector<DayTime> sampleTimes;
     std::vector<float> sampleCapacities;
     DayTime testStart_ = 0;
     std::array<DayTime, kMaxSteps> stepStarts_{};
 
 private:
+    Status result() const;
+
     Station& station_;
 };
 
@@ -75,8 +78,9 @@ protected:
     FakeClock clock;
     FakeRecorder recorder{station};
     RecordingUi ui;
+    std::atomic<bool> keepRunning{true};
     ConditionEvaluator evaluator{procedure, station.live, station.run};
-    RunEngine engine{station, procedure, recorder, evaluator, ui, clock, [] { return true; }};
+    RunEngine engine{station, procedure, recorder, evaluator, ui, clock, [this] { return keepRunning.load(); }};
 };
 
 }  // namespace kapsorel::test

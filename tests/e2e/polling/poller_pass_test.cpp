@@ -145,6 +145,18 @@ TEST_F(PollerPassTest, NoSignallingCommandWhileAModuleIsLost)
     EXPECT_TRUE(sim.frames("power").empty());
 }
 
+TEST_F(PollerPassTest, AnAddressThatCannotBeUsedCountsAsALostModuleAndTheLoopGoesOn)
+{
+    runActive();
+    station.power.setEndpoint("not-an-address", sim.tcpPort());
+    pollPower(6);
+    EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, kCommFaultPower);
+    EXPECT_EQ(station.run.StopReason.load(), 1);
+    station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
+    power.pollOnce();
+    EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, 0);
+}
+
 TEST_F(PollerPassTest, SignalLatchKeepsTheCommandedSecondsForOnePoll)
 {
     station.live.SignalLatch = 1;
