@@ -103,7 +103,8 @@ void StationRuntime::startRun()
     run.stepMark.store(-1, relaxed);
     run.newSample.store(0, relaxed);
     run.jumpTarget.store(-1, relaxed);
-    run.RunState.store(static_cast<std::uint8_t>(RunStateCode::Start), relaxed);
+    // Release: the engine sees the prepared procedure and the new test file with the state.
+    run.RunState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
 }
 
 DayTime StationRuntime::testStart() const { return testFile_.header().start; }

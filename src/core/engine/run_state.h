@@ -1,11 +1,14 @@
 // The run state that the engine, the main window, the resume and the power poller share.
 // Plain atomics; state transitions go through transition() so an Abort set by another
-// thread is never overwritten.
+// thread is never overwritten. RunState itself is the hand-over point: whoever starts or
+// resumes a run prepares the procedure and the test file first and then sets the state
+// with release order, and the engine reads it with acquire order before it reads them.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "core/base/day_time.h"
 
@@ -49,31 +52,37 @@ struct SharedRunState {
     std::atomic<std::uint8_t> stepEndHandshake{0};
     std::atomic<std::uint8_t> newSample{0};
 
-    RunStateCode state() const { return static_cast<RunStateCode>(RunState.load(std::memory_order_relaxed)); }
-    bool runActive() const { return RunState.load(std::memory_order_relaxed) != 0; }
+    RunStateCode state() const { return static_cast<RunStateCode>(RunState.load(std::memory_order_acquire)); }
+    bool runActive() const { return RunState.load(std::memory_order_acquire) != 0; }
 
     // Moves from `from` to `to` only if the state is still `from`; false when another
     // thread changed it meanwhile (an Abort, say).
     bool transition(RunStateCode from, RunStateCode to)
     {
         auto expected = static_cast<std::uint8_t>(from);
-        return RunState.compare_exchange_strong(expected, static_cast<std::uint8_t>(to), std::memory_order_relaxed);
+        return RunState.compare_exchange_strong(expected, static_cast<std::uint8_t>(to), std::memory_order_acq_rel);
     }
 
     // Aborts an active run with the reason unless an Abort is already set; returns
-    // whether this call set it.
+    // whether this call set it. The reason is in place before the state says Abort, so
+    // the engine always records the right one; aborters take turns.
     bool abort(StopReasonCode reason)
     {
-        auto cur = RunState.load(std::memory_order_relaxed);
+        std::lock_guard guard(abortMutex_);
+        const auto previous = StopReason.load(std::memory_order_relaxed);
+        auto cur = RunState.load(std::memory_order_acquire);
         while (cur != 0 && cur != static_cast<std::uint8_t>(RunStateCode::Abort)) {
+            StopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_release);
             if (RunState.compare_exchange_weak(cur, static_cast<std::uint8_t>(RunStateCode::Abort),
-                                               std::memory_order_relaxed)) {
-                StopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_relaxed);
+                                               std::memory_order_acq_rel))
                 return true;
-            }
         }
+        StopReason.store(previous, std::memory_order_relaxed);
         return false;
     }
+
+private:
+    std::mutex abortMutex_;
 };
 
 }  // namespace kapsorel
