@@ -78,7 +78,7 @@ TEST_F(PollerThreadsTest, LostPowerModuleSetsItsBitAndAbortsARunOnTheSixthPoll)
                        [&] { return (station.live.CommFault.load() & kCommFaultPower) != 0; }));
     EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, 0);
     EXPECT_EQ(station.run.RunState.load(), 3);  // not yet: fewer than six failed polls
-    EXPECT_TRUE(within(std::chrono::milliseconds(15000), [&] { return station.run.RunState.load() == 7; }));
+    EXPECT_TRUE(within(std::chrono::milliseconds(20000), [&] { return station.run.RunState.load() == 7; }));
     EXPECT_EQ(station.run.StopReason.load(), 1);
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
 }
