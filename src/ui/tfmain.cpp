@@ -47,9 +47,7 @@ TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& c
     runtime_ = std::make_unique<StationRuntime>(home, configPath, *bridge_);
     // Exchanges made from this thread keep the window painted while they wait.
     const auto repaint = [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10); };
-    runtime_->station().power.setWaitHook(QThread::currentThread() == thread() ? std::this_thread::get_id()
-                                                                               : std::thread::id{},
-                                          repaint);
+    runtime_->station().power.setWaitHook(std::this_thread::get_id(), repaint);
     runtime_->station().measure.setWaitHook(std::this_thread::get_id(), repaint);
 
     buildMenus();

@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -116,6 +120,37 @@ TEST_F(ModuleLinkTest, RefusedConnectionGivesStatusOneAndTheFlagAfterOneMessage)
     request('P', 'S', 0, 0);
     EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.notConnected(), 0);
+}
+
+TEST_F(ModuleLinkTest, ConnectionThatNeverCompletesGivesUpAfterFiveSeconds)
+{
+    // A listener that never accepts, with its one-place queue already taken: the next
+    // connection attempt gets no answer at all, as with a module that is switched off.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = 0;
+    ::inet_pton(AF_INET, sim.powerAddress().c_str(), &addr.sin_addr);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len);
+    const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+
+    link.setEndpoint(sim.powerAddress(), ntohs(addr.sin_port));
+    auto lock = link.lock();
+    request('P', 'S', 0, 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.exchange(1), ExchangeOutcome::NotConnected);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_GE(took, std::chrono::milliseconds(4900));
+    EXPECT_LT(took, std::chrono::milliseconds(7000));
+    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_EQ(link.notConnected(), 1);
+    EXPECT_EQ(messages.size(), 1u);
+    ::close(filler);
+    ::close(listener);
 }
 
 TEST_F(ModuleLinkTest, SilentModuleEndsTheExchangeAtTheReadLimitAndTheLinkRecovers)
