@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "core/app/start_state.h"
 #include "core/base/numbers.h"
 #include "core/comm/status_decoders.h"
 
@@ -221,7 +222,7 @@ void TFmain::refreshDisplay()
         lost << QStringLiteral("měřicí modul");
     lcomm_->setText(lost.isEmpty() ? QStringLiteral("Moduly odpovídají")
                                    : QStringLiteral("Neodpovídá: ") + lost.join(QStringLiteral(", ")));
-    lversion_->setText(QString::asprintf("SW: 1.%2.2d-%2.2d", 8, live.PowerSwVersion.load()));
+    lversion_->setText(qs(versionLabel(live.PowerSwVersion.load())));
 }
 
 }  // namespace kapsorel::ui

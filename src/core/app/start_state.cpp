@@ -1,7 +1,6 @@
 #include "core/app/start_state.h"
 
 #include "core/app/config_path.h"
-#include "core/comm/live_values.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -49,11 +48,6 @@ std::string versionLabel(std::uint8_t powerSwVersion)
     char text[32];
     std::snprintf(text, sizeof text, "SW: 1.%2.2d-%2.2d", 8, static_cast<int>(powerSwVersion));
     return text;
-}
-
-std::uint8_t initialCommFault(std::uint8_t hardwareKind)
-{
-    return hardwareKind != 0 ? kCommFaultPower : static_cast<std::uint8_t>(kCommFaultPower | kCommFaultMeasurement);
 }
 
 } // namespace kapsorel

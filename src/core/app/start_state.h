@@ -1,5 +1,5 @@
 // What the main window takes at its creation besides the station settings: the
-// report-layout menu entries, the version label and the initial module fault state.
+// report-layout menu entries and the version label.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,5 @@ std::vector<std::string> findReportLayouts(const std::filesystem::path& home);
 
 // "SW: 1.08-NN" with the power module's firmware version byte (0 until the first poll).
 std::string versionLabel(std::uint8_t powerSwVersion);
-
-// Every expected module counts as not answering until its first good poll: the power
-// module alone for hardware kind nonzero, both modules otherwise.
-std::uint8_t initialCommFault(std::uint8_t hardwareKind);
 
 } // namespace kapsorel

@@ -22,7 +22,7 @@ void LiveValues::reset(std::uint8_t hardwareKind)
     LastAlarmedError.store(0, r);
     FaultBits.store(0, r);
     ShownFaultBits.store(0, r);
-    CommFault.store(hardwareKind != 0 ? kCommFaultPower : kCommFaultPower | kCommFaultMeasurement, r);
+    CommFault.store(initialCommFault(hardwareKind), r);
     LedSeconds.store(0, r);
     SirenSeconds.store(0, r);
     SignalLatch.store(0, r);

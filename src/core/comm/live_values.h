@@ -16,6 +16,13 @@ constexpr float kDeltaCurrentUnavailable = 1000.0f;
 constexpr std::uint8_t kCommFaultMeasurement = 0x01;
 constexpr std::uint8_t kCommFaultPower = 0x02;
 
+// Every expected module counts as not answering until its first good poll: the power
+// module alone for hardware kind nonzero, both modules otherwise.
+constexpr std::uint8_t initialCommFault(std::uint8_t hardwareKind)
+{
+    return hardwareKind != 0 ? kCommFaultPower : static_cast<std::uint8_t>(kCommFaultPower | kCommFaultMeasurement);
+}
+
 struct LiveValues {
     std::atomic<float> BatteryVoltage{0.0f};
     std::atomic<float> Current{0.0f};
