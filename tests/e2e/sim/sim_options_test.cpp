@@ -10,7 +10,7 @@ namespace {
 TEST(SimOptions, AddressesOutsideLoopbackAreRefusedWithExitCode2)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"--power", "10.0.0.2"},    {"--measure", "192.168.1.3"}, {"--power", "0.0.0.0"},
+        {"--power", "255.255.255.255"}, {"--measure", "0.0.0.1"}, {"--power", "0.0.0.0"},
         {"--control", "0.0.0.0:0"}, {"--measure", "128.0.0.1"},   {"--power", "localhost"},
     };
     for (const auto& args : cases) {
