@@ -55,4 +55,15 @@ inline std::int16_t rawReading(const SettingsMemory& memory, std::size_t recordA
     return static_cast<std::int16_t>(std::clamp(raw, -32768.0, 32767.0));
 }
 
+// Answer of a channel reading: "MN" gives the value as a Single, "Mn" and "Mz" the raw
+// ADC reading of the channel's calibration record.
+inline void putChannelReading(ModuleFrame& f, const SettingsMemory& memory, std::size_t adcRecords, char command,
+                              std::uint8_t channel, double value)
+{
+    if (command == 'N')
+        putAnswerSingle(f, static_cast<float>(value));
+    else
+        putAnswerU16(f, static_cast<std::uint16_t>(rawReading(memory, adcRecords + 8u * channel, value)));
+}
+
 } // namespace kapsorel::sim

@@ -65,12 +65,7 @@ ModuleFrame MeasureModule::answer(const FrameHeader& request, std::span<const st
         const std::uint8_t channel = r.u8();
         if (!r.ok() || channel >= kChannels)
             return answerFrame(request, kBadPayload);
-        const double value = channelValue(channel);
-        if (request.command == 'N')
-            putAnswerSingle(f, static_cast<float>(value));
-        else
-            putAnswerU16(f,
-                         static_cast<std::uint16_t>(rawReading(memory_, address::kAdcRecords + 8u * channel, value)));
+        putChannelReading(f, memory_, address::kAdcRecords, request.command, channel, channelValue(channel));
         return f;
     }
     default:
