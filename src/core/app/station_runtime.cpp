@@ -50,6 +50,14 @@ void StationRuntime::applySettings()
     station_.errorSirenSeconds.store(settings_.ERR_SIR, relaxed);
     station_.live.reset(settings_.TYP_HW);
     station_.setBatteryFamily(familyForHardwareKind(settings_.TYP_HW));
+    applyFolders();
+}
+
+void StationRuntime::applyFolders()
+{
+    std::lock_guard g(foldersMutex_);
+    dataFolder_ = settings_.Data_adr;
+    archiveFolder_ = settings_.Arch_adr;
 }
 
 Status StationRuntime::saveSettings()
@@ -81,13 +89,13 @@ void StationRuntime::shutdown(const std::function<void()>& waitHook)
 std::filesystem::path StationRuntime::dataFolder() const
 {
     std::lock_guard g(foldersMutex_);
-    return settings_.Data_adr;
+    return dataFolder_;
 }
 
 std::filesystem::path StationRuntime::archiveFolder() const
 {
     std::lock_guard g(foldersMutex_);
-    return settings_.Arch_adr;
+    return archiveFolder_;
 }
 
 void StationRuntime::startRun()

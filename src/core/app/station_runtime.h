@@ -41,8 +41,11 @@ public:
     ~StationRuntime();
 
     // Puts the settings into the station: module endpoints, live values' start values,
-    // the battery family and the fault signalling time.
+    // the battery family, the fault signalling time and the data and archive folders.
     void applySettings();
+    // Takes changed data and archive folders (the settings window); the engine reads
+    // them from its own thread.
+    void applyFolders();
     // Writes the settings back (the ports the links use, the hardware kind reported).
     Status saveSettings();
 
@@ -81,6 +84,8 @@ private:
     ConfigFile config_;
     StationSettings settings_;
     mutable std::mutex foldersMutex_;
+    std::filesystem::path dataFolder_;
+    std::filesystem::path archiveFolder_;
     Station station_;
     UiBridge& ui_;
     Clock& clock_;
