@@ -196,17 +196,7 @@ bool parseInt(std::string_view text, std::int32_t& out)
 
 } // namespace
 
-ConfigFile::ConfigFile(ConfigFile&& other) noexcept
-{
-    std::lock_guard lock(other.mutex_);
-    path_ = std::move(other.path_);
-    lines_ = std::move(other.lines_);
-    encoding_ = other.encoding_;
-    newline_ = std::move(other.newline_);
-    bom_ = other.bom_;
-    generation_ = other.generation_;
-    savedGeneration_ = other.savedGeneration_;
-}
+ConfigFile::ConfigFile(ConfigFile&& other) noexcept { *this = std::move(other); }
 
 ConfigFile& ConfigFile::operator=(ConfigFile&& other) noexcept
 {

@@ -127,28 +127,12 @@ bool ModuleLink::connect(const WaitHook& hook)
     return true;
 }
 
-bool ModuleLink::writeAll(std::size_t size, const WaitHook& hook)
+template <class Start>
+bool ModuleLink::transfer(Start start, const WaitHook& hook)
 {
     bool done = false;
     asio::error_code result;
-    asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size),
-                      [&](const asio::error_code& e, std::size_t) {
-                          result = e;
-                          done = true;
-                      });
-    if (!runUntil(io_, done, readLimitMs_.load(std::memory_order_relaxed), hook)) {
-        disconnect();
-        drain(io_);
-        return false;
-    }
-    return !result;
-}
-
-bool ModuleLink::readExact(std::uint8_t* into, std::size_t size, const WaitHook& hook)
-{
-    bool done = false;
-    asio::error_code result;
-    asio::async_read(socket_, asio::buffer(into, size), [&](const asio::error_code& e, std::size_t) {
+    start([&](const asio::error_code& e, std::size_t) {
         result = e;
         done = true;
     });
@@ -158,6 +142,25 @@ bool ModuleLink::readExact(std::uint8_t* into, std::size_t size, const WaitHook&
         return false;
     }
     return !result;
+}
+
+bool ModuleLink::writeAll(std::size_t size, const WaitHook& hook)
+{
+    return transfer([&](auto handler) { asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size), handler); },
+                    hook);
+}
+
+bool ModuleLink::readExact(std::uint8_t* into, std::size_t size, const WaitHook& hook)
+{
+    return transfer([&](auto handler) { asio::async_read(socket_, asio::buffer(into, size), handler); }, hook);
+}
+
+ExchangeOutcome ModuleLink::failExchange(ExchangeOutcome outcome, const std::string& message)
+{
+    disconnect();
+    frame_.setParam(1);
+    fail(message);
+    return outcome;
 }
 
 ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
@@ -177,26 +180,15 @@ ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
     }
     notConnected_.store(0, std::memory_order_relaxed);
 
-    if (!writeAll(frame_.wireSize(), hook)) {
-        disconnect();
-        frame_.setParam(1);
-        fail("Chyba při odesílání příkazu modulu " + moduleName_);
-        return ExchangeOutcome::WriteFailed;
-    }
-    if (!readExact(frame_.bytes.data(), kFrameHeaderSize, hook)) {
-        disconnect();
-        frame_.setParam(1);
-        fail("Modul " + moduleName_ + " neodpověděl");
-        return ExchangeOutcome::ReadFailed;
-    }
+    if (!writeAll(frame_.wireSize(), hook))
+        return failExchange(ExchangeOutcome::WriteFailed, "Chyba při odesílání příkazu modulu " + moduleName_);
+    const std::string silent = "Modul " + moduleName_ + " neodpověděl";
+    if (!readExact(frame_.bytes.data(), kFrameHeaderSize, hook))
+        return failExchange(ExchangeOutcome::ReadFailed, silent);
     const std::size_t length = frame_.payloadLength();
     const std::size_t kept = std::min(length, kFramePayloadCapacity);
-    if (kept > 0 && !readExact(frame_.payload().data(), kept, hook)) {
-        disconnect();
-        frame_.setParam(1);
-        fail("Modul " + moduleName_ + " neodpověděl");
-        return ExchangeOutcome::ReadFailed;
-    }
+    if (kept > 0 && !readExact(frame_.payload().data(), kept, hook))
+        return failExchange(ExchangeOutcome::ReadFailed, silent);
     if (length > kFramePayloadCapacity) {
         // Read the rest of the oversized answer so the connection stays in step, then refuse it.
         std::array<std::uint8_t, 256> sink{};

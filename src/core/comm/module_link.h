@@ -69,9 +69,15 @@ public:
 
 private:
     bool connect(const WaitHook& hook);
+    // Runs one asynchronous read or write within the read limit; false on an error or
+    // when the limit passed (the connection is then closed).
+    template <class Start>
+    bool transfer(Start start, const WaitHook& hook);
     bool writeAll(std::size_t size, const WaitHook& hook);
     bool readExact(std::uint8_t* into, std::size_t size, const WaitHook& hook);
     void fail(const std::string& message);
+    // Closes the connection, marks the answer failed (status 1) and reports the message.
+    ExchangeOutcome failExchange(ExchangeOutcome outcome, const std::string& message);
     WaitHook hookForThisThread() const;
 
     const std::string moduleName_;

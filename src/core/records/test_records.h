@@ -5,6 +5,8 @@
 #include "core/base/bytes.h"
 #include "core/base/day_time.h"
 #include "core/comm/battery_family.h"
+#include "core/comm/live_values.h"
+#include "core/definitions/procedure.h"
 
 #include <array>
 #include <cstddef>
@@ -18,8 +20,8 @@ namespace kapsorel {
 
 namespace tst {
 constexpr std::uint8_t kCurrentVersion = 4;
-constexpr int kMaxSteps = 200;
-constexpr int kCells = 20;
+constexpr int kMaxSteps = ::kapsorel::kMaxSteps;
+constexpr int kCells = kCellCount;
 constexpr int kVariables = 10;
 
 constexpr std::size_t kHeaderOffset = 2;
