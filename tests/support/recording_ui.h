@@ -1,17 +1,18 @@
 // A UI bridge that records each call as a line of text, for tests of the workers.
 #pragma once
 
+#include "core/app/ui_bridge.h"
+#include "core/comm/live_values.h"
+
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "core/app/ui_bridge.h"
-#include "core/comm/live_values.h"
-
 namespace kapsorel::test {
 
 class RecordingUi final : public UiBridge {
-public:
+  public:
     // With live values given, the faults call takes the shown bits as the real window does.
     explicit RecordingUi(LiveValues* live = nullptr) : live_(live) {}
 
@@ -27,8 +28,16 @@ public:
     void statusText(const std::string& t) override { add("status " + t); }
     void signallingPrompt(const std::string& t) override { add("signal " + t); }
     void questionPrompt(const std::string& t) override { add("question " + t); }
-    void runEnded() override { add("ended"); }
+    void runEnded() override
+    {
+        add("ended");
+        if (onRunEnded)
+            onRunEnded();
+    }
     void refreshDisplay() override { add("refresh"); }
+
+    // Runs inside the run-end call, on the engine's thread.
+    std::function<void()> onRunEnded;
 
     std::vector<std::string> calls() const
     {
@@ -41,7 +50,7 @@ public:
         calls_.clear();
     }
 
-private:
+  private:
     void add(std::string line)
     {
         std::lock_guard g(mutex_);
@@ -53,4 +62,4 @@ private:
     std::vector<std::string> calls_;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -12,7 +12,7 @@ void DisplayRefresh::pass()
     if (keepRunning_())
         ui_.refreshDisplay();
     // The screen has taken the step mark and the new samples: the engine may go on.
-    station_.run.stepMark.store(-1, std::memory_order_relaxed);
+    station_.run.stepMark.store(kNoStepMark, std::memory_order_relaxed);
     station_.run.newSample.store(0, std::memory_order_relaxed);
     clock_.sleepMs(1000);
 }

@@ -108,7 +108,7 @@ void StationRuntime::startRun()
     run.conditionTime.store(0, relaxed);
     run.runStartTime.store(0, relaxed);
     run.stepStartTime.store(0, relaxed);
-    run.stepMark.store(-1, relaxed);
+    run.stepMark.store(kNoStepMark, relaxed);
     run.newSample.store(0, relaxed);
     run.jumpTarget.store(-1, relaxed);
     // Release: the engine sees the prepared procedure and the new test file with the state.
@@ -117,10 +117,12 @@ void StationRuntime::startRun()
 
 DayTime StationRuntime::testStart() const { return testFile_.header().start; }
 
-DayTime StationRuntime::storedStepStart(std::uint8_t step) const
+StoredStepStart StationRuntime::storedStepStart(std::uint8_t step) const
 {
     const auto r = testFile_.stepResult(step);
-    return r ? r->start : clock_.now();
+    if (!r)
+        return {};
+    return {r->start, r->status != tst::kStartedSkipped && r->status != tst::kEndedSkipped};
 }
 
 Status StationRuntime::recordStepStart(bool proceed)

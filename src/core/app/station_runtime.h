@@ -73,7 +73,7 @@ public:
 private:
     // What the engine records, routed into the test file.
     DayTime testStart() const override;
-    DayTime storedStepStart(std::uint8_t step) const override;
+    StoredStepStart storedStepStart(std::uint8_t step) const override;
     Status recordStepStart(bool proceed) override;
     Status recordStepEnd(std::uint8_t recordedStep, bool proceed) override;
     Status appendSample() override;

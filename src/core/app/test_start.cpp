@@ -7,11 +7,39 @@
 namespace kapsorel {
 
 namespace {
+
 constexpr auto relaxed = std::memory_order_relaxed;
+
+bool validIndex(int index, const std::vector<BatteryType>& types)
+{
+    return index >= 0 && index < static_cast<int>(types.size());
 }
 
-TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                           const TestStartRequest& request)
+} // namespace
+
+std::string startChecks(Station& station)
+{
+    station.live.SettleCountdown.store(0, relaxed);
+    station.live.DeltaCurrent.store(kDeltaCurrentUnavailable, relaxed);
+    return temperatureSensorCheck(station);
+}
+
+Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>& types, std::int16_t procedureNumber,
+                        int batteryIndex)
+{
+    if (procedureNumber < 0)
+        return Error{kProcedureNotFound};
+    LoadError error;
+    PrepareRun(runtime.home(), procedureNumber, types,
+               static_cast<std::int16_t>(validIndex(batteryIndex, types) ? batteryIndex : -1), runtime.procedure(),
+               error);
+    if (error.set)
+        return Error{error.message.empty() ? std::string(kProcedureNotFound) : error.message};
+    return {};
+}
+
+TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                              const TestStartRequest& request)
 {
     TestStartOutcome out;
     Station& station = runtime.station();
@@ -19,35 +47,32 @@ TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryTyp
         out.messages.emplace_back("Proces je spuštěn");
         return out;
     }
-    station.live.SettleCountdown.store(0, relaxed);
-    station.live.DeltaCurrent.store(kDeltaCurrentUnavailable, relaxed);
-    if (auto m = temperatureSensorCheck(station); !m.empty())
-        out.messages.push_back(m);
-
-    LoadError error;
-    PrepareRun(runtime.home(), request.procedureNumber, types, static_cast<std::int16_t>(request.batteryIndex),
-               runtime.procedure(), error);
-    if (error.set) {
-        if (!error.message.empty())
-            out.messages.push_back(error.message);
+    station.run.jumpTarget.store(-1, relaxed);
+    if (request.batteryNumber.empty()) {
+        out.messages.emplace_back(kNoBatteryNumber);
         return out;
     }
+    commandNewTest(station.power);
+    // Nothing of the previous test (or of the last file opened) reaches the new one.
+    station.live.ErrorType.store(0, relaxed);
+    station.live.LastAlarmedError.store(0, relaxed);
+    for (auto& v : station.run.variables)
+        v.store(0, relaxed);
+    station.run.variablesChanged.store(0, relaxed);
 
-    if (!request.batteryNumber.empty())
-        commandNewTest(station.power);
     TestHeader header;
     header.stepCount = runtime.procedure().stepCount;
     header.start = runtime.clock().now();
     header.operatorName = request.operatorName;
     header.stationName = runtime.settings().Stanice;
     header.batteryNumber = request.batteryNumber;
-    if (request.batteryIndex >= 0 && request.batteryIndex < static_cast<int>(types.size()))
-        header.batteryType = types[static_cast<std::size_t>(request.batteryIndex)].name;
+    header.batteryType = validIndex(request.batteryIndex, types)
+                             ? types[static_cast<std::size_t>(request.batteryIndex)].name
+                             : std::string(kNoBatteryType);
     header.procedureName = request.procedureName;
     header.note = request.note;
-    station.live.LastAlarmedError.store(0, relaxed);
-    const Status created = runtime.testFile().createTestFile(
-        header, static_cast<std::uint8_t>(station.batteryFamily()), runtime.dataFolder());
+    const Status created = runtime.testFile().createTestFile(header, static_cast<std::uint8_t>(station.batteryFamily()),
+                                                             runtime.dataFolder());
     if (!created) {
         out.messages.push_back(created.error());
         return out;
@@ -58,28 +83,57 @@ TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryTyp
     return out;
 }
 
+TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                           const TestStartRequest& request)
+{
+    TestStartOutcome out;
+    if (runtime.station().run.runActive()) {
+        out.messages.emplace_back("Proces je spuštěn");
+        return out;
+    }
+    if (auto m = startChecks(runtime.station()); !m.empty())
+        out.messages.push_back(m);
+    if (Status resolved = resolveProcedure(runtime, types, request.procedureNumber, request.batteryIndex); !resolved) {
+        out.messages.push_back(resolved.error());
+        return out;
+    }
+    TestStartOutcome started = startNewTest(runtime, types, request);
+    out.started = started.started;
+    out.messages.insert(out.messages.end(), started.messages.begin(), started.messages.end());
+    return out;
+}
+
+TestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                                 const ManualRun& manual, const TestStartRequest& request)
+{
+    if (runtime.station().run.runActive())
+        return TestStartOutcome{false, {"Proces je spuštěn"}};
+    buildManualProcedure(runtime.procedure(), manual);
+    return startNewTest(runtime, types, request);
+}
+
 Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                   const std::vector<std::pair<std::int16_t, std::string>>& procedures, std::uint8_t step)
 {
     const TestHeader header = runtime.testFile().header();
-    return runtime.testFile().resume(step, [&]() -> Status {
+    auto resolve = [&]() -> Status {
         std::int16_t number = -1;
         for (const auto& [n, name] : procedures)
-            if (name == header.procedureName)
+            if (name == header.procedureName) {
                 number = n;
+                break;
+            }
         int batteryIndex = -1;
         for (std::size_t i = 0; i < types.size() && batteryIndex < 0; ++i)
             if (types[i].name == header.batteryType)
                 batteryIndex = static_cast<int>(i);
-        LoadError error;
-        PrepareRun(runtime.home(), number, types, static_cast<std::int16_t>(batteryIndex), runtime.procedure(),
-                   error);
-        if (error.set)
-            return Error{error.message.empty() ? "Postup " + header.procedureName + " nelze načíst" : error.message};
+        return resolveProcedure(runtime, types, number, batteryIndex);
+    };
+    auto beforeRun = [&] {
         runtime.station().live.LastAlarmedError.store(0, relaxed);
         commandRunIndicator(runtime.station().power, true);
-        return {};
-    });
+    };
+    return runtime.testFile().resume(step, resolve, beforeRun);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

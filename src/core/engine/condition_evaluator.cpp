@@ -79,7 +79,7 @@ double ConditionEvaluator::quantity(std::uint8_t variable, bool& known) const
         return lowest;
     }
     case kVarAnswer:
-        return state_.questionAnswer.load(kRelaxed);
+        return state_.questionAnswer.load(std::memory_order_acquire);
     case kVarDeltaCurrent:
         return live_.DeltaCurrent.load(kRelaxed);
     default:

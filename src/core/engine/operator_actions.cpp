@@ -14,8 +14,9 @@ void answer(SharedRunState& run, const RunProcedure& procedure, std::uint8_t cod
     const std::uint8_t current = run.currentStep.load(relaxed);
     const RunStep& step = procedure.steps[current < kMaxSteps ? current : 0];
     const float target = ok ? step.value1 : step.value2;
-    run.questionAnswer.store(code, relaxed);
+    // The target first: whoever sees the answer (acquire) sees its target too.
     run.jumpTarget.store(static_cast<std::int16_t>(roundHalfEvenToInt(target) - 1), relaxed);
+    run.questionAnswer.store(code, std::memory_order_release);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "core/engine/run_engine.h"
 
-#include <cmath>
-
 #include "core/base/numbers.h"
 #include "core/comm/run_commands.h"
 #include "core/definitions/step_types.h"
+
+#include <cmath>
 
 namespace kapsorel {
 
@@ -16,14 +16,17 @@ constexpr int kIdlePassMs = 1000;
 constexpr int kWaitSliceMs = 50;
 constexpr std::uint8_t kSettlePolls = 60;
 
-std::int16_t roundToI16(float v) { return static_cast<std::int16_t>(roundHalfEvenToInt(v)); }
+std::int16_t roundToI16(float v)
+{
+    return static_cast<std::int16_t>(roundHalfEvenToInt(v));
+}
 
-}  // namespace
+} // namespace
 
 RunEngine::RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder,
                      ConditionEvaluator& conditions, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
-    : station_(station), procedure_(procedure), recorder_(recorder), conditions_(conditions), ui_(ui),
-      clock_(clock), keepRunning_(std::move(keepRunning))
+    : station_(station), procedure_(procedure), recorder_(recorder), conditions_(conditions), ui_(ui), clock_(clock),
+      keepRunning_(std::move(keepRunning))
 {
 }
 
@@ -72,14 +75,26 @@ void RunEngine::stepStart()
         return;
     }
     const RunStep& step = procedure_.steps[current];
-    const std::uint32_t resume = run.resumeSeconds.load(relaxed);
+    std::uint32_t resume = run.resumeSeconds.load(relaxed);
     DayTime stepStart = 0;
+    bool continued = false;
     if (resume != 0) {
-        proceed_ = true;
-        driveMode_ = DriveMode::Neither;
-        stepStart = recorder_.storedStepStart(current);
-        run.stepStartTime.store(stepStart, relaxed);
-    } else {
+        // An interrupted step is continued with the start and the outcome of its start
+        // condition that its result record keeps. A step that never started is started
+        // afresh: it has no interruption of its own to exclude.
+        const StoredStepStart stored = recorder_.storedStepStart(current);
+        if (stored.start > 0) {
+            continued = true;
+            proceed_ = stored.performed;
+            driveMode_ = DriveMode::Neither;
+            stepStart = stored.start;
+            run.stepStartTime.store(stepStart, relaxed);
+        } else {
+            resume = 0;
+            run.resumeSeconds.store(0, relaxed);
+        }
+    }
+    if (!continued) {
         stepStart = current == 0 ? run.runStartTime.load(relaxed) : clock_.now();
         run.stepStartTime.store(stepStart, relaxed);
         if (keepRunning_())
@@ -87,7 +102,7 @@ void RunEngine::stepStart()
         proceed_ = true;
         if (step.hasCondition(kStartCondition))
             proceed_ = conditions_.EvaluateCondition(current, kStartCondition);
-        while (run.stepMark.load(relaxed) != -1 && keepRunning_())
+        while (run.stepMark.load(relaxed) != kNoStepMark && keepRunning_())
             clock_.sleepMs(kWaitSliceMs);
         report(recorder_.recordStepStart(proceed_), "start");
     }
@@ -223,20 +238,20 @@ void RunEngine::stepRunning()
             report(recorder_.appendSample(), "sample");
         const std::uint32_t k = run.recordCounter.load(relaxed) + 1;
         run.recordCounter.store(k, relaxed);
-        nextRecordTime_ = addSeconds(run.stepStartTime.load(relaxed),
-                                     static_cast<double>(run.resumeSeconds.load(relaxed)) +
-                                         static_cast<double>(step.recordInterval) * k);
+        nextRecordTime_ =
+            addSeconds(run.stepStartTime.load(relaxed), static_cast<double>(run.resumeSeconds.load(relaxed)) +
+                                                            static_cast<double>(step.recordInterval) * k);
     }
 
     if (!step.hasCondition(kEndCondition) || conditions_.EvaluateCondition(current, kEndCondition)) {
         const std::int16_t target = run.jumpTarget.load(relaxed);
-        if (target >= 0) {
-            run.currentStep.store(static_cast<std::uint8_t>(target & 0xFF), relaxed);
+        const auto next = static_cast<std::uint8_t>(target >= 0 ? (target & 0xFF) : current + 1);
+        // An Abort that came first keeps the step as it is: the resume offers this step.
+        if (!moveTo(RunStateCode::StepRunning, RunStateCode::StepDone))
+            return;
+        run.currentStep.store(next, relaxed);
+        if (target >= 0)
             run.jumpTarget.store(-1, relaxed);
-        } else {
-            run.currentStep.store(static_cast<std::uint8_t>(current + 1), relaxed);
-        }
-        moveTo(RunStateCode::StepRunning, RunStateCode::StepDone);
         return;
     }
 
@@ -270,6 +285,8 @@ void RunEngine::runEnd()
     live.DiagramRedraw.store(1, relaxed);
     if (keepRunning_())
         ui_.runEnded();
+    // A resumed run reports its write failures afresh.
+    reported_.clear();
     moveTo(RunStateCode::RunEnd, RunStateCode::Idle);
 }
 
@@ -296,4 +313,4 @@ void RunEngine::abortRun()
     moveTo(RunStateCode::Abort, RunStateCode::RunEnd);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

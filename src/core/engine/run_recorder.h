@@ -2,21 +2,28 @@
 // the two times it reads back. Implemented by the test file recorder; tests fake it.
 #pragma once
 
-#include <cstdint>
-
 #include "core/base/day_time.h"
 #include "core/base/result.h"
 
+#include <cstdint>
+
 namespace kapsorel {
 
+// What the test file keeps of a step's start: its date-time (0 = never started) and
+// whether its action was performed (its start condition held).
+struct StoredStepStart {
+    DayTime start = 0;
+    bool performed = true;
+};
+
 class RunRecorder {
-public:
+  public:
     virtual ~RunRecorder() = default;
 
     // Start of the test as stored in the test file's header.
     virtual DayTime testStart() const = 0;
-    // Start date-time stored in the step's result record (a resumed step keeps it).
-    virtual DayTime storedStepStart(std::uint8_t step) const = 0;
+    // The start stored in the step's result record (a resumed step keeps it).
+    virtual StoredStepStart storedStepStart(std::uint8_t step) const = 0;
 
     // The current step has started (proceed: its start condition held); sets the step mark.
     virtual Status recordStepStart(bool proceed) = 0;
@@ -28,4 +35,4 @@ public:
     virtual Status recordCompletion() = 0;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

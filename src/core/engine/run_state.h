@@ -5,12 +5,12 @@
 // with release order, and the engine reads it with acquire order before it reads them.
 #pragma once
 
+#include "core/base/day_time.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-
-#include "core/base/day_time.h"
 
 namespace kapsorel {
 
@@ -33,6 +33,8 @@ enum class StopReasonCode : std::uint8_t {
 };
 
 constexpr int kAuxVariableCount = 10;
+// `step mark` when no step start waits to be shown; steps go up to 199.
+constexpr std::uint8_t kNoStepMark = 255;
 
 struct SharedRunState {
     std::atomic<std::uint8_t> RunState{0};
@@ -48,7 +50,7 @@ struct SharedRunState {
     std::atomic<std::uint8_t> questionAnswer{0};
     std::array<std::atomic<std::uint8_t>, kAuxVariableCount> variables{};
     std::atomic<std::uint8_t> variablesChanged{0};
-    std::atomic<std::int8_t> stepMark{-1};
+    std::atomic<std::uint8_t> stepMark{kNoStepMark};
     std::atomic<std::uint8_t> stepEndHandshake{0};
     std::atomic<std::uint8_t> newSample{0};
 
@@ -65,13 +67,15 @@ struct SharedRunState {
 
     // Aborts an active run with the reason unless an Abort is already set; returns
     // whether this call set it. The reason is in place before the state says Abort, so
-    // the engine always records the right one; aborters take turns.
+    // the engine always records the right one; aborters take turns. A run in Procedure
+    // end or Run end is past the point of interruption (its completion and archive copy
+    // are under way, or the station is being switched off) and is not aborted.
     bool abort(StopReasonCode reason)
     {
         std::lock_guard guard(abortMutex_);
         const auto previous = StopReason.load(std::memory_order_relaxed);
         auto cur = RunState.load(std::memory_order_acquire);
-        while (cur != 0 && cur != static_cast<std::uint8_t>(RunStateCode::Abort)) {
+        while (abortable(cur)) {
             StopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_release);
             if (RunState.compare_exchange_weak(cur, static_cast<std::uint8_t>(RunStateCode::Abort),
                                                std::memory_order_acq_rel))
@@ -81,8 +85,15 @@ struct SharedRunState {
         return false;
     }
 
-private:
+  private:
+    static bool abortable(std::uint8_t state)
+    {
+        const auto s = static_cast<RunStateCode>(state);
+        return s != RunStateCode::Idle && s != RunStateCode::Abort && s != RunStateCode::ProcedureEnd &&
+               s != RunStateCode::RunEnd;
+    }
+
     std::mutex abortMutex_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -83,6 +83,16 @@ Status combine(const Status& a, const Status& b)
     return Error{a.error() + "\n" + b.error()};
 }
 
+// First step whose result says started but not ended (status 1 or 2): the step a test
+// was left running in.
+std::optional<std::uint8_t> leftRunningStep(const std::vector<StepResult>& steps)
+{
+    for (std::size_t i = 0; i < steps.size(); ++i)
+        if (steps[i].status == tst::kStartedSkipped || steps[i].status == tst::kStartedPerformed)
+            return static_cast<std::uint8_t>(i);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string defaultDateTimeText(DayTime t)
@@ -176,9 +186,7 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
     std::vector<ResumeEntry> resumes;
     std::vector<long long> resumeSecondsOf; // d of each entry of `resumes`
     std::uint8_t stopReason = 0;
-    long long resumeSeconds = 0;
     long long totalInterruption = 0;
-    int previousResumedStep = -1;
     std::size_t refused = 0;
     std::string firstRefusal;
 
@@ -202,12 +210,8 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
             const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
             resumes.push_back(*e);
             resumeSecondsOf.push_back(d);
-            if (e->step == previousResumedStep) {
-                resumeSeconds += d;
-            } else {
-                resumeSeconds = d;
-                previousResumedStep = e->step;
-            }
+            // The interruption was resumed: it no longer stands.
+            stopReason = 0;
             totalInterruption += d;
             ++summary.resumes;
         }
@@ -246,6 +250,15 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
     resumes_ = std::move(resumes);
     variables_ = head.variables;
 
+    // `resume seconds` belong to the step left running, and only to its latest start: a
+    // resume of another step, or of an earlier pass of this one (a jump led back to it),
+    // lies before that start.
+    long long resumeSeconds = 0;
+    if (const auto left = leftRunningStep(steps_)) {
+        for (std::size_t k = 0; k < resumes_.size(); ++k)
+            if (resumes_[k].step == *left && resumes_[k].interruptionTime >= steps_[*left].start)
+                resumeSeconds += resumeSecondsOf[k];
+    }
     run_.StopReason.store(stopReason, kRelaxed);
     run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
     run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
@@ -253,12 +266,8 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
         run_.variables[i].store(variables_[i], kRelaxed);
     // A later "Start" that continues the interrupted test continues the step left running
     // in this file, not the step a previous run stopped at.
-    for (std::size_t i = 0; i < steps_.size(); ++i) {
-        if (steps_[i].status == tst::kStartedSkipped || steps_[i].status == tst::kStartedPerformed) {
-            run_.currentStep.store(static_cast<std::uint8_t>(i), kRelaxed);
-            break;
-        }
-    }
+    if (const auto left = leftRunningStep(steps_))
+        run_.currentStep.store(*left, kRelaxed);
     return summary;
 }
 
@@ -350,10 +359,7 @@ Status TestRecorder::archiveLocked(const std::filesystem::path& archiveFolder)
 std::optional<std::uint8_t> TestRecorder::interruptedStep() const
 {
     std::lock_guard lock(mutex_);
-    for (std::size_t i = 0; i < steps_.size(); ++i)
-        if (steps_[i].status == tst::kStartedSkipped || steps_[i].status == tst::kStartedPerformed)
-            return static_cast<std::uint8_t>(i);
-    return std::nullopt;
+    return leftRunningStep(steps_);
 }
 
 InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
@@ -395,7 +401,8 @@ void TestRecorder::declineResume()
     resumes_.clear();
 }
 
-Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& prepareRun)
+Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& resolve,
+                            const std::function<void()>& beforeRun)
 {
     {
         std::lock_guard lock(mutex_);
@@ -405,7 +412,19 @@ Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& pr
             return st;
         if (step >= steps_.size())
             return Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+    }
 
+    // The procedure first: a resume that cannot go ahead leaves no record behind, so a
+    // retry does not count the interruption twice.
+    if (resolve) {
+        if (Status st = resolve(); !st)
+            return st;
+    }
+
+    {
+        std::lock_guard lock(mutex_);
+        if (run_.runActive())
+            return Error{tst_msg::kRunActiveResume};
         ResumeEntry entry;
         entry.resumeTime = clock_.now();
         entry.step = step;
@@ -421,17 +440,16 @@ Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& pr
         addSeconds(run_.totalInterruptionSeconds, d);
     }
 
-    if (prepareRun) {
-        if (Status st = prepareRun(); !st)
-            return st;
-    }
+    if (beforeRun)
+        beforeRun();
 
     std::lock_guard lock(mutex_);
     run_.runStartTime.store(header_.start, kRelaxed);
+    run_.conditionTime.store(0, kRelaxed);
     run_.jumpTarget.store(-1, kRelaxed);
     run_.variablesChanged.store(0, kRelaxed);
     run_.newSample.store(0, kRelaxed);
-    run_.stepMark.store(-1, kRelaxed);
+    run_.stepMark.store(kNoStepMark, kRelaxed);
     live_.Capacity.store(current_.capacity, kRelaxed);
     run_.currentStep.store(step, kRelaxed);
     run_.StopReason.store(0, kRelaxed);
@@ -512,7 +530,7 @@ Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
         }
         written = combine(written, varsWritten);
     }
-    run_.stepMark.store(static_cast<std::int8_t>(s), kRelaxed);
+    run_.stepMark.store(s, kRelaxed);
     return written;
 }
 
@@ -553,7 +571,13 @@ Status TestRecorder::recordInterruption()
     std::lock_guard lock(mutex_);
     if (Status st = writableLocked(); !st)
         return st;
-    const SampleRecord s = sampleFromLive();
+    SampleRecord s = sampleFromLive();
+    // The last sample is taken now unless a step running pass has taken a time in this
+    // step (an Abort can come before the first one, when the condition time is still 0 or
+    // left from before an interruption).
+    const DayTime stepStart = run_.stepStartTime.load(kRelaxed);
+    if (!(s.time > 0.0) || s.time < stepStart)
+        s.time = std::max(clock_.now(), stepStart);
     ByteWriter w;
     const bool withSample = s.step < steps_.size();
     if (withSample) {

@@ -121,10 +121,12 @@ class TestRecorder {
     // "Ne" to the question: the interruption is forgotten in memory.
     void declineResume();
 
-    // Continues step `step` of the current test: appends a resume record, then calls
-    // `prepareRun` (resolve the procedure, tell the power module the test runs); when that
-    // succeeds sets the shared run state so that the engine continues the step (RunState 2).
-    Status resume(std::uint8_t step, const std::function<Status()>& prepareRun);
+    // Continues step `step` of the current test: calls `resolve` (the procedure for the
+    // test's battery type); only when that succeeded appends a resume record, calls
+    // `beforeRun` (tell the power module the test runs) and sets the shared run state so
+    // that the engine continues the step (RunState 2). A failure leaves the file as it was.
+    Status resume(std::uint8_t step, const std::function<Status()>& resolve,
+                  const std::function<void()>& beforeRun = {});
 
     // --- engine thread, run active -------------------------------------------------
     // StepResult of the current step from LiveValues and `step`; the variables when marked

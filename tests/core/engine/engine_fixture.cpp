@@ -11,20 +11,27 @@ Status FakeRecorder::result() const
 
 Status FakeRecorder::recordStepStart(bool proceed)
 {
+    if (during)
+        during("start");
     const auto step = station_.run.currentStep.load();
     stepStarts_[step] = station_.run.stepStartTime.load();
+    stepPerformed_[step] = proceed;
     calls.push_back("start " + std::to_string(step) + " " + std::to_string(proceed ? 1 : 0));
     return result();
 }
 
 Status FakeRecorder::recordStepEnd(std::uint8_t recordedStep, bool proceed)
 {
+    if (during)
+        during("end");
     calls.push_back("end " + std::to_string(recordedStep) + " " + std::to_string(proceed ? 1 : 0));
     return result();
 }
 
 Status FakeRecorder::appendSample()
 {
+    if (during)
+        during("sample");
     calls.push_back("sample " + std::to_string(station_.run.currentStep.load()));
     sampleTimes.push_back(station_.run.conditionTime.load());
     sampleCapacities.push_back(station_.live.Capacity.load());
@@ -39,6 +46,8 @@ Status FakeRecorder::recordInterruption()
 
 Status FakeRecorder::recordCompletion()
 {
+    if (during)
+        during("complete");
     calls.push_back("complete");
     return result();
 }
@@ -75,7 +84,7 @@ void EngineTest::startRun()
     run.conditionTime = 0;
     run.runStartTime = 0;
     run.stepStartTime = 0;
-    run.stepMark = -1;
+    run.stepMark = kNoStepMark;
     run.jumpTarget = -1;
     run.RunState = static_cast<std::uint8_t>(RunStateCode::Start);
 }
@@ -85,13 +94,16 @@ int EngineTest::runToIdle(int maxPasses)
     int n = 0;
     do {
         engine.pass();
-        station.live.SettleCountdown = 0;  // no poller here: settling ends at once
+        station.live.SettleCountdown = 0; // no poller here: settling ends at once
         ++n;
     } while (station.run.RunState.load() != 0 && n < maxPasses);
     return n;
 }
 
-std::vector<std::vector<std::uint8_t>> EngineTest::frames() { return sim.frames("power"); }
+std::vector<std::vector<std::uint8_t>> EngineTest::frames()
+{
+    return sim.frames("power");
+}
 
 std::vector<std::string> EngineTest::commands()
 {
@@ -102,4 +114,4 @@ std::vector<std::string> EngineTest::commands()
     return out;
 }
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -2,29 +2,32 @@
 // clock and a recorder that keeps what the engine asked it to write.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "core/app/station.h"
-#include "core/engine/condition_evaluator.h"
 #include "core/definitions/step_types.h"
+#include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
 #include "support/sim_process.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace kapsorel::test {
 
 // Keeps the engine's record calls as text lines ("start 0 1", "end 0 1", "sample 0",
 // "interrupt 2", "complete").
 class FakeRecorder final : public RunRecorder {
-public:
+  public:
     explicit FakeRecorder(Station& station) : station_(station) {}
 
     DayTime testStart() const override { return testStart_; }
-    DayTime storedStepStart(std::uint8_t step) const override { return stepStarts_[step]; }
+    StoredStepStart storedStepStart(std::uint8_t step) const override
+    {
+        return {stepStarts_[step], stepPerformed_[step]};
+    }
     Status recordStepStart(bool proceed) override;
     Status recordStepEnd(std::uint8_t recordedStep, bool proceed) override;
     Status appendSample() override;
@@ -32,20 +35,23 @@ public:
     Status recordCompletion() override;
 
     std::vector<std::string> calls;
-    bool failWrites = false;  // every record call fails as a full disk would
+    bool failWrites = false; // every record call fails as a full disk would
+    // Runs at the start of every record call: what another thread does meanwhile.
+    std::function<void(const std::string& kind)> during;
     std::vector<DayTime> sampleTimes;
     std::vector<float> sampleCapacities;
     DayTime testStart_ = 0;
     std::array<DayTime, kMaxSteps> stepStarts_{};
+    std::array<bool, kMaxSteps> stepPerformed_{};
 
-private:
+  private:
     Status result() const;
 
     Station& station_;
 };
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     EngineTest();
 
     // Adds a step; returns it for further settings.
@@ -57,13 +63,12 @@ protected:
     // Runs passes until the engine is idle again or `maxPasses` ran.
     int runToIdle(int maxPasses = 100000);
     // Runs passes while the condition holds.
-    template <class F>
-    int passWhile(F cond, int maxPasses = 100000)
+    template <class F> int passWhile(F cond, int maxPasses = 100000)
     {
         int n = 0;
         while (cond() && n < maxPasses) {
             engine.pass();
-            station.live.SettleCountdown = 0;  // no poller here: settling ends at once
+            station.live.SettleCountdown = 0; // no poller here: settling ends at once
             ++n;
         }
         return n;
@@ -83,4 +88,4 @@ protected:
     RunEngine engine{station, procedure, recorder, evaluator, ui, clock, [this] { return keepRunning.load(); }};
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

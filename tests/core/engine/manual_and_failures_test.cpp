@@ -1,8 +1,8 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include "core/engine/manual_procedure.h"
 #include "engine_fixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -47,7 +47,7 @@ TEST_F(EngineTest, ManualChargeWaitsForTheSettlingPolls)
     startRun();
     engine.pass();
     EXPECT_EQ(station.live.SettleCountdown.load(), 60);
-    for (int i = 0; i < 300; ++i)  // 30 s without a good power module poll
+    for (int i = 0; i < 300; ++i) // 30 s without a good power module poll
         engine.pass();
     EXPECT_EQ(station.run.currentStep.load(), 0);
     station.live.SettleCountdown = 0;
@@ -65,23 +65,33 @@ TEST_F(EngineTest, FailedWritesAreReportedOnceAndTheRunStillEnds)
     runToIdle();
     EXPECT_EQ(recorder.sampleTimes.size(), 5u);
     const auto calls = ui.calls();
-    const auto messages = std::count_if(calls.begin(), calls.end(),
-                                        [](const std::string& c) { return c.rfind("message ", 0) == 0; });
-    EXPECT_EQ(messages, 4);  // start, sample, end and completion: each kind once
+    const auto messages =
+        std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("message ", 0) == 0; });
+    EXPECT_EQ(messages, 4); // start, sample, end and completion: each kind once
     EXPECT_EQ(calls.back(), "ended");
     EXPECT_EQ(station.run.RunState.load(), 0);
+
+    // The same failures after a resume are reported again.
+    ui.clear();
+    station.run.currentStep = 0;
+    station.run.resumeSeconds = 2;
+    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    runToIdle();
+    const auto again = ui.calls();
+    EXPECT_EQ(
+        std::count_if(again.begin(), again.end(), [](const std::string& c) { return c.rfind("message ", 0) == 0; }), 4);
 }
 
 TEST_F(EngineTest, TheStepMarkWaitEndsWhenTheProgramShutsDown)
 {
     addStep(StepType::Pause);
     startRun();
-    station.run.stepMark = 3;  // the display never takes it
+    station.run.stepMark = 3; // the display never takes it
     keepRunning = false;
     engine.pass();
     EXPECT_EQ(recorder.calls.front(), "start 0 1");
-    EXPECT_TRUE(ui.calls().empty());  // no screen calls once the program is closing
+    EXPECT_TRUE(ui.calls().empty()); // no screen calls once the program is closing
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

@@ -1,11 +1,11 @@
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
+#include "core/base/numbers.h"
 #include "core/definitions/condition_variables.h"
 #include "core/engine/operator_actions.h"
-#include "core/base/numbers.h"
 #include "engine_fixture.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -22,7 +22,7 @@ TEST_F(EngineTest, StepWithoutEndConditionStartsAndEndsInOnePass)
     addStep(StepType::Pause);
     addStep(StepType::End);
     startRun();
-    engine.pass();  // Start -> Step start -> Step running -> Step done
+    engine.pass(); // Start -> Step start -> Step running -> Step done
     EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "end 0 1"));
     EXPECT_EQ(station.run.currentStep.load(), 1);
     runToIdle();
@@ -45,7 +45,7 @@ TEST_F(EngineTest, TwoChargesSendPcThenPtAndCapacityRunsOn)
     passWhile([&] { return station.run.currentStep.load() == 0; });
     const float afterFirst = station.live.Capacity.load();
     EXPECT_NEAR(afterFirst, 5.0 * 10 / 3600.0, 5.0 * 0.2 / 3600.0);
-    engine.pass();  // second charging step starts
+    engine.pass(); // second charging step starts
     EXPECT_EQ(station.live.SettleCountdown.load(), 60);
     station.live.SettleCountdown = 0;
     passWhile([&] { return station.run.currentStep.load() == 1; });
@@ -91,7 +91,7 @@ TEST_F(EngineTest, FalseStartConditionSkipsTheActionButWaitsForTheEnd)
 struct JumpCase {
     float value1;
     float value2;
-    int expectedNext;  // -1: the run ends at once
+    int expectedNext; // -1: the run ends at once
 };
 
 class JumpTest : public EngineTest, public ::testing::WithParamInterface<JumpCase> {};
@@ -100,11 +100,11 @@ TEST_P(JumpTest, KrokTakesAbsoluteOrRelativeTargetsOrEndsTheRun)
 {
     for (int i = 0; i < 3; ++i)
         addStep(StepType::Pause);
-    addStep(StepType::Jump, GetParam().value1, GetParam().value2);  // index 3
-    endAfter(addStep(StepType::Pause), 1000);                       // index 4 would wait long
+    addStep(StepType::Jump, GetParam().value1, GetParam().value2); // index 3
+    endAfter(addStep(StepType::Pause), 1000);                      // index 4 would wait long
     startRun();
     passWhile([&] { return station.run.currentStep.load() != 3; });
-    engine.pass();  // step 3 starts and jumps
+    engine.pass(); // step 3 starts and jumps
     if (GetParam().expectedNext < 0) {
         runToIdle();
         EXPECT_EQ(recorder.calls.back(), "start 3 1");
@@ -148,8 +148,8 @@ TEST_F(EngineTest, VoltageCheckSetsTheVariableAtTheFirstCellNotAboveTheLimit)
     station.live.CellVoltage[7] = 1.0f;
     station.run.variables[4] = 9;
     addStep(StepType::VoltageCheck, 1.0f, 4);
-    addStep(StepType::Variable, 2, 300);  // P2 := 300 mod 256
-    addStep(StepType::Variable, 10, 7);   // outside 0-9: nothing
+    addStep(StepType::Variable, 2, 300); // P2 := 300 mod 256
+    addStep(StepType::Variable, 10, 7);  // outside 0-9: nothing
     startRun();
     runToIdle();
     EXPECT_EQ(station.run.variables[4].load(), 1);
@@ -182,21 +182,21 @@ TEST_F(EngineTest, SamplesAreSkippedWhileAModuleIsLostButTheGridAdvances)
     runToIdle();
     EXPECT_TRUE(recorder.sampleTimes.empty());
     EXPECT_EQ(station.run.recordCounter.load(), 4u);
-    EXPECT_THAT(commands(), ElementsAre("PK"));  // neither "PS" nor "PL" without both modules
+    EXPECT_THAT(commands(), ElementsAre("PK")); // neither "PS" nor "PL" without both modules
 }
 
 TEST_F(EngineTest, JumpBackToStepOneTakesTheTestStart)
 {
-    endAfter(addStep(StepType::Pause), 20);  // "Doba" >= 20 s
+    endAfter(addStep(StepType::Pause), 20); // "Doba" >= 20 s
     endAfter(addStep(StepType::Pause), 5);
-    addStep(StepType::Jump, 1, -2);  // back to the first step
+    addStep(StepType::Jump, 1, -2); // back to the first step
     startRun();
     passWhile([&] { return station.run.currentStep.load() != 2; });
-    engine.pass();  // the jump: step 2 ends, step 0 is next
+    engine.pass(); // the jump: step 2 ends, step 0 is next
     ASSERT_EQ(station.run.currentStep.load(), 0);
-    engine.pass();  // step 0 starts again, timed from the test's start
+    engine.pass(); // step 0 starts again, timed from the test's start
     EXPECT_EQ(station.run.stepStartTime.load(), recorder.testStart_);
-    EXPECT_EQ(station.run.currentStep.load(), 1);  // more than 20 s have passed since then
+    EXPECT_EQ(station.run.currentStep.load(), 1); // more than 20 s have passed since then
 }
 
 TEST_F(EngineTest, AbortRecordsTheInterruptionAndNotTheStepEnd)
@@ -214,15 +214,94 @@ TEST_F(EngineTest, AbortRecordsTheInterruptionAndNotTheStepEnd)
 
 TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
 {
-    addStep(StepType::Pause);
+    // The poller aborts while the engine is inside a pass, between reading the state and
+    // its own move: at a step start (before the charge is sent) and at a step's end
+    // (before the step counter moves on).
+    struct Case {
+        const char* during;
+        std::vector<std::string> calls;
+        std::vector<std::string> commands;
+    };
+    const Case cases[] = {
+        {"start", {"start 0 1", "interrupt 1"}, {}},
+        {"sample", {"start 0 1", "sample 0", "interrupt 1"}, {"PC"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.during);
+        procedure = RunProcedure{};
+        recorder.calls.clear();
+        sim.value("clear frames");
+        addStep(StepType::Charge, 28.8f, 5.0f, 1); // no end condition: done in its first running pass
+        addStep(StepType::End);
+        recorder.during = [&](const std::string& kind) {
+            if (kind == c.during) {
+                EXPECT_TRUE(station.run.abort(StopReasonCode::PowerModuleLost));
+            }
+        };
+        startRun();
+        clock.advanceMs(10);
+        engine.pass();
+        EXPECT_EQ(station.run.currentStep.load(), 0); // the resume offers the step that ran
+        EXPECT_EQ(station.run.StopReason.load(), 1);
+        recorder.during = nullptr;
+        runToIdle();
+        EXPECT_EQ(recorder.calls, c.calls);
+        auto expected = c.commands;
+        expected.insert(expected.end(), {"PS", "PL"});
+        EXPECT_EQ(commands(), expected);
+    }
+}
+
+TEST_F(EngineTest, AStopDuringCompletionOrRunEndIsRefused)
+{
     addStep(StepType::End);
+    bool refused = false;
+    recorder.during = [&](const std::string& kind) {
+        if (kind == "complete")
+            refused = !station.run.abort(StopReasonCode::OperatorStop);
+    };
+    ui.onRunEnded = [&] { EXPECT_FALSE(station.run.abort(StopReasonCode::PowerModuleLost)); };
     startRun();
+    runToIdle();
+    EXPECT_TRUE(refused);
+    EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "complete"));
+    EXPECT_EQ(station.run.StopReason.load(), 0);
+}
+
+TEST_F(EngineTest, AResumedStepKeepsWhetherItWasPerformed)
+{
+    // Step 0's start condition was false: continuing it must not start the charge.
+    auto& charge = addStep(StepType::Charge, 28.8f, 5.0f);
+    endAfter(charge, 30);
+    addStep(StepType::End);
+    recorder.stepStarts_[0] = clock.now();
+    recorder.stepPerformed_[0] = false;
+    clock.advanceMs(100'000);
+    station.run.resumeSeconds = 90;
     station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
-    // The engine would move Step start -> Step running; an abort in between wins.
-    EXPECT_TRUE(station.run.abort(StopReasonCode::PowerModuleLost));
-    EXPECT_FALSE(station.run.transition(RunStateCode::StepStart, RunStateCode::StepRunning));
-    EXPECT_FALSE(station.run.abort(StopReasonCode::OperatorStop));
-    EXPECT_EQ(station.run.StopReason.load(), 1);
+    runToIdle();
+    EXPECT_THAT(recorder.calls, ElementsAre("end 0 0", "start 1 1", "complete"));
+    EXPECT_THAT(commands(), ElementsAre("PK", "PS", "PL"));
+}
+
+TEST_F(EngineTest, AResumeOfAStepThatNeverStartedStartsItAfresh)
+{
+    auto& pause = addStep(StepType::Pause);
+    endAfter(pause, 20);
+    addStep(StepType::End);
+    clock.advanceMs(50'000);
+    station.run.currentStep = 0;
+    station.run.resumeSeconds = 40;
+    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    recorder.testStart_ = clock.now();
+    station.run.runStartTime = recorder.testStart_;
+    engine.pass();
+    EXPECT_THAT(recorder.calls, ElementsAre("start 0 1"));
+    EXPECT_EQ(station.run.resumeSeconds.load(), 0u);
+    EXPECT_EQ(station.run.stepStartTime.load(), recorder.testStart_);
+    const long long before = clock.monotonicMs();
+    passWhile([&] { return station.run.currentStep.load() == 0; });
+    EXPECT_NEAR((clock.monotonicMs() - before) / 1000.0, 20.0, 0.5); // the whole 20 s
 }
 
 TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
@@ -244,14 +323,14 @@ TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
     clock.advanceMs(600000);
     recorder.calls.clear();
     const auto elapsed = static_cast<std::uint32_t>(secondsBetween(firstStart, clock.now()));
-    station.run.resumeSeconds = elapsed - 12;  // the interruption inside this step
+    station.run.resumeSeconds = elapsed - 12; // the interruption inside this step
     station.live.Capacity = 0.02f;
     station.run.currentStep = 0;
     station.run.jumpTarget = -1;
     station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
     engine.pass();
     EXPECT_EQ(station.run.stepStartTime.load(), firstStart);
-    EXPECT_NEAR(station.live.Capacity.load(), 0.02f, 0.001f);  // restored, then counting on
+    EXPECT_NEAR(station.live.Capacity.load(), 0.02f, 0.001f); // restored, then counting on
     EXPECT_EQ(commands().back(), "PC");
     station.live.SettleCountdown = 0;
     const long long before = clock.monotonicMs();
@@ -259,8 +338,8 @@ TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
     // 30 s of step time, 12 of them before the interruption.
     EXPECT_NEAR((clock.monotonicMs() - before) / 1000.0, 18.0, 0.5);
     EXPECT_GT(station.live.Capacity.load(), 0.02f);
-    EXPECT_EQ(recorder.calls.front(), "sample 0");  // no new start record on a resume
+    EXPECT_EQ(recorder.calls.front(), "sample 0"); // no new start record on a resume
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

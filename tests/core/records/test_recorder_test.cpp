@@ -68,7 +68,7 @@ class Recorder : public ::testing::Test {
     {
         run.currentStep = s;
         run.stepStartTime = plusSeconds(kStart, secondsIntoTest);
-        run.stepMark = -1;
+        run.stepMark = kNoStepMark;
         return recorder.recordStepStart(
             performed, runStep(0, 28.8f, s, static_cast<std::uint8_t>(s + 10), "Krok " + std::to_string(s)));
     }
@@ -447,7 +447,8 @@ TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
     EXPECT_EQ(samples.row(2).x, 730 - 600);
     EXPECT_EQ(samples.row(3).x, 900 - 750);
 
-    EXPECT_EQ(run.StopReason.load(), 2);
+    EXPECT_EQ(run.StopReason.load(), 0); // the last marker was resumed
+
     EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.resumeSeconds.load(), 150u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 750u);
@@ -759,7 +760,7 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     EXPECT_EQ(run.jumpTarget.load(), -1);
     EXPECT_EQ(run.variablesChanged.load(), 0);
     EXPECT_EQ(run.newSample.load(), 0);
-    EXPECT_EQ(run.stepMark.load(), -1);
+    EXPECT_EQ(run.stepMark.load(), kNoStepMark);
     EXPECT_EQ(run.StopReason.load(), 0);
     EXPECT_EQ(live.Capacity.load(), 2.5f);
     ASSERT_EQ(recorder.resumeList().size(), 1u);
@@ -780,11 +781,21 @@ TEST_F(Recorder, ResumeStopsWhenTheProcedureCannotBePrepared)
 {
     create(2);
     ASSERT_TRUE(startStep(0, 0));
-    const Status st = recorder.resume(0, [] { return Status{Error{"Postup nenalezen"}}; });
+    clock.advanceMs(60'000);
+    bool toldModule = false;
+    const Status st = recorder.resume(0, [] { return Status{Error{"Postup nenalezen"}}; }, [&] { toldModule = true; });
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error(), "Postup nenalezen");
     EXPECT_EQ(run.RunState.load(), 0);
-    EXPECT_EQ(fileBytes().size(), 222u + 145 * 2 + 105);
+    EXPECT_FALSE(toldModule);
+    // No resume record and no interruption counted: a retry counts it once.
+    EXPECT_EQ(fileBytes().size(), 222u + 145 * 2);
+    EXPECT_EQ(run.resumeSeconds.load(), 0u);
+    EXPECT_TRUE(recorder.resumeList().empty());
+    ASSERT_TRUE(recorder.resume(0, {}, [&] { toldModule = true; }));
+    EXPECT_TRUE(toldModule);
+    EXPECT_EQ(run.resumeSeconds.load(), 60u);
+    EXPECT_EQ(recorder.resumeList().size(), 1u);
 }
 
 TEST_F(Recorder, ResumeIsRefusedWhileARunIsActive)
@@ -868,11 +879,97 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     ASSERT_EQ(samples.size(), 6u);
     EXPECT_EQ(samples.row(4).x, 30);
     EXPECT_EQ(samples.row(5).x, 35);
-    EXPECT_EQ(run.StopReason.load(), 2);
+    // The marker was followed by its resume: the finished test offers nothing to resume.
+    EXPECT_EQ(run.StopReason.load(), 0);
     EXPECT_FALSE(recorder.interruptedStep().has_value());
     ASSERT_EQ(steps.size(), 3u);
     EXPECT_TRUE(steps.row(2).interruption);
     EXPECT_EQ(steps.row(2).seconds, 300);
+}
+
+TEST_F(Recorder, AMarkerWithoutItsResumeStillStands)
+{
+    create(2);
+    ASSERT_TRUE(startStep(0, 0));
+    run.StopReason = 1;
+    run.conditionTime = plusSeconds(kStart, 5);
+    ASSERT_TRUE(recorder.recordInterruption());
+    clock.advanceMs(60'000);
+    ASSERT_TRUE(recorder.resume(0, {}));
+    run.RunState = 3;
+    run.StopReason = 2;
+    run.conditionTime = plusSeconds(kStart, 80);
+    ASSERT_TRUE(recorder.recordInterruption());
+    run.RunState = 0;
+
+    ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
+    EXPECT_EQ(run.StopReason.load(), 2);
+}
+
+TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
+{
+    // Resumed once in step 0 after two hours, later killed in step 2: step 2 was never
+    // interrupted before, so it continues with no time taken off.
+    create(3);
+    ASSERT_TRUE(startStep(0, 0));
+    ASSERT_TRUE(sampleAt(10));
+    clock.advanceMs(2 * 3600'000 + 10'000);
+    ASSERT_TRUE(recorder.resume(0, {}));
+    run.RunState = 3;
+    ASSERT_TRUE(recorder.recordStepEnd(0, true));
+    run.resumeSeconds = 0;
+    ASSERT_TRUE(startStep(1, 7300));
+    ASSERT_TRUE(recorder.recordStepEnd(1, true));
+    ASSERT_TRUE(startStep(2, 7400));
+    ASSERT_TRUE(sampleAt(7410));
+    run.RunState = 0; // killed
+
+    ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
+    EXPECT_EQ(run.currentStep.load(), 2);
+    EXPECT_EQ(run.resumeSeconds.load(), 0u);
+    EXPECT_EQ(run.totalInterruptionSeconds.load(), 7200u);
+
+    // An earlier pass of the same step (a jump led back to it) does not count either.
+    ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
+    clock.advanceMs(290'000); // 7500 s into the test
+    ASSERT_TRUE(recorder.resume(2, {}));
+    EXPECT_EQ(run.resumeSeconds.load(), 90u);
+    run.RunState = 3;
+    ASSERT_TRUE(recorder.recordStepEnd(2, true));
+    run.resumeSeconds = 0;
+    ASSERT_TRUE(startStep(2, 7600)); // back in step 2
+    ASSERT_TRUE(sampleAt(7610));
+    run.RunState = 0; // killed again
+    ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
+    EXPECT_EQ(run.resumeSeconds.load(), 0u);
+}
+
+TEST_F(Recorder, TheInterruptionSampleIsNeverBeforeTheStepStart)
+{
+    // An Abort before the first step running pass: the condition time is 0 (a new test)
+    // or left from before a resume.
+    create(2);
+    clock.advanceMs(40'000);
+    run.conditionTime = 0;
+    ASSERT_TRUE(startStep(0, 0));
+    run.StopReason = 2;
+    ASSERT_TRUE(recorder.recordInterruption());
+    EXPECT_EQ(recorder.currentSample().time, plusSeconds(kStart, 40));
+
+    ASSERT_TRUE(startStep(1, 100));
+    run.conditionTime = plusSeconds(kStart, 50);
+    clock.advanceMs(90'000); // 130 s into the test
+    ASSERT_TRUE(recorder.recordInterruption());
+    EXPECT_EQ(recorder.currentSample().time, plusSeconds(kStart, 130));
+}
+
+TEST_F(Recorder, StepMarksReachEveryStepOfALongProcedure)
+{
+    create(200);
+    for (std::uint8_t s : {0, 127, 128, 150, 199}) {
+        ASSERT_TRUE(startStep(s, s));
+        EXPECT_EQ(run.stepMark.load(), s);
+    }
 }
 
 } // namespace

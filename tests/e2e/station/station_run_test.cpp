@@ -1,14 +1,15 @@
+#include "core/base/numbers.h"
+#include "core/definitions/procedure_index.h"
+#include "core/definitions/step_types.h"
+#include "demo_definitions.h"
+#include "station_fixture.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
 #include <thread>
-
-#include "core/definitions/procedure_index.h"
-#include "core/definitions/step_types.h"
-#include "station_fixture.h"
+#include <unistd.h>
 
 namespace kapsorel::test {
 namespace {
@@ -51,7 +52,7 @@ TEST_F(StationTest, DemoProcedureRunsToCompletion)
     ASSERT_EQ(file.head.header.stepCount, 7);
     EXPECT_EQ(file.head.header.batteryNumber, "A123");
     EXPECT_EQ(file.head.header.stationName, "Zkušebna");
-    const std::uint8_t expectedStatus[] = {12, 12, 12, 12, 12, 12, 2};  // "Konec" is never ended
+    const std::uint8_t expectedStatus[] = {12, 12, 12, 12, 12, 12, 2}; // "Konec" is never ended
     for (std::size_t i = 0; i < 7; ++i)
         EXPECT_EQ(file.head.steps[i].status, expectedStatus[i]) << "step " << i;
 
@@ -66,9 +67,7 @@ TEST_F(StationTest, DemoProcedureRunsToCompletion)
     EXPECT_TRUE(charged);
     EXPECT_TRUE(discharged);
 
-
-    EXPECT_THAT(powerCommands(),
-                ElementsAre("MT", "PE", "PL1", "PC", "PD", "PS", "PA", "PK", "PS", "PL0"));
+    EXPECT_THAT(powerCommands(), ElementsAre("MT", "PE", "PL1", "PC", "PD", "PS", "PA", "PK", "PS", "PL0"));
     EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
     const auto name = runtime->testFile().currentPath().filename();
     EXPECT_EQ(home.readBytes("Archiv/" + name.string()), home.readBytes("Data/" + name.string()));
@@ -150,11 +149,20 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
     bootStation();
     SampleTable samples;
     StepTable steps;
-    const InterruptedTestCheck check = runtime->testFile().checkInterruptedTest(
-        false, samples, steps, [](std::uint8_t t) { return std::string(stepTypeName(t)); });
+    DayTime shownTime = -1;
+    const InterruptedTestCheck check = runtime->testFile().checkInterruptedTest(false, samples, steps, [&](DayTime t) {
+        shownTime = t;
+        return std::string("5. 3. 2024 7:09:41");
+    });
     ASSERT_EQ(check.outcome, InterruptedTestCheck::Outcome::AskToResume);
     EXPECT_EQ(check.step, 1);
-    EXPECT_FALSE(check.message.empty());
+    const SampleRecord last = runtime->testFile().currentSample();
+    EXPECT_GT(last.time, 0.0);
+    EXPECT_EQ(shownTime, last.time);
+    EXPECT_EQ(check.message, "Proces přerušen v 2.kroku - Pauza\nČas : 5. 3. 2024 7:09:41\nNapětí : " +
+                                 formatNumber("%.1f", last.voltage) +
+                                 "\nProud : " + formatNumber("%.1f", last.current) +
+                                 "\nKapacita : " + formatNumber("%.4f", last.capacity) + "\nPokračovat v testu?\n");
     ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
     ASSERT_TRUE(resumeTest(*runtime, types.types(), procedureNames(home.path()), check.step).ok());
     ASSERT_TRUE(waitForIdle());
@@ -166,5 +174,63 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
     EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+TEST_F(StationTest, AStartWithoutABatteryNumberChangesNothing)
+{
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    sim.value("clear frames");
+    TestStartRequest request;
+    request.batteryIndex = nicdIndex;
+    request.procedureNumber = demo::kShortDemoNumber;
+    request.procedureName = "Ukázka (3 minuty)";
+    const TestStartOutcome out = startTest(*runtime, types.types(), request);
+    EXPECT_FALSE(out.started);
+    EXPECT_THAT(out.messages, ::testing::Contains(std::string("Není zadáno číslo baterie")));
+    EXPECT_EQ(runtime->station().run.RunState.load(), 0);
+    EXPECT_FALSE(runtime->testFile().hasTestFile());
+    EXPECT_FALSE(std::filesystem::exists(home / "Data") && !std::filesystem::is_empty(home / "Data"));
+    EXPECT_THAT(powerCommands(), ElementsAre("MT"));
+    EXPECT_EQ(readLastTest(runtime->config()).Test, "");
+}
+
+TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryType)
+{
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    sim.value("clear frames");
+    // What the last test (or the last file opened) left behind.
+    auto& run = runtime->station().run;
+    for (auto& v : run.variables)
+        v = 7;
+    run.variablesChanged = 1;
+    runtime->station().live.LastAlarmedError = 4;
+
+    ManualRun manual;
+    manual.discharge = true;
+    manual.current = 2.0f;
+    manual.period = 10;
+    manual.seconds = 600;
+    TestStartRequest request;
+    request.batteryNumber = "R1";
+    request.procedureName = "Ručně";
+    const TestStartOutcome out = startManualTest(*runtime, types.types(), manual, request);
+    ASSERT_TRUE(out.started) << (out.messages.empty() ? "" : out.messages.front());
+    for (const auto& v : run.variables)
+        EXPECT_EQ(v.load(), 0);
+    EXPECT_EQ(runtime->station().live.LastAlarmedError.load(), 0);
+    ASSERT_TRUE(waitFor([&] { return runtime->testFile().stepResult(0)->status == 2; }));
+    EXPECT_TRUE(run.abort(StopReasonCode::OperatorStop));
+    ASSERT_TRUE(waitForIdle());
+
+    const TestFileContents file = readCurrentTestFile();
+    EXPECT_EQ(file.head.header.batteryType, "N/A");
+    EXPECT_EQ(file.head.header.stepCount, 4);
+    EXPECT_EQ(file.head.steps[0].stepType, 1);
+    for (const auto v : file.head.variables)
+        EXPECT_EQ(v, 0);
+    // No "MT" and no procedure of the index: the manual start goes straight to "PE".
+    const auto commands = powerCommands();
+    ASSERT_GE(commands.size(), 3u);
+    EXPECT_THAT(std::vector<std::string>(commands.begin(), commands.begin() + 3), ElementsAre("PE", "PL1", "PD"));
+}
+
+} // namespace
+} // namespace kapsorel::test
