@@ -2,12 +2,12 @@
 // full procedure file image, and one end-condition evaluation of the run engine's pass.
 #include <benchmark/benchmark.h>
 
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 #include "core/definitions/prepare_run.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/value_text.h"
 #include "core/engine/condition_evaluator.h"
-#include "core/engine/run_state.h"
+#include "core/station/run_state.h"
 
 namespace {
 

@@ -3,12 +3,13 @@
 // 100 ms sleep is taken by a clock that does not wait).
 #include <benchmark/benchmark.h>
 
-#include "core/app/station.h"
+#include "core/station/station.h"
 #include "core/definitions/condition_variables.h"
 #include "core/definitions/step_types.h"
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
 #include "support/fake_clock.h"
+#include "support/recording_power.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ using namespace kapsorel;
 class NoRecorder final : public RunRecorder {
 public:
     DayTime testStart() const override { return 0; }
-    DayTime storedStepStart(std::uint8_t) const override { return 0; }
+    StoredStepStart storedStepStart(std::uint8_t) const override { return {}; }
     Status recordStepStart(bool) override { return {}; }
     Status recordStepEnd(std::uint8_t, bool) override { return {}; }
     Status appendSample() override { return {}; }
@@ -41,7 +42,8 @@ void BM_EngineStepRunningPassFourTerms(benchmark::State& state)
     NoRecorder recorder;
     NullUiBridge ui;
     ConditionEvaluator evaluator(procedure, station.live, station.run);
-    RunEngine engine(station, procedure, recorder, evaluator, ui, clock, [] { return true; });
+    test::RecordingPower power;
+    RunEngine engine(station, procedure, recorder, evaluator, power, ui, clock, [] { return true; });
     station.live.CommFault = 0;
     station.run.stepStartTime = clock.now();
     station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepRunning);

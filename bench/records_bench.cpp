@@ -2,8 +2,8 @@
 // bytes, and appending one sample (written and synced to the device).
 #include "core/base/bytes.h"
 #include "core/base/files.h"
-#include "core/comm/live_values.h"
-#include "core/engine/run_state.h"
+#include "core/station/live_values.h"
+#include "core/station/run_state.h"
 #include "core/records/run_marker.h"
 #include "core/records/test_recorder.h"
 #include "support/temp_home.h"

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <functional>
 
-#include "core/app/ui_bridge.h"
+#include "core/station/ui_bridge.h"
 
 namespace kapsorel::ui {
 

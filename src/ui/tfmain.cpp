@@ -46,10 +46,6 @@ TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& c
     setObjectName(QStringLiteral("TFmain"));
     bridge_ = std::make_unique<QtUiBridge>(*this);
     runtime_ = std::make_unique<StationRuntime>(home, configPath, *bridge_);
-    // Exchanges made from this thread keep the window painted while they wait.
-    const auto repaint = [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10); };
-    runtime_->station().power.setWaitHook(std::this_thread::get_id(), repaint);
-    runtime_->station().measure.setWaitHook(std::this_thread::get_id(), repaint);
 
     buildMenus();
     buildLiveView();

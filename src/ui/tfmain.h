@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/app/station_runtime.h"
-#include "core/app/ui_bridge.h"
+#include "core/station/ui_bridge.h"
 #include "ui/qt_ui_bridge.h"
 
 class QLabel;

@@ -4,7 +4,8 @@
 
 #include <functional>
 
-#include "core/app/station.h"
+#include "core/station/station.h"
+#include "core/station/ui_bridge.h"
 #include "core/base/clock.h"
 
 namespace kapsorel {

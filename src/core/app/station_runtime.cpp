@@ -29,13 +29,13 @@ StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path
       settings_(loadStationSettings(config_, home_)), ui_(ui), clock_(clock),
       testFile_(station_.run, station_.live, marker_, clock),
       evaluator_(procedure_, station_.live, station_.run),
-      engine_(station_, procedure_, *this, evaluator_, ui, clock, [this] { return workers_.TH_RUN.keepRunning(); }),
-      powerPoller_(station_, ui, clock, [this] { return workers_.TH_VYK.keepRunning(); }),
-      measurementPoller_(station_, clock),
+      engine_(station_, procedure_, *this, evaluator_, powerCommands_, ui, clock, [this] { return workers_.TH_RUN.keepRunning(); }),
+      powerPoller_(station_, powerStatus_, powerCommands_, ui, clock, [this] { return workers_.TH_VYK.keepRunning(); }),
+      measurementPoller_(station_, measureStatus_, clock),
       refresh_(station_, ui, clock, [this] { return workers_.TH_SYNC.keepRunning(); })
 {
-    station_.power.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
-    station_.measure.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
+    power_.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
+    measure_.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
     applySettings();
 }
 
@@ -43,10 +43,10 @@ StationRuntime::~StationRuntime() { workers_.shutdown({}, {}, clock_); }
 
 void StationRuntime::applySettings()
 {
-    station_.power.setEndpoint(settings_.IP_adr_vyk, settings_.TCP_Port_vyk);
-    station_.power.setUdpPort(settings_.UDP_Port_vyk);
-    station_.measure.setEndpoint(settings_.IP_adr_mer, settings_.TCP_Port_mer);
-    station_.measure.setUdpPort(settings_.UDP_Port_mer);
+    power_.setEndpoint(settings_.IP_adr_vyk, settings_.TCP_Port_vyk);
+    power_.setUdpPort(settings_.UDP_Port_vyk);
+    measure_.setEndpoint(settings_.IP_adr_mer, settings_.TCP_Port_mer);
+    measure_.setUdpPort(settings_.UDP_Port_mer);
     station_.errorSirenSeconds.store(settings_.ERR_SIR, relaxed);
     station_.live.reset(settings_.TYP_HW);
     station_.setBatteryFamily(familyForHardwareKind(settings_.TYP_HW));
@@ -62,8 +62,8 @@ void StationRuntime::applyFolders()
 
 Status StationRuntime::saveSettings()
 {
-    settings_.TCP_Port_vyk = station_.power.tcpPort();
-    settings_.TCP_Port_mer = station_.measure.tcpPort();
+    settings_.TCP_Port_vyk = power_.tcpPort();
+    settings_.TCP_Port_mer = measure_.tcpPort();
     settings_.TYP_HW = station_.live.HardwareKind.load(relaxed);
     saveStationSettings(config_, settings_);
     return config_.save(clock_);

@@ -9,7 +9,11 @@
 
 #include "core/app/config_file.h"
 #include "core/app/display_refresh.h"
-#include "core/app/station.h"
+#include "core/comm/link_power_commands.h"
+#include "core/comm/module_link.h"
+#include "core/comm/status_channel.h"
+#include "core/station/station.h"
+#include "core/station/ui_bridge.h"
 #include "core/app/station_settings.h"
 #include "core/app/worker_control.h"
 #include "core/comm/measurement_poller.h"
@@ -56,6 +60,10 @@ public:
     void shutdown(const std::function<void()>& waitHook);
 
     Station& station() { return station_; }
+    // The power module's TCP link (Frame_vyk) and the measurement module's (Frame_mer).
+    ModuleLink& powerLink() { return power_; }
+    ModuleLink& measureLink() { return measure_; }
+    PowerCommands& powerCommands() { return powerCommands_; }
     StationSettings& settings() { return settings_; }
     ConfigFile& config() { return config_; }
     RunProcedure& procedure() { return procedure_; }
@@ -87,6 +95,11 @@ private:
     std::filesystem::path dataFolder_;
     std::filesystem::path archiveFolder_;
     Station station_;
+    ModuleLink power_{"vyk"};
+    ModuleLink measure_{"mer"};
+    LinkPowerCommands powerCommands_{power_, station_.live};
+    UdpStatusChannel powerStatus_{power_};
+    UdpStatusChannel measureStatus_{measure_};
     UiBridge& ui_;
     Clock& clock_;
     RunProcedure procedure_;

@@ -1,6 +1,5 @@
 #include "core/app/test_start.h"
 
-#include "core/comm/run_commands.h"
 #include "core/definitions/prepare_run.h"
 #include "core/engine/operator_actions.h"
 
@@ -17,11 +16,11 @@ bool validIndex(int index, const std::vector<BatteryType>& types)
 
 } // namespace
 
-std::string startChecks(Station& station)
+std::string startChecks(Station& station, PowerCommands& power)
 {
     station.live.SettleCountdown.store(0, relaxed);
     station.live.DeltaCurrent.store(kDeltaCurrentUnavailable, relaxed);
-    return temperatureSensorCheck(station);
+    return temperatureSensorCheck(power);
 }
 
 Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>& types, std::int16_t procedureNumber,
@@ -52,7 +51,7 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
         out.messages.emplace_back(kNoBatteryNumber);
         return out;
     }
-    commandNewTest(station.power);
+    runtime.powerCommands().newTest();
     // Nothing of the previous test (or of the last file opened) reaches the new one.
     station.live.ErrorType.store(0, relaxed);
     station.live.LastAlarmedError.store(0, relaxed);
@@ -77,7 +76,7 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
         out.messages.push_back(created.error());
         return out;
     }
-    commandRunIndicator(station.power, true);
+    runtime.powerCommands().runIndicator(true);
     runtime.startRun();
     out.started = true;
     return out;
@@ -91,7 +90,7 @@ TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryTyp
         out.messages.emplace_back("Proces je spuštěn");
         return out;
     }
-    if (auto m = startChecks(runtime.station()); !m.empty())
+    if (auto m = startChecks(runtime.station(), runtime.powerCommands()); !m.empty())
         out.messages.push_back(m);
     if (Status resolved = resolveProcedure(runtime, types, request.procedureNumber, request.batteryIndex); !resolved) {
         out.messages.push_back(resolved.error());
@@ -131,7 +130,7 @@ Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types
     };
     auto beforeRun = [&] {
         runtime.station().live.LastAlarmedError.store(0, relaxed);
-        commandRunIndicator(runtime.station().power, true);
+        runtime.powerCommands().runIndicator(true);
     };
     return runtime.testFile().resume(step, resolve, beforeRun);
 }

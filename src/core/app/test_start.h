@@ -33,7 +33,7 @@ struct TestStartOutcome {
 // The first part of Start, before the resume question: settling and the current change
 // reset, then "MT". Returns the message to show ("Porucha teplotního čidla"), else empty;
 // the start goes on either way.
-std::string startChecks(Station& station);
+std::string startChecks(Station& station, PowerCommands& power);
 
 // Resolves the chosen procedure for the battery type into the runtime's RunProcedure.
 Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>& types, std::int16_t procedureNumber,

@@ -8,7 +8,10 @@ namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
 }
 
-MeasurementPoller::MeasurementPoller(Station& station, Clock& clock) : station_(station), clock_(clock) {}
+MeasurementPoller::MeasurementPoller(Station& station, StatusChannel& channel, Clock& clock)
+    : station_(station), clock_(clock), channel_(channel)
+{
+}
 
 void MeasurementPoller::pollOnce()
 {
@@ -20,10 +23,9 @@ void MeasurementPoller::pollOnce()
     }
     fillStatusRequest(buffer_);
     std::size_t received = 0;
-    const auto outcome = socket_.poll(station_.measure.address(), station_.measure.udpPort(), buffer_.data(),
-                                      kFrameHeaderSize, buffer_, received, receiveLimitMs_);
+    const auto outcome = channel_.poll(buffer_, received, receiveLimitMs_);
     if (outcome != PollOutcome::Answered) {
-        socket_.release();
+        channel_.release();
         clock_.sleepMs(1000);
         live.HeadCode.store(-1, relaxed);
         live.CommFault.fetch_or(kCommFaultMeasurement, relaxed);

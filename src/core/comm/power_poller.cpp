@@ -1,6 +1,5 @@
 #include "core/comm/power_poller.h"
 
-#include "core/comm/run_commands.h"
 #include "core/comm/status_apply.h"
 
 namespace kapsorel {
@@ -9,8 +8,9 @@ namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
 }
 
-PowerPoller::PowerPoller(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
-    : station_(station), ui_(ui), clock_(clock), keepRunning_(std::move(keepRunning))
+PowerPoller::PowerPoller(Station& station, StatusChannel& channel, PowerCommands& power, UiBridge& ui, Clock& clock,
+                         std::function<bool()> keepRunning)
+    : station_(station), ui_(ui), clock_(clock), keepRunning_(std::move(keepRunning)), channel_(channel), power_(power)
 {
 }
 
@@ -18,8 +18,7 @@ void PowerPoller::pollOnce()
 {
     fillStatusRequest(buffer_);
     std::size_t received = 0;
-    const auto outcome = socket_.poll(station_.power.address(), station_.power.udpPort(), buffer_.data(),
-                                      kFrameHeaderSize, buffer_, received, receiveLimitMs_);
+    const auto outcome = channel_.poll(buffer_, received, receiveLimitMs_);
     if (outcome == PollOutcome::Answered)
         onAnswer();
     else
@@ -29,7 +28,7 @@ void PowerPoller::pollOnce()
 void PowerPoller::onNoAnswer()
 {
     auto& live = station_.live;
-    socket_.release();
+    channel_.release();
     clock_.sleepMs(1000);
     live.CommFault.fetch_or(kCommFaultPower, relaxed);
     if (station_.batteryFamily() == BatteryFamily::Pb)
@@ -67,7 +66,7 @@ void PowerPoller::onAnswer()
         live.LedSeconds.store(255, relaxed);
         live.SirenSeconds.store(siren, relaxed);
         if (live.CommFault.load(relaxed) == 0)
-            commandSignal(station_.power, 255, siren);
+            power_.signal(255, siren);
         station_.run.abort(StopReasonCode::PowerModuleError);
     }
 

@@ -4,10 +4,12 @@
 
 #include <functional>
 
-#include "core/app/station.h"
+#include "core/comm/status_channel.h"
+#include "core/station/power_commands.h"
+#include "core/station/station.h"
+#include "core/station/ui_bridge.h"
 #include "core/base/clock.h"
 #include "core/comm/status_decoders.h"
-#include "core/comm/status_socket.h"
 
 namespace kapsorel {
 
@@ -15,12 +17,13 @@ constexpr int kFailedPollsToAbort = 6;
 
 class PowerPoller {
 public:
-    PowerPoller(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
+    PowerPoller(Station& station, StatusChannel& channel, PowerCommands& power, UiBridge& ui, Clock& clock,
+                std::function<bool()> keepRunning);
 
     // One pass of the loop: request, wait up to 1000 ms, act on the answer or its absence.
     void pollOnce();
     // Releases the socket (the thread's last act before its ended flag).
-    void release() { socket_.release(); }
+    void release() { channel_.release(); }
     // Receive limit of one poll (1000 ms on the station; tests shorten it).
     void setReceiveLimitMs(int ms) { receiveLimitMs_ = ms; }
 
@@ -34,7 +37,8 @@ private:
     UiBridge& ui_;
     Clock& clock_;
     std::function<bool()> keepRunning_;
-    StatusSocket socket_;
+    StatusChannel& channel_;
+    PowerCommands& power_;
     StatusBuffer buffer_{};
     int receiveLimitMs_ = kStatusReceiveLimitMs;
     int failed_ = 0;

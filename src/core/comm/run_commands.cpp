@@ -121,8 +121,9 @@ TemperatureCheck commandTemperatureCheck(ModuleLink& power)
     auto lock = power.lock();
     auto& f = power.frame();
     fill(f, 'M', 'T', 0, 0);
-    send(power);
-    return TemperatureCheck{f.single(0), f.u8(4) != 0};
+    if (power.exchange(1) != ExchangeOutcome::Answered || f.payloadLength() < 5)
+        return {};
+    return TemperatureCheck{true, f.single(0), f.u8(4) != 0};
 }
 
 std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current)

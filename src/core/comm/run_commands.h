@@ -5,15 +5,11 @@
 
 #include <cstdint>
 
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 #include "core/comm/module_link.h"
+#include "core/station/power_commands.h"
 
 namespace kapsorel {
-
-struct TemperatureCheck {
-    float reading = 0;
-    bool sensorFault = false;
-};
 
 // "PC": charge with current (A) limited by voltage (V).
 void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float current);
@@ -34,8 +30,9 @@ void commandSignal(ModuleLink& power, std::uint8_t ledSeconds, std::uint8_t sire
 void commandSignalAck(ModuleLink& power);
 // "PE": a new test begins.
 void commandNewTest(ModuleLink& power);
-// "MT": temperature sensor check; payload byte 4 nonzero = sensor fault. Reads whatever
-// the buffer holds after the exchange.
+// "MT": temperature sensor check; payload byte 4 nonzero = sensor fault. The answer is
+// judged only when the module answered with at least those five bytes: a failed exchange
+// leaves older bytes in the buffer, which say nothing about the sensor.
 TemperatureCheck commandTemperatureCheck(ModuleLink& power);
 // "ZX": source set points; returns the answer's status.
 std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current);

@@ -1,8 +1,8 @@
 // Puts a decoded status answer into the live values, in the order the pollers keep.
 #pragma once
 
-#include "core/comm/battery_family.h"
-#include "core/comm/live_values.h"
+#include "core/station/battery_family.h"
+#include "core/station/live_values.h"
 #include "core/comm/status_decoders.h"
 
 namespace kapsorel {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 #include "core/comm/status_socket.h"
 
 namespace kapsorel {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/definitions/step_value.h"
+#include "core/station/limits.h"
 
 namespace kapsorel {
 
-constexpr int kMaxSteps = 200;
 constexpr int kTermsPerCondition = 4;
 constexpr std::size_t kConditionTermSize = 18;
 constexpr std::size_t kProcedureStepSize = 291;

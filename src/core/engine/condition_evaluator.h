@@ -5,9 +5,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 #include "core/definitions/run_procedure.h"
-#include "core/engine/run_state.h"
+#include "core/station/run_state.h"
 
 namespace kapsorel {
 

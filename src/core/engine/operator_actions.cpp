@@ -1,7 +1,6 @@
 #include "core/engine/operator_actions.h"
 
 #include "core/base/numbers.h"
-#include "core/comm/run_commands.h"
 
 namespace kapsorel {
 
@@ -25,19 +24,20 @@ void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure) { answ
 
 void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure) { answer(run, procedure, 2, false); }
 
-bool alarmBannerClicked(Station& station)
+bool alarmBannerClicked(LiveValues& live, PowerCommands& power)
 {
-    if (station.live.CommFault.load(relaxed) != 0) {
-        station.live.LedSeconds.store(0, relaxed);
+    if (live.CommFault.load(relaxed) != 0) {
+        live.LedSeconds.store(0, relaxed);
         return false;
     }
-    commandSignalAck(station.power);
+    power.signalAck();
     return true;
 }
 
-std::string temperatureSensorCheck(Station& station)
+std::string temperatureSensorCheck(PowerCommands& power)
 {
-    return commandTemperatureCheck(station.power).sensorFault ? "Porucha teplotního čidla" : "";
+    const TemperatureCheck check = power.temperatureCheck();
+    return check.answered && check.sensorFault ? "Porucha teplotního čidla" : "";
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

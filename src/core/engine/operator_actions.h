@@ -5,23 +5,25 @@
 
 #include <string>
 
-#include "core/app/station.h"
 #include "core/definitions/run_procedure.h"
+#include "core/station/live_values.h"
+#include "core/station/power_commands.h"
+#include "core/station/run_state.h"
 
 namespace kapsorel {
 
-// "OK": question answer 1, jump target from the current step's value 1 ("Krok OK").
+// "OK": jump target from the current step's value 1 ("Krok OK"), then question answer 1.
 void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure);
-// "Konec": question answer 2, jump target from the current step's value 2 ("Krok KO").
+// "Konec": jump target from the current step's value 2 ("Krok KO"), then question answer 2.
 void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure);
 
 // Alarm banner click. With both modules answering it sends "Pa" and returns true: hide
 // the banner now. Otherwise it only clears LedSeconds and returns false: the display
 // refresh hides the banner.
-bool alarmBannerClicked(Station& station);
+bool alarmBannerClicked(LiveValues& live, PowerCommands& power);
 
-// "MT" at Start: the message to show when the sensor reports a fault (the start goes
-// on either way), else empty.
-std::string temperatureSensorCheck(Station& station);
+// "MT" at Start: the message to show when the module answered that its sensor is faulty
+// (the start goes on either way), else empty.
+std::string temperatureSensorCheck(PowerCommands& power);
 
 }  // namespace kapsorel

@@ -1,7 +1,6 @@
 #include "core/engine/run_engine.h"
 
 #include "core/base/numbers.h"
-#include "core/comm/run_commands.h"
 #include "core/definitions/step_types.h"
 
 #include <cmath>
@@ -21,12 +20,19 @@ std::int16_t roundToI16(float v)
     return static_cast<std::int16_t>(roundHalfEvenToInt(v));
 }
 
+// A signalling step's value as whole seconds: nearest integer, halves to even, low 8 bits.
+std::uint8_t signalSeconds(float value)
+{
+    return static_cast<std::uint8_t>(roundHalfEvenToInt(value) & 0xFF);
+}
+
 } // namespace
 
 RunEngine::RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder,
-                     ConditionEvaluator& conditions, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
-    : station_(station), procedure_(procedure), recorder_(recorder), conditions_(conditions), ui_(ui), clock_(clock),
-      keepRunning_(std::move(keepRunning))
+                     ConditionEvaluator& conditions, PowerCommands& power, UiBridge& ui, Clock& clock,
+                     std::function<bool()> keepRunning)
+    : station_(station), procedure_(procedure), recorder_(recorder), conditions_(conditions), power_(power), ui_(ui),
+      clock_(clock), keepRunning_(std::move(keepRunning))
 {
 }
 
@@ -127,13 +133,13 @@ void RunEngine::performAction(const RunStep& step)
         conditions_.clearAllCounters();
         integrating_ = true;
         if (driveMode_ == DriveMode::Charging) {
-            commandChargeSetPoints(station_.power, step.value1, step.value2);
+            power_.chargeSetPoints(step.value1, step.value2);
         } else {
             driveMode_ = DriveMode::Charging;
             if (resume == 0)
                 live.Capacity.store(0.0f, relaxed);
             lastIntegration_ = clock_.now();
-            commandCharge(station_.power, live, step.value1, step.value2);
+            power_.charge(step.value1, step.value2);
         }
         break;
     case StepType::Discharge:
@@ -145,14 +151,14 @@ void RunEngine::performAction(const RunStep& step)
                 live.Capacity.store(0.0f, relaxed);
             lastIntegration_ = clock_.now();
         }
-        commandDischarge(station_.power, live, step.value2);
+        power_.discharge(step.value2);
         break;
     case StepType::EndOfCharge:
     case StepType::EndOfDischarge:
         integrating_ = false;
         live.Capacity.store(0.0f, relaxed);
         driveMode_ = DriveMode::Neither;
-        commandStop(station_.power, live);
+        power_.stop();
         break;
     case StepType::Signalling: {
         const std::uint8_t led = signalSeconds(step.value1);
@@ -161,7 +167,7 @@ void RunEngine::performAction(const RunStep& step)
         live.LedSeconds.store(led, relaxed);
         live.SirenSeconds.store(siren, relaxed);
         if (live.CommFault.load(relaxed) == 0)
-            commandSignal(station_.power, led, siren);
+            power_.signal(led, siren);
         if (keepRunning_())
             ui_.signallingPrompt(step.text);
         break;
@@ -275,9 +281,9 @@ void RunEngine::runEnd()
     driveMode_ = DriveMode::Neither;
     integrating_ = false;
     if (live.CommFault.load(relaxed) == 0) {
-        commandStop(station_.power, live);
+        power_.stop();
         if (live.CommFault.load(relaxed) == 0)
-            commandRunIndicator(station_.power, false);
+            power_.runIndicator(false);
     }
     live.ChargingOn.store(0, relaxed);
     live.DischargingOn.store(0, relaxed);
@@ -302,7 +308,7 @@ void RunEngine::stepDone()
 
 void RunEngine::procedureEnd()
 {
-    commandProcedureEnd(station_.power);
+    power_.procedureEnd();
     report(recorder_.recordCompletion(), "completion");
     moveTo(RunStateCode::ProcedureEnd, RunStateCode::RunEnd);
 }

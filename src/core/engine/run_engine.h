@@ -6,7 +6,9 @@
 #include <set>
 #include <string>
 
-#include "core/app/station.h"
+#include "core/station/power_commands.h"
+#include "core/station/station.h"
+#include "core/station/ui_bridge.h"
 #include "core/base/clock.h"
 #include "core/definitions/run_procedure.h"
 #include "core/engine/condition_evaluator.h"
@@ -20,7 +22,7 @@ enum class DriveMode : std::uint8_t { Charging = 0, Discharging = 1, Neither = 3
 class RunEngine {
 public:
     RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder, ConditionEvaluator& conditions,
-              UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
+              PowerCommands& power, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
 
     // One pass: handles the states in the order 1, 2, 3, 4, 5, 6, 7, 0.
     void pass();
@@ -50,6 +52,7 @@ private:
     const RunProcedure& procedure_;
     RunRecorder& recorder_;
     ConditionEvaluator& conditions_;
+    PowerCommands& power_;
     UiBridge& ui_;
     Clock& clock_;
     std::function<bool()> keepRunning_;

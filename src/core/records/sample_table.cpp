@@ -1,6 +1,6 @@
 #include "core/records/sample_table.h"
 
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 
 #include <charconv>
 #include <cmath>

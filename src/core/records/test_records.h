@@ -4,8 +4,8 @@
 
 #include "core/base/bytes.h"
 #include "core/base/day_time.h"
-#include "core/comm/battery_family.h"
-#include "core/comm/live_values.h"
+#include "core/station/battery_family.h"
+#include "core/station/limits.h"
 #include "core/definitions/procedure.h"
 
 #include <array>

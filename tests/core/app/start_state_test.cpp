@@ -1,5 +1,5 @@
 #include "core/app/start_state.h"
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 #include "support/temp_home.h"
 
 #include <gtest/gtest.h>

@@ -54,7 +54,6 @@ Status FakeRecorder::recordCompletion()
 
 EngineTest::EngineTest()
 {
-    station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
     station.live.CommFault.store(0);
     recorder.testStart_ = clock.now();
 }
@@ -98,20 +97,6 @@ int EngineTest::runToIdle(int maxPasses)
         ++n;
     } while (station.run.RunState.load() != 0 && n < maxPasses);
     return n;
-}
-
-std::vector<std::vector<std::uint8_t>> EngineTest::frames()
-{
-    return sim.frames("power");
-}
-
-std::vector<std::string> EngineTest::commands()
-{
-    std::vector<std::string> out;
-    for (const auto& f : frames())
-        if (f.size() >= 3)
-            out.push_back(std::string{static_cast<char>(f[1]), static_cast<char>(f[2])});
-    return out;
 }
 
 } // namespace kapsorel::test

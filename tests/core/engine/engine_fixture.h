@@ -1,14 +1,14 @@
-// A run engine on a station whose power module is a simulator on loopback, with a fake
-// clock and a recorder that keeps what the engine asked it to write.
+// A run engine in this process: the power module commands and the test file records are
+// kept as text, the clock is fake; no module and no socket.
 #pragma once
 
-#include "core/app/station.h"
+#include "core/station/station.h"
 #include "core/definitions/step_types.h"
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
-#include "support/sim_process.h"
+#include "support/recording_power.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -73,11 +73,10 @@ class EngineTest : public ::testing::Test {
         }
         return n;
     }
-    // Two-letter names of the frames the simulated power module received ("PC", "PT" …).
-    std::vector<std::string> commands();
-    std::vector<std::vector<std::uint8_t>> frames();
+    // Two-letter names of the commands the engine sent ("PC", "PT" …).
+    std::vector<std::string> commands() { return power.names(); }
 
-    SimProcess sim;
+    RecordingPower power;
     Station station;
     RunProcedure procedure;
     FakeClock clock;
@@ -85,7 +84,7 @@ class EngineTest : public ::testing::Test {
     RecordingUi ui;
     std::atomic<bool> keepRunning{true};
     ConditionEvaluator evaluator{procedure, station.live, station.run};
-    RunEngine engine{station, procedure, recorder, evaluator, ui, clock, [this] { return keepRunning.load(); }};
+    RunEngine engine{station, procedure, recorder, evaluator, power, ui, clock, [this] { return keepRunning.load(); }};
 };
 
 } // namespace kapsorel::test

@@ -1,4 +1,4 @@
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
 #include "tst_fixtures.h"

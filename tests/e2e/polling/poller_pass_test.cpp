@@ -4,7 +4,7 @@
 #include "core/comm/power_poller.h"
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
-#include "support/sim_process.h"
+#include "support/sim_links.h"
 
 namespace kapsorel::test {
 namespace {
@@ -13,10 +13,6 @@ class PollerPassTest : public ::testing::Test {
 protected:
     PollerPassTest()
     {
-        station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
-        station.power.setUdpPort(sim.udpPort());
-        station.measure.setEndpoint(sim.measureAddress(), sim.tcpPort());
-        station.measure.setUdpPort(sim.udpPort());
         station.live.reset(0);
         station.live.CommFault = 0;
         station.errorSirenSeconds = 7;
@@ -33,10 +29,11 @@ protected:
 
     SimProcess sim;
     Station station;
+    SimLinks links{sim, station.live};
     FakeClock clock;
     RecordingUi ui{&station.live};
-    PowerPoller power{station, ui, clock, [] { return true; }};
-    MeasurementPoller measurement{station, clock};
+    PowerPoller power{station, links.powerStatus, links.powerCommands, ui, clock, [] { return true; }};
+    MeasurementPoller measurement{station, links.measureStatus, clock};
 };
 
 TEST_F(PollerPassTest, GoodPollCopiesThePowerModuleAndSleepsASecond)
@@ -148,11 +145,11 @@ TEST_F(PollerPassTest, NoSignallingCommandWhileAModuleIsLost)
 TEST_F(PollerPassTest, AnAddressThatCannotBeUsedCountsAsALostModuleAndTheLoopGoesOn)
 {
     runActive();
-    station.power.setEndpoint("not-an-address", sim.tcpPort());
+    links.power.setEndpoint("not-an-address", sim.tcpPort());
     pollPower(6);
     EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, kCommFaultPower);
     EXPECT_EQ(station.run.StopReason.load(), 1);
-    station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
+    links.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
     power.pollOnce();
     EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, 0);
 }

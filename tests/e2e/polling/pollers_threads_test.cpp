@@ -8,7 +8,7 @@
 #include "core/comm/power_poller.h"
 #include "core/comm/run_commands.h"
 #include "support/recording_ui.h"
-#include "support/sim_process.h"
+#include "support/sim_links.h"
 
 namespace kapsorel::test {
 namespace {
@@ -18,10 +18,6 @@ class PollerThreadsTest : public ::testing::Test {
 protected:
     PollerThreadsTest()
     {
-        station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
-        station.power.setUdpPort(sim.udpPort());
-        station.measure.setEndpoint(sim.measureAddress(), sim.tcpPort());
-        station.measure.setUdpPort(sim.udpPort());
         station.live.reset(0);
         mea.start([this] { measurement.pollOnce(); });
         vyk.start([this] { power.pollOnce(); });
@@ -48,11 +44,13 @@ protected:
 
     SimProcess sim{{"--capacity", "10", "--charge", "0.5"}};
     Station station;
+    SimLinks links{sim, station.live};
     RecordingUi ui{&station.live};
     Worker mea{"Mea_th"};
     Worker vyk{"Vyk_th"};
-    PowerPoller power{station, ui, SystemClock::instance(), [this] { return vyk.keepRunning(); }};
-    MeasurementPoller measurement{station, SystemClock::instance()};
+    PowerPoller power{station, links.powerStatus, links.powerCommands, ui, SystemClock::instance(),
+                      [this] { return vyk.keepRunning(); }};
+    MeasurementPoller measurement{station, links.measureStatus, SystemClock::instance()};
 };
 
 TEST_F(PollerThreadsTest, LiveValuesFollowTheSimulatorWithinAboutASecond)
@@ -88,7 +86,7 @@ TEST_F(PollerThreadsTest, ChargeMakesCurrentAndVoltageRiseAsTheModelSays)
     ASSERT_TRUE(within(std::chrono::milliseconds(3000), [&] { return station.live.CommFault.load() == 0; }));
     const float restVoltage = station.live.BatteryVoltage.load();
     EXPECT_NEAR(station.live.Current.load(), 0.0f, 0.01f);
-    commandCharge(station.power, station.live, 31.0f, 2.0f);
+    links.powerCommands.charge(31.0f, 2.0f);
     ASSERT_TRUE(within(std::chrono::milliseconds(2500), [&] { return station.live.Current.load() > 1.9f; }));
     EXPECT_NEAR(station.live.Current.load(), 2.0f, 0.05f);
     // The internal resistance lifts the terminal voltage above its rest value at once,
@@ -96,7 +94,7 @@ TEST_F(PollerThreadsTest, ChargeMakesCurrentAndVoltageRiseAsTheModelSays)
     ASSERT_TRUE(within(std::chrono::milliseconds(2500),
                        [&] { return station.live.BatteryVoltage.load() > restVoltage + 0.05f; }));
     EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.1);
-    commandDischarge(station.power, station.live, 5.0f);
+    links.powerCommands.discharge(5.0f);
     EXPECT_TRUE(within(std::chrono::milliseconds(2500), [&] {
         return station.live.Current.load() < -4.9f && station.live.BatteryVoltage.load() < restVoltage;
     }));

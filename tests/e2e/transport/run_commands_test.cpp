@@ -5,7 +5,8 @@
 
 #include "core/comm/run_commands.h"
 #include "core/engine/operator_actions.h"
-#include "support/sim_process.h"
+#include "core/station/station.h"
+#include "support/sim_links.h"
 
 namespace kapsorel::test {
 namespace {
@@ -115,20 +116,20 @@ TEST_F(RunCommandsTest, SignalSecondsRoundHalfToEvenAndKeepTheLowByte)
 TEST_F(RunCommandsTest, TemperatureSensorFaultGivesTheMessageAndAlarmClickFollowsTheModules)
 {
     Station station;
-    station.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
-    EXPECT_EQ(temperatureSensorCheck(station), "");
+    SimLinks links{sim, station.live};
+    EXPECT_EQ(temperatureSensorCheck(links.powerCommands), "");
     sim.value("set power.temp_sensor_fault 1");
-    EXPECT_EQ(temperatureSensorCheck(station), "Porucha teplotního čidla");
+    EXPECT_EQ(temperatureSensorCheck(links.powerCommands), "Porucha teplotního čidla");
 
     station.live.CommFault = 0;
     sim.value("clear frames");
-    EXPECT_TRUE(alarmBannerClicked(station));
+    EXPECT_TRUE(alarmBannerClicked(station.live, links.powerCommands));
     EXPECT_EQ(sim.frames("power").size(), 1u);
 
     station.live.CommFault = kCommFaultMeasurement;
     station.live.LedSeconds = 30;
     sim.value("clear frames");
-    EXPECT_FALSE(alarmBannerClicked(station));
+    EXPECT_FALSE(alarmBannerClicked(station.live, links.powerCommands));
     EXPECT_EQ(station.live.LedSeconds.load(), 0);
     EXPECT_TRUE(sim.frames("power").empty());
 }

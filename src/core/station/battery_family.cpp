@@ -1,4 +1,4 @@
-#include "core/comm/battery_family.h"
+#include "core/station/battery_family.h"
 
 namespace kapsorel {
 

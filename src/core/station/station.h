@@ -1,24 +1,21 @@
-// Everything one station shares between its threads: live values, the run state, the
-// two module links, the battery family and the values the workers read from the
-// settings. Components get it by reference; a test can build two side by side.
+// What one station shares between its threads: live values, the run state, the battery
+// family and the fault signalling time. Components get it (or the part they use) by
+// reference; a test can build two side by side. The module links belong to the station
+// runtime, which hands each component only the commands it sends.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
-#include "core/app/ui_bridge.h"
-#include "core/comm/battery_family.h"
-#include "core/comm/live_values.h"
-#include "core/comm/module_link.h"
-#include "core/engine/run_state.h"
+#include "core/station/battery_family.h"
+#include "core/station/live_values.h"
+#include "core/station/run_state.h"
 
 namespace kapsorel {
 
 struct Station {
     LiveValues live;
     SharedRunState run;
-    ModuleLink power{"vyk"};    // Frame_vyk and its connection
-    ModuleLink measure{"mer"};  // Frame_mer and its connection
     std::atomic<std::uint8_t> family{static_cast<std::uint8_t>(BatteryFamily::NiCd)};
     std::atomic<std::uint8_t> errorSirenSeconds{0};  // ERR_SIR
 

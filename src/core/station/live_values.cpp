@@ -1,4 +1,4 @@
-#include "core/comm/live_values.h"
+#include "core/station/live_values.h"
 
 namespace kapsorel {
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/base/day_time.h"
+#include "core/station/limits.h"
 
 #include <array>
 #include <atomic>
@@ -32,7 +33,6 @@ enum class StopReasonCode : std::uint8_t {
     PowerModuleError = 3,
 };
 
-constexpr int kAuxVariableCount = 10;
 // `step mark` when no step start waits to be shown; steps go up to 199.
 constexpr std::uint8_t kNoStepMark = 255;
 

@@ -7,9 +7,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/station/limits.h"
+
 namespace kapsorel {
 
-constexpr int kCellCount = 20;
 constexpr float kDeltaCurrentUnavailable = 1000.0f;
 
 // CommFault bits.
