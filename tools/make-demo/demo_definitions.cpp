@@ -1,7 +1,5 @@
 #include "demo_definitions.h"
 
-#include <string>
-
 #include "core/base/files.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/condition_text.h"
@@ -10,6 +8,8 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
+
+#include <string>
 
 namespace kapsorel::demo {
 
@@ -181,7 +181,111 @@ Procedure shortDemo()
         });
 }
 
-}  // namespace
+// The lead battery's capacity test: the same course as the NiCd one, but every step
+// ends on time, battery voltage or current, as a lead station measures no cells. The
+// discharge ends at the battery's end voltage "UE"; a failed test is only signalled.
+Procedure leadCapacityTest()
+{
+    return makeProcedure(
+        "Kapacitní zkouška olověné baterie: nabití, odpočinek, vybití do konečného napětí baterie.",
+        {
+            {StepType::Charge,
+             60,
+             "#U1",
+             "#I1",
+             1,
+             1,
+             "Nabíjení 0,1 C",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "#TN", OR), term(kVarCurrent, kRelLess, "#IK", OR)}},
+            {StepType::EndOfCharge, 0, "#U1", "", 0, 0, "Konec nabíjení"},
+            {StepType::Pause,
+             60,
+             "",
+             "",
+             2,
+             2,
+             "Odpočinek po nabití",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "3600", OR)}},
+            {StepType::Variable, 0, "0", "0", 0, 0, "Nulování výsledku"},
+            {StepType::Discharge,
+             30,
+             "",
+             "#I2",
+             3,
+             3,
+             "Vybíjení zkušebním proudem",
+             "",
+             {},
+             {term(kVarVoltage, kRelLess, "#UE", OR), term(kVarTime, kRelGreaterEqual, "18000", OR)}},
+            {StepType::Variable,
+             0,
+             "0",
+             "1",
+             0,
+             0,
+             "Kapacita vyhověla",
+             "",
+             {term(kVarCapacity, kRelGreaterEqual, "#CR", OR)}},
+            {StepType::EndOfDischarge, 0, "", "", 4, 4, "Konec vybíjení"},
+            {StepType::Jump, 0, "11", "0", 0, 0, "Vyhověla: na dobití", "", {term(kVarAux0, kRelEqual, "1", OR)}},
+            {StepType::Signalling, 0, "10", "5", 0, 0, "Nevyhověla", "Kapacita baterie nevyhověla"},
+            {StepType::Jump, 0, "14", "0", 0, 0, "Na konec"},
+            {StepType::Signalling, 0, "5", "1", 0, 0, "Vyhověla", "Kapacita baterie vyhověla"},
+            {StepType::Charge,
+             60,
+             "#U1",
+             "#I1",
+             5,
+             5,
+             "Dobití pro provoz",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "#TN", OR), term(kVarDeltaCurrent, kRelLess, "0.05", OR)}},
+            {StepType::EndOfCharge, 0, "#U1", "", 0, 0, "Konec nabíjení"},
+            {StepType::End, 0, "", "", 0, 0, "Konec"},
+        });
+}
+
+// The lead battery's run of about two and a half minutes: charge 60 s (after the
+// settling time), pause 10 s, discharge 60 s or down to the end voltage, signalling,
+// end. It asks nothing, so it runs to its end on its own.
+Procedure leadShortDemo()
+{
+    return makeProcedure(
+        "Krátká ukázka olověné baterie: nabíjení 60 s, pauza 10 s, vybíjení 60 s.",
+        {
+            {StepType::Charge,
+             5,
+             "#U1",
+             "#I1",
+             1,
+             1,
+             "Nabíjení (ukázka)",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "60", OR)}},
+            {StepType::Pause, 5, "", "", 0, 0, "Pauza", "", {}, {term(kVarTime, kRelGreaterEqual, "10", OR)}},
+            {StepType::Discharge,
+             5,
+             "",
+             "#I2",
+             2,
+             2,
+             "Vybíjení (ukázka)",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "60", OR), term(kVarVoltage, kRelLess, "#UE", OR)}},
+            {StepType::EndOfDischarge, 0, "", "", 3, 3, "Konec vybíjení"},
+            {StepType::Signalling, 0, "5", "2", 0, 0, "Hotovo", "Ukázka dokončena"},
+            {StepType::End, 0, "", "", 0, 0, "Konec"},
+        });
+}
+
+} // namespace
 
 std::vector<BatteryType> demoBatteryTypes()
 {
@@ -202,13 +306,13 @@ std::vector<BatteryType> demoBatteryTypes()
     pb.head = 2;
     pb.name = "Pb 12V 45Ah";
     pb.chemistry = kChemistryPb;
-    pb.allowedProcedures = {kCapacityTestNumber, kShortDemoNumber};
+    // No cell voltages on a lead station: only procedures that end without them.
+    pb.allowedProcedures = {kLeadCapacityTestNumber, kLeadShortDemoNumber};
     pb.currentChangeInterval = 600;
     pb.variables = {
-        {"Nabíjecí napětí", "U1", 14.4f},      {"Nabíjecí proud", "I1", 4.5f},      {"Vybíjecí proud", "I2", 9.0f},
-        {"Konečné nap. článku", "U2", 1.75f},  {"Kontrolní nap. čl.", "UK", 2.0f},  {"Koncový proud nab.", "IK", 0.45f},
-        {"Doba nabíjení [s]", "TN", 57600.0f}, {"Jmenovitá kapacita", "C1", 45.0f}, {"Mez kapacity", "CR", 36.0f},
-        {"Další test [dny]", "T1", 365.0f},
+        {"Nabíjecí napětí", "U1", 14.4f},    {"Nabíjecí proud", "I1", 4.5f},      {"Vybíjecí proud", "I2", 9.0f},
+        {"Konečné napětí", "UE", 10.5f},     {"Koncový proud nab.", "IK", 0.45f}, {"Doba nabíjení [s]", "TN", 57600.0f},
+        {"Jmenovitá kapacita", "C1", 45.0f}, {"Mez kapacity", "CR", 36.0f},       {"Další test [dny]", "T1", 365.0f},
     };
     return {nicd, pb};
 }
@@ -218,6 +322,8 @@ std::vector<DemoProcedure> demoProcedures()
     return {
         {{kCapacityTestNumber, "Kapacitní test"}, capacityTest()},
         {{kShortDemoNumber, "Ukázka (3 minuty)"}, shortDemo()},
+        {{kLeadCapacityTestNumber, "Kapacitní test Pb"}, leadCapacityTest()},
+        {{kLeadShortDemoNumber, "Ukázka Pb (3 minuty)"}, leadShortDemo()},
     };
 }
 
@@ -255,4 +361,4 @@ Status writeDemoDefinitions(const std::filesystem::path& home)
     return {};
 }
 
-}  // namespace kapsorel::demo
+} // namespace kapsorel::demo

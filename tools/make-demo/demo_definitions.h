@@ -1,19 +1,23 @@
 // The demo station's definitions: a NiCd aircraft battery and a lead battery, a
-// capacity test that uses every step type, and a short demo run for the simulator.
+// capacity test that uses every step type and a short demo run for the simulator, and
+// for the lead battery, whose station measures no cell voltages, a capacity test and a
+// short demo that end on time, battery voltage and current alone.
 #pragma once
-
-#include <filesystem>
-#include <vector>
 
 #include "core/base/result.h"
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure.h"
 #include "core/definitions/procedure_index.h"
 
+#include <filesystem>
+#include <vector>
+
 namespace kapsorel::demo {
 
 constexpr int kCapacityTestNumber = 0;
 constexpr int kShortDemoNumber = 1;
+constexpr int kLeadCapacityTestNumber = 2;
+constexpr int kLeadShortDemoNumber = 3;
 
 struct DemoProcedure {
     ProcedureIndexEntry entry;
@@ -31,4 +35,4 @@ Status writeDemoDefinitions(const std::filesystem::path& home);
 // definitions must not be replaced).
 bool hasDefinitions(const std::filesystem::path& home);
 
-}  // namespace kapsorel::demo
+} // namespace kapsorel::demo

@@ -1,15 +1,18 @@
 #include "core/definitions/battery_table.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "core/base/files.h"
 #include "core/definitions/definition_paths.h"
 #include "core/definitions/text_cut.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace kapsorel {
 
-std::string noSuchTypeMessage() { return "Typ baterie nenalezen"; }
+std::string noSuchTypeMessage()
+{
+    return "Typ baterie nenalezen";
+}
 
 std::string tooManyBatteryTypesMessage()
 {
@@ -100,19 +103,6 @@ int BatteryTable::findByName(std::string_view name) const
     return -1;
 }
 
-std::vector<int> BatteryTable::allowedProceduresForName(std::string_view name) const
-{
-    std::vector<int> out;
-    for (const auto& t : types_) {
-        if (t.name != name)
-            continue;
-        for (std::uint8_t n : t.allowedProcedures)
-            if (std::find(out.begin(), out.end(), n) == out.end())
-                out.push_back(n);
-    }
-    return out;
-}
-
 bool BatteryTable::anyAllows(int procedureNumber) const
 {
     return std::any_of(types_.begin(), types_.end(), [&](const BatteryType& t) { return t.allows(procedureNumber); });
@@ -161,7 +151,7 @@ BatteryVariable cutVariable(BatteryVariable v)
     v.id = cutChars(v.id, kVariableIdMax);
     return v;
 }
-}  // namespace
+} // namespace
 
 Status BatteryTable::addVariable(int position, BatteryVariable variable)
 {
@@ -211,7 +201,7 @@ Status BatteryTable::setAllowedProcedures(int position, const std::vector<int>& 
 void BatteryTable::setName(int position, std::string_view name)
 {
     if (position >= 0 && position < size())
-        at(position).name = cutChars(name, kBatteryNameMax);
+        at(position).name = storedText(name, kBatteryNameMax);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

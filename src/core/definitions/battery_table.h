@@ -2,19 +2,19 @@
 // window performs on it, with "Baterie.cfg" loading and saving.
 #pragma once
 
+#include "core/base/clock.h"
+#include "core/definitions/battery_type.h"
+#include "core/definitions/file_report.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/base/clock.h"
-#include "core/definitions/battery_type.h"
-#include "core/definitions/file_report.h"
-
 namespace kapsorel {
 
 class BatteryTable {
-public:
+  public:
     BatteryTable() = default;
 
     // Ensures the "Postupy" folder, then reads "Baterie.cfg" (missing = empty table).
@@ -36,8 +36,6 @@ public:
 
     // Position of the first type whose name equals `name` exactly, −1 when none.
     int findByName(std::string_view name) const;
-    // Allowed procedure numbers of every type named `name`, in table order, each number once.
-    std::vector<int> allowedProceduresForName(std::string_view name) const;
     // True when any type allows the procedure number.
     bool anyAllows(int procedureNumber) const;
 
@@ -59,10 +57,12 @@ public:
     // Replaces the allowed procedures: each number is stored modulo 256, in the given
     // order. Refused beyond 10.
     Status setAllowedProcedures(int position, const std::vector<int>& numbers);
-    // Name cut to 30 characters.
+    // The name is kept as the file will give it back (storedText: Windows-1250, 30
+    // characters), so the types listed and matched by name are the same before and
+    // after the table is saved and read again.
     void setName(int position, std::string_view name);
 
-private:
+  private:
     std::vector<BatteryType> types_;
     bool writable_ = true;
 };
@@ -73,4 +73,4 @@ std::string tooManyBatteryTypesMessage();
 std::string tooManyVariablesMessage();
 std::string tooManyAllowedProceduresMessage();
 
-}  // namespace kapsorel
+} // namespace kapsorel

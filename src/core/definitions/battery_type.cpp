@@ -1,8 +1,8 @@
 #include "core/definitions/battery_type.h"
 
-#include <algorithm>
-
 #include "core/base/bytes.h"
+
+#include <algorithm>
 
 namespace kapsorel {
 
@@ -11,7 +11,7 @@ constexpr std::size_t kReservedBytes = 48;
 constexpr std::size_t kVariableDescriptionCapacity = 20;
 constexpr std::size_t kVariableIdCapacity = 2;
 constexpr std::size_t kNameCapacity = 30;
-}  // namespace
+} // namespace
 
 const char* chemistryName(std::uint8_t chemistry)
 {
@@ -29,6 +29,14 @@ const BatteryVariable* BatteryType::findVariable(std::string_view id) const
 {
     for (const auto& v : variables)
         if (v.id == id)
+            return &v;
+    return nullptr;
+}
+
+const BatteryVariable* BatteryType::findReferenced(const StepValue& reference) const
+{
+    for (const auto& v : variables)
+        if (reference.refersTo(v.id))
             return &v;
     return nullptr;
 }
@@ -120,9 +128,6 @@ Result<BatteryFile> parseBatteryFile(std::span<const std::uint8_t> data)
             file.warnings.push_back(where + "počet proměnných " + std::to_string(record[45]) + " zkrácen na " +
                                     std::to_string(kMaxBatteryVariables));
     }
-    if (data.size() > need)
-        file.warnings.push_back("Soubor baterií obsahuje za posledním typem " + std::to_string(data.size() - need) +
-                                " nadbytečných bajtů; nebyly načteny");
     return file;
 }
 
@@ -149,4 +154,4 @@ Result<std::vector<std::uint8_t>> serializeBatteryFile(const std::vector<Battery
     return w.take();
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

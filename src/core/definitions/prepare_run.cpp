@@ -28,11 +28,10 @@ float ResolveValue(const StepValue& value, const std::vector<BatteryType>& types
         return 0.0f;
     }
     const BatteryType& type = types[static_cast<std::size_t>(batteryIndex)];
-    const std::string id = value.referenceId();
-    if (const BatteryVariable* var = type.findVariable(id))
+    if (const BatteryVariable* var = type.findReferenced(value))
         return var->value;
     error.set = true;
-    error.message = missingVariableMessage(type.name, id);
+    error.message = missingVariableMessage(type.name, value.referenceId());
     return 0.0f;
 }
 
@@ -76,7 +75,7 @@ bool resolveStep(const ProcedureStep& in, RunStep& out, const std::vector<Batter
            resolveCondition(in.endCondition, out.endCondition, types, batteryIndex, error);
 }
 
-}  // namespace
+} // namespace
 
 void PrepareRun(const Procedure& procedure, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
                 RunProcedure& run, LoadError& error)
@@ -121,4 +120,4 @@ void PrepareRun(const std::filesystem::path& home, std::int16_t number, const st
     PrepareRun(procedure.value(), types, batteryIndex, run, error);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,19 +1,19 @@
 #include "core/definitions/procedure_index.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/definitions/definition_paths.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/text_cut.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace kapsorel {
 
 namespace {
 constexpr std::size_t kNameCapacity = 31;
-}  // namespace
+} // namespace
 
 std::string duplicateProcedureMessage()
 {
@@ -45,7 +45,14 @@ std::vector<std::uint8_t> serializeIndexEntry(const ProcedureIndexEntry& entry)
     return w.take();
 }
 
-Result<std::vector<ProcedureIndexEntry>> parseProcedureIndex(std::span<const std::uint8_t> data)
+std::string refusedIndexEntryMessage(const ProcedureIndexEntry& entry)
+{
+    return "Postup " + entry.name + " má v seznamu postupů číslo " + std::to_string(entry.number) + ", nejvýše " +
+           std::to_string(kMaxProcedureNumber) + "; nebyl načten";
+}
+
+Result<std::vector<ProcedureIndexEntry>> parseProcedureIndex(std::span<const std::uint8_t> data,
+                                                             std::vector<std::string>* warnings)
 {
     const std::size_t count = data.size() / kIndexEntrySize;
     if (count > static_cast<std::size_t>(kMaxProcedures))
@@ -54,10 +61,13 @@ Result<std::vector<ProcedureIndexEntry>> parseProcedureIndex(std::span<const std
     std::vector<ProcedureIndexEntry> entries;
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        entries.push_back(parseIndexEntry(data.subspan(i * kIndexEntrySize, kIndexEntrySize)));
-        if (entries.back().number > kMaxProcedureNumber)
-            return Error{"položka " + std::to_string(i + 1) + " má číslo postupu " +
-                         std::to_string(entries.back().number) + ", nejvýše " + std::to_string(kMaxProcedureNumber)};
+        auto entry = parseIndexEntry(data.subspan(i * kIndexEntrySize, kIndexEntrySize));
+        if (entry.number > kMaxProcedureNumber) {
+            if (warnings)
+                warnings->push_back(refusedIndexEntryMessage(entry));
+            continue;
+        }
+        entries.push_back(std::move(entry));
     }
     return entries;
 }
@@ -75,27 +85,35 @@ std::vector<std::uint8_t> serializeProcedureIndex(const std::vector<ProcedureInd
 
 ProcedureIndex::ProcedureIndex(std::filesystem::path home, Clock& clock) : home_(std::move(home)), clock_(&clock) {}
 
-Status ProcedureIndex::load()
+FileReport ProcedureIndex::load()
 {
+    FileReport report;
     entries_.clear();
     writable_ = false;
-    if (auto st = ensureFolder(procedureFolder(home_)); !st)
-        return st;
+    if (auto st = ensureFolder(procedureFolder(home_)); !st) {
+        report.status = st;
+        return report;
+    }
     const auto path = procedureIndexPath(home_);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         writable_ = true;
-        return {};
+        return report;
     }
     auto data = readFileRetrying(path, *clock_);
-    if (!data)
-        return data.status();
-    auto entries = parseProcedureIndex(data.value());
-    if (!entries)
-        return Error{"Chybný soubor " + path.string() + " : " + entries.error()};
+    if (!data) {
+        report.status = data.status();
+        return report;
+    }
+    auto entries = parseProcedureIndex(data.value(), &report.warnings);
+    if (!entries) {
+        report.warnings.clear();
+        report.status = Error{"Chybný soubor " + path.string() + " : " + entries.error()};
+        return report;
+    }
     entries_ = std::move(entries.value());
     writable_ = true;
-    return {};
+    return report;
 }
 
 std::string ProcedureIndex::ProcedureNameByNumber(std::int16_t number) const
@@ -122,7 +140,7 @@ int ProcedureIndex::positionOfNumber(int number) const
 
 bool ProcedureIndex::nameTaken(std::string_view name, int exceptPosition) const
 {
-    const std::string stored = cutChars(name, kProcedureNameMax);
+    const std::string stored = storedText(name, kProcedureNameMax);
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (static_cast<int>(i) != exceptPosition && entries_[i].name == stored)
             return true;
@@ -167,7 +185,7 @@ Result<int> ProcedureIndex::addProcedure(std::string_view name)
     if (auto st = writeFileRetrying(procedureFilePath(home_, number.value()), {0}, *clock_); !st)
         return Error{st.error()};
     auto entries = entries_;
-    entries.push_back({number.value(), cutChars(name, kProcedureNameMax)});
+    entries.push_back({number.value(), storedText(name, kProcedureNameMax)});
     if (auto st = writeIndex(entries); !st)
         return Error{st.error()};
     entries_ = std::move(entries);
@@ -183,7 +201,7 @@ Status ProcedureIndex::renameProcedure(int position, std::string_view name)
     if (nameTaken(name, position))
         return Error{duplicateProcedureMessage()};
     auto entries = entries_;
-    entries[static_cast<std::size_t>(position)].name = cutChars(name, kProcedureNameMax);
+    entries[static_cast<std::size_t>(position)].name = storedText(name, kProcedureNameMax);
     if (auto st = writeIndex(entries); !st)
         return st;
     entries_ = std::move(entries);
@@ -247,4 +265,4 @@ Status ProcedureIndex::saveProcedure(int position, const Procedure& procedure) c
     return saveProcedureFile(procedurePath(position), procedure, *clock_);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

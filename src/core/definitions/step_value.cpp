@@ -1,8 +1,8 @@
 #include "core/definitions/step_value.h"
 
-#include <bit>
-
 #include "core/base/cp1250.h"
+
+#include <bit>
 
 namespace kapsorel {
 
@@ -44,7 +44,9 @@ std::string StepValue::referenceId() const
 
 bool StepValue::refersTo(std::string_view idUtf8) const
 {
-    return referenceId() == idUtf8;
+    const std::string raw = utf8ToCp1250(idUtf8);
+    return raw.size() == 2 && static_cast<std::uint8_t>(raw[0]) == bytes[0] &&
+           static_cast<std::uint8_t>(raw[1]) == bytes[1];
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

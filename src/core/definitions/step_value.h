@@ -34,12 +34,15 @@ struct StepValue {
     bool isReference() const { return format >= kFormatReferenceOffset; }
     // The four bytes as a Single (meaningful for literals).
     float single() const;
-    // The referenced ID as UTF-8: the two ID bytes up to the first zero byte.
+    // The referenced ID as UTF-8 for messages and texts: the two ID bytes up to the
+    // first zero byte.
     std::string referenceId() const;
-    // True when the reference names the variable `idUtf8` (exact, case-sensitive).
+    // True when the variable ID `idUtf8` is exactly the two ID characters of the
+    // reference (case-sensitive). A zero byte is a character of its own, so "#" or "#U"
+    // (zero bytes where characters are missing) never names a one-letter or unnamed ID.
     bool refersTo(std::string_view idUtf8) const;
 
     bool operator==(const StepValue&) const = default;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

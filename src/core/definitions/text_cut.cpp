@@ -1,5 +1,7 @@
 #include "core/definitions/text_cut.h"
 
+#include "core/base/cp1250.h"
+
 namespace kapsorel {
 
 namespace {
@@ -7,7 +9,7 @@ bool isContinuation(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
-}  // namespace
+} // namespace
 
 std::size_t charCount(std::string_view utf8)
 {
@@ -31,4 +33,12 @@ std::string cutChars(std::string_view utf8, std::size_t maxChars)
     return std::string(utf8);
 }
 
-}  // namespace kapsorel
+std::string storedText(std::string_view utf8, std::size_t maxChars)
+{
+    std::string raw = utf8ToCp1250(utf8);
+    if (raw.size() > maxChars)
+        raw.resize(maxChars);
+    return cp1250ToUtf8(raw);
+}
+
+} // namespace kapsorel

@@ -10,5 +10,9 @@ namespace kapsorel {
 
 std::size_t charCount(std::string_view utf8);
 std::string cutChars(std::string_view utf8, std::size_t maxChars);
+// The text as a definition file will give it back: converted to Windows-1250 (a
+// character outside it becomes '?') and back, and cut to `maxChars` characters. Names
+// are compared in this form, so two names that would read back equal count as equal.
+std::string storedText(std::string_view utf8, std::size_t maxChars);
 
-}  // namespace kapsorel
+} // namespace kapsorel

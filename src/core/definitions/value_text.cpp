@@ -1,11 +1,11 @@
 #include "core/definitions/value_text.h"
 
+#include "core/base/cp1250.h"
+#include "core/base/numbers.h"
+
 #include <charconv>
 #include <cmath>
 #include <string>
-
-#include "core/base/cp1250.h"
-#include "core/base/numbers.h"
 
 namespace kapsorel {
 
@@ -45,7 +45,7 @@ bool parseNumber(std::string_view text, char separator, float& out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 ParsedValue ParseValueText(std::uint8_t defaultFormat, std::string_view text, char separator)
 {
@@ -93,7 +93,7 @@ std::string FormatValueText(const StepValue& value, const BatteryType* shown, ch
     const std::string id = value.referenceId();
     if (!shown)
         return "#" + id;
-    const BatteryVariable* var = shown->findVariable(id);
+    const BatteryVariable* var = shown->findReferenced(value);
     if (!var)
         return "???";
     const auto shownFormat = static_cast<std::uint8_t>(value.format - kFormatReferenceOffset);
@@ -102,4 +102,4 @@ std::string FormatValueText(const StepValue& value, const BatteryType* shown, ch
     return formatLiteral(shownFormat, var->value, separator);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,10 +1,10 @@
 // Readers given damaged or hostile images: each refuses with a message naming what is
 // wrong, or takes the record with a remark where nothing can be lost.
-#include <gtest/gtest.h>
-
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 
@@ -15,7 +15,7 @@ std::vector<std::uint8_t> procedureImage(std::uint8_t count, std::size_t steps)
     std::vector<std::uint8_t> b(kProcedureHeaderSize + steps * kProcedureStepSize, 0);
     b[0] = count;
     for (std::size_t i = 0; i < steps; ++i)
-        b[kProcedureHeaderSize + i * kProcedureStepSize + 2] = 5;  // "Pauza"
+        b[kProcedureHeaderSize + i * kProcedureStepSize + 2] = 5; // "Pauza"
     return b;
 }
 
@@ -24,7 +24,7 @@ std::size_t stepOffset(std::size_t step, std::size_t field)
     return kProcedureHeaderSize + step * kProcedureStepSize + field;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ProcedureReader, RefusesDamagedFiles)
 {
@@ -60,9 +60,9 @@ TEST(ProcedureReader, RefusesDamagedFiles)
     }
     {
         auto b = procedureImage(1, 1);
-        b[stepOffset(0, 169 + 18 + 7)] = 2;   // second end term used
-        b[stepOffset(0, 169 + 7)] = 1;        // first end term used
-        b[stepOffset(0, 169 + 18 + 2)] = 99;  // with a bad format
+        b[stepOffset(0, 169 + 18 + 7)] = 2;  // second end term used
+        b[stepOffset(0, 169 + 7)] = 1;       // first end term used
+        b[stepOffset(0, 169 + 18 + 2)] = 99; // with a bad format
         cases.push_back({"used term format 99", b, "podmínka ukončení, člen 2: neplatný formát hodnoty 99"});
     }
     for (const auto& c : cases) {
@@ -81,7 +81,7 @@ TEST(ProcedureReader, AcceptsWhatCarriesNoMeaning)
     }
     {
         std::vector<std::uint8_t> b(500, 0xCD);
-        b[0] = 0;  // count 0 followed by anything
+        b[0] = 0; // count 0 followed by anything
         auto r = parseProcedure(b);
         ASSERT_TRUE(r);
         EXPECT_TRUE(r->steps.empty());
@@ -90,7 +90,7 @@ TEST(ProcedureReader, AcceptsWhatCarriesNoMeaning)
         // A bad format in a term after the condition has ended is never looked at.
         auto b = procedureImage(1, 1);
         b[stepOffset(0, 97 + 2 * 18 + 2)] = 77;
-        b[stepOffset(0, 97 + 2 * 18 + 7)] = 1;  // term 3 says OR, but term 1 ended the condition
+        b[stepOffset(0, 97 + 2 * 18 + 7)] = 1; // term 3 says OR, but term 1 ended the condition
         auto r = parseProcedure(b);
         EXPECT_TRUE(r) << r.error();
     }
@@ -124,12 +124,23 @@ TEST(IndexReader, LimitsAndRemainder)
     auto tooMany = parseProcedureIndex(std::vector<std::uint8_t>(102 * 34, 0));
     ASSERT_FALSE(tooMany);
     EXPECT_NE(tooMany.error().find("102"), std::string::npos);
-    std::vector<std::uint8_t> badNumber(34, 0);
-    badNumber[0] = 0xE9;  // 1001
-    badNumber[1] = 0x03;
-    auto r = parseProcedureIndex(badNumber);
-    ASSERT_FALSE(r);
-    EXPECT_NE(r.error().find("1001"), std::string::npos);
+}
+
+TEST(IndexReader, EntryNumberedAboveAThousandIsLeftOutAlone)
+{
+    std::vector<std::uint8_t> b;
+    for (const auto& e : std::vector<ProcedureIndexEntry>{{1000, "Tisícovka"}, {1001, "Přes mez"}, {7, "Sedmička"}}) {
+        const auto rec = serializeIndexEntry(e);
+        b.insert(b.end(), rec.begin(), rec.end());
+    }
+    std::vector<std::string> warnings;
+    auto r = parseProcedureIndex(b, &warnings);
+    ASSERT_TRUE(r) << r.error();
+    EXPECT_EQ(r.value(), (std::vector<ProcedureIndexEntry>{{1000, "Tisícovka"}, {7, "Sedmička"}}));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], refusedIndexEntryMessage({1001, "Přes mez"}));
+    EXPECT_NE(warnings[0].find("Přes mez"), std::string::npos);
+    EXPECT_NE(warnings[0].find("1001"), std::string::npos);
 }
 
 TEST(BatteryReader, RefusesDamagedFiles)
@@ -159,10 +170,10 @@ TEST(BatteryReader, RefusesDamagedFiles)
 TEST(BatteryReader, TakesRecordsWithRemarks)
 {
     std::vector<std::uint8_t> b = {0, 2};
-    b.resize(2 + 2 * kBatteryTypeSize + 5, 0);
-    b[2 + 44] = 3;                       // bad chemistry in type 1
-    b[2 + kBatteryTypeSize + 45] = 25;   // 25 variables claimed in type 2
-    b[2 + kBatteryTypeSize + 33] = 200;  // 200 allowed procedures claimed
+    b.resize(2 + 2 * kBatteryTypeSize, 0);
+    b[2 + 44] = 3;                      // bad chemistry in type 1
+    b[2 + kBatteryTypeSize + 45] = 25;  // 25 variables claimed in type 2
+    b[2 + kBatteryTypeSize + 33] = 200; // 200 allowed procedures claimed
     auto r = parseBatteryFile(b);
     ASSERT_TRUE(r) << r.error();
     ASSERT_EQ(r->types.size(), 2u);
@@ -170,11 +181,43 @@ TEST(BatteryReader, TakesRecordsWithRemarks)
     EXPECT_STREQ(chemistryName(r->types[0].chemistry), "");
     EXPECT_EQ(r->types[1].variables.size(), 20u);
     EXPECT_EQ(r->types[1].allowedProcedures.size(), 10u);
-    ASSERT_EQ(r->warnings.size(), 4u);
+    ASSERT_EQ(r->warnings.size(), 3u);
     EXPECT_EQ(r->warnings[0], "Chyba v souboru baterií");
     EXPECT_NE(r->warnings[1].find("povolených postupů 200"), std::string::npos);
     EXPECT_NE(r->warnings[2].find("proměnných 25"), std::string::npos);
-    EXPECT_NE(r->warnings[3].find("5 nadbytečných bajtů"), std::string::npos);
+}
+
+TEST(BatteryReader, BytesAfterTheLastTypeAreReadSilently)
+{
+    // A writer that does not cut the file leaves deleted types (or parts of them) behind.
+    std::vector<BatteryType> three(3);
+    three[0].name = "A";
+    three[1].name = "B";
+    three[2].name = "C";
+    auto image = serializeBatteryFile(three);
+    ASSERT_TRUE(image);
+    struct Case {
+        const char* what;
+        std::uint8_t count;
+        std::size_t keep; // bytes of the three-type image kept
+    };
+    const Case cases[] = {
+        {"one byte left over", 2, 2 + 2 * kBatteryTypeSize + 1},
+        {"part of a record", 2, 2 + 2 * kBatteryTypeSize + 300},
+        {"one deleted type", 2, image->size()},
+        {"two deleted types", 1, image->size()},
+        {"every type deleted", 0, image->size()},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::uint8_t> b(image->begin(), image->begin() + static_cast<std::ptrdiff_t>(c.keep));
+        b[1] = c.count;
+        auto r = parseBatteryFile(b);
+        ASSERT_TRUE(r) << c.what << ": " << r.error();
+        ASSERT_EQ(r->types.size(), c.count) << c.what;
+        for (std::size_t i = 0; i < c.count; ++i)
+            EXPECT_EQ(r->types[i].name, three[i].name) << c.what;
+        EXPECT_EQ(r->warnings, std::vector<std::string>{}) << c.what;
+    }
 }
 
 TEST(BatteryWriter, LimitsAndInvalidChemistry)

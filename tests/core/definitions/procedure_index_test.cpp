@@ -1,14 +1,13 @@
 // The procedure index in a temporary station home: loading, the editor's changes and
 // what each leaves on disk.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "core/definitions/definition_paths.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using kapsorel::test::FakeClock;
@@ -29,7 +28,7 @@ std::vector<ProcedureIndexEntry> onDisk(const TempHome& home)
     return parseProcedureIndex(home.readBytes("Postupy/Postupy.idx")).value();
 }
 
-}  // namespace
+} // namespace
 
 TEST(ProcedureFiles, NamesFromNumbers)
 {
@@ -61,7 +60,7 @@ TEST(ProcedureIndexFile, FolderThatCannotBeCreated)
     ProcedureIndex idx(home.path(), clock);
     auto st = idx.load();
     ASSERT_FALSE(st);
-    EXPECT_EQ(st.error().rfind("Nelze vytvořit : ", 0), 0u) << st.error();
+    EXPECT_EQ(st.status.error().rfind("Nelze vytvořit : ", 0), 0u) << st.status.error();
 }
 
 TEST(ProcedureIndexFile, AddNumbersAndFiles)
@@ -106,10 +105,10 @@ TEST(ProcedureIndexFile, NamesAreUniqueExactly)
     auto dup = idx.addProcedure("Kapacitní test");
     ASSERT_FALSE(dup);
     EXPECT_EQ(dup.error(), "Takový postup již existuje");
-    EXPECT_TRUE(idx.addProcedure("kapacitní test"));  // case matters
+    EXPECT_TRUE(idx.addProcedure("kapacitní test")); // case matters
 
     EXPECT_EQ(idx.renameProcedure(1, "Kapacitní test").error(), "Takový postup již existuje");
-    EXPECT_TRUE(idx.renameProcedure(0, "Kapacitní test"));  // its own name
+    EXPECT_TRUE(idx.renameProcedure(0, "Kapacitní test")); // its own name
     ASSERT_TRUE(idx.renameProcedure(1, "Formování 2"));
     EXPECT_EQ(onDisk(home)[1].name, "Formování 2");
 
@@ -118,6 +117,62 @@ TEST(ProcedureIndexFile, NamesAreUniqueExactly)
     ASSERT_TRUE(idx.addProcedure(longName + "1"));
     EXPECT_EQ(idx.at(3).name, longName);
     EXPECT_FALSE(idx.addProcedure(longName + "2"));
+}
+
+TEST(ProcedureIndexFile, NamesAreComparedAsTheyWillBeStored)
+{
+    // Characters outside Windows-1250 are stored as '?', so these names would read
+    // back equal: the second is refused when typed, not found doubled after a restart.
+    TempHome home;
+    FakeClock clock;
+    ProcedureIndex idx(home.path(), clock);
+    ASSERT_TRUE(idx.load());
+    ASSERT_TRUE(idx.addProcedure("Zkouška ★"));
+    EXPECT_EQ(idx.at(0).name, "Zkouška ?"); // kept in memory as the file has it
+    struct Case {
+        const char* name;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"Zkouška ☆", true},  {"Zkouška ?", true},
+        {"Zkouška 😀", true}, // one character beyond the basic plane: one '?'
+        {"Zkouška", false},   {"Zkouška ??", false},
+        {"Zkouška ž", false}, // within the code page
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(idx.nameTaken(c.name), c.taken) << c.name;
+        auto added = idx.addProcedure(c.name);
+        EXPECT_EQ(added.ok(), !c.taken) << c.name;
+        if (!added) {
+            EXPECT_EQ(added.error(), duplicateProcedureMessage()) << c.name;
+        } else {
+            ASSERT_TRUE(idx.removeProcedure(added.value(), {}));
+        }
+    }
+    ASSERT_TRUE(idx.addProcedure("Formování"));
+    EXPECT_EQ(idx.renameProcedure(1, "Zkouška ◆").error(), duplicateProcedureMessage());
+    ASSERT_TRUE(idx.renameProcedure(1, "Formování ◆"));
+    EXPECT_EQ(idx.at(1).name, "Formování ?");
+
+    // Read again, the index holds the same names as before.
+    ProcedureIndex again(home.path(), clock);
+    ASSERT_TRUE(again.load());
+    EXPECT_EQ(again.entries(), idx.entries());
+}
+
+TEST(ProcedureIndexFile, EntryNumberedAboveAThousandIsRefusedAlone)
+{
+    TempHome home;
+    FakeClock clock;
+    home.writeBytes("Postupy/Postupy.idx",
+                    serializeProcedureIndex({{3, "Nabíjení"}, {4000, "Poškozený"}, {1000, "Vybíjení"}}));
+    ProcedureIndex idx(home.path(), clock);
+    const FileReport report = idx.load();
+    ASSERT_TRUE(report.ok()) << report.status.error();
+    EXPECT_EQ(names(idx), (std::vector<std::string>{"Nabíjení", "Vybíjení"}));
+    EXPECT_EQ(report.warnings, std::vector<std::string>{refusedIndexEntryMessage({4000, "Poškozený"})});
+    EXPECT_TRUE(idx.writable());
+    EXPECT_EQ(idx.ProcedureNameByNumber(1000), "Vybíjení");
 }
 
 TEST(ProcedureIndexFile, RefusesTheHundredAndSecondProcedure)
@@ -180,7 +235,7 @@ TEST(ProcedureIndexFile, UnreadableIndexIsNeverOverwritten)
     ProcedureIndex idx(home.path(), clock);
     auto st = idx.load();
     ASSERT_FALSE(st);
-    EXPECT_NE(st.error().find("Postupy.idx"), std::string::npos);
+    EXPECT_NE(st.status.error().find("Postupy.idx"), std::string::npos);
     EXPECT_EQ(idx.size(), 0);
     EXPECT_FALSE(idx.writable());
     EXPECT_FALSE(idx.addProcedure("new"));

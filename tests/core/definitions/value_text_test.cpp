@@ -1,12 +1,12 @@
 // Step values typed, shown and resolved, and the RunProcedure PrepareRun builds.
-#include <gtest/gtest.h>
-
 #include "core/definitions/definition_paths.h"
 #include "core/definitions/prepare_run.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/value_text.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using kapsorel::test::FakeClock;
@@ -25,7 +25,7 @@ BatteryType nicd()
     return t;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ParseValueText, Table)
 {
@@ -61,7 +61,7 @@ TEST(ParseValueText, VariableReferences)
     EXPECT_FALSE(u1.failed);
     EXPECT_EQ(ParseValueText(5, "#T1").value.format, 15);
     const ParsedValue czech = ParseValueText(1, "#Čx");
-    EXPECT_EQ(czech.value.bytes[0], 0xC8);  // Windows-1250 Č
+    EXPECT_EQ(czech.value.bytes[0], 0xC8); // Windows-1250 Č
     EXPECT_EQ(czech.value.referenceId(), "Čx");
     EXPECT_EQ(ParseValueText(1, "#U").value.referenceId(), "U");
 }
@@ -117,7 +117,7 @@ TEST(ResolveValue, LiteralsReferencesAndTheLoadErrorFlag)
 
     EXPECT_EQ(ResolveValue(StepValue::reference(2, "U1"), types, -1, err), 0.0f);
     EXPECT_TRUE(err.set);
-    EXPECT_EQ(err.message, "");  // no battery type: the flag alone
+    EXPECT_EQ(err.message, ""); // no battery type: the flag alone
 
     err.clear();
     EXPECT_EQ(ResolveValue(StepValue::reference(2, "ZZ"), types, 0, err), 0.0f);
@@ -169,7 +169,7 @@ Procedure chargeProcedure()
     return p;
 }
 
-}  // namespace
+} // namespace
 
 TEST(PrepareRun, ResolvesStepsAndConditions)
 {
@@ -203,7 +203,7 @@ TEST(PrepareRun, MissingVariableStopsAndLeavesNothingToRun)
     pb.name = "Pb 12V";
     const std::vector<BatteryType> types = {nicd(), pb};
     RunProcedure run;
-    run.stepCount = 7;  // a stale procedure
+    run.stepCount = 7; // a stale procedure
     LoadError err;
     PrepareRun(chargeProcedure(), types, 1, run, err);
     EXPECT_TRUE(err.set);
@@ -215,6 +215,52 @@ TEST(PrepareRun, MissingVariableStopsAndLeavesNothingToRun)
     EXPECT_TRUE(err.set);
     EXPECT_EQ(err.message, "");
     EXPECT_EQ(run.stepCount, 0);
+}
+
+TEST(PrepareRun, ReferenceComparesBothIdCharacters)
+{
+    // "#" and "#U" leave zero bytes where characters are missing; a variable must have
+    // exactly the two characters, so a one-letter or unnamed variable is not theirs.
+    BatteryType pb;
+    pb.name = "Pb";
+    pb.variables = {{"Bez jména", "", 1.0f}, {"Jedno písmeno", "U", 14.4f}, {"Napětí", "U1", 28.8f}};
+    const std::vector<BatteryType> types = {pb};
+    struct Case {
+        const char* text;
+        bool resolves;
+        float value;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"#", false, 0.0f, "U baterie Pbnení proměnná #"},
+        {"#U", false, 0.0f, "U baterie Pbnení proměnná #U"},
+        {"#U1", true, 28.8f, ""},
+    };
+    for (const auto& c : cases) {
+        const StepValue ref = ParseValueText(2, c.text).value;
+        // In a step value and in a condition threshold alike.
+        Procedure inValue;
+        inValue.steps.resize(1);
+        inValue.steps[0].type = 0;
+        inValue.steps[0].value1 = ref;
+        Procedure inCondition;
+        inCondition.steps.resize(1);
+        inCondition.steps[0].type = 0;
+        inCondition.steps[0].endCondition[0] = {1, 4, ref, 1, {}};
+        for (const Procedure* p : {&inValue, &inCondition}) {
+            RunProcedure run;
+            LoadError err;
+            PrepareRun(*p, types, 0, run, err);
+            EXPECT_EQ(err.set, !c.resolves) << c.text;
+            EXPECT_EQ(err.message, c.message) << c.text;
+            EXPECT_EQ(run.stepCount, c.resolves ? 1 : 0) << c.text;
+            if (c.resolves) {
+                EXPECT_EQ(p == &inValue ? run.steps[0].value1 : run.steps[0].endCondition[0].threshold, c.value);
+            }
+        }
+        // The editor's check mode agrees: no value for such a reference.
+        EXPECT_EQ(FormatValueText(ref, &pb) == "???", !c.resolves) << c.text;
+    }
 }
 
 TEST(PrepareRun, FromTheProcedureFile)
