@@ -10,6 +10,7 @@
 #include "core/app/config_file.h"
 #include "core/app/display_refresh.h"
 #include "core/comm/link_power_commands.h"
+#include "core/comm/module_jobs.h"
 #include "core/comm/module_link.h"
 #include "core/comm/status_channel.h"
 #include "core/station/station.h"
@@ -64,6 +65,9 @@ public:
     ModuleLink& powerLink() { return power_; }
     ModuleLink& measureLink() { return measure_; }
     PowerCommands& powerCommands() { return powerCommands_; }
+    // Where the windows' exchanges with each module run.
+    ModuleJobRunner& powerJobs() { return powerJobs_; }
+    ModuleJobRunner& measureJobs() { return measureJobs_; }
     StationSettings& settings() { return settings_; }
     ConfigFile& config() { return config_; }
     RunProcedure& procedure() { return procedure_; }
@@ -100,6 +104,8 @@ private:
     LinkPowerCommands powerCommands_{power_, station_.live};
     UdpStatusChannel powerStatus_{power_};
     UdpStatusChannel measureStatus_{measure_};
+    ModuleJobRunner powerJobs_{power_};
+    ModuleJobRunner measureJobs_{measure_};
     UiBridge& ui_;
     Clock& clock_;
     RunProcedure procedure_;

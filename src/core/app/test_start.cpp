@@ -67,7 +67,7 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     header.batteryNumber = request.batteryNumber;
     header.batteryType = validIndex(request.batteryIndex, types)
                              ? types[static_cast<std::size_t>(request.batteryIndex)].name
-                             : std::string(kNoBatteryType);
+                             : std::string(kNoBatteryTypeName);
     header.procedureName = request.procedureName;
     header.note = request.note;
     const Status created = runtime.testFile().createTestFile(header, static_cast<std::uint8_t>(station.batteryFamily()),

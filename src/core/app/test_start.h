@@ -5,6 +5,7 @@
 
 #include "core/app/station_runtime.h"
 #include "core/definitions/battery_type.h"
+#include "core/definitions/offered_procedures.h"
 #include "core/engine/manual_procedure.h"
 
 #include <string>
@@ -14,7 +15,6 @@ namespace kapsorel {
 
 inline constexpr const char* kNoBatteryNumber = "Není zadáno číslo baterie";
 inline constexpr const char* kProcedureNotFound = "Postup nenalezen";
-inline constexpr const char* kNoBatteryType = "N/A";
 
 struct TestStartRequest {
     int batteryIndex = -1;             // position in the battery type table; none: "N/A"

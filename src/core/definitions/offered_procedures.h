@@ -14,9 +14,9 @@ namespace kapsorel {
 constexpr std::string_view kNoBatteryTypeName = "N/A";
 
 // The procedures allowed for `typeName`: the union over every battery type of that
-// name (names need not be unique), one row per procedure number, in index order, so
-// the list reads the same as in the procedure editor whichever type allows what.
-// Allowed numbers that no index entry has are left out. For kNoBatteryTypeName every
+// name (names need not be unique), in table order and each type's own order, one row
+// per procedure number (the first type that allows it places it). Allowed numbers that
+// no index entry has are left out. For kNoBatteryTypeName every
 // index entry is offered; for a name no type has, none.
 std::vector<ProcedureIndexEntry> offeredProcedures(const std::vector<BatteryType>& types, std::string_view typeName,
                                                    const std::vector<ProcedureIndexEntry>& index);

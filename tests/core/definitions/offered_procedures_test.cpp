@@ -1,5 +1,5 @@
 // The procedures offered for a chosen battery type name: the union over every type of
-// that name, one row per procedure, in index order.
+// that name, one row per procedure, in the order the types list them.
 #include "core/definitions/offered_procedures.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +26,10 @@ std::vector<int> numbers(const std::vector<ProcedureIndexEntry>& entries)
 
 } // namespace
 
-TEST(OfferedProcedures, UnionOverTypesOfTheNameInIndexOrder)
+TEST(OfferedProcedures, UnionOverTypesOfTheNameInEntryOrder)
 {
-    // The index lists 5 before 1; number 300 cannot be allowed (one byte per number,
-    // 300 is stored as 44); number 9 is allowed but not in the index.
+    // Number 300 cannot be allowed (one byte per number, 300 is stored as 44); number 9
+    // is allowed but not in the index.
     const std::vector<ProcedureIndexEntry> index = {{5, "Pět"},      {1, "Jedna"},           {2, "Dvě"},
                                                     {300, "Třista"}, {44, "Čtyřicet čtyři"}, {3, "Tři"}};
     const std::vector<BatteryType> types = {type("NiCd 20", {1, 2, 9}), type("Pb 12V", {3}), type("NiCd 20", {2, 5, 1}),
@@ -39,7 +39,7 @@ TEST(OfferedProcedures, UnionOverTypesOfTheNameInIndexOrder)
         std::vector<int> offered;
     };
     const Case cases[] = {
-        {"NiCd 20", {5, 1, 2}}, // both entries, each procedure once, as the index lists them
+        {"NiCd 20", {1, 2, 5}}, // the first entry's list, then what the second adds
         {"Pb 12V", {3}},        {"Jiná", {44}},
         {"nicd 20", {}},                                        // names compare exactly
         {"Neznámá", {}},        {"N/A", {5, 1, 2, 300, 44, 3}}, // no battery type: the whole index
@@ -48,8 +48,8 @@ TEST(OfferedProcedures, UnionOverTypesOfTheNameInIndexOrder)
         EXPECT_EQ(numbers(offeredProcedures(types, c.name, index)), c.offered) << c.name;
     const auto rows = offeredProcedures(types, "NiCd 20", index);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (ProcedureIndexEntry{5, "Pět"}));
-    EXPECT_EQ(rows[1].name, "Jedna");
+    EXPECT_EQ(rows[0], (ProcedureIndexEntry{1, "Jedna"}));
+    EXPECT_EQ(rows[2].name, "Pět");
 }
 
 TEST(OfferedProcedures, OneRowPerNumberEvenInADamagedIndex)
