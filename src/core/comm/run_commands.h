@@ -3,10 +3,10 @@
 // whatever the answer's status (a lost module is noticed by the poller instead).
 #pragma once
 
-#include <cstdint>
-
 #include "core/comm/live_values.h"
 #include "core/comm/module_link.h"
+
+#include <cstdint>
 
 namespace kapsorel {
 
@@ -34,8 +34,8 @@ void commandSignal(ModuleLink& power, std::uint8_t ledSeconds, std::uint8_t sire
 void commandSignalAck(ModuleLink& power);
 // "PE": a new test begins.
 void commandNewTest(ModuleLink& power);
-// "MT": temperature sensor check; payload byte 4 nonzero = sensor fault. Reads whatever
-// the buffer holds after the exchange.
+// "MT": temperature sensor check; payload byte 4 nonzero = sensor fault. Judged only when
+// the module answered (with that byte); a failed exchange reports no fault.
 TemperatureCheck commandTemperatureCheck(ModuleLink& power);
 // "ZX": source set points; returns the answer's status.
 std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current);
@@ -43,4 +43,4 @@ std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float curr
 // A step's signalling value as whole seconds: nearest integer, halves to even, low 8 bits.
 std::uint8_t signalSeconds(float value);
 
-}  // namespace kapsorel
+} // namespace kapsorel
