@@ -255,6 +255,16 @@ class Interpreter {
                 sim_.measure().setHeadCode(head);
             return r;
         }
+        if (name == "measure.battery_voltage") {
+            if (value == "model") {
+                sim_.measure().setBatteryVoltage(std::nullopt);
+                return ok();
+            }
+            if (!parseDouble(value, x))
+                return err("measure.battery_voltage needs volts or model, not " + value);
+            sim_.measure().setBatteryVoltage(x);
+            return ok();
+        }
         if (name == "cell") {
             if (w_.size() != 4 || !parseInt(w_[2], 1, b.cells(), n))
                 return err("usage: set cell K V|model with K 1.." + std::to_string(b.cells()));
@@ -311,8 +321,10 @@ class Interpreter {
         }
         if (name == "power.current")
             return ok(number(b.current()));
-        if (name == "power.voltage" || name == "measure.battery_voltage" || name == "battery.voltage")
+        if (name == "power.voltage" || name == "battery.voltage")
             return ok(number(b.voltage()));
+        if (name == "measure.battery_voltage")
+            return ok(number(sim_.measure().batteryVoltage()));
         if (name == "power.source_voltage")
             return ok(number(static_cast<double>(p.sourceVoltage)));
         if (name == "power.source_current")

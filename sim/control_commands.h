@@ -5,8 +5,8 @@
 // given in decimal or as 0x... hexadecimal.
 //   set power.error N | power.faults N | power.hwkind N | power.version N | power.led N |
 //       power.siren N | power.temp_sensor_fault 0|1 | power.module_temperature C|model |
-//       measure.head N | cell K V|model | battery.capacity AH | battery.charge FRACTION |
-//       battery.temperature C | weak_cell K | shorted_cell K      (K = 0: none)
+//       measure.head N | measure.battery_voltage V|model | cell K V|model | battery.capacity AH |
+//       battery.charge FRACTION | battery.temperature C | weak_cell K | shorted_cell K  (K = 0: none)
 //   drop power|measure on|off       status datagrams are counted but not answered
 //   silent power|measure on|off     TCP requests are read and recorded, never answered
 //   oversize power|measure on|off   TCP answers announce and carry a 300-byte payload

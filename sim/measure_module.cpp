@@ -20,7 +20,7 @@ ModuleFrame MeasureModule::status()
     MeasureStatus s;
     for (std::size_t i = 0; i < s.cells.size(); ++i)
         s.cells[i] = static_cast<float>(battery_.cellVoltage(static_cast<int>(i) + 1));
-    s.batteryVoltage = static_cast<float>(battery_.voltage());
+    s.batteryVoltage = static_cast<float>(batteryVoltage());
     s.batteryTemperature = static_cast<float>(battery_.temperature());
     s.headCode = headCode_;
     return encodeMeasureStatus(s);
@@ -31,7 +31,7 @@ double MeasureModule::channelValue(int channel) const
     if (channel < 20)
         return battery_.cellVoltage(channel + 1);
     if (channel == 20)
-        return battery_.voltage();
+        return batteryVoltage();
     return 0.2; // insulation divider voltages of a sound battery
 }
 

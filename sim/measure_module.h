@@ -7,6 +7,7 @@
 #include "settings_memory.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace kapsorel::sim {
 
@@ -19,6 +20,10 @@ class MeasureModule : public ModuleHandler {
 
     std::uint8_t headCode() const { return headCode_; }
     void setHeadCode(std::uint8_t code) { headCode_ = code; }
+    // The battery voltage the module reports (status and channel 20): the model's, or a
+    // fixed reading that may differ from what the power module measures.
+    double batteryVoltage() const { return fixedBatteryVoltage_ ? *fixedBatteryVoltage_ : battery_.voltage(); }
+    void setBatteryVoltage(std::optional<double> volts) { fixedBatteryVoltage_ = volts; }
     SettingsMemory& memory() { return memory_; }
 
   private:
@@ -27,6 +32,7 @@ class MeasureModule : public ModuleHandler {
     BatteryModel& battery_;
     SettingsMemory memory_;
     std::uint8_t headCode_ = 1;
+    std::optional<double> fixedBatteryVoltage_;
 };
 
 } // namespace kapsorel::sim

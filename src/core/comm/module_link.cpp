@@ -6,6 +6,23 @@
 
 namespace kapsorel {
 
+ExchangeLock::ExchangeLock(ModuleLink& link) : link_(link), lock_(link.mutex_) {}
+
+ExchangeLock::~ExchangeLock()
+{
+    unlock();
+}
+
+void ExchangeLock::unlock()
+{
+    if (!lock_.owns_lock())
+        return;
+    std::vector<std::string> messages;
+    messages.swap(link_.pendingMessages_);
+    lock_.unlock();
+    link_.deliver(messages);
+}
+
 ModuleLink::ModuleLink(std::string moduleName) : moduleName_(std::move(moduleName)), socket_(io_) {}
 
 ModuleLink::~ModuleLink()
@@ -64,7 +81,10 @@ WaitHook ModuleLink::hookForThisThread() const
     return hookThread_ == std::this_thread::get_id() ? hook_ : WaitHook{};
 }
 
-bool ModuleLink::connected() const { return socket_.is_open(); }
+bool ModuleLink::connected() const
+{
+    return socket_.is_open();
+}
 
 void ModuleLink::disconnect()
 {
@@ -75,13 +95,22 @@ void ModuleLink::disconnect()
 
 void ModuleLink::fail(const std::string& message)
 {
+    pendingMessages_.push_back(message);
+}
+
+void ModuleLink::deliver(const std::vector<std::string>& messages) const
+{
+    if (messages.empty())
+        return;
     MessageSink sink;
     {
         std::lock_guard g(configMutex_);
         sink = sink_;
     }
-    if (sink)
-        sink(message);
+    if (!sink)
+        return;
+    for (const auto& m : messages)
+        sink(m);
 }
 
 bool ModuleLink::connect(const WaitHook& hook)
@@ -112,8 +141,8 @@ bool ModuleLink::connect(const WaitHook& hook)
         asio::error_code ignored;
         socket_.close(ignored);
         drain(io_);
-        fail("Spojení s " + address + ":" + std::to_string(port) + " vypršelo (" +
-             std::to_string(kConnectLimitMs) + " ms)");
+        fail("Spojení s " + address + ":" + std::to_string(port) + " vypršelo (" + std::to_string(kConnectLimitMs) +
+             " ms)");
         return false;
     }
     if (result) {
@@ -127,8 +156,7 @@ bool ModuleLink::connect(const WaitHook& hook)
     return true;
 }
 
-template <class Start>
-bool ModuleLink::transfer(Start start, const WaitHook& hook)
+template <class Start> bool ModuleLink::transfer(Start start, const WaitHook& hook)
 {
     bool done = false;
     asio::error_code result;
@@ -213,4 +241,4 @@ ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
     return ExchangeOutcome::Answered;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -17,9 +17,12 @@ void fill(ModuleFrame& f, char group, char command, int param, std::uint16_t pay
     f.setPayloadLength(payloadLength);
 }
 
-void send(ModuleLink& link) { link.exchange(1); }
+void send(ModuleLink& link)
+{
+    link.exchange(1);
+}
 
-}  // namespace
+} // namespace
 
 void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float current)
 {
@@ -121,9 +124,17 @@ TemperatureCheck commandTemperatureCheck(ModuleLink& power)
     auto lock = power.lock();
     auto& f = power.frame();
     fill(f, 'M', 'T', 0, 0);
-    if (power.exchange(1) != ExchangeOutcome::Answered || f.payloadLength() < 5)
-        return {};
-    return TemperatureCheck{true, f.single(0), f.u8(4) != 0};
+    TemperatureCheck check;
+    // After a failed exchange the payload area still holds an older answer: only a real
+    // answer says anything about the sensor.
+    if (power.exchange(1) == ExchangeOutcome::Answered) {
+        check.answered = true;
+        const std::size_t length = f.payloadLength();
+        if (length >= 4)
+            check.reading = f.single(0);
+        check.sensorFault = length >= 5 && f.u8(4) != 0;
+    }
+    return check;
 }
 
 std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current)
@@ -137,9 +148,5 @@ std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float curr
     return f.status();
 }
 
-std::uint8_t signalSeconds(float value)
-{
-    return static_cast<std::uint8_t>(roundHalfEvenToInt(value) & 0xFF);
-}
 
-}  // namespace kapsorel
+} // namespace kapsorel

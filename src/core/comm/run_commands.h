@@ -3,11 +3,11 @@
 // whatever the answer's status (a lost module is noticed by the poller instead).
 #pragma once
 
-#include <cstdint>
-
 #include "core/station/live_values.h"
 #include "core/comm/module_link.h"
 #include "core/station/power_commands.h"
+
+#include <cstdint>
 
 namespace kapsorel {
 
@@ -30,14 +30,10 @@ void commandSignal(ModuleLink& power, std::uint8_t ledSeconds, std::uint8_t sire
 void commandSignalAck(ModuleLink& power);
 // "PE": a new test begins.
 void commandNewTest(ModuleLink& power);
-// "MT": temperature sensor check; payload byte 4 nonzero = sensor fault. The answer is
-// judged only when the module answered with at least those five bytes: a failed exchange
-// leaves older bytes in the buffer, which say nothing about the sensor.
+// "MT": temperature sensor check; payload byte 4 nonzero = sensor fault. Judged only when
+// the module answered (with that byte); a failed exchange reports no fault.
 TemperatureCheck commandTemperatureCheck(ModuleLink& power);
 // "ZX": source set points; returns the answer's status.
 std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current);
 
-// A step's signalling value as whole seconds: nearest integer, halves to even, low 8 bits.
-std::uint8_t signalSeconds(float value);
-
-}  // namespace kapsorel
+} // namespace kapsorel

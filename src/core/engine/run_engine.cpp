@@ -20,13 +20,12 @@ std::int16_t roundToI16(float v)
     return static_cast<std::int16_t>(roundHalfEvenToInt(v));
 }
 
-// A signalling step's value as whole seconds: nearest integer, halves to even, low 8 bits.
+} // namespace
+
 std::uint8_t signalSeconds(float value)
 {
     return static_cast<std::uint8_t>(roundHalfEvenToInt(value) & 0xFF);
 }
-
-} // namespace
 
 RunEngine::RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder,
                      ConditionEvaluator& conditions, PowerCommands& power, UiBridge& ui, Clock& clock,

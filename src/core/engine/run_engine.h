@@ -19,6 +19,9 @@ namespace kapsorel {
 // What the power module was last told.
 enum class DriveMode : std::uint8_t { Charging = 0, Discharging = 1, Neither = 3 };
 
+// A signalling step's value as whole seconds: nearest integer, halves to even, low 8 bits.
+std::uint8_t signalSeconds(float value);
+
 class RunEngine {
 public:
     RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder, ConditionEvaluator& conditions,

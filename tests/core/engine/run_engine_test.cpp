@@ -11,6 +11,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
+TEST(SignalSeconds, SignalSecondsRoundHalfToEvenAndKeepTheLowByte)
+{
+    const std::pair<float, int> cases[] = {{2.6f, 3},     {0.4f, 0},   {2.5f, 2},   {3.5f, 4},
+                                           {255.0f, 255}, {256.0f, 0}, {300.0f, 44}};
+    for (auto [in, out] : cases)
+        EXPECT_EQ(signalSeconds(in), out) << in;
+}
+
 TEST_F(EngineTest, StepWithoutEndConditionStartsAndEndsInOnePass)
 {
     addStep(StepType::Pause);

@@ -1,16 +1,16 @@
-#include <gtest/gtest.h>
-
 #include "core/comm/measurement_poller.h"
 #include "core/comm/power_poller.h"
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
 #include "support/sim_links.h"
 
+#include <gtest/gtest.h>
+
 namespace kapsorel::test {
 namespace {
 
 class PollerPassTest : public ::testing::Test {
-protected:
+  protected:
     PollerPassTest()
     {
         station.live.reset(0);
@@ -116,7 +116,7 @@ TEST_F(PollerPassTest, ModuleErrorAlarmsOncePerTypePerTestAndAbortsTheRun)
     EXPECT_EQ(ui.calls().size(), 1u);
     EXPECT_EQ(station.run.RunState.load(), 3);
 
-    station.live.LastAlarmedError = 0;  // a new test was created
+    station.live.LastAlarmedError = 0; // a new test was created
     power.pollOnce();
     EXPECT_EQ(ui.calls().size(), 2u);
 }
@@ -196,21 +196,39 @@ TEST_F(PollerPassTest, PbFamilyTakesBatteryValuesFromThePowerModuleAndSkipsTheMe
     EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, 0);
 }
 
-TEST_F(PollerPassTest, NiCdIdleWithoutHeadShowsThePowerModulesVoltage)
+TEST_F(PollerPassTest, NiCdIdleFallsBackToThePowerModulesVoltageWithoutHeadOrBelowHalfAVolt)
 {
+    struct FallbackCase {
+        const char* name;
+        bool running;
+        int head;
+        const char* measured; // the measurement module's battery voltage
+        bool powerModules;    // true: BatteryVoltage shows the power module's reading
+    };
+    const FallbackCase cases[] = {
+        {"idle, head, 20 V", false, 1, "20.0", false},
+        {"idle, no head", false, 0, "20.0", true},
+        {"idle, head, just below 0.5 V", false, 1, "0.49", true},
+        {"idle, head, exactly 0.5 V", false, 1, "0.5", false},
+        {"running, no head, 0.2 V", true, 0, "0.2", false},
+    };
     power.pollOnce();
     const float moduleVoltage = station.live.PowerModuleVoltage.load();
-    sim.value("set measure.head 0");
-    measurement.pollOnce();
-    EXPECT_EQ(station.live.HeadCode.load(), 0);
-    EXPECT_EQ(station.live.BatteryVoltage.load(), moduleVoltage);
+    ASSERT_GT(moduleVoltage, 20.5f); // far from every measured value below
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        station.run.RunState = c.running ? static_cast<std::uint8_t>(RunStateCode::StepRunning) : 0;
+        sim.value("set measure.head " + std::to_string(c.head));
+        sim.value(std::string("set measure.battery_voltage ") + c.measured);
+        measurement.pollOnce();
+        EXPECT_EQ(station.live.HeadCode.load(), c.head);
+        EXPECT_EQ(station.live.BatteryVoltage.load(), c.powerModules ? moduleVoltage : std::stof(c.measured));
+    }
+}
 
-    runActive();
-    measurement.pollOnce();
-    EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.05);
-
+TEST_F(PollerPassTest, MeasurementPollTakesCellsAndHeadAndALostModuleLosesTheHead)
+{
     sim.value("set measure.head 1");
-    station.run.RunState = 0;
     measurement.pollOnce();
     EXPECT_EQ(station.live.HeadCode.load(), 1);
     EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.05);
@@ -222,5 +240,5 @@ TEST_F(PollerPassTest, NiCdIdleWithoutHeadShowsThePowerModulesVoltage)
     EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, kCommFaultMeasurement);
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

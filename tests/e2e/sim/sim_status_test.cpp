@@ -105,6 +105,27 @@ TEST(SimStatus, MeasurementModuleStatusCarriesCellsBatteryTemperatureAndHead)
     EXPECT_NEAR(le::getSingle(*after, 6 + 12), 1.25, 0.05) << "cell back to the model";
 }
 
+TEST(SimStatus, MeasurementModulesBatteryVoltageCanBeFixedApartFromThePowerModules)
+{
+    SimProcess sim;
+    ASSERT_EQ(sim.command("set measure.battery_voltage 0.49"), "OK");
+    EXPECT_EQ(sim.command("set measure.battery_voltage lots").rfind("ERR", 0), 0u);
+    UdpClient udp;
+    auto measure = udp.status(sim.measureAddress(), sim.udpPort());
+    auto power = udp.status(sim.powerAddress(), sim.udpPort());
+    ASSERT_TRUE(measure && power);
+    EXPECT_FLOAT_EQ(le::getSingle(*measure, 6 + 80), 0.49f);
+    EXPECT_FLOAT_EQ(static_cast<float>(sim.number("measure.battery_voltage")), 0.49f);
+    EXPECT_NEAR(le::getSingle(*power, 6 + 5), sim.number("battery.voltage"), 1e-3) << "the power module's stays";
+    TcpClient c(sim.measureAddress(), sim.tcpPort());
+    EXPECT_FLOAT_EQ(le::getSingle(c.exchange(makeFrame('M', 'N', 0, {20})), 6), 0.49f) << "channel 20 agrees";
+
+    ASSERT_EQ(sim.command("set measure.battery_voltage model"), "OK");
+    measure = udp.status(sim.measureAddress(), sim.udpPort());
+    ASSERT_TRUE(measure);
+    EXPECT_NEAR(le::getSingle(*measure, 6 + 80), sim.number("battery.voltage"), 1e-3);
+}
+
 TEST(SimStatus, DroppedStatusRequestsAreCountedButNotAnsweredPerModule)
 {
     SimProcess sim;

@@ -1,22 +1,25 @@
-#include <arpa/inet.h>
-#include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <thread>
-
 #include "core/comm/module_link.h"
 #include "core/comm/run_commands.h"
 #include "support/sim_process.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <optional>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace kapsorel::test {
 namespace {
 
 class ModuleLinkTest : public ::testing::Test {
-protected:
+  protected:
     ModuleLinkTest()
     {
         link.setEndpoint(sim.powerAddress(), sim.tcpPort());
@@ -33,6 +36,13 @@ protected:
         f.setPayloadLength(length);
     }
 
+    // One exchange under the module's lock; its messages have arrived when this returns.
+    ExchangeOutcome exchange(std::uint8_t disconnectAfter)
+    {
+        auto lock = link.lock();
+        return link.exchange(disconnectAfter);
+    }
+
     SimProcess sim;
     ModuleLink link{"vyk"};
     std::vector<std::string> messages;
@@ -40,29 +50,27 @@ protected:
 
 TEST_F(ModuleLinkTest, AnswerReplacesHeaderAndExactlyItsPayload)
 {
-    auto lock = link.lock();
     request('P', 'S', 0, 0);
-    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.frame().group(), 'P');
     EXPECT_EQ(link.frame().command(), 'S');
     EXPECT_EQ(link.frame().status(), 0);
     EXPECT_EQ(link.frame().payloadLength(), 0);
-    EXPECT_EQ(link.frame().u8(0), 0xAA);  // no payload read
+    EXPECT_EQ(link.frame().u8(0), 0xAA); // no payload read
 
     request('M', 'T', 0, 0);
-    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
     ASSERT_EQ(link.frame().payloadLength(), 5);
-    EXPECT_NE(link.frame().u8(4), 0xAA);  // the five answer bytes arrived
-    EXPECT_EQ(link.frame().u8(5), 0xAA);  // and nothing beyond them
+    EXPECT_NE(link.frame().u8(4), 0xAA); // the five answer bytes arrived
+    EXPECT_EQ(link.frame().u8(5), 0xAA); // and nothing beyond them
     EXPECT_EQ(link.notConnected(), 0);
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(ModuleLinkTest, UnknownCommandAnswersWithTheModulesErrorStatus)
 {
-    auto lock = link.lock();
     request('Q', 'q', 0, 0);
-    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.frame().group(), 'Q');
     EXPECT_EQ(link.frame().command(), 'q');
     EXPECT_NE(link.frame().status(), 0);
@@ -70,17 +78,16 @@ TEST_F(ModuleLinkTest, UnknownCommandAnswersWithTheModulesErrorStatus)
 
 TEST_F(ModuleLinkTest, KeptConnectionIsReusedAndDisconnectAfterOneConnectsAnew)
 {
-    auto lock = link.lock();
     for (int i = 0; i < 3; ++i) {
         request('P', 'S', 0, 0);
-        ASSERT_EQ(link.exchange(0), ExchangeOutcome::Answered);
+        ASSERT_EQ(exchange(0), ExchangeOutcome::Answered);
     }
     EXPECT_EQ(sim.value("connections power"), "1");
     request('P', 'S', 0, 0);
-    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_FALSE(link.connected());
     request('P', 'S', 0, 0);
-    ASSERT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(sim.value("connections power"), "2");
 }
 
@@ -88,19 +95,17 @@ TEST_F(ModuleLinkTest, PortZeroConnectsToTheDefaultPortAndKeepsIt)
 {
     ASSERT_EQ(sim.tcpPort(), kDefaultTcpPort);
     link.setEndpoint(sim.powerAddress(), 0);
-    auto lock = link.lock();
     request('P', 'S', 0, 0);
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.tcpPort(), kDefaultTcpPort);
 }
 
 TEST_F(ModuleLinkTest, EmptyAddressSaysIpAdrAndLeavesTheBufferAlone)
 {
     link.setEndpoint("", kDefaultTcpPort);
-    auto lock = link.lock();
     request('P', 'C', 7, 9);
     const auto before = link.frame().bytes;
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::NoAddress);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::NoAddress);
     EXPECT_EQ(link.frame().bytes, before);
     EXPECT_EQ(link.notConnected(), 0);
     EXPECT_EQ(messages, std::vector<std::string>{"IP adr"});
@@ -108,17 +113,16 @@ TEST_F(ModuleLinkTest, EmptyAddressSaysIpAdrAndLeavesTheBufferAlone)
 
 TEST_F(ModuleLinkTest, RefusedConnectionGivesStatusOneAndTheFlagAfterOneMessage)
 {
-    link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1));  // nobody listens
-    auto lock = link.lock();
+    link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1)); // nobody listens
     request('P', 'S', 0, 0);
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::NotConnected);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::NotConnected);
     EXPECT_EQ(link.frame().status(), 1);
     EXPECT_EQ(link.notConnected(), 1);
     EXPECT_EQ(messages.size(), 1u);
 
     link.setEndpoint(sim.powerAddress(), sim.tcpPort());
     request('P', 'S', 0, 0);
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.notConnected(), 0);
 }
 
@@ -139,10 +143,9 @@ TEST_F(ModuleLinkTest, ConnectionThatNeverCompletesGivesUpAfterFiveSeconds)
     ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
 
     link.setEndpoint(sim.powerAddress(), ntohs(addr.sin_port));
-    auto lock = link.lock();
     request('P', 'S', 0, 0);
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::NotConnected);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::NotConnected);
     const auto took = std::chrono::steady_clock::now() - t0;
     EXPECT_GE(took, std::chrono::milliseconds(4900));
     EXPECT_LT(took, std::chrono::milliseconds(7000));
@@ -157,10 +160,9 @@ TEST_F(ModuleLinkTest, SilentModuleEndsTheExchangeAtTheReadLimitAndTheLinkRecove
 {
     link.setReadLimitMs(300);
     sim.value("silent power on");
-    auto lock = link.lock();
     request('P', 'S', 0, 0);
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.exchange(0), ExchangeOutcome::ReadFailed);
+    EXPECT_EQ(exchange(0), ExchangeOutcome::ReadFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
     EXPECT_EQ(link.frame().status(), 1);
     EXPECT_FALSE(link.connected());
@@ -168,16 +170,15 @@ TEST_F(ModuleLinkTest, SilentModuleEndsTheExchangeAtTheReadLimitAndTheLinkRecove
 
     sim.value("silent power off");
     request('P', 'S', 0, 0);
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.frame().status(), 0);
 }
 
 TEST_F(ModuleLinkTest, OversizedAnswerIsReadToItsEndAndRefusedWithoutOverrun)
 {
     sim.value("oversize power on");
-    auto lock = link.lock();
     request('P', 'S', 0, 0);
-    EXPECT_EQ(link.exchange(0), ExchangeOutcome::AnswerTooLong);
+    EXPECT_EQ(exchange(0), ExchangeOutcome::AnswerTooLong);
     EXPECT_EQ(link.frame().status(), 1);
     EXPECT_LE(link.frame().payloadLength(), kFramePayloadCapacity);
     EXPECT_EQ(messages.size(), 1u);
@@ -185,7 +186,7 @@ TEST_F(ModuleLinkTest, OversizedAnswerIsReadToItsEndAndRefusedWithoutOverrun)
     // The connection stayed in step: the next answer on it is a proper one.
     sim.value("oversize power off");
     request('P', 'S', 0, 0);
-    EXPECT_EQ(link.exchange(1), ExchangeOutcome::Answered);
+    EXPECT_EQ(exchange(1), ExchangeOutcome::Answered);
     EXPECT_EQ(link.frame().status(), 0);
     EXPECT_EQ(link.frame().payloadLength(), 0);
 }
@@ -211,5 +212,64 @@ TEST_F(ModuleLinkTest, ExchangesFromSeveralThreadsNeverMixTheirFrames)
     }
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+// The GUI thread's end of a synchronous call from a worker: the worker hands over a message
+// and waits until the GUI thread has shown it; the GUI thread shows it only when it is free.
+class BlockingMessageBox {
+  public:
+    // Worker side. False when the GUI thread did not show the message within `limit`.
+    bool showAndWait(const std::string& message, std::chrono::milliseconds limit)
+    {
+        std::unique_lock l(mutex_);
+        posted_ = message;
+        changed_.notify_all();
+        return changed_.wait_for(l, limit, [&] { return shown_; });
+    }
+    // GUI side: waits at most `limit` for a message and shows it.
+    std::optional<std::string> serve(std::chrono::milliseconds limit)
+    {
+        std::unique_lock l(mutex_);
+        if (!changed_.wait_for(l, limit, [&] { return posted_.has_value(); }))
+            return std::nullopt;
+        shown_ = true;
+        changed_.notify_all();
+        return posted_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::optional<std::string> posted_;
+    bool shown_ = false;
+};
+
+TEST_F(ModuleLinkTest, FailingWorkerExchangeReportsWithoutHoldingTheLockTheGuiThreadWaitsFor)
+{
+    BlockingMessageBox box;
+    std::atomic<bool> shownInTime{false};
+    link.setMessageSink([&](const std::string& m) { shownInTime = box.showAndWait(m, std::chrono::seconds(10)); });
+    link.setReadLimitMs(1500);
+    sim.value("silent power on");
+
+    // The power poller signals a module error; the module never answers.
+    std::thread worker([&] { commandSignal(link, 255, 7); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sim.frames("power").empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    sim.value("silent power off");
+
+    // Meanwhile the operator clicks the alarm banner: the GUI thread needs the same lock
+    // before it can get back to the worker's message.
+    commandSignalAck(link);
+    const auto shown = box.serve(std::chrono::seconds(15));
+    worker.join();
+
+    EXPECT_TRUE(shownInTime.load());
+    EXPECT_EQ(shown, std::optional<std::string>("Modul vyk neodpověděl"));
+    const auto frames = sim.frames("power");
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0][2], 'A');
+    EXPECT_EQ(frames[1][2], 'a');
+}
+
+} // namespace
+} // namespace kapsorel::test

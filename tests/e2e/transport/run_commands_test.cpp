@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-
-#include <bit>
-#include <functional>
-
 #include "core/comm/run_commands.h"
 #include "core/engine/operator_actions.h"
 #include "core/station/station.h"
 #include "support/sim_links.h"
+
+#include <bit>
+#include <functional>
+#include <gtest/gtest.h>
 
 namespace kapsorel::test {
 namespace {
@@ -35,7 +34,7 @@ struct CommandCase {
 };
 
 class RunCommandsTest : public ::testing::Test {
-protected:
+  protected:
     RunCommandsTest() { link.setEndpoint(sim.powerAddress(), sim.tcpPort()); }
 
     SimProcess sim;
@@ -57,7 +56,8 @@ TEST_F(RunCommandsTest, EveryCommandSendsItsExactBytes)
         {"PL 1", [](auto& l, auto&) { commandRunIndicator(l, true); }, {'#', 'P', 'L', 1, 0, 0}},
         {"PL 0", [](auto& l, auto&) { commandRunIndicator(l, false); }, {'#', 'P', 'L', 0, 0, 0}},
         // The parameter byte is not set: it keeps the previous answer's status (0 here).
-        {"PA", [](auto& l, auto&) { commandSignal(l, signalSeconds(2.6f), signalSeconds(0.4f)); },
+        {"PA",
+         [](auto& l, auto&) { commandSignal(l, 3, 0); },
          {'#', 'P', 'A', 0, 2, 0, 3, 0}},
         {"Pa", [](auto& l, auto&) { commandSignalAck(l); }, {'#', 'P', 'a', 0, 2, 0, 1, 1}},
         {"PE", [](auto& l, auto&) { commandNewTest(l); }, {'#', 'P', 'E', 0, 0, 0}},
@@ -79,7 +79,7 @@ TEST_F(RunCommandsTest, ParameterByteOfPaKeepsThePreviousStatus)
 {
     {
         auto lock = link.lock();
-        link.frame().setCommand('Q', 'q');  // unknown: the module answers with an error status
+        link.frame().setCommand('Q', 'q'); // unknown: the module answers with an error status
         link.frame().setPayloadLength(0);
         link.exchange(1);
         ASSERT_NE(link.frame().status(), 0);
@@ -99,18 +99,39 @@ TEST_F(RunCommandsTest, IndicatorsFollowTheCommandsWhateverTheStatus)
     EXPECT_EQ(live.ChargingOn.load(), 0);
     EXPECT_EQ(live.DriveOn.load(), 0);
 
-    link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1));  // unreachable
+    link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1)); // unreachable
     commandDischarge(link, live, 10.0f);
     EXPECT_EQ(live.DischargingOn.load(), 1);
     EXPECT_EQ(live.DiagramRedraw.load(), 1);
 }
 
-TEST_F(RunCommandsTest, SignalSecondsRoundHalfToEvenAndKeepTheLowByte)
+TEST_F(RunCommandsTest, TemperatureCheckJudgesTheSensorOnlyFromAnAnswer)
 {
-    const std::pair<float, int> cases[] = {{2.6f, 3}, {0.4f, 0}, {2.5f, 2}, {3.5f, 4}, {255.0f, 255}, {256.0f, 0},
-                                           {300.0f, 44}};
-    for (auto [in, out] : cases)
-        EXPECT_EQ(signalSeconds(in), out) << in;
+    struct LostModuleCase {
+        const char* name;
+        std::function<void()> lose;
+        std::function<void()> restore;
+    };
+    const auto reachable = [&] { link.setEndpoint(sim.powerAddress(), sim.tcpPort()); };
+    const LostModuleCase cases[] = {
+        {"refused", [&] { link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1)); },
+         reachable},
+        {"no address", [&] { link.setEndpoint("", sim.tcpPort()); }, reachable},
+        {"silent", [&] { sim.value("silent power on"); }, [&] { sim.value("silent power off"); }},
+        {"hung up", [&] { sim.value("hangup power on"); }, [&] { sim.value("hangup power off"); }},
+        {"truncated", [&] { sim.value("truncate power on"); }, [&] { sim.value("truncate power off"); }},
+    };
+    link.setReadLimitMs(300);
+    sim.value("set power.temp_sensor_fault 1");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A faulty sensor's answer leaves its nonzero byte 4 in the frame buffer.
+        ASSERT_TRUE(commandTemperatureCheck(link).sensorFault);
+        ASSERT_NE(link.frame().u8(4), 0);
+        c.lose();
+        EXPECT_FALSE(commandTemperatureCheck(link).sensorFault);
+        c.restore();
+    }
 }
 
 TEST_F(RunCommandsTest, TemperatureSensorFaultGivesTheMessageAndAlarmClickFollowsTheModules)
@@ -134,5 +155,5 @@ TEST_F(RunCommandsTest, TemperatureSensorFaultGivesTheMessageAndAlarmClickFollow
     EXPECT_TRUE(sim.frames("power").empty());
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test
