@@ -9,6 +9,7 @@
 
 namespace {
 
+using kapsorel::ModuleExchange;
 using kapsorel::ModuleLink;
 
 kapsorel::test::SimProcess& sim()
@@ -17,11 +18,11 @@ kapsorel::test::SimProcess& sim()
     return process;
 }
 
-void fillStop(ModuleLink& link)
+void fillStop(ModuleExchange& exchange)
 {
-    link.frame().setCommand('P', 'S');
-    link.frame().setParam(0);
-    link.frame().setPayloadLength(0);
+    exchange.frame().setCommand('P', 'S');
+    exchange.frame().setParam(0);
+    exchange.frame().setPayloadLength(0);
 }
 
 void BM_ExchangeConnectFrameClose(benchmark::State& state)
@@ -29,9 +30,9 @@ void BM_ExchangeConnectFrameClose(benchmark::State& state)
     ModuleLink link("vyk");
     link.setEndpoint(sim().powerAddress(), sim().tcpPort());
     for (auto _ : state) {
-        auto lock = link.lock();
-        fillStop(link);
-        if (link.exchange(1) != kapsorel::ExchangeOutcome::Answered)
+        auto exchange = link.begin();
+        fillStop(exchange);
+        if (exchange.exchange(1) != kapsorel::ExchangeOutcome::Answered)
             state.SkipWithError("exchange failed");
     }
 }
@@ -42,9 +43,9 @@ void BM_ExchangeKeptOpen(benchmark::State& state)
     ModuleLink link("vyk");
     link.setEndpoint(sim().powerAddress(), sim().tcpPort());
     for (auto _ : state) {
-        auto lock = link.lock();
-        fillStop(link);
-        if (link.exchange(0) != kapsorel::ExchangeOutcome::Answered)
+        auto exchange = link.begin();
+        fillStop(exchange);
+        if (exchange.exchange(0) != kapsorel::ExchangeOutcome::Answered)
             state.SkipWithError("exchange failed");
     }
     link.disconnect();

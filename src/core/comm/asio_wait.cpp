@@ -4,22 +4,19 @@
 
 namespace kapsorel {
 
-bool runUntil(asio::io_context& io, const bool& done, int limitMs, const WaitHook& hook)
+bool runUntil(asio::io_context& io, const bool& done, int limitMs)
 {
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + std::chrono::milliseconds(limitMs);
-    const auto slice = std::chrono::milliseconds(hook ? 20 : limitMs);
     io.restart();
     while (!done) {
         const auto now = clock::now();
         if (now >= deadline)
             break;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-        io.run_for(left < slice ? left : slice);
+        io.run_for(left);
         if (io.stopped())
             io.restart();
-        if (!done && hook)
-            hook();
     }
     return done;
 }

@@ -6,14 +6,26 @@
 
 namespace kapsorel {
 
-ExchangeLock::ExchangeLock(ModuleLink& link) : link_(link), lock_(link.mutex_) {}
+ModuleExchange::ModuleExchange(ModuleLink& link) : link_(link), lock_(link.mutex_) {}
 
-ExchangeLock::~ExchangeLock()
+ModuleExchange::~ModuleExchange()
 {
-    unlock();
+    release();
 }
 
-void ExchangeLock::unlock()
+ModuleFrame& ModuleExchange::frame()
+{
+    return link_.frame_;
+}
+
+ExchangeOutcome ModuleExchange::exchange(std::uint8_t disconnectAfter)
+{
+    if (!lock_.owns_lock())
+        return ExchangeOutcome::NotConnected;
+    return link_.exchange(disconnectAfter);
+}
+
+void ModuleExchange::release()
 {
     if (!lock_.owns_lock())
         return;
@@ -68,19 +80,6 @@ void ModuleLink::setMessageSink(MessageSink sink)
     sink_ = std::move(sink);
 }
 
-void ModuleLink::setWaitHook(std::thread::id thread, WaitHook hook)
-{
-    std::lock_guard g(configMutex_);
-    hookThread_ = thread;
-    hook_ = std::move(hook);
-}
-
-WaitHook ModuleLink::hookForThisThread() const
-{
-    std::lock_guard g(configMutex_);
-    return hookThread_ == std::this_thread::get_id() ? hook_ : WaitHook{};
-}
-
 bool ModuleLink::connected() const
 {
     return socket_.is_open();
@@ -113,7 +112,7 @@ void ModuleLink::deliver(const std::vector<std::string>& messages) const
         sink(m);
 }
 
-bool ModuleLink::connect(const WaitHook& hook)
+bool ModuleLink::connect()
 {
     std::string address;
     std::uint16_t port = 0;
@@ -137,7 +136,7 @@ bool ModuleLink::connect(const WaitHook& hook)
         result = e;
         done = true;
     });
-    if (!runUntil(io_, done, kConnectLimitMs, hook)) {
+    if (!runUntil(io_, done, kConnectLimitMs)) {
         asio::error_code ignored;
         socket_.close(ignored);
         drain(io_);
@@ -156,7 +155,7 @@ bool ModuleLink::connect(const WaitHook& hook)
     return true;
 }
 
-template <class Start> bool ModuleLink::transfer(Start start, const WaitHook& hook)
+template <class Start> bool ModuleLink::transfer(Start start)
 {
     bool done = false;
     asio::error_code result;
@@ -164,7 +163,7 @@ template <class Start> bool ModuleLink::transfer(Start start, const WaitHook& ho
         result = e;
         done = true;
     });
-    if (!runUntil(io_, done, readLimitMs_.load(std::memory_order_relaxed), hook)) {
+    if (!runUntil(io_, done, readLimitMs_.load(std::memory_order_relaxed))) {
         disconnect();
         drain(io_);
         return false;
@@ -172,15 +171,14 @@ template <class Start> bool ModuleLink::transfer(Start start, const WaitHook& ho
     return !result;
 }
 
-bool ModuleLink::writeAll(std::size_t size, const WaitHook& hook)
+bool ModuleLink::writeAll(std::size_t size)
 {
-    return transfer([&](auto handler) { asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size), handler); },
-                    hook);
+    return transfer([&](auto handler) { asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size), handler); });
 }
 
-bool ModuleLink::readExact(std::uint8_t* into, std::size_t size, const WaitHook& hook)
+bool ModuleLink::readExact(std::uint8_t* into, std::size_t size)
 {
-    return transfer([&](auto handler) { asio::async_read(socket_, asio::buffer(into, size), handler); }, hook);
+    return transfer([&](auto handler) { asio::async_read(socket_, asio::buffer(into, size), handler); });
 }
 
 ExchangeOutcome ModuleLink::failExchange(ExchangeOutcome outcome, const std::string& message)
@@ -193,13 +191,12 @@ ExchangeOutcome ModuleLink::failExchange(ExchangeOutcome outcome, const std::str
 
 ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
 {
-    const WaitHook hook = hookForThisThread();
     if (!socket_.is_open()) {
         if (address().empty()) {
             fail("IP adr");
             return ExchangeOutcome::NoAddress;
         }
-        connect(hook);
+        connect();
     }
     if (!socket_.is_open()) {
         frame_.setParam(1);
@@ -208,14 +205,14 @@ ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
     }
     notConnected_.store(0, std::memory_order_relaxed);
 
-    if (!writeAll(frame_.wireSize(), hook))
+    if (!writeAll(frame_.wireSize()))
         return failExchange(ExchangeOutcome::WriteFailed, "Chyba při odesílání příkazu modulu " + moduleName_);
     const std::string silent = "Modul " + moduleName_ + " neodpověděl";
-    if (!readExact(frame_.bytes.data(), kFrameHeaderSize, hook))
+    if (!readExact(frame_.bytes.data(), kFrameHeaderSize))
         return failExchange(ExchangeOutcome::ReadFailed, silent);
     const std::size_t length = frame_.payloadLength();
     const std::size_t kept = std::min(length, kFramePayloadCapacity);
-    if (kept > 0 && !readExact(frame_.payload().data(), kept, hook))
+    if (kept > 0 && !readExact(frame_.payload().data(), kept))
         return failExchange(ExchangeOutcome::ReadFailed, silent);
     if (length > kFramePayloadCapacity) {
         // Read the rest of the oversized answer so the connection stays in step, then refuse it.
@@ -224,7 +221,7 @@ ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
         bool ok = true;
         while (ok && rest > 0) {
             const std::size_t n = std::min(rest, sink.size());
-            ok = readExact(sink.data(), n, hook);
+            ok = readExact(sink.data(), n);
             rest -= n;
         }
         if (!ok)

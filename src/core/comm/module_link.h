@@ -31,22 +31,30 @@ enum class ExchangeOutcome {
 
 class ModuleLink;
 
-// The module's lock, held from filling the frame until the answer has been read (one
-// exchange or a series of them). Messages for the user that exchanges produce meanwhile
-// are delivered only once it is released: a message sink that waits for another thread
-// (the GUI thread) must never do so while that thread may be waiting for this lock.
-class ExchangeLock {
+// One use of a module's frame buffer and connection: it owns the module's lock from
+// filling the frame until the answer has been read (one exchange or a series of them),
+// and only through it can the frame be reached or an exchange be made. Messages for the
+// user that exchanges produce meanwhile are delivered once it is released: a message sink
+// that waits for another thread (the GUI thread) must never do so while that thread may
+// be waiting for this lock.
+class ModuleExchange {
   public:
-    explicit ExchangeLock(ModuleLink& link);
-    ~ExchangeLock();
-    ExchangeLock(const ExchangeLock&) = delete;
-    ExchangeLock& operator=(const ExchangeLock&) = delete;
+    ~ModuleExchange();
+    ModuleExchange(const ModuleExchange&) = delete;
+    ModuleExchange& operator=(const ModuleExchange&) = delete;
 
+    // The frame buffer (Frame_vyk / Frame_mer): fill the request, read the answer.
+    ModuleFrame& frame();
+    // One request/answer exchange of the frame (SendFrame_vyk / SendFrame_mer).
+    // disconnectAfter 1 closes the connection after the answer; any other value keeps it.
+    ExchangeOutcome exchange(std::uint8_t disconnectAfter);
     // Releases the lock early and delivers the messages gathered under it.
-    void unlock();
-    bool owns_lock() const { return lock_.owns_lock(); }
+    void release();
 
   private:
+    friend class ModuleLink;
+    explicit ModuleExchange(ModuleLink& link);
+
     ModuleLink& link_;
     std::unique_lock<std::mutex> lock_;
 };
@@ -60,14 +68,9 @@ class ModuleLink {
     ModuleLink(const ModuleLink&) = delete;
     ModuleLink& operator=(const ModuleLink&) = delete;
 
-    // Held by the caller from filling the frame until it has read the answer.
-    ExchangeLock lock() { return ExchangeLock(*this); }
-    ModuleFrame& frame() { return frame_; }
-
-    // One request/answer exchange of the frame buffer (SendFrame_vyk / SendFrame_mer).
-    // disconnectAfter 1 closes the connection after the answer; any other value keeps it.
-    // The caller holds lock().
-    ExchangeOutcome exchange(std::uint8_t disconnectAfter);
+    // Takes the module's lock (waiting for an exchange of another thread) for one use of
+    // the frame and the connection.
+    ModuleExchange begin() { return ModuleExchange(*this); }
 
     // Address and port used when the next exchange connects. Port 0 means 9760, which the
     // link then keeps as its port.
@@ -85,26 +88,23 @@ class ModuleLink {
     // Where messages for the user go ("IP adr", connection errors). Called on the thread
     // that ran the exchange, after it has released the lock.
     void setMessageSink(MessageSink sink);
-    // Called between short waiting slices when the exchange runs on a thread that must
-    // keep something alive meanwhile (the GUI thread). Empty: plain blocking waits.
-    void setWaitHook(std::thread::id thread, WaitHook hook);
     void setReadLimitMs(int ms) { readLimitMs_.store(ms, std::memory_order_relaxed); }
 
   private:
-    friend class ExchangeLock;
+    friend class ModuleExchange;
 
-    bool connect(const WaitHook& hook);
+    ExchangeOutcome exchange(std::uint8_t disconnectAfter);
+    bool connect();
     // Runs one asynchronous read or write within the read limit; false on an error or
     // when the limit passed (the connection is then closed).
-    template <class Start> bool transfer(Start start, const WaitHook& hook);
-    bool writeAll(std::size_t size, const WaitHook& hook);
-    bool readExact(std::uint8_t* into, std::size_t size, const WaitHook& hook);
+    template <class Start> bool transfer(Start start);
+    bool writeAll(std::size_t size);
+    bool readExact(std::uint8_t* into, std::size_t size);
     // Keeps a message for the user until the lock is released.
     void fail(const std::string& message);
     void deliver(const std::vector<std::string>& messages) const;
     // Closes the connection, marks the answer failed (status 1) and reports the message.
     ExchangeOutcome failExchange(ExchangeOutcome outcome, const std::string& message);
-    WaitHook hookForThisThread() const;
 
     const std::string moduleName_;
     std::mutex mutex_;
@@ -120,8 +120,6 @@ class ModuleLink {
     std::uint16_t tcpPort_ = kDefaultTcpPort;
     std::uint16_t udpPort_ = kDefaultUdpPort;
     MessageSink sink_;
-    std::thread::id hookThread_;
-    WaitHook hook_;
 };
 
 } // namespace kapsorel

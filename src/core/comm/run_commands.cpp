@@ -17,23 +17,19 @@ void fill(ModuleFrame& f, char group, char command, int param, std::uint16_t pay
     f.setPayloadLength(payloadLength);
 }
 
-void send(ModuleLink& link)
-{
-    link.exchange(1);
-}
 
 } // namespace
 
 void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float current)
 {
     {
-        auto lock = power.lock();
-        auto& f = power.frame();
+        auto exchange = power.begin();
+        auto& f = exchange.frame();
         fill(f, 'P', 'C', 0, 9);
         f.putU8(0, 1);
         f.putSingle(1, current);
         f.putSingle(5, voltage);
-        send(power);
+        exchange.exchange(1);
     }
     live.ChargingOn.store(1, relaxed);
     live.DriveOn.store(1, relaxed);
@@ -42,23 +38,23 @@ void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float cur
 
 void commandChargeSetPoints(ModuleLink& power, float voltage, float current)
 {
-    auto lock = power.lock();
-    auto& f = power.frame();
+    auto exchange = power.begin();
+    auto& f = exchange.frame();
     fill(f, 'P', 'T', 0, 8);
     f.putSingle(0, current);
     f.putSingle(4, voltage);
-    send(power);
+    exchange.exchange(1);
 }
 
 void commandDischarge(ModuleLink& power, LiveValues& live, float current)
 {
     {
-        auto lock = power.lock();
-        auto& f = power.frame();
+        auto exchange = power.begin();
+        auto& f = exchange.frame();
         fill(f, 'P', 'D', 0, 5);
         f.putU8(0, 1);
         f.putSingle(1, current);
-        send(power);
+        exchange.exchange(1);
     }
     live.DischargingOn.store(1, relaxed);
     live.DriveOn.store(1, relaxed);
@@ -68,9 +64,9 @@ void commandDischarge(ModuleLink& power, LiveValues& live, float current)
 void commandStop(ModuleLink& power, LiveValues& live)
 {
     {
-        auto lock = power.lock();
-        fill(power.frame(), 'P', 'S', 0, 0);
-        send(power);
+        auto exchange = power.begin();
+        fill(exchange.frame(), 'P', 'S', 0, 0);
+        exchange.exchange(1);
     }
     live.ChargingOn.store(0, relaxed);
     live.DischargingOn.store(0, relaxed);
@@ -80,54 +76,54 @@ void commandStop(ModuleLink& power, LiveValues& live)
 
 void commandProcedureEnd(ModuleLink& power)
 {
-    auto lock = power.lock();
-    fill(power.frame(), 'P', 'K', 0, 0);
-    send(power);
+    auto exchange = power.begin();
+    fill(exchange.frame(), 'P', 'K', 0, 0);
+    exchange.exchange(1);
 }
 
 void commandRunIndicator(ModuleLink& power, bool running)
 {
-    auto lock = power.lock();
-    fill(power.frame(), 'P', 'L', running ? 1 : 0, 0);
-    send(power);
+    auto exchange = power.begin();
+    fill(exchange.frame(), 'P', 'L', running ? 1 : 0, 0);
+    exchange.exchange(1);
 }
 
 void commandSignal(ModuleLink& power, std::uint8_t ledSeconds, std::uint8_t sirenSeconds)
 {
-    auto lock = power.lock();
-    auto& f = power.frame();
+    auto exchange = power.begin();
+    auto& f = exchange.frame();
     fill(f, 'P', 'A', -1, 2);
     f.putU8(0, ledSeconds);
     f.putU8(1, sirenSeconds);
-    send(power);
+    exchange.exchange(1);
 }
 
 void commandSignalAck(ModuleLink& power)
 {
-    auto lock = power.lock();
-    auto& f = power.frame();
+    auto exchange = power.begin();
+    auto& f = exchange.frame();
     fill(f, 'P', 'a', 0, 2);
     f.putU8(0, 1);
     f.putU8(1, 1);
-    send(power);
+    exchange.exchange(1);
 }
 
 void commandNewTest(ModuleLink& power)
 {
-    auto lock = power.lock();
-    fill(power.frame(), 'P', 'E', 0, 0);
-    send(power);
+    auto exchange = power.begin();
+    fill(exchange.frame(), 'P', 'E', 0, 0);
+    exchange.exchange(1);
 }
 
 TemperatureCheck commandTemperatureCheck(ModuleLink& power)
 {
-    auto lock = power.lock();
-    auto& f = power.frame();
+    auto exchange = power.begin();
+    auto& f = exchange.frame();
     fill(f, 'M', 'T', 0, 0);
     TemperatureCheck check;
     // After a failed exchange the payload area still holds an older answer: only a real
     // answer says anything about the sensor.
-    if (power.exchange(1) == ExchangeOutcome::Answered) {
+    if (exchange.exchange(1) == ExchangeOutcome::Answered) {
         check.answered = true;
         const std::size_t length = f.payloadLength();
         if (length >= 4)
@@ -139,12 +135,12 @@ TemperatureCheck commandTemperatureCheck(ModuleLink& power)
 
 std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float current)
 {
-    auto lock = power.lock();
-    auto& f = power.frame();
+    auto exchange = power.begin();
+    auto& f = exchange.frame();
     fill(f, 'Z', 'X', 0, 8);
     f.putSingle(0, voltage);
     f.putSingle(4, current);
-    send(power);
+    exchange.exchange(1);
     return f.status();
 }
 

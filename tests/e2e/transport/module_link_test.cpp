@@ -26,25 +26,30 @@ class ModuleLinkTest : public ::testing::Test {
         link.setMessageSink([this](const std::string& m) { messages.push_back(m); });
     }
 
-    // Fills the frame with a request and marks the whole payload area with 0xAA.
+    // Fills the request with a command and marks the whole payload area with 0xAA.
     void request(char group, char command, std::uint8_t param, std::uint16_t length)
     {
-        auto& f = link.frame();
+        auto& f = frame;
         std::fill(f.payload().begin(), f.payload().end(), 0xAA);
         f.setCommand(group, command);
         f.setParam(param);
         f.setPayloadLength(length);
     }
 
-    // One exchange under the module's lock; its messages have arrived when this returns.
+    // One exchange of the request; `frame` then holds the link's buffer as the exchange
+    // left it, and the exchange's messages have arrived.
     ExchangeOutcome exchange(std::uint8_t disconnectAfter)
     {
-        auto lock = link.lock();
-        return link.exchange(disconnectAfter);
+        auto ex = link.begin();
+        ex.frame() = frame;
+        const ExchangeOutcome outcome = ex.exchange(disconnectAfter);
+        frame = ex.frame();
+        return outcome;
     }
 
     SimProcess sim;
     ModuleLink link{"vyk"};
+    ModuleFrame frame;
     std::vector<std::string> messages;
 };
 
@@ -52,17 +57,17 @@ TEST_F(ModuleLinkTest, AnswerReplacesHeaderAndExactlyItsPayload)
 {
     request('P', 'S', 0, 0);
     ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
-    EXPECT_EQ(link.frame().group(), 'P');
-    EXPECT_EQ(link.frame().command(), 'S');
-    EXPECT_EQ(link.frame().status(), 0);
-    EXPECT_EQ(link.frame().payloadLength(), 0);
-    EXPECT_EQ(link.frame().u8(0), 0xAA); // no payload read
+    EXPECT_EQ(frame.group(), 'P');
+    EXPECT_EQ(frame.command(), 'S');
+    EXPECT_EQ(frame.status(), 0);
+    EXPECT_EQ(frame.payloadLength(), 0);
+    EXPECT_EQ(frame.u8(0), 0xAA); // no payload read
 
     request('M', 'T', 0, 0);
     ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
-    ASSERT_EQ(link.frame().payloadLength(), 5);
-    EXPECT_NE(link.frame().u8(4), 0xAA); // the five answer bytes arrived
-    EXPECT_EQ(link.frame().u8(5), 0xAA); // and nothing beyond them
+    ASSERT_EQ(frame.payloadLength(), 5);
+    EXPECT_NE(frame.u8(4), 0xAA); // the five answer bytes arrived
+    EXPECT_EQ(frame.u8(5), 0xAA); // and nothing beyond them
     EXPECT_EQ(link.notConnected(), 0);
     EXPECT_TRUE(messages.empty());
 }
@@ -71,9 +76,9 @@ TEST_F(ModuleLinkTest, UnknownCommandAnswersWithTheModulesErrorStatus)
 {
     request('Q', 'q', 0, 0);
     ASSERT_EQ(exchange(1), ExchangeOutcome::Answered);
-    EXPECT_EQ(link.frame().group(), 'Q');
-    EXPECT_EQ(link.frame().command(), 'q');
-    EXPECT_NE(link.frame().status(), 0);
+    EXPECT_EQ(frame.group(), 'Q');
+    EXPECT_EQ(frame.command(), 'q');
+    EXPECT_NE(frame.status(), 0);
 }
 
 TEST_F(ModuleLinkTest, KeptConnectionIsReusedAndDisconnectAfterOneConnectsAnew)
@@ -104,9 +109,9 @@ TEST_F(ModuleLinkTest, EmptyAddressSaysIpAdrAndLeavesTheBufferAlone)
 {
     link.setEndpoint("", kDefaultTcpPort);
     request('P', 'C', 7, 9);
-    const auto before = link.frame().bytes;
+    const auto before = frame.bytes;
     EXPECT_EQ(exchange(1), ExchangeOutcome::NoAddress);
-    EXPECT_EQ(link.frame().bytes, before);
+    EXPECT_EQ(frame.bytes, before);
     EXPECT_EQ(link.notConnected(), 0);
     EXPECT_EQ(messages, std::vector<std::string>{"IP adr"});
 }
@@ -116,7 +121,7 @@ TEST_F(ModuleLinkTest, RefusedConnectionGivesStatusOneAndTheFlagAfterOneMessage)
     link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1)); // nobody listens
     request('P', 'S', 0, 0);
     EXPECT_EQ(exchange(1), ExchangeOutcome::NotConnected);
-    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_EQ(frame.status(), 1);
     EXPECT_EQ(link.notConnected(), 1);
     EXPECT_EQ(messages.size(), 1u);
 
@@ -149,7 +154,7 @@ TEST_F(ModuleLinkTest, ConnectionThatNeverCompletesGivesUpAfterFiveSeconds)
     const auto took = std::chrono::steady_clock::now() - t0;
     EXPECT_GE(took, std::chrono::milliseconds(4900));
     EXPECT_LT(took, std::chrono::milliseconds(7000));
-    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_EQ(frame.status(), 1);
     EXPECT_EQ(link.notConnected(), 1);
     EXPECT_EQ(messages.size(), 1u);
     ::close(filler);
@@ -164,14 +169,14 @@ TEST_F(ModuleLinkTest, SilentModuleEndsTheExchangeAtTheReadLimitAndTheLinkRecove
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(exchange(0), ExchangeOutcome::ReadFailed);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
-    EXPECT_EQ(link.frame().status(), 1);
+    EXPECT_EQ(frame.status(), 1);
     EXPECT_FALSE(link.connected());
     EXPECT_EQ(messages.size(), 1u);
 
     sim.value("silent power off");
     request('P', 'S', 0, 0);
     EXPECT_EQ(exchange(1), ExchangeOutcome::Answered);
-    EXPECT_EQ(link.frame().status(), 0);
+    EXPECT_EQ(frame.status(), 0);
 }
 
 TEST_F(ModuleLinkTest, OversizedAnswerIsReadToItsEndAndRefusedWithoutOverrun)
@@ -179,16 +184,16 @@ TEST_F(ModuleLinkTest, OversizedAnswerIsReadToItsEndAndRefusedWithoutOverrun)
     sim.value("oversize power on");
     request('P', 'S', 0, 0);
     EXPECT_EQ(exchange(0), ExchangeOutcome::AnswerTooLong);
-    EXPECT_EQ(link.frame().status(), 1);
-    EXPECT_LE(link.frame().payloadLength(), kFramePayloadCapacity);
+    EXPECT_EQ(frame.status(), 1);
+    EXPECT_LE(frame.payloadLength(), kFramePayloadCapacity);
     EXPECT_EQ(messages.size(), 1u);
 
     // The connection stayed in step: the next answer on it is a proper one.
     sim.value("oversize power off");
     request('P', 'S', 0, 0);
     EXPECT_EQ(exchange(1), ExchangeOutcome::Answered);
-    EXPECT_EQ(link.frame().status(), 0);
-    EXPECT_EQ(link.frame().payloadLength(), 0);
+    EXPECT_EQ(frame.status(), 0);
+    EXPECT_EQ(frame.payloadLength(), 0);
 }
 
 TEST_F(ModuleLinkTest, ExchangesFromSeveralThreadsNeverMixTheirFrames)

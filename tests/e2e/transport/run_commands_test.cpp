@@ -77,14 +77,15 @@ TEST_F(RunCommandsTest, EveryCommandSendsItsExactBytes)
 
 TEST_F(RunCommandsTest, ParameterByteOfPaKeepsThePreviousStatus)
 {
+    std::uint8_t status = 0;
     {
-        auto lock = link.lock();
-        link.frame().setCommand('Q', 'q'); // unknown: the module answers with an error status
-        link.frame().setPayloadLength(0);
-        link.exchange(1);
-        ASSERT_NE(link.frame().status(), 0);
+        auto exchange = link.begin();
+        exchange.frame().setCommand('Q', 'q'); // unknown: the module answers with an error status
+        exchange.frame().setPayloadLength(0);
+        exchange.exchange(1);
+        status = exchange.frame().status();
+        ASSERT_NE(status, 0);
     }
-    const std::uint8_t status = link.frame().status();
     sim.value("clear frames");
     commandSignal(link, 5, 0);
     EXPECT_EQ(sim.frames("power").at(0)[3], status);
@@ -127,9 +128,11 @@ TEST_F(RunCommandsTest, TemperatureCheckJudgesTheSensorOnlyFromAnAnswer)
         SCOPED_TRACE(c.name);
         // A faulty sensor's answer leaves its nonzero byte 4 in the frame buffer.
         ASSERT_TRUE(commandTemperatureCheck(link).sensorFault);
-        ASSERT_NE(link.frame().u8(4), 0);
+        ASSERT_NE(link.begin().frame().u8(4), 0);
         c.lose();
-        EXPECT_FALSE(commandTemperatureCheck(link).sensorFault);
+        const TemperatureCheck lost = commandTemperatureCheck(link);
+        EXPECT_FALSE(lost.answered);
+        EXPECT_FALSE(lost.sensorFault);
         c.restore();
     }
 }
