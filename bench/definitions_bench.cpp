@@ -21,11 +21,11 @@ Procedure fullProcedure()
         ProcedureStep s;
         s.type = 0;
         s.recordInterval = 10;
-        s.value1 = ParseValueText(2, "#U1").value;
-        s.value2 = ParseValueText(2, "#I1").value;
+        s.value1 = parseValueText(2, "#U1").value;
+        s.value2 = parseValueText(2, "#I1").value;
         s.description = "Nabíjení";
         for (auto& t : s.endCondition)
-            t = {1, 4, ParseValueText(2, "#U1").value, 1, {}};
+            t = {1, 4, parseValueText(2, "#U1").value, 1, {}};
         p.steps.push_back(s);
     }
     return p;
@@ -49,7 +49,7 @@ void BM_PrepareRunFullProcedure(benchmark::State& state)
     RunProcedure run;
     for (auto _ : state) {
         LoadError err;
-        PrepareRun(p, t, 0, run, err);
+        prepareRun(p, t, 0, run, err);
         benchmark::DoNotOptimize(run.stepCount);
     }
 }
@@ -69,14 +69,14 @@ void BM_EvaluateFourTermEndCondition(benchmark::State& state)
 {
     RunProcedure run;
     LoadError err;
-    PrepareRun(fullProcedure(), types(), 0, run, err);
+    prepareRun(fullProcedure(), types(), 0, run, err);
     LiveValues live;
-    live.SettleCountdown = 0;
-    live.BatteryVoltage = 20.0f;
+    live.settleCountdown = 0;
+    live.batteryVoltage = 20.0f;
     SharedRunState shared;
     ConditionEvaluator eval(run, live, shared);
     for (auto _ : state)
-        benchmark::DoNotOptimize(eval.EvaluateCondition(0, kEndCondition));
+        benchmark::DoNotOptimize(eval.evaluateCondition(0, kEndCondition));
 }
 BENCHMARK(BM_EvaluateFourTermEndCondition);
 

@@ -44,14 +44,14 @@ void BM_EngineStepRunningPassFourTerms(benchmark::State& state)
     ConditionEvaluator evaluator(procedure, station.live, station.run);
     test::RecordingPower power;
     RunEngine engine(station, procedure, recorder, evaluator, power, ui, clock, [] { return true; });
-    station.live.CommFault = 0;
+    station.live.commFault = 0;
     station.run.stepStartTime = clock.now();
-    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
+    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
     for (auto _ : state) {
         engine.pass();
         benchmark::DoNotOptimize(station.run.conditionTime.load());
     }
-    if (station.run.RunState.load() != static_cast<std::uint8_t>(RunStateCode::StepRunning))
+    if (station.run.runState.load() != static_cast<std::uint8_t>(RunStateCode::StepRunning))
         state.SkipWithError("the step ended");
 }
 BENCHMARK(BM_EngineStepRunningPassFourTerms);

@@ -37,7 +37,7 @@ void BM_PowerStatusDecodeAndApply(benchmark::State& state)
     const StatusBuffer b = powerAnswer();
     for (auto _ : state) {
         applyPowerStatus(live, decodePowerStatus(b), BatteryFamily::NiCd);
-        benchmark::DoNotOptimize(live.FaultBits.load());
+        benchmark::DoNotOptimize(live.faultBits.load());
     }
 }
 BENCHMARK(BM_PowerStatusDecodeAndApply);
@@ -48,7 +48,7 @@ void BM_MeasurementStatusDecodeAndApply(benchmark::State& state)
     const StatusBuffer b = measurementAnswer();
     for (auto _ : state) {
         applyMeasurementStatus(live, decodeMeasurementStatus(b), false);
-        benchmark::DoNotOptimize(live.BatteryVoltage.load());
+        benchmark::DoNotOptimize(live.batteryVoltage.load());
     }
 }
 BENCHMARK(BM_MeasurementStatusDecodeAndApply);

@@ -5,7 +5,7 @@
 #include "core/station/live_values.h"
 #include "core/station/run_state.h"
 #include "core/records/run_marker.h"
-#include "core/records/test_recorder.h"
+#include "core/records/battery_test_file.h"
 #include "support/temp_home.h"
 
 #include <benchmark/benchmark.h>
@@ -30,7 +30,7 @@ class NoMarker final : public RunMarker {
 std::vector<std::uint8_t> longTestFile(std::size_t samples)
 {
     ByteWriter w;
-    w.u8(tst::kCurrentVersion);
+    w.u8(test_file_layout::kCurrentVersion);
     w.u8(0);
     TestHeader h;
     h.stepCount = kSteps;
@@ -40,12 +40,12 @@ std::vector<std::uint8_t> longTestFile(std::size_t samples)
     for (std::uint8_t i = 0; i < kSteps; ++i) {
         StepResult s = StepResult::notStarted();
         s.start = kStart + i * 0.1;
-        s.status = tst::kEndedPerformed;
+        s.status = test_file_layout::kEndedPerformed;
         writeStepResult(w, s);
     }
-    w.zeros(tst::kReservedSize);
-    w.u8(tst::kVariables);
-    w.zeros(tst::kVariables);
+    w.zeros(test_file_layout::kReservedSize);
+    w.u8(test_file_layout::kVariables);
+    w.zeros(test_file_layout::kVariables);
     for (std::size_t i = 0; i < samples; ++i) {
         SampleRecord s;
         s.time = kStart + static_cast<double>(i) * 10.0 / 86400.0;
@@ -78,7 +78,7 @@ void BM_OpenLongTestIntoTables(benchmark::State& state)
     SharedRunState run;
     LiveValues live;
     NoMarker marker;
-    TestRecorder recorder(run, live, marker);
+    BatteryTestFile recorder(run, live, marker);
     SampleTable samples;
     StepTable steps;
     for (auto _ : state) {
@@ -110,7 +110,7 @@ void BM_AppendSample(benchmark::State& state)
     SharedRunState run;
     LiveValues live;
     NoMarker marker;
-    TestRecorder recorder(run, live, marker);
+    BatteryTestFile recorder(run, live, marker);
     TestHeader h;
     h.stepCount = kSteps;
     h.start = kStart;
@@ -118,7 +118,7 @@ void BM_AppendSample(benchmark::State& state)
     if (!recorder.createTestFile(h, 0, home / "Data"))
         state.SkipWithError("create failed");
     run.conditionTime = kStart;
-    live.BatteryVoltage = 24.0f;
+    live.batteryVoltage = 24.0f;
     for (auto _ : state) {
         if (!recorder.appendSample())
             state.SkipWithError("append failed");

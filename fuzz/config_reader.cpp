@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.readInt(section, "K", 0) != 42)
         std::abort();
     const StationSettings back = loadStationSettings(again, "/home");
-    if (sameEncoding && s.IP_adr_vyk.find('\r') == std::string::npos && back.IP_adr_vyk != s.IP_adr_vyk)
+    if (sameEncoding && s.ipAdrVyk.find('\r') == std::string::npos && back.ipAdrVyk != s.ipAdrVyk)
         std::abort();
-    if (back.TCP_Port_vyk != s.TCP_Port_vyk || back.BOST != s.BOST || back.DNB_KO != s.DNB_KO)
+    if (back.tcpPortVyk != s.tcpPortVyk || back.bost != s.bost || back.dnbKo != s.dnbKo)
         std::abort();
     return 0;
 }

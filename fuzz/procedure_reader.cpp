@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!again || serializeProcedure(again.value()).value() != written.value())
         std::abort();
     for (const auto& step : parsed->steps) {
-        (void)FormatValueText(step.value1, nullptr);
+        (void)formatValueText(step.value1, nullptr);
         (void)ConditionText(step, kStartCondition, nullptr);
         (void)ConditionText(step, kEndCondition, nullptr);
     }
     RunProcedure run;
     LoadError err;
-    PrepareRun(parsed.value(), {}, -1, run, err);
+    prepareRun(parsed.value(), {}, -1, run, err);
     return 0;
 }

@@ -69,7 +69,7 @@ double BatteryModel::sourceVoltage(const Cell& c) const
     double v = interpolate(nicd ? kNiCdCurve : kPbCurve, c.soc);
     if (c.soc > 0)
         v += c.offsetV - 0.0004 * (temperature_ - kAmbientC);
-    if (mode_ == DriveMode::Charge) {
+    if (mode_ == ModuleDrive::Charge) {
         if (nicd) {
             // End-of-charge rise, then the small drop once the cell is overcharged (-dV).
             v += 0.05 + 0.12 * ramp(c.soc, 0.85, 1.0);
@@ -104,14 +104,14 @@ void BatteryModel::updateCurrent()
         r += resistance(c);
     }
     switch (mode_) {
-    case DriveMode::Off:
+    case ModuleDrive::Off:
         current_ = 0;
         break;
-    case DriveMode::Charge:
+    case ModuleDrive::Charge:
         // Constant current, held back by the voltage set point.
         current_ = r > 0 ? std::clamp((setVoltage_ - e) / r, 0.0, setCurrent_) : (e < setVoltage_ ? setCurrent_ : 0.0);
         break;
-    case DriveMode::Discharge:
+    case ModuleDrive::Discharge:
         // Constant current down to 0 V at the terminals.
         current_ = -(r > 0 ? std::clamp(e / r, 0.0, setCurrent_) : (e > 0 ? setCurrent_ : 0.0));
         break;
@@ -120,7 +120,7 @@ void BatteryModel::updateCurrent()
 
 void BatteryModel::charge(double currentA, double voltageLimitV)
 {
-    mode_ = DriveMode::Charge;
+    mode_ = ModuleDrive::Charge;
     setChargePoints(currentA, voltageLimitV);
 }
 
@@ -133,7 +133,7 @@ void BatteryModel::setChargePoints(double currentA, double voltageLimitV)
 
 void BatteryModel::discharge(double currentA)
 {
-    mode_ = DriveMode::Discharge;
+    mode_ = ModuleDrive::Discharge;
     setCurrent_ = std::max(0.0, currentA);
     setVoltage_ = 0;
     updateCurrent();
@@ -141,7 +141,7 @@ void BatteryModel::discharge(double currentA)
 
 void BatteryModel::stop()
 {
-    mode_ = DriveMode::Off;
+    mode_ = ModuleDrive::Off;
     setCurrent_ = 0;
     setVoltage_ = 0;
     updateCurrent();

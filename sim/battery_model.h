@@ -10,7 +10,7 @@
 
 namespace kapsorel::sim {
 
-enum class DriveMode { Off, Charge, Discharge };
+enum class ModuleDrive { Off, Charge, Discharge };
 
 class BatteryModel {
   public:
@@ -28,7 +28,7 @@ class BatteryModel {
     // Advances the model by `seconds` of model time.
     void step(double seconds);
 
-    DriveMode mode() const { return mode_; }
+    ModuleDrive mode() const { return mode_; }
     double setCurrent() const { return setCurrent_; }
     double setVoltage() const { return setVoltage_; }
     // Battery current: positive while charging, negative while discharging.
@@ -73,7 +73,7 @@ class BatteryModel {
     std::vector<Cell> cells_;
     int weakCell_ = 0;
     int shortedCell_ = 0;
-    DriveMode mode_ = DriveMode::Off;
+    ModuleDrive mode_ = ModuleDrive::Off;
     double setCurrent_ = 0;
     double setVoltage_ = 0;
     double current_ = 0;

@@ -80,12 +80,12 @@ std::string hex(const std::vector<std::uint8_t>& bytes)
     return out;
 }
 
-const char* modeName(DriveMode m)
+const char* modeName(ModuleDrive m)
 {
     switch (m) {
-    case DriveMode::Charge:
+    case ModuleDrive::Charge:
         return "charge";
-    case DriveMode::Discharge:
+    case ModuleDrive::Discharge:
         return "discharge";
     default:
         return "off";
@@ -334,9 +334,9 @@ class Interpreter {
         if (name == "power.mode")
             return ok(modeName(b.mode()));
         if (name == "power.charging")
-            return ok(number(static_cast<long long>(b.mode() == DriveMode::Charge)));
+            return ok(number(static_cast<long long>(b.mode() == ModuleDrive::Charge)));
         if (name == "power.discharging")
-            return ok(number(static_cast<long long>(b.mode() == DriveMode::Discharge)));
+            return ok(number(static_cast<long long>(b.mode() == ModuleDrive::Discharge)));
         if (name == "power.set_current")
             return ok(number(b.setCurrent()));
         if (name == "power.set_voltage")

@@ -49,7 +49,7 @@ TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& c
 
     buildMenus();
     buildLiveView();
-    setWindowTitle(QStringLiteral("Kapsorel - ") + qs(runtime_->settings().Stanice));
+    setWindowTitle(QStringLiteral("Kapsorel - ") + qs(runtime_->settings().stanice));
     resize(900, 600);
     refreshDisplay();
     if (startWorkers)
@@ -90,7 +90,7 @@ void TFmain::buildLiveView()
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
-    lstanice_ = new QLabel(qs(runtime_->settings().Stanice), central);
+    lstanice_ = new QLabel(qs(runtime_->settings().stanice), central);
     lstanice_->setObjectName(QStringLiteral("lstanice"));
     QFont big = lstanice_->font();
     big.setPointSize(big.pointSize() + 6);
@@ -148,7 +148,7 @@ void TFmain::selectFamily(BatteryFamily family) { runtime_->station().setBattery
 
 void TFmain::closeEvent(QCloseEvent* event)
 {
-    if (auto refusal = closeRefusal(runtime_->station().run.RunState.load())) {
+    if (auto refusal = closeRefusal(runtime_->station().run.runState.load())) {
         showMessage(*refusal);
         event->ignore();
         return;
@@ -159,10 +159,10 @@ void TFmain::closeEvent(QCloseEvent* event)
         runtime_->requestStop();
         waitProcessingEvents(1000);
         QApplication::restoreOverrideCursor();
-        runtime_->settings().Stanice = lstanice_->text().toStdString();
+        runtime_->settings().stanice = lstanice_->text().toStdString();
         const Status saved = runtime_->saveSettings();
         if (!saved.ok())
-            QMessageBox::warning(this, qs(runtime_->settings().Stanice), qs(saved.error()));
+            QMessageBox::warning(this, qs(runtime_->settings().stanice), qs(saved.error()));
     }
     event->accept();
 }
@@ -170,7 +170,7 @@ void TFmain::closeEvent(QCloseEvent* event)
 void TFmain::showMessage(const std::string& text)
 {
     // Not modal: a worker waiting for this call goes on at once, the box stays up.
-    auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().Stanice : "Kapsorel"),
+    auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().stanice : "Kapsorel"),
                                 qs(text), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("zprava"));
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -184,7 +184,7 @@ void TFmain::errorAlarm(const std::string& text) { lstatus_->setText(qs(text)); 
 
 void TFmain::faultsChanged(std::uint16_t faultBits)
 {
-    runtime_->station().live.ShownFaultBits.store(faultBits);
+    runtime_->station().live.shownFaultBits.store(faultBits);
     QStringList lines;
     for (const auto& t : faultTexts(faultBits))
         lines << qs(t);
@@ -202,15 +202,15 @@ void TFmain::runEnded() { lstatus_->setText(QStringLiteral("Konec")); }
 void TFmain::refreshDisplay()
 {
     const auto& live = runtime_->station().live;
-    lvoltage_->setText(number("%5.2f V", live.BatteryVoltage.load()));
-    lcurrent_->setText(number("%5.2f A", live.Current.load()));
-    lcapacity_->setText(number("%6.3f Ah", live.Capacity.load()));
-    ltemperature_->setText(number("%5.1f °C", live.BatteryTemperature.load()));
-    lmodule_->setText(number("%5.1f °C", live.ModuleTemperature.load()));
-    lhead_->setText(QString::number(live.HeadCode.load()));
+    lvoltage_->setText(number("%5.2f V", live.batteryVoltage.load()));
+    lcurrent_->setText(number("%5.2f A", live.current.load()));
+    lcapacity_->setText(number("%6.3f Ah", live.capacity.load()));
+    ltemperature_->setText(number("%5.1f °C", live.batteryTemperature.load()));
+    lmodule_->setText(number("%5.1f °C", live.moduleTemperature.load()));
+    lhead_->setText(QString::number(live.headCode.load()));
     for (int i = 0; i < kCellCount; ++i)
-        cells_[i]->setText(number("%4.2f", live.CellVoltage[static_cast<std::size_t>(i)].load()));
-    const auto comm = live.CommFault.load();
+        cells_[i]->setText(number("%4.2f", live.cellVoltage[static_cast<std::size_t>(i)].load()));
+    const auto comm = live.commFault.load();
     QStringList lost;
     if (comm & kCommFaultPower)
         lost << QStringLiteral("výkonový modul");
@@ -218,7 +218,7 @@ void TFmain::refreshDisplay()
         lost << QStringLiteral("měřicí modul");
     lcomm_->setText(lost.isEmpty() ? QStringLiteral("Moduly odpovídají")
                                    : QStringLiteral("Neodpovídá: ") + lost.join(QStringLiteral(", ")));
-    lversion_->setText(qs(versionLabel(live.PowerSwVersion.load())));
+    lversion_->setText(qs(versionLabel(live.powerSwVersion.load())));
 }
 
 }  // namespace kapsorel::ui

@@ -22,7 +22,7 @@ class RecordingUi final : public UiBridge {
     void faultsChanged(std::uint16_t b) override
     {
         if (live_)
-            live_->ShownFaultBits.store(b);
+            live_->shownFaultBits.store(b);
         add("faults " + std::to_string(b));
     }
     void statusText(const std::string& t) override { add("status " + t); }

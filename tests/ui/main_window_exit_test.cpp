@@ -55,13 +55,13 @@ private slots:
         writeConfig(home, sim);
         ui::TFmain window(home.path(), home / "Kapsorel.ini");
         window.show();
-        window.runtime().station().run.RunState = 3;
+        window.runtime().station().run.runState = 3;
         QVERIFY(!window.close());
         auto* box = window.findChild<QMessageBox*>(QStringLiteral("zprava"));
         QVERIFY(box);
         QCOMPARE(box->text(), QStringLiteral("Proces je spuštěn, nelze ukončit"));
         QVERIFY(!home.readText("Kapsorel.log").size());
-        window.runtime().station().run.RunState = 0;
+        window.runtime().station().run.runState = 0;
         QVERIFY(window.close());
     }
 

@@ -8,10 +8,9 @@ namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
 }
 
-RunMarker::LastTest ConfigRunMarker::lastTest() const
+LastTest ConfigRunMarker::lastTest() const
 {
-    const auto last = readLastTest(config_);
-    return LastTest{last.Test, last.Test_ukoncen};
+    return readLastTest(config_);
 }
 
 Status ConfigRunMarker::markTest(const std::string& path, int completed)
@@ -43,28 +42,28 @@ StationRuntime::~StationRuntime() { workers_.shutdown({}, {}, clock_); }
 
 void StationRuntime::applySettings()
 {
-    power_.setEndpoint(settings_.IP_adr_vyk, settings_.TCP_Port_vyk);
-    power_.setUdpPort(settings_.UDP_Port_vyk);
-    measure_.setEndpoint(settings_.IP_adr_mer, settings_.TCP_Port_mer);
-    measure_.setUdpPort(settings_.UDP_Port_mer);
-    station_.errorSirenSeconds.store(settings_.ERR_SIR, relaxed);
-    station_.live.reset(settings_.TYP_HW);
-    station_.setBatteryFamily(familyForHardwareKind(settings_.TYP_HW));
+    power_.setEndpoint(settings_.ipAdrVyk, settings_.tcpPortVyk);
+    power_.setUdpPort(settings_.udpPortVyk);
+    measure_.setEndpoint(settings_.ipAdrMer, settings_.tcpPortMer);
+    measure_.setUdpPort(settings_.udpPortMer);
+    station_.errorSirenSeconds.store(settings_.errSir, relaxed);
+    station_.live.reset(settings_.typHw);
+    station_.setBatteryFamily(familyForHardwareKind(settings_.typHw));
     applyFolders();
 }
 
 void StationRuntime::applyFolders()
 {
     std::lock_guard g(foldersMutex_);
-    dataFolder_ = settings_.Data_adr;
-    archiveFolder_ = settings_.Arch_adr;
+    dataFolder_ = settings_.dataAdr;
+    archiveFolder_ = settings_.archAdr;
 }
 
 Status StationRuntime::saveSettings()
 {
-    settings_.TCP_Port_vyk = power_.tcpPort();
-    settings_.TCP_Port_mer = measure_.tcpPort();
-    settings_.TYP_HW = station_.live.HardwareKind.load(relaxed);
+    settings_.tcpPortVyk = power_.tcpPort();
+    settings_.tcpPortMer = measure_.tcpPort();
+    settings_.typHw = station_.live.hardwareKind.load(relaxed);
     saveStationSettings(config_, settings_);
     return config_.save(clock_);
 }
@@ -102,7 +101,7 @@ void StationRuntime::startRun()
 {
     auto& run = station_.run;
     run.currentStep.store(0, relaxed);
-    run.StopReason.store(0, relaxed);
+    run.stopReason.store(0, relaxed);
     run.resumeSeconds.store(0, relaxed);
     run.totalInterruptionSeconds.store(0, relaxed);
     run.conditionTime.store(0, relaxed);
@@ -112,7 +111,7 @@ void StationRuntime::startRun()
     run.newSample.store(0, relaxed);
     run.jumpTarget.store(-1, relaxed);
     // Release: the engine sees the prepared procedure and the new test file with the state.
-    run.RunState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
+    run.runState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
 }
 
 DayTime StationRuntime::testStart() const { return testFile_.header().start; }
@@ -122,7 +121,7 @@ StoredStepStart StationRuntime::storedStepStart(std::uint8_t step) const
     const auto r = testFile_.stepResult(step);
     if (!r)
         return {};
-    return {r->start, r->status != tst::kStartedSkipped && r->status != tst::kEndedSkipped};
+    return {r->start, r->status != test_file_layout::kStartedSkipped && r->status != test_file_layout::kEndedSkipped};
 }
 
 Status StationRuntime::recordStepStart(bool proceed)

@@ -22,7 +22,7 @@
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
 #include "core/records/run_marker.h"
-#include "core/records/test_recorder.h"
+#include "core/records/battery_test_file.h"
 
 namespace kapsorel {
 
@@ -71,7 +71,7 @@ public:
     StationSettings& settings() { return settings_; }
     ConfigFile& config() { return config_; }
     RunProcedure& procedure() { return procedure_; }
-    TestRecorder& testFile() { return testFile_; }
+    BatteryTestFile& testFile() { return testFile_; }
     Workers& workers() { return workers_; }
     const std::filesystem::path& home() const { return home_; }
     Clock& clock() { return clock_; }
@@ -110,7 +110,7 @@ private:
     Clock& clock_;
     RunProcedure procedure_;
     ConfigRunMarker marker_{config_};
-    TestRecorder testFile_;
+    BatteryTestFile testFile_;
     ConditionEvaluator evaluator_;
     RunEngine engine_;
     PowerPoller powerPoller_;

@@ -60,10 +60,10 @@ std::int32_t thresholdToStored(float volts)
 StationSettings defaultStationSettings(const std::filesystem::path& home)
 {
     StationSettings s;
-    s.Data_adr = (home / "Data").string();
-    s.DNB_OK_MIN = thresholdFromStored(kDefaultOkMin);
-    s.DNB_OK_MAX = thresholdFromStored(kDefaultOkMax);
-    s.DNB_KO = thresholdFromStored(kDefaultKo);
+    s.dataAdr = (home / "Data").string();
+    s.dnbOkMin = thresholdFromStored(kDefaultOkMin);
+    s.dnbOkMax = thresholdFromStored(kDefaultOkMax);
+    s.dnbKo = thresholdFromStored(kDefaultKo);
     return s;
 }
 
@@ -72,58 +72,58 @@ StationSettings loadStationSettings(const ConfigFile& c, const std::filesystem::
     const StationSettings d = defaultStationSettings(home);
     StationSettings s = d;
     const char* n = kSettingsSection;
-    s.IP_adr_vyk = c.readString(n, "IP_adr_vyk", d.IP_adr_vyk);
-    s.IP_adr_mer = c.readString(n, "IP_adr_mer", d.IP_adr_mer);
-    s.TCP_Port_vyk = readPort(c, "TCP_Port_vyk", d.TCP_Port_vyk);
-    s.TCP_Port_mer = readPort(c, "TCP_Port_mer", d.TCP_Port_mer);
-    s.UDP_Port_vyk = readPort(c, "UDP_Port_vyk", d.UDP_Port_vyk);
-    s.UDP_Port_mer = readPort(c, "UDP_Port_mer", d.UDP_Port_mer);
-    s.Stanice = c.readString(n, "Stanice", d.Stanice);
-    s.Data_adr = c.readString(n, "Data_adr", d.Data_adr);
-    s.Arch_adr = c.readString(n, "Arch_adr", d.Arch_adr);
-    s.Uziv = c.readString(n, "Uziv", d.Uziv);
-    s.DNB_OK_MIN = thresholdFromStored(c.readInt(n, "DNB_OK_MIN", kDefaultOkMin));
-    s.DNB_OK_MAX = thresholdFromStored(c.readInt(n, "DNB_OK_MAX", kDefaultOkMax));
-    s.DNB_KO = thresholdFromStored(c.readInt(n, "DNB_KO", kDefaultKo));
-    s.BOK_MIN = readColours(c, "BOK_MIN", d.BOK_MIN);
-    s.BOK_MAX = readColours(c, "BOK_MAX", d.BOK_MAX);
-    s.BKO = readColours(c, "BKO", d.BKO);
-    s.BOST = readColours(c, "BOST", d.BOST);
-    s.Expert = readLowByte(c, "Expert", d.Expert);
-    s.Ikony = readLowByte(c, "Ikony", d.Ikony);
-    s.ERR_SIR = readLowByte(c, "ERR_SIR", d.ERR_SIR);
-    s.TYP_HW = readLowByte(c, "TYP_HW", d.TYP_HW);
-    s.TYP_BAT = c.readString(n, "TYP_BAT", d.TYP_BAT);
-    s.C_POSTUP = c.readString(n, "C_POSTUP", d.C_POSTUP);
-    s.UM_HLAV = readPanelPosition(c);
+    s.ipAdrVyk = c.readString(n, "IP_adr_vyk", d.ipAdrVyk);
+    s.ipAdrMer = c.readString(n, "IP_adr_mer", d.ipAdrMer);
+    s.tcpPortVyk = readPort(c, "TCP_Port_vyk", d.tcpPortVyk);
+    s.tcpPortMer = readPort(c, "TCP_Port_mer", d.tcpPortMer);
+    s.udpPortVyk = readPort(c, "UDP_Port_vyk", d.udpPortVyk);
+    s.udpPortMer = readPort(c, "UDP_Port_mer", d.udpPortMer);
+    s.stanice = c.readString(n, "Stanice", d.stanice);
+    s.dataAdr = c.readString(n, "Data_adr", d.dataAdr);
+    s.archAdr = c.readString(n, "Arch_adr", d.archAdr);
+    s.uziv = c.readString(n, "Uziv", d.uziv);
+    s.dnbOkMin = thresholdFromStored(c.readInt(n, "DNB_OK_MIN", kDefaultOkMin));
+    s.dnbOkMax = thresholdFromStored(c.readInt(n, "DNB_OK_MAX", kDefaultOkMax));
+    s.dnbKo = thresholdFromStored(c.readInt(n, "DNB_KO", kDefaultKo));
+    s.bokMin = readColours(c, "BOK_MIN", d.bokMin);
+    s.bokMax = readColours(c, "BOK_MAX", d.bokMax);
+    s.bko = readColours(c, "BKO", d.bko);
+    s.bost = readColours(c, "BOST", d.bost);
+    s.expert = readLowByte(c, "Expert", d.expert);
+    s.ikony = readLowByte(c, "Ikony", d.ikony);
+    s.errSir = readLowByte(c, "ERR_SIR", d.errSir);
+    s.typHw = readLowByte(c, "TYP_HW", d.typHw);
+    s.typBat = c.readString(n, "TYP_BAT", d.typBat);
+    s.cPostup = c.readString(n, "C_POSTUP", d.cPostup);
+    s.umHlav = readPanelPosition(c);
     return s;
 }
 
 void saveStationSettings(ConfigFile& c, const StationSettings& s)
 {
     const char* n = kSettingsSection;
-    c.writeString(n, "IP_adr_vyk", s.IP_adr_vyk);
-    c.writeString(n, "IP_adr_mer", s.IP_adr_mer);
-    c.writeInt(n, "TCP_Port_vyk", s.TCP_Port_vyk);
-    c.writeInt(n, "TCP_Port_mer", s.TCP_Port_mer);
-    c.writeInt(n, "UDP_Port_vyk", s.UDP_Port_vyk);
-    c.writeInt(n, "UDP_Port_mer", s.UDP_Port_mer);
-    c.writeString(n, "Stanice", s.Stanice);
-    c.writeString(n, "Data_adr", s.Data_adr);
-    c.writeString(n, "Arch_adr", s.Arch_adr);
-    c.writeString(n, "Uziv", s.Uziv);
-    c.writeInt(n, "DNB_OK_MIN", thresholdToStored(s.DNB_OK_MIN));
-    c.writeInt(n, "DNB_OK_MAX", thresholdToStored(s.DNB_OK_MAX));
-    c.writeInt(n, "DNB_KO", thresholdToStored(s.DNB_KO));
-    writeColours(c, "BOK_MIN", s.BOK_MIN);
-    writeColours(c, "BOK_MAX", s.BOK_MAX);
-    writeColours(c, "BKO", s.BKO);
-    writeColours(c, "BOST", s.BOST);
-    c.writeInt(n, "Ikony", s.Ikony);
-    c.writeInt(n, "ERR_SIR", s.ERR_SIR);
-    c.writeInt(n, "TYP_HW", s.TYP_HW);
-    c.writeString(n, "TYP_BAT", s.TYP_BAT);
-    c.writeString(n, "C_POSTUP", s.C_POSTUP);
+    c.writeString(n, "IP_adr_vyk", s.ipAdrVyk);
+    c.writeString(n, "IP_adr_mer", s.ipAdrMer);
+    c.writeInt(n, "TCP_Port_vyk", s.tcpPortVyk);
+    c.writeInt(n, "TCP_Port_mer", s.tcpPortMer);
+    c.writeInt(n, "UDP_Port_vyk", s.udpPortVyk);
+    c.writeInt(n, "UDP_Port_mer", s.udpPortMer);
+    c.writeString(n, "Stanice", s.stanice);
+    c.writeString(n, "Data_adr", s.dataAdr);
+    c.writeString(n, "Arch_adr", s.archAdr);
+    c.writeString(n, "Uziv", s.uziv);
+    c.writeInt(n, "DNB_OK_MIN", thresholdToStored(s.dnbOkMin));
+    c.writeInt(n, "DNB_OK_MAX", thresholdToStored(s.dnbOkMax));
+    c.writeInt(n, "DNB_KO", thresholdToStored(s.dnbKo));
+    writeColours(c, "BOK_MIN", s.bokMin);
+    writeColours(c, "BOK_MAX", s.bokMax);
+    writeColours(c, "BKO", s.bko);
+    writeColours(c, "BOST", s.bost);
+    c.writeInt(n, "Ikony", s.ikony);
+    c.writeInt(n, "ERR_SIR", s.errSir);
+    c.writeInt(n, "TYP_HW", s.typHw);
+    c.writeString(n, "TYP_BAT", s.typBat);
+    c.writeString(n, "C_POSTUP", s.cPostup);
 }
 
 std::string readPowerModuleAddress(const ConfigFile& c)
@@ -144,8 +144,8 @@ void writePanelPosition(ConfigFile& c, std::int32_t position)
 LastTest readLastTest(const ConfigFile& c)
 {
     LastTest t;
-    t.Test = c.readString(kRunSection, "Test", "");
-    t.Test_ukoncen = c.readInt(kRunSection, "Test_ukoncen", 1);
+    t.path = c.readString(kRunSection, "Test", "");
+    t.completed = c.readInt(kRunSection, "Test_ukoncen", 1);
     return t;
 }
 

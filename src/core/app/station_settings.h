@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/app/config_file.h"
+#include "core/records/run_marker.h"
 #include "core/comm/ports.h"
 
 #include <cstdint>
@@ -29,31 +30,31 @@ struct CellColourSet {
 
 // A plain value: whoever shares it between threads decides how.
 struct StationSettings {
-    std::string IP_adr_vyk = kDefaultPowerModuleAddress;
-    std::string IP_adr_mer = kDefaultMeasurementModuleAddress;
-    std::uint16_t TCP_Port_vyk = kDefaultTcpPort;
-    std::uint16_t TCP_Port_mer = kDefaultTcpPort;
-    std::uint16_t UDP_Port_vyk = kDefaultUdpPort;
-    std::uint16_t UDP_Port_mer = kDefaultUdpPort;
-    std::string Stanice = "Stanice";
-    std::string Data_adr; // defaults to the folder "Data" of the station home
-    std::string Arch_adr; // empty: no archive
-    std::string Uziv;
+    std::string ipAdrVyk = kDefaultPowerModuleAddress;
+    std::string ipAdrMer = kDefaultMeasurementModuleAddress;
+    std::uint16_t tcpPortVyk = kDefaultTcpPort;
+    std::uint16_t tcpPortMer = kDefaultTcpPort;
+    std::uint16_t udpPortVyk = kDefaultUdpPort;
+    std::uint16_t udpPortMer = kDefaultUdpPort;
+    std::string stanice = "Stanice";
+    std::string dataAdr; // defaults to the folder "Data" of the station home
+    std::string archAdr; // empty: no archive
+    std::string uziv;
     // Cell voltage thresholds in volts (stored as hundredths of a volt).
-    float DNB_OK_MIN = 1.00f;
-    float DNB_OK_MAX = 1.56f;
-    float DNB_KO = -0.60f;
-    CellColourSet BOK_MIN{-16777203, 14145535, 9211135}; // cell below DNB_OK_MIN
-    CellColourSet BOK_MAX{32768, 65280, 65280};          // cell above DNB_OK_MAX
-    CellColourSet BKO{255, 9211135, 255};                // cell below DNB_KO
-    CellColourSet BOST{-16777203, 14351581, 4974955};    // any other cell
-    std::uint8_t Expert = 0;                             // user level: 0 operator, 1 expert, 2 service; never written
-    std::uint8_t Ikony = 0;                              // toolbar icon size: 0 small, 1 medium, 2 large
-    std::uint8_t ERR_SIR = 0;                            // seconds of signalling on a power module fault
-    std::uint8_t TYP_HW = 0;                             // 0 power and measurement module, 1 power module only
-    std::string TYP_BAT;
-    std::string C_POSTUP;
-    std::int32_t UM_HLAV = 0; // operator panel: 0 top, 1 left
+    float dnbOkMin = 1.00f;
+    float dnbOkMax = 1.56f;
+    float dnbKo = -0.60f;
+    CellColourSet bokMin{-16777203, 14145535, 9211135}; // cell below DNB_OK_MIN
+    CellColourSet bokMax{32768, 65280, 65280};          // cell above DNB_OK_MAX
+    CellColourSet bko{255, 9211135, 255};                // cell below DNB_KO
+    CellColourSet bost{-16777203, 14351581, 4974955};    // any other cell
+    std::uint8_t expert = 0;                             // user level: 0 operator, 1 expert, 2 service; never written
+    std::uint8_t ikony = 0;                              // toolbar icon size: 0 small, 1 medium, 2 large
+    std::uint8_t errSir = 0;                            // seconds of signalling on a power module fault
+    std::uint8_t typHw = 0;                             // 0 power and measurement module, 1 power module only
+    std::string typBat;
+    std::string cPostup;
+    std::int32_t umHlav = 0; // operator panel: 0 top, 1 left
 
     bool operator==(const StationSettings&) const = default;
 };
@@ -82,13 +83,6 @@ float thresholdFromStored(std::int32_t hundredths);
 std::int32_t thresholdToStored(float volts);
 
 // The last test started ("RUN" / "Test") and whether it completed ("Test_ukoncen").
-struct LastTest {
-    std::string Test;
-    std::int32_t Test_ukoncen = 1;
-
-    bool completed() const { return Test_ukoncen == 1; }
-};
-
 LastTest readLastTest(const ConfigFile& config);
 // At a test's start: the path and 0; at its completion: the path and 1.
 void writeLastTest(ConfigFile& config, const std::string& testPath, bool completed);

@@ -17,7 +17,7 @@ void MeasurementPoller::pollOnce()
 {
     auto& live = station_.live;
     if (!pollsMeasurementModule(station_.batteryFamily())) {
-        live.CommFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
+        live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
         clock_.sleepMs(1000);
         return;
     }
@@ -27,10 +27,10 @@ void MeasurementPoller::pollOnce()
     if (outcome != PollOutcome::Answered) {
         channel_.release();
         clock_.sleepMs(1000);
-        live.HeadCode.store(-1, relaxed);
-        live.CommFault.fetch_or(kCommFaultMeasurement, relaxed);
+        live.headCode.store(-1, relaxed);
+        live.commFault.fetch_or(kCommFaultMeasurement, relaxed);
     } else {
-        live.CommFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
+        live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
         applyMeasurementStatus(live, decodeMeasurementStatus(buffer_), station_.run.runActive());
     }
     clock_.sleepMs(1000);

@@ -30,9 +30,9 @@ void PowerPoller::onNoAnswer()
     auto& live = station_.live;
     channel_.release();
     clock_.sleepMs(1000);
-    live.CommFault.fetch_or(kCommFaultPower, relaxed);
+    live.commFault.fetch_or(kCommFaultPower, relaxed);
     if (station_.batteryFamily() == BatteryFamily::Pb)
-        live.HeadCode.store(-1, relaxed);
+        live.headCode.store(-1, relaxed);
     if (station_.run.runActive()) {
         if (failed_ < kFailedPollsToAbort)
             ++failed_;
@@ -48,29 +48,29 @@ void PowerPoller::onAnswer()
 {
     auto& live = station_.live;
     if (station_.batteryFamily() == BatteryFamily::Pb)
-        live.HeadCode.store(0, relaxed);
+        live.headCode.store(0, relaxed);
     failed_ = 0;
-    auto settle = live.SettleCountdown.load(relaxed);
-    while (settle > 0 && !live.SettleCountdown.compare_exchange_weak(settle, settle - 1, relaxed)) {
+    auto settle = live.settleCountdown.load(relaxed);
+    while (settle > 0 && !live.settleCountdown.compare_exchange_weak(settle, settle - 1, relaxed)) {
     }
-    live.CommFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultPower), relaxed);
+    live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultPower), relaxed);
 
     const PowerStatus s = decodePowerStatus(buffer_);
     applyPowerStatus(live, s, station_.batteryFamily());
 
-    if (s.errorType != 0 && s.errorType != live.LastAlarmedError.load(relaxed) && station_.run.runActive()) {
-        live.LastAlarmedError.store(s.errorType, relaxed);
+    if (s.errorType != 0 && s.errorType != live.lastAlarmedError.load(relaxed) && station_.run.runActive()) {
+        live.lastAlarmedError.store(s.errorType, relaxed);
         ui_.errorAlarm(errorTypeText(s.errorType));
         const std::uint8_t siren = station_.errorSirenSeconds.load(relaxed);
-        live.SignalLatch.store(1, relaxed);
-        live.LedSeconds.store(255, relaxed);
-        live.SirenSeconds.store(siren, relaxed);
-        if (live.CommFault.load(relaxed) == 0)
+        live.signalLatch.store(1, relaxed);
+        live.ledSeconds.store(255, relaxed);
+        live.sirenSeconds.store(siren, relaxed);
+        if (live.commFault.load(relaxed) == 0)
             power_.signal(255, siren);
         station_.run.abort(StopReasonCode::PowerModuleError);
     }
 
-    if (s.faultBits != live.ShownFaultBits.load(relaxed))
+    if (s.faultBits != live.shownFaultBits.load(relaxed))
         ui_.faultsChanged(s.faultBits);
 
     clock_.sleepMs(1000);

@@ -31,9 +31,9 @@ void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float cur
         f.putSingle(5, voltage);
         exchange.exchange(1);
     }
-    live.ChargingOn.store(1, relaxed);
-    live.DriveOn.store(1, relaxed);
-    live.DiagramRedraw.store(1, relaxed);
+    live.chargingOn.store(1, relaxed);
+    live.driveOn.store(1, relaxed);
+    live.diagramRedraw.store(1, relaxed);
 }
 
 void commandChargeSetPoints(ModuleLink& power, float voltage, float current)
@@ -56,9 +56,9 @@ void commandDischarge(ModuleLink& power, LiveValues& live, float current)
         f.putSingle(1, current);
         exchange.exchange(1);
     }
-    live.DischargingOn.store(1, relaxed);
-    live.DriveOn.store(1, relaxed);
-    live.DiagramRedraw.store(1, relaxed);
+    live.dischargingOn.store(1, relaxed);
+    live.driveOn.store(1, relaxed);
+    live.diagramRedraw.store(1, relaxed);
 }
 
 void commandStop(ModuleLink& power, LiveValues& live)
@@ -68,10 +68,10 @@ void commandStop(ModuleLink& power, LiveValues& live)
         fill(exchange.frame(), 'P', 'S', 0, 0);
         exchange.exchange(1);
     }
-    live.ChargingOn.store(0, relaxed);
-    live.DischargingOn.store(0, relaxed);
-    live.DriveOn.store(0, relaxed);
-    live.DiagramRedraw.store(1, relaxed);
+    live.chargingOn.store(0, relaxed);
+    live.dischargingOn.store(0, relaxed);
+    live.driveOn.store(0, relaxed);
+    live.diagramRedraw.store(1, relaxed);
 }
 
 void commandProcedureEnd(ModuleLink& power)

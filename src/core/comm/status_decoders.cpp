@@ -8,7 +8,7 @@
 namespace kapsorel {
 
 namespace {
-constexpr std::size_t P = kFrameHeaderSize;  // payload offset within the buffer
+constexpr std::size_t kPayload = kFrameHeaderSize;  // payload offset within the buffer
 }
 
 void fillStatusRequest(StatusBuffer& buffer)
@@ -25,16 +25,16 @@ PowerStatus decodePowerStatus(const StatusBuffer& buffer)
     const std::span<const std::uint8_t> b(buffer);
     PowerStatus s;
     s.swVersion = b[3];
-    s.hardwareKind = le::getU8(b, P + 0);
-    s.current = le::getSingle(b, P + 1);
-    s.moduleVoltage = le::getSingle(b, P + 5);
-    s.sourceVoltage = le::getSingle(b, P + 9);
-    s.batteryTemperature = le::getSingle(b, P + 21);
-    s.ledSeconds = le::getU8(b, P + 25);
-    s.sirenSeconds = le::getU8(b, P + 26);
-    s.errorType = le::getU8(b, P + 29);
-    s.faultBits = le::getU16(b, P + 30);
-    s.moduleTemperature = le::getSingle(b, P + 31);
+    s.hardwareKind = le::getU8(b, kPayload + 0);
+    s.current = le::getSingle(b, kPayload + 1);
+    s.moduleVoltage = le::getSingle(b, kPayload + 5);
+    s.sourceVoltage = le::getSingle(b, kPayload + 9);
+    s.batteryTemperature = le::getSingle(b, kPayload + 21);
+    s.ledSeconds = le::getU8(b, kPayload + 25);
+    s.sirenSeconds = le::getU8(b, kPayload + 26);
+    s.errorType = le::getU8(b, kPayload + 29);
+    s.faultBits = le::getU16(b, kPayload + 30);
+    s.moduleTemperature = le::getSingle(b, kPayload + 31);
     return s;
 }
 
@@ -43,10 +43,10 @@ MeasurementStatus decodeMeasurementStatus(const StatusBuffer& buffer)
     const std::span<const std::uint8_t> b(buffer);
     MeasurementStatus s;
     for (int i = 0; i < kCellCount; ++i)
-        s.cells[static_cast<std::size_t>(i)] = le::getSingle(b, P + 4 * static_cast<std::size_t>(i));
-    s.batteryVoltage = le::getSingle(b, P + 80);
-    s.batteryTemperature = le::getSingle(b, P + 92);
-    s.headCode = le::getU8(b, P + 96);
+        s.cells[static_cast<std::size_t>(i)] = le::getSingle(b, kPayload + 4 * static_cast<std::size_t>(i));
+    s.batteryVoltage = le::getSingle(b, kPayload + 80);
+    s.batteryTemperature = le::getSingle(b, kPayload + 92);
+    s.headCode = le::getU8(b, kPayload + 96);
     return s;
 }
 

@@ -36,7 +36,7 @@ std::string termValueText(const StepValue& v, const BatteryType* shown, char sep
         return formatLiteral(v.format, v.single(), separator) + " ";
     default:
         if (v.format > kFormatReferenceOffset && v.format <= kFormatMax)
-            return FormatValueText(v, shown, separator);
+            return formatValueText(v, shown, separator);
         return {};
     }
 }

@@ -2,7 +2,7 @@
 
 namespace kapsorel {
 
-const std::array<T_PODMINKA, kConditionVariableCount> kConditionVariables = {{
+const std::array<ConditionVariableRow, kConditionVariableCount> kConditionVariables = {{
     {"Doba", "T", "", 5},
     {"Napětí", "U", "V ", 2},
     {"Proud", "I", "A ", 2},

@@ -18,14 +18,14 @@ constexpr std::uint8_t kVarAux0 = 6;         // "Pom. pr. 0" … code 15 "Pom. p
 constexpr std::uint8_t kVarAux9 = 15;
 constexpr std::uint8_t kVarDeltaCurrent = 16;  // "Delta pr."
 
-struct T_PODMINKA {
+struct ConditionVariableRow {
     const char* name;    // shown in the conditions window
     const char* symbol;  // written by ConditionText
     const char* unit;    // appended to the value text ("" = none)
     std::uint8_t defaultFormat;
 };
 
-extern const std::array<T_PODMINKA, kConditionVariableCount> kConditionVariables;
+extern const std::array<ConditionVariableRow, kConditionVariableCount> kConditionVariables;
 
 constexpr int kRelationCount = 5;
 constexpr std::uint8_t kRelEqual = 0;

@@ -17,7 +17,7 @@ std::string twoDigits(long long v)
 
 }  // namespace
 
-std::string FormatDurationHMS(std::int32_t seconds)
+std::string formatDurationHms(std::int32_t seconds)
 {
     long long s = seconds;
     const std::string sign = s < 0 ? "-" : "";
@@ -26,7 +26,7 @@ std::string FormatDurationHMS(std::int32_t seconds)
     return sign + twoDigits(s / 3600) + ":" + twoDigits((s % 3600) / 60) + ":" + twoDigits(s % 60);
 }
 
-std::string FormatDurationHM(std::int32_t seconds)
+std::string formatDurationHm(std::int32_t seconds)
 {
     long long s = seconds;
     const std::string sign = s < 0 ? "-" : "";

@@ -18,7 +18,7 @@ std::string emptyProcedureMessage()
     return "Postup neobsahuje žádné kroky";
 }
 
-float ResolveValue(const StepValue& value, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
+float resolveValue(const StepValue& value, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
                    LoadError& error)
 {
     if (!value.isReference())
@@ -47,7 +47,7 @@ bool resolveCondition(const Condition& in, RunCondition& out, const std::vector<
         if (t.joiner != 0) {
             t.variable = in[i].variable;
             t.relation = in[i].relation;
-            t.threshold = ResolveValue(in[i].value, types, batteryIndex, error);
+            t.threshold = resolveValue(in[i].value, types, batteryIndex, error);
             if (error.set)
                 return false;
         }
@@ -65,10 +65,10 @@ bool resolveStep(const ProcedureStep& in, RunStep& out, const std::vector<Batter
     out.reportNumber = in.reportNumber;
     out.text = in.text;
     out.description = in.description;
-    out.value1 = ResolveValue(in.value1, types, batteryIndex, error);
+    out.value1 = resolveValue(in.value1, types, batteryIndex, error);
     if (error.set)
         return false;
-    out.value2 = ResolveValue(in.value2, types, batteryIndex, error);
+    out.value2 = resolveValue(in.value2, types, batteryIndex, error);
     if (error.set)
         return false;
     return resolveCondition(in.startCondition, out.startCondition, types, batteryIndex, error) &&
@@ -77,7 +77,7 @@ bool resolveStep(const ProcedureStep& in, RunStep& out, const std::vector<Batter
 
 } // namespace
 
-void PrepareRun(const Procedure& procedure, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
+void prepareRun(const Procedure& procedure, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
                 RunProcedure& run, LoadError& error)
 {
     run.stepCount = 0;
@@ -95,7 +95,7 @@ void PrepareRun(const Procedure& procedure, const std::vector<BatteryType>& type
     run.stepCount = static_cast<std::uint8_t>(procedure.steps.size());
 }
 
-void PrepareRun(const std::filesystem::path& home, std::int16_t number, const std::vector<BatteryType>& types,
+void prepareRun(const std::filesystem::path& home, std::int16_t number, const std::vector<BatteryType>& types,
                 std::int16_t batteryIndex, RunProcedure& run, LoadError& error, Clock& clock)
 {
     run.stepCount = 0;
@@ -117,7 +117,7 @@ void PrepareRun(const std::filesystem::path& home, std::int16_t number, const st
         error.message = emptyProcedureMessage();
         return;
     }
-    PrepareRun(procedure.value(), types, batteryIndex, run, error);
+    prepareRun(procedure.value(), types, batteryIndex, run, error);
 }
 
 } // namespace kapsorel

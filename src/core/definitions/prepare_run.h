@@ -35,18 +35,18 @@ std::string missingVariableMessage(std::string_view batteryName, std::string_vie
 // type `batteryIndex` of `types`. Without a battery type (index < 0 or out of range) the
 // result is 0.0 and the flag is set with no message; a missing variable gives 0.0, the
 // flag and missingVariableMessage.
-float ResolveValue(const StepValue& value, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
+float resolveValue(const StepValue& value, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
                    LoadError& error);
 
 // Builds `run` from an in-memory procedure. Stops at the first reference that cannot
 // be resolved; then `run` holds no steps (step count 0) and `error` is set.
-void PrepareRun(const Procedure& procedure, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
+void prepareRun(const Procedure& procedure, const std::vector<BatteryType>& types, std::int16_t batteryIndex,
                 RunProcedure& run, LoadError& error);
 
 // Reads the procedure file `number` under `home` and builds `run` from it. A missing,
 // unreadable or empty procedure sets the flag with a message and leaves `run` with
 // step count 0, so a stale RunProcedure is never started.
-void PrepareRun(const std::filesystem::path& home, std::int16_t number, const std::vector<BatteryType>& types,
+void prepareRun(const std::filesystem::path& home, std::int16_t number, const std::vector<BatteryType>& types,
                 std::int16_t batteryIndex, RunProcedure& run, LoadError& error, Clock& clock = SystemClock::instance());
 
 // Message for a procedure file with no steps.

@@ -18,8 +18,8 @@ StepGridRow stepGridRow(const ProcedureStep& step, int position, const BatteryTy
                             step.type == static_cast<std::uint8_t>(StepType::Signalling);
     row[1] = noInterval ? std::string() : std::to_string(step.recordInterval);
     row[2] = stepTypeName(step.type);
-    row[3] = FormatValueText(step.value1, shown, separator);
-    row[4] = FormatValueText(step.value2, shown, separator);
+    row[3] = formatValueText(step.value1, shown, separator);
+    row[4] = formatValueText(step.value2, shown, separator);
     row[5] = ConditionText(step.startCondition, shown, separator);
     const bool endColumn = step.type < kStepTypeCount && kStepTypes[step.type].hasEndCondition();
     row[6] = endColumn ? ConditionText(step.endCondition, shown, separator) : step.text;
@@ -76,7 +76,7 @@ void changeStepType(ProcedureStep& step, std::uint8_t type)
     step.type = type;
     if (type >= kStepTypeCount)
         return;
-    const SGKROK& t = kStepTypes[type];
+    const StepTypeRow& t = kStepTypes[type];
     if (!t.intervalEditable)
         step.recordInterval = 0;
     if (!t.value1Editable)

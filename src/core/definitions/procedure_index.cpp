@@ -116,7 +116,7 @@ FileReport ProcedureIndex::load()
     return report;
 }
 
-std::string ProcedureIndex::ProcedureNameByNumber(std::int16_t number) const
+std::string ProcedureIndex::procedureNameByNumber(std::int16_t number) const
 {
     const int pos = positionOfNumber(number);
     return pos < 0 ? std::string() : entries_[static_cast<std::size_t>(pos)].name;

@@ -60,7 +60,7 @@ class ProcedureIndex {
     const std::filesystem::path& home() const { return home_; }
 
     // Name of the entry with that number, "" when none has it.
-    std::string ProcedureNameByNumber(std::int16_t number) const;
+    std::string procedureNameByNumber(std::int16_t number) const;
     // Position of the entry with exactly this name / number, −1 when none.
     int positionOfName(std::string_view name) const;
     int positionOfNumber(int number) const;

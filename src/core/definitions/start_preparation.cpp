@@ -17,7 +17,7 @@ PreparedStart prepareStartByNames(const ProcedureIndex& index, const BatteryTabl
         error.message = "Postup nenalezen";
         return out;
     }
-    PrepareRun(index.home(), static_cast<std::int16_t>(index.at(position).number), batteries.types(), out.batteryIndex,
+    prepareRun(index.home(), static_cast<std::int16_t>(index.at(position).number), batteries.types(), out.batteryIndex,
                run, error, clock);
     return out;
 }

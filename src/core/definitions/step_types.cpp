@@ -3,12 +3,12 @@
 namespace kapsorel {
 
 namespace {
-constexpr auto C = ColumnKind::Condition;
-constexpr auto T = ColumnKind::Text;
+constexpr auto C = ColumnKind::ConditionEditor;
+constexpr auto T = ColumnKind::TextEditor;
 }  // namespace
 
 // clang-format off
-const std::array<SGKROK, kStepTypeCount> kStepTypes = {{
+const std::array<StepTypeRow, kStepTypeCount> kStepTypes = {{
     {"Nabíjení", "Napětí[V]", "Proud[A]", "Podmínka před", "Podmínka ukončení", C, C, true, true, true,
      {0xBB, 0xDD, 0xFF}, 2, 2, 36.0f, 22.0f},
     {"Vybíjení", "", "Proud[A]", "Podmínka před", "Podmínka ukončení", C, C, true, false, true,

@@ -24,7 +24,7 @@ enum class StepType : std::uint8_t {
 constexpr int kStepTypeCount = 11;
 
 // What a step grid column 5 or 6 opens: the condition editor or plain text editing.
-enum class ColumnKind : std::uint8_t { Condition, Text };
+enum class ColumnKind : std::uint8_t { ConditionEditor, TextEditor };
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -35,7 +35,7 @@ struct Rgb {
 // One step type. Kinds: 0 = value not used (stored with format 0), 1 = whole number
 // with maximum, 2 = value whose rounded form has a maximum, 3 = value without maximum;
 // the kind is also the default format code of a value typed into that column.
-struct SGKROK {
+struct StepTypeRow {
     const char* name;
     const char* header1;  // value 1 column ("" = empty header)
     const char* header2;  // value 2 column
@@ -53,10 +53,10 @@ struct SGKROK {
     float max2;
 
     // Only types whose column 6 is a condition column have an end condition.
-    bool hasEndCondition() const { return column6 == ColumnKind::Condition; }
+    bool hasEndCondition() const { return column6 == ColumnKind::ConditionEditor; }
 };
 
-extern const std::array<SGKROK, kStepTypeCount> kStepTypes;
+extern const std::array<StepTypeRow, kStepTypeCount> kStepTypes;
 
 // True for the step types that keep a step text ("Signalizace" and "Volba").
 bool stepTypeKeepsText(std::uint8_t type);

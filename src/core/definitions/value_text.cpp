@@ -47,7 +47,7 @@ bool parseNumber(std::string_view text, char separator, float& out)
 
 } // namespace
 
-ParsedValue ParseValueText(std::uint8_t defaultFormat, std::string_view text, char separator)
+ParsedValue parseValueText(std::uint8_t defaultFormat, std::string_view text, char separator)
 {
     ParsedValue r;
     if (text.empty())
@@ -82,7 +82,7 @@ std::string formatLiteral(std::uint8_t format, float value, char separator)
     }
 }
 
-std::string FormatValueText(const StepValue& value, const BatteryType* shown, char separator)
+std::string formatValueText(const StepValue& value, const BatteryType* shown, char separator)
 {
     if (value.format > kFormatMax)
         return {};

@@ -19,11 +19,11 @@ struct ParsedValue {
 // "" -> code 0 and zero bytes; "#AB" -> code default + 10 with the bytes of A and B;
 // anything else -> code `defaultFormat` and the number (decimal separator `separator`
 // or '.', surrounding spaces allowed).
-ParsedValue ParseValueText(std::uint8_t defaultFormat, std::string_view text, char separator = ',');
+ParsedValue parseValueText(std::uint8_t defaultFormat, std::string_view text, char separator = ',');
 
 // The value as the step grid shows it. References show "#" + ID when `shown` is null,
 // otherwise the shown battery type's value by code − 10, or "???" when it lacks the ID.
-std::string FormatValueText(const StepValue& value, const BatteryType* shown, char separator = ',');
+std::string formatValueText(const StepValue& value, const BatteryType* shown, char separator = ',');
 
 // A literal shown by format code 1-4 (1 and 5: whole number, halves to even); "" otherwise.
 std::string formatLiteral(std::uint8_t format, float value, char separator = ',');

@@ -64,14 +64,14 @@ double ConditionEvaluator::quantity(std::uint8_t variable, bool& known) const
     case kVarTime:
         return elapsedStepSeconds();
     case kVarVoltage:
-        return live_.BatteryVoltage.load(kRelaxed);
+        return live_.batteryVoltage.load(kRelaxed);
     case kVarCurrent:
-        return live_.Current.load(kRelaxed);
+        return live_.current.load(kRelaxed);
     case kVarCapacity:
-        return live_.Capacity.load(kRelaxed);
+        return live_.capacity.load(kRelaxed);
     case kVarCellVoltage: {
         float lowest = 100.0f;
-        for (const auto& cell : live_.CellVoltage) {
+        for (const auto& cell : live_.cellVoltage) {
             const float v = cell.load(kRelaxed);
             if (v < lowest)
                 lowest = v;
@@ -81,7 +81,7 @@ double ConditionEvaluator::quantity(std::uint8_t variable, bool& known) const
     case kVarAnswer:
         return state_.questionAnswer.load(std::memory_order_acquire);
     case kVarDeltaCurrent:
-        return live_.DeltaCurrent.load(kRelaxed);
+        return live_.deltaCurrent.load(kRelaxed);
     default:
         if (variable >= kVarAux0 && variable <= kVarAux9)
             return state_.variables[static_cast<std::size_t>(variable - kVarAux0)].load(kRelaxed);
@@ -104,9 +104,9 @@ bool ConditionEvaluator::debounce(std::atomic<std::uint8_t>& counter, std::uint8
     return true;
 }
 
-bool ConditionEvaluator::EvaluateCondition(int step, int which)
+bool ConditionEvaluator::evaluateCondition(int step, int which)
 {
-    if (live_.SettleCountdown.load(kRelaxed) != 0)
+    if (live_.settleCountdown.load(kRelaxed) != 0)
         return false;
     if (step < 0 || step >= run_.stepCount || step >= kMaxSteps)
         return false;

@@ -29,7 +29,7 @@ public:
     ConditionEvaluator(const RunProcedure& run, const LiveValues& live, const SharedRunState& state);
 
     // which: kStartCondition (0) or kEndCondition (1).
-    bool EvaluateCondition(int step, int which);
+    bool evaluateCondition(int step, int which);
 
     // A charging step clears all three counters, a discharging step voltage and current.
     void clearAllCounters();

@@ -26,8 +26,8 @@ void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure) { ans
 
 bool alarmBannerClicked(LiveValues& live, PowerCommands& power)
 {
-    if (live.CommFault.load(relaxed) != 0) {
-        live.LedSeconds.store(0, relaxed);
+    if (live.commFault.load(relaxed) != 0) {
+        live.ledSeconds.store(0, relaxed);
         return false;
     }
     power.signalAck();

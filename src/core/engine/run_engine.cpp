@@ -67,7 +67,7 @@ void RunEngine::start()
 {
     reported_.clear();
     station_.run.runStartTime.store(recorder_.testStart(), relaxed);
-    station_.live.Capacity.store(0.0f, relaxed);
+    station_.live.capacity.store(0.0f, relaxed);
     moveTo(RunStateCode::Start, RunStateCode::StepStart);
 }
 
@@ -106,7 +106,7 @@ void RunEngine::stepStart()
             ui_.statusText(std::to_string(current + 1) + " - " + stepTypeName(step.type));
         proceed_ = true;
         if (step.hasCondition(kStartCondition))
-            proceed_ = conditions_.EvaluateCondition(current, kStartCondition);
+            proceed_ = conditions_.evaluateCondition(current, kStartCondition);
         while (run.stepMark.load(relaxed) != kNoStepMark && keepRunning_())
             clock_.sleepMs(kWaitSliceMs);
         report(recorder_.recordStepStart(proceed_), "start");
@@ -128,7 +128,7 @@ void RunEngine::performAction(const RunStep& step)
     const std::uint8_t current = run.currentStep.load(relaxed);
     switch (static_cast<StepType>(step.type)) {
     case StepType::Charge:
-        live.SettleCountdown.store(kSettlePolls, relaxed);
+        live.settleCountdown.store(kSettlePolls, relaxed);
         conditions_.clearAllCounters();
         integrating_ = true;
         if (driveMode_ == DriveMode::Charging) {
@@ -136,7 +136,7 @@ void RunEngine::performAction(const RunStep& step)
         } else {
             driveMode_ = DriveMode::Charging;
             if (resume == 0)
-                live.Capacity.store(0.0f, relaxed);
+                live.capacity.store(0.0f, relaxed);
             lastIntegration_ = clock_.now();
             power_.charge(step.value1, step.value2);
         }
@@ -147,7 +147,7 @@ void RunEngine::performAction(const RunStep& step)
         if (driveMode_ != DriveMode::Discharging) {
             driveMode_ = DriveMode::Discharging;
             if (resume == 0)
-                live.Capacity.store(0.0f, relaxed);
+                live.capacity.store(0.0f, relaxed);
             lastIntegration_ = clock_.now();
         }
         power_.discharge(step.value2);
@@ -155,17 +155,17 @@ void RunEngine::performAction(const RunStep& step)
     case StepType::EndOfCharge:
     case StepType::EndOfDischarge:
         integrating_ = false;
-        live.Capacity.store(0.0f, relaxed);
+        live.capacity.store(0.0f, relaxed);
         driveMode_ = DriveMode::Neither;
         power_.stop();
         break;
     case StepType::Signalling: {
         const std::uint8_t led = signalSeconds(step.value1);
         const std::uint8_t siren = signalSeconds(step.value2);
-        live.SignalLatch.store(1, relaxed);
-        live.LedSeconds.store(led, relaxed);
-        live.SirenSeconds.store(siren, relaxed);
-        if (live.CommFault.load(relaxed) == 0)
+        live.signalLatch.store(1, relaxed);
+        live.ledSeconds.store(led, relaxed);
+        live.sirenSeconds.store(siren, relaxed);
+        if (live.commFault.load(relaxed) == 0)
             power_.signal(led, siren);
         if (keepRunning_())
             ui_.signallingPrompt(step.text);
@@ -209,7 +209,7 @@ void RunEngine::performAction(const RunStep& step)
         if (i >= 0 && i < kAuxVariableCount) {
             auto& var = run.variables[static_cast<std::size_t>(i)];
             var.store(0, relaxed);
-            for (const auto& cell : live.CellVoltage) {
+            for (const auto& cell : live.cellVoltage) {
                 if (!(cell.load(relaxed) > step.value1)) {
                     var.store(1, relaxed);
                     break;
@@ -239,7 +239,7 @@ void RunEngine::stepRunning()
     run.conditionTime.store(now, relaxed);
 
     if (step.recordInterval > 0 && now > nextRecordTime_) {
-        if (live.CommFault.load(relaxed) == 0)
+        if (live.commFault.load(relaxed) == 0)
             report(recorder_.appendSample(), "sample");
         const std::uint32_t k = run.recordCounter.load(relaxed) + 1;
         run.recordCounter.store(k, relaxed);
@@ -248,7 +248,7 @@ void RunEngine::stepRunning()
                                                             static_cast<double>(step.recordInterval) * k);
     }
 
-    if (!step.hasCondition(kEndCondition) || conditions_.EvaluateCondition(current, kEndCondition)) {
+    if (!step.hasCondition(kEndCondition) || conditions_.evaluateCondition(current, kEndCondition)) {
         const std::int16_t target = run.jumpTarget.load(relaxed);
         const auto next = static_cast<std::uint8_t>(target >= 0 ? (target & 0xFF) : current + 1);
         // An Abort that came first keeps the step as it is: the resume offers this step.
@@ -268,9 +268,9 @@ void RunEngine::stepRunning()
 void RunEngine::integrate(DayTime t)
 {
     auto& live = station_.live;
-    const double capacity = live.Capacity.load(relaxed);
-    const double current = std::fabs(live.Current.load(relaxed));
-    live.Capacity.store(static_cast<float>(capacity + current * (t - lastIntegration_) * 24.0), relaxed);
+    const double capacity = live.capacity.load(relaxed);
+    const double current = std::fabs(live.current.load(relaxed));
+    live.capacity.store(static_cast<float>(capacity + current * (t - lastIntegration_) * 24.0), relaxed);
     lastIntegration_ = t;
 }
 
@@ -279,15 +279,15 @@ void RunEngine::runEnd()
     auto& live = station_.live;
     driveMode_ = DriveMode::Neither;
     integrating_ = false;
-    if (live.CommFault.load(relaxed) == 0) {
+    if (live.commFault.load(relaxed) == 0) {
         power_.stop();
-        if (live.CommFault.load(relaxed) == 0)
+        if (live.commFault.load(relaxed) == 0)
             power_.runIndicator(false);
     }
-    live.ChargingOn.store(0, relaxed);
-    live.DischargingOn.store(0, relaxed);
-    live.DriveOn.store(0, relaxed);
-    live.DiagramRedraw.store(1, relaxed);
+    live.chargingOn.store(0, relaxed);
+    live.dischargingOn.store(0, relaxed);
+    live.driveOn.store(0, relaxed);
+    live.diagramRedraw.store(1, relaxed);
     if (keepRunning_())
         ui_.runEnded();
     // A resumed run reports its write failures afresh.

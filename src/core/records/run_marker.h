@@ -9,13 +9,14 @@
 
 namespace kapsorel {
 
+// The last test started and whether it completed.
+struct LastTest {
+    std::string path;  // `Test`, empty when none
+    int completed = 1; // `Test_ukoncen`, 1 when the key is missing
+};
+
 class RunMarker {
   public:
-    struct LastTest {
-        std::string path;  // `Test`, empty when none
-        int completed = 1; // `Test_ukoncen`, 1 when the key is missing
-    };
-
     virtual ~RunMarker() = default;
     virtual LastTest lastTest() const = 0;
     // Sets `Test` := path and `Test_ukoncen` := completed and stores the file.

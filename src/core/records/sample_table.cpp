@@ -41,7 +41,7 @@ double SampleTable::shown(std::size_t row, int column) const
     case sample_col::kStep:
         return s.step + 1;
     default:
-        if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + tst::kCells)
+        if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + test_file_layout::kCells)
             return shownValue(s.cells[static_cast<std::size_t>(column - sample_col::kFirstCell)], 2);
         return 0.0;
     }
@@ -61,7 +61,7 @@ std::string SampleTable::header(int column)
     case sample_col::kStep:
         return "Krok";
     default:
-        if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + tst::kCells)
+        if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + test_file_layout::kCells)
             return "Bat" + std::to_string(column - sample_col::kFirstCell + 1);
         return {};
     }
@@ -71,7 +71,7 @@ int SampleTable::decimals(int column)
 {
     if (column == sample_col::kCurrent || column == sample_col::kVoltage || column == sample_col::kTemperature)
         return 1;
-    if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + tst::kCells)
+    if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + test_file_layout::kCells)
         return 2;
     return -1;
 }

@@ -3,7 +3,7 @@
 // change is computed from. Used from the user-interface thread only.
 #pragma once
 
-#include "core/records/test_records.h"
+#include "core/records/battery_test_records.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -42,7 +42,7 @@ std::string StepTable::header(int column)
     case step_col::kAction:
         return "Akce";
     default:
-        if (column >= step_col::kFirstCell && column < step_col::kFirstCell + tst::kCells)
+        if (column >= step_col::kFirstCell && column < step_col::kFirstCell + test_file_layout::kCells)
             return "Bat" + std::to_string(column - step_col::kFirstCell + 1);
         return {};
     }
@@ -52,7 +52,7 @@ int StepTable::decimals(int column)
 {
     if (column == step_col::kCurrent || column == step_col::kVoltage || column == step_col::kCapacity)
         return 1;
-    if (column >= step_col::kFirstCell && column < step_col::kFirstCell + tst::kCells)
+    if (column >= step_col::kFirstCell && column < step_col::kFirstCell + test_file_layout::kCells)
         return 2;
     return -1;
 }

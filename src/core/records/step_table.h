@@ -3,7 +3,7 @@
 // thread only.
 #pragma once
 
-#include "core/records/test_records.h"
+#include "core/records/battery_test_records.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,35 +2,35 @@
 
 namespace kapsorel {
 
-void LiveValues::reset(std::uint8_t hardwareKind)
+void LiveValues::reset(std::uint8_t configuredKind)
 {
     constexpr auto r = std::memory_order_relaxed;
-    BatteryVoltage.store(0.0f, r);
-    Current.store(0.0f, r);
-    Capacity.store(0.0f, r);
-    BatteryTemperature.store(0.0f, r);
-    ModuleTemperature.store(0.0f, r);
-    PowerModuleVoltage.store(0.0f, r);
-    SourceVoltage.store(0.0f, r);
-    for (auto& c : CellVoltage)
+    batteryVoltage.store(0.0f, r);
+    current.store(0.0f, r);
+    capacity.store(0.0f, r);
+    batteryTemperature.store(0.0f, r);
+    moduleTemperature.store(0.0f, r);
+    powerModuleVoltage.store(0.0f, r);
+    sourceVoltage.store(0.0f, r);
+    for (auto& c : cellVoltage)
         c.store(0.0f, r);
-    DeltaCurrent.store(0.0f, r);
-    HeadCode.store(-1, r);
-    HardwareKind.store(hardwareKind, r);
-    PowerSwVersion.store(0, r);
-    ErrorType.store(0, r);
-    LastAlarmedError.store(0, r);
-    FaultBits.store(0, r);
-    ShownFaultBits.store(0, r);
-    CommFault.store(initialCommFault(hardwareKind), r);
-    LedSeconds.store(0, r);
-    SirenSeconds.store(0, r);
-    SignalLatch.store(0, r);
-    SettleCountdown.store(0, r);
-    ChargingOn.store(0, r);
-    DischargingOn.store(0, r);
-    DriveOn.store(0, r);
-    DiagramRedraw.store(0, r);
+    deltaCurrent.store(0.0f, r);
+    headCode.store(-1, r);
+    hardwareKind.store(configuredKind, r);
+    powerSwVersion.store(0, r);
+    errorType.store(0, r);
+    lastAlarmedError.store(0, r);
+    faultBits.store(0, r);
+    shownFaultBits.store(0, r);
+    commFault.store(initialCommFault(configuredKind), r);
+    ledSeconds.store(0, r);
+    sirenSeconds.store(0, r);
+    signalLatch.store(0, r);
+    settleCountdown.store(0, r);
+    chargingOn.store(0, r);
+    dischargingOn.store(0, r);
+    driveOn.store(0, r);
+    diagramRedraw.store(0, r);
 }
 
 }  // namespace kapsorel

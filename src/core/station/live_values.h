@@ -13,7 +13,7 @@ namespace kapsorel {
 
 constexpr float kDeltaCurrentUnavailable = 1000.0f;
 
-// CommFault bits.
+// commFault bits.
 constexpr std::uint8_t kCommFaultMeasurement = 0x01;
 constexpr std::uint8_t kCommFaultPower = 0x02;
 
@@ -25,35 +25,35 @@ constexpr std::uint8_t initialCommFault(std::uint8_t hardwareKind)
 }
 
 struct LiveValues {
-    std::atomic<float> BatteryVoltage{0.0f};
-    std::atomic<float> Current{0.0f};
-    std::atomic<float> Capacity{0.0f};
-    std::atomic<float> BatteryTemperature{0.0f};
-    std::atomic<float> ModuleTemperature{0.0f};
-    std::atomic<float> PowerModuleVoltage{0.0f};
-    std::atomic<float> SourceVoltage{0.0f};
-    std::array<std::atomic<float>, kCellCount> CellVoltage{};
-    std::atomic<float> DeltaCurrent{0.0f};
-    std::atomic<std::int16_t> HeadCode{-1};
-    std::atomic<std::uint8_t> HardwareKind{0};
-    std::atomic<std::uint8_t> PowerSwVersion{0};
-    std::atomic<std::uint8_t> ErrorType{0};
-    std::atomic<std::uint8_t> LastAlarmedError{0};
-    std::atomic<std::uint16_t> FaultBits{0};
-    std::atomic<std::uint16_t> ShownFaultBits{0};
-    std::atomic<std::uint8_t> CommFault{3};
-    std::atomic<std::uint8_t> LedSeconds{0};
-    std::atomic<std::uint8_t> SirenSeconds{0};
-    std::atomic<std::uint8_t> SignalLatch{0};
-    std::atomic<std::uint8_t> SettleCountdown{0};
-    std::atomic<std::uint8_t> ChargingOn{0};
-    std::atomic<std::uint8_t> DischargingOn{0};
-    std::atomic<std::uint8_t> DriveOn{0};
-    std::atomic<std::uint8_t> DiagramRedraw{0};
+    std::atomic<float> batteryVoltage{0.0f};
+    std::atomic<float> current{0.0f};
+    std::atomic<float> capacity{0.0f};
+    std::atomic<float> batteryTemperature{0.0f};
+    std::atomic<float> moduleTemperature{0.0f};
+    std::atomic<float> powerModuleVoltage{0.0f};
+    std::atomic<float> sourceVoltage{0.0f};
+    std::array<std::atomic<float>, kCellCount> cellVoltage{};
+    std::atomic<float> deltaCurrent{0.0f};
+    std::atomic<std::int16_t> headCode{-1};
+    std::atomic<std::uint8_t> hardwareKind{0};
+    std::atomic<std::uint8_t> powerSwVersion{0};
+    std::atomic<std::uint8_t> errorType{0};
+    std::atomic<std::uint8_t> lastAlarmedError{0};
+    std::atomic<std::uint16_t> faultBits{0};
+    std::atomic<std::uint16_t> shownFaultBits{0};
+    std::atomic<std::uint8_t> commFault{3};
+    std::atomic<std::uint8_t> ledSeconds{0};
+    std::atomic<std::uint8_t> sirenSeconds{0};
+    std::atomic<std::uint8_t> signalLatch{0};
+    std::atomic<std::uint8_t> settleCountdown{0};
+    std::atomic<std::uint8_t> chargingOn{0};
+    std::atomic<std::uint8_t> dischargingOn{0};
+    std::atomic<std::uint8_t> driveOn{0};
+    std::atomic<std::uint8_t> diagramRedraw{0};
 
     // Program-start values for a station whose configured hardware kind is `hardwareKind`:
     // every expected module counts as not answering until its first good poll.
-    void reset(std::uint8_t hardwareKind);
+    void reset(std::uint8_t configuredKind);
 };
 
 }  // namespace kapsorel

@@ -37,8 +37,8 @@ enum class StopReasonCode : std::uint8_t {
 constexpr std::uint8_t kNoStepMark = 255;
 
 struct SharedRunState {
-    std::atomic<std::uint8_t> RunState{0};
-    std::atomic<std::uint8_t> StopReason{0};
+    std::atomic<std::uint8_t> runState{0};
+    std::atomic<std::uint8_t> stopReason{0};
     std::atomic<std::uint8_t> currentStep{0};
     std::atomic<DayTime> runStartTime{0.0};
     std::atomic<DayTime> stepStartTime{0.0};
@@ -54,15 +54,15 @@ struct SharedRunState {
     std::atomic<std::uint8_t> stepEndHandshake{0};
     std::atomic<std::uint8_t> newSample{0};
 
-    RunStateCode state() const { return static_cast<RunStateCode>(RunState.load(std::memory_order_acquire)); }
-    bool runActive() const { return RunState.load(std::memory_order_acquire) != 0; }
+    RunStateCode state() const { return static_cast<RunStateCode>(runState.load(std::memory_order_acquire)); }
+    bool runActive() const { return runState.load(std::memory_order_acquire) != 0; }
 
     // Moves from `from` to `to` only if the state is still `from`; false when another
     // thread changed it meanwhile (an Abort, say).
     bool transition(RunStateCode from, RunStateCode to)
     {
         auto expected = static_cast<std::uint8_t>(from);
-        return RunState.compare_exchange_strong(expected, static_cast<std::uint8_t>(to), std::memory_order_acq_rel);
+        return runState.compare_exchange_strong(expected, static_cast<std::uint8_t>(to), std::memory_order_acq_rel);
     }
 
     // Aborts an active run with the reason unless an Abort is already set; returns
@@ -73,15 +73,15 @@ struct SharedRunState {
     bool abort(StopReasonCode reason)
     {
         std::lock_guard guard(abortMutex_);
-        const auto previous = StopReason.load(std::memory_order_relaxed);
-        auto cur = RunState.load(std::memory_order_acquire);
+        const auto previous = stopReason.load(std::memory_order_relaxed);
+        auto cur = runState.load(std::memory_order_acquire);
         while (abortable(cur)) {
-            StopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_release);
-            if (RunState.compare_exchange_weak(cur, static_cast<std::uint8_t>(RunStateCode::Abort),
+            stopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_release);
+            if (runState.compare_exchange_weak(cur, static_cast<std::uint8_t>(RunStateCode::Abort),
                                                std::memory_order_acq_rel))
                 return true;
         }
-        StopReason.store(previous, std::memory_order_relaxed);
+        stopReason.store(previous, std::memory_order_relaxed);
         return false;
     }
 

@@ -119,13 +119,13 @@ TEST(Durations, HmsAndHm)
         {0, "00:00:00"}, {307, "00:05:07"}, {3725, "01:02:05"}, {123 * 3600, "123:00:00"}, {-65, "-00:01:05"},
     };
     for (auto [s, text] : hms)
-        EXPECT_EQ(FormatDurationHMS(s), text) << s;
+        EXPECT_EQ(formatDurationHms(s), text) << s;
     const std::pair<std::int32_t, const char*> hm[] = {
         {3725, "01:02"}, {3900, "01:05"}, {89, "00:01"},   {90, "00:02"},
         {150, "00:02"},  {3570, "01:00"}, {3569, "00:59"}, {7199, "02:00"},
     };
     for (auto [s, text] : hm)
-        EXPECT_EQ(FormatDurationHM(s), text) << s;
+        EXPECT_EQ(formatDurationHm(s), text) << s;
 }
 
 TEST(TimeEntry, SplitAndJoin)

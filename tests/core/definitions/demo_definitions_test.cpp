@@ -78,7 +78,7 @@ TEST(DemoDefinitions, EveryAllowedProcedurePreparesForItsBatteryType)
                 continue;
             RunProcedure run;
             LoadError err;
-            PrepareRun(home.path(), static_cast<std::int16_t>(p.entry.number), types, b, run, err, clock);
+            prepareRun(home.path(), static_cast<std::int16_t>(p.entry.number), types, b, run, err, clock);
             EXPECT_FALSE(err.set) << p.entry.name << " / " << types[static_cast<std::size_t>(b)].name << ": "
                                   << err.message;
             EXPECT_EQ(run.stepCount, p.procedure.steps.size());
@@ -93,7 +93,7 @@ TEST(DemoDefinitions, CapacityTestUsesEveryStepTypeSensibly)
     for (const auto& s : p.steps) {
         used.insert(s.type);
         ASSERT_LT(s.type, kStepTypeCount);
-        const SGKROK& t = kStepTypes[s.type];
+        const StepTypeRow& t = kStepTypes[s.type];
         // Values a type does not use are stored empty; ends only where the type has them.
         if (t.kind1 == 0) {
             EXPECT_EQ(s.value1.format, 0) << s.description;

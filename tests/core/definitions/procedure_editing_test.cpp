@@ -19,7 +19,7 @@ ProcedureStep chargeStep()
     ProcedureStep s;
     s.type = 0;
     s.recordInterval = 60;
-    s.value1 = ParseValueText(2, "#U1").value;
+    s.value1 = parseValueText(2, "#U1").value;
     s.value2 = StepValue::number(2, 2.5f);
     s.printNumber = 1;
     s.reportNumber = 4;

@@ -84,8 +84,8 @@ TEST(ProcedureIndexFile, AddNumbersAndFiles)
     ASSERT_TRUE(pos);
     EXPECT_EQ(pos.value(), 5);
     EXPECT_EQ(idx.at(5).number, 3);
-    EXPECT_EQ(idx.ProcedureNameByNumber(3), "G");
-    EXPECT_EQ(idx.ProcedureNameByNumber(99), "");
+    EXPECT_EQ(idx.procedureNameByNumber(3), "G");
+    EXPECT_EQ(idx.procedureNameByNumber(99), "");
     EXPECT_EQ(onDisk(home), idx.entries());
 
     // A second index object sees the same.
@@ -172,7 +172,7 @@ TEST(ProcedureIndexFile, EntryNumberedAboveAThousandIsRefusedAlone)
     EXPECT_EQ(names(idx), (std::vector<std::string>{"Nabíjení", "Vybíjení"}));
     EXPECT_EQ(report.warnings, std::vector<std::string>{refusedIndexEntryMessage({4000, "Poškozený"})});
     EXPECT_TRUE(idx.writable());
-    EXPECT_EQ(idx.ProcedureNameByNumber(1000), "Vybíjení");
+    EXPECT_EQ(idx.procedureNameByNumber(1000), "Vybíjení");
 }
 
 TEST(ProcedureIndexFile, RefusesTheHundredAndSecondProcedure)

@@ -5,7 +5,7 @@
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
-#include "fixture_bytes.h"
+#include "support/fixture_bytes.h"
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -27,8 +27,8 @@ std::vector<std::uint8_t> stepFixture()
     putF32(b, 9, 22.5f);
     putU8(b, 13, 7);
     putU8(b, 14, 250);
-    putStr(b, 15, "Nab\xEDjen\xED");  // "Nabíjení" in Windows-1250
-    putStr(b, 66, "Popis \x9A");      // "Popis š"
+    putText(b, 15, "Nab\xEDjen\xED");  // "Nabíjení" in Windows-1250
+    putText(b, 66, "Popis \x9A");      // "Popis š"
     // start condition: U >= 28.8 (used), OR T > 3600, then an unused term with junk
     putU8(b, 97, 1);
     putU8(b, 98, 4);
@@ -143,7 +143,7 @@ TEST(ProcedureFileLayout, HeaderNoteAndStepsAtTheirOffsets)
 {
     std::vector<std::uint8_t> b(kProcedureHeaderSize + 2 * kProcedureStepSize + 17, 0);
     putU8(b, 0, 2);
-    putStr(b, 1, "Kapacitn\xED zkou\x9Aka");  // "Kapacitní zkouška"
+    putText(b, 1, "Kapacitn\xED zkou\x9Aka");  // "Kapacitní zkouška"
     for (std::size_t i = 102; i < 152; ++i)
         b[i] = 0x77;
     auto step = stepFixture();
@@ -192,9 +192,9 @@ TEST(IndexLayout, EntryAndFile)
 {
     std::vector<std::uint8_t> b(2 * kIndexEntrySize + 33, 0);
     putU16(b, 0, 1000);
-    putStr(b, 2, "Kapacitn\xED test");
+    putText(b, 2, "Kapacitn\xED test");
     putU16(b, 34, 7);
-    putStr(b, 36, std::string(30, 'N'));
+    putText(b, 36, std::string(30, 'N'));
     auto entries = parseProcedureIndex(b);
     ASSERT_TRUE(entries) << entries.error();
     ASSERT_EQ(entries->size(), 2u);  // 101 bytes = 2 entries and a remainder
@@ -222,18 +222,18 @@ std::vector<std::uint8_t> batteryFixture()
 {
     std::vector<std::uint8_t> b(kBatteryTypeSize, 0);
     putU16(b, 0, 0xFFFE);  // head −2
-    putStr(b, 2, "20KSX25P");
+    putText(b, 2, "20KSX25P");
     putU8(b, 33, 3);
     putU8(b, 34, 1);
     putU8(b, 35, 2);
     putU8(b, 36, 44);
     putU8(b, 44, 1);
     putU8(b, 45, 2);
-    putStr(b, 46, "Nab\xEDjec\xED nap\xECt\xED");  // "Nabíjecí napětí"
-    putStr(b, 67, "U1");
+    putText(b, 46, "Nab\xEDjec\xED nap\xECt\xED");  // "Nabíjecí napětí"
+    putText(b, 67, "U1");
     putF32(b, 70, 28.8f);
-    putStr(b, 74, "Kapacita");
-    putStr(b, 95, "C1");
+    putText(b, 74, "Kapacita");
+    putText(b, 95, "C1");
     putF32(b, 98, 25.0f);
     putU16(b, 606, 0xABCD);
     for (std::size_t i = 608; i < kBatteryTypeSize; ++i)

@@ -43,27 +43,27 @@ TEST(ParseValueText, Table)
         {2, "1,2,3", 2, 0.0f, true}, {2, "nan", 2, 0.0f, true},    {2, "1e40", 2, 0.0f, true},
     };
     for (const auto& c : cases) {
-        const ParsedValue p = ParseValueText(c.def, c.text);
+        const ParsedValue p = parseValueText(c.def, c.text);
         EXPECT_EQ(p.value.format, c.format) << c.text;
         EXPECT_EQ(p.value.single(), c.value) << c.text;
         EXPECT_EQ(p.failed, c.failed) << c.text;
     }
     // An empty text stores four zero bytes.
-    EXPECT_EQ(ParseValueText(2, "").value.bytes, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(parseValueText(2, "").value.bytes, (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
 }
 
 TEST(ParseValueText, VariableReferences)
 {
-    const ParsedValue u1 = ParseValueText(2, "#U1");
+    const ParsedValue u1 = parseValueText(2, "#U1");
     EXPECT_EQ(u1.value.format, 12);
     EXPECT_EQ(u1.value.bytes[0], 'U');
     EXPECT_EQ(u1.value.bytes[1], '1');
     EXPECT_FALSE(u1.failed);
-    EXPECT_EQ(ParseValueText(5, "#T1").value.format, 15);
-    const ParsedValue czech = ParseValueText(1, "#Čx");
+    EXPECT_EQ(parseValueText(5, "#T1").value.format, 15);
+    const ParsedValue czech = parseValueText(1, "#Čx");
     EXPECT_EQ(czech.value.bytes[0], 0xC8); // Windows-1250 Č
     EXPECT_EQ(czech.value.referenceId(), "Čx");
-    EXPECT_EQ(ParseValueText(1, "#U").value.referenceId(), "U");
+    EXPECT_EQ(parseValueText(1, "#U").value.referenceId(), "U");
 }
 
 TEST(FormatValueText, LiteralsByFormatCode)
@@ -79,8 +79,8 @@ TEST(FormatValueText, LiteralsByFormatCode)
         {6, 1.0f, ""},      {10, 1.0f, ""},    {1, -0.4f, "0"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatValueText(StepValue::number(c.format, c.value), nullptr), c.text) << int(c.format);
-    EXPECT_EQ(FormatValueText(StepValue::number(2, 28.8f), nullptr, '.'), "28.8");
+        EXPECT_EQ(formatValueText(StepValue::number(c.format, c.value), nullptr), c.text) << int(c.format);
+    EXPECT_EQ(formatValueText(StepValue::number(2, 28.8f), nullptr, '.'), "28.8");
 }
 
 TEST(FormatValueText, ReferencesWithAndWithoutShownBatteryType)
@@ -103,24 +103,24 @@ TEST(FormatValueText, ReferencesWithAndWithoutShownBatteryType)
         // clang-format on
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatValueText(c.v, c.shown), c.text);
+        EXPECT_EQ(formatValueText(c.v, c.shown), c.text);
 }
 
 TEST(ResolveValue, LiteralsReferencesAndTheLoadErrorFlag)
 {
     const std::vector<BatteryType> types = {nicd()};
     LoadError err;
-    EXPECT_EQ(ResolveValue(StepValue::number(2, 14.5f), types, -1, err), 14.5f);
+    EXPECT_EQ(resolveValue(StepValue::number(2, 14.5f), types, -1, err), 14.5f);
     EXPECT_FALSE(err.set);
-    EXPECT_EQ(ResolveValue(StepValue::reference(2, "U1"), types, 0, err), 28.8f);
+    EXPECT_EQ(resolveValue(StepValue::reference(2, "U1"), types, 0, err), 28.8f);
     EXPECT_FALSE(err.set);
 
-    EXPECT_EQ(ResolveValue(StepValue::reference(2, "U1"), types, -1, err), 0.0f);
+    EXPECT_EQ(resolveValue(StepValue::reference(2, "U1"), types, -1, err), 0.0f);
     EXPECT_TRUE(err.set);
     EXPECT_EQ(err.message, ""); // no battery type: the flag alone
 
     err.clear();
-    EXPECT_EQ(ResolveValue(StepValue::reference(2, "ZZ"), types, 0, err), 0.0f);
+    EXPECT_EQ(resolveValue(StepValue::reference(2, "ZZ"), types, 0, err), 0.0f);
     EXPECT_TRUE(err.set);
     EXPECT_EQ(err.message, "U baterie 20KSX25Pnení proměnná #ZZ");
 }
@@ -149,7 +149,7 @@ Procedure chargeProcedure()
     ProcedureStep charge;
     charge.type = 0;
     charge.recordInterval = 10;
-    charge.value1 = ParseValueText(2, "#U1").value;
+    charge.value1 = parseValueText(2, "#U1").value;
     charge.value2 = StepValue::number(2, 2.5f);
     charge.printNumber = 1;
     charge.reportNumber = 2;
@@ -176,7 +176,7 @@ TEST(PrepareRun, ResolvesStepsAndConditions)
     const std::vector<BatteryType> types = {nicd()};
     RunProcedure run;
     LoadError err;
-    PrepareRun(chargeProcedure(), types, 0, run, err);
+    prepareRun(chargeProcedure(), types, 0, run, err);
     ASSERT_FALSE(err.set) << err.message;
     ASSERT_EQ(run.stepCount, 2);
     const RunStep& s = run.steps[0];
@@ -205,13 +205,13 @@ TEST(PrepareRun, MissingVariableStopsAndLeavesNothingToRun)
     RunProcedure run;
     run.stepCount = 7; // a stale procedure
     LoadError err;
-    PrepareRun(chargeProcedure(), types, 1, run, err);
+    prepareRun(chargeProcedure(), types, 1, run, err);
     EXPECT_TRUE(err.set);
     EXPECT_EQ(err.message, "U baterie Pb 12Vnení proměnná #U1");
     EXPECT_EQ(run.stepCount, 0);
 
     err.clear();
-    PrepareRun(chargeProcedure(), types, -1, run, err);
+    prepareRun(chargeProcedure(), types, -1, run, err);
     EXPECT_TRUE(err.set);
     EXPECT_EQ(err.message, "");
     EXPECT_EQ(run.stepCount, 0);
@@ -237,7 +237,7 @@ TEST(PrepareRun, ReferenceComparesBothIdCharacters)
         {"#U1", true, 28.8f, ""},
     };
     for (const auto& c : cases) {
-        const StepValue ref = ParseValueText(2, c.text).value;
+        const StepValue ref = parseValueText(2, c.text).value;
         // In a step value and in a condition threshold alike.
         Procedure inValue;
         inValue.steps.resize(1);
@@ -250,7 +250,7 @@ TEST(PrepareRun, ReferenceComparesBothIdCharacters)
         for (const Procedure* p : {&inValue, &inCondition}) {
             RunProcedure run;
             LoadError err;
-            PrepareRun(*p, types, 0, run, err);
+            prepareRun(*p, types, 0, run, err);
             EXPECT_EQ(err.set, !c.resolves) << c.text;
             EXPECT_EQ(err.message, c.message) << c.text;
             EXPECT_EQ(run.stepCount, c.resolves ? 1 : 0) << c.text;
@@ -259,7 +259,7 @@ TEST(PrepareRun, ReferenceComparesBothIdCharacters)
             }
         }
         // The editor's check mode agrees: no value for such a reference.
-        EXPECT_EQ(FormatValueText(ref, &pb) == "???", !c.resolves) << c.text;
+        EXPECT_EQ(formatValueText(ref, &pb) == "???", !c.resolves) << c.text;
     }
 }
 
@@ -272,13 +272,13 @@ TEST(PrepareRun, FromTheProcedureFile)
     const std::vector<BatteryType> types = {nicd()};
     RunProcedure run;
     LoadError err;
-    PrepareRun(home.path(), 7, types, 0, run, err, clock);
+    prepareRun(home.path(), 7, types, 0, run, err, clock);
     ASSERT_FALSE(err.set) << err.message;
     EXPECT_EQ(run.stepCount, 2);
     EXPECT_EQ(run.steps[0].value1, 28.8f);
 
     // Missing and empty procedures are refused and leave no stale steps.
-    PrepareRun(home.path(), 8, types, 0, run, err, clock);
+    prepareRun(home.path(), 8, types, 0, run, err, clock);
     EXPECT_TRUE(err.set);
     EXPECT_NE(err.message.find("008.psp"), std::string::npos);
     EXPECT_EQ(run.stepCount, 0);
@@ -286,14 +286,14 @@ TEST(PrepareRun, FromTheProcedureFile)
     home.writeBytes("Postupy/009.psp", {0});
     err.clear();
     run.stepCount = 2;
-    PrepareRun(home.path(), 9, types, 0, run, err, clock);
+    prepareRun(home.path(), 9, types, 0, run, err, clock);
     EXPECT_TRUE(err.set);
     EXPECT_EQ(err.message, emptyProcedureMessage());
     EXPECT_EQ(run.stepCount, 0);
 
     home.writeBytes("Postupy/010.psp", {1, 0, 0});
     err.clear();
-    PrepareRun(home.path(), 10, types, 0, run, err, clock);
+    prepareRun(home.path(), 10, types, 0, run, err, clock);
     EXPECT_TRUE(err.set);
     EXPECT_NE(err.message.find("010.psp"), std::string::npos);
 }

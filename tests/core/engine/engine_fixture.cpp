@@ -34,13 +34,13 @@ Status FakeRecorder::appendSample()
         during("sample");
     calls.push_back("sample " + std::to_string(station_.run.currentStep.load()));
     sampleTimes.push_back(station_.run.conditionTime.load());
-    sampleCapacities.push_back(station_.live.Capacity.load());
+    sampleCapacities.push_back(station_.live.capacity.load());
     return result();
 }
 
 Status FakeRecorder::recordInterruption()
 {
-    calls.push_back("interrupt " + std::to_string(station_.run.StopReason.load()));
+    calls.push_back("interrupt " + std::to_string(station_.run.stopReason.load()));
     return result();
 }
 
@@ -54,7 +54,7 @@ Status FakeRecorder::recordCompletion()
 
 EngineTest::EngineTest()
 {
-    station.live.CommFault.store(0);
+    station.live.commFault.store(0);
     recorder.testStart_ = clock.now();
 }
 
@@ -78,14 +78,14 @@ void EngineTest::startRun()
 {
     auto& run = station.run;
     run.currentStep = 0;
-    run.StopReason = 0;
+    run.stopReason = 0;
     run.resumeSeconds = 0;
     run.conditionTime = 0;
     run.runStartTime = 0;
     run.stepStartTime = 0;
     run.stepMark = kNoStepMark;
     run.jumpTarget = -1;
-    run.RunState = static_cast<std::uint8_t>(RunStateCode::Start);
+    run.runState = static_cast<std::uint8_t>(RunStateCode::Start);
 }
 
 int EngineTest::runToIdle(int maxPasses)
@@ -93,9 +93,9 @@ int EngineTest::runToIdle(int maxPasses)
     int n = 0;
     do {
         engine.pass();
-        station.live.SettleCountdown = 0; // no poller here: settling ends at once
+        station.live.settleCountdown = 0; // no poller here: settling ends at once
         ++n;
-    } while (station.run.RunState.load() != 0 && n < maxPasses);
+    } while (station.run.runState.load() != 0 && n < maxPasses);
     return n;
 }
 

@@ -68,7 +68,7 @@ class EngineTest : public ::testing::Test {
         int n = 0;
         while (cond() && n < maxPasses) {
             engine.pass();
-            station.live.SettleCountdown = 0; // no poller here: settling ends at once
+            station.live.settleCountdown = 0; // no poller here: settling ends at once
             ++n;
         }
         return n;

@@ -46,11 +46,11 @@ TEST_F(EngineTest, ManualChargeWaitsForTheSettlingPolls)
     buildManualProcedure(procedure, ManualRun{false, 31.0f, 2.0f, 60, 10});
     startRun();
     engine.pass();
-    EXPECT_EQ(station.live.SettleCountdown.load(), 60);
+    EXPECT_EQ(station.live.settleCountdown.load(), 60);
     for (int i = 0; i < 300; ++i) // 30 s without a good power module poll
         engine.pass();
     EXPECT_EQ(station.run.currentStep.load(), 0);
-    station.live.SettleCountdown = 0;
+    station.live.settleCountdown = 0;
     engine.pass();
     EXPECT_EQ(station.run.currentStep.load(), 1);
 }
@@ -69,13 +69,13 @@ TEST_F(EngineTest, FailedWritesAreReportedOnceAndTheRunStillEnds)
         std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("message ", 0) == 0; });
     EXPECT_EQ(messages, 4); // start, sample, end and completion: each kind once
     EXPECT_EQ(calls.back(), "ended");
-    EXPECT_EQ(station.run.RunState.load(), 0);
+    EXPECT_EQ(station.run.runState.load(), 0);
 
     // The same failures after a resume are reported again.
     ui.clear();
     station.run.currentStep = 0;
     station.run.resumeSeconds = 2;
-    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
     runToIdle();
     const auto again = ui.calls();
     EXPECT_EQ(

@@ -39,19 +39,19 @@ TEST_F(EngineTest, TwoChargesSendPcThenPtAndCapacityRunsOn)
     endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 10);
     endAfter(addStep(StepType::Charge, 30.0f, 2.5f), 10);
     addStep(StepType::End);
-    station.live.Current = 5.0f;
+    station.live.current = 5.0f;
     startRun();
     engine.pass();
-    EXPECT_EQ(station.live.SettleCountdown.load(), 60);
-    station.live.SettleCountdown = 0;
+    EXPECT_EQ(station.live.settleCountdown.load(), 60);
+    station.live.settleCountdown = 0;
     passWhile([&] { return station.run.currentStep.load() == 0; });
-    const float afterFirst = station.live.Capacity.load();
+    const float afterFirst = station.live.capacity.load();
     EXPECT_NEAR(afterFirst, 5.0 * 10 / 3600.0, 5.0 * 0.2 / 3600.0);
     engine.pass(); // second charging step starts
-    EXPECT_EQ(station.live.SettleCountdown.load(), 60);
-    station.live.SettleCountdown = 0;
+    EXPECT_EQ(station.live.settleCountdown.load(), 60);
+    station.live.settleCountdown = 0;
     passWhile([&] { return station.run.currentStep.load() == 1; });
-    EXPECT_GT(station.live.Capacity.load(), afterFirst * 1.9f);
+    EXPECT_GT(station.live.capacity.load(), afterFirst * 1.9f);
     runToIdle();
 
     EXPECT_THAT(power.lines(), ElementsAre("PC 28.8 5", "PT 30 2.5", "PK", "PS", "PL 0"));
@@ -62,10 +62,10 @@ TEST_F(EngineTest, ChargeAfterEndOfChargeSendsPcAndCountsFromZero)
     endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 5);
     addStep(StepType::EndOfCharge);
     endAfter(addStep(StepType::Charge, 28.8f, 5.0f), 5);
-    station.live.Current = 5.0f;
+    station.live.current = 5.0f;
     startRun();
     passWhile([&] { return station.run.currentStep.load() < 2; });
-    EXPECT_EQ(station.live.Capacity.load(), 0.0f);
+    EXPECT_EQ(station.live.capacity.load(), 0.0f);
     EXPECT_EQ(engine.driveMode(), DriveMode::Neither);
     runToIdle();
     EXPECT_THAT(commands(), ElementsAre("PC", "PS", "PC", "PK", "PS", "PL"));
@@ -132,15 +132,15 @@ TEST_F(EngineTest, VolbaAnswerPicksKrokOkOrTheNextStep)
         answerQuestionOk(station.run, procedure);
         engine.pass();
         EXPECT_EQ(station.run.currentStep.load(), krokOk >= 1 ? 3 : 1);
-        station.run.RunState = 0;
+        station.run.runState = 0;
     }
 }
 
 TEST_F(EngineTest, VoltageCheckSetsTheVariableAtTheFirstCellNotAboveTheLimit)
 {
-    for (auto& c : station.live.CellVoltage)
+    for (auto& c : station.live.cellVoltage)
         c = 1.3f;
-    station.live.CellVoltage[7] = 1.0f;
+    station.live.cellVoltage[7] = 1.0f;
     station.run.variables[4] = 9;
     addStep(StepType::VoltageCheck, 1.0f, 4);
     addStep(StepType::Variable, 2, 300); // P2 := 300 mod 256
@@ -151,7 +151,7 @@ TEST_F(EngineTest, VoltageCheckSetsTheVariableAtTheFirstCellNotAboveTheLimit)
     EXPECT_EQ(station.run.variables[2].load(), 300 % 256);
     EXPECT_EQ(station.run.variablesChanged.load(), 1);
 
-    station.live.CellVoltage[7] = 1.01f;
+    station.live.cellVoltage[7] = 1.01f;
     startRun();
     runToIdle();
     EXPECT_EQ(station.run.variables[4].load(), 0);
@@ -172,7 +172,7 @@ TEST_F(EngineTest, RecordIntervalTenForThirtyFiveSecondsGivesFourSamples)
 TEST_F(EngineTest, SamplesAreSkippedWhileAModuleIsLostButTheGridAdvances)
 {
     endAfter(addStep(StepType::Pause, 0, 0, 10), 35);
-    station.live.CommFault = kCommFaultMeasurement;
+    station.live.commFault = kCommFaultMeasurement;
     startRun();
     runToIdle();
     EXPECT_TRUE(recorder.sampleTimes.empty());
@@ -204,8 +204,8 @@ TEST_F(EngineTest, AbortRecordsTheInterruptionAndNotTheStepEnd)
     runToIdle();
     EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "interrupt 2"));
     EXPECT_THAT(commands(), ElementsAre("PC", "PS", "PL"));
-    EXPECT_EQ(station.live.DriveOn.load(), 0);
-    EXPECT_EQ(station.live.DiagramRedraw.load(), 1);
+    EXPECT_EQ(station.live.driveOn.load(), 0);
+    EXPECT_EQ(station.live.diagramRedraw.load(), 1);
 }
 
 TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
@@ -238,7 +238,7 @@ TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
         clock.advanceMs(10);
         engine.pass();
         EXPECT_EQ(station.run.currentStep.load(), 0); // the resume offers the step that ran
-        EXPECT_EQ(station.run.StopReason.load(), 1);
+        EXPECT_EQ(station.run.stopReason.load(), 1);
         recorder.during = nullptr;
         runToIdle();
         EXPECT_EQ(recorder.calls, c.calls);
@@ -261,7 +261,7 @@ TEST_F(EngineTest, AStopDuringCompletionOrRunEndIsRefused)
     runToIdle();
     EXPECT_TRUE(refused);
     EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "complete"));
-    EXPECT_EQ(station.run.StopReason.load(), 0);
+    EXPECT_EQ(station.run.stopReason.load(), 0);
 }
 
 TEST_F(EngineTest, AResumedStepKeepsWhetherItWasPerformed)
@@ -274,7 +274,7 @@ TEST_F(EngineTest, AResumedStepKeepsWhetherItWasPerformed)
     recorder.stepPerformed_[0] = false;
     clock.advanceMs(100'000);
     station.run.resumeSeconds = 90;
-    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
     runToIdle();
     EXPECT_THAT(recorder.calls, ElementsAre("end 0 0", "start 1 1", "complete"));
     EXPECT_THAT(commands(), ElementsAre("PK", "PS", "PL"));
@@ -288,7 +288,7 @@ TEST_F(EngineTest, AResumeOfAStepThatNeverStartedStartsItAfresh)
     clock.advanceMs(50'000);
     station.run.currentStep = 0;
     station.run.resumeSeconds = 40;
-    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
     recorder.testStart_ = clock.now();
     station.run.runStartTime = recorder.testStart_;
     engine.pass();
@@ -304,10 +304,10 @@ TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
 {
     auto& charge = addStep(StepType::Charge, 28.8f, 5.0f, 10);
     endAfter(charge, 30);
-    station.live.Current = 5.0f;
+    station.live.current = 5.0f;
     startRun();
     engine.pass();
-    station.live.SettleCountdown = 0;
+    station.live.settleCountdown = 0;
     clock.advanceMs(12000);
     engine.pass();
     station.run.abort(StopReasonCode::PowerModuleLost);
@@ -320,20 +320,20 @@ TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
     recorder.calls.clear();
     const auto elapsed = static_cast<std::uint32_t>(secondsBetween(firstStart, clock.now()));
     station.run.resumeSeconds = elapsed - 12; // the interruption inside this step
-    station.live.Capacity = 0.02f;
+    station.live.capacity = 0.02f;
     station.run.currentStep = 0;
     station.run.jumpTarget = -1;
-    station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
     engine.pass();
     EXPECT_EQ(station.run.stepStartTime.load(), firstStart);
-    EXPECT_NEAR(station.live.Capacity.load(), 0.02f, 0.001f); // restored, then counting on
+    EXPECT_NEAR(station.live.capacity.load(), 0.02f, 0.001f); // restored, then counting on
     EXPECT_EQ(commands().back(), "PC");
-    station.live.SettleCountdown = 0;
+    station.live.settleCountdown = 0;
     const long long before = clock.monotonicMs();
     passWhile([&] { return station.run.currentStep.load() == 0; });
     // 30 s of step time, 12 of them before the interruption.
     EXPECT_NEAR((clock.monotonicMs() - before) / 1000.0, 18.0, 0.5);
-    EXPECT_GT(station.live.Capacity.load(), 0.02f);
+    EXPECT_GT(station.live.capacity.load(), 0.02f);
     EXPECT_EQ(recorder.calls.front(), "sample 0"); // no new start record on a resume
 }
 

@@ -26,7 +26,7 @@ struct Station {
     Station()
     {
         run.stepCount = 2;
-        live.SettleCountdown = 0;
+        live.settleCountdown = 0;
         state.stepStartTime = clock.now();
         state.conditionTime = clock.now();
     }
@@ -43,7 +43,7 @@ struct Station {
     {
         clock.advanceMs(100);
         state.conditionTime = clock.now();
-        return eval.EvaluateCondition(step, kEndCondition);
+        return eval.evaluateCondition(step, kEndCondition);
     }
 
     // The pass number (1-based) on which the end condition first holds, 0 when not within `limit`.
@@ -62,7 +62,7 @@ TEST(ConditionEvaluation, VoltageTermHoldsOnTheEleventhConsecutivePass)
 {
     Station s;
     s.setEnd({term(kVarVoltage, kRelGreaterEqual, 28.8f, kJoinOr)});
-    s.live.BatteryVoltage = 28.8f;
+    s.live.batteryVoltage = 28.8f;
     for (int i = 1; i <= 10; ++i) {
         EXPECT_FALSE(s.pass()) << i;
         EXPECT_EQ(s.eval.voltageCounter(), i);
@@ -76,13 +76,13 @@ TEST(ConditionEvaluation, OnePassBelowStartsTheCountAgain)
 {
     Station s;
     s.setEnd({term(kVarVoltage, kRelGreaterEqual, 28.8f, kJoinOr)});
-    s.live.BatteryVoltage = 28.9f;
+    s.live.batteryVoltage = 28.9f;
     for (int i = 0; i < 8; ++i)
         EXPECT_FALSE(s.pass());
-    s.live.BatteryVoltage = 28.7f;
+    s.live.batteryVoltage = 28.7f;
     EXPECT_FALSE(s.pass());
     EXPECT_EQ(s.eval.voltageCounter(), 0);
-    s.live.BatteryVoltage = 28.8f;
+    s.live.batteryVoltage = 28.8f;
     EXPECT_EQ(s.firstTruePass(20), 11);
 }
 
@@ -93,10 +93,10 @@ TEST(ConditionEvaluation, DebounceLimitsPerQuantity)
         std::atomic<float> LiveValues::*field;
         int firstTrue;
     } cases[] = {
-        {kVarVoltage, &LiveValues::BatteryVoltage, 11},
-        {kVarCurrent, &LiveValues::Current, 11},
-        {kVarDeltaCurrent, &LiveValues::DeltaCurrent, 31},
-        {kVarCapacity, &LiveValues::Capacity, 1},
+        {kVarVoltage, &LiveValues::batteryVoltage, 11},
+        {kVarCurrent, &LiveValues::current, 11},
+        {kVarDeltaCurrent, &LiveValues::deltaCurrent, 31},
+        {kVarCapacity, &LiveValues::capacity, 1},
     };
     for (const auto& c : cases) {
         Station s;
@@ -110,12 +110,12 @@ TEST(ConditionEvaluation, TimeNeverHoldsWhileSettling)
 {
     Station s;
     s.setEnd({term(kVarTime, kRelGreaterEqual, 3600.0f, kJoinOr)});
-    s.live.SettleCountdown = 60;
+    s.live.settleCountdown = 60;
     s.clock.advanceMs(2 * 3600 * 1000);
     EXPECT_FALSE(s.pass());
-    s.live.SettleCountdown = 1;
+    s.live.settleCountdown = 1;
     EXPECT_FALSE(s.pass());
-    s.live.SettleCountdown = 0;
+    s.live.settleCountdown = 0;
     EXPECT_TRUE(s.pass());
 }
 
@@ -123,12 +123,12 @@ TEST(ConditionEvaluation, SettlingLeavesCountersAlone)
 {
     Station s;
     s.setEnd({term(kVarVoltage, kRelGreaterEqual, 28.8f, kJoinOr)});
-    s.live.BatteryVoltage = 28.8f;
+    s.live.batteryVoltage = 28.8f;
     for (int i = 0; i < 4; ++i)
         s.pass();
     ASSERT_EQ(s.eval.voltageCounter(), 4);
-    s.live.SettleCountdown = 30;
-    s.live.BatteryVoltage = 10.0f;  // would reset the counter if looked at
+    s.live.settleCountdown = 30;
+    s.live.batteryVoltage = 10.0f;  // would reset the counter if looked at
     EXPECT_FALSE(s.pass());
     EXPECT_EQ(s.eval.voltageCounter(), 4);
 }
@@ -140,18 +140,18 @@ TEST(ConditionEvaluation, StepTimeInWholeSecondsLessResumeSeconds)
     s.clock.advanceMs(3599 * 1000);
     s.state.conditionTime = s.clock.now();
     EXPECT_DOUBLE_EQ(s.eval.elapsedStepSeconds(), 3599.0);
-    EXPECT_FALSE(s.eval.EvaluateCondition(0, kEndCondition));
+    EXPECT_FALSE(s.eval.evaluateCondition(0, kEndCondition));
     s.clock.advanceMs(999);
     s.state.conditionTime = s.clock.now();
-    EXPECT_FALSE(s.eval.EvaluateCondition(0, kEndCondition));  // 3599.999 s truncates
+    EXPECT_FALSE(s.eval.evaluateCondition(0, kEndCondition));  // 3599.999 s truncates
     s.clock.advanceMs(1);
     s.state.conditionTime = s.clock.now();
-    EXPECT_TRUE(s.eval.EvaluateCondition(0, kEndCondition));  // exactly one hour
+    EXPECT_TRUE(s.eval.evaluateCondition(0, kEndCondition));  // exactly one hour
 
     // A resumed step does not count its interruption; the value may go below zero.
     s.state.resumeSeconds = 600;
     EXPECT_DOUBLE_EQ(s.eval.elapsedStepSeconds(), 3000.0);
-    EXPECT_FALSE(s.eval.EvaluateCondition(0, kEndCondition));
+    EXPECT_FALSE(s.eval.evaluateCondition(0, kEndCondition));
     s.state.resumeSeconds = 4000;
     EXPECT_DOUBLE_EQ(s.eval.elapsedStepSeconds(), -400.0);
 }
@@ -171,13 +171,13 @@ TEST(ConditionEvaluation, LowestCellVoltage)
     Station s;
     s.setEnd({term(kVarCellVoltage, kRelLess, 1.0f, kJoinOr)});
     EXPECT_TRUE(s.pass());  // no cells connected: all read 0 V
-    for (auto& c : s.live.CellVoltage)
+    for (auto& c : s.live.cellVoltage)
         c = 1.3f;
     EXPECT_FALSE(s.pass());
-    s.live.CellVoltage[17] = 0.9f;
+    s.live.cellVoltage[17] = 0.9f;
     EXPECT_TRUE(s.pass());
     bool known = false;
-    for (auto& c : s.live.CellVoltage)
+    for (auto& c : s.live.cellVoltage)
         c = 150.0f;
     EXPECT_EQ(s.eval.quantity(kVarCellVoltage, known), 100.0);
     EXPECT_TRUE(known);
@@ -187,7 +187,7 @@ TEST(ConditionEvaluation, CurrentAndAuxiliaryVariable)
 {
     Station s;
     s.setEnd({term(kVarCurrent, kRelLess, 0.5f, kJoinOr), term(kVarAux0 + 3, kRelEqual, 1.0f, kJoinAnd)});
-    s.live.Current = 0.2f;
+    s.live.current = 0.2f;
     s.state.variables[3] = 1;
     EXPECT_EQ(s.firstTruePass(20), 11);
     s.state.variables[3] = 0;
@@ -201,7 +201,7 @@ TEST(ConditionEvaluation, TwoVoltageTermsAdvanceOneCounterTwice)
 {
     Station s;
     s.setEnd({term(kVarVoltage, kRelGreaterEqual, 20.0f, kJoinOr), term(kVarVoltage, kRelLessEqual, 30.0f, kJoinAnd)});
-    s.live.BatteryVoltage = 25.0f;
+    s.live.batteryVoltage = 25.0f;
     EXPECT_FALSE(s.pass());
     EXPECT_EQ(s.eval.voltageCounter(), 2);
     EXPECT_EQ(s.firstTruePass(20), 5);  // sixth pass overall
@@ -209,7 +209,7 @@ TEST(ConditionEvaluation, TwoVoltageTermsAdvanceOneCounterTwice)
     // One holding, one failing: the failing term resets the shared counter every time.
     Station t;
     t.setEnd({term(kVarVoltage, kRelGreaterEqual, 20.0f, kJoinOr), term(kVarVoltage, kRelGreater, 30.0f, kJoinOr)});
-    t.live.BatteryVoltage = 25.0f;
+    t.live.batteryVoltage = 25.0f;
     EXPECT_EQ(t.firstTruePass(100), 0);
     EXPECT_EQ(t.eval.voltageCounter(), 0);
 }
@@ -219,11 +219,11 @@ TEST(ConditionEvaluation, FalseTermInAnyConditionResetsTheCounter)
     Station s;
     s.setEnd({term(kVarVoltage, kRelGreaterEqual, 28.8f, kJoinOr)});
     s.run.steps[1].startCondition[0] = term(kVarVoltage, kRelLess, 10.0f, kJoinOr);
-    s.live.BatteryVoltage = 29.0f;
+    s.live.batteryVoltage = 29.0f;
     for (int i = 0; i < 9; ++i)
         s.pass();
     ASSERT_EQ(s.eval.voltageCounter(), 9);
-    EXPECT_FALSE(s.eval.EvaluateCondition(1, kStartCondition));
+    EXPECT_FALSE(s.eval.evaluateCondition(1, kStartCondition));
     EXPECT_EQ(s.eval.voltageCounter(), 0);
 }
 
@@ -254,7 +254,7 @@ TEST(ConditionEvaluation, JoinerEdgeCases)
     s.setEnd({term(kVarAux0, kRelEqual, 1.0f, kJoinOr), term(kVarAux0, kRelEqual, 0.0f, 7)});
     EXPECT_TRUE(s.pass());
     // A joiner-0 term ends the condition, though it is computed (and moves its counter).
-    s.live.BatteryVoltage = 30.0f;
+    s.live.batteryVoltage = 30.0f;
     s.setEnd({term(kVarAux0, kRelEqual, 0.0f, kJoinOr), term(kVarVoltage, kRelGreater, 1.0f, kJoinEnd),
               term(kVarAux0, kRelEqual, 1.0f, kJoinOr)});
     EXPECT_FALSE(s.pass());
@@ -264,7 +264,7 @@ TEST(ConditionEvaluation, JoinerEdgeCases)
 TEST(ConditionEvaluation, UnknownCodesNeverHold)
 {
     Station s;
-    s.live.BatteryVoltage = 30.0f;
+    s.live.batteryVoltage = 30.0f;
     s.setEnd({term(17, kRelGreaterEqual, 0.0f, kJoinOr)});
     EXPECT_FALSE(s.pass());
     s.setEnd({term(255, kRelEqual, 0.0f, kJoinOr)});
@@ -283,10 +283,10 @@ TEST(ConditionEvaluation, StepOutsideTheProcedureIsFalse)
     Station s;
     s.state.variables[0] = 1;
     s.setEnd({term(kVarAux0, kRelEqual, 1.0f, kJoinOr)}, 1);
-    EXPECT_TRUE(s.eval.EvaluateCondition(1, kEndCondition));
-    EXPECT_FALSE(s.eval.EvaluateCondition(2, kEndCondition));
-    EXPECT_FALSE(s.eval.EvaluateCondition(-1, kEndCondition));
-    EXPECT_FALSE(s.eval.EvaluateCondition(250, kEndCondition));
+    EXPECT_TRUE(s.eval.evaluateCondition(1, kEndCondition));
+    EXPECT_FALSE(s.eval.evaluateCondition(2, kEndCondition));
+    EXPECT_FALSE(s.eval.evaluateCondition(-1, kEndCondition));
+    EXPECT_FALSE(s.eval.evaluateCondition(250, kEndCondition));
 }
 
 TEST(ConditionEvaluation, RelationsInRealArithmetic)
@@ -303,7 +303,7 @@ TEST(ConditionEvaluation, RelationsInRealArithmetic)
     };
     for (const auto& c : cases) {
         Station s;
-        s.live.Capacity = c.value;  // capacity has no debounce
+        s.live.capacity = c.value;  // capacity has no debounce
         s.setEnd({term(kVarCapacity, c.rel, c.threshold, kJoinOr)});
         EXPECT_EQ(s.pass(), c.holds) << int(c.rel) << " " << c.value << " " << c.threshold;
     }
@@ -314,9 +314,9 @@ TEST(ConditionEvaluation, EngineClearsCounters)
     Station s;
     s.setEnd({term(kVarVoltage, kRelGreater, 0.0f, kJoinOr), term(kVarCurrent, kRelGreater, 0.0f, kJoinOr),
               term(kVarDeltaCurrent, kRelGreater, 0.0f, kJoinOr)});
-    s.live.BatteryVoltage = 1.0f;
-    s.live.Current = 1.0f;
-    s.live.DeltaCurrent = 1.0f;
+    s.live.batteryVoltage = 1.0f;
+    s.live.current = 1.0f;
+    s.live.deltaCurrent = 1.0f;
     for (int i = 0; i < 3; ++i)
         s.pass();
     s.eval.clearVoltageAndCurrentCounters();

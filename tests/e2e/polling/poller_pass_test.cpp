@@ -14,13 +14,13 @@ class PollerPassTest : public ::testing::Test {
     PollerPassTest()
     {
         station.live.reset(0);
-        station.live.CommFault = 0;
+        station.live.commFault = 0;
         station.errorSirenSeconds = 7;
         power.setReceiveLimitMs(200);
         measurement.setReceiveLimitMs(200);
     }
 
-    void runActive() { station.run.RunState = static_cast<std::uint8_t>(RunStateCode::StepRunning); }
+    void runActive() { station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning); }
     void pollPower(int times)
     {
         for (int i = 0; i < times; ++i)
@@ -40,14 +40,14 @@ TEST_F(PollerPassTest, GoodPollCopiesThePowerModuleAndSleepsASecond)
 {
     sim.value("set power.hwkind 1");
     sim.value("set power.version 12");
-    station.live.SettleCountdown = 3;
-    station.live.CommFault = kCommFaultPower;
+    station.live.settleCountdown = 3;
+    station.live.commFault = kCommFaultPower;
     power.pollOnce();
-    EXPECT_EQ(station.live.HardwareKind.load(), 1);
-    EXPECT_EQ(station.live.PowerSwVersion.load(), 12);
-    EXPECT_NEAR(station.live.PowerModuleVoltage.load(), sim.number("power.voltage"), 0.05);
-    EXPECT_EQ(station.live.SettleCountdown.load(), 2);
-    EXPECT_EQ(station.live.CommFault.load(), 0);
+    EXPECT_EQ(station.live.hardwareKind.load(), 1);
+    EXPECT_EQ(station.live.powerSwVersion.load(), 12);
+    EXPECT_NEAR(station.live.powerModuleVoltage.load(), sim.number("power.voltage"), 0.05);
+    EXPECT_EQ(station.live.settleCountdown.load(), 2);
+    EXPECT_EQ(station.live.commFault.load(), 0);
     EXPECT_EQ(clock.sleptMs(), 1000);
 }
 
@@ -57,16 +57,16 @@ TEST_F(PollerPassTest, FiveFailedPollsThenAGoodOneKeepTheRunSixAbortItOnce)
     sim.value("drop power on");
     pollPower(5);
     EXPECT_EQ(power.failedPolls(), 5);
-    EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, kCommFaultPower);
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, kCommFaultPower);
     sim.value("drop power off");
     power.pollOnce();
     EXPECT_EQ(power.failedPolls(), 0);
-    EXPECT_EQ(station.run.RunState.load(), 3);
+    EXPECT_EQ(station.run.runState.load(), 3);
 
     sim.value("drop power on");
     pollPower(6);
-    EXPECT_EQ(station.run.RunState.load(), 7);
-    EXPECT_EQ(station.run.StopReason.load(), 1);
+    EXPECT_EQ(station.run.runState.load(), 7);
+    EXPECT_EQ(station.run.stopReason.load(), 1);
     pollPower(2);
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
 }
@@ -76,14 +76,14 @@ TEST_F(PollerPassTest, FailedPollsWhileIdleNeitherCountNorReset)
     sim.value("drop power on");
     runActive();
     pollPower(2);
-    station.run.RunState = 0;
+    station.run.runState = 0;
     pollPower(3);
     EXPECT_EQ(power.failedPolls(), 2);
     runActive();
     pollPower(3);
-    EXPECT_EQ(station.run.RunState.load(), 3);
+    EXPECT_EQ(station.run.runState.load(), 3);
     power.pollOnce();
-    EXPECT_EQ(station.run.RunState.load(), 7);
+    EXPECT_EQ(station.run.runState.load(), 7);
 }
 
 TEST_F(PollerPassTest, AnAbortAlreadySetIsKeptWithItsReason)
@@ -92,7 +92,7 @@ TEST_F(PollerPassTest, AnAbortAlreadySetIsKeptWithItsReason)
     station.run.abort(StopReasonCode::OperatorStop);
     sim.value("drop power on");
     pollPower(6);
-    EXPECT_EQ(station.run.StopReason.load(), 2);
+    EXPECT_EQ(station.run.stopReason.load(), 2);
     EXPECT_TRUE(ui.calls().empty());
 }
 
@@ -103,10 +103,10 @@ TEST_F(PollerPassTest, ModuleErrorAlarmsOncePerTypePerTestAndAbortsTheRun)
     sim.value("clear frames");
     power.pollOnce();
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"alarm ERR 3 - Ventilátory"});
-    EXPECT_EQ(station.run.RunState.load(), 7);
-    EXPECT_EQ(station.run.StopReason.load(), 3);
-    EXPECT_EQ(station.live.LedSeconds.load(), 255);
-    EXPECT_EQ(station.live.SirenSeconds.load(), 7);
+    EXPECT_EQ(station.run.runState.load(), 7);
+    EXPECT_EQ(station.run.stopReason.load(), 3);
+    EXPECT_EQ(station.live.ledSeconds.load(), 255);
+    EXPECT_EQ(station.live.sirenSeconds.load(), 7);
     const auto frames = sim.frames("power");
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0], (std::vector<std::uint8_t>{'#', 'P', 'A', frames[0][3], 2, 0, 255, 7}));
@@ -114,9 +114,9 @@ TEST_F(PollerPassTest, ModuleErrorAlarmsOncePerTypePerTestAndAbortsTheRun)
     runActive();
     pollPower(2);
     EXPECT_EQ(ui.calls().size(), 1u);
-    EXPECT_EQ(station.run.RunState.load(), 3);
+    EXPECT_EQ(station.run.runState.load(), 3);
 
-    station.live.LastAlarmedError = 0; // a new test was created
+    station.live.lastAlarmedError = 0; // a new test was created
     power.pollOnce();
     EXPECT_EQ(ui.calls().size(), 2u);
 }
@@ -126,7 +126,7 @@ TEST_F(PollerPassTest, ErrorWhileIdleIsOnlyStored)
     sim.value("set power.error 12");
     sim.value("clear frames");
     power.pollOnce();
-    EXPECT_EQ(station.live.ErrorType.load(), 12);
+    EXPECT_EQ(station.live.errorType.load(), 12);
     EXPECT_TRUE(ui.calls().empty());
     EXPECT_TRUE(sim.frames("power").empty());
 }
@@ -134,7 +134,7 @@ TEST_F(PollerPassTest, ErrorWhileIdleIsOnlyStored)
 TEST_F(PollerPassTest, NoSignallingCommandWhileAModuleIsLost)
 {
     runActive();
-    station.live.CommFault = kCommFaultMeasurement;
+    station.live.commFault = kCommFaultMeasurement;
     sim.value("set power.error 1");
     sim.value("clear frames");
     power.pollOnce();
@@ -147,24 +147,24 @@ TEST_F(PollerPassTest, AnAddressThatCannotBeUsedCountsAsALostModuleAndTheLoopGoe
     runActive();
     links.power.setEndpoint("not-an-address", sim.tcpPort());
     pollPower(6);
-    EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, kCommFaultPower);
-    EXPECT_EQ(station.run.StopReason.load(), 1);
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, kCommFaultPower);
+    EXPECT_EQ(station.run.stopReason.load(), 1);
     links.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
     power.pollOnce();
-    EXPECT_EQ(station.live.CommFault.load() & kCommFaultPower, 0);
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, 0);
 }
 
 TEST_F(PollerPassTest, SignalLatchKeepsTheCommandedSecondsForOnePoll)
 {
-    station.live.SignalLatch = 1;
-    station.live.LedSeconds = 9;
-    station.live.SirenSeconds = 4;
+    station.live.signalLatch = 1;
+    station.live.ledSeconds = 9;
+    station.live.sirenSeconds = 4;
     power.pollOnce();
-    EXPECT_EQ(station.live.LedSeconds.load(), 9);
-    EXPECT_EQ(station.live.SirenSeconds.load(), 4);
-    EXPECT_EQ(station.live.SignalLatch.load(), 0);
+    EXPECT_EQ(station.live.ledSeconds.load(), 9);
+    EXPECT_EQ(station.live.sirenSeconds.load(), 4);
+    EXPECT_EQ(station.live.signalLatch.load(), 0);
     power.pollOnce();
-    EXPECT_EQ(station.live.LedSeconds.load(), 0);
+    EXPECT_EQ(station.live.ledSeconds.load(), 0);
 }
 
 TEST_F(PollerPassTest, FaultBitsShowAndHideTheFaults)
@@ -176,24 +176,24 @@ TEST_F(PollerPassTest, FaultBitsShowAndHideTheFaults)
     sim.value("set power.faults 0");
     power.pollOnce();
     EXPECT_EQ(ui.calls(), (std::vector<std::string>{"faults 4", "faults 0"}));
-    EXPECT_EQ(station.live.FaultBits.load(), 0);
+    EXPECT_EQ(station.live.faultBits.load(), 0);
 }
 
 TEST_F(PollerPassTest, PbFamilyTakesBatteryValuesFromThePowerModuleAndSkipsTheMeasurementModule)
 {
     station.setBatteryFamily(BatteryFamily::Pb);
     power.pollOnce();
-    EXPECT_EQ(station.live.HeadCode.load(), 0);
-    EXPECT_EQ(station.live.BatteryVoltage.load(), station.live.PowerModuleVoltage.load());
+    EXPECT_EQ(station.live.headCode.load(), 0);
+    EXPECT_EQ(station.live.batteryVoltage.load(), station.live.powerModuleVoltage.load());
     sim.value("drop power on");
     power.pollOnce();
-    EXPECT_EQ(station.live.HeadCode.load(), -1);
+    EXPECT_EQ(station.live.headCode.load(), -1);
 
     const std::string before = sim.value("status_requests measure");
-    station.live.CommFault = kCommFaultMeasurement;
+    station.live.commFault = kCommFaultMeasurement;
     measurement.pollOnce();
     EXPECT_EQ(sim.value("status_requests measure"), before);
-    EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, 0);
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultMeasurement, 0);
 }
 
 TEST_F(PollerPassTest, NiCdIdleFallsBackToThePowerModulesVoltageWithoutHeadOrBelowHalfAVolt)
@@ -213,16 +213,16 @@ TEST_F(PollerPassTest, NiCdIdleFallsBackToThePowerModulesVoltageWithoutHeadOrBel
         {"running, no head, 0.2 V", true, 0, "0.2", false},
     };
     power.pollOnce();
-    const float moduleVoltage = station.live.PowerModuleVoltage.load();
+    const float moduleVoltage = station.live.powerModuleVoltage.load();
     ASSERT_GT(moduleVoltage, 20.5f); // far from every measured value below
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        station.run.RunState = c.running ? static_cast<std::uint8_t>(RunStateCode::StepRunning) : 0;
+        station.run.runState = c.running ? static_cast<std::uint8_t>(RunStateCode::StepRunning) : 0;
         sim.value("set measure.head " + std::to_string(c.head));
         sim.value(std::string("set measure.battery_voltage ") + c.measured);
         measurement.pollOnce();
-        EXPECT_EQ(station.live.HeadCode.load(), c.head);
-        EXPECT_EQ(station.live.BatteryVoltage.load(), c.powerModules ? moduleVoltage : std::stof(c.measured));
+        EXPECT_EQ(station.live.headCode.load(), c.head);
+        EXPECT_EQ(station.live.batteryVoltage.load(), c.powerModules ? moduleVoltage : std::stof(c.measured));
     }
 }
 
@@ -230,14 +230,14 @@ TEST_F(PollerPassTest, MeasurementPollTakesCellsAndHeadAndALostModuleLosesTheHea
 {
     sim.value("set measure.head 1");
     measurement.pollOnce();
-    EXPECT_EQ(station.live.HeadCode.load(), 1);
-    EXPECT_NEAR(station.live.BatteryVoltage.load(), sim.number("measure.battery_voltage"), 0.05);
-    EXPECT_NEAR(station.live.CellVoltage[4].load(), sim.number("cell 5"), 0.01);
+    EXPECT_EQ(station.live.headCode.load(), 1);
+    EXPECT_NEAR(station.live.batteryVoltage.load(), sim.number("measure.battery_voltage"), 0.05);
+    EXPECT_NEAR(station.live.cellVoltage[4].load(), sim.number("cell 5"), 0.01);
 
     sim.value("drop measure on");
     measurement.pollOnce();
-    EXPECT_EQ(station.live.HeadCode.load(), -1);
-    EXPECT_EQ(station.live.CommFault.load() & kCommFaultMeasurement, kCommFaultMeasurement);
+    EXPECT_EQ(station.live.headCode.load(), -1);
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultMeasurement, kCommFaultMeasurement);
 }
 
 } // namespace

@@ -41,7 +41,7 @@ void StationTest::startDemoTest()
 {
     ASSERT_GE(nicdIndex, 0);
     // Let both pollers see their modules first, as an operator would.
-    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
     TestStartRequest request;
     request.batteryIndex = nicdIndex;
     request.procedureNumber = demo::kShortDemoNumber;
@@ -75,7 +75,7 @@ bool StationTest::waitFor(const std::function<bool()>& done, std::chrono::second
 
 bool StationTest::waitForIdle(std::chrono::seconds limit)
 {
-    return waitFor([&] { return runtime->station().run.RunState.load() == 0; }, limit);
+    return waitFor([&] { return runtime->station().run.runState.load() == 0; }, limit);
 }
 
 TestFileContents StationTest::readCurrentTestFile()

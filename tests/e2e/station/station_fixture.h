@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "core/app/station_runtime.h"
-#include "core/app/test_start.h"
+#include "core/app/start_battery_test.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/procedure_index.h"
-#include "core/records/test_file_reader.h"
+#include "core/records/battery_test_reader.h"
 #include "support/recording_ui.h"
 #include "support/scaled_clock.h"
 #include "support/sim_process.h"

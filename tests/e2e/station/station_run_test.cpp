@@ -68,7 +68,7 @@ TEST_F(StationTest, DemoProcedureRunsToCompletion)
     EXPECT_TRUE(discharged);
 
     EXPECT_THAT(powerCommands(), ElementsAre("MT", "PE", "PL1", "PC", "PD", "PS", "PA", "PK", "PS", "PL0"));
-    EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
+    EXPECT_EQ(readLastTest(runtime->config()).completed, 1);
     const auto name = runtime->testFile().currentPath().filename();
     EXPECT_EQ(home.readBytes("Archiv/" + name.string()), home.readBytes("Data/" + name.string()));
     for (const auto& call : ui->calls())
@@ -84,11 +84,11 @@ TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     sim.value("drop power on");
     ASSERT_TRUE(waitForIdle(std::chrono::seconds(60)));
-    EXPECT_EQ(runtime->station().run.StopReason.load(), 1);
+    EXPECT_EQ(runtime->station().run.stopReason.load(), 1);
     EXPECT_THAT(ui->calls(), ::testing::Contains("stopped"));
 
     sim.value("drop power off");
-    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
     const auto step = runtime->testFile().interruptedStep();
     ASSERT_TRUE(step.has_value());
     EXPECT_EQ(*step, 0);
@@ -112,7 +112,7 @@ TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile
     EXPECT_EQ(markers, 1);
     EXPECT_EQ(resumes, 1);
     expectStrictlyIncreasingTimes(samplesOf(file));
-    EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
+    EXPECT_EQ(readLastTest(runtime->config()).completed, 1);
 }
 
 TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
@@ -163,7 +163,7 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
                                  formatNumber("%.1f", last.voltage) +
                                  "\nProud : " + formatNumber("%.1f", last.current) +
                                  "\nKapacita : " + formatNumber("%.4f", last.capacity) + "\nPokračovat v testu?\n");
-    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
     ASSERT_TRUE(resumeTest(*runtime, types.types(), procedureNames(home.path()), check.step).ok());
     ASSERT_TRUE(waitForIdle());
 
@@ -171,12 +171,12 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(file.head.steps[i].status, 12) << "step " << i;
     expectStrictlyIncreasingTimes(samplesOf(file));
-    EXPECT_EQ(readLastTest(runtime->config()).Test_ukoncen, 1);
+    EXPECT_EQ(readLastTest(runtime->config()).completed, 1);
 }
 
 TEST_F(StationTest, AStartWithoutABatteryNumberChangesNothing)
 {
-    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
     sim.value("clear frames");
     TestStartRequest request;
     request.batteryIndex = nicdIndex;
@@ -185,23 +185,23 @@ TEST_F(StationTest, AStartWithoutABatteryNumberChangesNothing)
     const TestStartOutcome out = startTest(*runtime, types.types(), request);
     EXPECT_FALSE(out.started);
     EXPECT_THAT(out.messages, ::testing::Contains(std::string("Není zadáno číslo baterie")));
-    EXPECT_EQ(runtime->station().run.RunState.load(), 0);
+    EXPECT_EQ(runtime->station().run.runState.load(), 0);
     EXPECT_FALSE(runtime->testFile().hasTestFile());
     EXPECT_FALSE(std::filesystem::exists(home / "Data") && !std::filesystem::is_empty(home / "Data"));
     EXPECT_THAT(powerCommands(), ElementsAre("MT"));
-    EXPECT_EQ(readLastTest(runtime->config()).Test, "");
+    EXPECT_EQ(readLastTest(runtime->config()).path, "");
 }
 
 TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryType)
 {
-    ASSERT_TRUE(waitFor([&] { return runtime->station().live.CommFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
     sim.value("clear frames");
     // What the last test (or the last file opened) left behind.
     auto& run = runtime->station().run;
     for (auto& v : run.variables)
         v = 7;
     run.variablesChanged = 1;
-    runtime->station().live.LastAlarmedError = 4;
+    runtime->station().live.lastAlarmedError = 4;
 
     ManualRun manual;
     manual.discharge = true;
@@ -215,7 +215,7 @@ TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryT
     ASSERT_TRUE(out.started) << (out.messages.empty() ? "" : out.messages.front());
     for (const auto& v : run.variables)
         EXPECT_EQ(v.load(), 0);
-    EXPECT_EQ(runtime->station().live.LastAlarmedError.load(), 0);
+    EXPECT_EQ(runtime->station().live.lastAlarmedError.load(), 0);
     ASSERT_TRUE(waitFor([&] { return runtime->testFile().stepResult(0)->status == 2; }));
     EXPECT_TRUE(run.abort(StopReasonCode::OperatorStop));
     ASSERT_TRUE(waitForIdle());

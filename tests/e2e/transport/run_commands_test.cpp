@@ -94,16 +94,16 @@ TEST_F(RunCommandsTest, ParameterByteOfPaKeepsThePreviousStatus)
 TEST_F(RunCommandsTest, IndicatorsFollowTheCommandsWhateverTheStatus)
 {
     commandCharge(link, live, 28.8f, 5.0f);
-    EXPECT_EQ(live.ChargingOn.load(), 1);
-    EXPECT_EQ(live.DriveOn.load(), 1);
+    EXPECT_EQ(live.chargingOn.load(), 1);
+    EXPECT_EQ(live.driveOn.load(), 1);
     commandStop(link, live);
-    EXPECT_EQ(live.ChargingOn.load(), 0);
-    EXPECT_EQ(live.DriveOn.load(), 0);
+    EXPECT_EQ(live.chargingOn.load(), 0);
+    EXPECT_EQ(live.driveOn.load(), 0);
 
     link.setEndpoint(sim.powerAddress(), static_cast<std::uint16_t>(sim.tcpPort() + 1)); // unreachable
     commandDischarge(link, live, 10.0f);
-    EXPECT_EQ(live.DischargingOn.load(), 1);
-    EXPECT_EQ(live.DiagramRedraw.load(), 1);
+    EXPECT_EQ(live.dischargingOn.load(), 1);
+    EXPECT_EQ(live.diagramRedraw.load(), 1);
 }
 
 TEST_F(RunCommandsTest, TemperatureCheckJudgesTheSensorOnlyFromAnAnswer)
@@ -145,16 +145,16 @@ TEST_F(RunCommandsTest, TemperatureSensorFaultGivesTheMessageAndAlarmClickFollow
     sim.value("set power.temp_sensor_fault 1");
     EXPECT_EQ(temperatureSensorCheck(links.powerCommands), "Porucha teplotního čidla");
 
-    station.live.CommFault = 0;
+    station.live.commFault = 0;
     sim.value("clear frames");
     EXPECT_TRUE(alarmBannerClicked(station.live, links.powerCommands));
     EXPECT_EQ(sim.frames("power").size(), 1u);
 
-    station.live.CommFault = kCommFaultMeasurement;
-    station.live.LedSeconds = 30;
+    station.live.commFault = kCommFaultMeasurement;
+    station.live.ledSeconds = 30;
     sim.value("clear frames");
     EXPECT_FALSE(alarmBannerClicked(station.live, links.powerCommands));
-    EXPECT_EQ(station.live.LedSeconds.load(), 0);
+    EXPECT_EQ(station.live.ledSeconds.load(), 0);
     EXPECT_TRUE(sim.frames("power").empty());
 }
 

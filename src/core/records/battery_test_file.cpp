@@ -1,11 +1,11 @@
-#include "core/records/test_recorder.h"
+#include "core/records/battery_test_file.h"
 
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/base/numbers.h"
 #include "core/definitions/step_types.h"
-#include "core/records/test_file_name.h"
-#include "core/records/test_file_reader.h"
+#include "core/records/battery_test_file_name.h"
+#include "core/records/battery_test_reader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -88,7 +88,7 @@ Status combine(const Status& a, const Status& b)
 std::optional<std::uint8_t> leftRunningStep(const std::vector<StepResult>& steps)
 {
     for (std::size_t i = 0; i < steps.size(); ++i)
-        if (steps[i].status == tst::kStartedSkipped || steps[i].status == tst::kStartedPerformed)
+        if (steps[i].status == test_file_layout::kStartedSkipped || steps[i].status == test_file_layout::kStartedPerformed)
             return static_cast<std::uint8_t>(i);
     return std::nullopt;
 }
@@ -112,44 +112,44 @@ std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTy
            "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" + "Pokračovat v testu?" + "\n";
 }
 
-TestRecorder::TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock)
+BatteryTestFile::BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock)
     : run_(run), live_(live), marker_(marker), clock_(clock)
 {
 }
 
 // --- user-interface operations -----------------------------------------------------
 
-Status TestRecorder::createTestFile(const TestHeader& header, std::uint8_t family,
+Status BatteryTestFile::createTestFile(const TestHeader& header, std::uint8_t family,
                                     const std::filesystem::path& dataFolder)
 {
     std::lock_guard lock(mutex_);
     const std::size_t n = header.stepCount;
-    if (n > static_cast<std::size_t>(tst::kMaxSteps))
-        return Error{"Postup má více než " + std::to_string(tst::kMaxSteps) + " kroků"};
+    if (n > static_cast<std::size_t>(test_file_layout::kMaxSteps))
+        return Error{"Postup má více než " + std::to_string(test_file_layout::kMaxSteps) + " kroků"};
     if (Status st = ensureFolder(dataFolder); !st)
         return st;
 
     const std::filesystem::path path = dataFolder / testFileName(header.batteryNumber, header.start);
     const StepResult blank = StepResult::notStarted();
     ByteWriter w;
-    w.u8(tst::kCurrentVersion);
+    w.u8(test_file_layout::kCurrentVersion);
     w.u8(family);
     writeTestHeader(w, header);
     for (std::size_t i = 0; i < n; ++i)
         writeStepResult(w, blank);
-    w.zeros(tst::kReservedSize);
-    w.u8(tst::kVariables);
-    w.zeros(tst::kVariables);
+    w.zeros(test_file_layout::kReservedSize);
+    w.u8(test_file_layout::kVariables);
+    w.zeros(test_file_layout::kVariables);
     if (Status st = writeFileRetrying(path, w.data(), clock_); !st)
         return st;
     if (Status st = marker_.markTest(path.string(), 0); !st)
         return st;
 
     path_ = path;
-    version_ = tst::kCurrentVersion;
+    version_ = test_file_layout::kCurrentVersion;
     family_ = family;
-    variableCount_ = tst::kVariables;
-    tailEnd_ = tst::createdSize(n);
+    variableCount_ = test_file_layout::kVariables;
+    tailEnd_ = test_file_layout::createdSize(n);
     header_ = asStored(header);
     steps_.assign(n, blank);
     current_ = SampleRecord{};
@@ -158,12 +158,12 @@ Status TestRecorder::createTestFile(const TestHeader& header, std::uint8_t famil
     return {};
 }
 
-Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
+Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
                                                SampleTable& samples, StepTable& steps)
 {
     std::lock_guard lock(mutex_);
     if (options.runActive)
-        return Error{tst_msg::kRunActiveOpen};
+        return Error{test_file_messages::kRunActiveOpen};
     if (!fileExists(path))
         return Error{notExistingMessage(path)};
     auto bytes = readFileRetrying(path, clock_);
@@ -259,7 +259,7 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
             if (resumes_[k].step == *left && resumes_[k].interruptionTime >= steps_[*left].start)
                 resumeSeconds += resumeSecondsOf[k];
     }
-    run_.StopReason.store(stopReason, kRelaxed);
+    run_.stopReason.store(stopReason, kRelaxed);
     run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
     run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
     for (std::size_t i = 0; i < variables_.size(); ++i)
@@ -271,21 +271,21 @@ Result<OpenSummary> TestRecorder::openTestFile(const std::filesystem::path& path
     return summary;
 }
 
-void TestRecorder::forgetTestFile()
+void BatteryTestFile::forgetTestFile()
 {
     std::lock_guard lock(mutex_);
     path_.clear();
 }
 
-Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const std::string& note,
+Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, const std::string& note,
                                     const std::string& batteryNumber, std::span<const RunStep> loadedSteps,
                                     bool runActive)
 {
     std::lock_guard lock(mutex_);
     if (runActive)
-        return Error{tst_msg::kRunActiveSave};
+        return Error{test_file_messages::kRunActiveSave};
     if (path_.empty())
-        return Error{tst_msg::kNothingToSave};
+        return Error{test_file_messages::kNothingToSave};
     if (!fileExists(path_))
         return Error{notExistingMessage(path_)};
 
@@ -294,7 +294,7 @@ Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const s
         h.note = note;
         ByteWriter w;
         writeTestHeader(w, h);
-        if (Status st = writeAtSynced(path_, tst::kHeaderOffset, w.data()); !st)
+        if (Status st = writeAtSynced(path_, test_file_layout::kHeaderOffset, w.data()); !st)
             return st;
         header_ = asStored(h);
         return {};
@@ -314,7 +314,7 @@ Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const s
     h.note = note;
     ByteWriter hw;
     writeTestHeader(hw, h);
-    std::copy(hw.data().begin(), hw.data().end(), out.begin() + tst::kHeaderOffset);
+    std::copy(hw.data().begin(), hw.data().end(), out.begin() + test_file_layout::kHeaderOffset);
 
     for (std::size_t i = 0; i < head->steps.size() && i < loadedSteps.size(); ++i) {
         StepResult sr = head->steps[i];
@@ -324,20 +324,20 @@ Status TestRecorder::saveTestFileAs(const std::filesystem::path& target, const s
         sr.description = step.description;
         sr.parameter1 = step.value1;
         const auto encoded = encodeStepResult(sr);
-        std::copy(encoded.begin(), encoded.end(), out.begin() + static_cast<std::ptrdiff_t>(tst::stepResultOffset(i)));
+        std::copy(encoded.begin(), encoded.end(), out.begin() + static_cast<std::ptrdiff_t>(test_file_layout::stepResultOffset(i)));
     }
     return writeFileRetrying(target, out, clock_);
 }
 
-Status TestRecorder::archive(const std::filesystem::path& archiveFolder, bool runActive)
+Status BatteryTestFile::archive(const std::filesystem::path& archiveFolder, bool runActive)
 {
     std::lock_guard lock(mutex_);
     if (runActive)
-        return Error{tst_msg::kRunActiveArchive};
+        return Error{test_file_messages::kRunActiveArchive};
     return archiveLocked(archiveFolder);
 }
 
-Status TestRecorder::archiveLocked(const std::filesystem::path& archiveFolder)
+Status BatteryTestFile::archiveLocked(const std::filesystem::path& archiveFolder)
 {
     if (archiveFolder.empty())
         return {};
@@ -345,28 +345,28 @@ Status TestRecorder::archiveLocked(const std::filesystem::path& archiveFolder)
     if (!std::filesystem::is_directory(archiveFolder, ec))
         return Error{"Archivaci nelze provést - adresář " + archiveFolder.string() + " neexistuje"};
     if (path_.empty())
-        return Error{tst_msg::kNothingToArchive};
+        return Error{test_file_messages::kNothingToArchive};
     if (!fileExists(path_))
-        return Error{tst_msg::kArchiveFailed};
+        return Error{test_file_messages::kArchiveFailed};
     auto bytes = readFileRetrying(path_, clock_);
     if (!bytes)
-        return Error{tst_msg::kArchiveFailed};
+        return Error{test_file_messages::kArchiveFailed};
     if (!writeFileRetrying(archiveFolder / path_.filename(), bytes.value(), clock_))
-        return Error{tst_msg::kArchiveFailed};
+        return Error{test_file_messages::kArchiveFailed};
     return {};
 }
 
-std::optional<std::uint8_t> TestRecorder::interruptedStep() const
+std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const
 {
     std::lock_guard lock(mutex_);
     return leftRunningStep(steps_);
 }
 
-InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
+InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
                                                         StepTable& steps, const DateTimeText& dateTimeText)
 {
     InterruptedTestCheck check;
-    const RunMarker::LastTest last = marker_.lastTest();
+    const LastTest last = marker_.lastTest();
     if (last.path.empty() || last.completed == 1 || !fileExists(last.path))
         return check;
 
@@ -392,22 +392,22 @@ InterruptedTestCheck TestRecorder::checkInterruptedTest(bool ignoreInterruptions
     return check;
 }
 
-void TestRecorder::declineResume()
+void BatteryTestFile::declineResume()
 {
     std::lock_guard lock(mutex_);
-    run_.StopReason.store(0, kRelaxed);
+    run_.stopReason.store(0, kRelaxed);
     run_.totalInterruptionSeconds.store(0, kRelaxed);
     run_.resumeSeconds.store(0, kRelaxed);
     resumes_.clear();
 }
 
-Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& resolve,
+Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>& resolve,
                             const std::function<void()>& beforeRun)
 {
     {
         std::lock_guard lock(mutex_);
         if (run_.runActive())
-            return Error{tst_msg::kRunActiveResume};
+            return Error{test_file_messages::kRunActiveResume};
         if (Status st = writableLocked(); !st)
             return st;
         if (step >= steps_.size())
@@ -424,12 +424,12 @@ Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& re
     {
         std::lock_guard lock(mutex_);
         if (run_.runActive())
-            return Error{tst_msg::kRunActiveResume};
+            return Error{test_file_messages::kRunActiveResume};
         ResumeEntry entry;
         entry.resumeTime = clock_.now();
         entry.step = step;
         entry.interruptionTime = std::max(steps_[step].start, current_.time);
-        entry.stopReason = run_.StopReason.load(kRelaxed);
+        entry.stopReason = run_.stopReason.load(kRelaxed);
         ByteWriter w;
         writeResumeRecord(w, entry);
         if (Status st = appendLocked(w.data()); !st)
@@ -450,27 +450,27 @@ Status TestRecorder::resume(std::uint8_t step, const std::function<Status()>& re
     run_.variablesChanged.store(0, kRelaxed);
     run_.newSample.store(0, kRelaxed);
     run_.stepMark.store(kNoStepMark, kRelaxed);
-    live_.Capacity.store(current_.capacity, kRelaxed);
+    live_.capacity.store(current_.capacity, kRelaxed);
     run_.currentStep.store(step, kRelaxed);
-    run_.StopReason.store(0, kRelaxed);
+    run_.stopReason.store(0, kRelaxed);
     if (!run_.transition(RunStateCode::Idle, RunStateCode::StepStart))
-        return Error{tst_msg::kRunActiveResume};
+        return Error{test_file_messages::kRunActiveResume};
     return {};
 }
 
 // --- engine operations ---------------------------------------------------------------
 
-Status TestRecorder::writableLocked() const
+Status BatteryTestFile::writableLocked() const
 {
     if (path_.empty())
-        return Error{tst_msg::kNoTestFile};
-    if (version_ != tst::kCurrentVersion || variableCount_ != tst::kVariables)
+        return Error{test_file_messages::kNoTestFile};
+    if (version_ != test_file_layout::kCurrentVersion || variableCount_ != test_file_layout::kVariables)
         return Error{"Soubor " + path_.string() + " má starší formát (verze " + std::to_string(version_) +
                      ") a nelze do něj zapisovat"};
     return {};
 }
 
-Status TestRecorder::appendLocked(const std::vector<std::uint8_t>& bytes)
+Status BatteryTestFile::appendLocked(const std::vector<std::uint8_t>& bytes)
 {
     // The next record goes right after the last whole one, so an incomplete record left
     // by a power cut is overwritten rather than shifting every later record.
@@ -480,21 +480,21 @@ Status TestRecorder::appendLocked(const std::vector<std::uint8_t>& bytes)
     return {};
 }
 
-SampleRecord TestRecorder::sampleFromLive() const
+SampleRecord BatteryTestFile::sampleFromLive() const
 {
     SampleRecord s;
     s.time = run_.conditionTime.load(kRelaxed);
     s.step = run_.currentStep.load(kRelaxed);
-    s.voltage = live_.BatteryVoltage.load(kRelaxed);
-    s.current = live_.Current.load(kRelaxed);
-    s.capacity = live_.Capacity.load(kRelaxed);
-    s.temperature = live_.BatteryTemperature.load(kRelaxed);
+    s.voltage = live_.batteryVoltage.load(kRelaxed);
+    s.current = live_.current.load(kRelaxed);
+    s.capacity = live_.capacity.load(kRelaxed);
+    s.temperature = live_.batteryTemperature.load(kRelaxed);
     for (std::size_t i = 0; i < s.cells.size(); ++i)
-        s.cells[i] = live_.CellVoltage[i].load(kRelaxed);
+        s.cells[i] = live_.cellVoltage[i].load(kRelaxed);
     return s;
 }
 
-Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
+Status BatteryTestFile::recordStepStart(bool performed, const RunStep& step)
 {
     std::lock_guard lock(mutex_);
     if (Status st = writableLocked(); !st)
@@ -506,24 +506,24 @@ Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
     StepResult r;
     r.start = run_.stepStartTime.load(kRelaxed);
     r.stepType = step.type;
-    r.status = performed ? tst::kStartedPerformed : tst::kStartedSkipped;
-    r.voltage = live_.BatteryVoltage.load(kRelaxed);
-    r.current = live_.Current.load(kRelaxed);
-    r.capacity = live_.Capacity.load(kRelaxed);
+    r.status = performed ? test_file_layout::kStartedPerformed : test_file_layout::kStartedSkipped;
+    r.voltage = live_.batteryVoltage.load(kRelaxed);
+    r.current = live_.current.load(kRelaxed);
+    r.capacity = live_.capacity.load(kRelaxed);
     for (std::size_t i = 0; i < r.cells.size(); ++i)
-        r.cells[i] = live_.CellVoltage[i].load(kRelaxed);
+        r.cells[i] = live_.cellVoltage[i].load(kRelaxed);
     r.printNumber = step.printNumber;
     r.repNumber = step.reportNumber;
     r.description = step.description;
     r.parameter1 = step.value1;
     steps_[s] = asStored(r);
 
-    Status written = writeAtSynced(path_, tst::stepResultOffset(s), encodeStepResult(r));
+    Status written = writeAtSynced(path_, test_file_layout::stepResultOffset(s), encodeStepResult(r));
     if (run_.variablesChanged.load(kRelaxed) != 0) {
-        std::vector<std::uint8_t> vars(tst::kVariables);
+        std::vector<std::uint8_t> vars(test_file_layout::kVariables);
         for (std::size_t i = 0; i < vars.size(); ++i)
             vars[i] = run_.variables[i].load(kRelaxed);
-        Status varsWritten = writeAtSynced(path_, tst::variablesOffset(steps_.size()), vars);
+        Status varsWritten = writeAtSynced(path_, test_file_layout::variablesOffset(steps_.size()), vars);
         if (varsWritten) {
             run_.variablesChanged.store(0, kRelaxed);
             std::copy(vars.begin(), vars.end(), variables_.begin());
@@ -534,22 +534,22 @@ Status TestRecorder::recordStepStart(bool performed, const RunStep& step)
     return written;
 }
 
-Status TestRecorder::recordStepEnd(std::uint8_t step, bool performed)
+Status BatteryTestFile::recordStepEnd(std::uint8_t step, bool performed)
 {
     std::lock_guard lock(mutex_);
     Status st = writableLocked();
     if (st && step >= steps_.size())
         st = Error{"Krok " + std::to_string(step + 1) + " v testu není"};
     if (st) {
-        const std::uint8_t status = performed ? tst::kEndedPerformed : tst::kEndedSkipped;
+        const std::uint8_t status = performed ? test_file_layout::kEndedPerformed : test_file_layout::kEndedSkipped;
         steps_[step].status = status;
-        st = writeAtSynced(path_, tst::stepResultOffset(step) + tst::kStepStatusOffset, {status});
+        st = writeAtSynced(path_, test_file_layout::stepResultOffset(step) + test_file_layout::kStepStatusOffset, {status});
     }
     run_.stepEndHandshake.store(0, kRelaxed);
     return st;
 }
 
-Status TestRecorder::appendSample()
+Status BatteryTestFile::appendSample()
 {
     std::lock_guard lock(mutex_);
     if (Status st = writableLocked(); !st)
@@ -566,7 +566,7 @@ Status TestRecorder::appendSample()
     return {};
 }
 
-Status TestRecorder::recordInterruption()
+Status BatteryTestFile::recordInterruption()
 {
     std::lock_guard lock(mutex_);
     if (Status st = writableLocked(); !st)
@@ -584,7 +584,7 @@ Status TestRecorder::recordInterruption()
         current_ = s;
         writeSampleRecord(w, s);
     }
-    writeInterruptionMarker(w, InterruptionMarker{run_.StopReason.load(kRelaxed)});
+    writeInterruptionMarker(w, InterruptionMarker{run_.stopReason.load(kRelaxed)});
     if (Status st = appendLocked(w.data()); !st)
         return st;
     if (withSample)
@@ -592,54 +592,54 @@ Status TestRecorder::recordInterruption()
     return {};
 }
 
-Status TestRecorder::recordCompletion(const std::filesystem::path& archiveFolder)
+Status BatteryTestFile::recordCompletion(const std::filesystem::path& archiveFolder)
 {
     std::lock_guard lock(mutex_);
     if (path_.empty())
-        return Error{tst_msg::kNoTestFile};
+        return Error{test_file_messages::kNoTestFile};
     const Status marked = marker_.markTest(path_.string(), 1);
     return combine(marked, archiveLocked(archiveFolder));
 }
 
 // --- snapshots -----------------------------------------------------------------------
 
-std::filesystem::path TestRecorder::currentPath() const
+std::filesystem::path BatteryTestFile::currentPath() const
 {
     std::lock_guard lock(mutex_);
     return path_;
 }
 
-bool TestRecorder::hasTestFile() const
+bool BatteryTestFile::hasTestFile() const
 {
     std::lock_guard lock(mutex_);
     return !path_.empty();
 }
 
-TestHeader TestRecorder::header() const
+TestHeader BatteryTestFile::header() const
 {
     std::lock_guard lock(mutex_);
     return header_;
 }
 
-std::uint8_t TestRecorder::family() const
+std::uint8_t BatteryTestFile::family() const
 {
     std::lock_guard lock(mutex_);
     return family_;
 }
 
-std::uint8_t TestRecorder::version() const
+std::uint8_t BatteryTestFile::version() const
 {
     std::lock_guard lock(mutex_);
     return version_;
 }
 
-std::vector<StepResult> TestRecorder::stepResults() const
+std::vector<StepResult> BatteryTestFile::stepResults() const
 {
     std::lock_guard lock(mutex_);
     return steps_;
 }
 
-std::optional<StepResult> TestRecorder::stepResult(std::size_t step) const
+std::optional<StepResult> BatteryTestFile::stepResult(std::size_t step) const
 {
     std::lock_guard lock(mutex_);
     if (step >= steps_.size())
@@ -647,19 +647,19 @@ std::optional<StepResult> TestRecorder::stepResult(std::size_t step) const
     return steps_[step];
 }
 
-SampleRecord TestRecorder::currentSample() const
+SampleRecord BatteryTestFile::currentSample() const
 {
     std::lock_guard lock(mutex_);
     return current_;
 }
 
-std::vector<ResumeEntry> TestRecorder::resumeList() const
+std::vector<ResumeEntry> BatteryTestFile::resumeList() const
 {
     std::lock_guard lock(mutex_);
     return resumes_;
 }
 
-std::array<std::uint8_t, tst::kVariables> TestRecorder::variables() const
+std::array<std::uint8_t, test_file_layout::kVariables> BatteryTestFile::variables() const
 {
     std::lock_guard lock(mutex_);
     return variables_;

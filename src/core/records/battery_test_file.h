@@ -21,7 +21,7 @@
 #include "core/records/run_marker.h"
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
-#include "core/records/test_records.h"
+#include "core/records/battery_test_records.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +36,7 @@
 namespace kapsorel {
 
 // Messages of the test-file operations.
-namespace tst_msg {
+namespace test_file_messages {
 inline constexpr const char* kNothingToSave = "Není co uložit";
 inline constexpr const char* kNothingToArchive = "Není co archivovat";
 inline constexpr const char* kArchiveFailed = "Archivace nebyla provedena";
@@ -45,7 +45,7 @@ inline constexpr const char* kRunActiveSave = "Během testu nelze soubor testu u
 inline constexpr const char* kRunActiveArchive = "Během testu nelze soubor testu archivovat";
 inline constexpr const char* kRunActiveResume = "Test již běží";
 inline constexpr const char* kNoTestFile = "Není otevřen žádný soubor testu";
-} // namespace tst_msg
+} // namespace test_file_messages
 
 struct OpenOptions {
     bool runActive = false;
@@ -86,9 +86,9 @@ std::string defaultDateTimeText(DayTime t);
 std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTypeName, const std::string& sampleTime,
                                     const SampleRecord& sample);
 
-class TestRecorder {
+class BatteryTestFile {
   public:
-    TestRecorder(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock = SystemClock::instance());
+    BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock = SystemClock::instance());
 
     // --- user-interface thread, no run active -------------------------------------
     // Writes a new file for `header` (its step count N) into `dataFolder` and makes it the
@@ -151,7 +151,7 @@ class TestRecorder {
     std::optional<StepResult> stepResult(std::size_t step) const;
     SampleRecord currentSample() const;
     std::vector<ResumeEntry> resumeList() const;
-    std::array<std::uint8_t, tst::kVariables> variables() const;
+    std::array<std::uint8_t, test_file_layout::kVariables> variables() const;
 
   private:
     Status archiveLocked(const std::filesystem::path& archiveFolder);
@@ -166,15 +166,15 @@ class TestRecorder {
 
     mutable std::mutex mutex_;
     std::filesystem::path path_;
-    std::uint8_t version_ = tst::kCurrentVersion;
+    std::uint8_t version_ = test_file_layout::kCurrentVersion;
     std::uint8_t family_ = 0;
-    std::size_t variableCount_ = tst::kVariables;
+    std::size_t variableCount_ = test_file_layout::kVariables;
     std::uint64_t tailEnd_ = 0; // where the next tail record goes
     TestHeader header_;
     std::vector<StepResult> steps_;
     SampleRecord current_;
     std::vector<ResumeEntry> resumes_;
-    std::array<std::uint8_t, tst::kVariables> variables_{};
+    std::array<std::uint8_t, test_file_layout::kVariables> variables_{};
 };
 
 } // namespace kapsorel

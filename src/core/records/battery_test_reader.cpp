@@ -1,4 +1,4 @@
-#include "core/records/test_file_reader.h"
+#include "core/records/battery_test_reader.h"
 
 #include <string>
 
@@ -6,7 +6,7 @@ namespace kapsorel {
 
 Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
 {
-    if (file.size() < tst::kStepsOffset)
+    if (file.size() < test_file_layout::kStepsOffset)
         return Error{"Soubor testu je zkrácený: chybí hlavička testu"};
 
     TestFileHead head;
@@ -15,9 +15,9 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
     head.layout.family = r.u8();
     head.header = readTestHeader(r);
     const std::size_t n = head.header.stepCount;
-    if (n > static_cast<std::size_t>(tst::kMaxSteps))
+    if (n > static_cast<std::size_t>(test_file_layout::kMaxSteps))
         return Error{"Soubor testu má neplatný počet kroků " + std::to_string(n)};
-    if (file.size() < tst::stepsEnd(n))
+    if (file.size() < test_file_layout::stepsEnd(n))
         return Error{"Soubor testu je zkrácený: chybí výsledky kroků (" + std::to_string(n) + " kroků)"};
     head.layout.stepCount = n;
     head.steps.reserve(n);
@@ -27,9 +27,9 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
     const std::uint8_t v = head.layout.version;
     if (v <= 2) {
         head.layout.variableCount = 0;
-        head.layout.tailStart = tst::stepsEnd(n);
+        head.layout.tailStart = test_file_layout::stepsEnd(n);
     } else {
-        r.skip(tst::kReservedSize);
+        r.skip(test_file_layout::kReservedSize);
         const std::size_t count = r.u8();
         if (!r.ok() || r.remaining() < count)
             return Error{"Soubor testu je zkrácený: chybí proměnné"};

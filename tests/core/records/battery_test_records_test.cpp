@@ -1,6 +1,6 @@
-#include "core/records/test_file_name.h"
-#include "core/records/test_records.h"
-#include "tst_fixtures.h"
+#include "core/records/battery_test_file_name.h"
+#include "core/records/battery_test_records.h"
+#include "battery_test_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ StepResult sampleStepResult()
     StepResult s;
     s.start = 45356.5;
     s.stepType = 9;
-    s.status = tst::kEndedPerformed;
+    s.status = test_file_layout::kEndedPerformed;
     s.voltage = 24.25f;
     s.current = -12.5f;
     s.capacity = 3.125f;

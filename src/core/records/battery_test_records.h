@@ -18,7 +18,7 @@
 
 namespace kapsorel {
 
-namespace tst {
+namespace test_file_layout {
 constexpr std::uint8_t kCurrentVersion = 4;
 constexpr int kMaxSteps = ::kapsorel::kMaxSteps;
 constexpr int kCells = kCellCount;
@@ -77,7 +77,7 @@ constexpr std::size_t createdSize(std::size_t stepCount)
 {
     return variablesOffset(stepCount) + kVariables;
 }
-} // namespace tst
+} // namespace test_file_layout
 
 // Identification of a test (197 bytes).
 struct TestHeader {
@@ -99,11 +99,11 @@ struct TestHeader {
 struct StepResult {
     DayTime start = 0.0; // 0: not started
     std::uint8_t stepType = 0;
-    std::uint8_t status = tst::kNotStarted;
+    std::uint8_t status = test_file_layout::kNotStarted;
     float voltage = 0.0f;
     float current = 0.0f;
     float capacity = 0.0f;
-    std::array<float, tst::kCells> cells{};
+    std::array<float, test_file_layout::kCells> cells{};
     std::uint8_t printNumber = 0; // "Tisk"
     std::uint8_t repNumber = 0;   // "Rep."
     std::string description;      // "Popis"
@@ -123,7 +123,7 @@ struct SampleRecord {
     float current = 0.0f;
     float capacity = 0.0f;
     float temperature = 0.0f;
-    std::array<float, tst::kCells> cells{};
+    std::array<float, test_file_layout::kCells> cells{};
 
     bool operator==(const SampleRecord&) const = default;
 };

@@ -1,4 +1,4 @@
-#include "core/app/test_start.h"
+#include "core/app/start_battery_test.h"
 
 #include "core/definitions/prepare_run.h"
 #include "core/engine/operator_actions.h"
@@ -18,8 +18,8 @@ bool validIndex(int index, const std::vector<BatteryType>& types)
 
 std::string startChecks(Station& station, PowerCommands& power)
 {
-    station.live.SettleCountdown.store(0, relaxed);
-    station.live.DeltaCurrent.store(kDeltaCurrentUnavailable, relaxed);
+    station.live.settleCountdown.store(0, relaxed);
+    station.live.deltaCurrent.store(kDeltaCurrentUnavailable, relaxed);
     return temperatureSensorCheck(power);
 }
 
@@ -29,7 +29,7 @@ Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>&
     if (procedureNumber < 0)
         return Error{kProcedureNotFound};
     LoadError error;
-    PrepareRun(runtime.home(), procedureNumber, types,
+    prepareRun(runtime.home(), procedureNumber, types,
                static_cast<std::int16_t>(validIndex(batteryIndex, types) ? batteryIndex : -1), runtime.procedure(),
                error);
     if (error.set)
@@ -53,8 +53,8 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     }
     runtime.powerCommands().newTest();
     // Nothing of the previous test (or of the last file opened) reaches the new one.
-    station.live.ErrorType.store(0, relaxed);
-    station.live.LastAlarmedError.store(0, relaxed);
+    station.live.errorType.store(0, relaxed);
+    station.live.lastAlarmedError.store(0, relaxed);
     for (auto& v : station.run.variables)
         v.store(0, relaxed);
     station.run.variablesChanged.store(0, relaxed);
@@ -63,7 +63,7 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     header.stepCount = runtime.procedure().stepCount;
     header.start = runtime.clock().now();
     header.operatorName = request.operatorName;
-    header.stationName = runtime.settings().Stanice;
+    header.stationName = runtime.settings().stanice;
     header.batteryNumber = request.batteryNumber;
     header.batteryType = validIndex(request.batteryIndex, types)
                              ? types[static_cast<std::size_t>(request.batteryIndex)].name
@@ -129,7 +129,7 @@ Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types
         return resolveProcedure(runtime, types, number, batteryIndex);
     };
     auto beforeRun = [&] {
-        runtime.station().live.LastAlarmedError.store(0, relaxed);
+        runtime.station().live.lastAlarmedError.store(0, relaxed);
         runtime.powerCommands().runIndicator(true);
     };
     return runtime.testFile().resume(step, resolve, beforeRun);

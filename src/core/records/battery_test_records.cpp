@@ -1,11 +1,11 @@
-#include "core/records/test_records.h"
+#include "core/records/battery_test_records.h"
 
 namespace kapsorel {
 
 StepResult StepResult::notStarted()
 {
     StepResult s;
-    s.description = tst::kNotPerformedText;
+    s.description = test_file_layout::kNotPerformedText;
     return s;
 }
 
@@ -15,12 +15,12 @@ void writeTestHeader(ByteWriter& w, const TestHeader& h)
     w.u8(h.reserved1);
     w.u8(h.reserved2);
     w.f64(h.start);
-    w.text(h.operatorName, tst::kOperatorChars);
-    w.text(h.stationName, tst::kStationChars);
-    w.text(h.batteryNumber, tst::kBatteryNumberChars);
-    w.text(h.batteryType, tst::kBatteryTypeChars);
-    w.text(h.procedureName, tst::kProcedureChars);
-    w.text(h.note, tst::kNoteChars);
+    w.text(h.operatorName, test_file_layout::kOperatorChars);
+    w.text(h.stationName, test_file_layout::kStationChars);
+    w.text(h.batteryNumber, test_file_layout::kBatteryNumberChars);
+    w.text(h.batteryType, test_file_layout::kBatteryTypeChars);
+    w.text(h.procedureName, test_file_layout::kProcedureChars);
+    w.text(h.note, test_file_layout::kNoteChars);
 }
 
 TestHeader readTestHeader(ByteReader& r)
@@ -30,12 +30,12 @@ TestHeader readTestHeader(ByteReader& r)
     h.reserved1 = r.u8();
     h.reserved2 = r.u8();
     h.start = r.f64();
-    h.operatorName = r.text(tst::kOperatorChars);
-    h.stationName = r.text(tst::kStationChars);
-    h.batteryNumber = r.text(tst::kBatteryNumberChars);
-    h.batteryType = r.text(tst::kBatteryTypeChars);
-    h.procedureName = r.text(tst::kProcedureChars);
-    h.note = r.text(tst::kNoteChars);
+    h.operatorName = r.text(test_file_layout::kOperatorChars);
+    h.stationName = r.text(test_file_layout::kStationChars);
+    h.batteryNumber = r.text(test_file_layout::kBatteryNumberChars);
+    h.batteryType = r.text(test_file_layout::kBatteryTypeChars);
+    h.procedureName = r.text(test_file_layout::kProcedureChars);
+    h.note = r.text(test_file_layout::kNoteChars);
     return h;
 }
 
@@ -51,7 +51,7 @@ void writeStepResult(ByteWriter& w, const StepResult& s)
         w.single(c);
     w.u8(s.printNumber);
     w.u8(s.repNumber);
-    w.text(s.description, tst::kDescriptionChars);
+    w.text(s.description, test_file_layout::kDescriptionChars);
     w.single(s.parameter1);
     w.zeros(6);
 }
@@ -69,7 +69,7 @@ StepResult readStepResult(ByteReader& r)
         c = r.single();
     s.printNumber = r.u8();
     s.repNumber = r.u8();
-    s.description = r.text(tst::kDescriptionChars);
+    s.description = r.text(test_file_layout::kDescriptionChars);
     s.parameter1 = r.single();
     r.skip(6);
     return s;
@@ -89,25 +89,25 @@ void writeSampleRecord(ByteWriter& w, const SampleRecord& s)
 
 void writeInterruptionMarker(ByteWriter& w, const InterruptionMarker& m)
 {
-    w.zeros(tst::kTailKindOffset);
-    w.u8(tst::kInterruptionKind);
+    w.zeros(test_file_layout::kTailKindOffset);
+    w.u8(test_file_layout::kInterruptionKind);
     w.u8(m.stopReason);
-    w.zeros(tst::kTailSize - tst::kTailKindOffset - 2);
+    w.zeros(test_file_layout::kTailSize - test_file_layout::kTailKindOffset - 2);
 }
 
 void writeResumeRecord(ByteWriter& w, const ResumeEntry& e)
 {
     w.f64(e.resumeTime);
-    w.u8(tst::kResumeKind);
+    w.u8(test_file_layout::kResumeKind);
     w.u8(e.step);
     w.f64(e.interruptionTime);
     w.u8(e.stopReason);
-    w.zeros(tst::kTailSize - tst::kResumeMeaningful);
+    w.zeros(test_file_layout::kTailSize - test_file_layout::kResumeMeaningful);
 }
 
 std::size_t tailRecordSize(std::uint8_t version)
 {
-    return version >= 4 ? tst::kTailSize : tst::kOldTailSize;
+    return version >= 4 ? test_file_layout::kTailSize : test_file_layout::kOldTailSize;
 }
 
 TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
@@ -121,9 +121,9 @@ TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
     TailRecord out;
     const DayTime time = r.f64();
     const std::uint8_t kind = r.u8();
-    if (kind == tst::kInterruptionKind) {
+    if (kind == test_file_layout::kInterruptionKind) {
         out = InterruptionMarker{r.u8()};
-    } else if (kind == tst::kResumeKind) {
+    } else if (kind == test_file_layout::kResumeKind) {
         ResumeEntry e;
         e.resumeTime = time;
         e.step = r.u8();

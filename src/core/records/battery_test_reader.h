@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/base/result.h"
-#include "core/records/test_records.h"
+#include "core/records/battery_test_records.h"
 
 #include <array>
 #include <cstddef>
@@ -18,12 +18,12 @@ namespace kapsorel {
 
 // Where the parts of a test file lie.
 struct TestFileLayout {
-    std::uint8_t version = tst::kCurrentVersion;
+    std::uint8_t version = test_file_layout::kCurrentVersion;
     std::uint8_t family = 0;
     std::size_t stepCount = 0;
     std::size_t variableCount = 0; // count byte (versions 3 and later), 0 before
     std::size_t tailStart = 0;
-    std::size_t tailRecordSize = tst::kTailSize;
+    std::size_t tailRecordSize = test_file_layout::kTailSize;
     std::size_t tailCount = 0;     // whole tail records present
     std::size_t trailingBytes = 0; // bytes of an incomplete last record, ignored
 
@@ -35,7 +35,7 @@ struct TestFileHead {
     TestFileLayout layout;
     TestHeader header;
     std::vector<StepResult> steps; // exactly header.stepCount
-    std::array<std::uint8_t, tst::kVariables> variables{};
+    std::array<std::uint8_t, test_file_layout::kVariables> variables{};
 };
 
 Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file);

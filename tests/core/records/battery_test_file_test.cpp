@@ -1,8 +1,8 @@
-#include "core/records/test_file_reader.h"
-#include "core/records/test_recorder.h"
+#include "core/records/battery_test_reader.h"
+#include "core/records/battery_test_file.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
-#include "tst_fixtures.h"
+#include "battery_test_fixtures.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -55,12 +55,12 @@ class Recorder : public ::testing::Test {
 
     void setLive(float voltage, float current, float capacity, float temperature)
     {
-        live.BatteryVoltage = voltage;
-        live.Current = current;
-        live.Capacity = capacity;
-        live.BatteryTemperature = temperature;
-        for (std::size_t i = 0; i < live.CellVoltage.size(); ++i)
-            live.CellVoltage[i] = 1.0f + 0.01f * static_cast<float>(i);
+        live.batteryVoltage = voltage;
+        live.current = current;
+        live.capacity = capacity;
+        live.batteryTemperature = temperature;
+        for (std::size_t i = 0; i < live.cellVoltage.size(); ++i)
+            live.cellVoltage[i] = 1.0f + 0.01f * static_cast<float>(i);
     }
 
     // The engine starting step `s` at `secondsIntoTest`.
@@ -90,7 +90,7 @@ class Recorder : public ::testing::Test {
     LiveValues live;
     MemoryRunMarker marker;
     FakeClock clock;
-    TestRecorder recorder;
+    BatteryTestFile recorder;
     SampleTable samples;
     StepTable steps;
 };
@@ -308,7 +308,7 @@ TEST_F(Recorder, AFailedSampleWriteIsReportedAndNotFlagged)
 TEST_F(Recorder, InterruptionAppendsALastSampleAndAMarkerWithTheStopReason)
 {
     create(2);
-    run.StopReason = 3;
+    run.stopReason = 3;
     run.currentStep = 0;
     run.conditionTime = plusSeconds(kStart, 42);
     setLive(11.0f, 0.0f, 0.0f, 0.0f);
@@ -391,10 +391,10 @@ TEST_F(Recorder, WhileARunIsActiveTheUserOperationsLeaveTheFileAlone)
 
     auto opened = recorder.openTestFile(other, OpenOptions{true, false}, samples, steps);
     ASSERT_FALSE(opened);
-    EXPECT_EQ(opened.error(), tst_msg::kRunActiveOpen);
-    EXPECT_EQ(recorder.saveTestFileAs(recorder.currentPath(), "x", "y", {}, true).error(), tst_msg::kRunActiveSave);
-    EXPECT_EQ(recorder.saveTestFileAs(home / "copy.tst", "x", "y", {}, true).error(), tst_msg::kRunActiveSave);
-    EXPECT_EQ(recorder.archive(archive, true).error(), tst_msg::kRunActiveArchive);
+    EXPECT_EQ(opened.error(), test_file_messages::kRunActiveOpen);
+    EXPECT_EQ(recorder.saveTestFileAs(recorder.currentPath(), "x", "y", {}, true).error(), test_file_messages::kRunActiveSave);
+    EXPECT_EQ(recorder.saveTestFileAs(home / "copy.tst", "x", "y", {}, true).error(), test_file_messages::kRunActiveSave);
+    EXPECT_EQ(recorder.archive(archive, true).error(), test_file_messages::kRunActiveArchive);
 
     EXPECT_EQ(recorder.currentPath(), dataFolder() / "T_A12_202403050709.tst");
     EXPECT_EQ(fileBytes(), before);
@@ -447,7 +447,7 @@ TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
     EXPECT_EQ(samples.row(2).x, 730 - 600);
     EXPECT_EQ(samples.row(3).x, 900 - 750);
 
-    EXPECT_EQ(run.StopReason.load(), 0); // the last marker was resumed
+    EXPECT_EQ(run.stopReason.load(), 0); // the last marker was resumed
 
     EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.resumeSeconds.load(), 150u);
@@ -486,7 +486,7 @@ TEST_F(OpenedFile, WithInterruptionsIgnoredTheAxisKeepsThemAndNoInterruptionRows
     EXPECT_TRUE(recorder.resumeList().empty());
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_FALSE(steps.row(1).interruption);
-    EXPECT_EQ(run.StopReason.load(), 2);
+    EXPECT_EQ(run.stopReason.load(), 2);
 }
 
 TEST_F(OpenedFile, OpeningReplacesWhatWasShownBefore)
@@ -717,7 +717,7 @@ TEST_F(OpenedFile, DecliningForgetsTheInterruption)
 {
     ASSERT_TRUE(recorder.openTestFile(writeFile("t.tst", interruptedFile()), {}, samples, steps));
     recorder.declineResume();
-    EXPECT_EQ(run.StopReason.load(), 0);
+    EXPECT_EQ(run.stopReason.load(), 0);
     EXPECT_EQ(run.resumeSeconds.load(), 0u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 0u);
     EXPECT_TRUE(recorder.resumeList().empty());
@@ -730,10 +730,10 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     ASSERT_TRUE(startStep(1, 60));
     setLive(26.0f, 8.0f, 2.5f, 20.0f);
     ASSERT_TRUE(sampleAt(90));
-    run.StopReason = 1;
+    run.stopReason = 1;
     run.conditionTime = plusSeconds(kStart, 100);
     ASSERT_TRUE(recorder.recordInterruption());
-    live.Capacity = 0.0f;
+    live.capacity = 0.0f;
     run.jumpTarget = 4;
     run.variablesChanged = 1;
     run.newSample = 1;
@@ -743,7 +743,7 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     bool prepared = false;
     ASSERT_TRUE(recorder.resume(1, [&] {
         prepared = true;
-        EXPECT_EQ(run.RunState.load(), 0);
+        EXPECT_EQ(run.runState.load(), 0);
         return Status{};
     }));
     EXPECT_TRUE(prepared);
@@ -754,15 +754,15 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     EXPECT_EQ(record, resumeBytes(plusSeconds(kStart, 700), 1, plusSeconds(kStart, 100), 1));
     EXPECT_EQ(run.resumeSeconds.load(), 600u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 600u);
-    EXPECT_EQ(run.RunState.load(), 2);
+    EXPECT_EQ(run.runState.load(), 2);
     EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.runStartTime.load(), kStart);
     EXPECT_EQ(run.jumpTarget.load(), -1);
     EXPECT_EQ(run.variablesChanged.load(), 0);
     EXPECT_EQ(run.newSample.load(), 0);
     EXPECT_EQ(run.stepMark.load(), kNoStepMark);
-    EXPECT_EQ(run.StopReason.load(), 0);
-    EXPECT_EQ(live.Capacity.load(), 2.5f);
+    EXPECT_EQ(run.stopReason.load(), 0);
+    EXPECT_EQ(live.capacity.load(), 2.5f);
     ASSERT_EQ(recorder.resumeList().size(), 1u);
 }
 
@@ -786,7 +786,7 @@ TEST_F(Recorder, ResumeStopsWhenTheProcedureCannotBePrepared)
     const Status st = recorder.resume(0, [] { return Status{Error{"Postup nenalezen"}}; }, [&] { toldModule = true; });
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error(), "Postup nenalezen");
-    EXPECT_EQ(run.RunState.load(), 0);
+    EXPECT_EQ(run.runState.load(), 0);
     EXPECT_FALSE(toldModule);
     // No resume record and no interruption counted: a retry counts it once.
     EXPECT_EQ(fileBytes().size(), 222u + 145 * 2);
@@ -801,8 +801,8 @@ TEST_F(Recorder, ResumeStopsWhenTheProcedureCannotBePrepared)
 TEST_F(Recorder, ResumeIsRefusedWhileARunIsActive)
 {
     create(1);
-    run.RunState = 3;
-    EXPECT_EQ(recorder.resume(0, {}).error(), tst_msg::kRunActiveResume);
+    run.runState = 3;
+    EXPECT_EQ(recorder.resume(0, {}).error(), test_file_messages::kRunActiveResume);
     EXPECT_EQ(fileBytes().size(), 222u + 145);
 }
 
@@ -812,12 +812,12 @@ TEST_F(Recorder, EveryResumeBeyondTheTenthIsKept)
     ASSERT_TRUE(startStep(1, 0));
     for (int i = 0; i < 12; ++i) {
         clock.advanceMs(10'000);
-        run.RunState = 0;
+        run.runState = 0;
         ASSERT_TRUE(recorder.resume(1, {})) << i;
-        run.RunState = 3;
+        run.runState = 3;
         run.conditionTime = clock.now();
         ASSERT_TRUE(sampleAt(secondsBetween(kStart, clock.now()) + 1));
-        run.RunState = 0;
+        run.runState = 0;
     }
     EXPECT_EQ(recorder.resumeList().size(), 12u);
     auto opened = recorder.openTestFile(recorder.currentPath(), {}, samples, steps);
@@ -842,7 +842,7 @@ TEST_F(Recorder, AnIncompleteLastRecordIsOverwrittenByTheNextOne)
     EXPECT_FALSE(opened->warning.empty());
     clock.advanceMs(60'000);
     ASSERT_TRUE(recorder.resume(0, {}));
-    run.RunState = 3;
+    run.runState = 3;
     ASSERT_TRUE(sampleAt(70));
 
     const auto b = fileBytes();
@@ -865,13 +865,13 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     ASSERT_TRUE(recorder.recordStepEnd(0, true));
     ASSERT_TRUE(startStep(1, 25));
     ASSERT_TRUE(sampleAt(25));
-    run.StopReason = 2;
+    run.stopReason = 2;
     run.conditionTime = plusSeconds(kStart, 30);
     ASSERT_TRUE(recorder.recordInterruption());
     clock.advanceMs(330'000); // resumed 300 s after the interruption
-    run.StopReason = 0;
+    run.stopReason = 0;
     ASSERT_TRUE(recorder.resume(1, {}));
-    run.RunState = 3;
+    run.runState = 3;
     ASSERT_TRUE(sampleAt(335));
     ASSERT_TRUE(recorder.recordStepEnd(1, true));
 
@@ -880,7 +880,7 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     EXPECT_EQ(samples.row(4).x, 30);
     EXPECT_EQ(samples.row(5).x, 35);
     // The marker was followed by its resume: the finished test offers nothing to resume.
-    EXPECT_EQ(run.StopReason.load(), 0);
+    EXPECT_EQ(run.stopReason.load(), 0);
     EXPECT_FALSE(recorder.interruptedStep().has_value());
     ASSERT_EQ(steps.size(), 3u);
     EXPECT_TRUE(steps.row(2).interruption);
@@ -891,19 +891,19 @@ TEST_F(Recorder, AMarkerWithoutItsResumeStillStands)
 {
     create(2);
     ASSERT_TRUE(startStep(0, 0));
-    run.StopReason = 1;
+    run.stopReason = 1;
     run.conditionTime = plusSeconds(kStart, 5);
     ASSERT_TRUE(recorder.recordInterruption());
     clock.advanceMs(60'000);
     ASSERT_TRUE(recorder.resume(0, {}));
-    run.RunState = 3;
-    run.StopReason = 2;
+    run.runState = 3;
+    run.stopReason = 2;
     run.conditionTime = plusSeconds(kStart, 80);
     ASSERT_TRUE(recorder.recordInterruption());
-    run.RunState = 0;
+    run.runState = 0;
 
     ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
-    EXPECT_EQ(run.StopReason.load(), 2);
+    EXPECT_EQ(run.stopReason.load(), 2);
 }
 
 TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
@@ -915,14 +915,14 @@ TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
     ASSERT_TRUE(sampleAt(10));
     clock.advanceMs(2 * 3600'000 + 10'000);
     ASSERT_TRUE(recorder.resume(0, {}));
-    run.RunState = 3;
+    run.runState = 3;
     ASSERT_TRUE(recorder.recordStepEnd(0, true));
     run.resumeSeconds = 0;
     ASSERT_TRUE(startStep(1, 7300));
     ASSERT_TRUE(recorder.recordStepEnd(1, true));
     ASSERT_TRUE(startStep(2, 7400));
     ASSERT_TRUE(sampleAt(7410));
-    run.RunState = 0; // killed
+    run.runState = 0; // killed
 
     ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
     EXPECT_EQ(run.currentStep.load(), 2);
@@ -934,12 +934,12 @@ TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
     clock.advanceMs(290'000); // 7500 s into the test
     ASSERT_TRUE(recorder.resume(2, {}));
     EXPECT_EQ(run.resumeSeconds.load(), 90u);
-    run.RunState = 3;
+    run.runState = 3;
     ASSERT_TRUE(recorder.recordStepEnd(2, true));
     run.resumeSeconds = 0;
     ASSERT_TRUE(startStep(2, 7600)); // back in step 2
     ASSERT_TRUE(sampleAt(7610));
-    run.RunState = 0; // killed again
+    run.runState = 0; // killed again
     ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
     EXPECT_EQ(run.resumeSeconds.load(), 0u);
 }
@@ -952,7 +952,7 @@ TEST_F(Recorder, TheInterruptionSampleIsNeverBeforeTheStepStart)
     clock.advanceMs(40'000);
     run.conditionTime = 0;
     ASSERT_TRUE(startStep(0, 0));
-    run.StopReason = 2;
+    run.stopReason = 2;
     ASSERT_TRUE(recorder.recordInterruption());
     EXPECT_EQ(recorder.currentSample().time, plusSeconds(kStart, 40));
 

@@ -1,67 +1,17 @@
-// Hand-built test file bytes for the records tests: values are placed at their documented
-// offsets directly, independent of the encoders under test.
+// Hand-built test file records for the records tests: values are placed at their
+// documented offsets directly, independent of the encoders under test.
 #pragma once
 
 #include "core/base/day_time.h"
 #include "core/records/run_marker.h"
+#include "support/fixture_bytes.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace kapsorel::test {
-
-inline void putU8(std::vector<std::uint8_t>& b, std::size_t off, std::uint8_t v)
-{
-    b.at(off) = v;
-}
-
-inline void putF32(std::vector<std::uint8_t>& b, std::size_t off, float v)
-{
-    const auto bits = std::bit_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        b.at(off + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
-inline void putF64(std::vector<std::uint8_t>& b, std::size_t off, double v)
-{
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i)
-        b.at(off + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
-// A length byte and the raw (already Windows-1250) characters.
-inline void putText(std::vector<std::uint8_t>& b, std::size_t off, const std::string& raw)
-{
-    b.at(off) = static_cast<std::uint8_t>(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i)
-        b.at(off + 1 + i) = static_cast<std::uint8_t>(raw[i]);
-}
-
-inline float getF32(const std::vector<std::uint8_t>& b, std::size_t off)
-{
-    std::uint32_t bits = 0;
-    for (int i = 0; i < 4; ++i)
-        bits |= static_cast<std::uint32_t>(b.at(off + static_cast<std::size_t>(i))) << (8 * i);
-    return std::bit_cast<float>(bits);
-}
-
-inline double getF64(const std::vector<std::uint8_t>& b, std::size_t off)
-{
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i)
-        bits |= static_cast<std::uint64_t>(b.at(off + static_cast<std::size_t>(i))) << (8 * i);
-    return std::bit_cast<double>(bits);
-}
-
-inline std::string getText(const std::vector<std::uint8_t>& b, std::size_t off)
-{
-    const std::size_t n = b.at(off);
-    return std::string(b.begin() + static_cast<std::ptrdiff_t>(off + 1),
-                       b.begin() + static_cast<std::ptrdiff_t>(off + 1 + n));
-}
 
 // A sample tail record of `version` (105 bytes for 4, 101 bytes without capacity before).
 inline std::vector<std::uint8_t> sampleBytes(int version, double time, std::uint8_t step, float voltage, float current,

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the test-file reader: the head, every tail record, and the
 // tables an opened file fills.
-#include "core/records/test_file_reader.h"
+#include "core/records/battery_test_reader.h"
 
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"

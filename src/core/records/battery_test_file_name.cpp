@@ -1,4 +1,4 @@
-#include "core/records/test_file_name.h"
+#include "core/records/battery_test_file_name.h"
 
 #include <cstdio>
 #include <string_view>

@@ -1,5 +1,5 @@
-#include "core/records/test_file_reader.h"
-#include "tst_fixtures.h"
+#include "core/records/battery_test_reader.h"
+#include "battery_test_fixtures.h"
 
 #include <gtest/gtest.h>
 
