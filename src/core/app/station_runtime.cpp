@@ -17,17 +17,28 @@ RunMarker::LastTest ConfigRunMarker::lastTest() const
 Status ConfigRunMarker::markTest(const std::string& path, int completed)
 {
     writeLastTest(config_, path, completed == 1);
+    // A configuration that could not be read was reported at start; the test still runs.
+    if (config_.readOnly())
+        return {};
     return config_.save();
 }
 
-StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path configPath, UiBridge& ui,
-                               Clock& clock)
-    : home_(std::move(home)), config_([&] {
-          auto loaded = ConfigFile::load(configPath, clock);
-          return loaded.ok() ? std::move(loaded.value()) : ConfigFile(configPath);
-      }()),
-      settings_(loadStationSettings(config_, home_)), ui_(ui), clock_(clock),
-      testFile_(station_.run, station_.live, marker_, clock),
+std::string unreadableConfigMessage(const std::string& reason)
+{
+    return reason +
+           ".\nProgram běží s výchozím nastavením a konfigurační soubor až do konce nezmění."
+           "\nZámek jediné instance je pojmenován podle výchozí adresy výkonového modulu " +
+           kDefaultPowerModuleAddress + ".";
+}
+
+StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path configPath, UiBridge& ui, Clock& clock)
+    : StationRuntime(std::move(home), ConfigFile::loadForStation(configPath, clock), ui, clock)
+{
+}
+
+StationRuntime::StationRuntime(std::filesystem::path home, ConfigFile config, UiBridge& ui, Clock& clock)
+    : home_(std::move(home)), config_(std::move(config)), settings_(loadStationSettings(config_, home_)), ui_(ui),
+      clock_(clock), testFile_(station_.run, station_.live, marker_, clock),
       evaluator_(procedure_, station_.live, station_.run),
       engine_(station_, procedure_, *this, evaluator_, ui, clock, [this] { return workers_.TH_RUN.keepRunning(); }),
       powerPoller_(station_, ui, clock, [this] { return workers_.TH_VYK.keepRunning(); }),
@@ -37,9 +48,14 @@ StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path
     station_.power.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
     station_.measure.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
     applySettings();
+    if (config_.readOnly())
+        ui_.showMessage(unreadableConfigMessage(config_.unreadableReason()));
 }
 
-StationRuntime::~StationRuntime() { workers_.shutdown({}, {}, clock_); }
+StationRuntime::~StationRuntime()
+{
+    workers_.shutdown({}, {}, clock_);
+}
 
 void StationRuntime::applySettings()
 {
@@ -66,17 +82,20 @@ Status StationRuntime::saveSettings()
     settings_.TCP_Port_mer = station_.measure.tcpPort();
     settings_.TYP_HW = station_.live.HardwareKind.load(relaxed);
     saveStationSettings(config_, settings_);
+    if (config_.readOnly())
+        return {};
     return config_.save(clock_);
 }
 
 void StationRuntime::startWorkers()
 {
     workers_.start(Workers::Passes{
-        [this] { measurementPoller_.pollOnce(); },
-        [this] { powerPoller_.pollOnce(); },
-        [this] { engine_.pass(); },
-        [this] { refresh_.pass(); },
-    });
+                       [this] { measurementPoller_.pollOnce(); },
+                       [this] { powerPoller_.pollOnce(); },
+                       [this] { engine_.pass(); },
+                       [this] { refresh_.pass(); },
+                   },
+                   [this](const std::string& message) { ui_.showMessage(message); });
 }
 
 void StationRuntime::shutdown(const std::function<void()>& waitHook)
@@ -115,7 +134,10 @@ void StationRuntime::startRun()
     run.RunState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
 }
 
-DayTime StationRuntime::testStart() const { return testFile_.header().start; }
+DayTime StationRuntime::testStart() const
+{
+    return testFile_.header().start;
+}
 
 DayTime StationRuntime::storedStepStart(std::uint8_t step) const
 {
@@ -134,10 +156,19 @@ Status StationRuntime::recordStepEnd(std::uint8_t recordedStep, bool proceed)
     return testFile_.recordStepEnd(recordedStep, proceed);
 }
 
-Status StationRuntime::appendSample() { return testFile_.appendSample(); }
+Status StationRuntime::appendSample()
+{
+    return testFile_.appendSample();
+}
 
-Status StationRuntime::recordInterruption() { return testFile_.recordInterruption(); }
+Status StationRuntime::recordInterruption()
+{
+    return testFile_.recordInterruption();
+}
 
-Status StationRuntime::recordCompletion() { return testFile_.recordCompletion(archiveFolder()); }
+Status StationRuntime::recordCompletion()
+{
+    return testFile_.recordCompletion(archiveFolder());
+}
 
-}  // namespace kapsorel
+} // namespace kapsorel
