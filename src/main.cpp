@@ -1,13 +1,13 @@
 // The station program: finds its configuration, makes sure it is the only instance for
 // its power module, and runs the main window.
-#include <QApplication>
-#include <QMessageBox>
-
 #include "core/app/config_file.h"
 #include "core/app/config_path.h"
 #include "core/app/instance_lock.h"
 #include "core/app/station_settings.h"
 #include "ui/tfmain.h"
+
+#include <QApplication>
+#include <QMessageBox>
 
 int main(int argc, char** argv)
 {
@@ -22,14 +22,14 @@ int main(int argc, char** argv)
     if (choice.message)
         QMessageBox::warning(nullptr, QStringLiteral("Kapsorel"), QString::fromStdString(*choice.message));
 
-    const auto config = ConfigFile::load(choice.path);
-    const std::string powerAddress =
-        config.ok() ? readPowerModuleAddress(config.value()) : std::string(kDefaultPowerModuleAddress);
-    InstanceLock lock(InstanceLock::nameFor(powerAddress));
+    // Read once: the lock and the station take the same address. A file that cannot be
+    // read leaves the defaults, and the main window's creation tells the user so.
+    ConfigFile config = ConfigFile::loadForStation(choice.path);
+    InstanceLock lock(InstanceLock::nameFor(readPowerModuleAddress(config)));
     if (!lock.acquire())
         return 0;
 
-    ui::TFmain window(home, choice.path);
+    ui::TFmain window(home, std::move(config));
     window.show();
     return app.exec();
 }

@@ -1,5 +1,9 @@
 #include "ui/tfmain.h"
 
+#include "core/app/start_state.h"
+#include "core/base/numbers.h"
+#include "core/comm/status_decoders.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -14,17 +18,19 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "core/app/start_state.h"
-#include "core/base/numbers.h"
-#include "core/comm/status_decoders.h"
-
 namespace kapsorel::ui {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
-QString number(const char* format, double v) { return qs(formatNumber(format, v, ',')); }
+QString number(const char* format, double v)
+{
+    return qs(formatNumber(format, v, ','));
+}
 
 // Processes pending events for `ms` milliseconds (the window stays alive while it waits).
 void waitProcessingEvents(int ms)
@@ -37,15 +43,20 @@ void waitProcessingEvents(int ms)
     }
 }
 
-}  // namespace
+} // namespace
 
 TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers,
                QWidget* parent)
+    : TFmain(home, ConfigFile::loadForStation(configPath), startWorkers, parent)
+{
+}
+
+TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers, QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TFmain"));
     bridge_ = std::make_unique<QtUiBridge>(*this);
-    runtime_ = std::make_unique<StationRuntime>(home, configPath, *bridge_);
+    runtime_ = std::make_unique<StationRuntime>(home, std::move(config), *bridge_);
 
     buildMenus();
     buildLiveView();
@@ -144,7 +155,10 @@ void TFmain::buildLiveView()
     statusBar()->addPermanentWidget(lversion_);
 }
 
-void TFmain::selectFamily(BatteryFamily family) { runtime_->station().setBatteryFamily(family); }
+void TFmain::selectFamily(BatteryFamily family)
+{
+    runtime_->station().setBatteryFamily(family);
+}
 
 void TFmain::closeEvent(QCloseEvent* event)
 {
@@ -178,9 +192,15 @@ void TFmain::showMessage(const std::string& text)
     box->show();
 }
 
-void TFmain::runStoppedOnLostModule() { lstatus_->setText(QStringLiteral("Spojení s modulem ztraceno")); }
+void TFmain::runStoppedOnLostModule()
+{
+    lstatus_->setText(QStringLiteral("Spojení s modulem ztraceno"));
+}
 
-void TFmain::errorAlarm(const std::string& text) { lstatus_->setText(qs(text)); }
+void TFmain::errorAlarm(const std::string& text)
+{
+    lstatus_->setText(qs(text));
+}
 
 void TFmain::faultsChanged(std::uint16_t faultBits)
 {
@@ -191,13 +211,25 @@ void TFmain::faultsChanged(std::uint16_t faultBits)
     lcomm_->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
-void TFmain::statusText(const std::string& text) { lstatus_->setText(qs(text)); }
+void TFmain::statusText(const std::string& text)
+{
+    lstatus_->setText(qs(text));
+}
 
-void TFmain::signallingPrompt(const std::string& text) { lstatus_->setText(qs(text)); }
+void TFmain::signallingPrompt(const std::string& text)
+{
+    lstatus_->setText(qs(text));
+}
 
-void TFmain::questionPrompt(const std::string& text) { lstatus_->setText(qs(text)); }
+void TFmain::questionPrompt(const std::string& text)
+{
+    lstatus_->setText(qs(text));
+}
 
-void TFmain::runEnded() { lstatus_->setText(QStringLiteral("Konec")); }
+void TFmain::runEnded()
+{
+    lstatus_->setText(QStringLiteral("Konec"));
+}
 
 void TFmain::refreshDisplay()
 {
@@ -221,4 +253,4 @@ void TFmain::refreshDisplay()
     lversion_->setText(qs(versionLabel(live.powerSwVersion.load())));
 }
 
-}  // namespace kapsorel::ui
+} // namespace kapsorel::ui

@@ -3,13 +3,13 @@
 // It carries out, on the GUI thread, what the workers ask of the screen.
 #pragma once
 
-#include <QMainWindow>
-#include <filesystem>
-#include <memory>
-
 #include "core/app/station_runtime.h"
 #include "core/station/ui_bridge.h"
 #include "ui/qt_ui_bridge.h"
+
+#include <QMainWindow>
+#include <filesystem>
+#include <memory>
 
 class QLabel;
 class QActionGroup;
@@ -18,10 +18,12 @@ namespace kapsorel::ui {
 
 class TFmain final : public QMainWindow, public UiBridge {
     Q_OBJECT
-public:
+  public:
     // `home`: the station home (the executable's folder); `configPath`: the configuration file.
     TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers = true,
            QWidget* parent = nullptr);
+    // The same with the configuration the program has already loaded.
+    TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers = true, QWidget* parent = nullptr);
     ~TFmain() override;
 
     StationRuntime& runtime() { return *runtime_; }
@@ -38,10 +40,10 @@ public:
     void runEnded() override;
     void refreshDisplay() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     void buildLiveView();
     void selectFamily(BatteryFamily family);
@@ -63,4 +65,4 @@ private:
     bool closing_ = false;
 };
 
-}  // namespace kapsorel::ui
+} // namespace kapsorel::ui

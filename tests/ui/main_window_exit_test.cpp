@@ -1,3 +1,7 @@
+#include "support/sim_process.h"
+#include "support/temp_home.h"
+#include "ui/tfmain.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcess>
@@ -5,10 +9,6 @@
 #include <QThread>
 #include <fstream>
 #include <sstream>
-
-#include "support/sim_process.h"
-#include "support/temp_home.h"
-#include "ui/tfmain.h"
 
 using namespace kapsorel;
 
@@ -23,7 +23,7 @@ class MainWindowExitTest : public QObject {
         home.writeText("Kapsorel.ini", ini.str());
     }
 
-private slots:
+  private slots:
     void closeWaitsForEveryWorkerEvenOneInsideAGuiCall()
     {
         test::SimProcess sim;
@@ -63,6 +63,36 @@ private slots:
         QVERIFY(!home.readText("Kapsorel.log").size());
         window.runtime().station().run.runState = 0;
         QVERIFY(window.close());
+    }
+
+    void unreadableConfigurationIsToldOnceAndSurvivesTheExit()
+    {
+        test::TempHome home;
+        const auto path = home / "Kapsorel.ini";
+        std::filesystem::create_directory(path);
+        home.writeText("Kapsorel.ini/inside", "[RUN]\r\nTest_ukoncen=0\r\n");
+        auto* window = new ui::TFmain(home.path(), path);
+        window->show();
+        const QString message = QString::fromStdString(
+            unreadableConfigMessage("Soubor " + path.string() + " nelze otevřít (je to složka)"));
+        const auto saying = [&] {
+            int n = 0;
+            for (auto* box : window->findChildren<QMessageBox*>())
+                n += box->text().contains(QStringLiteral("nelze otevřít")) ? 1 : 0;
+            return n;
+        };
+        const auto boxes = window->findChildren<QMessageBox*>(QStringLiteral("zprava"));
+        QVERIFY(!boxes.isEmpty());
+        QCOMPARE(boxes.front()->text(), message);
+        QCOMPARE(saying(), 1);
+        // The close saves without a word (a failed save would stop here in a modal box).
+        QVERIFY(window->close());
+        QCOMPARE(saying(), 1);
+        delete window;
+        QVERIFY(std::filesystem::is_directory(path));
+        QCOMPARE(QString::fromStdString(home.readText("Kapsorel.ini/inside")),
+                 QStringLiteral("[RUN]\r\nTest_ukoncen=0\r\n"));
+        QVERIFY(!std::filesystem::exists(path.string() + ".tmp"));
     }
 
     void secondInstanceForTheSameModuleEndsAtOnceWithCodeZero()

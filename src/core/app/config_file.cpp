@@ -3,9 +3,13 @@
 #include "core/base/cp1250.h"
 #include "core/base/files.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <system_error>
+#include <unistd.h>
 
 namespace kapsorel {
 
@@ -194,9 +198,48 @@ bool parseInt(std::string_view text, std::int32_t& out)
     return true;
 }
 
+std::string errnoText(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return "přístup odepřen";
+    case EISDIR:
+        return "je to složka";
+    case EIO:
+        return "chyba vstupu/výstupu";
+    case ELOOP:
+        return "smyčka symbolických odkazů";
+    default:
+        return std::strerror(err);
+    }
+}
+
+// Why a file that exists cannot be read, found by one more attempt after the retries.
+std::string unreadableWhy(const std::filesystem::path& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return errnoText(EISDIR);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errnoText(errno);
+    char byte;
+    ssize_t n;
+    do {
+        n = ::read(fd, &byte, 1);
+    } while (n < 0 && errno == EINTR);
+    const int err = errno;
+    ::close(fd);
+    return n < 0 ? errnoText(err) : "nelze přečíst";
+}
+
 } // namespace
 
-ConfigFile::ConfigFile(ConfigFile&& other) noexcept { *this = std::move(other); }
+ConfigFile::ConfigFile(ConfigFile&& other) noexcept
+{
+    *this = std::move(other);
+}
 
 ConfigFile& ConfigFile::operator=(ConfigFile&& other) noexcept
 {
@@ -209,6 +252,7 @@ ConfigFile& ConfigFile::operator=(ConfigFile&& other) noexcept
         bom_ = other.bom_;
         generation_ = other.generation_;
         savedGeneration_ = other.savedGeneration_;
+        unreadableReason_ = std::move(other.unreadableReason_);
     }
     return *this;
 }
@@ -264,6 +308,16 @@ Result<ConfigFile> ConfigFile::load(const std::filesystem::path& path, Clock& cl
     if (!bytes)
         return Error{bytes.error()};
     return fromBytes(std::span<const std::uint8_t>(bytes.value()), path);
+}
+
+ConfigFile ConfigFile::loadForStation(const std::filesystem::path& path, Clock& clock)
+{
+    auto loaded = load(path, clock);
+    if (loaded)
+        return std::move(loaded.value());
+    ConfigFile cfg(path);
+    cfg.unreadableReason_ = loaded.error() + " (" + unreadableWhy(path) + ")";
+    return cfg;
 }
 
 std::size_t ConfigFile::findSection(std::string_view section) const
@@ -426,6 +480,8 @@ Status ConfigFile::save(Clock& clock)
     std::filesystem::path path;
     {
         std::lock_guard lock(mutex_);
+        if (!unreadableReason_.empty())
+            return Error{unreadableReason_};
         if (generation_ == savedGeneration_)
             return {};
         generation = generation_;
@@ -453,6 +509,18 @@ bool ConfigFile::usesCrlf() const
 {
     std::lock_guard lock(mutex_);
     return newline_ == "\r\n";
+}
+
+bool ConfigFile::readOnly() const
+{
+    std::lock_guard lock(mutex_);
+    return !unreadableReason_.empty();
+}
+
+std::string ConfigFile::unreadableReason() const
+{
+    std::lock_guard lock(mutex_);
+    return unreadableReason_;
 }
 
 bool ConfigFile::modified() const

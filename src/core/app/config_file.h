@@ -38,6 +38,13 @@ class ConfigFile {
     // but cannot be read fails with "Soubor <path> nelze otevřít".
     static Result<ConfigFile> load(const std::filesystem::path& path, Clock& clock = SystemClock::instance());
 
+    // The station's own load. A missing file behaves as with load(). A file that exists
+    // but cannot be read (no permission, an I/O error, a folder of that name) gives an
+    // empty configuration that is read-only until it is destroyed: writes change only the
+    // memory and save() never touches the file, so the user's file is never replaced by
+    // defaults. unreadableReason() then says why, as "Soubor <path> nelze otevřít (<why>)".
+    static ConfigFile loadForStation(const std::filesystem::path& path, Clock& clock = SystemClock::instance());
+
     // Section and key names compare without regard to case. A missing section or key,
     // or a value that is not a number, gives the default.
     std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
@@ -56,8 +63,13 @@ class ConfigFile {
     std::vector<std::uint8_t> toBytes() const;
 
     // Writes the file atomically (temporary file, sync, rename) when anything was
-    // written since it was read or last saved; otherwise leaves the disk alone.
+    // written since it was read or last saved; otherwise leaves the disk alone. A
+    // read-only configuration refuses the save with its reason and leaves the disk alone.
     Status save(Clock& clock = SystemClock::instance());
+
+    bool readOnly() const;
+    // Empty unless the file existed but could not be read.
+    std::string unreadableReason() const;
 
     const std::filesystem::path& path() const { return path_; }
     Encoding encoding() const;
@@ -88,6 +100,7 @@ class ConfigFile {
     bool bom_ = false;
     std::uint64_t generation_ = 0; // counts the changes made by writes
     std::uint64_t savedGeneration_ = 0;
+    std::string unreadableReason_; // non-empty: read-only
 };
 
 } // namespace kapsorel

@@ -16,17 +16,28 @@ LastTest ConfigRunMarker::lastTest() const
 Status ConfigRunMarker::markTest(const std::string& path, int completed)
 {
     writeLastTest(config_, path, completed == 1);
+    // A configuration that could not be read was reported at start; the test still runs.
+    if (config_.readOnly())
+        return {};
     return config_.save();
 }
 
-StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path configPath, UiBridge& ui,
-                               Clock& clock)
-    : home_(std::move(home)), config_([&] {
-          auto loaded = ConfigFile::load(configPath, clock);
-          return loaded.ok() ? std::move(loaded.value()) : ConfigFile(configPath);
-      }()),
-      settings_(loadStationSettings(config_, home_)), ui_(ui), clock_(clock),
-      testFile_(station_.run, station_.live, marker_, clock),
+std::string unreadableConfigMessage(const std::string& reason)
+{
+    return reason +
+           ".\nProgram běží s výchozím nastavením a konfigurační soubor až do konce nezmění."
+           "\nZámek jediné instance je pojmenován podle výchozí adresy výkonového modulu " +
+           kDefaultPowerModuleAddress + ".";
+}
+
+StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path configPath, UiBridge& ui, Clock& clock)
+    : StationRuntime(std::move(home), ConfigFile::loadForStation(configPath, clock), ui, clock)
+{
+}
+
+StationRuntime::StationRuntime(std::filesystem::path home, ConfigFile config, UiBridge& ui, Clock& clock)
+    : home_(std::move(home)), config_(std::move(config)), settings_(loadStationSettings(config_, home_)), ui_(ui),
+      clock_(clock), testFile_(station_.run, station_.live, marker_, clock),
       evaluator_(procedure_, station_.live, station_.run),
       engine_(station_, procedure_, *this, evaluator_, powerCommands_, ui, clock, [this] { return workers_.TH_RUN.keepRunning(); }),
       powerPoller_(station_, powerStatus_, powerCommands_, ui, clock, [this] { return workers_.TH_VYK.keepRunning(); }),
@@ -36,9 +47,14 @@ StationRuntime::StationRuntime(std::filesystem::path home, std::filesystem::path
     power_.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
     measure_.setMessageSink([this](const std::string& m) { ui_.showMessage(m); });
     applySettings();
+    if (config_.readOnly())
+        ui_.showMessage(unreadableConfigMessage(config_.unreadableReason()));
 }
 
-StationRuntime::~StationRuntime() { workers_.shutdown({}, {}, clock_); }
+StationRuntime::~StationRuntime()
+{
+    workers_.shutdown({}, {}, clock_);
+}
 
 void StationRuntime::applySettings()
 {
@@ -65,17 +81,20 @@ Status StationRuntime::saveSettings()
     settings_.tcpPortMer = measure_.tcpPort();
     settings_.typHw = station_.live.hardwareKind.load(relaxed);
     saveStationSettings(config_, settings_);
+    if (config_.readOnly())
+        return {};
     return config_.save(clock_);
 }
 
 void StationRuntime::startWorkers()
 {
     workers_.start(Workers::Passes{
-        [this] { measurementPoller_.pollOnce(); },
-        [this] { powerPoller_.pollOnce(); },
-        [this] { engine_.pass(); },
-        [this] { refresh_.pass(); },
-    });
+                       [this] { measurementPoller_.pollOnce(); },
+                       [this] { powerPoller_.pollOnce(); },
+                       [this] { engine_.pass(); },
+                       [this] { refresh_.pass(); },
+                   },
+                   [this](const std::string& message) { ui_.showMessage(message); });
 }
 
 void StationRuntime::shutdown(const std::function<void()>& waitHook)
@@ -114,7 +133,10 @@ void StationRuntime::startRun()
     run.runState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
 }
 
-DayTime StationRuntime::testStart() const { return testFile_.header().start; }
+DayTime StationRuntime::testStart() const
+{
+    return testFile_.header().start;
+}
 
 StoredStepStart StationRuntime::storedStepStart(std::uint8_t step) const
 {
@@ -135,10 +157,19 @@ Status StationRuntime::recordStepEnd(std::uint8_t recordedStep, bool proceed)
     return testFile_.recordStepEnd(recordedStep, proceed);
 }
 
-Status StationRuntime::appendSample() { return testFile_.appendSample(); }
+Status StationRuntime::appendSample()
+{
+    return testFile_.appendSample();
+}
 
-Status StationRuntime::recordInterruption() { return testFile_.recordInterruption(); }
+Status StationRuntime::recordInterruption()
+{
+    return testFile_.recordInterruption();
+}
 
-Status StationRuntime::recordCompletion() { return testFile_.recordCompletion(archiveFolder()); }
+Status StationRuntime::recordCompletion()
+{
+    return testFile_.recordCompletion(archiveFolder());
+}
 
-}  // namespace kapsorel
+} // namespace kapsorel

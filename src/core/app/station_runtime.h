@@ -3,10 +3,6 @@
 // the end-to-end tests build it the same way.
 #pragma once
 
-#include <filesystem>
-#include <memory>
-#include <mutex>
-
 #include "core/app/config_file.h"
 #include "core/app/display_refresh.h"
 #include "core/comm/link_power_commands.h"
@@ -24,25 +20,38 @@
 #include "core/records/run_marker.h"
 #include "core/records/battery_test_file.h"
 
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
 namespace kapsorel {
 
 // "RUN" section markers kept in the configuration file.
 class ConfigRunMarker final : public RunMarker {
-public:
+  public:
     explicit ConfigRunMarker(ConfigFile& config) : config_(config) {}
     LastTest lastTest() const override;
     Status markTest(const std::string& path, int completed) override;
 
-private:
+  private:
     ConfigFile& config_;
 };
 
+// What the user is told once when the configuration file exists but cannot be read:
+// the reason, that the program runs on defaults without ever writing the file, and that
+// the single-instance lock is therefore named after the default power module address.
+std::string unreadableConfigMessage(const std::string& reason);
+
 class StationRuntime : private RunRecorder {
-public:
-    // Reads the configuration at `configPath` (missing: defaults) for the station whose
-    // home folder is `home`. `ui` must outlive the runtime.
+  public:
+    // Reads the configuration at `configPath` (see ConfigFile::loadForStation) for the
+    // station whose home folder is `home`. `ui` must outlive the runtime.
     StationRuntime(std::filesystem::path home, std::filesystem::path configPath, UiBridge& ui,
                    Clock& clock = SystemClock::instance());
+    // The same with the configuration already loaded (the program reads it once, before
+    // it takes the single-instance lock). A read-only configuration is reported through
+    // `ui` here, once; its saves are then skipped without a further message.
+    StationRuntime(std::filesystem::path home, ConfigFile config, UiBridge& ui, Clock& clock = SystemClock::instance());
     ~StationRuntime();
 
     // Puts the settings into the station: module endpoints, live values' start values,
@@ -52,6 +61,7 @@ public:
     // them from its own thread.
     void applyFolders();
     // Writes the settings back (the ports the links use, the hardware kind reported).
+    // A read-only configuration takes them in memory only.
     Status saveSettings();
 
     void startWorkers();
@@ -82,7 +92,7 @@ public:
     // file has been created.
     void startRun();
 
-private:
+  private:
     // What the engine records, routed into the test file.
     DayTime testStart() const override;
     StoredStepStart storedStepStart(std::uint8_t step) const override;
@@ -116,7 +126,7 @@ private:
     PowerPoller powerPoller_;
     MeasurementPoller measurementPoller_;
     DisplayRefresh refresh_;
-    Workers workers_;  // last: its threads end before the parts they run are destroyed
+    Workers workers_; // last: its threads end before the parts they run are destroyed
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

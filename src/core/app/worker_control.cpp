@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <exception>
 
 namespace kapsorel {
 
@@ -41,19 +42,24 @@ class ShutdownLog {
 
 } // namespace
 
+std::string workerFailureMessage(const std::string& logName, const std::string& what)
+{
+    return "Chyba vlákna " + logName + ": " + what;
+}
+
 Worker::~Worker()
 {
     requestStop();
     join();
 }
 
-void Worker::start(Pass pass)
+void Worker::start(Pass pass, FailureReport report)
 {
     if (thread_.joinable())
         return;
     keepRunning_.store(true);
     ended_.store(false);
-    thread_ = std::thread(&Worker::run, this, std::move(pass));
+    thread_ = std::thread(&Worker::run, this, std::move(pass), std::move(report));
 }
 
 void Worker::join()
@@ -62,7 +68,19 @@ void Worker::join()
         thread_.join();
 }
 
-void Worker::run(Pass pass)
+void Worker::passFailed(const std::string& what, const FailureReport& report)
+{
+    failedPasses_.fetch_add(1);
+    if (!report || reportedFailures_.size() >= kMaxReportedFailures || !reportedFailures_.insert(what).second)
+        return;
+    try {
+        report(workerFailureMessage(logName_, what));
+    } catch (...) {
+        // Telling the user must not end the worker either.
+    }
+}
+
+void Worker::run(Pass pass, FailureReport report)
 {
     ended_.store(false);
     while (keepRunning_.load()) {
@@ -70,16 +88,20 @@ void Worker::run(Pass pass)
             std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
             continue;
         }
+        // A failed pass never ends the worker; the pause keeps a persistent fault from
+        // spinning.
         try {
             pass();
+            continue;
+        } catch (const std::exception& e) {
+            passFailed(e.what(), report);
         } catch (...) {
-            // A failed pass never ends the worker; the pause keeps a persistent fault
-            // from spinning.
-            failedPasses_.fetch_add(1);
-            std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
+            passFailed("neznámá výjimka", report);
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kIdleMs));
     }
-    pass = nullptr; // whatever the pass holds goes before the thread reports its end
+    pass = nullptr; // whatever the pass and the report hold goes before the thread reports its end
+    report = nullptr;
     ended_.store(true);
 }
 
@@ -92,12 +114,12 @@ Workers::~Workers()
     TH_SYNC.join();
 }
 
-void Workers::start(Passes passes)
+void Workers::start(Passes passes, const Worker::FailureReport& report)
 {
-    TH_MEA.start(std::move(passes.mea));
-    TH_VYK.start(std::move(passes.vyk));
-    TH_RUN.start(std::move(passes.run));
-    TH_SYNC.start(std::move(passes.sync));
+    TH_MEA.start(std::move(passes.mea), report);
+    TH_VYK.start(std::move(passes.vyk), report);
+    TH_RUN.start(std::move(passes.run), report);
+    TH_SYNC.start(std::move(passes.sync), report);
 }
 
 void Workers::requestStop()

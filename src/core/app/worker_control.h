@@ -10,14 +10,23 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
 namespace kapsorel {
 
+// "Chyba vlákna " + log name + ": " + the failure's text.
+std::string workerFailureMessage(const std::string& logName, const std::string& what);
+
 class Worker {
   public:
     using Pass = std::function<void()>;
+    // Tells the user of a failed pass (the text of workerFailureMessage); called on the
+    // worker's own thread.
+    using FailureReport = std::function<void(const std::string& message)>;
+    // Distinct failures reported per worker at most; later new ones are only counted.
+    static constexpr std::size_t kMaxReportedFailures = 8;
 
     explicit Worker(std::string logName) : logName_(std::move(logName)) {}
     ~Worker();
@@ -25,9 +34,11 @@ class Worker {
     Worker& operator=(const Worker&) = delete;
 
     // Sets keep-running and starts the thread, which runs `pass` until keep-running
-    // is cleared. A pass that throws is caught and the loop goes on after a 100 ms
-    // pause. An empty pass idles 100 ms per loop. Does nothing when already started.
-    void start(Pass pass);
+    // is cleared. A pass that throws is caught, counted, and the loop goes on after a
+    // 100 ms pause; the first failure of each kind (the exception's text) goes to
+    // `report`, so a broken pass is never silent and a repeating one is told once. An
+    // empty pass idles 100 ms per loop. Does nothing when already started.
+    void start(Pass pass, FailureReport report = {});
     void requestStop() { keepRunning_.store(false); }
     bool keepRunning() const { return keepRunning_.load(); }
     // True before start and after the thread's last action.
@@ -40,12 +51,14 @@ class Worker {
     std::uint32_t failedPasses() const { return failedPasses_.load(); }
 
   private:
-    void run(Pass pass);
+    void run(Pass pass, FailureReport report);
+    void passFailed(const std::string& what, const FailureReport& report);
 
     std::string logName_;
     std::atomic<bool> keepRunning_{false};
     std::atomic<bool> ended_{true};
     std::atomic<std::uint32_t> failedPasses_{0};
+    std::set<std::string> reportedFailures_; // the worker thread's own
     std::thread thread_;
 };
 
@@ -64,7 +77,8 @@ class Workers {
     Workers(const Workers&) = delete;
     Workers& operator=(const Workers&) = delete;
 
-    void start(Passes passes);
+    // `report` takes the first failure of each kind of every worker (see Worker::start).
+    void start(Passes passes, const Worker::FailureReport& report = {});
 
     // Clears keep-running of the display refresh, run engine, measurement poll and
     // power poll, in that order.

@@ -265,6 +265,43 @@ TEST(ConfigFile, UnreadableFileFailsWithTheMessage)
     EXPECT_EQ(loaded.error(), "Soubor " + path.string() + " nelze otevřít");
 }
 
+TEST(ConfigFile, StationLoadTellsAMissingFileFromOneThatCannotBeRead)
+{
+    test::TempHome home;
+    test::FakeClock clock;
+
+    // Missing: defaults, and the first save creates the file.
+    ConfigFile fresh = ConfigFile::loadForStation(home / "new.ini", clock);
+    EXPECT_FALSE(fresh.readOnly());
+    EXPECT_EQ(fresh.unreadableReason(), "");
+    fresh.writeInt("RUN", "Test_ukoncen", 0);
+    ASSERT_TRUE(fresh.save(clock).ok());
+    EXPECT_EQ(home.readText("new.ini"), "[RUN]\nTest_ukoncen=0\n");
+
+    // A folder of that name: defaults in memory, and no save ever reaches the disk.
+    const auto path = home / "Kapsorel.ini";
+    std::filesystem::create_directory(path);
+    home.writeText("Kapsorel.ini/inside", "kept");
+    ConfigFile cfg = ConfigFile::loadForStation(path, clock);
+    ASSERT_TRUE(cfg.readOnly());
+    const std::string reason = "Soubor " + path.string() + " nelze otevřít (je to složka)";
+    EXPECT_EQ(cfg.unreadableReason(), reason);
+    EXPECT_EQ(cfg.readString("Nastaveni", "Stanice", "Stanice"), "Stanice");
+    cfg.writeString("Nastaveni", "Stanice", "A");
+    EXPECT_EQ(cfg.readString("Nastaveni", "Stanice", ""), "A"); // the run goes on in memory
+    for (int i = 0; i < 2; ++i) {
+        const Status saved = cfg.save(clock);
+        ASSERT_FALSE(saved.ok());
+        EXPECT_EQ(saved.error(), reason);
+    }
+    ConfigFile moved = std::move(cfg);
+    EXPECT_TRUE(moved.readOnly());
+    EXPECT_FALSE(moved.save(clock).ok());
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_EQ(home.readText("Kapsorel.ini/inside"), "kept");
+    EXPECT_FALSE(std::filesystem::exists(path.string() + ".tmp"));
+}
+
 TEST(ConfigFile, SaveWithoutAPathFails)
 {
     ConfigFile cfg;

@@ -1,6 +1,7 @@
 #include "core/app/worker_control.h"
 #include "support/temp_home.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 using namespace kapsorel;
 using namespace std::chrono_literals;
@@ -50,6 +52,27 @@ class GuiCall {
     bool served_ = false;
 };
 
+// The messages a worker reported, as the user would see them.
+class Reports {
+  public:
+    Worker::FailureReport sink()
+    {
+        return [this](const std::string& m) {
+            std::lock_guard lock(m_);
+            messages_.push_back(m);
+        };
+    }
+    std::vector<std::string> messages() const
+    {
+        std::lock_guard lock(m_);
+        return messages_;
+    }
+
+  private:
+    mutable std::mutex m_;
+    std::vector<std::string> messages_;
+};
+
 } // namespace
 
 TEST(Worker, LoopsUntilStoppedThenReportsEnded)
@@ -89,6 +112,87 @@ TEST(Worker, AThrowingPassNeverEndsTheThread)
     w.requestStop();
     w.join();
     EXPECT_TRUE(w.ended());
+}
+
+TEST(Worker, FirstFailureOfEachKindIsReported)
+{
+    Worker w("Run_th");
+    Reports reports;
+    std::atomic<int> passes{0};
+    w.start(
+        [&] {
+            switch (passes++) {
+            case 0:
+            case 1:
+            case 3:
+                throw std::runtime_error("Soubor testu nelze zapsat");
+            case 2:
+            case 5:
+                throw std::logic_error("krok 300 neexistuje");
+            case 4:
+                throw 42;
+            default:
+                shortSleep();
+            }
+        },
+        reports.sink());
+    while (passes.load() < 8)
+        shortSleep();
+    w.requestStop();
+    w.join();
+    EXPECT_EQ(w.failedPasses(), 6u);
+    EXPECT_EQ(reports.messages(), (std::vector<std::string>{"Chyba vlákna Run_th: Soubor testu nelze zapsat",
+                                                            "Chyba vlákna Run_th: krok 300 neexistuje",
+                                                            "Chyba vlákna Run_th: neznámá výjimka"}));
+}
+
+TEST(Worker, ManyDifferentFailuresAreReportedUpToALimit)
+{
+    Worker w("Vyk_th");
+    Reports reports;
+    std::atomic<int> passes{0};
+    w.start(
+        [&] {
+            const int n = passes++;
+            if (n < 20)
+                throw std::runtime_error("chyba " + std::to_string(n));
+            shortSleep();
+        },
+        reports.sink());
+    while (passes.load() < 21)
+        shortSleep();
+    w.requestStop();
+    w.join();
+    EXPECT_EQ(w.failedPasses(), 20u);
+    const auto messages = reports.messages();
+    ASSERT_EQ(messages.size(), Worker::kMaxReportedFailures);
+    EXPECT_EQ(messages.front(), "Chyba vlákna Vyk_th: chyba 0");
+    EXPECT_EQ(messages.back(), "Chyba vlákna Vyk_th: chyba " + std::to_string(Worker::kMaxReportedFailures - 1));
+}
+
+TEST(Workers, EveryWorkerReportsItsFailuresUnderItsOwnName)
+{
+    Workers workers;
+    Reports reports;
+    std::atomic<int> failed{0};
+    const auto failOnce = [&](const char* what) {
+        return [&failed, what, thrown = std::make_shared<std::atomic<bool>>(false)] {
+            if (!thrown->exchange(true)) {
+                ++failed;
+                throw std::runtime_error(what);
+            }
+            shortSleep();
+        };
+    };
+    workers.start({.mea = failOnce("mea"), .vyk = failOnce("vyk"), .run = failOnce("run"), .sync = failOnce("sync")},
+                  reports.sink());
+    while (failed.load() < 4 || reports.messages().size() < 4)
+        shortSleep();
+    workers.requestStop();
+    auto messages = reports.messages();
+    std::sort(messages.begin(), messages.end());
+    EXPECT_EQ(messages, (std::vector<std::string>{"Chyba vlákna Mea_th: mea", "Chyba vlákna Run_th: run",
+                                                  "Chyba vlákna Sync_th: sync", "Chyba vlákna Vyk_th: vyk"}));
 }
 
 TEST(Worker, DestroyingARunningWorkerStopsAndJoinsIt)
