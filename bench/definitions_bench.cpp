@@ -1,13 +1,13 @@
 // Definitions speed: preparing a full 200-step procedure for a battery type, reading a
 // full procedure file image, and one end-condition evaluation of the run engine's pass.
-#include <benchmark/benchmark.h>
-
-#include "core/station/live_values.h"
 #include "core/definitions/prepare_run.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/value_text.h"
 #include "core/engine/condition_evaluator.h"
+#include "core/station/live_values.h"
 #include "core/station/run_state.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -80,4 +80,4 @@ void BM_EvaluateFourTermEndCondition(benchmark::State& state)
 }
 BENCHMARK(BM_EvaluateFourTermEndCondition);
 
-}  // namespace
+} // namespace

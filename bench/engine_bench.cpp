@@ -1,22 +1,22 @@
 // One Step running pass of the run engine with a four-term end condition that does not
 // hold yet: condition time, sample grid check, evaluation and capacity count (the pass's
 // 100 ms sleep is taken by a clock that does not wait).
-#include <benchmark/benchmark.h>
-
-#include "core/station/station.h"
 #include "core/definitions/condition_variables.h"
 #include "core/definitions/step_types.h"
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
+#include "core/station/station.h"
 #include "support/fake_clock.h"
 #include "support/recording_power.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace kapsorel;
 
 class NoRecorder final : public RunRecorder {
-public:
+  public:
     DayTime testStart() const override { return 0; }
     StoredStepStart storedStepStart(std::uint8_t) const override { return {}; }
     Status recordStepStart(bool) override { return {}; }
@@ -56,4 +56,4 @@ void BM_EngineStepRunningPassFourTerms(benchmark::State& state)
 }
 BENCHMARK(BM_EngineStepRunningPassFourTerms);
 
-}  // namespace
+} // namespace

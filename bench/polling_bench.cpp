@@ -1,10 +1,10 @@
 // What a poller spends on one answer besides waiting: decoding the status datagram
 // from its buffer and putting it into the live values.
-#include <benchmark/benchmark.h>
-
 #include "core/base/bytes.h"
 #include "core/comm/module_frame.h"
 #include "core/comm/status_apply.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -53,4 +53,4 @@ void BM_MeasurementStatusDecodeAndApply(benchmark::State& state)
 }
 BENCHMARK(BM_MeasurementStatusDecodeAndApply);
 
-}  // namespace
+} // namespace

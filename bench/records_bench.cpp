@@ -2,10 +2,10 @@
 // bytes, and appending one sample (written and synced to the device).
 #include "core/base/bytes.h"
 #include "core/base/files.h"
+#include "core/records/battery_test_file.h"
+#include "core/records/run_marker.h"
 #include "core/station/live_values.h"
 #include "core/station/run_state.h"
-#include "core/records/run_marker.h"
-#include "core/records/battery_test_file.h"
 #include "support/temp_home.h"
 
 #include <benchmark/benchmark.h>

@@ -1,11 +1,11 @@
 // One run-time command exchange with the simulated power module over loopback: the way
 // the run engine sends (connect, one frame, close) and the way the settings window does
 // (one connection kept open).
-#include <benchmark/benchmark.h>
-
 #include "core/comm/module_link.h"
 #include "core/comm/run_commands.h"
 #include "support/sim_process.h"
+
+#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -52,4 +52,4 @@ void BM_ExchangeKeptOpen(benchmark::State& state)
 }
 BENCHMARK(BM_ExchangeKeptOpen)->UseRealTime();
 
-}  // namespace
+} // namespace

@@ -1,9 +1,9 @@
 // "Baterie.cfg" images from the fuzzer: refuse or accept without reading past the
 // data; accepted types write and read back stably.
-#include <cstdlib>
-
 #include "core/definitions/battery_type.h"
 #include "core/definitions/variables_list.h"
+
+#include <cstdlib>
 
 using namespace kapsorel;
 

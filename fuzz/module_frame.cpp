@@ -1,12 +1,13 @@
 // Feeds arbitrary bytes to the frame parsing that answers and status datagrams go
 // through: the header, the frame splitter, both status decoders and the payload access.
+#include "core/comm/module_frame.h"
+
+#include "core/comm/status_decoders.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
-
-#include "core/comm/module_frame.h"
-#include "core/comm/status_decoders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,8 +1,8 @@
 // Procedure index images from the fuzzer: refuse or accept without reading past the
 // data; accepted entries write and read back stably.
-#include <cstdlib>
-
 #include "core/definitions/procedure_index.h"
+
+#include <cstdlib>
 
 using namespace kapsorel;
 

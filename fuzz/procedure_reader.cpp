@@ -1,11 +1,11 @@
 // Procedure file images from the fuzzer: the reader must refuse or accept without
 // reading past the data, and what it accepts must write and read back stably.
-#include <cstdlib>
-
 #include "core/definitions/condition_text.h"
 #include "core/definitions/prepare_run.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/value_text.h"
+
+#include <cstdlib>
 
 using namespace kapsorel;
 

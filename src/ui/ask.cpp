@@ -58,4 +58,4 @@ AskAnswer ask(QWidget* owner, const QString& stationName, const QString& message
     return answer;
 }
 
-}  // namespace kapsorel::ui
+} // namespace kapsorel::ui

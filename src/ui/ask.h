@@ -13,4 +13,4 @@ enum class AskAnswer { Yes, No, Cancel };
 // Modal; closing the box without a button counts as Cancel.
 AskAnswer ask(QWidget* owner, const QString& stationName, const QString& message, bool withCancel);
 
-}  // namespace kapsorel::ui
+} // namespace kapsorel::ui

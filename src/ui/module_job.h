@@ -3,13 +3,13 @@
 // window on the GUI thread. The window never waits for the module.
 #pragma once
 
+#include "core/comm/module_jobs.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
-
-#include "core/comm/module_jobs.h"
 
 namespace kapsorel {
 
@@ -45,4 +45,4 @@ void runModuleJob(ModuleJobRunner& runner, QWidget* control, std::function<Resul
     });
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -71,4 +71,4 @@ void QtUiBridge::refreshDisplay()
     call([&] { target_.refreshDisplay(); });
 }
 
-}  // namespace kapsorel::ui
+} // namespace kapsorel::ui

@@ -2,17 +2,17 @@
 // the worker waits for it. Calls made on the GUI thread itself run directly.
 #pragma once
 
+#include "core/station/ui_bridge.h"
+
 #include <QObject>
 #include <atomic>
 #include <functional>
-
-#include "core/station/ui_bridge.h"
 
 namespace kapsorel::ui {
 
 class QtUiBridge final : public QObject, public UiBridge {
     Q_OBJECT
-public:
+  public:
     // `target` carries out the actions on the GUI thread; it must outlive the bridge's use.
     explicit QtUiBridge(UiBridge& target, QObject* parent = nullptr);
 
@@ -34,10 +34,10 @@ public:
     // Workers waiting inside a call right now.
     int callsWaiting() const { return waiting_.load(); }
 
-private:
+  private:
     UiBridge& target_;
     std::atomic<bool> closed_{false};
     std::atomic<int> waiting_{0};
 };
 
-}  // namespace kapsorel::ui
+} // namespace kapsorel::ui

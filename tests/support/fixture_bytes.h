@@ -67,4 +67,4 @@ inline std::string getText(const std::vector<std::uint8_t>& b, std::size_t off)
                        b.begin() + static_cast<std::ptrdiff_t>(off + 1 + n));
 }
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -2,17 +2,17 @@
 // tests that run in-process without a module.
 #pragma once
 
+#include "core/station/power_commands.h"
+
 #include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "core/station/power_commands.h"
-
 namespace kapsorel::test {
 
 class RecordingPower final : public PowerCommands {
-public:
+  public:
     void charge(float v, float c) override { add("PC", v, c); }
     void chargeSetPoints(float v, float c) override { add("PT", v, c); }
     void discharge(float c) override { add("PD", c); }
@@ -48,11 +48,10 @@ public:
         lines_.clear();
     }
 
-    TemperatureCheck temperature{true, 20.0f, false};  // what "MT" answers
+    TemperatureCheck temperature{true, 20.0f, false}; // what "MT" answers
 
-private:
-    template <class... A>
-    void add(const char* name, A... args)
+  private:
+    template <class... A> void add(const char* name, A... args)
     {
         std::ostringstream line;
         line << name;
@@ -65,4 +64,4 @@ private:
     std::vector<std::string> lines_;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -1,8 +1,8 @@
 // A UI bridge that records each call as a line of text, for tests of the workers.
 #pragma once
 
-#include "core/station/ui_bridge.h"
 #include "core/station/live_values.h"
+#include "core/station/ui_bridge.h"
 
 #include <functional>
 #include <mutex>

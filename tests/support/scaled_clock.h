@@ -3,15 +3,15 @@
 // (with the simulator's battery at the same scale) so a test of minutes takes seconds.
 #pragma once
 
+#include "core/base/clock.h"
+
 #include <chrono>
 #include <thread>
-
-#include "core/base/clock.h"
 
 namespace kapsorel::test {
 
 class ScaledClock final : public Clock {
-public:
+  public:
     explicit ScaledClock(double scale)
         : scale_(scale), startDay_(SystemClock::instance().now()), start_(std::chrono::steady_clock::now())
     {
@@ -29,10 +29,10 @@ public:
             std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(ms * 1000.0 / scale_)));
     }
 
-private:
+  private:
     double scale_;
     DayTime startDay_;
     std::chrono::steady_clock::time_point start_;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

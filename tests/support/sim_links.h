@@ -26,4 +26,4 @@ struct SimLinks {
     UdpStatusChannel measureStatus{measure};
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -46,4 +46,4 @@ std::string TempHome::readText(const std::string& name) const
     return std::string(b.begin(), b.end());
 }
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -9,7 +9,7 @@
 namespace kapsorel::test {
 
 class TempHome {
-public:
+  public:
     TempHome();
     ~TempHome();
     TempHome(const TempHome&) = delete;
@@ -23,8 +23,8 @@ public:
     std::vector<std::uint8_t> readBytes(const std::string& name) const;
     std::string readText(const std::string& name) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

@@ -1,3 +1,5 @@
+#include "ui/ask.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -7,10 +9,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/ask.h"
-
-using kapsorel::ui::AskAnswer;
 using kapsorel::ui::ask;
+using kapsorel::ui::AskAnswer;
 
 class AskTest : public QObject {
     Q_OBJECT
@@ -25,7 +25,7 @@ class AskTest : public QObject {
         });
     }
 
-private slots:
+  private slots:
     void answersFollowTheButtons_data()
     {
         QTest::addColumn<QString>("button");

@@ -1,12 +1,12 @@
+#include "core/comm/module_jobs.h"
+#include "support/sim_process.h"
+#include "ui/module_job.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <thread>
-
-#include "core/comm/module_jobs.h"
-#include "support/sim_process.h"
-#include "ui/module_job.h"
 
 using namespace kapsorel;
 
@@ -15,7 +15,7 @@ using namespace kapsorel;
 class ModuleJobTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void theGuiThreadRunsWhileAJobWaitsForASilentModule()
     {
         test::SimProcess sim;

@@ -1,10 +1,10 @@
 // kapsorel-make-demo [--keep-existing] FOLDER: writes the demo station's definition
 // files into FOLDER/Postupy. With --keep-existing a folder that already has any of them
 // is left as it is.
+#include "demo_definitions.h"
+
 #include <cstdio>
 #include <cstring>
-
-#include "demo_definitions.h"
 
 int main(int argc, char** argv)
 {

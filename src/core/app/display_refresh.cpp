@@ -17,4 +17,4 @@ void DisplayRefresh::pass()
     clock_.sleepMs(1000);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

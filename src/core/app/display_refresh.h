@@ -2,25 +2,25 @@
 // and redraws the live values (through the UI bridge), then the handshakes are released.
 #pragma once
 
-#include <functional>
-
+#include "core/base/clock.h"
 #include "core/station/station.h"
 #include "core/station/ui_bridge.h"
-#include "core/base/clock.h"
+
+#include <functional>
 
 namespace kapsorel {
 
 class DisplayRefresh {
-public:
+  public:
     DisplayRefresh(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
 
     void pass();
 
-private:
+  private:
     Station& station_;
     UiBridge& ui_;
     Clock& clock_;
     std::function<bool()> keepRunning_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

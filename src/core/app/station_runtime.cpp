@@ -39,7 +39,8 @@ StationRuntime::StationRuntime(std::filesystem::path home, ConfigFile config, Ui
     : home_(std::move(home)), config_(std::move(config)), settings_(loadStationSettings(config_, home_)), ui_(ui),
       clock_(clock), testFile_(station_.run, station_.live, marker_, clock),
       evaluator_(procedure_, station_.live, station_.run),
-      engine_(station_, procedure_, *this, evaluator_, powerCommands_, ui, clock, [this] { return workers_.TH_RUN.keepRunning(); }),
+      engine_(station_, procedure_, *this, evaluator_, powerCommands_, ui, clock,
+              [this] { return workers_.TH_RUN.keepRunning(); }),
       powerPoller_(station_, powerStatus_, powerCommands_, ui, clock, [this] { return workers_.TH_VYK.keepRunning(); }),
       measurementPoller_(station_, measureStatus_, clock),
       refresh_(station_, ui, clock, [this] { return workers_.TH_SYNC.keepRunning(); })

@@ -5,20 +5,20 @@
 
 #include "core/app/config_file.h"
 #include "core/app/display_refresh.h"
-#include "core/comm/link_power_commands.h"
-#include "core/comm/module_jobs.h"
-#include "core/comm/module_link.h"
-#include "core/comm/status_channel.h"
-#include "core/station/station.h"
-#include "core/station/ui_bridge.h"
 #include "core/app/station_settings.h"
 #include "core/app/worker_control.h"
+#include "core/comm/link_power_commands.h"
 #include "core/comm/measurement_poller.h"
+#include "core/comm/module_jobs.h"
+#include "core/comm/module_link.h"
 #include "core/comm/power_poller.h"
+#include "core/comm/status_channel.h"
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
-#include "core/records/run_marker.h"
 #include "core/records/battery_test_file.h"
+#include "core/records/run_marker.h"
+#include "core/station/station.h"
+#include "core/station/ui_bridge.h"
 
 #include <filesystem>
 #include <memory>

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "core/app/config_file.h"
-#include "core/records/run_marker.h"
 #include "core/comm/ports.h"
+#include "core/records/run_marker.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -46,10 +46,10 @@ struct StationSettings {
     float dnbKo = -0.60f;
     CellColourSet bokMin{-16777203, 14145535, 9211135}; // cell below DNB_OK_MIN
     CellColourSet bokMax{32768, 65280, 65280};          // cell above DNB_OK_MAX
-    CellColourSet bko{255, 9211135, 255};                // cell below DNB_KO
-    CellColourSet bost{-16777203, 14351581, 4974955};    // any other cell
-    std::uint8_t expert = 0;                             // user level: 0 operator, 1 expert, 2 service; never written
-    std::uint8_t ikony = 0;                              // toolbar icon size: 0 small, 1 medium, 2 large
+    CellColourSet bko{255, 9211135, 255};               // cell below DNB_KO
+    CellColourSet bost{-16777203, 14351581, 4974955};   // any other cell
+    std::uint8_t expert = 0;                            // user level: 0 operator, 1 expert, 2 service; never written
+    std::uint8_t ikony = 0;                             // toolbar icon size: 0 small, 1 medium, 2 large
     std::uint8_t errSir = 0;                            // seconds of signalling on a power module fault
     std::uint8_t typHw = 0;                             // 0 power and measurement module, 1 power module only
     std::string typBat;

@@ -1,9 +1,9 @@
 #include "core/base/bytes.h"
 
+#include "core/base/cp1250.h"
+
 #include <bit>
 #include <cstring>
-
-#include "core/base/cp1250.h"
 
 namespace kapsorel {
 
@@ -41,7 +41,10 @@ std::uint16_t ByteReader::u16()
     return p ? static_cast<std::uint16_t>(p[0] | (p[1] << 8)) : 0;
 }
 
-std::int16_t ByteReader::i16() { return static_cast<std::int16_t>(u16()); }
+std::int16_t ByteReader::i16()
+{
+    return static_cast<std::int16_t>(u16());
+}
 
 std::uint32_t ByteReader::u32()
 {
@@ -52,9 +55,15 @@ std::uint32_t ByteReader::u32()
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-std::int32_t ByteReader::i32() { return static_cast<std::int32_t>(u32()); }
+std::int32_t ByteReader::i32()
+{
+    return static_cast<std::int32_t>(u32());
+}
 
-float ByteReader::single() { return std::bit_cast<float>(u32()); }
+float ByteReader::single()
+{
+    return std::bit_cast<float>(u32());
+}
 
 double ByteReader::f64()
 {
@@ -82,7 +91,10 @@ void ByteReader::bytes(std::span<std::uint8_t> out)
         std::memset(out.data(), 0, out.size());
 }
 
-void ByteReader::skip(std::size_t n) { take(n); }
+void ByteReader::skip(std::size_t n)
+{
+    take(n);
+}
 
 void ByteReader::seek(std::size_t offset)
 {
@@ -94,7 +106,10 @@ void ByteReader::seek(std::size_t offset)
     }
 }
 
-void ByteWriter::u8(std::uint8_t v) { out_.push_back(v); }
+void ByteWriter::u8(std::uint8_t v)
+{
+    out_.push_back(v);
+}
 
 void ByteWriter::u16(std::uint16_t v)
 {
@@ -102,7 +117,10 @@ void ByteWriter::u16(std::uint16_t v)
     out_.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-void ByteWriter::i16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
+void ByteWriter::i16(std::int16_t v)
+{
+    u16(static_cast<std::uint16_t>(v));
+}
 
 void ByteWriter::u32(std::uint32_t v)
 {
@@ -110,9 +128,15 @@ void ByteWriter::u32(std::uint32_t v)
         out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-void ByteWriter::i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
+void ByteWriter::i32(std::int32_t v)
+{
+    u32(static_cast<std::uint32_t>(v));
+}
 
-void ByteWriter::single(float v) { u32(std::bit_cast<std::uint32_t>(v)); }
+void ByteWriter::single(float v)
+{
+    u32(std::bit_cast<std::uint32_t>(v));
+}
 
 void ByteWriter::f64(double v)
 {
@@ -133,15 +157,24 @@ void ByteWriter::text(std::string_view utf8, std::size_t capacity)
     zeros(capacity - raw.size());
 }
 
-void ByteWriter::bytes(std::span<const std::uint8_t> data) { out_.insert(out_.end(), data.begin(), data.end()); }
+void ByteWriter::bytes(std::span<const std::uint8_t> data)
+{
+    out_.insert(out_.end(), data.begin(), data.end());
+}
 
-void ByteWriter::zeros(std::size_t n) { out_.insert(out_.end(), n, 0); }
+void ByteWriter::zeros(std::size_t n)
+{
+    out_.insert(out_.end(), n, 0);
+}
 
 namespace le {
 
 namespace {
-bool fits(std::size_t size, std::size_t off, std::size_t n) { return off <= size && n <= size - off; }
-}  // namespace
+bool fits(std::size_t size, std::size_t off, std::size_t n)
+{
+    return off <= size && n <= size - off;
+}
+} // namespace
 
 bool putU8(std::span<std::uint8_t> buf, std::size_t off, std::uint8_t v)
 {
@@ -204,5 +237,5 @@ float getSingle(std::span<const std::uint8_t> buf, std::size_t off)
     return std::bit_cast<float>(getU32(buf, off));
 }
 
-}  // namespace le
-}  // namespace kapsorel
+} // namespace le
+} // namespace kapsorel

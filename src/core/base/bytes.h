@@ -14,7 +14,7 @@ namespace kapsorel {
 // Reads fields in sequence from a byte span. A read past the end sets the failed
 // state, returns zero and leaves the position at the end; check ok() after a record.
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const std::uint8_t> data, std::size_t offset = 0);
 
     std::uint8_t u8();
@@ -36,7 +36,7 @@ public:
     std::size_t remaining() const { return data_.size() - pos_; }
     std::size_t size() const { return data_.size(); }
 
-private:
+  private:
     const std::uint8_t* take(std::size_t n);
 
     std::span<const std::uint8_t> data_;
@@ -46,7 +46,7 @@ private:
 
 // Appends fields to a growing byte vector.
 class ByteWriter {
-public:
+  public:
     ByteWriter() = default;
 
     void u8(std::uint8_t v);
@@ -66,7 +66,7 @@ public:
     std::vector<std::uint8_t> take() { return std::move(out_); }
     std::size_t size() const { return out_.size(); }
 
-private:
+  private:
     std::vector<std::uint8_t> out_;
 };
 
@@ -82,6 +82,6 @@ std::uint16_t getU16(std::span<const std::uint8_t> buf, std::size_t off);
 std::int16_t getI16(std::span<const std::uint8_t> buf, std::size_t off);
 std::uint32_t getU32(std::span<const std::uint8_t> buf, std::size_t off);
 float getSingle(std::span<const std::uint8_t> buf, std::size_t off);
-}  // namespace le
+} // namespace le
 
-}  // namespace kapsorel
+} // namespace kapsorel

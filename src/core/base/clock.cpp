@@ -5,7 +5,10 @@
 
 namespace kapsorel {
 
-DayTime SystemClock::now() { return toDayTime(std::chrono::system_clock::now()); }
+DayTime SystemClock::now()
+{
+    return toDayTime(std::chrono::system_clock::now());
+}
 
 long long SystemClock::monotonicMs()
 {
@@ -25,4 +28,4 @@ SystemClock& SystemClock::instance()
     return clock;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

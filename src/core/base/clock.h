@@ -6,7 +6,7 @@
 namespace kapsorel {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Local date-time now.
     virtual DayTime now() = 0;
@@ -16,7 +16,7 @@ public:
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     DayTime now() override;
     long long monotonicMs() override;
     void sleepMs(int ms) override;
@@ -24,4 +24,4 @@ public:
     static SystemClock& instance();
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -17,4 +17,4 @@ std::string utf8ToCp1250(std::string_view utf8);
 // True when the bytes form valid UTF-8 (used to tell the encoding of text files).
 bool isValidUtf8(std::string_view bytes);
 
-}  // namespace kapsorel
+} // namespace kapsorel

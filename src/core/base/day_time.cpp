@@ -31,14 +31,14 @@ void civilFromDays(long long z, int& y, int& m, int& d)
     y = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (m <= 2));
 }
 
-constexpr long long kEpochOffsetDays = 25569;  // 1899-12-30 .. 1970-01-01
+constexpr long long kEpochOffsetDays = 25569; // 1899-12-30 .. 1970-01-01
 
-}  // namespace
+} // namespace
 
 DayTime toDayTime(const LocalDateTime& t)
 {
-    const long long days = daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) +
-                           kEpochOffsetDays;
+    const long long days =
+        daysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) + kEpochOffsetDays;
     const double secs = t.hour * 3600.0 + t.minute * 60.0 + t.second + t.millisecond / 1000.0;
     return static_cast<double>(days) + secs / kSecondsPerDay;
 }
@@ -66,7 +66,12 @@ DayTime toDayTime(std::chrono::system_clock::time_point tp)
     const std::time_t secs = static_cast<std::time_t>(ms >= 0 ? ms / 1000 : (ms - 999) / 1000);
     std::tm tm{};
     localtime_r(&secs, &tm);
-    LocalDateTime t{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+    LocalDateTime t{tm.tm_year + 1900,
+                    tm.tm_mon + 1,
+                    tm.tm_mday,
+                    tm.tm_hour,
+                    tm.tm_min,
+                    tm.tm_sec,
                     static_cast<int>(ms - static_cast<long long>(secs) * 1000)};
     return toDayTime(t);
 }
@@ -86,7 +91,10 @@ std::chrono::system_clock::time_point toTimePoint(DayTime d)
     return std::chrono::system_clock::from_time_t(secs) + std::chrono::milliseconds(t.millisecond);
 }
 
-long long secondsBetween(DayTime a, DayTime b) { return std::llround((b - a) * kSecondsPerDay); }
+long long secondsBetween(DayTime a, DayTime b)
+{
+    return std::llround((b - a) * kSecondsPerDay);
+}
 
 long long wholeSecondsBetween(DayTime a, DayTime b)
 {
@@ -96,4 +104,4 @@ long long wholeSecondsBetween(DayTime a, DayTime b)
     return std::llround(ms) / 1000;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

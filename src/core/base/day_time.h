@@ -36,4 +36,4 @@ long long secondsBetween(DayTime a, DayTime b);
 // back as 599.9999999 s still counts 600.
 long long wholeSecondsBetween(DayTime a, DayTime b);
 
-}  // namespace kapsorel
+} // namespace kapsorel

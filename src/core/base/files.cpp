@@ -1,10 +1,9 @@
 #include "core/base/files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace kapsorel {
 
@@ -12,7 +11,7 @@ namespace {
 
 // Closes a POSIX descriptor when it goes out of scope.
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd()
     {
@@ -30,7 +29,7 @@ public:
         return f;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -85,7 +84,7 @@ void syncFolderOf(const std::filesystem::path& path)
         ::fsync(dir.get());
 }
 
-}  // namespace
+} // namespace
 
 std::string cannotOpenMessage(const std::filesystem::path& path)
 {
@@ -165,4 +164,4 @@ Status writeAtSynced(const std::filesystem::path& path, std::uint64_t offset, co
     return {};
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -2,13 +2,13 @@
 // opened with retries, and folders are created on demand.
 #pragma once
 
+#include "core/base/clock.h"
+#include "core/base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "core/base/clock.h"
-#include "core/base/result.h"
 
 namespace kapsorel {
 
@@ -37,4 +37,4 @@ Status appendFileSynced(const std::filesystem::path& path, const std::vector<std
 // Writes the bytes at a given offset of an existing file and syncs it to the device.
 Status writeAtSynced(const std::filesystem::path& path, std::uint64_t offset, const std::vector<std::uint8_t>& data);
 
-}  // namespace kapsorel
+} // namespace kapsorel

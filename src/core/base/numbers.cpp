@@ -57,4 +57,4 @@ std::string formatNumber(const char* format, double value, char separator)
     return out;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -13,4 +13,4 @@ long long roundHalfEvenToInt(double v);
 // by `separator` (a comma on Czech systems): "%5.1fV", 24.0, ',' -> " 24,0V".
 std::string formatNumber(const char* format, double value, char separator = ',');
 
-}  // namespace kapsorel
+} // namespace kapsorel

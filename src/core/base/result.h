@@ -14,7 +14,7 @@ struct Error {
 
 // Outcome of an operation that yields nothing.
 class Status {
-public:
+  public:
     Status() = default;
     Status(Error e) : error_(std::move(e.message)), failed_(true) {}
 
@@ -22,15 +22,14 @@ public:
     explicit operator bool() const { return ok(); }
     const std::string& error() const { return error_; }
 
-private:
+  private:
     std::string error_;
     bool failed_ = false;
 };
 
 // Outcome of an operation that yields a T.
-template <class T>
-class Result {
-public:
+template <class T> class Result {
+  public:
     Result(T value) : value_(std::move(value)) {}
     Result(Error e) : error_(std::move(e.message)) {}
 
@@ -44,9 +43,9 @@ public:
     const std::string& error() const { return error_; }
     Status status() const { return ok() ? Status{} : Status{Error{error_}}; }
 
-private:
+  private:
     std::optional<T> value_;
     std::string error_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -28,4 +28,4 @@ void drain(asio::io_context& io)
     io.restart();
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

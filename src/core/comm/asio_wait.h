@@ -11,4 +11,4 @@ bool runUntil(asio::io_context& io, const bool& done, int limitMs);
 // Lets every pending handler of `io` finish (after the sockets were closed or cancelled).
 void drain(asio::io_context& io);
 
-}  // namespace kapsorel
+} // namespace kapsorel

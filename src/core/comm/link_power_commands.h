@@ -9,7 +9,7 @@
 namespace kapsorel {
 
 class LinkPowerCommands final : public PowerCommands {
-public:
+  public:
     LinkPowerCommands(ModuleLink& power, LiveValues& live) : power_(power), live_(live) {}
 
     void charge(float voltage, float current) override;
@@ -23,9 +23,9 @@ public:
     void newTest() override;
     TemperatureCheck temperatureCheck() override;
 
-private:
+  private:
     ModuleLink& power_;
     LiveValues& live_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

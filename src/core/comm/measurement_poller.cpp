@@ -36,4 +36,4 @@ void MeasurementPoller::pollOnce()
     clock_.sleepMs(1000);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

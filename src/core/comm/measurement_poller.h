@@ -2,15 +2,15 @@
 // (cells, battery voltage and temperature, head code), only while "NiCd" is selected.
 #pragma once
 
-#include "core/station/station.h"
 #include "core/base/clock.h"
-#include "core/comm/status_decoders.h"
 #include "core/comm/status_channel.h"
+#include "core/comm/status_decoders.h"
+#include "core/station/station.h"
 
 namespace kapsorel {
 
 class MeasurementPoller {
-public:
+  public:
     MeasurementPoller(Station& station, StatusChannel& channel, Clock& clock);
 
     void pollOnce();
@@ -18,7 +18,7 @@ public:
     // Receive limit of one poll (1000 ms on the station; tests shorten it).
     void setReceiveLimitMs(int ms) { receiveLimitMs_ = ms; }
 
-private:
+  private:
     Station& station_;
     Clock& clock_;
     StatusChannel& channel_;
@@ -26,4 +26,4 @@ private:
     int receiveLimitMs_ = kStatusReceiveLimitMs;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -17,14 +17,38 @@ void ModuleFrame::setPayloadLength(std::uint16_t n)
     bytes[5] = static_cast<std::uint8_t>(n >> 8);
 }
 
-bool ModuleFrame::putU8(std::size_t off, std::uint8_t v) { return le::putU8(payload(), off, v); }
-bool ModuleFrame::putU16(std::size_t off, std::uint16_t v) { return le::putU16(payload(), off, v); }
-bool ModuleFrame::putU32(std::size_t off, std::uint32_t v) { return le::putU32(payload(), off, v); }
-bool ModuleFrame::putSingle(std::size_t off, float v) { return le::putSingle(payload(), off, v); }
-std::uint8_t ModuleFrame::u8(std::size_t off) const { return le::getU8(payload(), off); }
-std::uint16_t ModuleFrame::u16(std::size_t off) const { return le::getU16(payload(), off); }
-std::uint32_t ModuleFrame::u32(std::size_t off) const { return le::getU32(payload(), off); }
-float ModuleFrame::single(std::size_t off) const { return le::getSingle(payload(), off); }
+bool ModuleFrame::putU8(std::size_t off, std::uint8_t v)
+{
+    return le::putU8(payload(), off, v);
+}
+bool ModuleFrame::putU16(std::size_t off, std::uint16_t v)
+{
+    return le::putU16(payload(), off, v);
+}
+bool ModuleFrame::putU32(std::size_t off, std::uint32_t v)
+{
+    return le::putU32(payload(), off, v);
+}
+bool ModuleFrame::putSingle(std::size_t off, float v)
+{
+    return le::putSingle(payload(), off, v);
+}
+std::uint8_t ModuleFrame::u8(std::size_t off) const
+{
+    return le::getU8(payload(), off);
+}
+std::uint16_t ModuleFrame::u16(std::size_t off) const
+{
+    return le::getU16(payload(), off);
+}
+std::uint32_t ModuleFrame::u32(std::size_t off) const
+{
+    return le::getU32(payload(), off);
+}
+float ModuleFrame::single(std::size_t off) const
+{
+    return le::getSingle(payload(), off);
+}
 
 std::size_t ModuleFrame::wireSize() const
 {
@@ -53,4 +77,4 @@ std::optional<std::size_t> completeFrameSize(std::span<const std::uint8_t> strea
     return total;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

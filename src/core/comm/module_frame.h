@@ -68,4 +68,4 @@ FrameHeader parseFrameHeader(std::span<const std::uint8_t, kFrameHeaderSize> hea
 // the whole frame is present, nothing when more bytes are needed.
 std::optional<std::size_t> completeFrameSize(std::span<const std::uint8_t> stream);
 
-}  // namespace kapsorel
+} // namespace kapsorel

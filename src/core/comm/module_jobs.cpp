@@ -54,4 +54,4 @@ void ModuleJobRunner::run()
     }
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

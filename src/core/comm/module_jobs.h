@@ -4,18 +4,18 @@
 // job itself (the Qt side queues it back to the window).
 #pragma once
 
+#include "core/comm/module_link.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
 
-#include "core/comm/module_link.h"
-
 namespace kapsorel {
 
 class ModuleJobRunner {
-public:
+  public:
     using Job = std::function<void(ModuleLink&)>;
 
     explicit ModuleJobRunner(ModuleLink& link);
@@ -29,7 +29,7 @@ public:
     // Jobs queued or running.
     std::size_t pending() const;
 
-private:
+  private:
     void run();
 
     ModuleLink& link_;
@@ -38,7 +38,7 @@ private:
     std::deque<Job> jobs_;
     std::size_t running_ = 0;
     bool stopping_ = false;
-    std::thread thread_;  // last: starts once everything above exists
+    std::thread thread_; // last: starts once everything above exists
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

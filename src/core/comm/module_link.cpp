@@ -173,7 +173,8 @@ template <class Start> bool ModuleLink::transfer(Start start)
 
 bool ModuleLink::writeAll(std::size_t size)
 {
-    return transfer([&](auto handler) { asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size), handler); });
+    return transfer(
+        [&](auto handler) { asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size), handler); });
 }
 
 bool ModuleLink::readExact(std::uint8_t* into, std::size_t size)

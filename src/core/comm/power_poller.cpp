@@ -76,4 +76,4 @@ void PowerPoller::onAnswer()
     clock_.sleepMs(1000);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -2,21 +2,21 @@
 // (live values, lost-module abort, error alarm, faults display).
 #pragma once
 
-#include <functional>
-
+#include "core/base/clock.h"
 #include "core/comm/status_channel.h"
+#include "core/comm/status_decoders.h"
 #include "core/station/power_commands.h"
 #include "core/station/station.h"
 #include "core/station/ui_bridge.h"
-#include "core/base/clock.h"
-#include "core/comm/status_decoders.h"
+
+#include <functional>
 
 namespace kapsorel {
 
 constexpr int kFailedPollsToAbort = 6;
 
 class PowerPoller {
-public:
+  public:
     PowerPoller(Station& station, StatusChannel& channel, PowerCommands& power, UiBridge& ui, Clock& clock,
                 std::function<bool()> keepRunning);
 
@@ -29,7 +29,7 @@ public:
 
     int failedPolls() const { return failed_; }
 
-private:
+  private:
     void onNoAnswer();
     void onAnswer();
 
@@ -44,4 +44,4 @@ private:
     int failed_ = 0;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -17,7 +17,6 @@ void fill(ModuleFrame& f, char group, char command, int param, std::uint16_t pay
     f.setPayloadLength(payloadLength);
 }
 
-
 } // namespace
 
 void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float current)
@@ -143,6 +142,5 @@ std::uint8_t commandSourceSetPoints(ModuleLink& power, float voltage, float curr
     exchange.exchange(1);
     return f.status();
 }
-
 
 } // namespace kapsorel

@@ -3,8 +3,8 @@
 // whatever the answer's status (a lost module is noticed by the poller instead).
 #pragma once
 
-#include "core/station/live_values.h"
 #include "core/comm/module_link.h"
+#include "core/station/live_values.h"
 #include "core/station/power_commands.h"
 
 #include <cstdint>

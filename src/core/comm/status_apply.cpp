@@ -39,4 +39,4 @@ void applyMeasurementStatus(LiveValues& live, const MeasurementStatus& s, bool r
         live.batteryVoltage.store(live.powerModuleVoltage.load(relaxed), relaxed);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,9 +1,9 @@
 // Puts a decoded status answer into the live values, in the order the pollers keep.
 #pragma once
 
+#include "core/comm/status_decoders.h"
 #include "core/station/battery_family.h"
 #include "core/station/live_values.h"
-#include "core/comm/status_decoders.h"
 
 namespace kapsorel {
 
@@ -17,4 +17,4 @@ void applyPowerStatus(LiveValues& live, const PowerStatus& s, BatteryFamily fami
 // without a head, or below 0.5 V, shows the power module's reading instead.
 void applyMeasurementStatus(LiveValues& live, const MeasurementStatus& s, bool runActive);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -2,16 +2,16 @@
 // The station polls over UDP; tests hand the pollers prepared answers.
 #pragma once
 
-#include <cstddef>
-
 #include "core/comm/module_link.h"
 #include "core/comm/status_decoders.h"
 #include "core/comm/status_socket.h"
 
+#include <cstddef>
+
 namespace kapsorel {
 
 class StatusChannel {
-public:
+  public:
     virtual ~StatusChannel() = default;
     // Sends the request held in the first bytes of `buffer` and waits at most `limitMs`
     // for the answer, which goes into `buffer` (`received` bytes of it).
@@ -22,7 +22,7 @@ public:
 
 // The module's UDP status port, at the address and port its link is configured with.
 class UdpStatusChannel final : public StatusChannel {
-public:
+  public:
     explicit UdpStatusChannel(const ModuleLink& link) : link_(link) {}
 
     PollOutcome poll(StatusBuffer& buffer, std::size_t& received, int limitMs) override
@@ -32,9 +32,9 @@ public:
     }
     void release() override { socket_.release(); }
 
-private:
+  private:
     const ModuleLink& link_;
     StatusSocket socket_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,14 +1,14 @@
 #include "core/comm/status_decoders.h"
 
-#include <span>
-
 #include "core/base/bytes.h"
 #include "core/comm/module_frame.h"
+
+#include <span>
 
 namespace kapsorel {
 
 namespace {
-constexpr std::size_t kPayload = kFrameHeaderSize;  // payload offset within the buffer
+constexpr std::size_t kPayload = kFrameHeaderSize; // payload offset within the buffer
 }
 
 void fillStatusRequest(StatusBuffer& buffer)
@@ -72,9 +72,8 @@ const char* errorTypeText(std::uint8_t errorType)
 std::vector<std::string> faultTexts(std::uint16_t faultBits)
 {
     static const std::pair<int, const char*> known[] = {
-        {0, "Porucha AD izolace"},         {1, "Porucha izolace"},
-        {2, "Porucha teplotního čidla 1"}, {3, "Porucha teplotního čidla 2"},
-        {4, "Překročeny meze teploty"},    {15, "Porucha čtení konfig"},
+        {0, "Porucha AD izolace"},         {1, "Porucha izolace"},         {2, "Porucha teplotního čidla 1"},
+        {3, "Porucha teplotního čidla 2"}, {4, "Překročeny meze teploty"}, {15, "Porucha čtení konfig"},
     };
     std::vector<std::string> lines;
     for (const auto& [bit, text] : known)
@@ -83,4 +82,4 @@ std::vector<std::string> faultTexts(std::uint16_t faultBits)
     return lines;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

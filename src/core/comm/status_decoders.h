@@ -2,20 +2,20 @@
 // 128-byte buffer (header included; payload offsets count from byte 6).
 #pragma once
 
+#include "core/comm/status_socket.h"
+#include "core/station/live_values.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "core/station/live_values.h"
-#include "core/comm/status_socket.h"
 
 namespace kapsorel {
 
 using StatusBuffer = std::array<std::uint8_t, kStatusBufferSize>;
 
 struct PowerStatus {
-    std::uint8_t swVersion = 0;  // parameter byte
+    std::uint8_t swVersion = 0; // parameter byte
     std::uint8_t hardwareKind = 0;
     float current = 0;
     float moduleVoltage = 0;
@@ -35,7 +35,7 @@ struct MeasurementStatus {
     std::array<float, kCellCount> cells{};
     float batteryVoltage = 0;
     float batteryTemperature = 0;
-    std::int16_t headCode = 0;  // unsigned byte widened
+    std::int16_t headCode = 0; // unsigned byte widened
 };
 
 // The status request ('#', 'M', 'S', payload length 0) in the poller's buffer; the
@@ -51,4 +51,4 @@ const char* errorTypeText(std::uint8_t errorType);
 // One line per known fault bit set in `faultBits`, in bit order (the faults window's list).
 std::vector<std::string> faultTexts(std::uint16_t faultBits);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,12 +1,12 @@
 #include "core/definitions/condition_text.h"
 
-#include <string>
-
 #include "core/base/numbers.h"
 #include "core/definitions/condition_variables.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/text_cut.h"
 #include "core/definitions/value_text.h"
+
+#include <string>
 
 namespace kapsorel {
 
@@ -41,7 +41,7 @@ std::string termValueText(const StepValue& v, const BatteryType* shown, char sep
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string ConditionText(const Condition& condition, const BatteryType* shown, char separator)
 {
@@ -124,4 +124,4 @@ std::optional<long long> wholeSecondsOfField(std::string_view text)
     return v;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

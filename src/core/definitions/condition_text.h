@@ -3,12 +3,12 @@
 // the editor applies to a step before saving it.
 #pragma once
 
+#include "core/definitions/battery_type.h"
+#include "core/definitions/procedure.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "core/definitions/battery_type.h"
-#include "core/definitions/procedure.h"
 
 namespace kapsorel {
 
@@ -45,4 +45,4 @@ long long joinSeconds(const TimeEntry& entry);
 // (a fraction, a reference, text) -> nullopt.
 std::optional<long long> wholeSecondsOfField(std::string_view text);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -27,4 +27,4 @@ const std::array<const char*, kRelationCount> kRelationSymbols = {"=", "<", "<="
 const std::array<const char*, 2> kFirstJoinerNames = {"nepoužívat", "používat"};
 const std::array<const char*, 3> kJoinerNames = {"konec", "OR", "AND"};
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -31,4 +31,4 @@ std::string procedureFileName(int number)
     return buf;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -18,4 +18,4 @@ std::filesystem::path batteryFilePath(const std::filesystem::path& home);
 // The procedure's file name: the number formatted "%3.3d" and ".psp" (7 -> "007.psp").
 std::string procedureFileName(int number);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,8 +1,8 @@
 #include "core/definitions/duration_text.h"
 
-#include <cstdio>
-
 #include "core/base/numbers.h"
+
+#include <cstdio>
 
 namespace kapsorel {
 
@@ -15,7 +15,7 @@ std::string twoDigits(long long v)
     return buf;
 }
 
-}  // namespace
+} // namespace
 
 std::string formatDurationHms(std::int32_t seconds)
 {
@@ -41,4 +41,4 @@ std::string formatDurationHm(std::int32_t seconds)
     return sign + twoDigits(h) + ":" + twoDigits(m);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

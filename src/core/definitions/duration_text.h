@@ -12,4 +12,4 @@ std::string formatDurationHms(std::int32_t seconds);
 // A rounding up to 60 minutes carries into the hours (3570 -> "01:00").
 std::string formatDurationHm(std::int32_t seconds);
 
-}  // namespace kapsorel
+} // namespace kapsorel

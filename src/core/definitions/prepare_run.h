@@ -1,16 +1,16 @@
 // Resolving a procedure for one battery type into the RunProcedure the engine executes.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "core/base/clock.h"
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure.h"
 #include "core/definitions/run_procedure.h"
 #include "core/definitions/step_value.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace kapsorel {
 
@@ -52,4 +52,4 @@ void prepareRun(const std::filesystem::path& home, std::int16_t number, const st
 // Message for a procedure file with no steps.
 std::string emptyProcedureMessage();
 
-}  // namespace kapsorel
+} // namespace kapsorel

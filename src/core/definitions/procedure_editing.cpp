@@ -1,11 +1,11 @@
 #include "core/definitions/procedure_editing.h"
 
-#include <utility>
-
 #include "core/definitions/condition_text.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
+
+#include <utility>
 
 namespace kapsorel {
 
@@ -85,4 +85,4 @@ void changeStepType(ProcedureStep& step, std::uint8_t type)
         step.value2 = StepValue{};
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

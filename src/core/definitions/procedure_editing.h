@@ -2,13 +2,13 @@
 // functions over the editor's Procedure buffer.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <string>
-
 #include "core/base/result.h"
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
 
 namespace kapsorel {
 
@@ -34,4 +34,4 @@ bool moveStepDown(Procedure& procedure, int position);
 // values that the new type does not let the user edit are emptied.
 void changeStepType(ProcedureStep& step, std::uint8_t type);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -1,10 +1,10 @@
 #include "core/definitions/procedure_file.h"
 
-#include <string>
-
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/definitions/step_types.h"
+
+#include <string>
 
 namespace kapsorel {
 
@@ -66,7 +66,7 @@ std::string sizeMessage(std::size_t have, std::size_t need)
     return "soubor je zkrácený (" + std::to_string(have) + " bajtů, potřeba " + std::to_string(need) + ")";
 }
 
-}  // namespace
+} // namespace
 
 Result<ProcedureStep> parseProcedureStep(std::span<const std::uint8_t> record)
 {
@@ -191,4 +191,4 @@ Status checkRoomForSteps(const Procedure& procedure, int adding)
     return {};
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

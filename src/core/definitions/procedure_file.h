@@ -2,14 +2,14 @@
 // 50 reserved bytes and the 291-byte steps.
 #pragma once
 
+#include "core/base/clock.h"
+#include "core/base/result.h"
+#include "core/definitions/procedure.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <vector>
-
-#include "core/base/clock.h"
-#include "core/base/result.h"
-#include "core/definitions/procedure.h"
 
 namespace kapsorel {
 
@@ -38,4 +38,4 @@ std::string tooManyStepsMessage();
 // Refuses when `adding` more steps would take the procedure beyond 200.
 Status checkRoomForSteps(const Procedure& procedure, int adding);
 
-}  // namespace kapsorel
+} // namespace kapsorel

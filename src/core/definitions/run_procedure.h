@@ -2,11 +2,11 @@
 // numbers in place of variable references (built by PrepareRun).
 #pragma once
 
+#include "core/definitions/procedure.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
-
-#include "core/definitions/procedure.h"
 
 namespace kapsorel {
 
@@ -27,8 +27,8 @@ struct RunStep {
     std::uint8_t type = 0;
     float value1 = 0.0f;
     float value2 = 0.0f;
-    std::uint8_t printNumber = 0;   // "Tisk"
-    std::uint8_t reportNumber = 0;  // "Rep."
+    std::uint8_t printNumber = 0;  // "Tisk"
+    std::uint8_t reportNumber = 0; // "Rep."
     std::string text;
     std::string description;
     RunCondition startCondition{};
@@ -42,8 +42,8 @@ struct RunStep {
 };
 
 struct RunProcedure {
-    std::uint8_t stepCount = 0;  // the first stepCount entries of steps are valid
+    std::uint8_t stepCount = 0; // the first stepCount entries of steps are valid
     std::array<RunStep, kMaxSteps> steps{};
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -22,4 +22,4 @@ PreparedStart prepareStartByNames(const ProcedureIndex& index, const BatteryTabl
     return out;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

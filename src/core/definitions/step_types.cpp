@@ -5,7 +5,7 @@ namespace kapsorel {
 namespace {
 constexpr auto C = ColumnKind::ConditionEditor;
 constexpr auto T = ColumnKind::TextEditor;
-}  // namespace
+} // namespace
 
 // clang-format off
 const std::array<StepTypeRow, kStepTypeCount> kStepTypes = {{
@@ -44,4 +44,4 @@ const char* stepTypeName(std::uint8_t type)
     return type < kStepTypeCount ? kStepTypes[type].name : "";
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

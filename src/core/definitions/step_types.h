@@ -8,17 +8,17 @@
 namespace kapsorel {
 
 enum class StepType : std::uint8_t {
-    Charge = 0,          // "Nabíjení"
-    Discharge = 1,       // "Vybíjení"
-    EndOfCharge = 2,     // "Konec nab."
-    EndOfDischarge = 3,  // "Konec vyb."
-    Signalling = 4,      // "Signalizace"
-    Pause = 5,           // "Pauza"
-    Choice = 6,          // "Volba"
-    Jump = 7,            // "Krok"
-    Variable = 8,        // "Promenna"
-    VoltageCheck = 9,    // "Kontrola nap."
-    End = 10,            // "Konec"
+    Charge = 0,         // "Nabíjení"
+    Discharge = 1,      // "Vybíjení"
+    EndOfCharge = 2,    // "Konec nab."
+    EndOfDischarge = 3, // "Konec vyb."
+    Signalling = 4,     // "Signalizace"
+    Pause = 5,          // "Pauza"
+    Choice = 6,         // "Volba"
+    Jump = 7,           // "Krok"
+    Variable = 8,       // "Promenna"
+    VoltageCheck = 9,   // "Kontrola nap."
+    End = 10,           // "Konec"
 };
 
 constexpr int kStepTypeCount = 11;
@@ -37,10 +37,10 @@ struct Rgb {
 // the kind is also the default format code of a value typed into that column.
 struct StepTypeRow {
     const char* name;
-    const char* header1;  // value 1 column ("" = empty header)
-    const char* header2;  // value 2 column
-    const char* header5;  // start condition column
-    const char* header6;  // end condition or text column
+    const char* header1; // value 1 column ("" = empty header)
+    const char* header2; // value 2 column
+    const char* header5; // start condition column
+    const char* header6; // end condition or text column
     ColumnKind column5;
     ColumnKind column6;
     bool intervalEditable;
@@ -64,4 +64,4 @@ bool stepTypeKeepsText(std::uint8_t type);
 // The type's name, or "" for a code outside the table.
 const char* stepTypeName(std::uint8_t type);
 
-}  // namespace kapsorel
+} // namespace kapsorel

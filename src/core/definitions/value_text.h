@@ -2,18 +2,18 @@
 // and what the step grid shows (with a battery type's values in check mode).
 #pragma once
 
+#include "core/definitions/battery_type.h"
+#include "core/definitions/step_value.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "core/definitions/battery_type.h"
-#include "core/definitions/step_value.h"
 
 namespace kapsorel {
 
 struct ParsedValue {
     StepValue value;
-    bool failed = false;  // the text was not a number; the value is then 0.0
+    bool failed = false; // the text was not a number; the value is then 0.0
 };
 
 // "" -> code 0 and zero bytes; "#AB" -> code default + 10 with the bytes of A and B;
@@ -28,4 +28,4 @@ std::string formatValueText(const StepValue& value, const BatteryType* shown, ch
 // A literal shown by format code 1-4 (1 and 5: whole number, halves to even); "" otherwise.
 std::string formatLiteral(std::uint8_t format, float value, char separator = ',');
 
-}  // namespace kapsorel
+} // namespace kapsorel

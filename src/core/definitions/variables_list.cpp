@@ -47,4 +47,4 @@ std::string pickVariable(const std::string& pickResult, const std::string& rowId
     return pickResult.empty() ? cutChars(rowId, 2) : std::string();
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

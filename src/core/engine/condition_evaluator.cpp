@@ -1,9 +1,9 @@
 #include "core/engine/condition_evaluator.h"
 
-#include <cmath>
-
 #include "core/base/day_time.h"
 #include "core/definitions/condition_variables.h"
+
+#include <cmath>
 
 namespace kapsorel {
 
@@ -12,7 +12,7 @@ constexpr auto kRelaxed = std::memory_order_relaxed;
 // Day-count times carry about a microsecond of rounding noise (days near 46000 in a double); a step time that is
 // a whole second must not truncate to the second below.
 constexpr double kSecondTolerance = 1e-5;
-}  // namespace
+} // namespace
 
 bool compareRelation(double value, std::uint8_t relation, double threshold)
 {
@@ -149,4 +149,4 @@ bool ConditionEvaluator::evaluateCondition(int step, int which)
     return result;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

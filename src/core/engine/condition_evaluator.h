@@ -2,12 +2,12 @@
 // the shared run state, with the debounce counters of voltage, current and its change.
 #pragma once
 
+#include "core/definitions/run_procedure.h"
+#include "core/station/live_values.h"
+#include "core/station/run_state.h"
+
 #include <atomic>
 #include <cstdint>
-
-#include "core/station/live_values.h"
-#include "core/definitions/run_procedure.h"
-#include "core/station/run_state.h"
 
 namespace kapsorel {
 
@@ -25,7 +25,7 @@ constexpr std::uint8_t kDeltaCurrentDebounceLimit = 30;
 // A term with a variable code above 16 or a relation code above 4 never holds (it
 // evaluates false and moves no counter). A step index beyond the step count is false.
 class ConditionEvaluator {
-public:
+  public:
     ConditionEvaluator(const RunProcedure& run, const LiveValues& live, const SharedRunState& state);
 
     // which: kStartCondition (0) or kEndCondition (1).
@@ -46,7 +46,7 @@ public:
     // resume seconds.
     double elapsedStepSeconds() const;
 
-private:
+  private:
     bool debounce(std::atomic<std::uint8_t>& counter, std::uint8_t limit, bool holds);
 
     const RunProcedure& run_;
@@ -60,4 +60,4 @@ private:
 // value <relation> threshold in real arithmetic ("=" exact); false for relation codes above 4.
 bool compareRelation(double value, std::uint8_t relation, double threshold);
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -15,7 +15,7 @@ void setStep(RunStep& s, StepType type, std::uint16_t interval, float v1, float 
     s.startCondition[0].joiner = 0;
 }
 
-}  // namespace
+} // namespace
 
 void buildManualProcedure(RunProcedure& procedure, const ManualRun& manual)
 {
@@ -23,8 +23,8 @@ void buildManualProcedure(RunProcedure& procedure, const ManualRun& manual)
     auto& drive = procedure.steps[0];
     setStep(drive, manual.discharge ? StepType::Discharge : StepType::Charge, manual.period, manual.voltage,
             manual.current);
-    drive.endCondition[0].variable = 0;  // "Doba"
-    drive.endCondition[0].relation = 4;  // ">="
+    drive.endCondition[0].variable = 0; // "Doba"
+    drive.endCondition[0].relation = 4; // ">="
     drive.endCondition[0].threshold = static_cast<float>(manual.seconds);
     drive.endCondition[0].joiner = 1;
     drive.endCondition[1].joiner = 0;
@@ -44,4 +44,4 @@ void buildManualProcedure(RunProcedure& procedure, const ManualRun& manual)
     end.endCondition[0].joiner = 0;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

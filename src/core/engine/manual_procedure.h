@@ -2,22 +2,22 @@
 // written over the prepared procedure in place.
 #pragma once
 
-#include <cstdint>
-
 #include "core/definitions/run_procedure.h"
+
+#include <cstdint>
 
 namespace kapsorel {
 
 struct ManualRun {
-    bool discharge = false;     // "Vybíjet"; otherwise "Nabíjet"
-    float voltage = 36.0f;      // ss_nap, V (charging only)
-    float current = 1.0f;       // ss_proud, A
-    std::uint16_t period = 60;  // ss_perioda, s
-    std::uint32_t seconds = 3600;  // ss_cas, s
+    bool discharge = false;       // "Vybíjet"; otherwise "Nabíjet"
+    float voltage = 36.0f;        // ss_nap, V (charging only)
+    float current = 1.0f;         // ss_proud, A
+    std::uint16_t period = 60;    // ss_perioda, s
+    std::uint32_t seconds = 3600; // ss_cas, s
 };
 
 // Writes only the fields a manual run sets; the others (print and report numbers,
 // descriptions, condition terms it does not use) keep what the procedure held.
 void buildManualProcedure(RunProcedure& procedure, const ManualRun& manual);
 
-}  // namespace kapsorel
+} // namespace kapsorel

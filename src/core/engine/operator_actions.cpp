@@ -18,11 +18,17 @@ void answer(SharedRunState& run, const RunProcedure& procedure, std::uint8_t cod
     run.questionAnswer.store(code, std::memory_order_release);
 }
 
-}  // namespace
+} // namespace
 
-void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure) { answer(run, procedure, 1, true); }
+void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure)
+{
+    answer(run, procedure, 1, true);
+}
 
-void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure) { answer(run, procedure, 2, false); }
+void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure)
+{
+    answer(run, procedure, 2, false);
+}
 
 bool alarmBannerClicked(LiveValues& live, PowerCommands& power)
 {

@@ -3,12 +3,12 @@
 // temperature sensor check at Start.
 #pragma once
 
-#include <string>
-
 #include "core/definitions/run_procedure.h"
 #include "core/station/live_values.h"
 #include "core/station/power_commands.h"
 #include "core/station/run_state.h"
+
+#include <string>
 
 namespace kapsorel {
 
@@ -26,4 +26,4 @@ bool alarmBannerClicked(LiveValues& live, PowerCommands& power);
 // (the start goes on either way), else empty.
 std::string temperatureSensorCheck(PowerCommands& power);
 
-}  // namespace kapsorel
+} // namespace kapsorel

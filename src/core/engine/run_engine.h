@@ -2,17 +2,17 @@
 // drives the power module, counts ampere-hours and records the run.
 #pragma once
 
-#include <functional>
-#include <set>
-#include <string>
-
-#include "core/station/power_commands.h"
-#include "core/station/station.h"
-#include "core/station/ui_bridge.h"
 #include "core/base/clock.h"
 #include "core/definitions/run_procedure.h"
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_recorder.h"
+#include "core/station/power_commands.h"
+#include "core/station/station.h"
+#include "core/station/ui_bridge.h"
+
+#include <functional>
+#include <set>
+#include <string>
 
 namespace kapsorel {
 
@@ -23,7 +23,7 @@ enum class DriveMode : std::uint8_t { Charging = 0, Discharging = 1, Neither = 3
 std::uint8_t signalSeconds(float value);
 
 class RunEngine {
-public:
+  public:
     RunEngine(Station& station, const RunProcedure& procedure, RunRecorder& recorder, ConditionEvaluator& conditions,
               PowerCommands& power, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning);
 
@@ -34,7 +34,7 @@ public:
     bool integrating() const { return integrating_; }
     bool proceed() const { return proceed_; }
 
-private:
+  private:
     void start();
     void stepStart();
     void stepRunning();
@@ -69,4 +69,4 @@ private:
     std::set<std::string> reported_;
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

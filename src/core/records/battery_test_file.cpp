@@ -88,7 +88,8 @@ Status combine(const Status& a, const Status& b)
 std::optional<std::uint8_t> leftRunningStep(const std::vector<StepResult>& steps)
 {
     for (std::size_t i = 0; i < steps.size(); ++i)
-        if (steps[i].status == test_file_layout::kStartedSkipped || steps[i].status == test_file_layout::kStartedPerformed)
+        if (steps[i].status == test_file_layout::kStartedSkipped ||
+            steps[i].status == test_file_layout::kStartedPerformed)
             return static_cast<std::uint8_t>(i);
     return std::nullopt;
 }
@@ -120,7 +121,7 @@ BatteryTestFile::BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarke
 // --- user-interface operations -----------------------------------------------------
 
 Status BatteryTestFile::createTestFile(const TestHeader& header, std::uint8_t family,
-                                    const std::filesystem::path& dataFolder)
+                                       const std::filesystem::path& dataFolder)
 {
     std::lock_guard lock(mutex_);
     const std::size_t n = header.stepCount;
@@ -159,7 +160,7 @@ Status BatteryTestFile::createTestFile(const TestHeader& header, std::uint8_t fa
 }
 
 Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
-                                               SampleTable& samples, StepTable& steps)
+                                                  SampleTable& samples, StepTable& steps)
 {
     std::lock_guard lock(mutex_);
     if (options.runActive)
@@ -278,8 +279,8 @@ void BatteryTestFile::forgetTestFile()
 }
 
 Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, const std::string& note,
-                                    const std::string& batteryNumber, std::span<const RunStep> loadedSteps,
-                                    bool runActive)
+                                       const std::string& batteryNumber, std::span<const RunStep> loadedSteps,
+                                       bool runActive)
 {
     std::lock_guard lock(mutex_);
     if (runActive)
@@ -324,7 +325,8 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
         sr.description = step.description;
         sr.parameter1 = step.value1;
         const auto encoded = encodeStepResult(sr);
-        std::copy(encoded.begin(), encoded.end(), out.begin() + static_cast<std::ptrdiff_t>(test_file_layout::stepResultOffset(i)));
+        std::copy(encoded.begin(), encoded.end(),
+                  out.begin() + static_cast<std::ptrdiff_t>(test_file_layout::stepResultOffset(i)));
     }
     return writeFileRetrying(target, out, clock_);
 }
@@ -363,7 +365,7 @@ std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const
 }
 
 InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
-                                                        StepTable& steps, const DateTimeText& dateTimeText)
+                                                           StepTable& steps, const DateTimeText& dateTimeText)
 {
     InterruptedTestCheck check;
     const LastTest last = marker_.lastTest();
@@ -402,7 +404,7 @@ void BatteryTestFile::declineResume()
 }
 
 Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>& resolve,
-                            const std::function<void()>& beforeRun)
+                               const std::function<void()>& beforeRun)
 {
     {
         std::lock_guard lock(mutex_);
@@ -543,7 +545,8 @@ Status BatteryTestFile::recordStepEnd(std::uint8_t step, bool performed)
     if (st) {
         const std::uint8_t status = performed ? test_file_layout::kEndedPerformed : test_file_layout::kEndedSkipped;
         steps_[step].status = status;
-        st = writeAtSynced(path_, test_file_layout::stepResultOffset(step) + test_file_layout::kStepStatusOffset, {status});
+        st = writeAtSynced(path_, test_file_layout::stepResultOffset(step) + test_file_layout::kStepStatusOffset,
+                           {status});
     }
     run_.stepEndHandshake.store(0, kRelaxed);
     return st;

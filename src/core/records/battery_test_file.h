@@ -15,13 +15,13 @@
 
 #include "core/base/clock.h"
 #include "core/base/result.h"
-#include "core/station/live_values.h"
 #include "core/definitions/run_procedure.h"
-#include "core/station/run_state.h"
+#include "core/records/battery_test_records.h"
 #include "core/records/run_marker.h"
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
-#include "core/records/battery_test_records.h"
+#include "core/station/live_values.h"
+#include "core/station/run_state.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,9 @@
 
 #include "core/base/bytes.h"
 #include "core/base/day_time.h"
+#include "core/definitions/procedure.h"
 #include "core/station/battery_family.h"
 #include "core/station/limits.h"
-#include "core/definitions/procedure.h"
 
 #include <array>
 #include <cstddef>

@@ -17,4 +17,4 @@ std::string familyName(BatteryFamily f)
     return {};
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -9,9 +9,9 @@ namespace kapsorel {
 
 // Values as stored in the test file's family byte.
 enum class BatteryFamily : std::uint8_t {
-    NiCd = 0,    // measurement module polled; battery values from it
-    NiCdPb = 1,  // measurement module not polled; battery values from the power module
-    Pb = 2,      // power module only; head code 0 while it answers
+    NiCd = 0,   // measurement module polled; battery values from it
+    NiCdPb = 1, // measurement module not polled; battery values from the power module
+    Pb = 2,     // power module only; head code 0 while it answers
     None = 255,
 };
 
@@ -24,7 +24,10 @@ inline BatteryFamily familyForHardwareKind(std::uint8_t hardwareKind)
 }
 
 // Whether the measurement poller polls its module in this family.
-inline bool pollsMeasurementModule(BatteryFamily f) { return f == BatteryFamily::NiCd; }
+inline bool pollsMeasurementModule(BatteryFamily f)
+{
+    return f == BatteryFamily::NiCd;
+}
 
 // Whether the power poller copies its battery voltage and temperature into the live values.
 // "NiCd - PB" (a NiCd battery on a station without its measurement module) takes them from
@@ -34,4 +37,4 @@ inline bool batteryValuesFromPowerModule(BatteryFamily f)
     return f == BatteryFamily::Pb || f == BatteryFamily::NiCdPb;
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

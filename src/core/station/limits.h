@@ -8,4 +8,4 @@ constexpr int kCellCount = 20;
 constexpr int kMaxSteps = 200;
 constexpr int kAuxVariableCount = 10;
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -33,4 +33,4 @@ void LiveValues::reset(std::uint8_t configuredKind)
     diagramRedraw.store(0, r);
 }
 
-}  // namespace kapsorel
+} // namespace kapsorel

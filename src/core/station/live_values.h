@@ -3,11 +3,11 @@
 // on other threads see each field either old or new; the 20 cells are written one by one.
 #pragma once
 
+#include "core/station/limits.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
-
-#include "core/station/limits.h"
 
 namespace kapsorel {
 
@@ -56,4 +56,4 @@ struct LiveValues {
     void reset(std::uint8_t configuredKind);
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

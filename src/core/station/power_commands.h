@@ -15,19 +15,19 @@ struct TemperatureCheck {
 };
 
 class PowerCommands {
-public:
+  public:
     virtual ~PowerCommands() = default;
 
-    virtual void charge(float voltage, float current) = 0;           // "PC"
-    virtual void chargeSetPoints(float voltage, float current) = 0;  // "PT"
-    virtual void discharge(float current) = 0;                       // "PD"
-    virtual void stop() = 0;                                         // "PS"
-    virtual void procedureEnd() = 0;                                 // "PK"
-    virtual void runIndicator(bool running) = 0;                     // "PL"
-    virtual void signal(std::uint8_t ledSeconds, std::uint8_t sirenSeconds) = 0;  // "PA"
-    virtual void signalAck() = 0;                                    // "Pa"
-    virtual void newTest() = 0;                                      // "PE"
-    virtual TemperatureCheck temperatureCheck() = 0;                 // "MT"
+    virtual void charge(float voltage, float current) = 0;                       // "PC"
+    virtual void chargeSetPoints(float voltage, float current) = 0;              // "PT"
+    virtual void discharge(float current) = 0;                                   // "PD"
+    virtual void stop() = 0;                                                     // "PS"
+    virtual void procedureEnd() = 0;                                             // "PK"
+    virtual void runIndicator(bool running) = 0;                                 // "PL"
+    virtual void signal(std::uint8_t ledSeconds, std::uint8_t sirenSeconds) = 0; // "PA"
+    virtual void signalAck() = 0;                                                // "Pa"
+    virtual void newTest() = 0;                                                  // "PE"
+    virtual TemperatureCheck temperatureCheck() = 0;                             // "MT"
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -4,12 +4,12 @@
 // runtime, which hands each component only the commands it sends.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-
 #include "core/station/battery_family.h"
 #include "core/station/live_values.h"
 #include "core/station/run_state.h"
+
+#include <atomic>
+#include <cstdint>
 
 namespace kapsorel {
 
@@ -17,13 +17,10 @@ struct Station {
     LiveValues live;
     SharedRunState run;
     std::atomic<std::uint8_t> family{static_cast<std::uint8_t>(BatteryFamily::NiCd)};
-    std::atomic<std::uint8_t> errorSirenSeconds{0};  // ERR_SIR
+    std::atomic<std::uint8_t> errorSirenSeconds{0}; // ERR_SIR
 
-    BatteryFamily batteryFamily() const
-    {
-        return static_cast<BatteryFamily>(family.load(std::memory_order_relaxed));
-    }
+    BatteryFamily batteryFamily() const { return static_cast<BatteryFamily>(family.load(std::memory_order_relaxed)); }
     void setBatteryFamily(BatteryFamily f) { family.store(static_cast<std::uint8_t>(f), std::memory_order_relaxed); }
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

@@ -9,7 +9,7 @@
 namespace kapsorel {
 
 class UiBridge {
-public:
+  public:
     virtual ~UiBridge() = default;
 
     // A message box with the text (connection errors, file errors, "IP adr").
@@ -37,7 +37,7 @@ public:
 
 // Does nothing; for a station without a screen.
 class NullUiBridge final : public UiBridge {
-public:
+  public:
     void showMessage(const std::string&) override {}
     void runStoppedOnLostModule() override {}
     void errorAlarm(const std::string&) override {}
@@ -49,4 +49,4 @@ public:
     void refreshDisplay() override {}
 };
 
-}  // namespace kapsorel
+} // namespace kapsorel

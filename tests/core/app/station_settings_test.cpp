@@ -150,7 +150,7 @@ TEST(StationSettings, OutOfRangeValues)
     EXPECT_EQ(s.tcpPortVyk, 9760);
     EXPECT_EQ(s.tcpPortMer, 9760);
     EXPECT_EQ(s.udpPortVyk, 0); // kept: the transport puts the default port in its place
-    EXPECT_EQ(s.expert, 2);       // the low byte
+    EXPECT_EQ(s.expert, 2);     // the low byte
     EXPECT_EQ(s.ikony, 255);
     EXPECT_EQ(s.errSir, 44);
     EXPECT_EQ(s.typHw, 0);

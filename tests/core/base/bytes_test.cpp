@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
 #include "core/base/cp1250.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 
@@ -20,8 +20,8 @@ TEST(ByteReaderWriter, RoundTripsEveryFieldKindLittleEndian)
     const auto& d = w.data();
     EXPECT_EQ(d[1], 0x34);
     EXPECT_EQ(d[2], 0x12);
-    EXPECT_EQ(d[25], 8);     // length byte of the text
-    EXPECT_EQ(d[29], 0xED);  // 'í' in Windows-1250
+    EXPECT_EQ(d[25], 8);    // length byte of the text
+    EXPECT_EQ(d[29], 0xED); // 'í' in Windows-1250
 
     ByteReader r(d);
     EXPECT_EQ(r.u8(), 0xAB);

@@ -1,10 +1,10 @@
-#include <gtest/gtest.h>
-
 #include "core/base/day_time.h"
 #include "core/base/files.h"
 #include "core/base/numbers.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 

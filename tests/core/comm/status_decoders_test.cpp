@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "core/base/bytes.h"
 #include "core/comm/module_frame.h"
 #include "core/comm/status_decoders.h"
+
+#include <gtest/gtest.h>
 
 namespace kapsorel {
 namespace {
@@ -12,7 +12,7 @@ constexpr std::size_t P = kFrameHeaderSize;
 TEST(StatusDecoders, PowerStatusFieldsAtTheirOffsets)
 {
     StatusBuffer b{};
-    b[3] = 17;  // software version in the parameter byte
+    b[3] = 17; // software version in the parameter byte
     b[P + 0] = 1;
     le::putSingle(b, P + 1, -12.5f);
     le::putSingle(b, P + 5, 27.25f);
@@ -48,7 +48,7 @@ TEST(StatusDecoders, MeasurementStatusFieldsAtTheirOffsets)
         le::putSingle(b, P + 4 * static_cast<std::size_t>(i), 1.2f + 0.01f * static_cast<float>(i));
     le::putSingle(b, P + 80, 24.6f);
     le::putSingle(b, P + 92, 22.0f);
-    b[P + 96] = 200;  // unsigned byte, widened
+    b[P + 96] = 200; // unsigned byte, widened
 
     const MeasurementStatus s = decodeMeasurementStatus(b);
     for (int i = 0; i < kCellCount; ++i)
@@ -68,5 +68,5 @@ TEST(StatusDecoders, ErrorAndFaultTexts)
     EXPECT_TRUE(faultTexts(0x0020).empty());
 }
 
-}  // namespace
-}  // namespace kapsorel
+} // namespace
+} // namespace kapsorel

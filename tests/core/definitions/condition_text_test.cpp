@@ -1,11 +1,11 @@
 // Condition texts, durations, the default "Volba" end condition and the time entry.
-#include <gtest/gtest.h>
-
 #include "core/definitions/condition_text.h"
 #include "core/definitions/condition_variables.h"
 #include "core/definitions/duration_text.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 
@@ -16,7 +16,7 @@ ConditionTerm term(std::uint8_t var, std::uint8_t rel, StepValue v, std::uint8_t
     return ConditionTerm{var, rel, v, joiner, {}};
 }
 
-}  // namespace
+} // namespace
 
 TEST(ConditionText, Examples)
 {
@@ -63,8 +63,8 @@ TEST(ConditionText, JoinersAndTermsAfterTheEnd)
     Condition c{};
     c[0] = term(5, 3, StepValue::number(1, 0.0f), 1);
     c[1] = term(9, 0, StepValue::number(1, 1.0f), 2);
-    c[2] = term(0, 3, StepValue::number(5, 60.0f), 0);  // "konec"
-    c[3] = term(1, 3, StepValue::number(2, 1.0f), 1);   // left out though it says OR
+    c[2] = term(0, 3, StepValue::number(5, 60.0f), 0); // "konec"
+    c[3] = term(1, 3, StepValue::number(2, 1.0f), 1);  // left out though it says OR
     EXPECT_EQ(ConditionText(c, nullptr), "Tl>0& P3=1");
     c[0].joiner = 0;
     EXPECT_EQ(ConditionText(c, nullptr), "");
@@ -156,7 +156,7 @@ TEST(FixedTables, StepTypesAndConditionVariables)
     int withEnd = 0;
     for (const auto& t : kStepTypes)
         withEnd += t.hasEndCondition() ? 1 : 0;
-    EXPECT_EQ(withEnd, 5);  // 0, 1, 2, 3 and 5
+    EXPECT_EQ(withEnd, 5); // 0, 1, 2, 3 and 5
     EXPECT_TRUE(kStepTypes[5].hasEndCondition());
     EXPECT_FALSE(kStepTypes[4].hasEndCondition());
     EXPECT_EQ(kStepTypes[0].max2, 22.0f);

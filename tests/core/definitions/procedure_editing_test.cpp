@@ -1,12 +1,12 @@
 // The editor's step operations, the step grid's row texts and the start preparation by names.
-#include <gtest/gtest.h>
-
 #include "core/definitions/procedure_editing.h"
 #include "core/definitions/start_preparation.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using kapsorel::test::FakeClock;
@@ -28,7 +28,7 @@ ProcedureStep chargeStep()
     return s;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StepGridRow, CellsByStepType)
 {
@@ -41,10 +41,10 @@ TEST(StepGridRow, CellsByStepType)
 
     ProcedureStep signal;
     signal.type = static_cast<std::uint8_t>(StepType::Signalling);
-    signal.recordInterval = 30;  // not shown for this type
+    signal.recordInterval = 30; // not shown for this type
     signal.value1 = StepValue::number(1, 10.0f);
     signal.text = "Hotovo";
-    signal.endCondition[0] = {5, 3, StepValue::number(2, 0.0f), 1, {}};  // kept but not shown
+    signal.endCondition[0] = {5, 3, StepValue::number(2, 0.0f), 1, {}}; // kept but not shown
     const StepGridRow s = stepGridRow(signal, 0, nullptr);
     EXPECT_EQ(s[1], "");
     EXPECT_EQ(s[3], "10");
@@ -54,13 +54,13 @@ TEST(StepGridRow, CellsByStepType)
 TEST(ProcedureSteps, AppendCopiesAndLimits)
 {
     Procedure p;
-    ASSERT_TRUE(appendStepCopies(p, 0, 0));  // an empty procedure gets one empty step
+    ASSERT_TRUE(appendStepCopies(p, 0, 0)); // an empty procedure gets one empty step
     ASSERT_EQ(p.steps.size(), 1u);
     p.steps[0] = chargeStep();
     p.steps.push_back(ProcedureStep{});
     ASSERT_TRUE(appendStepCopies(p, 0, 1));
     ASSERT_EQ(p.steps.size(), 4u);
-    EXPECT_EQ(p.steps[2], p.steps[0]);  // conditions and all
+    EXPECT_EQ(p.steps[2], p.steps[0]); // conditions and all
     EXPECT_FALSE(appendStepCopies(p, 2, 1));
     EXPECT_FALSE(appendStepCopies(p, 0, 9));
 
@@ -99,7 +99,7 @@ TEST(ProcedureSteps, ChangingTheTypeEmptiesWhatItCannotEdit)
     EXPECT_EQ(s.recordInterval, 0);
     EXPECT_EQ(s.value1, StepValue{});
     EXPECT_EQ(s.value2, StepValue{});
-    EXPECT_EQ(s.endCondition[0].joiner, 1);  // conditions stay
+    EXPECT_EQ(s.endCondition[0].joiner, 1); // conditions stay
 
     ProcedureStep d = chargeStep();
     changeStepType(d, static_cast<std::uint8_t>(StepType::Discharge));
@@ -141,7 +141,7 @@ TEST(StartPreparation, FindsProcedureAndBatteryTypeByName)
     const PreparedStart none = prepareStartByNames(index, batteries, "Nabití", "Neznámá", run, err, clock);
     EXPECT_EQ(none.batteryIndex, -1);
     EXPECT_EQ(none.currentChangeInterval, 0);
-    EXPECT_TRUE(err.set);  // #U1 without a battery type
+    EXPECT_TRUE(err.set); // #U1 without a battery type
     EXPECT_EQ(run.stepCount, 0);
 
     err.clear();

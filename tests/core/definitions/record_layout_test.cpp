@@ -1,11 +1,11 @@
 // Field offsets of every definitions record, checked against hand-placed bytes, and
 // write -> read round trips.
-#include <gtest/gtest.h>
-
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
 #include "support/fixture_bytes.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -27,8 +27,8 @@ std::vector<std::uint8_t> stepFixture()
     putF32(b, 9, 22.5f);
     putU8(b, 13, 7);
     putU8(b, 14, 250);
-    putText(b, 15, "Nab\xEDjen\xED");  // "Nabíjení" in Windows-1250
-    putText(b, 66, "Popis \x9A");      // "Popis š"
+    putText(b, 15, "Nab\xEDjen\xED"); // "Nabíjení" in Windows-1250
+    putText(b, 66, "Popis \x9A");     // "Popis š"
     // start condition: U >= 28.8 (used), OR T > 3600, then an unused term with junk
     putU8(b, 97, 1);
     putU8(b, 98, 4);
@@ -69,7 +69,7 @@ std::vector<std::uint8_t> withZeroTail(std::vector<std::uint8_t> b, std::size_t 
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StepLayout, FieldsAtTheirOffsets)
 {
@@ -143,15 +143,15 @@ TEST(ProcedureFileLayout, HeaderNoteAndStepsAtTheirOffsets)
 {
     std::vector<std::uint8_t> b(kProcedureHeaderSize + 2 * kProcedureStepSize + 17, 0);
     putU8(b, 0, 2);
-    putText(b, 1, "Kapacitn\xED zkou\x9Aka");  // "Kapacitní zkouška"
+    putText(b, 1, "Kapacitn\xED zkou\x9Aka"); // "Kapacitní zkouška"
     for (std::size_t i = 102; i < 152; ++i)
         b[i] = 0x77;
     auto step = stepFixture();
     std::copy(step.begin(), step.end(), b.begin() + 152);
-    step[2] = 10;  // second step: "Konec"
+    step[2] = 10; // second step: "Konec"
     std::copy(step.begin(), step.end(), b.begin() + 152 + 291);
     for (std::size_t i = 152 + 2 * 291; i < b.size(); ++i)
-        b[i] = 0xFF;  // trailing bytes are ignored
+        b[i] = 0xFF; // trailing bytes are ignored
 
     auto p = parseProcedure(b);
     ASSERT_TRUE(p) << p.error();
@@ -197,7 +197,7 @@ TEST(IndexLayout, EntryAndFile)
     putText(b, 36, std::string(30, 'N'));
     auto entries = parseProcedureIndex(b);
     ASSERT_TRUE(entries) << entries.error();
-    ASSERT_EQ(entries->size(), 2u);  // 101 bytes = 2 entries and a remainder
+    ASSERT_EQ(entries->size(), 2u); // 101 bytes = 2 entries and a remainder
     EXPECT_EQ((*entries)[0].number, 1000);
     EXPECT_EQ((*entries)[0].name, "Kapacitní test");
     EXPECT_EQ((*entries)[1].number, 7);
@@ -221,7 +221,7 @@ namespace {
 std::vector<std::uint8_t> batteryFixture()
 {
     std::vector<std::uint8_t> b(kBatteryTypeSize, 0);
-    putU16(b, 0, 0xFFFE);  // head −2
+    putU16(b, 0, 0xFFFE); // head −2
     putText(b, 2, "20KSX25P");
     putU8(b, 33, 3);
     putU8(b, 34, 1);
@@ -229,7 +229,7 @@ std::vector<std::uint8_t> batteryFixture()
     putU8(b, 36, 44);
     putU8(b, 44, 1);
     putU8(b, 45, 2);
-    putText(b, 46, "Nab\xEDjec\xED nap\xECt\xED");  // "Nabíjecí napětí"
+    putText(b, 46, "Nab\xEDjec\xED nap\xECt\xED"); // "Nabíjecí napětí"
     putText(b, 67, "U1");
     putF32(b, 70, 28.8f);
     putText(b, 74, "Kapacita");
@@ -241,7 +241,7 @@ std::vector<std::uint8_t> batteryFixture()
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(BatteryLayout, FieldsAtTheirOffsets)
 {
@@ -263,7 +263,7 @@ TEST(BatteryLayout, FieldsAtTheirOffsets)
 
 TEST(BatteryLayout, FileHeaderAndRoundTrip)
 {
-    std::vector<std::uint8_t> file = {7, 2};  // byte 0 is ignored when read
+    std::vector<std::uint8_t> file = {7, 2}; // byte 0 is ignored when read
     const auto rec = batteryFixture();
     file.insert(file.end(), rec.begin(), rec.end());
     file.insert(file.end(), rec.begin(), rec.end());

@@ -1,7 +1,7 @@
 // The variables list table built from the battery types.
-#include <gtest/gtest.h>
-
 #include "core/definitions/variables_list.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 

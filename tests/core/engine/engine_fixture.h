@@ -2,13 +2,13 @@
 // kept as text, the clock is fake; no module and no socket.
 #pragma once
 
-#include "core/station/station.h"
 #include "core/definitions/step_types.h"
 #include "core/engine/condition_evaluator.h"
 #include "core/engine/run_engine.h"
+#include "core/station/station.h"
 #include "support/fake_clock.h"
-#include "support/recording_ui.h"
 #include "support/recording_power.h"
+#include "support/recording_ui.h"
 
 #include <functional>
 #include <gtest/gtest.h>

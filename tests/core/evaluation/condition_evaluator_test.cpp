@@ -1,10 +1,10 @@
 // Start and end conditions evaluated pass by pass against live values and the run
 // state, with a fake clock driving the step time.
-#include <gtest/gtest.h>
-
 #include "core/definitions/condition_variables.h"
 #include "core/engine/condition_evaluator.h"
 #include "support/fake_clock.h"
+
+#include <gtest/gtest.h>
 
 using namespace kapsorel;
 using kapsorel::test::FakeClock;
@@ -56,7 +56,7 @@ struct Station {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ConditionEvaluation, VoltageTermHoldsOnTheEleventhConsecutivePass)
 {
@@ -128,7 +128,7 @@ TEST(ConditionEvaluation, SettlingLeavesCountersAlone)
         s.pass();
     ASSERT_EQ(s.eval.voltageCounter(), 4);
     s.live.settleCountdown = 30;
-    s.live.batteryVoltage = 10.0f;  // would reset the counter if looked at
+    s.live.batteryVoltage = 10.0f; // would reset the counter if looked at
     EXPECT_FALSE(s.pass());
     EXPECT_EQ(s.eval.voltageCounter(), 4);
 }
@@ -143,10 +143,10 @@ TEST(ConditionEvaluation, StepTimeInWholeSecondsLessResumeSeconds)
     EXPECT_FALSE(s.eval.evaluateCondition(0, kEndCondition));
     s.clock.advanceMs(999);
     s.state.conditionTime = s.clock.now();
-    EXPECT_FALSE(s.eval.evaluateCondition(0, kEndCondition));  // 3599.999 s truncates
+    EXPECT_FALSE(s.eval.evaluateCondition(0, kEndCondition)); // 3599.999 s truncates
     s.clock.advanceMs(1);
     s.state.conditionTime = s.clock.now();
-    EXPECT_TRUE(s.eval.evaluateCondition(0, kEndCondition));  // exactly one hour
+    EXPECT_TRUE(s.eval.evaluateCondition(0, kEndCondition)); // exactly one hour
 
     // A resumed step does not count its interruption; the value may go below zero.
     s.state.resumeSeconds = 600;
@@ -170,7 +170,7 @@ TEST(ConditionEvaluation, LowestCellVoltage)
 {
     Station s;
     s.setEnd({term(kVarCellVoltage, kRelLess, 1.0f, kJoinOr)});
-    EXPECT_TRUE(s.pass());  // no cells connected: all read 0 V
+    EXPECT_TRUE(s.pass()); // no cells connected: all read 0 V
     for (auto& c : s.live.cellVoltage)
         c = 1.3f;
     EXPECT_FALSE(s.pass());
@@ -192,7 +192,7 @@ TEST(ConditionEvaluation, CurrentAndAuxiliaryVariable)
     EXPECT_EQ(s.firstTruePass(20), 11);
     s.state.variables[3] = 0;
     EXPECT_FALSE(s.pass());
-    EXPECT_EQ(s.eval.currentCounter(), kCurrentDebounceLimit);  // the current term still held
+    EXPECT_EQ(s.eval.currentCounter(), kCurrentDebounceLimit); // the current term still held
     s.state.variables[3] = 1;
     EXPECT_TRUE(s.pass());
 }
@@ -204,7 +204,7 @@ TEST(ConditionEvaluation, TwoVoltageTermsAdvanceOneCounterTwice)
     s.live.batteryVoltage = 25.0f;
     EXPECT_FALSE(s.pass());
     EXPECT_EQ(s.eval.voltageCounter(), 2);
-    EXPECT_EQ(s.firstTruePass(20), 5);  // sixth pass overall
+    EXPECT_EQ(s.firstTruePass(20), 5); // sixth pass overall
 
     // One holding, one failing: the failing term resets the shared counter every time.
     Station t;
@@ -303,7 +303,7 @@ TEST(ConditionEvaluation, RelationsInRealArithmetic)
     };
     for (const auto& c : cases) {
         Station s;
-        s.live.capacity = c.value;  // capacity has no debounce
+        s.live.capacity = c.value; // capacity has no debounce
         s.setEnd({term(kVarCapacity, c.rel, c.threshold, kJoinOr)});
         EXPECT_EQ(s.pass(), c.holds) << int(c.rel) << " " << c.value << " " << c.threshold;
     }

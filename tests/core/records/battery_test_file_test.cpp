@@ -1,8 +1,8 @@
-#include "core/records/battery_test_reader.h"
+#include "battery_test_fixtures.h"
 #include "core/records/battery_test_file.h"
+#include "core/records/battery_test_reader.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
-#include "battery_test_fixtures.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -392,8 +392,10 @@ TEST_F(Recorder, WhileARunIsActiveTheUserOperationsLeaveTheFileAlone)
     auto opened = recorder.openTestFile(other, OpenOptions{true, false}, samples, steps);
     ASSERT_FALSE(opened);
     EXPECT_EQ(opened.error(), test_file_messages::kRunActiveOpen);
-    EXPECT_EQ(recorder.saveTestFileAs(recorder.currentPath(), "x", "y", {}, true).error(), test_file_messages::kRunActiveSave);
-    EXPECT_EQ(recorder.saveTestFileAs(home / "copy.tst", "x", "y", {}, true).error(), test_file_messages::kRunActiveSave);
+    EXPECT_EQ(recorder.saveTestFileAs(recorder.currentPath(), "x", "y", {}, true).error(),
+              test_file_messages::kRunActiveSave);
+    EXPECT_EQ(recorder.saveTestFileAs(home / "copy.tst", "x", "y", {}, true).error(),
+              test_file_messages::kRunActiveSave);
     EXPECT_EQ(recorder.archive(archive, true).error(), test_file_messages::kRunActiveArchive);
 
     EXPECT_EQ(recorder.currentPath(), dataFolder() / "T_A12_202403050709.tst");
@@ -783,7 +785,8 @@ TEST_F(Recorder, ResumeStopsWhenTheProcedureCannotBePrepared)
     ASSERT_TRUE(startStep(0, 0));
     clock.advanceMs(60'000);
     bool toldModule = false;
-    const Status st = recorder.resume(0, [] { return Status{Error{"Postup nenalezen"}}; }, [&] { toldModule = true; });
+    const Status st = recorder.resume(
+        0, [] { return Status{Error{"Postup nenalezen"}}; }, [&] { toldModule = true; });
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error(), "Postup nenalezen");
     EXPECT_EQ(run.runState.load(), 0);

@@ -1,5 +1,5 @@
-#include "core/records/battery_test_reader.h"
 #include "battery_test_fixtures.h"
+#include "core/records/battery_test_reader.h"
 
 #include <gtest/gtest.h>
 

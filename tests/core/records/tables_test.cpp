@@ -1,7 +1,7 @@
-#include "core/station/live_values.h"
+#include "battery_test_fixtures.h"
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
-#include "battery_test_fixtures.h"
+#include "core/station/live_values.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
-
 #include "core/app/worker_control.h"
 #include "core/comm/measurement_poller.h"
 #include "core/comm/power_poller.h"
@@ -10,12 +5,16 @@
 #include "support/recording_ui.h"
 #include "support/sim_links.h"
 
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
 namespace kapsorel::test {
 namespace {
 
 // Both pollers as the station runs them: threads looping their passes on the real clock.
 class PollerThreadsTest : public ::testing::Test {
-protected:
+  protected:
     PollerThreadsTest()
     {
         station.live.reset(0);
@@ -30,8 +29,7 @@ protected:
         vyk.join();
     }
 
-    template <class F>
-    bool within(std::chrono::milliseconds limit, F cond)
+    template <class F> bool within(std::chrono::milliseconds limit, F cond)
     {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
@@ -48,8 +46,8 @@ protected:
     RecordingUi ui{&station.live};
     Worker mea{"Mea_th"};
     Worker vyk{"Vyk_th"};
-    PowerPoller power{station, links.powerStatus, links.powerCommands, ui, SystemClock::instance(),
-                      [this] { return vyk.keepRunning(); }};
+    PowerPoller power{station, links.powerStatus,       links.powerCommands,
+                      ui,      SystemClock::instance(), [this] { return vyk.keepRunning(); }};
     MeasurementPoller measurement{station, links.measureStatus, SystemClock::instance()};
 };
 
@@ -75,7 +73,7 @@ TEST_F(PollerThreadsTest, LostPowerModuleSetsItsBitAndAbortsARunOnTheSixthPoll)
     EXPECT_TRUE(within(std::chrono::milliseconds(3500),
                        [&] { return (station.live.commFault.load() & kCommFaultPower) != 0; }));
     EXPECT_EQ(station.live.commFault.load() & kCommFaultMeasurement, 0);
-    EXPECT_EQ(station.run.runState.load(), 3);  // not yet: fewer than six failed polls
+    EXPECT_EQ(station.run.runState.load(), 3); // not yet: fewer than six failed polls
     EXPECT_TRUE(within(std::chrono::milliseconds(20000), [&] { return station.run.runState.load() == 7; }));
     EXPECT_EQ(station.run.stopReason.load(), 1);
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
@@ -100,5 +98,5 @@ TEST_F(PollerThreadsTest, ChargeMakesCurrentAndVoltageRiseAsTheModelSays)
     }));
 }
 
-}  // namespace
-}  // namespace kapsorel::test
+} // namespace
+} // namespace kapsorel::test

@@ -10,8 +10,8 @@ namespace {
 TEST(SimOptions, AddressesOutsideLoopbackAreRefusedWithExitCode2)
 {
     const std::vector<std::vector<std::string>> cases = {
-        {"--power", "255.255.255.255"}, {"--measure", "0.0.0.1"}, {"--power", "0.0.0.0"},
-        {"--control", "0.0.0.0:0"}, {"--measure", "128.0.0.1"},   {"--power", "localhost"},
+        {"--power", "255.255.255.255"}, {"--measure", "0.0.0.1"},   {"--power", "0.0.0.0"},
+        {"--control", "0.0.0.0:0"},     {"--measure", "128.0.0.1"}, {"--power", "localhost"},
     };
     for (const auto& args : cases) {
         std::string error;

@@ -1,18 +1,17 @@
 #include "station_fixture.h"
 
-#include <thread>
-
 #include "core/engine/operator_actions.h"
 #include "demo_definitions.h"
+
+#include <thread>
 
 namespace kapsorel::test {
 
 StationTest::StationTest()
 {
-    home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=" + sim.powerAddress() + "\nIP_adr_mer=" +
-                                       sim.measureAddress() + "\nStanice=Zkušebna\nData_adr=" +
-                                       (home / "Data").string() + "\nArch_adr=" + (home / "Archiv").string() +
-                                       "\n");
+    home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=" + sim.powerAddress() +
+                                       "\nIP_adr_mer=" + sim.measureAddress() + "\nStanice=Zkušebna\nData_adr=" +
+                                       (home / "Data").string() + "\nArch_adr=" + (home / "Archiv").string() + "\n");
     std::filesystem::create_directories(home / "Archiv");
     EXPECT_TRUE(demo::writeDemoDefinitions(home.path()).ok());
     EXPECT_TRUE(types.load(home.path()).ok());
@@ -20,7 +19,10 @@ StationTest::StationTest()
     bootStation();
 }
 
-StationTest::~StationTest() { shutDownStation(); }
+StationTest::~StationTest()
+{
+    shutDownStation();
+}
 
 void StationTest::bootStation()
 {
@@ -98,4 +100,4 @@ std::vector<std::string> StationTest::powerCommands()
     return out;
 }
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

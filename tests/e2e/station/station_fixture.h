@@ -3,16 +3,8 @@
 // clock ten times faster than real time.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "core/app/station_runtime.h"
 #include "core/app/start_battery_test.h"
+#include "core/app/station_runtime.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/procedure_index.h"
 #include "core/records/battery_test_reader.h"
@@ -21,12 +13,19 @@
 #include "support/sim_process.h"
 #include "support/temp_home.h"
 
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace kapsorel::test {
 
 constexpr double kTimeScale = 10.0;
 
 class StationTest : public ::testing::Test {
-protected:
+  protected:
     StationTest();
     ~StationTest() override;
 
@@ -52,4 +51,4 @@ protected:
     int nicdIndex = -1;
 };
 
-}  // namespace kapsorel::test
+} // namespace kapsorel::test

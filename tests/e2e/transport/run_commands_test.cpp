@@ -56,9 +56,7 @@ TEST_F(RunCommandsTest, EveryCommandSendsItsExactBytes)
         {"PL 1", [](auto& l, auto&) { commandRunIndicator(l, true); }, {'#', 'P', 'L', 1, 0, 0}},
         {"PL 0", [](auto& l, auto&) { commandRunIndicator(l, false); }, {'#', 'P', 'L', 0, 0, 0}},
         // The parameter byte is not set: it keeps the previous answer's status (0 here).
-        {"PA",
-         [](auto& l, auto&) { commandSignal(l, 3, 0); },
-         {'#', 'P', 'A', 0, 2, 0, 3, 0}},
+        {"PA", [](auto& l, auto&) { commandSignal(l, 3, 0); }, {'#', 'P', 'A', 0, 2, 0, 3, 0}},
         {"Pa", [](auto& l, auto&) { commandSignalAck(l); }, {'#', 'P', 'a', 0, 2, 0, 1, 1}},
         {"PE", [](auto& l, auto&) { commandNewTest(l); }, {'#', 'P', 'E', 0, 0, 0}},
         {"MT", [](auto& l, auto&) { commandTemperatureCheck(l); }, {'#', 'M', 'T', 0, 0, 0}},
