@@ -181,7 +181,7 @@ TEST_P(SecondInstance, IsRefusedWhateverItsEnvironment)
 
 INSTANTIATE_TEST_SUITE_P(Cases, SecondInstance,
                          ::testing::Values(TwoInstances{"same_user", false}, TwoInstances{"other_user", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(InstanceLock, HeldUntilDestroyed)
 {

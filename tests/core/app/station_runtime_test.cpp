@@ -97,7 +97,7 @@ TEST_P(UnreadableConfiguration, RunsOnDefaultsSaysWhyOnceAndNeverWritesTheFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnreadableConfiguration, ::testing::ValuesIn(kUnreadable),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(StationRuntime, MissingConfigurationIsCreatedByTheSaveWithoutAMessage)
 {

@@ -46,7 +46,7 @@ class Recorder : public ::testing::Test {
 
     std::filesystem::path dataFolder() const { return home / "Data"; }
 
-    void create(std::uint8_t steps) { ASSERT_TRUE(recorder.createTestFile(headerOf(steps), 0, dataFolder())); }
+    void create(std::uint8_t stepCount) { ASSERT_TRUE(recorder.createTestFile(headerOf(stepCount), 0, dataFolder())); }
 
     std::vector<std::uint8_t> fileBytes() const
     {

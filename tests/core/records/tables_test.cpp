@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DeltaCurrentUnavailable,
                                            DeltaCase{"interval_above_window", {1, 0, 400, 28.8f}, 300},
                                            DeltaCase{"no_window", {1, 0, 10, 28.8f}, 0},
                                            DeltaCase{"other_step", {2, 0, 10, 28.8f}, 300}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(StepTable, StepRowsMeasureFromTheTestStartAndInterruptionRowsCarryTheirSeconds)
 {
