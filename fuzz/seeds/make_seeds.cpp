@@ -2,7 +2,7 @@
 // folder per target named as its corpus folder (fuzz/corpus/<target without fuzz_>).
 // The files come from the core writers and the demo definitions, so each target starts
 // from inputs its reader accepts. Used to renew the committed corpus: write the seeds
-// into an empty folder, fuzz from there and merge into fuzz/corpus (see scripts/fuzz-corpus).
+// into an empty folder, fuzz from there and merge into fuzz/corpus (fuzz/fuzz-corpus renew).
 #include "core/app/config_file.h"
 #include "core/app/station_settings.h"
 #include "core/base/bytes.h"
