@@ -12,7 +12,7 @@
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
-#include "core/records/test_records.h"
+#include "core/records/battery_test_records.h"
 #include "demo_definitions.h"
 
 #include <array>
@@ -208,9 +208,9 @@ ByteWriter testHead(std::uint8_t version, const std::vector<StepResult>& steps)
     for (const auto& s : steps)
         writeStepResult(w, s);
     if (version >= 3) {
-        w.zeros(tst::kReservedSize);
-        w.u8(tst::kVariables);
-        for (std::uint8_t v = 0; v < tst::kVariables; ++v)
+        w.zeros(test_file_layout::kReservedSize);
+        w.u8(test_file_layout::kVariables);
+        for (std::uint8_t v = 0; v < test_file_layout::kVariables; ++v)
             w.u8(static_cast<std::uint8_t>(v * 3));
     }
     return w;
@@ -232,7 +232,7 @@ Bytes tailRecord(std::uint8_t version, const TailRecord& rec)
         if (std::holds_alternative<SampleRecord>(rec))
             b.erase(b.begin() + 17, b.begin() + 21); // the capacity
         else
-            b.resize(tst::kOldTailSize);
+            b.resize(test_file_layout::kOldTailSize);
     }
     return b;
 }
@@ -247,14 +247,14 @@ Bytes testFile(std::uint8_t version, const std::vector<StepResult>& steps, const
 
 void testFileSeeds(const fs::path& out)
 {
-    const fs::path dir = out / "test_file_reader";
+    const fs::path dir = out / "battery_test_reader";
     const double t0 = header(0).start;
     const double minute = 1.0 / 1440.0;
 
     put(dir, "v4-created.tst", testFile(4, std::vector<StepResult>(3, StepResult::notStarted()), {}));
 
-    const std::vector<StepResult> run = {startedStep(2, tst::kEndedPerformed, t0),
-                                         startedStep(1, tst::kStartedPerformed, t0 + 30 * minute),
+    const std::vector<StepResult> run = {startedStep(2, test_file_layout::kEndedPerformed, t0),
+                                         startedStep(1, test_file_layout::kStartedPerformed, t0 + 30 * minute),
                                          StepResult::notStarted()};
     const std::vector<TailRecord> tail = {
         sample(0, t0 + minute, 27.0f),
