@@ -1,8 +1,10 @@
+#include "core/app/instance_lock.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
 #include "ui/tfmain.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTest>
@@ -32,8 +34,11 @@ class MainWindowExitTest : public QObject {
         auto* window = new ui::TFmain(home.path(), home / "Kapsorel.ini");
         window->show();
         // The display refresh calls into the window once a second; keep the GUI thread busy
-        // so that the refresh is waiting inside its call when the window closes.
-        QThread::msleep(1500);
+        // (no events processed) until the refresh is waiting inside its call, then close.
+        QElapsedTimer waited;
+        waited.start();
+        while (window->bridge().callsWaiting() == 0 && waited.elapsed() < 20000)
+            QThread::msleep(20);
         QCOMPARE(window->bridge().callsWaiting(), 1);
         QVERIFY(window->close());
         delete window;
@@ -104,7 +109,8 @@ class MainWindowExitTest : public QObject {
         QProcess first;
         first.start(QStringLiteral(KAPSOREL_PROGRAM_PATH), {config});
         QVERIFY(first.waitForStarted());
-        QTest::qWait(1500);
+        // Wait until the first program holds the station's lock.
+        QTRY_VERIFY_WITH_TIMEOUT(!InstanceLock(InstanceLock::nameFor(sim.powerAddress())).acquire(), 20000);
         QCOMPARE(first.state(), QProcess::Running);
 
         QProcess second;

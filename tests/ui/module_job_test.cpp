@@ -67,7 +67,7 @@ class ModuleJobTest : public QObject {
             runner, button, [](ModuleLink&) { return 1; }, [&](const int&) { called = true; });
         delete button;
         QTRY_COMPARE_WITH_TIMEOUT(runner.pending(), std::size_t{0}, 5000);
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QVERIFY(!called);
     }
 };

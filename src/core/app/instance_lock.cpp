@@ -35,8 +35,8 @@ std::string InstanceLock::socketName() const
     if (name_.size() <= kMaxSocketName)
         return name_;
     std::uint64_t h = 14695981039346656037ull; // FNV-1a
-    for (unsigned char c : name_)
-        h = (h ^ c) * 1099511628211ull;
+    for (const char c : name_)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     char tail[20];
     std::snprintf(tail, sizeof tail, "~%016llx", static_cast<unsigned long long>(h));
     return name_.substr(0, kMaxSocketName - std::strlen(tail)) + tail;

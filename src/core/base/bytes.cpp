@@ -197,7 +197,7 @@ bool putU32(std::span<std::uint8_t> buf, std::size_t off, std::uint32_t v)
 {
     if (!fits(buf.size(), off, 4))
         return false;
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         buf[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
     return true;
 }
@@ -227,7 +227,7 @@ std::uint32_t getU32(std::span<const std::uint8_t> buf, std::size_t off)
     if (!fits(buf.size(), off, 4))
         return 0;
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         v |= static_cast<std::uint32_t>(buf[off + i]) << (8 * i);
     return v;
 }

@@ -1,0 +1,112 @@
+// The power poller's passes in this process: its status answers come from a prepared
+// channel and its commands are recorded; no module and no socket.
+#include "core/comm/power_poller.h"
+#include "support/fake_clock.h"
+#include "support/fixture_bytes.h"
+#include "support/recording_power.h"
+#include "support/recording_ui.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace kapsorel::test {
+namespace {
+
+// Answers each poll with the next prepared status (an empty one: no answer).
+class PreparedStatus final : public StatusChannel {
+  public:
+    PollOutcome poll(StatusBuffer& buffer, std::size_t& received, int) override
+    {
+        ++polls;
+        if (answers.empty() || !answers.front()) {
+            if (!answers.empty())
+                answers.pop_front();
+            return PollOutcome::TimedOut;
+        }
+        const std::vector<std::uint8_t> bytes = *answers.front();
+        answers.pop_front();
+        std::copy(bytes.begin(), bytes.end(), buffer.begin());
+        received = bytes.size();
+        return PollOutcome::Answered;
+    }
+    void release() override { ++releases; }
+
+    std::deque<std::optional<std::vector<std::uint8_t>>> answers;
+    int polls = 0;
+    int releases = 0;
+};
+
+// A power module status answer with the error type and fault bits at their offsets.
+std::vector<std::uint8_t> powerStatus(std::uint8_t errorType, std::uint16_t faults = 0, float current = 0)
+{
+    std::vector<std::uint8_t> b(6 + 35, 0);
+    putU8(b, 0, '#');
+    putU8(b, 1, 'M');
+    putU8(b, 2, 'S');
+    putU16(b, 4, 35);
+    putF32(b, 6 + 1, current);
+    putU8(b, 6 + 29, errorType);
+    putU16(b, 6 + 30, faults);
+    return b;
+}
+
+class PowerPollerTest : public ::testing::Test {
+  protected:
+    PowerPollerTest()
+    {
+        station.live.reset(0);
+        station.live.commFault = 0;
+        station.errorSirenSeconds = 7;
+    }
+    void runActive() { station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning); }
+
+    Station station;
+    PreparedStatus channel;
+    RecordingPower power;
+    FakeClock clock;
+    RecordingUi ui{&station.live};
+    PowerPoller poller{station, channel, power, ui, clock, [] { return true; }};
+};
+
+TEST_F(PowerPollerTest, SixthFailedPollOfARunAbortsItOnceAsALostModule)
+{
+    runActive();
+    for (int i = 0; i < 5; ++i) {
+        poller.pollOnce();
+        EXPECT_EQ(station.run.runState.load(), 3) << i;
+    }
+    EXPECT_NE(station.live.commFault.load() & kCommFaultPower, 0);
+    EXPECT_EQ(channel.releases, 5); // every failed poll drops its socket
+    poller.pollOnce();
+    EXPECT_EQ(station.run.runState.load(), 7);
+    EXPECT_EQ(station.run.stopReason.load(), 1);
+    poller.pollOnce();
+    EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
+
+    channel.answers.push_back(powerStatus(0));
+    poller.pollOnce();
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, 0);
+    EXPECT_EQ(poller.failedPolls(), 0);
+}
+
+TEST_F(PowerPollerTest, ANewModuleErrorDuringARunSignalsAndAbortsOnce)
+{
+    channel.answers.push_back(powerStatus(3)); // no run: the error is only shown in the values
+    poller.pollOnce();
+    EXPECT_TRUE(power.lines().empty());
+    EXPECT_EQ(station.run.runState.load(), 0);
+
+    runActive();
+    channel.answers.push_back(powerStatus(3, 0x11));
+    channel.answers.push_back(powerStatus(3, 0x11));
+    poller.pollOnce();
+    poller.pollOnce();
+    EXPECT_EQ(power.lines(), std::vector<std::string>{"PA 255 7"});
+    EXPECT_EQ(station.run.runState.load(), 7);
+    EXPECT_EQ(station.run.stopReason.load(), 3);
+    EXPECT_EQ(station.live.lastAlarmedError.load(), 3);
+    EXPECT_EQ(ui.calls(), (std::vector<std::string>{"alarm ERR 3 - Ventilátory", "faults 17"}));
+}
+
+} // namespace
+} // namespace kapsorel::test
