@@ -500,28 +500,13 @@ TEST_F(OpenedFile, OpeningReplacesWhatWasShownBefore)
     EXPECT_EQ(steps.size(), 4u);
 }
 
-TEST_F(OpenedFile, Version3FileWithThreeSamples)
+TEST_F(OpenedFile, ARefusedFileKeepsWhatWasOpenBefore)
 {
-    auto f = fixedPart(3, 1, kStart);
-    for (int i = 0; i < 3; ++i)
-        append(f, sampleBytes(3, plusSeconds(kStart, 10.0 * i), 0, 24.0f + i, 5.0f, 0.0f, 20.0f));
-    auto opened = recorder.openTestFile(writeFile("v3.tst", f), {}, samples, steps);
-    ASSERT_TRUE(opened) << opened.error();
-    EXPECT_EQ(opened->version, 3);
-    ASSERT_EQ(samples.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(samples.row(i).x, static_cast<std::int64_t>(10 * i));
-        EXPECT_EQ(samples.row(i).sample.capacity, 0.0f);
-        EXPECT_EQ(samples.row(i).sample.voltage, 24.0f + static_cast<float>(i));
-    }
-}
-
-TEST_F(OpenedFile, EveryTruncatedFixedPartIsRefusedAndTheStateKept)
-{
+    // Which cuts the reader refuses is the reader's test; here: the open test stays.
     const auto good = writeFile("good.tst", interruptedFile());
     ASSERT_TRUE(recorder.openTestFile(good, {}, samples, steps));
     const auto full = fixedPart(4, 2, kStart);
-    for (std::size_t len = 0; len < full.size(); ++len) {
+    for (std::size_t len : {std::size_t{0}, std::size_t{150}, full.size() - 1}) {
         const auto bad = writeFile(
             "bad.tst", std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(len)));
         auto opened = recorder.openTestFile(bad, {}, samples, steps);
