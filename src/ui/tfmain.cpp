@@ -118,7 +118,9 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     buildPanel();
     buildStatusBar();
     alarm_ = new QSoundEffect(this);
-    alarm_->setSource(QUrl::fromLocalFile(QString::fromStdString((home / "Alarm.wav").string())));
+    // Loaded once into memory; without the file nothing is played.
+    if (std::error_code ec; std::filesystem::is_regular_file(home / "Alarm.wav", ec))
+        alarm_->setSource(QUrl::fromLocalFile(QString::fromStdString((home / "Alarm.wav").string())));
     setWindowIcon(appIcon(false));
 
     resize(1000, 680);
