@@ -311,12 +311,16 @@ void TFmain::buildDiagram()
     diagram_->valueLabel("lver")->setText(qs(versionLabel(0)));
     diagram_->valueLabel("ldpr")->setVisible(userLevel_ == 2);
     diagram_->valueLabel("znap")->setVisible(false);
+    // What the refresh counts as shown before its first pass.
+    for (const auto& [name, text] :
+         {std::pair{"lkapacita", "    0,0Ah"}, {"lteplota", "  0,0°C"}, {"otepl", "  0,0°C"}, {"znap", "  0,0V"}})
+        setLabel(diagram_->valueLabel(name), LabelText{text, false});
 
     balarm_ = new QPushButton(diagram_);
     balarm_->setObjectName(QStringLiteral("balarm"));
     balarm_->setStyleSheet(QStringLiteral(
         "QPushButton { background: #ffd040; border: 2px solid #a00000; border-radius: 12px; color: #a00000;"
-        " font-weight: bold; padding: 8px; }"));
+        " padding: 6px 2px; }"));
     QFont bannerFont = balarm_->font();
     bannerFont.setPointSize(bannerFont.pointSize() + 6);
     balarm_->setFont(bannerFont);
@@ -445,7 +449,7 @@ void TFmain::layOutDiagram()
     // The question banner is sized from its caption like the alarm banner.
     const int charHeight = QFontMetrics(bvolbaCaption_->font()).height();
     bvolba_->resize(std::max(int(bvolbaCaption_->text().size()), 10) * charHeight / 2 + 24,
-                    bvolba_->sizeHint().height());
+                    charHeight * 2 + bvolOk_->sizeHint().height() + 24);
     bvolba_->move((diagram_->width() - bvolba_->width()) / 2, diagram_->height() * 28 / 100);
     balarm_->move((diagram_->width() - balarm_->width()) / 2, diagram_->height() * 2 / 100);
 }
@@ -693,7 +697,7 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
                     std::chrono::duration_cast<std::chrono::milliseconds>(toTimePoint(start).time_since_epoch())
                         .count());
                 ldatum_->setText(QLocale::system().toString(at.date(), QLocale::ShortFormat));
-                lcas_->setText(QLocale::system().toString(at.time(), QLocale::LongFormat));
+                lcas_->setText(at.time().toString(QStringLiteral("H:mm:ss")));
             }
             setCaptions();
             afterStarted();

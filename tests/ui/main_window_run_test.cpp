@@ -73,6 +73,15 @@ class MainWindowRunTest : public QObject {
         poll->start(10);
     }
 
+    // With KAPSOREL_SCREENSHOTS set to a folder, the window is saved there as `name`.png.
+    static void snap(QWidget& w, const char* name)
+    {
+        const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
+        if (!dir.isEmpty())
+            w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
+                          QStringLiteral(".png"));
+    }
+
     static QStringList messages(QWidget& w)
     {
         QStringList out;
@@ -116,6 +125,7 @@ class MainWindowRunTest : public QObject {
         choose(procedures, QStringLiteral("Ukázka (3 minuty)"));
         QAction* start = action(w, "TBXrun");
         QAction* stop = action(w, "TBXstop");
+        snap(w, "idle");
         QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
 
@@ -144,6 +154,8 @@ class MainWindowRunTest : public QObject {
 
         // Stop while charging, answered "Ano".
         QTRY_VERIFY_WITH_TIMEOUT(!w.samples().empty(), kLong);
+        QTRY_VERIFY_WITH_TIMEOUT(w.diagram().chargingClosed(), kLong);
+        snap(w, "charging");
         QString asked;
         whenAsked(QStringLiteral("ask_ano"), &asked);
         stop->trigger();
@@ -166,6 +178,7 @@ class MainWindowRunTest : public QObject {
         auto* question = widget<QFrame>(w, "bvolba");
         QTRY_VERIFY_WITH_TIMEOUT(question->isVisible(), 3 * kLong);
         QCOMPARE(widget<QLabel>(w, "bvolba_text")->text(), QStringLiteral("Opakovat ukázku?"));
+        snap(w, "question");
         QVERIFY(widget<QPushButton>(w, "bvol_ok")->isVisible());
         QTest::mouseClick(widget<QPushButton>(w, "bvol_ko"), Qt::LeftButton);
         QVERIFY(!question->isVisible());
@@ -174,6 +187,7 @@ class MainWindowRunTest : public QObject {
         auto* banner = widget<QPushButton>(w, "balarm");
         QTRY_VERIFY_WITH_TIMEOUT(banner->isVisible(), kLong);
         QCOMPARE(banner->text(), QStringLiteral("Ukázka dokončena"));
+        snap(w, "banner");
         QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
         QTRY_VERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
