@@ -1,35 +1,59 @@
 #include "ui/tfmain.h"
 
+#include "core/app/start_battery_test.h"
 #include "core/app/start_state.h"
+#include "core/app/user_list.h"
 #include "core/base/numbers.h"
 #include "core/comm/status_decoders.h"
+#include "core/definitions/step_types.h"
+#include "core/definitions/text_cut.h"
+#include "core/engine/operator_actions.h"
+#include "ui/app_icons.h"
+#include "ui/ask.h"
+#include "ui/module_job.h"
+#include "ui/tfporuchy.h"
+#include "ui/tfrucne.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFrame>
 #include <QGridLayout>
-#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
-#include <QMenuBar>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSoundEffect>
 #include <QStatusBar>
 #include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kapsorel::ui {
 
 namespace {
 
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr const char* kNotYet = "Toto okno zatím program nemá";
+constexpr const char* kStopQuestion = "Opravdu přerušit proces?  ";
+constexpr const char* kResumeQuestion = "Proces byl přerušen. Pokračovat?\nAno - pokračovat v přerušeném testu\nNe - "
+                                        "spustit test od začátku\nZruš - nedělat nic";
+constexpr int kAlarmTextChars = 50;
+
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
-}
-
-QString number(const char* format, double v)
-{
-    return qs(formatNumber(format, v, ','));
 }
 
 // Processes pending events for `ms` milliseconds (the window stays alive while it waits).
@@ -43,25 +67,68 @@ void waitProcessingEvents(int ms)
     }
 }
 
+void setLabel(QLabel* label, const LabelText& t)
+{
+    if (!label)
+        return;
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, t.red ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText));
+    label->setPalette(p);
+    label->setText(qs(t.text));
+    label->adjustSize();
+}
+
+// What a start job hands back to the window.
+struct StartResult {
+    bool started = false;
+    std::vector<std::string> messages;
+};
+
 } // namespace
 
 TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers,
                QWidget* parent)
-    : TFmain(home, ConfigFile::loadForStation(configPath), startWorkers, parent)
+    : TFmain(home, ConfigFile::loadForStation(configPath), SystemClock::instance(), startWorkers, parent)
 {
 }
 
 TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers, QWidget* parent)
+    : TFmain(home, std::move(config), SystemClock::instance(), startWorkers, parent)
+{
+}
+
+TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
+               bool startWorkers, QWidget* parent)
+    : TFmain(home, ConfigFile::loadForStation(configPath, clock), clock, startWorkers, parent)
+{
+}
+
+TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& clock, bool startWorkers, QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TFmain"));
     bridge_ = std::make_unique<QtUiBridge>(*this);
-    runtime_ = std::make_unique<StationRuntime>(home, std::move(config), *bridge_);
+    runtime_ = std::make_unique<StationRuntime>(home, std::move(config), *bridge_, clock);
+    userLevel_ = runtime_->settings().expert;
+    family_ = runtime_->station().batteryFamily();
 
-    buildMenus();
-    buildLiveView();
-    setWindowTitle(QStringLiteral("Kapsorel - ") + qs(runtime_->settings().stanice));
-    resize(900, 600);
+    loadDefinitions();
+    buildToolbar();
+    buildDiagram();
+    buildPanel();
+    buildStatusBar();
+    alarm_ = new QSoundEffect(this);
+    // Loaded once into memory; without the file nothing is played.
+    if (std::error_code ec; std::filesystem::is_regular_file(home / "Alarm.wav", ec))
+        alarm_->setSource(QUrl::fromLocalFile(QString::fromStdString((home / "Alarm.wav").string())));
+    setWindowIcon(appIcon(false));
+
+    resize(1000, 680);
+    restoreStoredValues();
+    applyPanelPosition();
+    fillBatteryTypes(runtime_->station().live.headCode.load(relaxed));
+    setRunButtons(true);
+    stopAction_->setEnabled(false);
     refreshDisplay();
     if (startWorkers)
         runtime_->startWorkers();
@@ -75,89 +142,683 @@ TFmain::~TFmain()
     runtime_->shutdown([] { QApplication::processEvents(QEventLoop::AllEvents, 50); });
 }
 
-void TFmain::buildMenus()
+void TFmain::loadDefinitions()
 {
-    auto* battery = menuBar()->addMenu(QStringLiteral("Baterie"));
-    families_ = new QActionGroup(this);
-    families_->setExclusive(true);
-    const std::pair<const char*, BatteryFamily> items[] = {
-        {"typ_nicd", BatteryFamily::NiCd}, {"typ_nicdpb", BatteryFamily::NiCdPb}, {"typ_tpb", BatteryFamily::Pb}};
-    for (const auto& [name, family] : items) {
-        auto* a = battery->addAction(qs(familyName(family)));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setCheckable(true);
-        a->setChecked(runtime_->station().batteryFamily() == family);
-        families_->addAction(a);
-        connect(a, &QAction::triggered, this, [this, f = family] { selectFamily(f); });
-    }
-    auto* program = menuBar()->addMenu(QStringLiteral("Program"));
-    auto* quit = program->addAction(QStringLiteral("Konec"));
-    quit->setObjectName(QStringLiteral("tkonec"));
-    connect(quit, &QAction::triggered, this, &QWidget::close);
+    types_.load(runtime_->home());
+    index_ = std::make_unique<ProcedureIndex>(runtime_->home());
+    index_->load();
 }
 
-void TFmain::buildLiveView()
+void TFmain::buildToolbar()
+{
+    toolbar_ = addToolBar(QStringLiteral("Nástroje"));
+    toolbar_->setObjectName(QStringLiteral("TBXToolbar"));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolbar_->setMovable(false);
+
+    const auto item = [&](QWidget* owner, const char* name, const QString& caption, bool available) {
+        auto* a = new QAction(caption, owner);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setIcon(toolbarIcon(QString::fromLatin1(name), 0));
+        if (!available) {
+            a->setEnabled(false);
+            a->setToolTip(QString::fromUtf8(kNotYet));
+        }
+        return a;
+    };
+    const auto submenu = [&](const char* name, const QString& caption) {
+        auto* a = item(this, name, caption, true);
+        auto* menu = new QMenu(this);
+        a->setMenu(menu);
+        toolbar_->addAction(a);
+        if (auto* b = qobject_cast<QToolButton*>(toolbar_->widgetForAction(a)))
+            b->setPopupMode(QToolButton::InstantPopup);
+        return menu;
+    };
+
+    QMenu* file = submenu("TBXSubSoubor", QStringLiteral("Soubor"));
+    file->addAction(item(file, "TBXOtevri", QStringLiteral("Otevři"), false));
+    file->addAction(item(file, "TBXUloz", QStringLiteral("Ulož"), false));
+    file->addAction(item(file, "TBXsestavy", QStringLiteral("Sestavy"), false));
+    file->addAction(item(file, "TBXItem1", QStringLiteral("Archivuj soubor"), false));
+
+    toolbar_->addAction(item(this, "TBXKroky", QStringLiteral("Kroky"), false));
+    toolbar_->addAction(item(this, "TBXGraf", QStringLiteral("  Graf  "), false));
+    toolbar_->addAction(item(this, "TBXData", QStringLiteral("  Data  "), false));
+    auto* print = item(this, "TBXTisk", QStringLiteral(" Tisk"), false);
+    auto* layouts = new QMenu(this);
+    const auto found = findReportLayouts(runtime_->home());
+    for (std::size_t k = 0; k < kLayoutMenuItems; ++k) {
+        auto* a =
+            item(layouts, ("ttisk" + std::to_string(k)).c_str(), k < found.size() ? qs(found[k]) : QString(), false);
+        a->setVisible(k < found.size());
+        layouts->addAction(a);
+    }
+    print->setMenu(layouts);
+    toolbar_->addAction(print);
+
+    QMenu* settings = submenu("TBXSubNastaveni", QStringLiteral("Nastavení"));
+    modulesAction_ = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"), false);
+    settings->addAction(modulesAction_);
+    settings->addAction(item(settings, "TBXprogram", QStringLiteral("Nastavení programu"), false));
+    settings->addAction(item(settings, "TBXpostupy", QStringLiteral("Postupy"), false));
+    settings->addAction(item(settings, "TBXbaterie", QStringLiteral("Baterie"), false));
+    settings->addSeparator();
+    families_ = new QActionGroup(this);
+    families_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    const std::pair<const char*, BatteryFamily> familyItems[] = {
+        {"typ_nicd", BatteryFamily::NiCd}, {"typ_nicdpb", BatteryFamily::NiCdPb}, {"typ_tpb", BatteryFamily::Pb}};
+    for (const auto& [name, f] : familyItems) {
+        auto* a = item(settings, name, qs(familyName(f)), true);
+        a->setCheckable(true);
+        a->setChecked(family_ == f);
+        families_->addAction(a);
+        settings->addAction(a);
+        connect(a, &QAction::triggered, this, [this, fam = f] { selectFamily(fam); });
+    }
+    settings->addSeparator();
+    expertAction_ = item(settings, "u_exp", QStringLiteral("Expert"), true);
+    expertAction_->setCheckable(true);
+    expertAction_->setChecked(userLevel_ >= 1);
+    settings->addAction(expertAction_);
+    connect(expertAction_, &QAction::toggled, this, &TFmain::setUserLevelFromExpert);
+    firmwareAction_ = item(settings, "TBXfw", QStringLiteral("Upgrade FW"), false);
+    settings->addAction(firmwareAction_);
+    modulesAction_->setVisible(userLevel_ == 2);
+    firmwareAction_->setVisible(userLevel_ >= 1);
+
+    toolbar_->addSeparator();
+    runAction_ = item(this, "TBXrun", QStringLiteral("Start"), true);
+    manualAction_ = item(this, "TBXrucne", QStringLiteral("Ručně"), true);
+    stopAction_ = item(this, "TBXstop", QStringLiteral("Stop"), true);
+    toolbar_->addAction(runAction_);
+    toolbar_->addAction(manualAction_);
+    toolbar_->addAction(stopAction_);
+    connect(runAction_, &QAction::triggered, this, &TFmain::onStart);
+    connect(manualAction_, &QAction::triggered, this, &TFmain::onManual);
+    connect(stopAction_, &QAction::triggered, this, &TFmain::onStop);
+    auto* quit = item(this, "tkonec", QStringLiteral("Konec"), true);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+
+    faultsBar_ = addToolBar(QStringLiteral("Poruchy"));
+    faultsBar_->setObjectName(QStringLiteral("TBXPoruchy"));
+    faultsBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    faultsAction_ = item(this, "TBXporucha", QStringLiteral("Poruchy"), true);
+    faultsAction_->setCheckable(true);
+    faultsBar_->addAction(faultsAction_);
+    connect(faultsAction_, &QAction::triggered, this, [this] {
+        faultsAction_->setChecked(true);
+        faultsWindow(this)->showFaults(runtime_->station().live.faultBits.load(relaxed));
+    });
+    faultsAction_->setVisible(false);
+    faultsBar_->hide();
+    applyIconSize();
+}
+
+void TFmain::buildPanel()
+{
+    panel_ = new QWidget(this);
+    panel_->setObjectName(QStringLiteral("Panel1"));
+    panelGrid_ = new QGridLayout(panel_);
+    ctypBat_ = new QComboBox(panel_);
+    ctypBat_->setObjectName(QStringLiteral("ctyp_bat"));
+    cpostup_ = new QComboBox(panel_);
+    cpostup_->setObjectName(QStringLiteral("cpostup"));
+    lcisloBat_ = new QLineEdit(panel_);
+    lcisloBat_->setObjectName(QStringLiteral("Lcislo_bat"));
+    lcisloBat_->setMaxLength(20);
+    // The number becomes part of a file name.
+    lcisloBat_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^/\\\\:*\"?<>|]*")), lcisloBat_));
+    cmeril_ = new QComboBox(panel_);
+    cmeril_->setObjectName(QStringLiteral("cmeril"));
+    ldatum_ = new QLabel(panel_);
+    ldatum_->setObjectName(QStringLiteral("Ldatum"));
+    lcas_ = new QLabel(panel_);
+    lcas_->setObjectName(QStringLiteral("Lcas"));
+    lpoznamka_ = new QLineEdit(panel_);
+    lpoznamka_->setObjectName(QStringLiteral("Lpoznamka"));
+    lpoznamka_->setMaxLength(50);
+    ctypBat_->setMinimumContentsLength(16);
+    cpostup_->setMinimumContentsLength(18);
+
+    connect(ctypBat_, &QComboBox::currentTextChanged, this, [this](const QString& t) { fillProcedures(t); });
+
+    const auto read = readUserList(runtime_->home() / "Kapsorel.usr", runtime_->clock());
+    QStringList names;
+    for (const auto& n : read.names)
+        names << qs(n);
+    names.sort(Qt::CaseInsensitive);
+    cmeril_->addItems(names);
+    std::vector<std::string> sorted;
+    for (const auto& n : names)
+        sorted.push_back(n.toStdString());
+    if (auto pick = operatorToSelect(sorted, runtime_->settings().uziv))
+        cmeril_->setCurrentIndex(static_cast<int>(*pick));
+    if (read.message)
+        QTimer::singleShot(0, this, [this, m = *read.message] { showMessage(m); });
+}
+
+void TFmain::buildDiagram()
 {
     auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
+    central->setObjectName(QStringLiteral("centralni"));
+    diagram_ = new CircuitDiagram(central);
+    diagram_->setCellBars(family_ == BatteryFamily::NiCd);
+    connect(diagram_, &CircuitDiagram::elementClicked, this, &TFmain::serviceClick);
+    connect(diagram_, &CircuitDiagram::stationLabelDoubleClicked, this, &TFmain::editStationName);
+    diagram_->valueLabel("lver")->setText(qs(versionLabel(0)));
+    diagram_->valueLabel("ldpr")->setVisible(userLevel_ == 2);
+    diagram_->valueLabel("znap")->setVisible(false);
+    // What the refresh counts as shown before its first pass.
+    for (const auto& [name, text] :
+         {std::pair{"lkapacita", "    0,0Ah"}, {"lteplota", "  0,0°C"}, {"otepl", "  0,0°C"}, {"znap", "  0,0V"}})
+        setLabel(diagram_->valueLabel(name), LabelText{text, false});
 
-    lstanice_ = new QLabel(qs(runtime_->settings().stanice), central);
-    lstanice_->setObjectName(QStringLiteral("lstanice"));
-    QFont big = lstanice_->font();
-    big.setPointSize(big.pointSize() + 6);
-    big.setBold(true);
-    lstanice_->setFont(big);
-    layout->addWidget(lstanice_);
+    balarm_ = new QPushButton(diagram_);
+    balarm_->setObjectName(QStringLiteral("balarm"));
+    balarm_->setStyleSheet(QStringLiteral(
+        "QPushButton { background: #ffd040; border: 2px solid #a00000; border-radius: 12px; color: #a00000;"
+        " padding: 6px 2px; }"));
+    QFont bannerFont = balarm_->font();
+    bannerFont.setPointSize(bannerFont.pointSize() + 6);
+    balarm_->setFont(bannerFont);
+    balarm_->hide();
+    connect(balarm_, &QPushButton::clicked, this, &TFmain::onAlarmClicked);
 
-    auto* values = new QGroupBox(QStringLiteral("Baterie"), central);
-    auto* grid = new QGridLayout(values);
-    const auto addValue = [&](int row, int col, const char* caption, const char* name) {
-        grid->addWidget(new QLabel(QString::fromUtf8(caption), values), row, col * 2);
-        auto* l = new QLabel(values);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFont(big);
-        grid->addWidget(l, row, col * 2 + 1);
-        return l;
-    };
-    lvoltage_ = addValue(0, 0, "Napětí", "lnapeti");
-    lcurrent_ = addValue(0, 1, "Proud", "lproud");
-    lcapacity_ = addValue(0, 2, "Kapacita", "lkapacita");
-    ltemperature_ = addValue(1, 0, "Teplota", "lteplota");
-    lmodule_ = addValue(1, 1, "Teplota modulu", "lteplota_modulu");
-    lhead_ = addValue(1, 2, "Hlava", "lhlava");
-    layout->addWidget(values);
-
-    auto* cellBox = new QGroupBox(QStringLiteral("Články"), central);
-    auto* cellGrid = new QGridLayout(cellBox);
-    for (int i = 0; i < kCellCount; ++i) {
-        auto* caption = new QLabel(QString::number(i + 1), cellBox);
-        caption->setAlignment(Qt::AlignCenter);
-        auto* l = new QLabel(cellBox);
-        l->setObjectName(QStringLiteral("lclanek%1").arg(i + 1));
-        l->setAlignment(Qt::AlignCenter);
-        l->setFrameShape(QFrame::Box);
-        cellGrid->addWidget(caption, (i / 10) * 2, i % 10);
-        cellGrid->addWidget(l, (i / 10) * 2 + 1, i % 10);
-        cells_.append(l);
-    }
-    layout->addWidget(cellBox);
-    layout->addStretch();
+    bvolba_ = new QFrame(diagram_);
+    bvolba_->setObjectName(QStringLiteral("bvolba"));
+    bvolba_->setStyleSheet(
+        QStringLiteral("QFrame#bvolba { background: #d8e8ff; border: 2px solid #204080; border-radius: 12px; }"));
+    auto* qLayout = new QVBoxLayout(bvolba_);
+    bvolbaCaption_ = new QLabel(QStringLiteral("Zkouška nevyšla. Pokračovat?"), bvolba_);
+    bvolbaCaption_->setObjectName(QStringLiteral("bvolba_text"));
+    bvolbaCaption_->setFont(bannerFont);
+    bvolbaCaption_->setAlignment(Qt::AlignCenter);
+    qLayout->addWidget(bvolbaCaption_);
+    auto* buttons = new QHBoxLayout;
+    bvolOk_ = new QPushButton(QStringLiteral("OK"), bvolba_);
+    bvolOk_->setObjectName(QStringLiteral("bvol_ok"));
+    bvolKo_ = new QPushButton(QStringLiteral("Konec"), bvolba_);
+    bvolKo_->setObjectName(QStringLiteral("bvol_ko"));
+    buttons->addStretch();
+    buttons->addWidget(bvolOk_);
+    buttons->addWidget(bvolKo_);
+    buttons->addStretch();
+    qLayout->addLayout(buttons);
+    bvolba_->hide();
+    bvolOk_->hide();
+    bvolKo_->hide();
+    connect(bvolOk_, &QPushButton::clicked, this, [this] { onQuestionAnswered(true); });
+    connect(bvolKo_, &QPushButton::clicked, this, [this] { onQuestionAnswered(false); });
     setCentralWidget(central);
-
-    lstatus_ = new QLabel(this);
-    lstatus_->setObjectName(QStringLiteral("lkrok"));
-    lcomm_ = new QLabel(this);
-    lcomm_->setObjectName(QStringLiteral("lspojeni"));
-    lversion_ = new QLabel(this);
-    lversion_->setObjectName(QStringLiteral("lverze"));
-    statusBar()->addWidget(lstatus_, 1);
-    statusBar()->addPermanentWidget(lcomm_);
-    statusBar()->addPermanentWidget(lversion_);
 }
 
-void TFmain::selectFamily(BatteryFamily family)
+void TFmain::buildStatusBar()
 {
-    runtime_->station().setBatteryFamily(family);
+    statusBar()->setObjectName(QStringLiteral("LMDStatusBar1"));
+    const char* fixed[] = {" Hlava", nullptr,        " Krok", nullptr, " Čas kroku",
+                           nullptr,  " Celkový čas", nullptr, nullptr};
+    for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
+        auto* l = new QLabel(fixed[i] ? QString::fromUtf8(fixed[i]) : QString(), this);
+        l->setObjectName(QStringLiteral("panel%1").arg(i));
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setMinimumWidth(i == 3 ? 200 : 70);
+        statusBar()->addWidget(l, i == 8 ? 1 : 0);
+        statusPanels_[i] = l;
+    }
+}
+
+void TFmain::restoreStoredValues()
+{
+    const ConfigFile& c = runtime_->config();
+    const QByteArray geometry =
+        QByteArray::fromBase64(QByteArray::fromStdString(c.readString("TFmain", "Placement", "")));
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    lcisloBat_->setText(qs(c.readString("TFmain", "Lcislo_bat", "")));
+    lpoznamka_->setText(qs(c.readString("TFmain", "Lpoznamka", "")));
+    const std::string station = runtime_->settings().stanice;
+    QLabel* ls = diagram_->findChild<QLabel*>(QStringLiteral("lstanice"));
+    ls->setText(qs(c.readString("TFmain", "lstanice", station.empty() ? "" : "  " + station + "  ")));
+    ls->setVisible(!station.empty());
+    expertAction_->setVisible(c.readBool("TFmain", "u_exp", true));
+}
+
+void TFmain::saveStoredValues()
+{
+    ConfigFile& c = runtime_->config();
+    c.writeString("TFmain", "Placement", saveGeometry().toBase64().toStdString());
+    c.writeString("TFmain", "Lcislo_bat", lcisloBat_->text().toStdString());
+    c.writeString("TFmain", "Lpoznamka", lpoznamka_->text().toStdString());
+    c.writeString("TFmain", "lstanice", diagram_->findChild<QLabel*>(QStringLiteral("lstanice"))->text().toStdString());
+    c.writeBool("TFmain", "u_exp", expertAction_->isVisible());
+}
+
+// --- window upkeep ---------------------------------------------------------------------
+
+void TFmain::fillBatteryTypes(std::int16_t head)
+{
+    const QSignalBlocker block(ctypBat_);
+    ctypBat_->clear();
+    const std::uint8_t chemistry = family_ == BatteryFamily::NiCd ? kChemistryNiCd : 1;
+    for (const auto& t : types_.types()) {
+        if ((head <= 0 || t.head == head) && t.chemistry == chemistry && ctypBat_->findText(qs(t.name)) < 0)
+            ctypBat_->addItem(qs(t.name));
+    }
+    if (head <= 0 && ctypBat_->count() == 0)
+        ctypBat_->addItem(qs(std::string(kNoBatteryTypeName)));
+    ctypBat_->setCurrentIndex(ctypBat_->count() > 0 ? 0 : -1);
+    fillProcedures(ctypBat_->currentText());
+}
+
+void TFmain::fillProcedures(const QString& typeName)
+{
+    cpostup_->clear();
+    if (typeName.isEmpty())
+        return;
+    for (const auto& e : offeredProcedures(types_.types(), typeName.toStdString(), index_->entries()))
+        cpostup_->addItem(qs(e.name), int(e.number));
+    cpostup_->setCurrentIndex(cpostup_->count() > 0 ? 0 : -1);
+}
+
+void TFmain::setCaptions()
+{
+    const QString station = qs(runtime_->settings().stanice);
+    const auto path = runtime_->testFile().currentPath();
+    setWindowTitle(QStringLiteral("Kapsorel - ") + station +
+                   (path.empty() ? QString() : QStringLiteral(" : ") + QString::fromStdString(path.string())));
+    if (auto* f = findChild<TFporuchy*>())
+        f->setWindowTitle(QStringLiteral("Poruchy - ") + station);
+}
+
+void TFmain::layOutDiagram()
+{
+    const auto& live = runtime_->station().live;
+    diagram_->setCellBars(family_ == BatteryFamily::NiCd);
+    diagram_->setSwitches(live.chargingOn.load(relaxed) == 1, live.dischargingOn.load(relaxed) == 1,
+                          live.driveOn.load(relaxed) == 1);
+    if (family_ != BatteryFamily::NiCd)
+        diagram_->setCellBar(0, CellBar{diagram_->cellBar(0).position, wideBarColours(), {}});
+    else
+        for (int i = 0; i < kCellCount; ++i)
+            diagram_->setCellBar(
+                i, cellBar(live.cellVoltage[static_cast<std::size_t>(i)].load(relaxed), runtime_->settings()));
+    // The question banner is sized from its caption like the alarm banner.
+    const int charHeight = QFontMetrics(bvolbaCaption_->font()).height();
+    bvolba_->resize(std::max(int(bvolbaCaption_->text().size()), 10) * charHeight / 2 + 24,
+                    charHeight * 2 + bvolOk_->sizeHint().height() + 24);
+    bvolba_->move((diagram_->width() - bvolba_->width()) / 2, diagram_->height() * 28 / 100);
+    balarm_->move((diagram_->width() - balarm_->width()) / 2, diagram_->height() * 2 / 100);
+}
+
+void TFmain::applyIconSize()
+{
+    const int size = std::clamp(int(runtime_->settings().ikony), 0, 2);
+    toolbar_->setIconSize(toolbarIconSize(size));
+    faultsBar_->setIconSize(toolbarIconSize(size));
+    for (QAction* a : findChildren<QAction*>())
+        if (!a->objectName().isEmpty())
+            a->setIcon(toolbarIcon(a->objectName(), size));
+    const bool resume = runtime_->station().run.stopReason.load(relaxed) != 0;
+    runAction_->setIcon(toolbarIcon(resume ? QStringLiteral("TBXrun_resume") : QStringLiteral("TBXrun"), size));
+}
+
+void TFmain::applyPanelPosition()
+{
+    // Take the fields out and put them back in the chosen arrangement.
+    QWidget* labelled[][2] = {{nullptr, ctypBat_}, {nullptr, cpostup_}, {nullptr, lcisloBat_}, {nullptr, cmeril_},
+                              {nullptr, ldatum_},  {nullptr, lcas_},    {nullptr, lpoznamka_}};
+    const char* captions[] = {"Typ baterie", "Postup", "Číslo baterie", "Měřil", "Datum", "Čas", "Poznámka"};
+    while (QLayoutItem* it = panelGrid_->takeAt(0)) {
+        if (it->widget() && qobject_cast<QLabel*>(it->widget()) && it->widget()->property("caption").toBool())
+            it->widget()->deleteLater();
+        delete it;
+    }
+    for (std::size_t i = 0; i < std::size(labelled); ++i) {
+        auto* l = new QLabel(QString::fromUtf8(captions[i]), panel_);
+        l->setProperty("caption", true);
+        l->setBuddy(labelled[i][1]);
+        labelled[i][0] = l;
+    }
+    const bool left = runtime_->config().readInt("Nastaveni", "UM_HLAV", 0) == 1;
+    if (left) {
+        for (std::size_t i = 0; i < std::size(labelled); ++i) {
+            panelGrid_->addWidget(labelled[i][0], int(i) * 2, 0);
+            panelGrid_->addWidget(labelled[i][1], int(i) * 2 + 1, 0);
+        }
+        panelGrid_->setRowStretch(int(std::size(labelled)) * 2, 1);
+    } else {
+        // Four label/field groups side by side: type, procedure / number, operator /
+        // date, time / note.
+        const int place[][2] = {{0, 0}, {1, 0}, {0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}};
+        for (std::size_t i = 0; i < std::size(labelled); ++i) {
+            panelGrid_->addWidget(labelled[i][0], place[i][0], place[i][1]);
+            panelGrid_->addWidget(labelled[i][1], place[i][0], place[i][1] + 1);
+        }
+    }
+    auto* central = centralWidget();
+    delete central->layout();
+    QBoxLayout* box =
+        left ? static_cast<QBoxLayout*>(new QHBoxLayout(central)) : static_cast<QBoxLayout*>(new QVBoxLayout(central));
+    box->addWidget(panel_);
+    box->addWidget(diagram_, 1);
+    layOutDiagram();
+}
+
+void TFmain::applyHardwareKind(std::uint8_t kind)
+{
+    if (kind > 1)
+        return;
+    for (QAction* a : families_->actions()) {
+        const bool pbOnly = a->objectName() == QStringLiteral("typ_tpb");
+        a->setVisible(kind == 0 ? !pbOnly : false);
+    }
+    diagram_->valueLabel("znap")->setVisible(kind == 1);
+}
+
+void TFmain::selectFamily(BatteryFamily f)
+{
+    if (f == BatteryFamily::Pb && family_ == BatteryFamily::Pb)
+        family_ = BatteryFamily::None;
+    else
+        family_ = f;
+    runtime_->station().setBatteryFamily(family_);
+    for (QAction* a : families_->actions())
+        a->setChecked(a->text() == qs(familyName(family_)) && family_ != BatteryFamily::None);
+    layOutDiagram();
+    fillBatteryTypes(family_ == BatteryFamily::NiCd ? runtime_->station().live.headCode.load(relaxed) : -1);
+}
+
+void TFmain::setUserLevelFromExpert(bool checked)
+{
+    if (checked) {
+        firmwareAction_->setVisible(true);
+        if (serviceCounter_ >= 4) {
+            userLevel_ = 2;
+            modulesAction_->setVisible(true);
+            diagram_->valueLabel("ldpr")->setVisible(true);
+            serviceCounter_ = 0;
+        } else {
+            userLevel_ = 1;
+        }
+    } else {
+        userLevel_ = 0;
+        serviceCounter_ = 0;
+        modulesAction_->setVisible(false);
+        firmwareAction_->setVisible(false);
+        diagram_->valueLabel("ldpr")->setVisible(false);
+    }
+    model_.reset(); // the number formats follow the level
+}
+
+void TFmain::serviceClick(CircuitDiagram::Element element)
+{
+    using E = CircuitDiagram::Element;
+    static constexpr E kSequence[] = {E::Load, E::Source, E::DischargeSwitch, E::ChargeSwitch};
+    if (serviceCounter_ < 4 && element == kSequence[serviceCounter_]) {
+        ++serviceCounter_;
+        QLabel* ver = diagram_->valueLabel("lver");
+        QPalette p = ver->palette();
+        p.setColor(QPalette::WindowText, serviceCounter_ % 2 ? QColor(0x60, 0x60, 0x60) : QColor(0xA0, 0xA0, 0xA0));
+        ver->setPalette(p);
+    } else if (element != E::Battery) {
+        serviceCounter_ = 0;
+    }
+}
+
+void TFmain::editStationName()
+{
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, QStringLiteral("Název"), QStringLiteral("Zadej název stanice"),
+                                               QLineEdit::Normal, qs(runtime_->settings().stanice), &ok);
+    if (!ok)
+        return;
+    runtime_->settings().stanice = name.toStdString();
+    auto* ls = diagram_->findChild<QLabel*>(QStringLiteral("lstanice"));
+    ls->setText(QStringLiteral("  ") + name + QStringLiteral("  "));
+    ls->setVisible(!name.isEmpty());
+    setCaptions();
+    layOutDiagram();
+}
+
+// --- the operator's workflow -------------------------------------------------------------
+
+void TFmain::setRunButtons(bool startEnabled)
+{
+    runAction_->setEnabled(startEnabled);
+    manualAction_->setEnabled(startEnabled);
+    stopAction_->setEnabled(!startEnabled);
+    panel_->setEnabled(startEnabled);
+}
+
+int TFmain::batteryIndexOf(const QString& name) const
+{
+    return types_.findByName(name.toStdString());
+}
+
+std::int16_t TFmain::procedureNumberOf(const QString& name) const
+{
+    const int pos = index_->positionOfName(name.toStdString());
+    return pos < 0 ? std::int16_t{-1} : static_cast<std::int16_t>(index_->at(pos).number);
+}
+
+TestStartRequest TFmain::panelRequest() const
+{
+    TestStartRequest r;
+    r.batteryIndex = batteryIndexOf(ctypBat_->currentText());
+    r.procedureNumber = procedureNumberOf(cpostup_->currentText());
+    r.procedureName = cpostup_->currentText().toStdString();
+    r.operatorName = cmeril_->currentText().toStdString();
+    r.batteryNumber = lcisloBat_->text().toStdString();
+    r.note = lpoznamka_->text().toStdString();
+    return r;
+}
+
+void TFmain::onStart()
+{
+    runAction_->setEnabled(false);
+    manualAction_->setEnabled(false);
+    runModuleJob<std::string>(
+        runtime_->powerJobs(), toolbar_->widgetForAction(runAction_),
+        [this](ModuleLink&) { return startChecks(runtime_->station(), runtime_->powerCommands()); },
+        [this](const std::string& message) {
+            if (!message.empty())
+                showMessage(message);
+            continueStart();
+        });
+}
+
+void TFmain::continueStart()
+{
+    auto& run = runtime_->station().run;
+    if (run.stopReason.load(relaxed) == 0) {
+        startResolvedTest(false, 0);
+        return;
+    }
+    const AskAnswer answer =
+        ask(this, qs(runtime_->settings().stanice), QString::fromUtf8(kResumeQuestion), /*withCancel=*/true);
+    if (answer == AskAnswer::Cancel) {
+        setRunButtons(true);
+        return;
+    }
+    run.stopReason.store(0, relaxed);
+    if (answer == AskAnswer::Yes)
+        startResolvedTest(true, runtime_->testFile().interruptedStep().value_or(run.currentStep.load(relaxed)));
+    else
+        startResolvedTest(false, 0);
+}
+
+void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
+{
+    const TestStartRequest request = panelRequest();
+    std::vector<std::pair<std::int16_t, std::string>> procedures;
+    for (const auto& e : index_->entries())
+        procedures.emplace_back(static_cast<std::int16_t>(e.number), e.name);
+    runtime_->station().run.jumpTarget.store(-1, relaxed);
+    if (!resume)
+        currentChangeWindow_ = request.batteryIndex >= 0 ? types_.at(request.batteryIndex).currentChangeInterval : 0;
+    const std::vector<BatteryType> types = types_.types();
+    runModuleJob<StartResult>(
+        runtime_->powerJobs(), toolbar_->widgetForAction(runAction_),
+        [this, resume, resumeStep, request, types, procedures](ModuleLink&) {
+            StartResult out;
+            if (resume) {
+                const Status s = resumeTest(*runtime_, types, procedures, resumeStep);
+                out.started = s.ok();
+                if (!s)
+                    out.messages.push_back(s.error());
+                return out;
+            }
+            if (Status resolved = resolveProcedure(*runtime_, types, request.procedureNumber, request.batteryIndex);
+                !resolved) {
+                out.messages.push_back(resolved.error());
+                return out;
+            }
+            const TestStartOutcome started = startNewTest(*runtime_, types, request);
+            out.started = started.started;
+            out.messages = started.messages;
+            return out;
+        },
+        [this, resume](const StartResult& result) {
+            for (const auto& m : result.messages)
+                showMessage(m);
+            if (!result.started) {
+                setRunButtons(true);
+                return;
+            }
+            if (!resume) {
+                samples_.clear();
+                steps_.clear();
+                const DayTime start = runtime_->testFile().header().start;
+                const QDateTime at = QDateTime::fromMSecsSinceEpoch(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(toTimePoint(start).time_since_epoch())
+                        .count());
+                ldatum_->setText(QLocale::system().toString(at.date(), QLocale::ShortFormat));
+                lcas_->setText(at.time().toString(QStringLiteral("H:mm:ss")));
+            }
+            setCaptions();
+            afterStarted();
+        });
+}
+
+void TFmain::afterStarted()
+{
+    setRunButtons(false);
+    applyIconSize();
+}
+
+void TFmain::onManual()
+{
+    TFRucne dialog(runtime_->config(), this);
+    dialog.setWindowTitle(QStringLiteral("Ruční spuštění - ") + qs(runtime_->settings().stanice));
+    const std::optional<ManualRun> manual = dialog.ask();
+    if (!manual)
+        return;
+    const TestStartRequest request = panelRequest();
+    if (request.batteryNumber.empty()) {
+        showMessage(kNoBatteryNumber);
+        return;
+    }
+    currentChangeWindow_ = 0;
+    setRunButtons(false);
+    stopAction_->setEnabled(false);
+    const std::vector<BatteryType> types = types_.types();
+    runModuleJob<StartResult>(
+        runtime_->powerJobs(), toolbar_->widgetForAction(manualAction_),
+        [this, types, request, run = *manual](ModuleLink&) {
+            const TestStartOutcome o = startManualTest(*runtime_, types, run, request);
+            return StartResult{o.started, o.messages};
+        },
+        [this](const StartResult& result) {
+            for (const auto& m : result.messages)
+                showMessage(m);
+            if (!result.started) {
+                setRunButtons(true);
+                return;
+            }
+            samples_.clear();
+            steps_.clear();
+            setCaptions();
+            afterStarted();
+        });
+}
+
+void TFmain::onStop()
+{
+    if (ask(this, qs(runtime_->settings().stanice), QString::fromUtf8(kStopQuestion), false) != AskAnswer::Yes)
+        return;
+    runtime_->station().run.abort(StopReasonCode::OperatorStop);
+    applyIconSize();
+    runAction_->setEnabled(true);
+    manualAction_->setEnabled(true);
+    stopAction_->setEnabled(false);
+}
+
+void TFmain::onQuestionAnswered(bool ok)
+{
+    if (ok)
+        answerQuestionOk(runtime_->station().run, runtime_->procedure());
+    else
+        answerQuestionEnd(runtime_->station().run, runtime_->procedure());
+    bvolba_->hide();
+    bvolOk_->hide();
+    bvolKo_->hide();
+}
+
+void TFmain::onAlarmClicked()
+{
+    auto& live = runtime_->station().live;
+    if (live.commFault.load(relaxed) != 0) {
+        live.ledSeconds.store(0, relaxed); // the next refresh hides the banner
+        return;
+    }
+    runModuleJob<bool>(
+        runtime_->powerJobs(), balarm_,
+        [this](ModuleLink&) { return alarmBannerClicked(runtime_->station().live, runtime_->powerCommands()); },
+        [this](const bool& hide) {
+            if (hide)
+                balarm_->hide();
+        });
+}
+
+void TFmain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (firstShown_)
+        return;
+    firstShown_ = true;
+    setCaptions();
+    QTimer::singleShot(0, this, &TFmain::firstShowCheck);
+}
+
+void TFmain::firstShowCheck()
+{
+    const InterruptedTestCheck check = runtime_->testFile().checkInterruptedTest(false, samples_, steps_);
+    switch (check.outcome) {
+    case InterruptedTestCheck::Outcome::NoTest:
+        return;
+    case InterruptedTestCheck::Outcome::OpenFailed:
+        showMessage(check.message);
+        return;
+    case InterruptedTestCheck::Outcome::NothingToResume:
+        setCaptions();
+        return;
+    case InterruptedTestCheck::Outcome::AskToResume:
+        setCaptions();
+        if (!check.openWarning.empty())
+            showMessage(check.openWarning);
+        if (ask(this, qs(runtime_->settings().stanice), qs(check.message), false) == AskAnswer::Yes) {
+            runAction_->setEnabled(false);
+            manualAction_->setEnabled(false);
+            startResolvedTest(true, check.step);
+        } else {
+            runtime_->testFile().declineResume();
+        }
+        return;
+    }
 }
 
 void TFmain::closeEvent(QCloseEvent* event)
@@ -173,13 +834,19 @@ void TFmain::closeEvent(QCloseEvent* event)
         runtime_->requestStop();
         waitProcessingEvents(1000);
         QApplication::restoreOverrideCursor();
-        runtime_->settings().stanice = lstanice_->text().toStdString();
+        auto& s = runtime_->settings();
+        s.uziv = cmeril_->currentText().toStdString();
+        s.typBat = ctypBat_->currentText().toStdString();
+        s.cPostup = cpostup_->currentText().toStdString();
+        saveStoredValues();
         const Status saved = runtime_->saveSettings();
         if (!saved.ok())
             QMessageBox::warning(this, qs(runtime_->settings().stanice), qs(saved.error()));
     }
     event->accept();
 }
+
+// --- what the workers ask of the screen --------------------------------------------------
 
 void TFmain::showMessage(const std::string& text)
 {
@@ -194,63 +861,160 @@ void TFmain::showMessage(const std::string& text)
 
 void TFmain::runStoppedOnLostModule()
 {
-    lstatus_->setText(QStringLiteral("Spojení s modulem ztraceno"));
+    applyIconSize();
+}
+
+void TFmain::playAlarm()
+{
+    // Asynchronous; without a sound device or file nothing plays.
+    if (alarm_->status() == QSoundEffect::Ready)
+        alarm_->play();
+}
+
+void TFmain::setAlarmText(const QString& text)
+{
+    balarm_->setText(text);
+    const int charHeight = QFontMetrics(balarm_->font()).height();
+    balarm_->resize(std::max(int(text.size()), 10) * charHeight / 2, balarm_->sizeHint().height());
+    balarm_->move((diagram_->width() - balarm_->width()) / 2, diagram_->height() * 2 / 100);
+    balarm_->show();
+    balarm_->raise();
 }
 
 void TFmain::errorAlarm(const std::string& text)
 {
-    lstatus_->setText(qs(text));
+    playAlarm();
+    setAlarmText(qs(text));
+    runAction_->setEnabled(true);
+    manualAction_->setEnabled(true);
+    stopAction_->setEnabled(false);
 }
 
 void TFmain::faultsChanged(std::uint16_t faultBits)
 {
     runtime_->station().live.shownFaultBits.store(faultBits);
-    QStringList lines;
-    for (const auto& t : faultTexts(faultBits))
-        lines << qs(t);
-    lcomm_->setToolTip(lines.join(QLatin1Char('\n')));
+    TFporuchy* window = faultsWindow(this);
+    if (faultBits != 0) {
+        faultsBar_->show();
+        faultsAction_->setVisible(true);
+        faultsAction_->setChecked(true);
+        window->showFaults(faultBits);
+    } else {
+        window->hide();
+        faultsAction_->setVisible(false);
+        faultsBar_->hide();
+    }
+    const QIcon icon = appIcon(faultBits != 0);
+    setWindowIcon(icon);
+    QApplication::setWindowIcon(icon);
 }
 
 void TFmain::statusText(const std::string& text)
 {
-    lstatus_->setText(qs(text));
+    statusPanels_[3]->setText(qs(text));
 }
 
 void TFmain::signallingPrompt(const std::string& text)
 {
-    lstatus_->setText(qs(text));
+    playAlarm();
+    setAlarmText(qs(cutChars(text, kAlarmTextChars)));
 }
 
 void TFmain::questionPrompt(const std::string& text)
 {
-    lstatus_->setText(qs(text));
+    bvolbaCaption_->setText(qs(text));
+    layOutDiagram();
+    bvolba_->show();
+    bvolOk_->show();
+    bvolKo_->show();
+    bvolba_->raise();
 }
 
 void TFmain::runEnded()
 {
-    lstatus_->setText(QStringLiteral("Konec"));
+    setRunButtons(true);
+    applyIconSize();
 }
 
 void TFmain::refreshDisplay()
 {
-    const auto& live = runtime_->station().live;
-    lvoltage_->setText(number("%5.2f V", live.batteryVoltage.load()));
-    lcurrent_->setText(number("%5.2f A", live.current.load()));
-    lcapacity_->setText(number("%6.3f Ah", live.capacity.load()));
-    ltemperature_->setText(number("%5.1f °C", live.batteryTemperature.load()));
-    lmodule_->setText(number("%5.1f °C", live.moduleTemperature.load()));
-    lhead_->setText(QString::number(live.headCode.load()));
-    for (int i = 0; i < kCellCount; ++i)
-        cells_[i]->setText(number("%4.2f", live.cellVoltage[static_cast<std::size_t>(i)].load()));
-    const auto comm = live.commFault.load();
-    QStringList lost;
-    if (comm & kCommFaultPower)
-        lost << QStringLiteral("výkonový modul");
-    if (comm & kCommFaultMeasurement)
-        lost << QStringLiteral("měřicí modul");
-    lcomm_->setText(lost.isEmpty() ? QStringLiteral("Moduly odpovídají")
-                                   : QStringLiteral("Neodpovídá: ") + lost.join(QStringLiteral(", ")));
-    lversion_->setText(qs(versionLabel(live.powerSwVersion.load())));
+    Station& station = runtime_->station();
+    auto& live = station.live;
+    if (live.diagramRedraw.load(relaxed) != 0) {
+        layOutDiagram();
+        live.diagramRedraw.store(0, relaxed);
+    }
+    const DisplayUpdate u = model_.refresh(takeDisplaySnapshot(station, userLevel_));
+    if (u.headText)
+        statusPanels_[1]->setText(qs(*u.headText));
+    if (u.versionText)
+        diagram_->valueLabel("lver")->setText(qs(*u.versionText));
+    if (u.refillBatteryTypes && !station.run.runActive())
+        fillBatteryTypes(*u.refillBatteryTypes);
+    if (u.applyHardwareKind)
+        applyHardwareKind(*u.applyHardwareKind);
+    if (u.voltage)
+        setLabel(diagram_->valueLabel("lnap"), *u.voltage);
+    if (u.source)
+        setLabel(diagram_->valueLabel("znap"), *u.source);
+    if (u.moduleTemp)
+        setLabel(diagram_->valueLabel("otepl"), *u.moduleTemp);
+    for (int i : u.changedCells) {
+        const float v = live.cellVoltage[static_cast<std::size_t>(i)].load(relaxed);
+        if (family_ == BatteryFamily::NiCd)
+            diagram_->setCellBar(i, cellBar(v, runtime_->settings()));
+        else if (i == 0)
+            diagram_->setCellBar(0, CellBar{cellBar(v, runtime_->settings()).position, wideBarColours(), {}});
+    }
+    if (u.current)
+        setLabel(diagram_->valueLabel("lproud"), *u.current);
+    if (u.capacity)
+        setLabel(diagram_->valueLabel("lkapacita"), *u.capacity);
+    if (u.temperature)
+        setLabel(diagram_->valueLabel("lteplota"), *u.temperature);
+    if (u.stepTime)
+        statusPanels_[5]->setText(qs(*u.stepTime));
+    if (u.totalTime)
+        statusPanels_[7]->setText(qs(*u.totalTime));
+    if (u.hideBanner)
+        balarm_->hide();
+    else if (balarm_->isVisible())
+        balarm_->raise();
+    if (u.enableStart) {
+        runAction_->setEnabled(*u.enableStart);
+        manualAction_->setEnabled(*u.enableStart);
+    }
+    diagram_->setSwitches(live.chargingOn.load(relaxed) == 1, live.dischargingOn.load(relaxed) == 1,
+                          live.driveOn.load(relaxed) == 1);
+
+    if (station.run.newSample.load(relaxed) != 0)
+        addSampleRow();
+    if (station.run.stepMark.load(relaxed) != kNoStepMark)
+        addStepRow();
+}
+
+void TFmain::addSampleRow()
+{
+    Station& station = runtime_->station();
+    const SampleRecord sample = runtime_->testFile().currentSample();
+    const TestHeader header = runtime_->testFile().header();
+    samples_.add(sample,
+                 testAxisSeconds(header.start, sample.time, station.run.totalInterruptionSeconds.load(relaxed)));
+    const std::uint8_t stepIndex = station.run.currentStep.load(relaxed);
+    const RunStep& step = runtime_->procedure().steps[stepIndex];
+    const float delta =
+        deltaCurrentFromTable(samples_, DeltaCurrentStep{stepIndex, step.type, step.recordInterval, step.value1},
+                              currentChangeWindow_, station.live.current.load(relaxed));
+    station.live.deltaCurrent.store(delta, relaxed);
+    if (userLevel_ == 2 && delta != kDeltaCurrentUnavailable)
+        setLabel(diagram_->valueLabel("ldpr"), LabelText{formatNumber("%5.2fA", double(delta), ','), false});
+}
+
+void TFmain::addStepRow()
+{
+    const std::uint8_t mark = runtime_->station().run.stepMark.load(relaxed);
+    if (const auto result = runtime_->testFile().stepResult(mark))
+        steps_.addStep(mark, *result, runtime_->testFile().header().start, false);
 }
 
 } // namespace kapsorel::ui

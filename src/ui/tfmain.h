@@ -1,18 +1,34 @@
 // The operator's main window. Created first; its creation loads the station settings and
 // starts the station's workers, its close saves them and ends the workers in order.
-// It carries out, on the GUI thread, what the workers ask of the screen.
+// The operator prepares and runs tests here; the window carries out, on the GUI thread,
+// what the workers ask of the screen.
 #pragma once
 
+#include "core/app/display_model.h"
+#include "core/app/start_battery_test.h"
 #include "core/app/station_runtime.h"
+#include "core/definitions/battery_table.h"
+#include "core/definitions/procedure_index.h"
+#include "core/records/sample_table.h"
+#include "core/records/step_table.h"
 #include "core/station/ui_bridge.h"
+#include "ui/circuit_diagram.h"
 #include "ui/qt_ui_bridge.h"
 
 #include <QMainWindow>
 #include <filesystem>
 #include <memory>
 
-class QLabel;
+class QAction;
 class QActionGroup;
+class QComboBox;
+class QFrame;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSoundEffect;
+class QToolBar;
 
 namespace kapsorel::ui {
 
@@ -24,10 +40,18 @@ class TFmain final : public QMainWindow, public UiBridge {
            QWidget* parent = nullptr);
     // The same with the configuration the program has already loaded.
     TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers = true, QWidget* parent = nullptr);
+    // The same on a given clock (tests run the station faster than real time).
+    TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
+           bool startWorkers = true, QWidget* parent = nullptr);
     ~TFmain() override;
 
     StationRuntime& runtime() { return *runtime_; }
     QtUiBridge& bridge() { return *bridge_; }
+    CircuitDiagram& diagram() { return *diagram_; }
+    const SampleTable& samples() const { return samples_; }
+    const StepTable& steps() const { return steps_; }
+    std::uint8_t userLevel() const { return userLevel_; }
+    BatteryFamily family() const { return family_; }
 
     // UiBridge, carried out on the GUI thread.
     void showMessage(const std::string& text) override;
@@ -40,29 +64,95 @@ class TFmain final : public QMainWindow, public UiBridge {
     void runEnded() override;
     void refreshDisplay() override;
 
+    // Window upkeep.
+    void fillBatteryTypes(std::int16_t head);
+    void fillProcedures(const QString& typeName);
+    void setCaptions();
+    void layOutDiagram();
+    void applyIconSize();
+    void applyPanelPosition();
+    void applyHardwareKind(std::uint8_t kind);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
-    void buildMenus();
-    void buildLiveView();
+    TFmain(const std::filesystem::path& home, ConfigFile config, Clock& clock, bool startWorkers, QWidget* parent);
+
+    void buildToolbar();
+    void buildPanel();
+    void buildDiagram();
+    void buildStatusBar();
+    void loadDefinitions();
+    void restoreStoredValues();
+    void saveStoredValues();
+
     void selectFamily(BatteryFamily family);
+    void setUserLevelFromExpert(bool checked);
+    void serviceClick(CircuitDiagram::Element element);
+    void editStationName();
+
+    void onStart();
+    void continueStart();
+    void startResolvedTest(bool resume, std::uint8_t resumeStep);
+    void onManual();
+    void onStop();
+    void afterStarted();
+    void onAlarmClicked();
+    void onQuestionAnswered(bool ok);
+    void firstShowCheck();
+
+    void setRunButtons(bool startEnabled);
+    void setAlarmText(const QString& text);
+    void playAlarm();
+    void addSampleRow();
+    void addStepRow();
+    TestStartRequest panelRequest() const;
+    int batteryIndexOf(const QString& name) const;
+    std::int16_t procedureNumberOf(const QString& name) const;
 
     std::unique_ptr<QtUiBridge> bridge_;
     std::unique_ptr<StationRuntime> runtime_;
-    QLabel* lstanice_ = nullptr;
-    QLabel* lversion_ = nullptr;
-    QLabel* lstatus_ = nullptr;
-    QLabel* lvoltage_ = nullptr;
-    QLabel* lcurrent_ = nullptr;
-    QLabel* lcapacity_ = nullptr;
-    QLabel* ltemperature_ = nullptr;
-    QLabel* lmodule_ = nullptr;
-    QLabel* lhead_ = nullptr;
-    QLabel* lcomm_ = nullptr;
-    QList<QLabel*> cells_;
-    QActionGroup* families_ = nullptr;
+    BatteryTable types_;
+    std::unique_ptr<ProcedureIndex> index_;
+    DisplayModel model_;
+    SampleTable samples_;
+    StepTable steps_;
+    std::uint8_t userLevel_ = 0;
+    int serviceCounter_ = 0;
+    BatteryFamily family_ = BatteryFamily::NiCd;
+    std::uint32_t currentChangeWindow_ = 0;
+    bool firstShown_ = false;
     bool closing_ = false;
+
+    QToolBar* toolbar_ = nullptr;
+    QToolBar* faultsBar_ = nullptr;
+    QAction* runAction_ = nullptr;
+    QAction* manualAction_ = nullptr;
+    QAction* stopAction_ = nullptr;
+    QAction* faultsAction_ = nullptr;
+    QAction* expertAction_ = nullptr;
+    QAction* modulesAction_ = nullptr;
+    QAction* firmwareAction_ = nullptr;
+    QActionGroup* families_ = nullptr;
+    QWidget* panel_ = nullptr;
+    QGridLayout* panelGrid_ = nullptr;
+    QComboBox* ctypBat_ = nullptr;
+    QComboBox* cpostup_ = nullptr;
+    QLineEdit* lcisloBat_ = nullptr;
+    QComboBox* cmeril_ = nullptr;
+    QLabel* ldatum_ = nullptr;
+    QLabel* lcas_ = nullptr;
+    QLineEdit* lpoznamka_ = nullptr;
+    CircuitDiagram* diagram_ = nullptr;
+    QPushButton* balarm_ = nullptr;
+    QFrame* bvolba_ = nullptr;
+    QLabel* bvolbaCaption_ = nullptr;
+    QPushButton* bvolOk_ = nullptr;
+    QPushButton* bvolKo_ = nullptr;
+    std::array<QLabel*, 9> statusPanels_{};
+    QSoundEffect* alarm_ = nullptr;
 };
 
 } // namespace kapsorel::ui

@@ -1,0 +1,190 @@
+#include "core/app/display_model.h"
+
+#include "core/app/start_state.h"
+#include "core/base/day_time.h"
+#include "core/base/numbers.h"
+#include "core/definitions/duration_text.h"
+
+#include <string>
+
+namespace kapsorel {
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+// Last shown values at the start: none of them is what a module reports first.
+constexpr float kUnshownCell = 100.0f;
+constexpr float kUnshownVoltage = 100.0f;
+constexpr float kUnshownCurrent = 1000.0f;
+constexpr std::int16_t kUnshownHead = -2;
+
+std::string text(const char* format, float v)
+{
+    return formatNumber(format, static_cast<double>(v), ',');
+}
+
+std::int32_t clampSeconds(std::int64_t s)
+{
+    if (s > INT32_MAX)
+        return INT32_MAX;
+    if (s < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(s);
+}
+
+} // namespace
+
+DisplaySnapshot takeDisplaySnapshot(const Station& station, std::uint8_t userLevel)
+{
+    const LiveValues& live = station.live;
+    const SharedRunState& run = station.run;
+    DisplaySnapshot s;
+    for (std::size_t i = 0; i < kCellCount; ++i)
+        s.cells[i] = live.cellVoltage[i].load(relaxed);
+    s.batteryVoltage = live.batteryVoltage.load(relaxed);
+    s.sourceVoltage = live.sourceVoltage.load(relaxed);
+    s.current = live.current.load(relaxed);
+    s.capacity = live.capacity.load(relaxed);
+    s.batteryTemperature = live.batteryTemperature.load(relaxed);
+    s.moduleTemperature = live.moduleTemperature.load(relaxed);
+    s.headCode = live.headCode.load(relaxed);
+    s.hardwareKind = live.hardwareKind.load(relaxed);
+    s.powerSwVersion = live.powerSwVersion.load(relaxed);
+    s.commFault = live.commFault.load(relaxed);
+    s.ledSeconds = live.ledSeconds.load(relaxed);
+    s.settleCountdown = live.settleCountdown.load(relaxed);
+    s.runState = run.runState.load(std::memory_order_acquire);
+    s.family = station.batteryFamily();
+    s.userLevel = userLevel;
+    if (s.runState != 0) {
+        const DayTime now = run.conditionTime.load(relaxed);
+        s.stepSeconds = secondsBetween(run.stepStartTime.load(relaxed), now) -
+                        static_cast<std::int64_t>(run.resumeSeconds.load(relaxed));
+        s.totalSeconds = secondsBetween(run.runStartTime.load(relaxed), now) -
+                         static_cast<std::int64_t>(run.totalInterruptionSeconds.load(relaxed));
+    }
+    return s;
+}
+
+CellBar cellBar(float v, const StationSettings& settings)
+{
+    CellBar bar;
+    if (v < settings.dnbKo)
+        bar.position = 20;
+    else if (v > settings.dnbOkMax)
+        bar.position = 250;
+    else
+        bar.position = static_cast<int>(100.0f * v) + 80;
+    if (v < settings.dnbKo)
+        bar.colours = settings.bko;
+    else if (v < settings.dnbOkMin)
+        bar.colours = settings.bokMin;
+    else if (v > settings.dnbOkMax)
+        bar.colours = settings.bokMax;
+    else
+        bar.colours = settings.bost;
+    bar.label = text("%5.2fV", v);
+    return bar;
+}
+
+CellColourSet wideBarColours()
+{
+    constexpr std::int32_t kSystemColour13 = -16777203;
+    constexpr std::int32_t kWideBar = 11524570; // DA/D9/AF
+    return {kSystemColour13, kWideBar, kWideBar};
+}
+
+std::string headPanelText(std::int16_t headCode, BatteryFamily family, std::uint8_t commFault)
+{
+    if (headCode == -1)
+        return "COMM";
+    if (family == BatteryFamily::Pb && headCode == 0)
+        return commFault != 0 ? "COM" : "PB";
+    if (headCode == 0)
+        return "NC";
+    return std::to_string(headCode);
+}
+
+void DisplayModel::reset()
+{
+    cells_.fill(kUnshownCell);
+    voltage_ = kUnshownVoltage;
+    source_ = 0.0f;
+    current_ = kUnshownCurrent;
+    capacity_ = 0.0f;
+    temperature_ = 0.0f;
+    moduleTemp_ = 0.0f;
+    head_ = kUnshownHead;
+    appliedKind_.reset();
+}
+
+DisplayUpdate DisplayModel::refresh(const DisplaySnapshot& s)
+{
+    DisplayUpdate u;
+    const bool service = s.userLevel == 2;
+
+    if (s.headCode != head_) {
+        head_ = s.headCode;
+        u.headText = headPanelText(s.headCode, s.family, s.commFault);
+        if (s.headCode == 0 && s.family == BatteryFamily::Pb && s.commFault == 0)
+            u.versionText = versionLabel(s.powerSwVersion);
+        if (s.headCode > 0)
+            u.refillBatteryTypes = s.headCode;
+    }
+    if (!appliedKind_ || *appliedKind_ != s.hardwareKind) {
+        appliedKind_ = s.hardwareKind;
+        u.applyHardwareKind = s.hardwareKind;
+    }
+    if (s.batteryVoltage != voltage_) {
+        voltage_ = s.batteryVoltage;
+        u.voltage = LabelText{text(service ? "%5.2fV" : "%5.1fV", s.batteryVoltage), false};
+    }
+    if (s.commFault != 0) {
+        u.voltage = LabelText{"---", true};
+        voltage_ = kUnshownVoltage;
+    }
+    if (s.hardwareKind == 1 && s.sourceVoltage != source_) {
+        source_ = s.sourceVoltage;
+        u.source = LabelText{text(service ? "%5.2fV" : "%5.1fV", s.sourceVoltage), false};
+    }
+    if (s.moduleTemperature != moduleTemp_) {
+        moduleTemp_ = s.moduleTemperature;
+        u.moduleTemp = LabelText{text("%5.1f°C", s.moduleTemperature), false};
+    }
+    for (std::size_t i = 0; i < kCellCount; ++i)
+        if (s.cells[i] != cells_[i]) {
+            cells_[i] = s.cells[i];
+            u.changedCells.push_back(static_cast<int>(i));
+        }
+    if (s.current != current_) {
+        current_ = s.current;
+        u.current = LabelText{text(service ? "%5.2fA" : "%5.1fA", s.current), false};
+    }
+    if (s.commFault & kCommFaultPower) {
+        u.current = LabelText{"---", true};
+        current_ = kUnshownCurrent;
+    }
+    if (s.capacity != capacity_) {
+        capacity_ = s.capacity;
+        u.capacity = LabelText{text(service ? "%9.4fAh" : "%7.1fAh", s.capacity), false};
+    }
+    if (s.batteryTemperature != temperature_) {
+        temperature_ = s.batteryTemperature;
+        u.temperature = LabelText{text("%5.1f°C", s.batteryTemperature), false};
+    }
+    if (s.runState != 0) {
+        u.stepTime = formatDurationHms(clampSeconds(s.stepSeconds)) + (s.settleCountdown != 0 ? "!" : "");
+        u.totalTime = formatDurationHms(clampSeconds(s.totalSeconds));
+    }
+    u.hideBanner = s.ledSeconds == 0;
+    if (s.runState == 0) {
+        if (s.commFault == 0)
+            u.enableStart = true;
+        else if (s.userLevel == 0)
+            u.enableStart = false;
+    }
+    return u;
+}
+
+} // namespace kapsorel

@@ -1,0 +1,34 @@
+// "Poruchy": the fault bits the power module reports, one line each. Opened and closed
+// as the bits change, and on demand from the main window.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+class QPlainTextEdit;
+
+namespace kapsorel::ui {
+
+class TFporuchy final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TFporuchy(QWidget* parent = nullptr);
+
+    // Clears the list, adds a line for each fault bit set and shows the window.
+    void showFaults(std::uint16_t faultBits);
+    QString text() const;
+
+  signals:
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QPlainTextEdit* memo_ = nullptr;
+};
+
+// The main window's faults window, created on first use; closing it unchecks "Poruchy".
+TFporuchy* faultsWindow(QWidget* mainWindow);
+
+} // namespace kapsorel::ui

@@ -1,0 +1,316 @@
+// The operator's main window against kapsorel-sim: a whole demo run driven through the
+// window (refused start, start, stop, resume, question, banner, end), the refresh rules
+// on the window and the manual start dialog.
+#include "core/app/start_battery_test.h"
+#include "core/records/battery_test_reader.h"
+#include "demo_definitions.h"
+#include "support/scaled_clock.h"
+#include "support/sim_process.h"
+#include "support/temp_home.h"
+#include "ui/tfmain.h"
+#include "ui/tfrucne.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+using namespace kapsorel;
+
+namespace {
+
+constexpr int kLong = 120000; // ms: generous deadline for a run step on the 10x clock
+
+void writeStation(const test::TempHome& home, const test::SimProcess& sim)
+{
+    std::ostringstream ini;
+    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
+        << "\nStanice=Zkušebna\nData_adr=" << (home / "Data").string() << "\n";
+    home.writeText("Kapsorel.ini", ini.str());
+}
+
+} // namespace
+
+class MainWindowRunTest : public QObject {
+    Q_OBJECT
+
+    // Clicks `button` of the next modal box once it is open; whatever happens, the box is
+    // closed afterwards so a failing test never hangs. `text` receives the box's question.
+    void whenAsked(const QString& button, QString* text = nullptr)
+    {
+        auto* poll = new QTimer(this);
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        connect(poll, &QTimer::timeout, this, [poll, started, button, text] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!box && started->elapsed() < 10000)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (!box)
+                return;
+            if (auto* t = box->findChild<QLabel*>(QStringLiteral("ask_text")); t && text)
+                *text = t->text();
+            if (auto* b = box->findChild<QPushButton*>(button))
+                b->click();
+            if (box->isVisible())
+                box->reject();
+        });
+        poll->start(10);
+    }
+
+    // With KAPSOREL_SCREENSHOTS set to a folder, the window is saved there as `name`.png.
+    static void snap(QWidget& w, const char* name)
+    {
+        const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
+        if (!dir.isEmpty())
+            w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
+                          QStringLiteral(".png"));
+    }
+
+    static QStringList messages(QWidget& w)
+    {
+        QStringList out;
+        for (auto* box : w.findChildren<QMessageBox*>(QStringLiteral("zprava")))
+            out << box->text();
+        return out;
+    }
+
+    static QAction* action(QWidget& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
+
+    template <class T> static T* widget(QWidget& w, const char* name)
+    {
+        return w.findChild<T*>(QString::fromLatin1(name));
+    }
+
+    static void choose(QComboBox* box, const QString& text)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(box->findText(text) >= 0, 20000);
+        box->setCurrentIndex(box->findText(text));
+    }
+
+  private slots:
+    void wholeDemoRunFromTheWindow()
+    {
+        test::SimProcess sim{{"--time-scale", "10", "--capacity", "25", "--charge", "0.6"}};
+        test::TempHome home;
+        writeStation(home, sim);
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        test::ScaledClock clock{10.0};
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        w.show();
+        auto& run = w.runtime().station().run;
+        QTRY_COMPARE_WITH_TIMEOUT(int(w.runtime().station().live.commFault.load()), 0, 20000);
+        // The head the simulator reports selects the NiCd types; "COMM" is gone.
+        QTRY_VERIFY_WITH_TIMEOUT(widget<QLabel>(w, "panel1")->text() != QStringLiteral("COMM"), 20000);
+
+        auto* types = widget<QComboBox>(w, "ctyp_bat");
+        auto* procedures = widget<QComboBox>(w, "cpostup");
+        auto* number = widget<QLineEdit>(w, "Lcislo_bat");
+        choose(types, QStringLiteral("20KSX25P"));
+        choose(procedures, QStringLiteral("Ukázka (3 minuty)"));
+        QAction* start = action(w, "TBXrun");
+        QAction* stop = action(w, "TBXstop");
+        snap(w, "idle");
+        QVERIFY(start->isEnabled());
+        QVERIFY(!stop->isEnabled());
+
+        // Without a battery number nothing starts and the buttons stay as they were.
+        number->clear();
+        start->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(messages(w).contains(QString::fromUtf8(kNoBatteryNumber)), 20000);
+        QTRY_VERIFY(start->isEnabled());
+        QCOMPARE(int(run.runState.load()), 0);
+        QVERIFY(!stop->isEnabled());
+        QVERIFY(w.runtime().testFile().currentPath().empty());
+
+        // Characters that cannot be in a file name are refused as they are typed.
+        number->setFocus();
+        QTest::keyClicks(number, QStringLiteral("A1/2|3"));
+        QCOMPARE(number->text(), QStringLiteral("A123"));
+
+        start->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
+        QTRY_VERIFY(stop->isEnabled());
+        QVERIFY(!start->isEnabled());
+        QVERIFY(!action(w, "TBXrucne")->isEnabled());
+        QVERIFY(!widget<QWidget>(w, "Panel1")->isEnabled());
+        const auto path = w.runtime().testFile().currentPath();
+        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(path.string())));
+
+        // Stop while charging, answered "Ano".
+        QTRY_VERIFY_WITH_TIMEOUT(!w.samples().empty(), kLong);
+        QTRY_VERIFY_WITH_TIMEOUT(w.diagram().chargingClosed(), kLong);
+        snap(w, "charging");
+        QString asked;
+        whenAsked(QStringLiteral("ask_ano"), &asked);
+        stop->trigger();
+        QCOMPARE(asked, QStringLiteral("\nOpravdu přerušit proces?  \n"));
+        QCOMPARE(int(run.stopReason.load()), 2);
+        QVERIFY(start->isEnabled());
+        QVERIFY(!stop->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+
+        // Start again: the interrupted test is offered and resumed in the same file.
+        asked.clear();
+        whenAsked(QStringLiteral("ask_ano"), &asked);
+        start->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(asked.contains(QStringLiteral("Proces byl přerušen. Pokračovat?")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
+        QTRY_VERIFY(stop->isEnabled());
+        QCOMPARE(w.runtime().testFile().currentPath(), path);
+
+        // The question of the choice step; "Konec" goes on with the next step.
+        auto* question = widget<QFrame>(w, "bvolba");
+        QTRY_VERIFY_WITH_TIMEOUT(question->isVisible(), 3 * kLong);
+        QCOMPARE(widget<QLabel>(w, "bvolba_text")->text(), QStringLiteral("Opakovat ukázku?"));
+        snap(w, "question");
+        QVERIFY(widget<QPushButton>(w, "bvol_ok")->isVisible());
+        QTest::mouseClick(widget<QPushButton>(w, "bvol_ko"), Qt::LeftButton);
+        QVERIFY(!question->isVisible());
+
+        // The signalling step's banner, then the end of the run.
+        auto* banner = widget<QPushButton>(w, "balarm");
+        QTRY_VERIFY_WITH_TIMEOUT(banner->isVisible(), kLong);
+        QCOMPARE(banner->text(), QStringLiteral("Ukázka dokončena"));
+        snap(w, "banner");
+        QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+        QTRY_VERIFY(start->isEnabled());
+        QVERIFY(!stop->isEnabled());
+        QVERIFY(widget<QWidget>(w, "Panel1")->isEnabled());
+
+        // The file agrees with the window.
+        const auto bytes = home.readBytes(std::filesystem::relative(path, home.path()).string());
+        const auto file = readTestFile(bytes);
+        QVERIFY(file.ok());
+        const TestHeader& header = file.value().head.header;
+        QCOMPARE(QString::fromStdString(header.batteryNumber), number->text());
+        QCOMPARE(QString::fromStdString(header.procedureName), procedures->currentText());
+        QCOMPARE(QString::fromStdString(header.batteryType), types->currentText());
+        QCOMPARE(QString::fromStdString(header.stationName), QStringLiteral("Zkušebna"));
+        const auto& steps = file.value().head.steps;
+        for (std::size_t i = 0; i + 1 < steps.size(); ++i) // every step but "Konec" started and ended
+            QCOMPARE(int(steps[i].status), 12);
+        std::vector<SampleRecord> fileSamples;
+        int resumes = 0, markers = 0;
+        for (const auto& r : file.value().tail) {
+            if (const auto* s = std::get_if<SampleRecord>(&r))
+                fileSamples.push_back(*s);
+            resumes += std::holds_alternative<ResumeEntry>(r) ? 1 : 0;
+            markers += std::holds_alternative<InterruptionMarker>(r) ? 1 : 0;
+        }
+        QCOMPARE(resumes, 1);
+        QCOMPARE(markers, 1);
+        // Every sample the window took is in the file, in order.
+        QVERIFY(!w.samples().empty());
+        std::size_t at = 0;
+        for (const auto& row : w.samples().rows()) {
+            while (at < fileSamples.size() && !(fileSamples[at] == row.sample))
+                ++at;
+            QVERIFY2(at < fileSamples.size(), "a sample of the window is not in the file");
+        }
+        QVERIFY(w.close());
+    }
+
+    void manualStartKeepsItsValuesAndCancelStartsNothing()
+    {
+        test::TempHome home;
+        home.writeText("Kapsorel.ini", "[TFRucne]\nRadioGroup1=1\nss_proud=100\nss_perioda=30\nss_cas=600\n");
+        ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
+        {
+            ui::TFRucne dialog(config);
+            const ManualRun shown = dialog.values();
+            QVERIFY(shown.discharge);
+            QCOMPARE(shown.current, 10.0f);
+            QCOMPARE(shown.period, std::uint16_t{30});
+            QCOMPARE(shown.seconds, std::uint32_t{600});
+            auto* voltage = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("ss_nap"));
+            auto* current = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("ss_proud"));
+            dialog.show();
+            QVERIFY(!voltage->isVisible());
+            QCOMPARE(current->maximum(), 60.0);
+            dialog.findChild<QRadioButton*>(QStringLiteral("RadioGroup1_0"))->setChecked(true);
+            QVERIFY(voltage->isVisible());
+            QCOMPARE(current->maximum(), 22.0);
+            QCOMPARE(current->value(), 10.0);
+            dialog.hide();
+            whenAsked(QStringLiteral("LMDButton2"));
+            QVERIFY(!dialog.ask().has_value());
+        }
+        // The values changed in the dialog come back in a new one.
+        ui::TFRucne again(config);
+        QVERIFY(!again.values().discharge);
+        QCOMPARE(again.values().current, 10.0f);
+        whenAsked(QStringLiteral("LMDButton1"));
+        const auto started = again.ask();
+        QVERIFY(started.has_value());
+        QCOMPARE(started->period, std::uint16_t{30});
+    }
+
+    void refreshRulesOnTheWindow()
+    {
+        test::TempHome home;
+        home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& live = w.runtime().station().live;
+        const StationSettings& s = w.runtime().settings();
+        live.commFault = 0;
+        live.headCode = 0;
+        live.batteryVoltage = 24.04f;
+        live.current = 0.0f;
+        live.cellVoltage[0] = -0.61f;
+        live.cellVoltage[1] = 1.234f;
+        live.cellVoltage[2] = 1.57f;
+        w.refreshDisplay();
+        QCOMPARE(w.diagram().cellBar(0).position, 20);
+        QCOMPARE(w.diagram().cellBar(0).colours, s.bko);
+        QCOMPARE(w.diagram().cellBar(1).position, 203);
+        QCOMPARE(w.diagram().cellBar(1).colours, s.bost);
+        QCOMPARE(w.diagram().cellBar(2).position, 250);
+        QCOMPARE(w.diagram().cellBar(2).colours, s.bokMax);
+        QCOMPARE(w.diagram().cellLabel(1)->text(), QStringLiteral(" 1,23V"));
+        auto* lnap = w.diagram().valueLabel("lnap");
+        QCOMPARE(lnap->text(), QStringLiteral(" 24,0V"));
+        QCOMPARE(widget<QLabel>(w, "panel1")->text(), QStringLiteral("NC"));
+
+        live.commFault = kCommFaultMeasurement;
+        live.headCode = -1;
+        w.refreshDisplay();
+        QCOMPARE(lnap->text(), QStringLiteral("---"));
+        QCOMPARE(lnap->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QCOMPARE(widget<QLabel>(w, "panel1")->text(), QStringLiteral("COMM"));
+        QVERIFY(!action(w, "TBXrun")->isEnabled()); // user level 0, a module lost
+
+        live.commFault = 0;
+        live.headCode = 1;
+        w.refreshDisplay();
+        QCOMPARE(lnap->text(), QStringLiteral(" 24,0V"));
+        QVERIFY(lnap->palette().color(QPalette::WindowText) != QColor(Qt::red));
+        QCOMPARE(widget<QLabel>(w, "panel1")->text(), QStringLiteral("1"));
+        QVERIFY(action(w, "TBXrun")->isEnabled());
+
+        live.commFault = kCommFaultPower;
+        w.refreshDisplay();
+        QCOMPARE(w.diagram().valueLabel("lproud")->text(), QStringLiteral("---"));
+        live.commFault = 0;
+        w.refreshDisplay();
+        QCOMPARE(w.diagram().valueLabel("lproud")->text(), QStringLiteral("  0,0A"));
+    }
+};
+
+QTEST_MAIN(MainWindowRunTest)
+#include "main_window_run_test.moc"
