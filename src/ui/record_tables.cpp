@@ -211,6 +211,7 @@ RecordGrid::RecordGrid(QWidget* parent) : QTableView(parent)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone); // 33 px cell columns show what fits of "1,23"
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
