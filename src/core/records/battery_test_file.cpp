@@ -218,6 +218,9 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
         }
     }
 
+    // The graph's decimation is built here, once, from the rows just read.
+    samples.updateDecimation();
+
     for (std::size_t i = 0; i < head.steps.size(); ++i) {
         const StepResult& sr = head.steps[i];
         if (!(sr.start > 0.0))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/records/battery_test_records.h"
+#include "core/records/sample_decimation.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,7 +39,11 @@ double shownValue(float v, int decimals);
 
 class SampleTable {
   public:
-    void clear() { rows_.clear(); }
+    void clear()
+    {
+        rows_.clear();
+        decimation_.clear();
+    }
     void reserve(std::size_t n) { rows_.reserve(n); }
     void add(const SampleRecord& sample, std::int64_t x) { rows_.push_back(SampleRow{x, sample}); }
 
@@ -46,6 +51,16 @@ class SampleTable {
     bool empty() const { return rows_.empty(); }
     const SampleRow& row(std::size_t i) const { return rows_[i]; }
     const std::vector<SampleRow>& rows() const { return rows_; }
+
+    // The graph's decimation: brought up to the rows added since the last call (once after
+    // a file is read, once per refresh during a run).
+    void updateDecimation() { decimation_.update(rows_); }
+    const SampleDecimation& decimation() const { return decimation_; }
+    // Points to draw [xMin, xMax] on a chart `pixels` wide (see SampleDecimation::view).
+    DecimatedView view(double xMin, double xMax, std::size_t pixels) const
+    {
+        return decimation_.view(rows_, xMin, xMax, pixels);
+    }
 
     // Cell (row, column) as the table shows it: the time in whole seconds, the measured
     // values rounded to the column's decimals, the step as its number (index + 1).
@@ -58,6 +73,7 @@ class SampleTable {
 
   private:
     std::vector<SampleRow> rows_;
+    SampleDecimation decimation_;
 };
 
 // What the current change needs of the step being run.

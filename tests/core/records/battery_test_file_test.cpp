@@ -448,6 +448,11 @@ TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
     EXPECT_EQ(samples.row(1).x, 710 - 600);
     EXPECT_EQ(samples.row(2).x, 730 - 600);
     EXPECT_EQ(samples.row(3).x, 900 - 750);
+    // The graph's decimation is built while the file is read.
+    EXPECT_EQ(samples.decimation().sampleCount(), 4u);
+    const BucketSummary all = samples.decimation().whole(samples.rows(), graph_series::kVoltage);
+    EXPECT_EQ(all.min, 24.0f);
+    EXPECT_EQ(all.max, 25.5f);
 
     EXPECT_EQ(run.stopReason.load(), 0); // the last marker was resumed
 

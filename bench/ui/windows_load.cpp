@@ -1,0 +1,79 @@
+// Loads a long test file into the three windows, as "Otevři" does, for measuring the
+// peak resident memory (/usr/bin/time -v) and for screenshots.
+//   kapsorel_windows_load <samples> [screenshot folder]
+#include "core/records/battery_test_file.h"
+#include "long_test_file.h"
+#include "support/fake_clock.h"
+#include "support/temp_home.h"
+#include "ui/record_tables.h"
+#include "ui/tfgraf.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <qcustomplot.h>
+
+using namespace kapsorel;
+
+namespace {
+struct NoMarker final : RunMarker {
+    LastTest lastTest() const override { return {}; }
+    Status markTest(const std::string&, int) override { return {}; }
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const std::size_t count = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1'000'000;
+    const QString shots = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    test::TempHome home;
+    const auto path = home / "long.tst";
+    bench::writeLongTestFile(path, count);
+
+    SharedRunState run;
+    LiveValues live;
+    NoMarker marker;
+    test::FakeClock clock;
+    BatteryTestFile file(run, live, marker, clock);
+    SampleTable samples;
+    StepTable steps;
+    ConfigFile config;
+    ui::TFdata data(samples, config);
+    ui::TFkroky kroky(steps);
+    ui::TFgraf graf(samples, config);
+    for (QWidget* w : {static_cast<QWidget*>(&data), static_cast<QWidget*>(&kroky), static_cast<QWidget*>(&graf)})
+        w->show();
+
+    QElapsedTimer t;
+    t.start();
+    auto opened = file.openTestFile(path, {}, samples, steps);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.error().c_str());
+        return 1;
+    }
+    const auto openMs = t.elapsed();
+    data.setStationName("Stanice 1");
+    data.setFamily(BatteryFamily::NiCd);
+    data.reload();
+    kroky.reload();
+    graf.setStationName("Stanice 1");
+    graf.openFor(BatteryFamily::NiCd);
+    graf.reload();
+    graf.redraw();
+    app.processEvents();
+    std::printf("samples %zu, open %lld ms, points per series %d\n", samples.size(), static_cast<long long>(openMs),
+                graf.drawnPoints(graph_series::kVoltage));
+    if (!shots.isEmpty()) {
+        graf.grab().save(shots + QStringLiteral("/graf_whole.png"));
+        const double end = static_cast<double>(samples.rows().back().x);
+        graf.showRange(end * 0.5, end * 0.5 + 600);
+        graf.redraw();
+        app.processEvents();
+        graf.grab().save(shots + QStringLiteral("/graf_zoom.png"));
+        data.grab().save(shots + QStringLiteral("/data.png"));
+        kroky.grab().save(shots + QStringLiteral("/kroky.png"));
+    }
+    return 0;
+}

@@ -1,0 +1,34 @@
+// Texts and colours of the graph's axis labels. The chart library formats the numbers;
+// these rules take its label text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kapsorel {
+
+// Number of an axis label: the non-breaking spaces that group thousands (0xA0 as one
+// byte or as UTF-8) and plain spaces are dropped, a decimal comma is read as a point.
+std::optional<double> axisLabelNumber(std::string_view text);
+
+// Bottom axis: the label's seconds, rounded to whole seconds, as duration text
+// ("3 600" -> "01:00:00", over 99 hours three hour digits). A text that is no number
+// stays as it is.
+std::string bottomAxisLabel(std::string_view text);
+
+// Cell voltage thresholds, in volts as the settings hold them (hundredths of a volt).
+struct CellThresholds {
+    float ko = -0.60f;   // DNB_KO
+    float okMin = 1.00f; // DNB_OK_MIN
+    float okMax = 1.56f; // DNB_OK_MAX
+};
+
+// Left axis: the colour of a label as red, green and blue (0xRRGGBB): red below DNB_KO,
+// FF8C8C below DNB_OK_MIN, black below DNB_OK_MAX, green (008000) from it on. The
+// thresholds compare as the hundredths they are stored in, so a label of exactly
+// DNB_OK_MAX is green. A text that is no number gives black.
+std::uint32_t leftAxisLabelRgb(std::string_view text, const CellThresholds& thresholds);
+
+} // namespace kapsorel

@@ -1,0 +1,315 @@
+#include "ui/record_tables.h"
+
+#include "core/base/numbers.h"
+#include "core/definitions/duration_text.h"
+#include "core/definitions/step_types.h"
+#include "ui/window_placement.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+namespace kapsorel::ui {
+
+namespace {
+
+QString qs(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QString number(const char* format, float v)
+{
+    return qs(formatNumber(format, static_cast<double>(v), ','));
+}
+
+QString duration(std::int64_t seconds)
+{
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    return qs(formatDurationHms(static_cast<std::int32_t>(std::clamp(seconds, -kMax, kMax))));
+}
+
+QVariant header(Qt::Orientation orientation, int role, int section, const std::string& text)
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0)
+        return {};
+    return qs(text);
+}
+
+} // namespace
+
+// ---- data table ---------------------------------------------------------------------
+
+SampleTableModel::SampleTableModel(const SampleTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), shown_(table.size())
+{
+}
+
+int SampleTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(shown_, std::numeric_limits<int>::max()));
+}
+
+int SampleTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : sample_col::kCount;
+}
+
+QString SampleTableModel::text(std::size_t row, int column) const
+{
+    const SampleRow& r = table_.row(row);
+    const SampleRecord& s = r.sample;
+    switch (column) {
+    case sample_col::kTime:
+        return duration(r.x);
+    case sample_col::kCurrent:
+        return number("%4.1f", s.current);
+    case sample_col::kVoltage:
+        return number("%4.1f", s.voltage);
+    case sample_col::kTemperature:
+        return number("%4.1f", s.temperature);
+    case sample_col::kStep:
+        return QString::number(s.step + 1);
+    default:
+        return number("%4.2f", s.cells[static_cast<std::size_t>(column - sample_col::kFirstCell)]);
+    }
+}
+
+QVariant SampleTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown_)
+        return {};
+    if (role == Qt::DisplayRole)
+        return text(static_cast<std::size_t>(index.row()), index.column());
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant SampleTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header(orientation, role, section, SampleTable::header(section));
+}
+
+void SampleTableModel::reload()
+{
+    beginResetModel();
+    shown_ = table_.size();
+    endResetModel();
+}
+
+bool SampleTableModel::appendRows()
+{
+    const std::size_t n = table_.size();
+    if (n < shown_) {
+        reload();
+        return true;
+    }
+    if (n == shown_)
+        return false;
+    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(n - 1));
+    shown_ = n;
+    endInsertRows();
+    return true;
+}
+
+// ---- steps table --------------------------------------------------------------------
+
+StepTableModel::StepTableModel(const StepTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table), shown_(table.size())
+{
+}
+
+int StepTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(shown_);
+}
+
+int StepTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : step_col::kCount;
+}
+
+QString StepTableModel::text(std::size_t row, int column) const
+{
+    const StepRow& r = table_.row(row);
+    if (r.interruption) {
+        if (column == step_col::kTime)
+            return duration(r.seconds);
+        if (column == step_col::kDescription)
+            return QString::fromUtf8(kInterruptionRowText);
+        return {};
+    }
+    const StepResult& s = r.result;
+    switch (column) {
+    case step_col::kTime:
+        return duration(r.seconds);
+    case step_col::kCurrent:
+        return number(r.fromFile ? "%5.1f" : "%4.1f", s.current);
+    case step_col::kVoltage:
+        return number("%4.1f", s.voltage);
+    case step_col::kCapacity:
+        return number("%4.1f", s.capacity);
+    case step_col::kDescription:
+        return qs(s.description);
+    case step_col::kPrint:
+        return QString::number(s.printNumber);
+    case step_col::kRep:
+        return QString::number(s.repNumber);
+    case step_col::kAction:
+        return QString::fromUtf8(stepTypeName(s.stepType));
+    default:
+        return number("%4.2f", s.cells[static_cast<std::size_t>(column - step_col::kFirstCell)]);
+    }
+}
+
+QVariant StepTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown_)
+        return {};
+    if (role == Qt::DisplayRole)
+        return text(static_cast<std::size_t>(index.row()), index.column());
+    return {};
+}
+
+QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return header(orientation, role, section, StepTable::header(section));
+}
+
+void StepTableModel::reload()
+{
+    beginResetModel();
+    shown_ = table_.size();
+    endResetModel();
+}
+
+bool StepTableModel::appendRows()
+{
+    const std::size_t n = table_.size();
+    if (n < shown_) {
+        reload();
+        return true;
+    }
+    if (n == shown_)
+        return false;
+    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(n - 1));
+    shown_ = n;
+    endInsertRows();
+    return true;
+}
+
+// ---- grid ---------------------------------------------------------------------------
+
+RecordGrid::RecordGrid(QWidget* parent) : QTableView(parent)
+{
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone); // 33 px cell columns show what fits of "1,23"
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+void RecordGrid::applyFamily(BatteryFamily family, int firstCellColumn)
+{
+    const bool nicd = family == BatteryFamily::NiCd;
+    for (int c = firstCellColumn; c < firstCellColumn + kCellCount; ++c) {
+        setColumnHidden(c, !nicd);
+        if (nicd)
+            setColumnWidth(c, kCellColumnWidth);
+    }
+}
+
+bool RecordGrid::followsNewest() const
+{
+    const QScrollBar* bar = verticalScrollBar();
+    return bar->value() >= bar->maximum();
+}
+
+// ---- windows ------------------------------------------------------------------------
+
+TFdata::TFdata(const SampleTable& table, ConfigFile& config, QWidget* parent)
+    : QWidget(parent, Qt::Window), config_(config)
+{
+    setObjectName(QStringLiteral("TFdata"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    model_ = new SampleTableModel(table, this);
+    grid_ = new RecordGrid(this);
+    grid_->setObjectName(QStringLiteral("gdata"));
+    grid_->setModel(model_);
+    layout->addWidget(grid_);
+    setStationName({});
+    resize(900, 500);
+    restorePlacement(*this, config_, "TFdata");
+}
+
+void TFdata::setStationName(const std::string& station)
+{
+    setWindowTitle(QStringLiteral("Data - ") + qs(station));
+}
+
+void TFdata::setFamily(BatteryFamily family)
+{
+    grid_->applyFamily(family, sample_col::kFirstCell);
+}
+
+void TFdata::reload()
+{
+    model_->reload();
+    grid_->scrollToBottom();
+}
+
+void TFdata::appendRows()
+{
+    grid_->appendFollowing([this] { return model_->appendRows(); });
+}
+
+void TFdata::saveState()
+{
+    savePlacement(*this, config_, "TFdata");
+}
+
+TFkroky::TFkroky(const StepTable& table, QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("TFkroky"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    model_ = new StepTableModel(table, this);
+    grid_ = new RecordGrid(this);
+    grid_->setObjectName(QStringLiteral("gkroky"));
+    grid_->setModel(model_);
+    grid_->setColumnWidth(step_col::kDescription, 180);
+    layout->addWidget(grid_);
+    setStationName({});
+    resize(900, 400);
+}
+
+void TFkroky::setStationName(const std::string& station)
+{
+    setWindowTitle(QStringLiteral("Kroky - ") + qs(station));
+}
+
+void TFkroky::setFamily(BatteryFamily family)
+{
+    grid_->applyFamily(family, step_col::kFirstCell);
+}
+
+void TFkroky::reload()
+{
+    model_->reload();
+}
+
+void TFkroky::appendRows()
+{
+    grid_->appendFollowing([this] { return model_->appendRows(); });
+}
+
+} // namespace kapsorel::ui

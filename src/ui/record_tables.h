@@ -1,0 +1,124 @@
+// The data window (TFdata) and the steps window (TFkroky): grids over the core's data
+// and steps tables. The models read the tables' rows directly and format a cell only
+// when it is painted, with fixed row heights, so a window costs the same at a million
+// samples as at a hundred.
+//
+// Feeding them (user-interface thread):
+//   - after rows were added to the core table: appendRows() (once per refresh; one
+//     insertion for all new rows; the view follows the newest row unless the user has
+//     scrolled away from it);
+//   - after the table was cleared or refilled (a new test, a file opened): reload();
+//   - each time the window is opened: setFamily() and setStationName().
+#pragma once
+
+#include "core/app/config_file.h"
+#include "core/records/sample_table.h"
+#include "core/records/step_table.h"
+#include "core/station/battery_family.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <QWidget>
+#include <string>
+
+namespace kapsorel::ui {
+
+// Width of a cell column for family "NiCd"; other families hide them.
+inline constexpr int kCellColumnWidth = 33;
+
+class SampleTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit SampleTableModel(const SampleTable& table, QObject* parent = nullptr);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Text of a cell as shown.
+    QString text(std::size_t row, int column) const;
+
+    void reload();
+    // Rows added to the table since the last call, in one insertion; false when none.
+    bool appendRows();
+
+  private:
+    const SampleTable& table_;
+    std::size_t shown_ = 0;
+};
+
+class StepTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit StepTableModel(const StepTable& table, QObject* parent = nullptr);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QString text(std::size_t row, int column) const;
+
+    void reload();
+    bool appendRows();
+
+  private:
+    const StepTable& table_;
+    std::size_t shown_ = 0;
+};
+
+// A table view that costs nothing per row: fixed row heights, no sizing to contents.
+class RecordGrid final : public QTableView {
+    Q_OBJECT
+  public:
+    explicit RecordGrid(QWidget* parent = nullptr);
+    // Cell columns [first, first + 20) 33 px wide for "NiCd", hidden otherwise.
+    void applyFamily(BatteryFamily family, int firstCellColumn);
+    // Inserts through `append` and keeps the newest row in view when it was in view.
+    template <typename Append> void appendFollowing(Append append)
+    {
+        const bool atBottom = followsNewest();
+        if (append() && atBottom)
+            scrollToBottom();
+    }
+    bool followsNewest() const;
+};
+
+class TFdata final : public QWidget {
+    Q_OBJECT
+  public:
+    // `config` keeps the window's placement (section "TFdata") and must outlive it.
+    TFdata(const SampleTable& table, ConfigFile& config, QWidget* parent = nullptr);
+
+    void setStationName(const std::string& station);
+    void setFamily(BatteryFamily family);
+    void reload();
+    void appendRows();
+    // Writes the placement (at exit).
+    void saveState();
+
+    RecordGrid* grid() const { return grid_; }
+    SampleTableModel* model() const { return model_; }
+
+  private:
+    ConfigFile& config_;
+    SampleTableModel* model_ = nullptr;
+    RecordGrid* grid_ = nullptr;
+};
+
+class TFkroky final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TFkroky(const StepTable& table, QWidget* parent = nullptr);
+
+    void setStationName(const std::string& station);
+    void setFamily(BatteryFamily family);
+    void reload();
+    void appendRows();
+
+    RecordGrid* grid() const { return grid_; }
+    StepTableModel* model() const { return model_; }
+
+  private:
+    StepTableModel* model_ = nullptr;
+    RecordGrid* grid_ = nullptr;
+};
+
+} // namespace kapsorel::ui

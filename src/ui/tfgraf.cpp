@@ -1,0 +1,384 @@
+#include "ui/tfgraf.h"
+
+#include "core/app/stored_colour.h"
+#include "ui/window_placement.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <qcustomplot.h>
+
+namespace kapsorel::ui {
+
+namespace {
+
+constexpr const char* kSection = "TFgraf";
+
+QString qs(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+std::string key(int series, const char* suffix)
+{
+    return "Series" + std::to_string(series) + suffix;
+}
+
+QColor toQColor(std::int32_t stored)
+{
+    const StoredColour c = decodeColour(stored);
+    if (c.kind == StoredColour::Kind::System)
+        return QColor(Qt::darkGray);
+    return QColor(c.red, c.green, c.blue);
+}
+
+std::int32_t fromQColor(const QColor& c)
+{
+    return encodeRgb(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                     static_cast<std::uint8_t>(c.blue()));
+}
+
+QString seriesTitle(int series)
+{
+    if (series == graph_series::kCurrent)
+        return QStringLiteral("Proud");
+    if (series == graph_series::kVoltage)
+        return QStringLiteral("Napětí");
+    return QStringLiteral("Bat%1").arg(series + 1);
+}
+
+// Bottom axis: the number the chart would show, turned into duration text.
+class DurationTicker final : public QCPAxisTicker {
+  protected:
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override
+    {
+        const QString number = QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
+        return qs(bottomAxisLabel(number.toStdString()));
+    }
+};
+
+} // namespace
+
+std::int32_t defaultSeriesColour(int series)
+{
+    // fuchsia, green, yellow, olive, white, gray, fuchsia, teal, navy, maroon, lime, olive,
+    // purple, aqua, black, money green, sky blue, cream, medium gray, 8453888; red; blue.
+    static constexpr std::uint32_t kRgb[graph_series::kCount] = {
+        0xFF00FF, 0x008000, 0xFFFF00, 0x808000, 0xFFFFFF, 0x808080, 0xFF00FF, 0x008080, 0x000080, 0x800000, 0x00FF00,
+        0x808000, 0x800080, 0x00FFFF, 0x000000, 0xC0DCC0, 0xA6CAF0, 0xFFFBF0, 0xA0A0A4, 0x00FF80, 0xFF0000, 0x0000FF};
+    const std::uint32_t rgb = kRgb[std::clamp(series, 0, graph_series::kCount - 1)];
+    return encodeRgb(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                     static_cast<std::uint8_t>(rgb));
+}
+
+TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
+    : QWidget(parent, Qt::Window), table_(table), config_(config)
+{
+    setObjectName(QStringLiteral("TFgraf"));
+    auto* layout = new QHBoxLayout(this);
+
+    plot_ = new QCustomPlot(this);
+    plot_->setObjectName(QStringLiteral("chart"));
+    plot_->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    plot_->setNoAntialiasingOnDrag(true);
+    plot_->plotLayout()->insertRow(0);
+    auto* title = new QCPTextElement(plot_, QStringLiteral("Články"), QFont(font().family(), 11, QFont::Bold));
+    title->setObjectName(QStringLiteral("titulek"));
+    plot_->plotLayout()->addElement(0, 0, title);
+    plot_->legend->setVisible(false);
+    plot_->xAxis->setLabel(QStringLiteral("Čas[s]"));
+    plot_->xAxis->setNumberFormat(QStringLiteral("f"));
+    plot_->xAxis->setNumberPrecision(0);
+    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new DurationTicker));
+    plot_->yAxis->setLabel(QStringLiteral("Napětí[V]"));
+    // The left labels are drawn coloured by updateLeftLabels(); the axis keeps their room.
+    plot_->yAxis->setTickLabelColor(Qt::transparent);
+    plot_->yAxis2->setVisible(true);
+    plot_->yAxis2->setTickLabels(true);
+    plot_->yAxis2->setLabel(QStringLiteral("Proud[A]"));
+    plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    plot_->axisRect()->setRangeDrag(Qt::Horizontal);
+    plot_->axisRect()->setRangeZoom(Qt::Horizontal);
+    plot_->axisRect()->setRangeDragAxes(plot_->xAxis, nullptr);
+    plot_->axisRect()->setRangeZoomAxes(plot_->xAxis, nullptr);
+    layout->addWidget(plot_, 1);
+
+    auto* panel = new QVBoxLayout;
+    layout->addLayout(panel);
+    chnbat_ = new QCheckBox(QStringLiteral("Baterie"), this);
+    chnbat_->setObjectName(QStringLiteral("chnbat"));
+    chnbat_->setChecked(config_.readBool(kSection, "chnbat", true));
+    panel->addWidget(chnbat_);
+    for (int n = 0; n < graph_series::kCount; ++n) {
+        QCPGraph* g = plot_->addGraph(plot_->xAxis, n == graph_series::kCurrent ? plot_->yAxis2 : plot_->yAxis);
+        g->setName(seriesTitle(n));
+        g->setLineStyle(QCPGraph::lsLine);
+        g->setScatterStyle(QCPScatterStyle::ssNone);
+        g->setAdaptiveSampling(true);
+        graphs_[static_cast<std::size_t>(n)] = g;
+
+        auto* box = new QCheckBox(seriesTitle(n), this);
+        box->setObjectName(QStringLiteral("series%1").arg(n));
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        boxes_[static_cast<std::size_t>(n)] = box;
+        panel->addWidget(box);
+        setSeriesColour(n, toQColor(config_.readInt(kSection, key(n, "_Color"), defaultSeriesColour(n))));
+        setSeriesVisible(n, config_.readBool(kSection, key(n, "_visible"), true));
+        connect(box, &QCheckBox::toggled, this, [this, n](bool on) { setSeriesVisible(n, on); });
+        connect(box, &QWidget::customContextMenuRequested, this, [this, n] {
+            const QColor c = QColorDialog::getColor(seriesColour(n), this, seriesTitle(n));
+            if (c.isValid())
+                setSeriesColour(n, c);
+        });
+    }
+    connect(chnbat_, &QCheckBox::toggled, this, [this](bool on) {
+        for (int n = 0; n < kCellCount; ++n)
+            setSeriesVisible(graph_series::kFirstCell + n, on);
+    });
+    whole_ = new QPushButton(QStringLiteral("Celý test"), this);
+    whole_->setObjectName(QStringLiteral("bcely_test"));
+    connect(whole_, &QPushButton::clicked, this, &TFgraf::showWholeTest);
+    panel->addWidget(whole_);
+    panel->addStretch();
+
+    connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        if (!settingRange_)
+            following_ = false; // the user zoomed or dragged
+        refreshData();
+    });
+    connect(plot_, &QCustomPlot::afterLayout, this, &TFgraf::updateLeftLabels);
+
+    setStationName({});
+    resize(1000, 600);
+    restorePlacement(*this, config_, kSection);
+    reload();
+}
+
+void TFgraf::setStationName(const std::string& station)
+{
+    setWindowTitle(QStringLiteral("Graf - ") + qs(station));
+}
+
+void TFgraf::setThresholds(const CellThresholds& thresholds)
+{
+    thresholds_ = thresholds;
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::openFor(BatteryFamily family)
+{
+    const bool cells = family == BatteryFamily::NiCd;
+    for (int n = 0; n < kCellCount; ++n)
+        setSeriesVisible(graph_series::kFirstCell + n, cells);
+    show();
+    raise();
+}
+
+void TFgraf::setSeriesVisible(int series, bool visible)
+{
+    const auto i = static_cast<std::size_t>(series);
+    graphs_[i]->setVisible(visible);
+    if (boxes_[i]->isChecked() != visible) {
+        const QSignalBlocker block(boxes_[i]);
+        boxes_[i]->setChecked(visible);
+    }
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+bool TFgraf::seriesVisible(int series) const
+{
+    return graphs_[static_cast<std::size_t>(series)]->visible();
+}
+
+QColor TFgraf::seriesColour(int series) const
+{
+    return graphs_[static_cast<std::size_t>(series)]->pen().color();
+}
+
+void TFgraf::setSeriesColour(int series, const QColor& colour)
+{
+    const auto i = static_cast<std::size_t>(series);
+    graphs_[i]->setPen(QPen(colour, 1));
+    QPixmap swatch(12, 12);
+    swatch.fill(colour);
+    boxes_[i]->setIcon(QIcon(swatch));
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::saveState()
+{
+    savePlacement(*this, config_, kSection);
+    for (int n = 0; n < graph_series::kCount; ++n) {
+        config_.writeBool(kSection, key(n, "_visible"), seriesVisible(n));
+        config_.writeInt(kSection, key(n, "_Color"), fromQColor(seriesColour(n)));
+    }
+    config_.writeBool(kSection, "chnbat", chnbat_->isChecked());
+}
+
+void TFgraf::reload()
+{
+    table_.updateDecimation();
+    showWholeTest();
+}
+
+void TFgraf::appendSamples()
+{
+    table_.updateDecimation();
+    if (following_) {
+        showWholeTest();
+        return;
+    }
+    refreshData();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::showWholeTest()
+{
+    following_ = true;
+    const auto& rows = table_.rows();
+    double lo = 0.0;
+    double hi = 1.0;
+    if (!rows.empty()) {
+        lo = static_cast<double>(std::min<std::int64_t>(0, rows.front().x));
+        hi = static_cast<double>(rows.back().x);
+        if (hi <= lo)
+            hi = lo + 1.0;
+    }
+    settingRange_ = true;
+    plot_->xAxis->setRange(lo, hi);
+    settingRange_ = false;
+    refreshData();
+    fitValueAxes();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::showRange(double fromSeconds, double toSeconds)
+{
+    plot_->xAxis->setRange(fromSeconds, toSeconds); // stops following, refreshes the data
+    fitValueAxes();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::setLeftRange(double lower, double upper)
+{
+    plot_->yAxis->setRange(lower, upper);
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::refreshData()
+{
+    const QCPRange r = plot_->xAxis->range();
+    int pixels = plot_->axisRect()->width();
+    if (pixels <= 0)
+        pixels = std::max(plot_->width(), 100);
+    const DecimatedView view = table_.view(r.lower, r.upper, static_cast<std::size_t>(pixels));
+    for (std::size_t s = 0; s < graphs_.size(); ++s) {
+        const auto& pts = view.series[s];
+        QVector<QCPGraphData> points(static_cast<qsizetype>(pts.size()));
+        for (std::size_t i = 0; i < pts.size(); ++i)
+            points[static_cast<qsizetype>(i)] = QCPGraphData(pts[i].x, pts[i].y);
+        graphs_[s]->data()->set(points, true);
+    }
+}
+
+void TFgraf::fitValueAxes()
+{
+    // From the points just given to the graphs: O(pixels).
+    const double inf = std::numeric_limits<double>::infinity();
+    double leftLo = inf;
+    double leftHi = -inf;
+    double rightLo = inf;
+    double rightHi = -inf;
+    const QCPRange x = plot_->xAxis->range();
+    for (std::size_t s = 0; s < graphs_.size(); ++s) {
+        if (!graphs_[s]->visible())
+            continue;
+        const bool right = static_cast<int>(s) == graph_series::kCurrent;
+        for (const QCPGraphData& d : *graphs_[s]->data()) {
+            if (std::isnan(d.value) || d.key < x.lower || d.key > x.upper)
+                continue;
+            (right ? rightLo : leftLo) = std::min(right ? rightLo : leftLo, d.value);
+            (right ? rightHi : leftHi) = std::max(right ? rightHi : leftHi, d.value);
+        }
+    }
+    const auto fit = [](QCPAxis* axis, double lo, double hi) {
+        if (!(lo <= hi))
+            return;
+        const double margin = std::max((hi - lo) * 0.05, 0.05);
+        axis->setRange(lo - margin, hi + margin);
+    };
+    fit(plot_->yAxis, leftLo, leftHi);
+    fit(plot_->yAxis2, rightLo, rightHi);
+}
+
+void TFgraf::updateLeftLabels()
+{
+    QCPAxis* axis = plot_->yAxis;
+    const QVector<double> ticks = axis->tickVector();
+    const QVector<QString> labels = axis->tickVectorLabels();
+    std::size_t used = 0;
+    for (int i = 0; i < ticks.size() && i < labels.size(); ++i) {
+        if (!axis->range().contains(ticks[i]))
+            continue;
+        if (used == leftItems_.size()) {
+            auto* item = new QCPItemText(plot_);
+            item->setClipToAxisRect(false);
+            item->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+            item->position->setTypeY(QCPItemPosition::ptPlotCoords);
+            item->position->setAxes(plot_->xAxis, axis);
+            item->position->setAxisRect(plot_->axisRect());
+            item->setPositionAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            leftItems_.push_back(item);
+        }
+        QCPItemText* item = leftItems_[used++];
+        item->setVisible(true);
+        item->setFont(axis->tickLabelFont());
+        item->setPadding(QMargins(0, 0, axis->tickLabelPadding() + axis->tickLengthOut(), 0));
+        item->position->setCoords(0.0, ticks[i]);
+        item->setText(labels[i]);
+        const std::uint32_t rgb = leftAxisLabelRgb(labels[i].toStdString(), thresholds_);
+        item->setColor(
+            QColor(static_cast<int>(rgb >> 16), static_cast<int>((rgb >> 8) & 0xFF), static_cast<int>(rgb & 0xFF)));
+    }
+    for (std::size_t i = used; i < leftItems_.size(); ++i)
+        leftItems_[i]->setVisible(false);
+}
+
+void TFgraf::redraw()
+{
+    refreshData();
+    plot_->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+QStringList TFgraf::bottomLabels() const
+{
+    QStringList out;
+    const QCPRange r = plot_->xAxis->range();
+    const QVector<double> ticks = plot_->xAxis->tickVector();
+    const QVector<QString> labels = plot_->xAxis->tickVectorLabels();
+    for (int i = 0; i < ticks.size() && i < labels.size(); ++i)
+        if (r.contains(ticks[i]))
+            out << labels[i];
+    return out;
+}
+
+std::vector<std::pair<QString, QColor>> TFgraf::leftLabels() const
+{
+    std::vector<std::pair<QString, QColor>> out;
+    for (const QCPItemText* item : leftItems_)
+        if (item->visible())
+            out.emplace_back(item->text(), item->color());
+    return out;
+}
+
+int TFgraf::drawnPoints(int series) const
+{
+    return graphs_[static_cast<std::size_t>(series)]->dataCount();
+}
+
+} // namespace kapsorel::ui
