@@ -661,6 +661,7 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
     if (!resume)
         currentChangeWindow_ = request.batteryIndex >= 0 ? types_.at(request.batteryIndex).currentChangeInterval : 0;
     const std::vector<BatteryType> types = types_.types();
+    starting_ = true;
     runModuleJob<StartResult>(
         runtime_->powerJobs(), toolbar_->widgetForAction(runAction_),
         [this, resume, resumeStep, request, types, procedures](ModuleLink&) {
@@ -683,6 +684,7 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
             return out;
         },
         [this, resume](const StartResult& result) {
+            starting_ = false;
             for (const auto& m : result.messages)
                 showMessage(m);
             if (!result.started) {
@@ -726,6 +728,7 @@ void TFmain::onManual()
     setRunButtons(false);
     stopAction_->setEnabled(false);
     const std::vector<BatteryType> types = types_.types();
+    starting_ = true;
     runModuleJob<StartResult>(
         runtime_->powerJobs(), toolbar_->widgetForAction(manualAction_),
         [this, types, request, run = *manual](ModuleLink&) {
@@ -733,6 +736,7 @@ void TFmain::onManual()
             return StartResult{o.started, o.messages};
         },
         [this](const StartResult& result) {
+            starting_ = false;
             for (const auto& m : result.messages)
                 showMessage(m);
             if (!result.started) {
@@ -987,7 +991,11 @@ void TFmain::refreshDisplay()
     diagram_->setSwitches(live.chargingOn.load(relaxed) == 1, live.dischargingOn.load(relaxed) == 1,
                           live.driveOn.load(relaxed) == 1);
 
-    if (station.run.newSample.load(relaxed) != 0)
+    // The samples are taken whatever the new-sample flag says: one appended after the
+    // flag was read here and before the refresh clears it waits for the next pass. While
+    // a start is being prepared they wait too, so the new test's first samples are not
+    // added to the old test's table that the start then empties.
+    if (!starting_)
         addSampleRow();
     if (station.run.stepMark.load(relaxed) != kNoStepMark)
         addStepRow();
@@ -996,10 +1004,15 @@ void TFmain::refreshDisplay()
 void TFmain::addSampleRow()
 {
     Station& station = runtime_->station();
-    const SampleRecord sample = runtime_->testFile().currentSample();
+    // Everything appended since the last pass: a resumed step catches up its sample grid
+    // several samples a second.
+    const std::vector<SampleRecord> taken = runtime_->testFile().takeNewSamples();
+    if (taken.empty())
+        return;
     const TestHeader header = runtime_->testFile().header();
-    samples_.add(sample,
-                 testAxisSeconds(header.start, sample.time, station.run.totalInterruptionSeconds.load(relaxed)));
+    const std::uint32_t interruptions = station.run.totalInterruptionSeconds.load(relaxed);
+    for (const SampleRecord& sample : taken)
+        samples_.add(sample, testAxisSeconds(header.start, sample.time, interruptions));
     const std::uint8_t stepIndex = station.run.currentStep.load(relaxed);
     const RunStep& step = runtime_->procedure().steps[stepIndex];
     const float delta =

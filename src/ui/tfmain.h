@@ -124,6 +124,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     BatteryFamily family_ = BatteryFamily::NiCd;
     std::uint32_t currentChangeWindow_ = 0;
     bool firstShown_ = false;
+    bool starting_ = false; // a start job is on its way
     bool closing_ = false;
 
     QToolBar* toolbar_ = nullptr;

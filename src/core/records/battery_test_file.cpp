@@ -154,6 +154,7 @@ Status BatteryTestFile::createTestFile(const TestHeader& header, std::uint8_t fa
     header_ = asStored(header);
     steps_.assign(n, blank);
     current_ = SampleRecord{};
+    unshown_.clear();
     resumes_.clear();
     variables_.fill(0);
     return {};
@@ -251,6 +252,7 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     header_ = head.header;
     steps_ = std::move(head.steps);
     current_ = current;
+    unshown_.clear();
     resumes_ = std::move(resumes);
     variables_ = head.variables;
 
@@ -568,6 +570,7 @@ Status BatteryTestFile::appendSample()
     writeSampleRecord(w, s);
     if (Status st = appendLocked(w.data()); !st)
         return st;
+    keepUnshownLocked(s);
     run_.newSample.store(1, kRelaxed);
     return {};
 }
@@ -593,8 +596,10 @@ Status BatteryTestFile::recordInterruption()
     writeInterruptionMarker(w, InterruptionMarker{run_.stopReason.load(kRelaxed)});
     if (Status st = appendLocked(w.data()); !st)
         return st;
-    if (withSample)
+    if (withSample) {
+        keepUnshownLocked(s);
         run_.newSample.store(1, kRelaxed);
+    }
     return {};
 }
 
@@ -651,6 +656,21 @@ std::optional<StepResult> BatteryTestFile::stepResult(std::size_t step) const
     if (step >= steps_.size())
         return std::nullopt;
     return steps_[step];
+}
+
+void BatteryTestFile::keepUnshownLocked(const SampleRecord& s)
+{
+    if (unshown_.size() == kUnshownSampleLimit)
+        unshown_.pop_front();
+    unshown_.push_back(s);
+}
+
+std::vector<SampleRecord> BatteryTestFile::takeNewSamples()
+{
+    std::lock_guard lock(mutex_);
+    std::vector<SampleRecord> taken(unshown_.begin(), unshown_.end());
+    unshown_.clear();
+    return taken;
 }
 
 SampleRecord BatteryTestFile::currentSample() const

@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -150,6 +151,13 @@ class BatteryTestFile {
     std::vector<StepResult> stepResults() const;
     std::optional<StepResult> stepResult(std::size_t step) const;
     SampleRecord currentSample() const;
+
+    // The samples appended since the last call, oldest first; each is handed out once.
+    // At most kUnshownSampleLimit wait: when the screen has not taken them for that long
+    // the oldest are dropped (the file keeps them all). Creating or opening a test file
+    // starts afresh.
+    static constexpr std::size_t kUnshownSampleLimit = 36000;
+    std::vector<SampleRecord> takeNewSamples();
     std::vector<ResumeEntry> resumeList() const;
     std::array<std::uint8_t, test_file_layout::kVariables> variables() const;
 
@@ -158,6 +166,7 @@ class BatteryTestFile {
     Status appendLocked(const std::vector<std::uint8_t>& bytes);
     Status writableLocked() const;
     SampleRecord sampleFromLive() const;
+    void keepUnshownLocked(const SampleRecord& s);
 
     SharedRunState& run_;
     LiveValues& live_;
@@ -173,6 +182,7 @@ class BatteryTestFile {
     TestHeader header_;
     std::vector<StepResult> steps_;
     SampleRecord current_;
+    std::deque<SampleRecord> unshown_;
     std::vector<ResumeEntry> resumes_;
     std::array<std::uint8_t, test_file_layout::kVariables> variables_{};
 };

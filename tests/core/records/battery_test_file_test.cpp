@@ -267,6 +267,36 @@ TEST_F(Recorder, SamplesAreAppendedAsCompleteRecordsAndFlagged)
     EXPECT_EQ(recorder.currentSample().voltage, 25.5f);
 }
 
+TEST_F(Recorder, EverySampleAppendedBetweenTwoTakesIsHandedOutOnceInOrder)
+{
+    create(2);
+    run.currentStep = 0;
+    setLive(24.0f, 1.0f, 0.1f, 20.0f);
+    ASSERT_TRUE(sampleAt(1));
+    ASSERT_EQ(recorder.takeNewSamples().size(), 1u);
+    // A resumed step catching up its sample grid appends several before the screen looks.
+    for (int k = 2; k <= 5; ++k) {
+        setLive(24.0f + static_cast<float>(k), 1.0f, 0.1f, 20.0f);
+        ASSERT_TRUE(sampleAt(k));
+    }
+    run.stopReason = 2;
+    run.conditionTime = plusSeconds(kStart, 6);
+    setLive(30.0f, 0.0f, 0.1f, 20.0f);
+    ASSERT_TRUE(recorder.recordInterruption());
+    const std::vector<SampleRecord> taken = recorder.takeNewSamples();
+    ASSERT_EQ(taken.size(), 5u);
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(taken[i].time, plusSeconds(kStart, static_cast<double>(i + 2)));
+        EXPECT_EQ(taken[i].voltage, 26.0f + static_cast<float>(i));
+    }
+    EXPECT_TRUE(recorder.takeNewSamples().empty());
+
+    // A sample left untaken does not reach the next test.
+    ASSERT_TRUE(sampleAt(7));
+    create(1);
+    EXPECT_TRUE(recorder.takeNewSamples().empty());
+}
+
 TEST_F(Recorder, SnapshotsTakenWhileTheEngineRecordsAreWhole)
 {
     create(2);
