@@ -803,6 +803,9 @@ void TFmain::firstShowCheck()
     const InterruptedTestCheck check = runtime_->testFile().checkInterruptedTest(false, samples_, steps_);
     switch (check.outcome) {
     case InterruptedTestCheck::Outcome::NoTest:
+        // The battery type and procedure chosen when the program last ended.
+        selectStoredChoice(ctypBat_, runtime_->settings().typBat);
+        selectStoredChoice(cpostup_, runtime_->settings().cPostup);
         return;
     case InterruptedTestCheck::Outcome::OpenFailed:
         showMessage(check.message);
@@ -823,6 +826,15 @@ void TFmain::firstShowCheck()
         }
         return;
     }
+}
+
+void TFmain::selectStoredChoice(QComboBox* box, const std::string& stored)
+{
+    if (stored.empty())
+        return;
+    const int at = box->findText(qs(stored));
+    if (at >= 0)
+        box->setCurrentIndex(at); // the battery type refills the procedures
 }
 
 void TFmain::closeEvent(QCloseEvent* event)

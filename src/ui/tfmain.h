@@ -102,6 +102,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     void onAlarmClicked();
     void onQuestionAnswered(bool ok);
     void firstShowCheck();
+    static void selectStoredChoice(QComboBox* box, const std::string& stored);
 
     void setRunButtons(bool startEnabled);
     void setAlarmText(const QString& text);
