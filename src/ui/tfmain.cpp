@@ -122,6 +122,7 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     if (std::error_code ec; std::filesystem::is_regular_file(home / "Alarm.wav", ec))
         alarm_->setSource(QUrl::fromLocalFile(QString::fromStdString((home / "Alarm.wav").string())));
     setWindowIcon(appIcon(false));
+    sleepInhibitor_ = new SleepInhibitor(QDBusConnection::systemBus(), this);
 
     resize(1000, 680);
     restoreStoredValues();
@@ -140,6 +141,12 @@ TFmain::~TFmain()
     // processing events so a worker inside such a call can finish.
     bridge_->close();
     runtime_->shutdown([] { QApplication::processEvents(QEventLoop::AllEvents, 50); });
+}
+
+void TFmain::setSleepInhibitorBus(const QDBusConnection& bus)
+{
+    delete sleepInhibitor_;
+    sleepInhibitor_ = new SleepInhibitor(bus, this);
 }
 
 void TFmain::loadDefinitions()
@@ -708,6 +715,7 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
 
 void TFmain::afterStarted()
 {
+    sleepInhibitor_->hold(true);
     setRunButtons(false);
     applyIconSize();
 }
@@ -948,6 +956,7 @@ void TFmain::questionPrompt(const std::string& text)
 
 void TFmain::runEnded()
 {
+    sleepInhibitor_->hold(false);
     setRunButtons(true);
     applyIconSize();
 }
@@ -1002,6 +1011,9 @@ void TFmain::refreshDisplay()
     }
     diagram_->setSwitches(live.chargingOn.load(relaxed) == 1, live.dischargingOn.load(relaxed) == 1,
                           live.driveOn.load(relaxed) == 1);
+    // Whatever way the run ended, the computer may sleep again.
+    if (!station.run.runActive())
+        sleepInhibitor_->hold(false);
 
     // The samples are taken whatever the new-sample flag says: one appended after the
     // flag was read here and before the refresh clears it waits for the next pass. While

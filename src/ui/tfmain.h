@@ -14,6 +14,7 @@
 #include "core/station/ui_bridge.h"
 #include "ui/circuit_diagram.h"
 #include "ui/qt_ui_bridge.h"
+#include "ui/sleep_inhibitor.h"
 
 #include <QMainWindow>
 #include <filesystem>
@@ -52,6 +53,9 @@ class TFmain final : public QMainWindow, public UiBridge {
     const StepTable& steps() const { return steps_; }
     std::uint8_t userLevel() const { return userLevel_; }
     BatteryFamily family() const { return family_; }
+    SleepInhibitor& sleepInhibitor() { return *sleepInhibitor_; }
+    // The bus on which logind is asked for the sleep lock (the system bus by default).
+    void setSleepInhibitorBus(const QDBusConnection& bus);
 
     // UiBridge, carried out on the GUI thread.
     void showMessage(const std::string& text) override;
@@ -155,6 +159,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     QPushButton* bvolKo_ = nullptr;
     std::array<QLabel*, 9> statusPanels_{};
     QSoundEffect* alarm_ = nullptr;
+    SleepInhibitor* sleepInhibitor_ = nullptr;
 };
 
 } // namespace kapsorel::ui

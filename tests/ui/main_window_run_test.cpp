@@ -4,6 +4,7 @@
 #include "core/app/start_battery_test.h"
 #include "core/records/battery_test_reader.h"
 #include "demo_definitions.h"
+#include "fake_logind.h"
 #include "support/scaled_clock.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
@@ -112,6 +113,11 @@ class MainWindowRunTest : public QObject {
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         test::ScaledClock clock{10.0};
         ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        test::PrivateBus bus;
+        QVERIFY(bus.running());
+        test::FakeLogind logind;
+        QVERIFY(logind.registerOn(bus.connect(QStringLiteral("logind"))));
+        w.setSleepInhibitorBus(bus.connect(QStringLiteral("station")));
         w.show();
         auto& run = w.runtime().station().run;
         QTRY_COMPARE_WITH_TIMEOUT(int(w.runtime().station().live.commFault.load()), 0, 20000);
@@ -151,6 +157,7 @@ class MainWindowRunTest : public QObject {
         QVERIFY(!widget<QWidget>(w, "Panel1")->isEnabled());
         const auto path = w.runtime().testFile().currentPath();
         QVERIFY(w.windowTitle().endsWith(QString::fromStdString(path.string())));
+        QTRY_VERIFY_WITH_TIMEOUT(w.sleepInhibitor().held(), 20000); // no sleep while the test runs
 
         // Stop while charging, answered "Ano".
         QTRY_VERIFY_WITH_TIMEOUT(!w.samples().empty(), kLong);
@@ -164,6 +171,8 @@ class MainWindowRunTest : public QObject {
         QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+        QTRY_VERIFY_WITH_TIMEOUT(logind.closed(0), 20000);
+        QVERIFY(!w.sleepInhibitor().held());
 
         // Start again: the interrupted test is offered and resumed in the same file.
         asked.clear();
@@ -173,6 +182,7 @@ class MainWindowRunTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
         QTRY_VERIFY(stop->isEnabled());
         QCOMPARE(w.runtime().testFile().currentPath(), path);
+        QTRY_VERIFY_WITH_TIMEOUT(w.sleepInhibitor().held(), 20000);
 
         // The question of the choice step; "Konec" goes on with the next step.
         auto* question = widget<QFrame>(w, "bvolba");
@@ -192,6 +202,8 @@ class MainWindowRunTest : public QObject {
         QTRY_VERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
         QVERIFY(widget<QWidget>(w, "Panel1")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(logind.closed(1), 20000);
+        QCOMPARE(logind.requests().size(), 2u);
 
         // The file agrees with the window.
         const auto bytes = home.readBytes(std::filesystem::relative(path, home.path()).string());
