@@ -50,6 +50,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     QtUiBridge& bridge() { return *bridge_; }
     CircuitDiagram& diagram() { return *diagram_; }
     const SampleTable& samples() const { return samples_; }
+    SampleTable& samples() { return samples_; }
     const StepTable& steps() const { return steps_; }
     std::uint8_t userLevel() const { return userLevel_; }
     BatteryFamily family() const { return family_; }
