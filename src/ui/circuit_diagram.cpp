@@ -107,7 +107,14 @@ void CircuitDiagram::setCellBar(int i, const CellBar& bar)
 QRect CircuitDiagram::batteryRect() const
 {
     const int w = width(), h = height();
-    return QRect(w * 18 / 100, h * 42 / 100, w * 64 / 100, h * 42 / 100);
+    return QRect(w * 18 / 100, h * 42 / 100, w * 64 / 100, h * 38 / 100);
+}
+
+int CircuitDiagram::returnWireY() const
+{
+    // Below the two staggered rows of cell labels, so that no wire runs through them.
+    const int below = twenty_ ? 2 + 2 * cellLabels_[0]->sizeHint().height() + height() / 80 : height() / 40;
+    return batteryRect().bottom() + below;
 }
 
 QRect CircuitDiagram::barRect(int i) const
@@ -166,7 +173,7 @@ void CircuitDiagram::layOut()
     place("ldpr", 42, 36);
     place("lver", 84, 92);
     lstanice_->adjustSize();
-    lstanice_->move((w - lstanice_->width()) / 2, h * 88 / 100);
+    lstanice_->move((w - lstanice_->width()) / 2, std::max(h * 88 / 100, returnWireY() + h / 80));
     for (int i = 0; i < 20; ++i) {
         QLabel* l = cellLabels_[static_cast<std::size_t>(i)];
         l->setVisible(twenty_);
@@ -250,10 +257,10 @@ void CircuitDiagram::paintEvent(QPaintEvent*)
     wire(side, QPoint(charge.right(), rail), QPoint(discharge.left(), rail));
     wire(side, QPoint(busX, rail), QPoint(busX, battery.top() - h / 20));
     wire(blue, QPoint(battery.left(), battery.top() - h / 20), QPoint(battery.right(), battery.top() - h / 20));
-    wire(blue, QPoint(source.center().x(), source.bottom()), QPoint(source.center().x(), battery.bottom() + h / 40));
-    wire(blue, QPoint(load.center().x(), load.bottom()), QPoint(load.center().x(), battery.bottom() + h / 40));
-    wire(blue, QPoint(source.center().x(), battery.bottom() + h / 40),
-         QPoint(load.center().x(), battery.bottom() + h / 40));
+    const int returnY = returnWireY();
+    wire(blue, QPoint(source.center().x(), source.bottom()), QPoint(source.center().x(), returnY));
+    wire(blue, QPoint(load.center().x(), load.bottom()), QPoint(load.center().x(), returnY));
+    wire(blue, QPoint(source.center().x(), returnY), QPoint(load.center().x(), returnY));
     dot(QPoint(busX, rail));
     dot(QPoint(busX, battery.top() - h / 20));
 

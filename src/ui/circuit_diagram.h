@@ -53,6 +53,7 @@ class CircuitDiagram final : public QWidget {
 
   private:
     QRect batteryRect() const;
+    int returnWireY() const;
     QRect barRect(int i) const;
 
     bool twenty_ = true;
