@@ -32,6 +32,10 @@ class QToolBar;
 
 namespace kapsorel::ui {
 
+class TFdata;
+class TFgraf;
+class TFkroky;
+
 class TFmain final : public QMainWindow, public UiBridge {
     Q_OBJECT
   public:
@@ -84,6 +88,10 @@ class TFmain final : public QMainWindow, public UiBridge {
     void buildPanel();
     void buildDiagram();
     void buildStatusBar();
+    void buildRecordWindows();
+    void openRecordWindow(QWidget* window);
+    void reloadRecordWindows();
+    void feedRecordWindows();
     void loadDefinitions();
     void restoreStoredValues();
     void saveStoredValues();
@@ -153,6 +161,13 @@ class TFmain final : public QMainWindow, public UiBridge {
     QPushButton* bvolKo_ = nullptr;
     std::array<QLabel*, 9> statusPanels_{};
     QSoundEffect* alarm_ = nullptr;
+    // The data, graph and steps windows: created with the main window, kept until exit,
+    // fed from samples_ and steps_ at each refresh.
+    TFdata* dataWindow_ = nullptr;
+    TFgraf* grafWindow_ = nullptr;
+    TFkroky* krokyWindow_ = nullptr;
+    std::size_t fedSamples_ = 0;
+    std::size_t fedSteps_ = 0;
 };
 
 } // namespace kapsorel::ui
