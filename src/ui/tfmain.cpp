@@ -11,6 +11,7 @@
 #include "ui/app_icons.h"
 #include "ui/ask.h"
 #include "ui/module_job.h"
+#include "ui/open_progress.h"
 #include "ui/record_tables.h"
 #include "ui/tfgraf.h"
 #include "ui/tfporuchy.h"
@@ -867,7 +868,14 @@ void TFmain::showEvent(QShowEvent* event)
 
 void TFmain::firstShowCheck()
 {
-    const InterruptedTestCheck check = runtime_->testFile().checkInterruptedTest(false, samples_, steps_);
+    InterruptedTestCheck check;
+    {
+        OpenProgressDialog progress(this, windowTitle());
+        loadingFile_ = true;
+        check = runtime_->testFile().checkInterruptedTest(false, samples_, steps_, defaultDateTimeText,
+                                                          progress.callback());
+        loadingFile_ = false;
+    }
     reloadRecordWindows();
     switch (check.outcome) {
     case InterruptedTestCheck::Outcome::NoTest:
@@ -1012,6 +1020,8 @@ void TFmain::runEnded()
 
 void TFmain::refreshDisplay()
 {
+    if (loadingFile_)
+        return; // the next refresh after the file is read shows everything
     Station& station = runtime_->station();
     auto& live = station.live;
     if (live.diagramRedraw.load(relaxed) != 0) {

@@ -168,6 +168,9 @@ class TFmain final : public QMainWindow, public UiBridge {
     TFkroky* krokyWindow_ = nullptr;
     std::size_t fedSamples_ = 0;
     std::size_t fedSteps_ = 0;
+    // A test file is being read (its progress dialog lets events through): the refresh
+    // leaves the tables and the test file alone until it is done.
+    bool loadingFile_ = false;
 };
 
 } // namespace kapsorel::ui

@@ -400,14 +400,15 @@ std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const
 }
 
 InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
-                                                           StepTable& steps, const DateTimeText& dateTimeText)
+                                                           StepTable& steps, const DateTimeText& dateTimeText,
+                                                           const OpenProgress& progress)
 {
     InterruptedTestCheck check;
     const LastTest last = marker_.lastTest();
     if (last.path.empty() || last.completed == 1 || !fileExists(last.path))
         return check;
 
-    auto opened = openTestFile(last.path, OpenOptions{false, ignoreInterruptions}, samples, steps);
+    auto opened = openTestFile(last.path, OpenOptions{false, ignoreInterruptions}, samples, steps, progress);
     if (!opened) {
         check.outcome = InterruptedTestCheck::Outcome::OpenFailed;
         check.message = opened.error();

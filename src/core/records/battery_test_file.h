@@ -122,7 +122,8 @@ class BatteryTestFile {
     // Reads "RUN", opens the last test when it did not complete and offers its interrupted
     // step, named by the step type table.
     InterruptedTestCheck checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples, StepTable& steps,
-                                              const DateTimeText& dateTimeText = defaultDateTimeText);
+                                              const DateTimeText& dateTimeText = defaultDateTimeText,
+                                              const OpenProgress& progress = {});
     // "Ne" to the question: the interruption is forgotten in memory.
     void declineResume();
 
