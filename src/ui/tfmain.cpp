@@ -11,6 +11,9 @@
 #include "ui/app_icons.h"
 #include "ui/ask.h"
 #include "ui/module_job.h"
+#include "ui/open_progress.h"
+#include "ui/record_tables.h"
+#include "ui/tfgraf.h"
 #include "ui/tfporuchy.h"
 #include "ui/tfrucne.h"
 
@@ -117,6 +120,7 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     buildDiagram();
     buildPanel();
     buildStatusBar();
+    buildRecordWindows();
     alarm_ = new QSoundEffect(this);
     // Loaded once into memory; without the file nothing is played.
     if (std::error_code ec; std::filesystem::is_regular_file(home / "Alarm.wav", ec))
@@ -189,9 +193,18 @@ void TFmain::buildToolbar()
     file->addAction(item(file, "TBXsestavy", QStringLiteral("Sestavy"), false));
     file->addAction(item(file, "TBXItem1", QStringLiteral("Archivuj soubor"), false));
 
-    toolbar_->addAction(item(this, "TBXKroky", QStringLiteral("Kroky"), false));
-    toolbar_->addAction(item(this, "TBXGraf", QStringLiteral("  Graf  "), false));
-    toolbar_->addAction(item(this, "TBXData", QStringLiteral("  Data  "), false));
+    const std::pair<const char*, QString> recordItems[] = {{"TBXKroky", QStringLiteral("Kroky")},
+                                                           {"TBXGraf", QStringLiteral("  Graf  ")},
+                                                           {"TBXData", QStringLiteral("  Data  ")}};
+    for (const auto& [name, caption] : recordItems) {
+        auto* a = item(this, name, caption, true);
+        toolbar_->addAction(a);
+        connect(a, &QAction::triggered, this, [this, n = std::string(name)] {
+            openRecordWindow(n == "TBXKroky"  ? static_cast<QWidget*>(krokyWindow_)
+                             : n == "TBXGraf" ? static_cast<QWidget*>(grafWindow_)
+                                              : static_cast<QWidget*>(dataWindow_));
+        });
+    }
     auto* print = item(this, "TBXTisk", QStringLiteral(" Tisk"), false);
     auto* layouts = new QMenu(this);
     const auto found = findReportLayouts(runtime_->home());
@@ -261,6 +274,60 @@ void TFmain::buildToolbar()
     faultsAction_->setVisible(false);
     faultsBar_->hide();
     applyIconSize();
+}
+
+void TFmain::buildRecordWindows()
+{
+    // Parented to the main window (own top-level windows), so they live until exit.
+    dataWindow_ = new TFdata(samples_, runtime_->config(), this);
+    grafWindow_ = new TFgraf(samples_, runtime_->config(), this);
+    krokyWindow_ = new TFkroky(steps_, this);
+    const StationSettings& s = runtime_->settings();
+    grafWindow_->setThresholds(CellThresholds{s.dnbKo, s.dnbOkMin, s.dnbOkMax});
+}
+
+void TFmain::openRecordWindow(QWidget* window)
+{
+    // The cell columns and series follow the family each time a window is opened.
+    if (window == dataWindow_)
+        dataWindow_->setFamily(family_);
+    else if (window == krokyWindow_)
+        krokyWindow_->setFamily(family_);
+    if (window == grafWindow_) {
+        grafWindow_->openFor(family_);
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TFmain::reloadRecordWindows()
+{
+    dataWindow_->reload();
+    grafWindow_->reload();
+    krokyWindow_->reload();
+    fedSamples_ = samples_.size();
+    fedSteps_ = steps_.size();
+}
+
+void TFmain::feedRecordWindows()
+{
+    // One insertion per refresh for what the refresh added, whether the windows are shown
+    // or not, so opening one costs nothing.
+    if (samples_.size() < fedSamples_ || steps_.size() < fedSteps_) {
+        reloadRecordWindows();
+        return;
+    }
+    if (samples_.size() != fedSamples_) {
+        dataWindow_->appendRows();
+        grafWindow_->appendSamples();
+        fedSamples_ = samples_.size();
+    }
+    if (steps_.size() != fedSteps_) {
+        krokyWindow_->appendRows();
+        fedSteps_ = steps_.size();
+    }
 }
 
 void TFmain::buildPanel()
@@ -439,6 +506,9 @@ void TFmain::setCaptions()
                    (path.empty() ? QString() : QStringLiteral(" : ") + QString::fromStdString(path.string())));
     if (auto* f = findChild<TFporuchy*>())
         f->setWindowTitle(QStringLiteral("Poruchy - ") + station);
+    dataWindow_->setStationName(runtime_->settings().stanice);
+    grafWindow_->setStationName(runtime_->settings().stanice);
+    krokyWindow_->setStationName(runtime_->settings().stanice);
 }
 
 void TFmain::layOutDiagram()
@@ -701,6 +771,7 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
             if (!resume) {
                 samples_.clear();
                 steps_.clear();
+                reloadRecordWindows();
                 const DayTime start = runtime_->testFile().header().start;
                 const QDateTime at = QDateTime::fromMSecsSinceEpoch(
                     std::chrono::duration_cast<std::chrono::milliseconds>(toTimePoint(start).time_since_epoch())
@@ -753,6 +824,7 @@ void TFmain::onManual()
             }
             samples_.clear();
             steps_.clear();
+            reloadRecordWindows();
             setCaptions();
             afterStarted();
         });
@@ -808,7 +880,15 @@ void TFmain::showEvent(QShowEvent* event)
 
 void TFmain::firstShowCheck()
 {
-    const InterruptedTestCheck check = runtime_->testFile().checkInterruptedTest(false, samples_, steps_);
+    InterruptedTestCheck check;
+    {
+        OpenProgressDialog progress(this, windowTitle());
+        loadingFile_ = true;
+        check = runtime_->testFile().checkInterruptedTest(false, samples_, steps_, defaultDateTimeText,
+                                                          progress.callback());
+        loadingFile_ = false;
+    }
+    reloadRecordWindows();
     switch (check.outcome) {
     case InterruptedTestCheck::Outcome::NoTest:
         // The battery type and procedure chosen when the program last ended.
@@ -862,6 +942,8 @@ void TFmain::closeEvent(QCloseEvent* event)
         s.uziv = cmeril_->currentText().toStdString();
         s.typBat = ctypBat_->currentText().toStdString();
         s.cPostup = cpostup_->currentText().toStdString();
+        dataWindow_->saveState();
+        grafWindow_->saveState();
         saveStoredValues();
         const Status saved = runtime_->saveSettings();
         if (!saved.ok())
@@ -963,6 +1045,8 @@ void TFmain::runEnded()
 
 void TFmain::refreshDisplay()
 {
+    if (loadingFile_)
+        return; // the next refresh after the file is read shows everything
     Station& station = runtime_->station();
     auto& live = station.live;
     if (live.diagramRedraw.load(relaxed) != 0) {
@@ -1023,6 +1107,7 @@ void TFmain::refreshDisplay()
         addSampleRow();
     if (station.run.stepMark.load(relaxed) != kNoStepMark)
         addStepRow();
+    feedRecordWindows();
 }
 
 void TFmain::addSampleRow()

@@ -33,6 +33,10 @@ class QToolBar;
 
 namespace kapsorel::ui {
 
+class TFdata;
+class TFgraf;
+class TFkroky;
+
 class TFmain final : public QMainWindow, public UiBridge {
     Q_OBJECT
   public:
@@ -89,6 +93,10 @@ class TFmain final : public QMainWindow, public UiBridge {
     void buildPanel();
     void buildDiagram();
     void buildStatusBar();
+    void buildRecordWindows();
+    void openRecordWindow(QWidget* window);
+    void reloadRecordWindows();
+    void feedRecordWindows();
     void loadDefinitions();
     void restoreStoredValues();
     void saveStoredValues();
@@ -161,6 +169,16 @@ class TFmain final : public QMainWindow, public UiBridge {
     std::array<QLabel*, 9> statusPanels_{};
     QSoundEffect* alarm_ = nullptr;
     SleepInhibitor* sleepInhibitor_ = nullptr;
+    // The data, graph and steps windows: created with the main window, kept until exit,
+    // fed from samples_ and steps_ at each refresh.
+    TFdata* dataWindow_ = nullptr;
+    TFgraf* grafWindow_ = nullptr;
+    TFkroky* krokyWindow_ = nullptr;
+    std::size_t fedSamples_ = 0;
+    std::size_t fedSteps_ = 0;
+    // A test file is being read (its progress dialog lets events through): the refresh
+    // leaves the tables and the test file alone until it is done.
+    bool loadingFile_ = false;
 };
 
 } // namespace kapsorel::ui

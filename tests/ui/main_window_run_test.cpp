@@ -8,6 +8,8 @@
 #include "support/scaled_clock.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
+#include "ui/record_tables.h"
+#include "ui/tfgraf.h"
 #include "ui/tfmain.h"
 #include "ui/tfrucne.h"
 
@@ -135,6 +137,25 @@ class MainWindowRunTest : public QObject {
         QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
 
+        // The data, steps and graph windows open from the toolbar, captioned with the
+        // station, and stay open while the test runs.
+        auto* data = widget<ui::TFdata>(w, "TFdata");
+        auto* kroky = widget<ui::TFkroky>(w, "TFkroky");
+        auto* graf = widget<ui::TFgraf>(w, "TFgraf");
+        QVERIFY(data && kroky && graf);
+        QVERIFY(!data->isVisible() && !kroky->isVisible() && !graf->isVisible());
+        for (const char* name : {"TBXData", "TBXKroky", "TBXGraf"}) {
+            QVERIFY(action(w, name)->isEnabled());
+            action(w, name)->trigger();
+        }
+        QVERIFY(data->isVisible() && kroky->isVisible() && graf->isVisible());
+        QCOMPARE(data->windowTitle(), QStringLiteral("Data - Zkušebna"));
+        QCOMPARE(kroky->windowTitle(), QStringLiteral("Kroky - Zkušebna"));
+        QCOMPARE(graf->windowTitle(), QStringLiteral("Graf - Zkušebna"));
+        // NiCd: the cell columns and series are shown.
+        QCOMPARE(data->grid()->columnWidth(sample_col::kFirstCell), ui::kCellColumnWidth);
+        QVERIFY(graf->seriesVisible(graph_series::kFirstCell));
+
         // Without a battery number nothing starts and the buttons stay as they were.
         number->clear();
         start->trigger();
@@ -227,8 +248,35 @@ class MainWindowRunTest : public QObject {
         }
         QCOMPARE(resumes, 1);
         QCOMPARE(markers, 1);
-        // Every sample the window took is in the file, in order.
+        // The data and steps windows show every row the run added, as the tables hold them;
+        // the graph draws them.
         QVERIFY(!w.samples().empty());
+        QCOMPARE(std::size_t(data->model()->rowCount()), w.samples().size());
+        const std::size_t last = w.samples().size() - 1;
+        const std::int64_t x = w.samples().row(last).x;
+        QCOMPARE(data->model()->data(data->model()->index(int(last), sample_col::kTime)).toString(),
+                 QStringLiteral("%1:%2:%3")
+                     .arg(x / 3600, 2, 10, QLatin1Char('0'))
+                     .arg(x / 60 % 60, 2, 10, QLatin1Char('0'))
+                     .arg(x % 60, 2, 10, QLatin1Char('0')));
+        QCOMPARE(data->model()->text(last, sample_col::kStep), QString::number(w.samples().row(last).sample.step + 1));
+        QCOMPARE(data->model()->data(data->model()->index(int(last), sample_col::kVoltage)).toString(),
+                 QString::asprintf("%4.1f", double(w.samples().row(last).sample.voltage))
+                     .replace(QLatin1Char('.'), QLatin1Char(',')));
+        QVERIFY(w.steps().size() >= steps.size() - 1);
+        QCOMPARE(std::size_t(kroky->model()->rowCount()), w.steps().size());
+        QCOMPARE(kroky->model()->text(0, step_col::kDescription),
+                 QString::fromStdString(w.steps().row(0).result.description));
+        QVERIFY(graf->drawnPoints(graph_series::kVoltage) > 0);
+        snap(*data, "data");
+        snap(*kroky, "kroky");
+        snap(*graf, "graf_whole");
+        const double end = double(w.samples().rows().back().x);
+        graf->showRange(end * 0.25, end * 0.5);
+        graf->redraw();
+        snap(*graf, "graf_zoom");
+
+        // Every sample the window took is in the file, in order.
         std::size_t at = 0;
         for (const auto& row : w.samples().rows()) {
             while (at < fileSamples.size() && !(fileSamples[at] == row.sample))

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -110,6 +111,50 @@ Result<std::vector<std::uint8_t>> readFileRetrying(const std::filesystem::path& 
         data.insert(data.end(), chunk, chunk + n);
     }
     return data;
+}
+
+FileReader::~FileReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Status FileReader::open(const std::filesystem::path& path, Clock& clock)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = openRetrying(path, O_RDONLY, clock);
+    path_ = path;
+    size_ = 0;
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || st.st_size < 0)
+        return Error{cannotOpenMessage(path)};
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return {};
+}
+
+Status FileReader::readAt(std::uint64_t offset, std::size_t count, std::vector<std::uint8_t>& out)
+{
+    out.resize(count);
+    std::size_t got = 0;
+    while (fd_ >= 0 && got < count) {
+        const ssize_t n = ::pread(fd_, out.data() + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            out.clear();
+            return Error{cannotOpenMessage(path_)};
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (fd_ < 0) {
+        out.clear();
+        return Error{cannotOpenMessage(path_)};
+    }
+    out.resize(got);
+    return {};
 }
 
 Status writeFileRetrying(const std::filesystem::path& path, const std::vector<std::uint8_t>& data, Clock& clock)

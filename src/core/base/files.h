@@ -23,6 +23,28 @@ std::string cannotOpenMessage(const std::filesystem::path& path);
 Result<std::vector<std::uint8_t>> readFileRetrying(const std::filesystem::path& path,
                                                    Clock& clock = SystemClock::instance());
 
+// A file read piece by piece, for files too large to hold at once. Opened with the same
+// retries as readFileRetrying; the file is closed when the reader goes.
+class FileReader {
+  public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // Fails with "Soubor <path> nelze otevřít".
+    Status open(const std::filesystem::path& path, Clock& clock = SystemClock::instance());
+    // Size of the file when it was opened.
+    std::uint64_t size() const { return size_; }
+    // Replaces `out` by up to `count` bytes from `offset`; fewer only where the file ends.
+    Status readAt(std::uint64_t offset, std::size_t count, std::vector<std::uint8_t>& out);
+
+  private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    std::filesystem::path path_;
+};
+
 // Replaces the file's contents atomically (temporary file, fsync, rename), trying to
 // open up to 10 times 1000 ms apart. A failure leaves the old file untouched.
 Status writeFileRetrying(const std::filesystem::path& path, const std::vector<std::uint8_t>& data,

@@ -17,6 +17,8 @@ namespace kapsorel {
 namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
+// Bytes of tail records read at once when a file is opened.
+constexpr std::size_t kOpenPieceBytes = std::size_t{2} << 20;
 
 std::string notExistingMessage(const std::filesystem::path& path)
 {
@@ -161,22 +163,26 @@ Status BatteryTestFile::createTestFile(const TestHeader& header, std::uint8_t fa
 }
 
 Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
-                                                  SampleTable& samples, StepTable& steps)
+                                                  SampleTable& samples, StepTable& steps, const OpenProgress& progress)
 {
     std::lock_guard lock(mutex_);
     if (options.runActive)
         return Error{test_file_messages::kRunActiveOpen};
     if (!fileExists(path))
         return Error{notExistingMessage(path)};
-    auto bytes = readFileRetrying(path, clock_);
-    if (!bytes)
-        return Error{bytes.error()};
-    const std::span<const std::uint8_t> file(bytes.value());
-    auto headResult = readTestFileHead(file);
+    FileReader reader;
+    if (Status st = reader.open(path, clock_); !st)
+        return Error{st.error()};
+    const std::uint64_t fileSize = reader.size();
+    std::vector<std::uint8_t> buffer;
+    const auto headBytes = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, maxTestFileHeadSize()));
+    if (Status st = reader.readAt(0, headBytes, buffer); !st)
+        return Error{st.error()};
+    auto headResult = readTestFileHead(buffer, fileSize);
     if (!headResult)
         return Error{"Soubor " + path.string() + " : " + headResult.error()};
     TestFileHead& head = headResult.value();
-    const TestFileLayout& layout = head.layout;
+    TestFileLayout& layout = head.layout;
 
     OpenSummary summary;
     summary.version = layout.version;
@@ -192,32 +198,58 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     std::size_t refused = 0;
     std::string firstRefusal;
 
-    for (std::size_t i = 0; i < layout.tailCount; ++i) {
-        auto rec = readTailRecordAt(file, layout, i);
-        if (!rec) {
-            if (refused++ == 0)
-                firstRefusal = rec.error();
-            continue;
+    // The tail is read a piece of whole records at a time, so a long test never sits in
+    // memory twice (as bytes and as rows).
+    const std::size_t recordSize = layout.tailRecordSize;
+    const std::size_t perPiece = std::max<std::size_t>(1, kOpenPieceBytes / recordSize);
+    for (std::size_t first = 0; first < layout.tailCount;) {
+        const std::size_t wanted = std::min(perPiece, layout.tailCount - first);
+        if (Status st =
+                reader.readAt(layout.tailStart + std::uint64_t{first} * recordSize, wanted * recordSize, buffer);
+            !st) {
+            samples.clear();
+            steps.clear();
+            return Error{st.error()};
         }
-        if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
-            current = *s;
-            samples.add(*s, testAxisSeconds(head.header.start, s->time, clampSeconds(totalInterruption)));
-            ++summary.samples;
-        } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
-            stopReason = m->stopReason;
-            ++summary.interruptions;
-        } else if (const auto* e = std::get_if<ResumeEntry>(&rec.value())) {
-            if (options.ignoreInterruptions)
+        const std::size_t got = buffer.size() / recordSize;
+        for (std::size_t i = first; i < first + got; ++i) {
+            auto rec = readTailRecordIn(buffer, layout, first, i);
+            if (!rec) {
+                if (refused++ == 0)
+                    firstRefusal = rec.error();
                 continue;
-            const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
-            resumes.push_back(*e);
-            resumeSecondsOf.push_back(d);
-            // The interruption was resumed: it no longer stands.
-            stopReason = 0;
-            totalInterruption += d;
-            ++summary.resumes;
+            }
+            if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
+                current = *s;
+                samples.add(*s, testAxisSeconds(head.header.start, s->time, clampSeconds(totalInterruption)));
+                ++summary.samples;
+            } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
+                stopReason = m->stopReason;
+                ++summary.interruptions;
+            } else if (const auto* e = std::get_if<ResumeEntry>(&rec.value())) {
+                if (options.ignoreInterruptions)
+                    continue;
+                const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
+                resumes.push_back(*e);
+                resumeSecondsOf.push_back(d);
+                // The interruption was resumed: it no longer stands.
+                stopReason = 0;
+                totalInterruption += d;
+                ++summary.resumes;
+            }
         }
+        if (got < wanted) {
+            // The file became shorter while it was read: what is there is what it holds.
+            layout.tailCount = first + got;
+            layout.trailingBytes = buffer.size() % recordSize;
+            break;
+        }
+        first += got;
+        if (progress && first < layout.tailCount)
+            progress(static_cast<double>(first) / static_cast<double>(layout.tailCount));
     }
+    if (progress)
+        progress(1.0);
 
     // The graph's decimation is built here, once, from the rows just read.
     samples.updateDecimation();
@@ -370,14 +402,15 @@ std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const
 }
 
 InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
-                                                           StepTable& steps, const DateTimeText& dateTimeText)
+                                                           StepTable& steps, const DateTimeText& dateTimeText,
+                                                           const OpenProgress& progress)
 {
     InterruptedTestCheck check;
     const LastTest last = marker_.lastTest();
     if (last.path.empty() || last.completed == 1 || !fileExists(last.path))
         return check;
 
-    auto opened = openTestFile(last.path, OpenOptions{false, ignoreInterruptions}, samples, steps);
+    auto opened = openTestFile(last.path, OpenOptions{false, ignoreInterruptions}, samples, steps, progress);
     if (!opened) {
         check.outcome = InterruptedTestCheck::Outcome::OpenFailed;
         check.message = opened.error();

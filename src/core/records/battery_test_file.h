@@ -55,6 +55,10 @@ struct OpenOptions {
     bool ignoreInterruptions = false;
 };
 
+// Told the fraction of a file's records read (0 to 1) while it is opened: after each piece
+// of a few megabytes and once with 1 at the end (a short file only then).
+using OpenProgress = std::function<void(double)>;
+
 // What was read from an opened file. `warning` is not empty when records had to be left
 // out (a record naming a step the test does not have, or an incomplete last record).
 struct OpenSummary {
@@ -96,10 +100,11 @@ class BatteryTestFile {
     // current test file; "RUN" is marked `Test` = its path, `Test_ukoncen` = 0.
     Status createTestFile(const TestHeader& header, std::uint8_t family, const std::filesystem::path& dataFolder);
 
-    // Reads `path` into the in-memory state and fills the tables. On an error the in-memory
-    // state and the tables stay as they were.
+    // Reads `path` into the in-memory state and fills the tables, the records a few
+    // megabytes at a time. On an error the in-memory state stays as it was, and so do the
+    // tables, except when the file stops being readable part way: then they are left empty.
     Result<OpenSummary> openTestFile(const std::filesystem::path& path, const OpenOptions& options,
-                                     SampleTable& samples, StepTable& steps);
+                                     SampleTable& samples, StepTable& steps, const OpenProgress& progress = {});
     // The open dialog was cancelled: there is no current test file any more.
     void forgetTestFile();
 
@@ -118,7 +123,8 @@ class BatteryTestFile {
     // Reads "RUN", opens the last test when it did not complete and offers its interrupted
     // step, named by the step type table.
     InterruptedTestCheck checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples, StepTable& steps,
-                                              const DateTimeText& dateTimeText = defaultDateTimeText);
+                                              const DateTimeText& dateTimeText = defaultDateTimeText,
+                                              const OpenProgress& progress = {});
     // "Ne" to the question: the interruption is forgotten in memory.
     void declineResume();
 

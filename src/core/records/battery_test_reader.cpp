@@ -4,9 +4,24 @@
 
 namespace kapsorel {
 
+std::size_t maxTestFileHeadSize()
+{
+    return test_file_layout::stepsEnd(static_cast<std::size_t>(test_file_layout::kMaxSteps)) +
+           test_file_layout::kReservedSize + 1 + 255;
+}
+
 Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
 {
-    if (file.size() < test_file_layout::kStepsOffset)
+    return readTestFileHead(file, file.size());
+}
+
+Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file, std::uint64_t fileSize)
+{
+    // `file` is the whole file or a start long enough for any fixed part; anything else
+    // (the file shrank while it was read) is a file cut short.
+    if (file.size() > fileSize || (file.size() < fileSize && file.size() < maxTestFileHeadSize()))
+        return Error{"Soubor testu je zkrácený"};
+    if (fileSize < test_file_layout::kStepsOffset)
         return Error{"Soubor testu je zkrácený: chybí hlavička testu"};
 
     TestFileHead head;
@@ -17,7 +32,7 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
     const std::size_t n = head.header.stepCount;
     if (n > static_cast<std::size_t>(test_file_layout::kMaxSteps))
         return Error{"Soubor testu má neplatný počet kroků " + std::to_string(n)};
-    if (file.size() < test_file_layout::stepsEnd(n))
+    if (fileSize < test_file_layout::stepsEnd(n))
         return Error{"Soubor testu je zkrácený: chybí výsledky kroků (" + std::to_string(n) + " kroků)"};
     head.layout.stepCount = n;
     head.steps.reserve(n);
@@ -45,9 +60,9 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
         return Error{"Soubor testu je zkrácený"};
 
     head.layout.tailRecordSize = tailRecordSize(v);
-    const std::size_t tailBytes = file.size() - head.layout.tailStart;
-    head.layout.tailCount = tailBytes / head.layout.tailRecordSize;
-    head.layout.trailingBytes = tailBytes % head.layout.tailRecordSize;
+    const std::uint64_t tailBytes = fileSize - head.layout.tailStart;
+    head.layout.tailCount = static_cast<std::size_t>(tailBytes / head.layout.tailRecordSize);
+    head.layout.trailingBytes = static_cast<std::size_t>(tailBytes % head.layout.tailRecordSize);
     return head;
 }
 
@@ -55,7 +70,16 @@ Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const Te
 {
     if (index >= layout.tailCount || layout.tailEnd() > file.size())
         return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
-    ByteReader r(file, layout.tailStart + index * layout.tailRecordSize);
+    return readTailRecordIn(file.subspan(layout.tailStart), layout, 0, index);
+}
+
+Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const TestFileLayout& layout,
+                                    std::size_t first, std::size_t index)
+{
+    const std::size_t size = layout.tailRecordSize;
+    if (index < first || index >= layout.tailCount || size == 0 || (index - first) >= records.size() / size)
+        return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
+    ByteReader r(records, (index - first) * size);
     TailRecord rec = readTailRecord(r, layout.version);
     if (!r.ok())
         return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};

@@ -40,10 +40,23 @@ struct TestFileHead {
 
 Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file);
 
+// Largest fixed part a file can have (header, the most steps, the reserved block and the
+// most variables): the first min(file size, this) bytes are enough to read the head.
+std::size_t maxTestFileHeadSize();
+
+// The fixed part from the file's first bytes `start` (all of them, or at least
+// maxTestFileHeadSize()) of a file of `fileSize` bytes; the tail is counted from the size.
+Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> start, std::uint64_t fileSize);
+
 // Tail record `index` (0 .. tailCount-1) of a file whose head was read. A sample or resume
 // record naming a step at or beyond the step count is refused.
 Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout,
                                     std::size_t index);
+
+// Tail record `index` from `records`, which holds whole tail records of the file from
+// record `first` on (a piece of the tail read on its own). Refused as readTailRecordAt.
+Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const TestFileLayout& layout,
+                                    std::size_t first, std::size_t index);
 
 // A whole file: the head and every tail record that could be read. Refused tail records
 // are left out and counted; `firstRefusal` says why the first was refused.

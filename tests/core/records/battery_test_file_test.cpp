@@ -577,6 +577,48 @@ TEST_F(OpenedFile, RecordsBeyondTheStepsAreLeftOutWithAWarning)
     EXPECT_NE(opened->warning.find("neúplný"), std::string::npos) << opened->warning;
 }
 
+TEST_F(OpenedFile, ALongFileIsReadInPiecesWithBoundedProgress)
+{
+    // About 6.3 MB of records: several pieces. Record 40 001 names a step the test does
+    // not have; it is left out and named by its place in the whole file.
+    constexpr std::size_t kCount = 60'000;
+    constexpr std::size_t kRefused = 40'000;
+    auto f = fixedPart(4, 1, kStart);
+    f.reserve(f.size() + kCount * 105 + 50);
+    for (std::size_t i = 0; i < kCount; ++i)
+        append(f, sampleBytes(4, plusSeconds(kStart, static_cast<double>(i)), i == kRefused ? 9 : 0,
+                              static_cast<float>(i % 1000), 0, 0, 0));
+    f.resize(f.size() + 50, 0);
+    const auto path = writeFile("long.tst", f);
+
+    std::vector<double> calls;
+    const OpenProgress progress = [&calls](double fraction) { calls.push_back(fraction); };
+    auto opened = recorder.openTestFile(path, {}, samples, steps, progress);
+    ASSERT_TRUE(opened) << opened.error();
+
+    ASSERT_EQ(samples.size(), kCount - 1);
+    for (std::size_t i = 0; i < kCount - 1; ++i) {
+        const std::size_t record = i < kRefused ? i : i + 1;
+        ASSERT_EQ(samples.row(i).x, static_cast<std::int64_t>(record)) << i;
+        ASSERT_EQ(samples.row(i).sample.voltage, static_cast<float>(record % 1000)) << i;
+    }
+    EXPECT_NE(opened->warning.find("Záznam 40001 "), std::string::npos) << opened->warning;
+    EXPECT_NE(opened->warning.find("neúplný"), std::string::npos) << opened->warning;
+
+    // Between 1 and 4 MB a piece, then once at the end with 1.
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_LE(calls.size(), 8u);
+    EXPECT_EQ(calls.back(), 1.0);
+    for (std::size_t k = 1; k < calls.size(); ++k)
+        EXPECT_GT(calls[k], calls[k - 1]) << k;
+    EXPECT_GT(calls.front(), 0.0);
+
+    // A file without records reports only the end.
+    calls.clear();
+    ASSERT_TRUE(recorder.openTestFile(writeFile("short.tst", fixedPart(4, 1, kStart)), {}, samples, steps, progress));
+    EXPECT_EQ(calls, std::vector<double>{1.0});
+}
+
 TEST_F(OpenedFile, AFileWithoutSamplesHasAZeroCurrentSample)
 {
     create(2);
