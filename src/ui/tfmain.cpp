@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -33,6 +34,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSoundEffect>
@@ -144,6 +146,9 @@ TFmain::~TFmain()
     // Calls still queued from workers return without touching the window; the waits keep
     // processing events so a worker inside such a call can finish.
     bridge_->close();
+    for (const auto& work : fileWork_)
+        if (work)
+            work->wait();
     runtime_->shutdown([] { QApplication::processEvents(QEventLoop::AllEvents, 50); });
 }
 
@@ -188,10 +193,16 @@ void TFmain::buildToolbar()
     };
 
     QMenu* file = submenu("TBXSubSoubor", QStringLiteral("Soubor"));
-    file->addAction(item(file, "TBXOtevri", QStringLiteral("Otevři"), false));
-    file->addAction(item(file, "TBXUloz", QStringLiteral("Ulož"), false));
+    auto* openItem = item(file, "TBXOtevri", QStringLiteral("Otevři"), true);
+    connect(openItem, &QAction::triggered, this, &TFmain::onOpen);
+    file->addAction(openItem);
+    auto* saveItem = item(file, "TBXUloz", QStringLiteral("Ulož"), true);
+    connect(saveItem, &QAction::triggered, this, &TFmain::onSave);
+    file->addAction(saveItem);
     file->addAction(item(file, "TBXsestavy", QStringLiteral("Sestavy"), false));
-    file->addAction(item(file, "TBXItem1", QStringLiteral("Archivuj soubor"), false));
+    auto* archiveItem = item(file, "TBXItem1", QStringLiteral("Archivuj soubor"), true);
+    connect(archiveItem, &QAction::triggered, this, &TFmain::onArchive);
+    file->addAction(archiveItem);
 
     const std::pair<const char*, QString> recordItems[] = {{"TBXKroky", QStringLiteral("Kroky")},
                                                            {"TBXGraf", QStringLiteral("  Graf  ")},
@@ -772,12 +783,7 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
                 samples_.clear();
                 steps_.clear();
                 reloadRecordWindows();
-                const DayTime start = runtime_->testFile().header().start;
-                const QDateTime at = QDateTime::fromMSecsSinceEpoch(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(toTimePoint(start).time_since_epoch())
-                        .count());
-                ldatum_->setText(QLocale::system().toString(at.date(), QLocale::ShortFormat));
-                lcas_->setText(at.time().toString(QStringLiteral("H:mm:ss")));
+                showStartTime(runtime_->testFile().header().start);
             }
             setCaptions();
             afterStarted();
@@ -914,6 +920,167 @@ void TFmain::firstShowCheck()
         }
         return;
     }
+}
+
+void TFmain::showStartTime(DayTime start)
+{
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(toTimePoint(start).time_since_epoch()).count());
+    ldatum_->setText(QLocale::system().toString(at.date(), QLocale::ShortFormat));
+    lcas_->setText(at.time().toString(QStringLiteral("H:mm:ss")));
+}
+
+void TFmain::showTestHeader()
+{
+    const TestHeader h = runtime_->testFile().header();
+    selectStoredChoice(ctypBat_, h.batteryType);
+    selectStoredChoice(cpostup_, h.procedureName);
+    lcisloBat_->setText(qs(h.batteryNumber));
+    if (const int at = cmeril_->findText(qs(h.operatorName)); at >= 0)
+        cmeril_->setCurrentIndex(at);
+    else if (cmeril_->isEditable())
+        cmeril_->setEditText(qs(h.operatorName));
+    lpoznamka_->setText(qs(h.note));
+    showStartTime(h.start);
+}
+
+void TFmain::onOpen()
+{
+    if (runtime_->station().run.runActive()) {
+        showMessage(test_file_messages::kRunActiveOpen);
+        return;
+    }
+    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Otevři"),
+                                                        QString::fromStdString(runtime_->dataFolder().string()),
+                                                        QStringLiteral("Soubor testu (*.tst)"));
+    if (chosen.isEmpty()) {
+        // Cancelled: there is no current test file any more.
+        runtime_->testFile().forgetTestFile();
+        setCaptions();
+        return;
+    }
+    openTestFileAt(std::filesystem::path(chosen.toStdString()));
+}
+
+bool TFmain::openTestFileAt(const std::filesystem::path& path)
+{
+    Result<OpenSummary> opened = Error{std::string()};
+    {
+        OpenProgressDialog progress(this, windowTitle());
+        loadingFile_ = true;
+        OpenOptions options;
+        options.runActive = runtime_->station().run.runActive();
+        opened = runtime_->testFile().openTestFile(path, options, samples_, steps_, progress.callback());
+        loadingFile_ = false;
+    }
+    if (!opened) {
+        showMessage(opened.error());
+        return false;
+    }
+    reloadRecordWindows();
+    showTestHeader();
+    setCaptions();
+    applyIconSize(); // an interrupted test shows the resume image on Start
+    if (!opened->warning.empty())
+        showMessage(opened->warning);
+    return true;
+}
+
+void TFmain::onSave()
+{
+    BatteryTestFile& file = runtime_->testFile();
+    if (!file.hasTestFile()) {
+        showMessage(test_file_messages::kNothingToSave);
+        return;
+    }
+    if (!std::filesystem::exists(file.currentPath())) {
+        showMessage("Soubor " + file.currentPath().string() + " neexistuje");
+        return;
+    }
+    if (runtime_->station().run.runActive()) {
+        showMessage(test_file_messages::kRunActiveSave);
+        return;
+    }
+    QFileDialog dialog(this, QStringLiteral("Ulož"), QString::fromStdString(file.currentPath().string()),
+                       QStringLiteral("Soubor testu (*.tst)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("tst"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    saveTestFileTo(std::filesystem::path(dialog.selectedFiles().front().toStdString()));
+}
+
+void TFmain::saveTestFileTo(const std::filesystem::path& path, std::function<void()> done)
+{
+    if (runtime_->station().run.runActive()) {
+        showMessage(test_file_messages::kRunActiveSave);
+        if (done)
+            done();
+        return;
+    }
+    // The copy takes each step's numbers and description from the procedure in the panel,
+    // resolved as at a start; without it, from the steps loaded before.
+    if (Status resolved = resolveProcedure(*runtime_, types_.types(), procedureNumberOf(cpostup_->currentText()),
+                                           batteryIndexOf(ctypBat_->currentText()));
+        !resolved)
+        showMessage(resolved.error());
+    const RunProcedure& procedure = runtime_->procedure();
+    std::vector<RunStep> steps(procedure.steps.begin(), procedure.steps.begin() + procedure.stepCount);
+    const std::string note = lpoznamka_->text().left(50).toStdString();
+    const std::string batteryNumber = lcisloBat_->text().left(20).toStdString();
+    auto* action = findChild<QAction*>(QStringLiteral("TBXUloz"));
+    runFileWork(
+        action,
+        [this, path, note, batteryNumber, steps = std::move(steps)]() -> std::string {
+            const Status saved = runtime_->testFile().saveTestFileAs(path, note, batteryNumber, steps,
+                                                                     runtime_->station().run.runActive());
+            return saved ? std::string() : saved.error();
+        },
+        std::move(done));
+}
+
+void TFmain::onArchive()
+{
+    archiveTestFile();
+}
+
+void TFmain::archiveTestFile(std::function<void()> done)
+{
+    auto* action = findChild<QAction*>(QStringLiteral("TBXItem1"));
+    const std::filesystem::path folder = runtime_->archiveFolder();
+    runFileWork(
+        action,
+        [this, folder]() -> std::string {
+            const Status archived = runtime_->testFile().archive(folder, runtime_->station().run.runActive());
+            return archived ? std::string() : archived.error();
+        },
+        std::move(done));
+}
+
+void TFmain::runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done)
+{
+    if (action)
+        action->setEnabled(false);
+    QPointer<TFmain> self(this);
+    QThread* thread = QThread::create([self, action, work = std::move(work), done = std::move(done)] {
+        const std::string message = work();
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, action, message, done] {
+                if (!self)
+                    return;
+                if (action)
+                    action->setEnabled(true);
+                if (!message.empty())
+                    self->showMessage(message);
+                if (done)
+                    done();
+            },
+            Qt::QueuedConnection);
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    fileWork_.emplace_back(thread);
+    thread->start();
 }
 
 void TFmain::selectStoredChoice(QComboBox* box, const std::string& stored)

@@ -17,7 +17,10 @@
 #include "ui/sleep_inhibitor.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QThread>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -82,6 +85,14 @@ class TFmain final : public QMainWindow, public UiBridge {
     void applyPanelPosition();
     void applyHardwareKind(std::uint8_t kind);
 
+    // "Otevři" with the chosen path: reads the test file into the windows. False when it
+    // could not be read (the message is shown).
+    bool openTestFileAt(const std::filesystem::path& path);
+    // "Ulož" to the chosen path; `done` runs once the copy has ended.
+    void saveTestFileTo(const std::filesystem::path& path, std::function<void()> done = {});
+    // "Archivuj soubor"; `done` runs once the copy has ended.
+    void archiveTestFile(std::function<void()> done = {});
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -115,6 +126,14 @@ class TFmain final : public QMainWindow, public UiBridge {
     void onAlarmClicked();
     void onQuestionAnswered(bool ok);
     void firstShowCheck();
+    void onOpen();
+    void onSave();
+    void onArchive();
+    void showTestHeader();
+    void showStartTime(DayTime start);
+    // Runs `work` (a file copy that syncs to the disk) off the GUI thread with `action`
+    // disabled, then shows the message it returns, if any.
+    void runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done);
     static void selectStoredChoice(QComboBox* box, const std::string& stored);
 
     void setRunButtons(bool startEnabled);
@@ -179,6 +198,8 @@ class TFmain final : public QMainWindow, public UiBridge {
     // A test file is being read (its progress dialog lets events through): the refresh
     // leaves the tables and the test file alone until it is done.
     bool loadingFile_ = false;
+    // File copies still running off the GUI thread; the window waits for them when it goes.
+    std::vector<QPointer<QThread>> fileWork_;
 };
 
 } // namespace kapsorel::ui

@@ -1,0 +1,179 @@
+// The main window's "Soubor" items without modules: "Otevři" reads a test file into the
+// panel and the data window, "Ulož" writes a copy with the panel's battery number and
+// note, "Archivuj soubor" copies the file into the archive, and none of them touches the
+// test file while a test runs.
+#include "core/records/battery_test_file.h"
+#include "core/records/battery_test_reader.h"
+#include "demo_definitions.h"
+#include "support/fake_clock.h"
+#include "support/temp_home.h"
+#include "ui/tfmain.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTableView>
+#include <QTest>
+
+using namespace kapsorel;
+
+namespace {
+
+class NoMarker final : public RunMarker {
+  public:
+    LastTest lastTest() const override { return {}; }
+    Status markTest(const std::string&, int) override { return {}; }
+};
+
+// A finished test of two steps with three samples, written by the recorder itself.
+std::filesystem::path writeTest(const test::TempHome& home)
+{
+    SharedRunState run;
+    LiveValues live;
+    NoMarker marker;
+    test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
+    BatteryTestFile file(run, live, marker, clock);
+    TestHeader header;
+    header.stepCount = 2;
+    header.start = clock.now();
+    header.operatorName = "Novák";
+    header.stationName = "Zkušebna";
+    header.batteryNumber = "A12";
+    header.batteryType = "20KSX25P";
+    header.procedureName = "Ukázka (3 minuty)";
+    header.note = "první";
+    if (!file.createTestFile(header, 0, home / "Data"))
+        return {};
+    run.runState = 3;
+    run.stepStartTime = header.start;
+    RunStep step;
+    (void)file.recordStepStart(true, step);
+    for (int s = 1; s <= 3; ++s) {
+        run.conditionTime = header.start + s * 10 / 86400.0;
+        live.batteryVoltage = 24.0f + static_cast<float>(s);
+        (void)file.appendSample();
+    }
+    (void)file.recordStepEnd(0, true);
+    return file.currentPath();
+}
+
+QStringList messages(QWidget& w)
+{
+    QStringList out;
+    for (auto* box : w.findChildren<QMessageBox*>(QStringLiteral("zprava")))
+        out << box->text();
+    return out;
+}
+
+} // namespace
+
+class MainWindowFilesTest : public QObject {
+    Q_OBJECT
+
+    void setUpHome(const test::TempHome& home, bool withArchive)
+    {
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        std::string ini =
+            "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nData_adr=" + (home / "Data").string() +
+            "\nArch_adr=" + (home / "Archiv").string() + "\n";
+        home.writeText("Kapsorel.ini", ini);
+        if (withArchive)
+            std::filesystem::create_directories(home / "Archiv");
+    }
+
+  private slots:
+    void openShowsTheTestInThePanelAndTheDataWindow()
+    {
+        test::TempHome home;
+        setUpHome(home, true);
+        const auto path = writeTest(home);
+        QVERIFY(!path.empty());
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        QVERIFY(w.openTestFileAt(path));
+        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(path.string())));
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("Lcislo_bat"))->text(), QStringLiteral("A12"));
+        QCOMPARE(w.findChild<QLineEdit*>(QStringLiteral("Lpoznamka"))->text(), QStringLiteral("první"));
+        auto* grid = w.findChild<QTableView*>(QStringLiteral("gdata"));
+        QVERIFY(grid);
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QCOMPARE(grid->model()->index(2, 2).data().toString().trimmed(), QStringLiteral("27,0"));
+
+        // A file that is not a test file is reported and the open one stays.
+        home.writeText("Data/cizi.tst", "ne");
+        QVERIFY(!w.openTestFileAt(home / "Data" / "cizi.tst"));
+        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(path.string())));
+        QCOMPARE(grid->model()->rowCount(), 3);
+        QVERIFY(!messages(w).isEmpty());
+    }
+
+    void saveWritesACopyWithThePanelsNumberAndNote()
+    {
+        test::TempHome home;
+        setUpHome(home, true);
+        const auto path = writeTest(home);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        QVERIFY(w.openTestFileAt(path));
+        w.findChild<QLineEdit*>(QStringLiteral("Lcislo_bat"))->setText(QStringLiteral("B7"));
+        w.findChild<QLineEdit*>(QStringLiteral("Lpoznamka"))->setText(QStringLiteral("kopie"));
+        bool done = false;
+        w.saveTestFileTo(home / "Data" / "kopie.tst", [&] { done = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+        const auto copy = readTestFile(home.readBytes("Data/kopie.tst"));
+        QVERIFY(copy.ok());
+        QCOMPARE(QString::fromStdString(copy->head.header.batteryNumber), QStringLiteral("B7"));
+        QCOMPARE(QString::fromStdString(copy->head.header.note), QStringLiteral("kopie"));
+        QCOMPARE(copy->tail.size(), std::size_t{3});
+        // The source stays the current test and keeps its own number.
+        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(path.string())));
+        QCOMPARE(readTestFile(home.readBytes(std::filesystem::relative(path, home.path())))->head.header.batteryNumber,
+                 std::string("A12"));
+    }
+
+    void archiveCopiesOrSaysWhyNot()
+    {
+        for (const bool withArchive : {true, false}) {
+            test::TempHome home;
+            setUpHome(home, withArchive);
+            const auto path = writeTest(home);
+            ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+            w.show();
+            QVERIFY(w.openTestFileAt(path));
+            bool done = false;
+            w.archiveTestFile([&] { done = true; });
+            QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+            const auto archived = home / "Archiv" / path.filename();
+            QCOMPARE(std::filesystem::exists(archived), withArchive);
+            if (!withArchive)
+                QVERIFY(messages(w).contains(QStringLiteral("Archivaci nelze provést - adresář ") +
+                                             QString::fromStdString((home / "Archiv").string()) +
+                                             QStringLiteral(" neexistuje")));
+        }
+    }
+
+    void whileATestRunsTheFileIsLeftAlone()
+    {
+        test::TempHome home;
+        setUpHome(home, true);
+        const auto path = writeTest(home);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        QVERIFY(w.openTestFileAt(path));
+        const auto before = home.readBytes(std::filesystem::relative(path, home.path()));
+        w.runtime().station().run.runState = 3;
+        QVERIFY(!w.openTestFileAt(home / "Data" / "jiny.tst"));
+        bool done = false;
+        w.saveTestFileTo(path, [&] { done = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+        QCOMPARE(home.readBytes(std::filesystem::relative(path, home.path())), before);
+        QVERIFY(messages(w).contains(QString::fromUtf8(test_file_messages::kRunActiveOpen)));
+        QVERIFY(messages(w).contains(QString::fromUtf8(test_file_messages::kRunActiveSave)));
+        w.runtime().station().run.runState = 0;
+    }
+};
+
+QTEST_MAIN(MainWindowFilesTest)
+#include "main_window_files_test.moc"
