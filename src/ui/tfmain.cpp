@@ -732,14 +732,16 @@ void TFmain::continueStart()
         setRunButtons(true);
         return;
     }
+    const std::uint8_t stopReason = run.stopReason.load(relaxed);
     run.stopReason.store(0, relaxed);
     if (answer == AskAnswer::Yes)
-        startResolvedTest(true, runtime_->testFile().interruptedStep().value_or(run.currentStep.load(relaxed)));
+        startResolvedTest(true, runtime_->testFile().interruptedStep().value_or(run.currentStep.load(relaxed)),
+                          stopReason);
     else
         startResolvedTest(false, 0);
 }
 
-void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
+void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep, std::uint8_t stopReasonBefore)
 {
     const TestStartRequest request = panelRequest();
     std::vector<std::pair<std::int16_t, std::string>> procedures;
@@ -771,12 +773,17 @@ void TFmain::startResolvedTest(bool resume, std::uint8_t resumeStep)
             out.messages = started.messages;
             return out;
         },
-        [this, resume](const StartResult& result) {
+        [this, resume, stopReasonBefore](const StartResult& result) {
             starting_ = false;
             for (const auto& m : result.messages)
                 showMessage(m);
             if (!result.started) {
+                // A resume that could not go ahead leaves the test interrupted: the next
+                // Start offers it again (nothing was written for this attempt).
+                if (resume && stopReasonBefore != 0 && !runtime_->station().run.runActive())
+                    runtime_->station().run.stopReason.store(stopReasonBefore, relaxed);
                 setRunButtons(true);
+                applyIconSize();
                 return;
             }
             if (!resume) {

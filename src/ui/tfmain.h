@@ -119,7 +119,7 @@ class TFmain final : public QMainWindow, public UiBridge {
 
     void onStart();
     void continueStart();
-    void startResolvedTest(bool resume, std::uint8_t resumeStep);
+    void startResolvedTest(bool resume, std::uint8_t resumeStep, std::uint8_t stopReasonBefore = 0);
     void onManual();
     void onStop();
     void afterStarted();

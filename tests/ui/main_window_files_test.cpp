@@ -12,10 +12,15 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <memory>
 
 using namespace kapsorel;
 
@@ -27,8 +32,10 @@ class NoMarker final : public RunMarker {
     Status markTest(const std::string&, int) override { return {}; }
 };
 
-// A finished test of two steps with three samples, written by the recorder itself.
-std::filesystem::path writeTest(const test::TempHome& home)
+// A finished test of two steps with three samples, written by the recorder itself; with
+// `stopped`, the operator stopped it in step 0 instead.
+std::filesystem::path writeTest(const test::TempHome& home, const std::string& procedure = "Ukázka (3 minuty)",
+                                bool stopped = false)
 {
     SharedRunState run;
     LiveValues live;
@@ -42,7 +49,7 @@ std::filesystem::path writeTest(const test::TempHome& home)
     header.stationName = "Zkušebna";
     header.batteryNumber = "A12";
     header.batteryType = "20KSX25P";
-    header.procedureName = "Ukázka (3 minuty)";
+    header.procedureName = procedure;
     header.note = "první";
     if (!file.createTestFile(header, 0, home / "Data"))
         return {};
@@ -55,8 +62,35 @@ std::filesystem::path writeTest(const test::TempHome& home)
         live.batteryVoltage = 24.0f + static_cast<float>(s);
         (void)file.appendSample();
     }
-    (void)file.recordStepEnd(0, true);
+    if (stopped) {
+        run.stopReason = 2;
+        (void)file.recordInterruption();
+    } else {
+        (void)file.recordStepEnd(0, true);
+    }
     return file.currentPath();
+}
+
+// Answers the next question box with `button` once it is open.
+void answerNextQuestion(QObject* owner, const QString& button)
+{
+    auto* poll = new QTimer(owner);
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, owner, [poll, started, button] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!box && started->elapsed() < 10000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (!box)
+            return;
+        if (auto* b = box->findChild<QPushButton*>(button))
+            b->click();
+        if (box->isVisible())
+            box->reject();
+    });
+    poll->start(10);
 }
 
 QStringList messages(QWidget& w)
@@ -151,6 +185,31 @@ class MainWindowFilesTest : public QObject {
                 QVERIFY(messages(w).contains(QStringLiteral("Archivaci nelze provést - adresář ") +
                                              QString::fromStdString((home / "Archiv").string()) +
                                              QStringLiteral(" neexistuje")));
+        }
+    }
+
+    void aResumeWhoseProcedureIsGoneKeepsTheTestInterrupted()
+    {
+        test::TempHome home;
+        setUpHome(home, true);
+        const auto path = writeTest(home, "Postup, který už není", /*stopped=*/true);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        QVERIFY(w.openTestFileAt(path));
+        auto& run = w.runtime().station().run;
+        QCOMPARE(int(run.stopReason.load()), 2);
+        const auto before = home.readBytes(std::filesystem::relative(path, home.path()));
+
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            answerNextQuestion(this, QStringLiteral("ask_ano"));
+            auto* start = w.findChild<QAction*>(QStringLiteral("TBXrun"));
+            start->setEnabled(true); // no refresh runs here to enable it
+            start->trigger();
+            QTRY_VERIFY_WITH_TIMEOUT(messages(w).count(QStringLiteral("Postup nenalezen")) == attempt + 1, 15000);
+            // Still interrupted: the next Start asks again, and nothing was written.
+            QTRY_COMPARE_WITH_TIMEOUT(int(run.stopReason.load()), 2, 5000);
+            QCOMPARE(int(run.runState.load()), 0);
+            QCOMPARE(home.readBytes(std::filesystem::relative(path, home.path())), before);
         }
     }
 
