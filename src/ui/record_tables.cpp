@@ -42,14 +42,36 @@ QVariant header(Qt::Orientation orientation, int role, int section, const std::s
 
 // ---- data table ---------------------------------------------------------------------
 
-SampleTableModel::SampleTableModel(const SampleTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), shown_(table.size())
-{
-}
-
-int SampleTableModel::rowCount(const QModelIndex& parent) const
+int GrowingTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(shown_, std::numeric_limits<int>::max()));
+}
+
+void GrowingTableModel::reload()
+{
+    beginResetModel();
+    shown_ = tableSize();
+    endResetModel();
+}
+
+bool GrowingTableModel::appendRows()
+{
+    const std::size_t n = tableSize();
+    if (n < shown_) {
+        reload();
+        return true;
+    }
+    if (n == shown_)
+        return false;
+    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(n - 1));
+    shown_ = n;
+    endInsertRows();
+    return true;
+}
+
+SampleTableModel::SampleTableModel(const SampleTable& table, QObject* parent) : GrowingTableModel(parent), table_(table)
+{
+    reload();
 }
 
 int SampleTableModel::columnCount(const QModelIndex& parent) const
@@ -79,7 +101,7 @@ QString SampleTableModel::text(std::size_t row, int column) const
 
 QVariant SampleTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown_)
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown())
         return {};
     if (role == Qt::DisplayRole)
         return text(static_cast<std::size_t>(index.row()), index.column());
@@ -93,38 +115,11 @@ QVariant SampleTableModel::headerData(int section, Qt::Orientation orientation, 
     return header(orientation, role, section, SampleTable::header(section));
 }
 
-void SampleTableModel::reload()
-{
-    beginResetModel();
-    shown_ = table_.size();
-    endResetModel();
-}
-
-bool SampleTableModel::appendRows()
-{
-    const std::size_t n = table_.size();
-    if (n < shown_) {
-        reload();
-        return true;
-    }
-    if (n == shown_)
-        return false;
-    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(n - 1));
-    shown_ = n;
-    endInsertRows();
-    return true;
-}
-
 // ---- steps table --------------------------------------------------------------------
 
-StepTableModel::StepTableModel(const StepTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table), shown_(table.size())
+StepTableModel::StepTableModel(const StepTable& table, QObject* parent) : GrowingTableModel(parent), table_(table)
 {
-}
-
-int StepTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : static_cast<int>(shown_);
+    reload();
 }
 
 int StepTableModel::columnCount(const QModelIndex& parent) const
@@ -167,7 +162,7 @@ QString StepTableModel::text(std::size_t row, int column) const
 
 QVariant StepTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown_)
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shown())
         return {};
     if (role == Qt::DisplayRole)
         return text(static_cast<std::size_t>(index.row()), index.column());
@@ -177,28 +172,6 @@ QVariant StepTableModel::data(const QModelIndex& index, int role) const
 QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     return header(orientation, role, section, StepTable::header(section));
-}
-
-void StepTableModel::reload()
-{
-    beginResetModel();
-    shown_ = table_.size();
-    endResetModel();
-}
-
-bool StepTableModel::appendRows()
-{
-    const std::size_t n = table_.size();
-    if (n < shown_) {
-        reload();
-        return true;
-    }
-    if (n == shown_)
-        return false;
-    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(n - 1));
-    shown_ = n;
-    endInsertRows();
-    return true;
 }
 
 // ---- grid ---------------------------------------------------------------------------

@@ -26,42 +26,56 @@ namespace kapsorel::ui {
 // Width of a cell column for family "NiCd"; other families hide them.
 inline constexpr int kCellColumnWidth = 33;
 
-class SampleTableModel final : public QAbstractTableModel {
+// The rows of a core table that only grows (or is cleared and refilled) as the view has
+// been told of them: new rows are announced in one insertion, a shrunk table is reloaded.
+class GrowingTableModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    int rowCount(const QModelIndex& parent = {}) const override;
+
+    void reload();
+    // Rows added to the table since the last call, in one insertion; false when none.
+    bool appendRows();
+
+  protected:
+    explicit GrowingTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+    // Rows the core table holds now.
+    virtual std::size_t tableSize() const = 0;
+    std::size_t shown() const { return shown_; }
+
+  private:
+    std::size_t shown_ = 0;
+};
+
+class SampleTableModel final : public GrowingTableModel {
     Q_OBJECT
   public:
     explicit SampleTableModel(const SampleTable& table, QObject* parent = nullptr);
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // Text of a cell as shown.
     QString text(std::size_t row, int column) const;
 
-    void reload();
-    // Rows added to the table since the last call, in one insertion; false when none.
-    bool appendRows();
-
   private:
+    std::size_t tableSize() const override { return table_.size(); }
+
     const SampleTable& table_;
-    std::size_t shown_ = 0;
 };
 
-class StepTableModel final : public QAbstractTableModel {
+class StepTableModel final : public GrowingTableModel {
     Q_OBJECT
   public:
     explicit StepTableModel(const StepTable& table, QObject* parent = nullptr);
-    int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     QString text(std::size_t row, int column) const;
 
-    void reload();
-    bool appendRows();
-
   private:
+    std::size_t tableSize() const override { return table_.size(); }
+
     const StepTable& table_;
-    std::size_t shown_ = 0;
 };
 
 // A table view that costs nothing per row: fixed row heights, no sizing to contents.
