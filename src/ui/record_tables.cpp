@@ -166,6 +166,10 @@ QVariant StepTableModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return text(static_cast<std::size_t>(index.row()), index.column());
+    // Numbers line up on the right as in the data window; names read from the left.
+    if (role == Qt::TextAlignmentRole && index.column() != step_col::kDescription &&
+        index.column() != step_col::kAction)
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
 

@@ -107,6 +107,8 @@ class MainWindowPanelTest : public QObject {
         ui::TFporuchy* faults = w.findChild<ui::TFporuchy*>();
         QVERIFY(faults);
         QVERIFY(faults->isVisible());
+        if (const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS"); !dir.isEmpty())
+            faults->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/poruchy.png"));
         QCOMPARE(faults->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(),
                  QStringLiteral("Porucha AD izolace\nPřekročeny meze teploty"));
         QVERIFY(bar->isVisible());

@@ -294,6 +294,8 @@ class MainWindowRunTest : public QObject {
         ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
         {
             ui::TFRucne dialog(config);
+            dialog.show();
+            snap(dialog, "rucne");
             const ManualRun shown = dialog.values();
             QVERIFY(shown.discharge);
             QCOMPARE(shown.current, 10.0f);
