@@ -4,7 +4,7 @@
 #include "core/app/config_path.h"
 #include "core/app/instance_lock.h"
 #include "core/app/station_settings.h"
-#include "ui/tfmain.h"
+#include "ui/main/tfmain.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -10,7 +10,7 @@
 #include "demo_definitions.h"
 #include "long_test_file.h"
 #include "support/temp_home.h"
-#include "ui/tfmain.h"
+#include "ui/main/tfmain.h"
 
 #include <QApplication>
 #include <QComboBox>

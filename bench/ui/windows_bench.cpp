@@ -5,7 +5,7 @@
 #include "long_test_file.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
-#include "ui/tfgraf.h"
+#include "ui/records/tfgraf.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -5,8 +5,8 @@
 #include "long_test_file.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
-#include "ui/record_tables.h"
-#include "ui/tfgraf.h"
+#include "ui/records/record_tables.h"
+#include "ui/records/tfgraf.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "ui/ask.h"
+#include "ui/common/ask.h"
 
 #include <QApplication>
 #include <QDialog>

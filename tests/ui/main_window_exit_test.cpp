@@ -1,7 +1,7 @@
 #include "core/app/instance_lock.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
-#include "ui/tfmain.h"
+#include "ui/main/tfmain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

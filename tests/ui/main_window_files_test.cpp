@@ -7,7 +7,7 @@
 #include "demo_definitions.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
-#include "ui/tfmain.h"
+#include "ui/main/tfmain.h"
 
 #include <QAbstractItemModel>
 #include <QAction>

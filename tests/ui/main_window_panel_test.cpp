@@ -3,9 +3,9 @@
 #include "core/definitions/battery_table.h"
 #include "demo_definitions.h"
 #include "support/temp_home.h"
-#include "ui/app_icons.h"
-#include "ui/tfmain.h"
-#include "ui/tfporuchy.h"
+#include "ui/common/app_icons.h"
+#include "ui/main/tfmain.h"
+#include "ui/main/tfporuchy.h"
 
 #include <QAction>
 #include <QApplication>

@@ -8,10 +8,10 @@
 #include "support/scaled_clock.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
-#include "ui/record_tables.h"
-#include "ui/tfgraf.h"
-#include "ui/tfmain.h"
-#include "ui/tfrucne.h"
+#include "ui/main/tfmain.h"
+#include "ui/main/tfrucne.h"
+#include "ui/records/record_tables.h"
+#include "ui/records/tfgraf.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "core/comm/module_jobs.h"
 #include "support/sim_process.h"
-#include "ui/module_job.h"
+#include "ui/common/module_job.h"
 
 #include <QApplication>
 #include <QPushButton>

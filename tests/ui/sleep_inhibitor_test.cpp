@@ -2,8 +2,8 @@
 // when the run ends, and nothing at all where there is no logind.
 #include "fake_logind.h"
 #include "support/temp_home.h"
-#include "ui/sleep_inhibitor.h"
-#include "ui/tfmain.h"
+#include "ui/main/sleep_inhibitor.h"
+#include "ui/main/tfmain.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "ui/open_progress.h"
+#include "ui/common/open_progress.h"
 
 #include <QProgressDialog>
 #include <cmath>

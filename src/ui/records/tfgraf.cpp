@@ -1,7 +1,7 @@
-#include "ui/tfgraf.h"
+#include "ui/records/tfgraf.h"
 
 #include "core/app/stored_colour.h"
-#include "ui/window_placement.h"
+#include "ui/common/window_placement.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -1,9 +1,9 @@
-#include "ui/record_tables.h"
+#include "ui/records/record_tables.h"
 
 #include "core/base/numbers.h"
 #include "core/definitions/duration_text.h"
 #include "core/definitions/step_types.h"
-#include "ui/window_placement.h"
+#include "ui/common/window_placement.h"
 
 #include <QHeaderView>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "ui/tfmain.h"
+#include "ui/main/tfmain.h"
 
 #include "core/app/start_battery_test.h"
 #include "core/app/start_state.h"
@@ -8,14 +8,14 @@
 #include "core/definitions/step_types.h"
 #include "core/definitions/text_cut.h"
 #include "core/engine/operator_actions.h"
-#include "ui/app_icons.h"
-#include "ui/ask.h"
-#include "ui/module_job.h"
-#include "ui/open_progress.h"
-#include "ui/record_tables.h"
-#include "ui/tfgraf.h"
-#include "ui/tfporuchy.h"
-#include "ui/tfrucne.h"
+#include "ui/common/app_icons.h"
+#include "ui/common/ask.h"
+#include "ui/common/module_job.h"
+#include "ui/common/open_progress.h"
+#include "ui/main/tfporuchy.h"
+#include "ui/main/tfrucne.h"
+#include "ui/records/record_tables.h"
+#include "ui/records/tfgraf.h"
 
 #include <QAction>
 #include <QActionGroup>

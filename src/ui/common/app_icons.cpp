@@ -1,4 +1,4 @@
-#include "ui/app_icons.h"
+#include "ui/common/app_icons.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "ui/qt_ui_bridge.h"
+#include "ui/common/qt_ui_bridge.h"
 
 #include <QMetaObject>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "ui/tfrucne.h"
+#include "ui/main/tfrucne.h"
 
 #include <QDoubleSpinBox>
 #include <QFormLayout>

@@ -12,9 +12,9 @@
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
 #include "core/station/ui_bridge.h"
-#include "ui/circuit_diagram.h"
-#include "ui/qt_ui_bridge.h"
-#include "ui/sleep_inhibitor.h"
+#include "ui/common/qt_ui_bridge.h"
+#include "ui/main/circuit_diagram.h"
+#include "ui/main/sleep_inhibitor.h"
 
 #include <QMainWindow>
 #include <QPointer>

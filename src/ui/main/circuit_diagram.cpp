@@ -1,4 +1,4 @@
-#include "ui/circuit_diagram.h"
+#include "ui/main/circuit_diagram.h"
 
 #include "core/app/stored_colour.h"
 

@@ -1,4 +1,4 @@
-#include "ui/sleep_inhibitor.h"
+#include "ui/main/sleep_inhibitor.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,4 +1,4 @@
-#include "ui/tfporuchy.h"
+#include "ui/main/tfporuchy.h"
 
 #include "core/comm/status_decoders.h"
 

@@ -1,4 +1,4 @@
-#include "ui/window_placement.h"
+#include "ui/common/window_placement.h"
 
 namespace kapsorel::ui {
 
