@@ -34,6 +34,8 @@ Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>&
                error);
     if (error.set)
         return Error{error.message.empty() ? std::string(kProcedureNotFound) : error.message};
+    runtime.setCurrentChangeSeconds(
+        validIndex(batteryIndex, types) ? types[static_cast<std::size_t>(batteryIndex)].currentChangeInterval : 0);
     return {};
 }
 
@@ -43,10 +45,11 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     TestStartOutcome out;
     Station& station = runtime.station();
     if (station.run.runActive()) {
-        out.messages.emplace_back("Proces je spuštěn");
+        out.messages.emplace_back(kRunAlreadyActive);
         return out;
     }
     station.run.jumpTarget.store(-1, relaxed);
+    station.run.questionAnswer.store(0, relaxed);
     if (request.batteryNumber.empty()) {
         out.messages.emplace_back(kNoBatteryNumber);
         return out;
@@ -82,39 +85,26 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     return out;
 }
 
-TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                           const TestStartRequest& request)
-{
-    TestStartOutcome out;
-    if (runtime.station().run.runActive()) {
-        out.messages.emplace_back("Proces je spuštěn");
-        return out;
-    }
-    if (auto m = startChecks(runtime.station(), runtime.powerCommands()); !m.empty())
-        out.messages.push_back(m);
-    if (Status resolved = resolveProcedure(runtime, types, request.procedureNumber, request.batteryIndex); !resolved) {
-        out.messages.push_back(resolved.error());
-        return out;
-    }
-    TestStartOutcome started = startNewTest(runtime, types, request);
-    out.started = started.started;
-    out.messages.insert(out.messages.end(), started.messages.begin(), started.messages.end());
-    return out;
-}
-
 TestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                                  const ManualRun& manual, const TestStartRequest& request)
 {
     if (runtime.station().run.runActive())
-        return TestStartOutcome{false, {"Proces je spuštěn"}};
+        return TestStartOutcome{false, {kRunAlreadyActive}};
+    if (request.batteryNumber.empty())
+        return TestStartOutcome{false, {kNoBatteryNumber}};
     buildManualProcedure(runtime.procedure(), manual);
-    return startNewTest(runtime, types, request);
+    runtime.setCurrentChangeSeconds(0);
+    TestStartRequest named = request;
+    named.procedureName = kManualProcedureName;
+    return startNewTest(runtime, types, named);
 }
 
 Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                   const std::vector<std::pair<std::int16_t, std::string>>& procedures, std::uint8_t step)
 {
     const TestHeader header = runtime.testFile().header();
+    if (header.procedureName == kManualProcedureName)
+        return Error{kManualTestNotResumable};
     auto resolve = [&]() -> Status {
         std::int16_t number = -1;
         for (const auto& [n, name] : procedures)
@@ -130,6 +120,7 @@ Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types
     };
     auto beforeRun = [&] {
         runtime.station().live.lastAlarmedError.store(0, relaxed);
+        runtime.station().run.questionAnswer.store(0, relaxed);
         runtime.powerCommands().runIndicator(true);
     };
     return runtime.testFile().resume(step, resolve, beforeRun);

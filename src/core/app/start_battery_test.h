@@ -15,6 +15,11 @@ namespace kapsorel {
 
 inline constexpr const char* kNoBatteryNumber = "Není zadáno číslo baterie";
 inline constexpr const char* kProcedureNotFound = "Postup nenalezen";
+inline constexpr const char* kRunAlreadyActive = "Proces je spuštěn";
+// The procedure name a manual test's header carries.
+inline constexpr const char* kManualProcedureName = "Ručně";
+inline constexpr const char* kManualTestNotResumable =
+    "Ruční test nelze obnovit. Spusťte jej znovu tlačítkem Ručně nebo začněte nový test.";
 
 struct TestStartRequest {
     int batteryIndex = -1;             // position in the battery type table; none: "N/A"
@@ -35,7 +40,8 @@ struct TestStartOutcome {
 // the start goes on either way.
 std::string startChecks(Station& station, PowerCommands& power);
 
-// Resolves the chosen procedure for the battery type into the runtime's RunProcedure.
+// Resolves the chosen procedure for the battery type into the runtime's RunProcedure and
+// sets the runtime's current-change window from that battery type (0 without one).
 Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>& types, std::int16_t procedureNumber,
                         int batteryIndex);
 
@@ -45,20 +51,18 @@ Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>&
 TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                               const TestStartRequest& request);
 
-// Start for a new test: the checks, the procedure resolved, the new test. Nothing is
-// started (no command beyond "MT", no file) when the procedure cannot be resolved.
-TestStartOutcome startTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                           const TestStartRequest& request);
-
 // Ručně: a new test of the manual four-step procedure, without "MT", without a
-// procedure lookup and without the resume question.
+// procedure lookup and without the resume question. Its header names the procedure
+// kManualProcedureName; the current-change window is 0.
 TestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                                  const ManualRun& manual, const TestStartRequest& request);
 
 // Continues step `step` of the current (interrupted) test: the procedure is resolved
 // again from the names in the test's header ("Postup nenalezen" when it is gone; nothing
 // is written then), the resume is recorded, "PL" 1 is sent and the engine takes the step
-// over with its interruption excluded.
+// over with its interruption excluded. A manual test is not resumed
+// (kManualTestNotResumable): its four steps were built from values the file does not keep,
+// and no stored procedure may stand in for them.
 Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                   const std::vector<std::pair<std::int16_t, std::string>>& procedures, std::uint8_t step);
 

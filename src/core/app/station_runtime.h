@@ -20,6 +20,7 @@
 #include "core/station/station.h"
 #include "core/station/ui_bridge.h"
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -88,6 +89,14 @@ class StationRuntime : private RunRecorder {
     std::filesystem::path dataFolder() const;
     std::filesystem::path archiveFolder() const;
 
+    // The current-change window in seconds of the battery type the run was resolved for
+    // (0: none); DeltaCurrent looks back this far.
+    std::uint32_t currentChangeSeconds() const { return currentChangeSeconds_.load(std::memory_order_relaxed); }
+    void setCurrentChangeSeconds(std::uint32_t seconds)
+    {
+        currentChangeSeconds_.store(seconds, std::memory_order_relaxed);
+    }
+
     // Starts a new run of the prepared procedure as the main window does once the test
     // file has been created.
     void startRun();
@@ -106,6 +115,7 @@ class StationRuntime : private RunRecorder {
     ConfigFile config_;
     StationSettings settings_;
     mutable std::mutex foldersMutex_;
+    std::atomic<std::uint32_t> currentChangeSeconds_{0};
     std::filesystem::path dataFolder_;
     std::filesystem::path archiveFolder_;
     Station station_;

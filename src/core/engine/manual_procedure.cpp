@@ -13,6 +13,10 @@ void setStep(RunStep& s, StepType type, std::uint16_t interval, float v1, float 
     s.value1 = v1;
     s.value2 = v2;
     s.startCondition[0].joiner = 0;
+    // The reports select and describe steps by these; nothing of the previous procedure stays.
+    s.printNumber = 0;
+    s.reportNumber = 0;
+    s.description.clear();
 }
 
 } // namespace

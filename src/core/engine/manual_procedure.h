@@ -16,8 +16,8 @@ struct ManualRun {
     std::uint32_t seconds = 3600; // ss_cas, s
 };
 
-// Writes only the fields a manual run sets; the others (print and report numbers,
-// descriptions, condition terms it does not use) keep what the procedure held.
+// Writes the fields a manual run uses and clears the print and report numbers and the
+// descriptions of its four steps; condition terms past a step's last one are not read.
 void buildManualProcedure(RunProcedure& procedure, const ManualRun& manual);
 
 } // namespace kapsorel

@@ -1,6 +1,7 @@
 #include "core/engine/operator_actions.h"
 
 #include "core/base/numbers.h"
+#include "core/definitions/step_types.h"
 
 namespace kapsorel {
 
@@ -8,26 +9,30 @@ namespace {
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
-void answer(SharedRunState& run, const RunProcedure& procedure, std::uint8_t code, bool ok)
+bool answer(SharedRunState& run, const RunProcedure& procedure, std::uint8_t code, bool ok)
 {
     const std::uint8_t current = run.currentStep.load(relaxed);
-    const RunStep& step = procedure.steps[current < kMaxSteps ? current : 0];
+    if (!run.runActive() || current >= procedure.stepCount || current >= kMaxSteps ||
+        procedure.steps[current].type != static_cast<std::uint8_t>(StepType::Choice))
+        return false;
+    const RunStep& step = procedure.steps[current];
     const float target = ok ? step.value1 : step.value2;
     // The target first: whoever sees the answer (acquire) sees its target too.
     run.jumpTarget.store(static_cast<std::int16_t>(roundHalfEvenToInt(target) - 1), relaxed);
     run.questionAnswer.store(code, std::memory_order_release);
+    return true;
 }
 
 } // namespace
 
-void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure)
+bool answerQuestionOk(SharedRunState& run, const RunProcedure& procedure)
 {
-    answer(run, procedure, 1, true);
+    return answer(run, procedure, 1, true);
 }
 
-void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure)
+bool answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure)
 {
-    answer(run, procedure, 2, false);
+    return answer(run, procedure, 2, false);
 }
 
 bool alarmBannerClicked(LiveValues& live, PowerCommands& power)

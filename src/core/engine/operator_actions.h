@@ -13,9 +13,12 @@
 namespace kapsorel {
 
 // "OK": jump target from the current step's value 1 ("Krok OK"), then question answer 1.
-void answerQuestionOk(SharedRunState& run, const RunProcedure& procedure);
-// "Konec": jump target from the current step's value 2 ("Krok KO"), then question answer 2.
-void answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure);
+// Taken only while a run is active and its current step is a choice step ("Volba"); a
+// click on a question left over from another test changes nothing. Returns whether taken.
+bool answerQuestionOk(SharedRunState& run, const RunProcedure& procedure);
+// "Konec": jump target from the current step's value 2 ("Krok KO"), then question answer 2,
+// on the same terms.
+bool answerQuestionEnd(SharedRunState& run, const RunProcedure& procedure);
 
 // Alarm banner click. With both modules answering it sends "Pa" and returns true: hide
 // the banner now. Otherwise it only clears LedSeconds and returns false: the display

@@ -1,16 +1,11 @@
 // The editor's step operations, the step grid's row texts and the start preparation by names.
 #include "core/definitions/procedure_editing.h"
-#include "core/definitions/start_preparation.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
-#include "support/fake_clock.h"
-#include "support/temp_home.h"
 
 #include <gtest/gtest.h>
 
 using namespace kapsorel;
-using kapsorel::test::FakeClock;
-using kapsorel::test::TempHome;
 
 namespace {
 
@@ -106,46 +101,4 @@ TEST(ProcedureSteps, ChangingTheTypeEmptiesWhatItCannotEdit)
     EXPECT_EQ(d.recordInterval, 60);
     EXPECT_EQ(d.value1, StepValue{});
     EXPECT_EQ(d.value2.single(), 2.5f);
-}
-
-TEST(StartPreparation, FindsProcedureAndBatteryTypeByName)
-{
-    TempHome home;
-    FakeClock clock;
-    ProcedureIndex index(home.path(), clock);
-    ASSERT_TRUE(index.load());
-    ASSERT_TRUE(index.addProcedure("Nabití"));
-    Procedure p;
-    p.steps = {chargeStep()};
-    ASSERT_TRUE(index.saveProcedure(0, p));
-
-    BatteryType nicd;
-    nicd.name = "NiCd";
-    nicd.currentChangeInterval = 300;
-    nicd.variables = {{"Nabíjecí napětí", "U1", 28.8f}};
-    BatteryType second = nicd;
-    second.currentChangeInterval = 999;
-    second.variables[0].value = 1.0f;
-    BatteryTable batteries;
-    ASSERT_TRUE(batteries.assign({nicd, second}));
-
-    RunProcedure run;
-    LoadError err;
-    const PreparedStart ok = prepareStartByNames(index, batteries, "Nabití", "NiCd", run, err, clock);
-    ASSERT_FALSE(err.set) << err.message;
-    EXPECT_EQ(ok.batteryIndex, 0);
-    EXPECT_EQ(ok.currentChangeInterval, 300);
-    EXPECT_EQ(run.stepCount, 1);
-    EXPECT_EQ(run.steps[0].value1, 28.8f);
-
-    const PreparedStart none = prepareStartByNames(index, batteries, "Nabití", "Neznámá", run, err, clock);
-    EXPECT_EQ(none.batteryIndex, -1);
-    EXPECT_EQ(none.currentChangeInterval, 0);
-    EXPECT_TRUE(err.set); // #U1 without a battery type
-    EXPECT_EQ(run.stepCount, 0);
-
-    err.clear();
-    prepareStartByNames(index, batteries, "Jiný", "NiCd", run, err, clock);
-    EXPECT_TRUE(err.set);
-    EXPECT_EQ(err.message, "Postup nenalezen");
 }

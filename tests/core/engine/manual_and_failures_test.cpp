@@ -9,10 +9,13 @@ namespace {
 
 using ::testing::ElementsAre;
 
-TEST_F(EngineTest, ManualDischargeRunsItsFourStepsAndKeepsFieldsItDoesNotSet)
+TEST_F(EngineTest, ManualDischargeRunsItsFourStepsWithNothingOfThePreviousProcedureInThem)
 {
-    procedure.steps[0].printNumber = 4;
-    procedure.steps[0].description = "Z minula";
+    for (auto& step : procedure.steps) {
+        step.printNumber = 4;
+        step.reportNumber = 3;
+        step.description = "Z minula";
+    }
     procedure.steps[2].endCondition[3].threshold = 7.0f;
     buildManualProcedure(procedure, ManualRun{true, 36.0f, 10.0f, 30, 600});
 
@@ -26,9 +29,13 @@ TEST_F(EngineTest, ManualDischargeRunsItsFourStepsAndKeepsFieldsItDoesNotSet)
     EXPECT_EQ(procedure.steps[2].text, "Konec");
     EXPECT_EQ(procedure.steps[2].value1, 255.0f);
     EXPECT_EQ(procedure.steps[3].type, static_cast<std::uint8_t>(StepType::End));
-    EXPECT_EQ(procedure.steps[0].printNumber, 4);
-    EXPECT_EQ(procedure.steps[0].description, "Z minula");
-    EXPECT_EQ(procedure.steps[2].endCondition[3].threshold, 7.0f);
+    // The reports select and describe steps by these: none may come from another procedure.
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(procedure.steps[i].printNumber, 0) << i;
+        EXPECT_EQ(procedure.steps[i].reportNumber, 0) << i;
+        EXPECT_EQ(procedure.steps[i].description, "") << i;
+    }
+    EXPECT_EQ(procedure.steps[2].endCondition[3].threshold, 7.0f); // past the terminating term, unused
 
     startRun();
     const long long t0 = clock.monotonicMs();

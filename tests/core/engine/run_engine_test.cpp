@@ -136,6 +136,31 @@ TEST_F(EngineTest, VolbaAnswerPicksKrokOkOrTheNextStep)
     }
 }
 
+TEST_F(EngineTest, AnAnswerCountsOnlyWhileAChoiceStepOfTheActiveRunIsCurrent)
+{
+    auto& charge = addStep(StepType::Charge, 28.8f, 5.0f);
+    endAfter(charge, 1000);
+    auto& choice = addStep(StepType::Choice, 4, 7);
+    choice.endCondition[0] = RunConditionTerm{kVarAnswer, kRelGreater, 0, 1};
+
+    // A question left on screen from another test: no run, then a run in a charge step.
+    EXPECT_FALSE(answerQuestionOk(station.run, procedure));
+    startRun();
+    engine.pass();
+    ASSERT_EQ(station.run.currentStep.load(), 0);
+    EXPECT_FALSE(answerQuestionOk(station.run, procedure));
+    EXPECT_FALSE(answerQuestionEnd(station.run, procedure));
+    EXPECT_EQ(station.run.jumpTarget.load(), -1);
+    EXPECT_EQ(station.run.questionAnswer.load(), 0);
+
+    // The choice step's own question: "Konec" takes value 2.
+    station.run.currentStep = 1;
+    EXPECT_TRUE(answerQuestionEnd(station.run, procedure));
+    EXPECT_EQ(station.run.jumpTarget.load(), 6);
+    EXPECT_EQ(station.run.questionAnswer.load(), 2);
+    station.run.runState = 0;
+}
+
 TEST_F(EngineTest, VoltageCheckSetsTheVariableAtTheFirstCellNotAboveTheLimit)
 {
     for (auto& c : station.live.cellVoltage)

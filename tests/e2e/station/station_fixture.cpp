@@ -28,12 +28,14 @@ void StationTest::bootStation()
 {
     ui = std::make_unique<RecordingUi>();
     runtime = std::make_unique<StationRuntime>(home.path(), home / "Kapsorel.ini", *ui, clock);
+    workflow = std::make_unique<StartWorkflow>(*runtime);
     runtime->startWorkers();
 }
 
 void StationTest::shutDownStation()
 {
     if (runtime) {
+        workflow.reset();
         runtime->shutdown({});
         runtime.reset();
     }
@@ -44,15 +46,25 @@ void StationTest::startDemoTest()
     ASSERT_GE(nicdIndex, 0);
     // Let both pollers see their modules first, as an operator would.
     ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
-    TestStartRequest request;
-    request.batteryIndex = nicdIndex;
-    request.procedureNumber = demo::kShortDemoNumber;
-    request.procedureName = "Ukázka (3 minuty)";
-    request.operatorName = "Novák";
-    request.batteryNumber = "A123";
-    request.note = "e2e";
-    const TestStartOutcome out = startTest(*runtime, types.types(), request);
+    const StartOutcome out = workflow->startNow(demoPlan());
     ASSERT_TRUE(out.started) << (out.messages.empty() ? "" : out.messages.front());
+}
+
+StartPlan StationTest::demoPlan(const std::string& batteryNumber)
+{
+    StartPlan plan;
+    plan.request.batteryIndex = nicdIndex;
+    plan.request.procedureNumber = demo::kShortDemoNumber;
+    plan.request.procedureName = "Ukázka (3 minuty)";
+    plan.request.operatorName = "Novák";
+    plan.request.batteryNumber = batteryNumber;
+    plan.request.note = "e2e";
+    plan.types = types.types();
+    ProcedureIndex index(home.path());
+    EXPECT_TRUE(index.load().ok());
+    for (const auto& e : index.entries())
+        plan.procedures.emplace_back(static_cast<std::int16_t>(e.number), e.name);
+    return plan;
 }
 
 bool StationTest::waitFor(const std::function<bool()>& done, std::chrono::seconds limit)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/app/start_battery_test.h"
+#include "core/app/start_workflow.h"
 #include "core/app/station_runtime.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/procedure_index.h"
@@ -32,7 +33,10 @@ class StationTest : public ::testing::Test {
     // Builds (or rebuilds, as a new program start would) the station runtime.
     void bootStation();
     void shutDownStation();
-    // Starts the short demo procedure for the NiCd battery type as the operator's Start does.
+    // What the panel holds for the short demo procedure of the NiCd battery type, with the
+    // definitions of the home as they are now.
+    StartPlan demoPlan(const std::string& batteryNumber = "A123");
+    // Starts the short demo procedure for the NiCd battery type through the operator's Start.
     void startDemoTest();
     // Waits (real time) until `done` holds; answers each question with "Konec" meanwhile.
     bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(90));
@@ -48,6 +52,7 @@ class StationTest : public ::testing::Test {
     BatteryTable types;
     std::unique_ptr<RecordingUi> ui;
     std::unique_ptr<StationRuntime> runtime;
+    std::unique_ptr<StartWorkflow> workflow;
     int nicdIndex = -1;
 };
 

@@ -32,16 +32,6 @@ void expectStrictlyIncreasingTimes(const std::vector<SampleRecord>& samples)
         EXPECT_GT(samples[i].time, samples[i - 1].time) << "sample " << i;
 }
 
-std::vector<std::pair<std::int16_t, std::string>> procedureNames(const std::filesystem::path& home)
-{
-    ProcedureIndex index(home);
-    EXPECT_TRUE(index.load().ok());
-    std::vector<std::pair<std::int16_t, std::string>> out;
-    for (const auto& e : index.entries())
-        out.emplace_back(static_cast<std::int16_t>(e.number), e.name);
-    return out;
-}
-
 TEST_F(StationTest, DemoProcedureRunsToCompletion)
 {
     sim.value("clear frames");
@@ -92,7 +82,10 @@ TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile
     const auto step = runtime->testFile().interruptedStep();
     ASSERT_TRUE(step.has_value());
     EXPECT_EQ(*step, 0);
-    ASSERT_TRUE(resumeTest(*runtime, types.types(), procedureNames(home.path()), *step).ok());
+    // The next Start asks, and "Ano" resumes the interrupted step.
+    const StartOutcome resumed = workflow->startNow(demoPlan(), [] { return ResumeAnswer::Resume; });
+    ASSERT_TRUE(resumed.started) << (resumed.messages.empty() ? "" : resumed.messages.front());
+    EXPECT_TRUE(resumed.resumed);
     ASSERT_TRUE(waitForIdle());
 
     const TestFileContents file = readCurrentTestFile();
@@ -164,7 +157,13 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
                                  "\nProud : " + formatNumber("%.1f", last.current) +
                                  "\nKapacita : " + formatNumber("%.4f", last.capacity) + "\nPokračovat v testu?\n");
     ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
-    ASSERT_TRUE(resumeTest(*runtime, types.types(), procedureNames(home.path()), check.step).ok());
+    // The new program knows nothing of the battery type until the resume resolves it: the
+    // current-change window (DeltaCurrent, read by the charge's end) comes from it again.
+    EXPECT_EQ(runtime->currentChangeSeconds(), 0u);
+    const StartOutcome resumed = workflow->resumeNow(demoPlan(), check.step);
+    ASSERT_TRUE(resumed.started) << (resumed.messages.empty() ? "" : resumed.messages.front());
+    EXPECT_EQ(runtime->currentChangeSeconds(), types.at(nicdIndex).currentChangeInterval);
+    EXPECT_GT(runtime->currentChangeSeconds(), 0u);
     ASSERT_TRUE(waitForIdle());
 
     const TestFileContents file = readCurrentTestFile();
@@ -178,12 +177,9 @@ TEST_F(StationTest, AStartWithoutABatteryNumberChangesNothing)
 {
     ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
     sim.value("clear frames");
-    TestStartRequest request;
-    request.batteryIndex = nicdIndex;
-    request.procedureNumber = demo::kShortDemoNumber;
-    request.procedureName = "Ukázka (3 minuty)";
-    const TestStartOutcome out = startTest(*runtime, types.types(), request);
+    const StartOutcome out = workflow->startNow(demoPlan(""));
     EXPECT_FALSE(out.started);
+    EXPECT_FALSE(workflow->starting());
     EXPECT_THAT(out.messages, ::testing::Contains(std::string("Není zadáno číslo baterie")));
     EXPECT_EQ(runtime->station().run.runState.load(), 0);
     EXPECT_FALSE(runtime->testFile().hasTestFile());
@@ -208,20 +204,23 @@ TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryT
     manual.current = 2.0f;
     manual.period = 10;
     manual.seconds = 600;
-    TestStartRequest request;
-    request.batteryNumber = "R1";
-    request.procedureName = "Ručně";
-    const TestStartOutcome out = startManualTest(*runtime, types.types(), manual, request);
+    // The panel still holds the demo procedure; the manual test must not borrow it.
+    StartPlan plan = demoPlan("R1");
+    plan.request.batteryIndex = -1;
+    const StartOutcome out = workflow->manualNow(plan, manual);
     ASSERT_TRUE(out.started) << (out.messages.empty() ? "" : out.messages.front());
+    EXPECT_EQ(runtime->currentChangeSeconds(), 0u);
     for (const auto& v : run.variables)
         EXPECT_EQ(v.load(), 0);
     EXPECT_EQ(runtime->station().live.lastAlarmedError.load(), 0);
     ASSERT_TRUE(waitFor([&] { return runtime->testFile().stepResult(0)->status == 2; }));
-    EXPECT_TRUE(run.abort(StopReasonCode::OperatorStop));
+    EXPECT_TRUE(workflow->stop());
     ASSERT_TRUE(waitForIdle());
+    EXPECT_FALSE(workflow->stop()); // nothing left to stop
 
     const TestFileContents file = readCurrentTestFile();
     EXPECT_EQ(file.head.header.batteryType, "N/A");
+    EXPECT_EQ(file.head.header.procedureName, "Ručně");
     EXPECT_EQ(file.head.header.stepCount, 4);
     EXPECT_EQ(file.head.steps[0].stepType, 1);
     for (const auto v : file.head.variables)
@@ -230,6 +229,46 @@ TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryT
     const auto commands = powerCommands();
     ASSERT_GE(commands.size(), 3u);
     EXPECT_THAT(std::vector<std::string>(commands.begin(), commands.begin() + 3), ElementsAre("PE", "PL1", "PD"));
+
+    // Start offers the interrupted manual test; "Ano" refuses it instead of running the
+    // procedure in the panel, and the test stays interrupted.
+    sim.value("clear frames");
+    const StartOutcome resumed = workflow->startNow(demoPlan("R1"), [] { return ResumeAnswer::Resume; });
+    EXPECT_FALSE(resumed.started);
+    EXPECT_THAT(resumed.messages, ::testing::Contains(std::string(kManualTestNotResumable)));
+    EXPECT_EQ(run.stopReason.load(), static_cast<std::uint8_t>(StopReasonCode::OperatorStop));
+    EXPECT_EQ(run.runState.load(), 0);
+    EXPECT_THAT(powerCommands(), ElementsAre("MT"));
+    EXPECT_EQ(readCurrentTestFile().tail.size(), file.tail.size()); // no resume record
+}
+
+TEST_F(StationTest, ASecondPressDuringASlowStartIsRefusedAndTheFirstStartRunsItsOwnProcedure)
+{
+    ASSERT_TRUE(waitFor([&] { return runtime->station().live.commFault.load() == 0; }, std::chrono::seconds(10)));
+    ASSERT_EQ(sim.command("delay power 1500"), "OK");
+    std::thread first([&] { EXPECT_TRUE(workflow->startNow(demoPlan("S1")).started); });
+    ASSERT_TRUE(waitFor([&] { return workflow->starting(); }, std::chrono::seconds(10)));
+
+    StartPlan other = demoPlan("S2");
+    other.request.procedureNumber = demo::kCapacityTestNumber;
+    other.request.procedureName = "Kapacitní test";
+    EXPECT_TRUE(workflow->busy());
+    EXPECT_FALSE(workflow->beginStart(other));
+    EXPECT_FALSE(workflow->beginManual(other, ManualRun{}));
+    EXPECT_FALSE(workflow->beginResume(other, 0));
+    first.join();
+    ASSERT_EQ(sim.command("delay power 0"), "OK");
+
+    // The run, the file and the procedure the engine runs are the first press's.
+    EXPECT_FALSE(workflow->starting());
+    EXPECT_TRUE(workflow->busy());
+    EXPECT_FALSE(workflow->beginStart(other)); // a run is active
+    const TestFileContents file = readCurrentTestFile();
+    EXPECT_EQ(file.head.header.batteryNumber, "S1");
+    EXPECT_EQ(file.head.header.procedureName, "Ukázka (3 minuty)");
+    EXPECT_EQ(runtime->procedure().stepCount, file.head.header.stepCount);
+    EXPECT_TRUE(workflow->stop());
+    ASSERT_TRUE(waitForIdle());
 }
 
 } // namespace
