@@ -1,11 +1,13 @@
-// The operator's main window. Created first; its creation loads the station settings and
-// starts the station's workers, its close saves them and ends the workers in order.
-// The operator prepares and runs tests here; the window carries out, on the GUI thread,
-// what the workers ask of the screen.
+// The operator's main window: a shell of parts (toolbar items, operator panel, circuit
+// diagram with its banners, status bar, run controls, test-file actions, record windows).
+// Its creation loads the station settings and starts the station's workers, its close
+// saves them and ends the workers in order. It carries out, on the GUI thread, what the
+// workers ask of the screen.
 #pragma once
 
 #include "core/app/display_model.h"
-#include "core/app/start_battery_test.h"
+#include "core/app/service_access.h"
+#include "core/app/start_workflow.h"
 #include "core/app/station_runtime.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/procedure_index.h"
@@ -14,31 +16,26 @@
 #include "core/station/ui_bridge.h"
 #include "ui/common/qt_ui_bridge.h"
 #include "ui/main/circuit_diagram.h"
+#include "ui/main/main_actions.h"
 #include "ui/main/sleep_inhibitor.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QThread>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
 
-class QAction;
-class QActionGroup;
-class QComboBox;
-class QFrame;
-class QGridLayout;
+class QDBusConnection;
 class QLabel;
-class QLineEdit;
-class QPushButton;
 class QSoundEffect;
-class QToolBar;
 
 namespace kapsorel::ui {
 
-class TFdata;
-class TFgraf;
-class TFkroky;
+class Banners;
+class OperatorPanel;
+class RecordWindows;
+class RunControls;
+class TestFileActions;
 
 class TFmain final : public QMainWindow, public UiBridge {
     Q_OBJECT
@@ -56,10 +53,10 @@ class TFmain final : public QMainWindow, public UiBridge {
     StationRuntime& runtime() { return *runtime_; }
     QtUiBridge& bridge() { return *bridge_; }
     CircuitDiagram& diagram() { return *diagram_; }
-    const SampleTable& samples() const { return samples_; }
-    SampleTable& samples() { return samples_; }
-    const StepTable& steps() const { return steps_; }
-    std::uint8_t userLevel() const { return userLevel_; }
+    const SampleTable& samples() const;
+    SampleTable& samples();
+    const StepTable& steps() const;
+    std::uint8_t userLevel() const { return access_.level(); }
     BatteryFamily family() const { return family_; }
     SleepInhibitor& sleepInhibitor() { return *sleepInhibitor_; }
     // The bus on which logind is asked for the sleep lock (the system bus by default).
@@ -78,7 +75,6 @@ class TFmain final : public QMainWindow, public UiBridge {
 
     // Window upkeep.
     void fillBatteryTypes(std::int16_t head);
-    void fillProcedures(const QString& typeName);
     void setCaptions();
     void layOutDiagram();
     void applyIconSize();
@@ -100,106 +96,46 @@ class TFmain final : public QMainWindow, public UiBridge {
   private:
     TFmain(const std::filesystem::path& home, ConfigFile config, Clock& clock, bool startWorkers, QWidget* parent);
 
-    void buildToolbar();
-    void buildPanel();
     void buildDiagram();
     void buildStatusBar();
-    void buildRecordWindows();
-    void openRecordWindow(QWidget* window);
-    void reloadRecordWindows();
-    void feedRecordWindows();
+    void connectActions();
     void loadDefinitions();
     void restoreStoredValues();
     void saveStoredValues();
+    StartPlan startPlan() const;
 
-    void selectFamily(BatteryFamily family);
-    void setUserLevelFromExpert(bool checked);
+    void selectFamily(BatteryFamily chosen);
+    void setExpert(bool checked);
     void serviceClick(CircuitDiagram::Element element);
     void editStationName();
-
-    void onStart();
-    void continueStart();
-    void startResolvedTest(bool resume, std::uint8_t resumeStep, std::uint8_t stopReasonBefore = 0);
-    void onManual();
-    void onStop();
-    void afterStarted();
+    void onStarted(bool resumed);
     void onAlarmClicked();
     void onQuestionAnswered(bool ok);
     void firstShowCheck();
-    void onOpen();
-    void onSave();
-    void onArchive();
-    void showTestHeader();
-    void showStartTime(DayTime start);
-    // Runs `work` (a file copy that syncs to the disk) off the GUI thread with `action`
-    // disabled, then shows the message it returns, if any.
-    void runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done);
-    static void selectStoredChoice(QComboBox* box, const std::string& stored);
-
-    void setRunButtons(bool startEnabled);
-    void setAlarmText(const QString& text);
-    void playAlarm();
-    void addSampleRow();
-    void addStepRow();
-    TestStartRequest panelRequest() const;
-    int batteryIndexOf(const QString& name) const;
-    std::int16_t procedureNumberOf(const QString& name) const;
+    void showFaultsWindow();
 
     std::unique_ptr<QtUiBridge> bridge_;
     std::unique_ptr<StationRuntime> runtime_;
     BatteryTable types_;
     std::unique_ptr<ProcedureIndex> index_;
     DisplayModel model_;
-    SampleTable samples_;
-    StepTable steps_;
-    std::uint8_t userLevel_ = 0;
-    int serviceCounter_ = 0;
+    ServiceAccess access_;
     BatteryFamily family_ = BatteryFamily::NiCd;
-    std::uint32_t currentChangeWindow_ = 0;
+    // The head filter the battery types were last listed with (none yet).
+    std::optional<std::int16_t> listedHead_;
     bool firstShown_ = false;
-    bool starting_ = false; // a start job is on its way
     bool closing_ = false;
 
-    QToolBar* toolbar_ = nullptr;
-    QToolBar* faultsBar_ = nullptr;
-    QAction* runAction_ = nullptr;
-    QAction* manualAction_ = nullptr;
-    QAction* stopAction_ = nullptr;
-    QAction* faultsAction_ = nullptr;
-    QAction* expertAction_ = nullptr;
-    QAction* modulesAction_ = nullptr;
-    QAction* firmwareAction_ = nullptr;
-    QActionGroup* families_ = nullptr;
-    QWidget* panel_ = nullptr;
-    QGridLayout* panelGrid_ = nullptr;
-    QComboBox* ctypBat_ = nullptr;
-    QComboBox* cpostup_ = nullptr;
-    QLineEdit* lcisloBat_ = nullptr;
-    QComboBox* cmeril_ = nullptr;
-    QLabel* ldatum_ = nullptr;
-    QLabel* lcas_ = nullptr;
-    QLineEdit* lpoznamka_ = nullptr;
+    MainActions actions_;
+    OperatorPanel* panel_ = nullptr;
     CircuitDiagram* diagram_ = nullptr;
-    QPushButton* balarm_ = nullptr;
-    QFrame* bvolba_ = nullptr;
-    QLabel* bvolbaCaption_ = nullptr;
-    QPushButton* bvolOk_ = nullptr;
-    QPushButton* bvolKo_ = nullptr;
+    Banners* banners_ = nullptr;
     std::array<QLabel*, 9> statusPanels_{};
+    RecordWindows* records_ = nullptr;
+    RunControls* runControls_ = nullptr;
+    TestFileActions* fileActions_ = nullptr;
     QSoundEffect* alarm_ = nullptr;
     SleepInhibitor* sleepInhibitor_ = nullptr;
-    // The data, graph and steps windows: created with the main window, kept until exit,
-    // fed from samples_ and steps_ at each refresh.
-    TFdata* dataWindow_ = nullptr;
-    TFgraf* grafWindow_ = nullptr;
-    TFkroky* krokyWindow_ = nullptr;
-    std::size_t fedSamples_ = 0;
-    std::size_t fedSteps_ = 0;
-    // A test file is being read (its progress dialog lets events through): the refresh
-    // leaves the tables and the test file alone until it is done.
-    bool loadingFile_ = false;
-    // File copies still running off the GUI thread; the window waits for them when it goes.
-    std::vector<QPointer<QThread>> fileWork_;
 };
 
 } // namespace kapsorel::ui

@@ -1,6 +1,7 @@
 #include "ui/main/tfporuchy.h"
 
 #include "core/comm/status_decoders.h"
+#include "ui/common/window_placement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -40,11 +41,13 @@ void TFporuchy::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-TFporuchy* faultsWindow(QWidget* mainWindow)
+TFporuchy* faultsWindow(QWidget* mainWindow, const ConfigFile& config, const std::string& station)
 {
     if (auto* existing = mainWindow->findChild<TFporuchy*>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
     auto* w = new TFporuchy(mainWindow);
+    w->setWindowTitle(QStringLiteral("Poruchy - ") + QString::fromStdString(station));
+    restorePlacement(*w, config, "TFporuchy");
     QObject::connect(w, &TFporuchy::closed, mainWindow, [mainWindow] {
         if (auto* a = mainWindow->findChild<QAction*>(QStringLiteral("TBXporucha")))
             a->setChecked(false);

@@ -2,8 +2,11 @@
 // as the bits change, and on demand from the main window.
 #pragma once
 
+#include "core/app/config_file.h"
+
 #include <QWidget>
 #include <cstdint>
+#include <string>
 
 class QPlainTextEdit;
 
@@ -28,7 +31,8 @@ class TFporuchy final : public QWidget {
     QPlainTextEdit* memo_ = nullptr;
 };
 
-// The main window's faults window, created on first use; closing it unchecks "Poruchy".
-TFporuchy* faultsWindow(QWidget* mainWindow);
+// The main window's faults window, created on first use with its caption ("Poruchy - " +
+// station) and its stored placement; closing it unchecks "Poruchy".
+TFporuchy* faultsWindow(QWidget* mainWindow, const ConfigFile& config, const std::string& station);
 
 } // namespace kapsorel::ui

@@ -1,0 +1,158 @@
+#include "ui/main/banners.h"
+
+#include "ui/main/circuit_diagram.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kapsorel::ui {
+
+namespace {
+
+// The value labels a banner must leave readable.
+constexpr const char* kValueLabels[] = {"lnap", "lproud", "lkapacita", "lteplota", "otepl", "znap", "ldpr", "lver"};
+constexpr int kMinimumChars = 10;
+constexpr int kMargin = 4;
+
+} // namespace
+
+Banners::Banners(CircuitDiagram& diagram) : QObject(&diagram), diagram_(diagram)
+{
+    alarm_ = new QPushButton(&diagram);
+    alarm_->setObjectName(QStringLiteral("balarm"));
+    alarm_->setStyleSheet(QStringLiteral(
+        "QPushButton { background: #ffd040; border: 2px solid #a00000; border-radius: 12px; color: #a00000;"
+        " padding: 6px 2px; }"));
+    QFont bannerFont = alarm_->font();
+    bannerFont.setPointSize(bannerFont.pointSize() + 6);
+    alarm_->setFont(bannerFont);
+    alarm_->hide();
+    connect(alarm_, &QPushButton::clicked, this, &Banners::alarmClicked);
+
+    question_ = new QFrame(&diagram);
+    question_->setObjectName(QStringLiteral("bvolba"));
+    question_->setStyleSheet(
+        QStringLiteral("QFrame#bvolba { background: #d8e8ff; border: 2px solid #204080; border-radius: 12px; }"));
+    auto* column = new QVBoxLayout(question_);
+    questionText_ = new QLabel(QStringLiteral("Zkouška nevyšla. Pokračovat?"), question_);
+    questionText_->setObjectName(QStringLiteral("bvolba_text"));
+    questionText_->setFont(bannerFont);
+    questionText_->setAlignment(Qt::AlignCenter);
+    questionText_->setWordWrap(true);
+    column->addWidget(questionText_);
+    auto* buttons = new QHBoxLayout;
+    ok_ = new QPushButton(QStringLiteral("OK"), question_);
+    ok_->setObjectName(QStringLiteral("bvol_ok"));
+    end_ = new QPushButton(QStringLiteral("Konec"), question_);
+    end_->setObjectName(QStringLiteral("bvol_ko"));
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(end_);
+    buttons->addStretch();
+    column->addLayout(buttons);
+    question_->hide();
+    ok_->hide();
+    end_->hide();
+    connect(ok_, &QPushButton::clicked, this, [this] { emit questionAnswered(true); });
+    connect(end_, &QPushButton::clicked, this, [this] { emit questionAnswered(false); });
+    diagram.installEventFilter(this);
+}
+
+void Banners::showAlarm(const QString& text)
+{
+    alarm_->setText(text);
+    layOut();
+    alarm_->show();
+    alarm_->raise();
+}
+
+void Banners::hideAlarm()
+{
+    alarm_->hide();
+}
+
+void Banners::raiseAlarm()
+{
+    if (alarm_->isVisible())
+        alarm_->raise();
+}
+
+bool Banners::alarmShown() const
+{
+    return alarm_->isVisible();
+}
+
+void Banners::showQuestion(const QString& text)
+{
+    questionText_->setText(text);
+    layOut();
+    question_->show();
+    ok_->show();
+    end_->show();
+    question_->raise();
+}
+
+void Banners::hideQuestion()
+{
+    question_->hide();
+    ok_->hide();
+    end_->hide();
+}
+
+bool Banners::questionShown() const
+{
+    return question_->isVisible();
+}
+
+int Banners::bannerWidth(const QString& text, const QFont& font) const
+{
+    // Half a character height per character, at least ten characters, within the diagram.
+    const int charHeight = QFontMetrics(font).height();
+    const int wanted = std::max(int(text.size()), kMinimumChars) * charHeight / 2 + 24;
+    return std::max(std::min(wanted, diagram_.width() - 2 * kMargin), 0);
+}
+
+QPoint Banners::freePlace(QSize size, int top, const QRect& avoid) const
+{
+    const int x = std::max((diagram_.width() - size.width()) / 2, 0);
+    const int lowest = std::max(diagram_.height() - size.height() - kMargin, top);
+    for (int y = top; y <= lowest; y += kMargin) {
+        const QRect place(QPoint(x, y), size);
+        bool free = !place.intersects(avoid);
+        for (const char* name : kValueLabels) {
+            const QLabel* l = diagram_.valueLabel(name);
+            if (free && l && l->isVisible() && place.intersects(l->geometry()))
+                free = false;
+        }
+        if (free)
+            return place.topLeft();
+    }
+    return QPoint(x, top); // no free place at this size: the top one
+}
+
+void Banners::layOut()
+{
+    alarm_->resize(bannerWidth(alarm_->text(), alarm_->font()), alarm_->sizeHint().height());
+    alarm_->move(freePlace(alarm_->size(), diagram_.height() * 2 / 100, QRect()));
+
+    const int width = bannerWidth(questionText_->text(), questionText_->font());
+    questionText_->setFixedWidth(std::max(width - 24, 0));
+    question_->resize(width, question_->sizeHint().height());
+    const QRect alarmPlace = alarm_->isVisible() ? alarm_->geometry() : QRect();
+    question_->move(freePlace(question_->size(), diagram_.height() * 28 / 100, alarmPlace));
+}
+
+bool Banners::eventFilter(QObject* watched, QEvent* event)
+{
+    // After the diagram has placed its labels for the new size.
+    if (watched == &diagram_ && event->type() == QEvent::Resize)
+        QMetaObject::invokeMethod(this, &Banners::layOut, Qt::QueuedConnection);
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace kapsorel::ui

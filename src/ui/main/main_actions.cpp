@@ -1,0 +1,168 @@
+#include "ui/main/main_actions.h"
+
+#include "ui/common/app_icons.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace kapsorel::ui {
+
+namespace {
+
+constexpr const char* kNotYet = "Toto okno zatím program nemá";
+
+QAction* item(QObject* owner, const char* name, const QString& caption, bool available = true)
+{
+    auto* a = new QAction(caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setIcon(toolbarIcon(QString::fromLatin1(name), 0));
+    if (!available) {
+        a->setEnabled(false);
+        a->setToolTip(QString::fromUtf8(kNotYet));
+    }
+    return a;
+}
+
+QMenu* submenu(QMainWindow& window, QToolBar* bar, const char* name, const QString& caption)
+{
+    auto* a = item(&window, name, caption);
+    auto* menu = new QMenu(&window);
+    a->setMenu(menu);
+    bar->addAction(a);
+    if (auto* b = qobject_cast<QToolButton*>(bar->widgetForAction(a)))
+        b->setPopupMode(QToolButton::InstantPopup);
+    return menu;
+}
+
+} // namespace
+
+MainActions MainActions::build(QMainWindow& window, const std::vector<std::string>& layoutFiles)
+{
+    MainActions m;
+    m.toolbar = window.addToolBar(QStringLiteral("Nástroje"));
+    m.toolbar->setObjectName(QStringLiteral("TBXToolbar"));
+    m.toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m.toolbar->setMovable(false);
+
+    QMenu* file = submenu(window, m.toolbar, "TBXSubSoubor", QStringLiteral("Soubor"));
+    m.open = item(file, "TBXOtevri", QStringLiteral("Otevři"));
+    m.save = item(file, "TBXUloz", QStringLiteral("Ulož"));
+    m.layouts = item(file, "TBXsestavy", QStringLiteral("Sestavy"), false);
+    m.archive = item(file, "TBXItem1", QStringLiteral("Archivuj soubor"));
+    file->addActions({m.open, m.save, m.layouts, m.archive});
+
+    m.steps = item(&window, "TBXKroky", QStringLiteral("Kroky"));
+    m.graph = item(&window, "TBXGraf", QStringLiteral("  Graf  "));
+    m.data = item(&window, "TBXData", QStringLiteral("  Data  "));
+    m.toolbar->addActions({m.steps, m.graph, m.data});
+
+    m.print = item(&window, "TBXTisk", QStringLiteral(" Tisk"), false);
+    auto* layouts = new QMenu(&window);
+    for (std::size_t k = 0; k < m.layoutItems.size(); ++k) {
+        const bool filled = k < layoutFiles.size();
+        auto* a = item(layouts, ("ttisk" + std::to_string(k)).c_str(),
+                       filled ? QString::fromStdString(layoutFiles[k]) : QString(), false);
+        a->setVisible(filled);
+        layouts->addAction(a);
+        m.layoutItems[k] = a;
+    }
+    m.print->setMenu(layouts);
+    m.toolbar->addAction(m.print);
+
+    QMenu* settings = submenu(window, m.toolbar, "TBXSubNastaveni", QStringLiteral("Nastavení"));
+    m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"), false);
+    m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"), false);
+    m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"), false);
+    m.batteries = item(settings, "TBXbaterie", QStringLiteral("Baterie"), false);
+    settings->addActions({m.modules, m.program, m.procedures, m.batteries});
+    settings->addSeparator();
+    m.families = new QActionGroup(&window);
+    m.families->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    m.nicd = item(settings, "typ_nicd", QString::fromStdString(familyName(BatteryFamily::NiCd)));
+    m.nicdPb = item(settings, "typ_nicdpb", QString::fromStdString(familyName(BatteryFamily::NiCdPb)));
+    m.pb = item(settings, "typ_tpb", QString::fromStdString(familyName(BatteryFamily::Pb)));
+    for (QAction* a : {m.nicd, m.nicdPb, m.pb}) {
+        a->setCheckable(true);
+        m.families->addAction(a);
+        settings->addAction(a);
+    }
+    settings->addSeparator();
+    m.expert = item(settings, "u_exp", QStringLiteral("Expert"));
+    m.expert->setCheckable(true);
+    m.firmware = item(settings, "TBXfw", QStringLiteral("Upgrade FW"), false);
+    settings->addActions({m.expert, m.firmware});
+
+    m.toolbar->addSeparator();
+    m.run = item(&window, "TBXrun", QStringLiteral("Start"));
+    m.manual = item(&window, "TBXrucne", QStringLiteral("Ručně"));
+    m.stop = item(&window, "TBXstop", QStringLiteral("Stop"));
+    m.toolbar->addActions({m.run, m.manual, m.stop});
+    m.quit = item(&window, "tkonec", QStringLiteral("Konec"));
+    window.addAction(m.quit);
+
+    m.faultsBar = window.addToolBar(QStringLiteral("Poruchy"));
+    m.faultsBar->setObjectName(QStringLiteral("TBXPoruchy"));
+    m.faultsBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m.faults = item(&window, "TBXporucha", QStringLiteral("Poruchy"));
+    m.faults->setCheckable(true);
+    m.faultsBar->addAction(m.faults);
+    m.faults->setVisible(false);
+    m.faultsBar->hide();
+    return m;
+}
+
+BatteryFamily MainActions::familyOf(const QAction* action) const
+{
+    if (action == nicd)
+        return BatteryFamily::NiCd;
+    if (action == nicdPb)
+        return BatteryFamily::NiCdPb;
+    if (action == pb)
+        return BatteryFamily::Pb;
+    return BatteryFamily::None;
+}
+
+void MainActions::checkFamily(BatteryFamily family)
+{
+    for (QAction* a : {nicd, nicdPb, pb})
+        a->setChecked(family != BatteryFamily::None && familyOf(a) == family);
+}
+
+void MainActions::applyIconSize(int size, bool resumeImage)
+{
+    toolbar->setIconSize(toolbarIconSize(size));
+    faultsBar->setIconSize(toolbarIconSize(size));
+    for (QAction* a : toolbar->parent()->findChildren<QAction*>())
+        if (!a->objectName().isEmpty())
+            a->setIcon(toolbarIcon(a->objectName(), size));
+    run->setIcon(toolbarIcon(resumeImage ? QStringLiteral("TBXrun_resume") : QStringLiteral("TBXrun"), size));
+}
+
+void MainActions::applyUserLevel(std::uint8_t level)
+{
+    modules->setVisible(level == 2);
+    firmware->setVisible(level >= 1);
+}
+
+void MainActions::applyFamilyItems(const FamilyItemsShown& shown)
+{
+    nicd->setVisible(shown.nicd);
+    nicdPb->setVisible(shown.nicd);
+    pb->setVisible(shown.pb);
+}
+
+void MainActions::setRunButtons(bool startEnabled, bool stopEnabled, bool fileItemsEnabled)
+{
+    run->setEnabled(startEnabled);
+    manual->setEnabled(startEnabled);
+    stop->setEnabled(stopEnabled);
+    open->setEnabled(fileItemsEnabled);
+    save->setEnabled(fileItemsEnabled);
+    archive->setEnabled(fileItemsEnabled);
+}
+
+} // namespace kapsorel::ui

@@ -1,0 +1,173 @@
+#include "ui/main/test_file_actions.h"
+
+#include "core/app/file_refusals.h"
+#include "core/app/start_battery_test.h"
+#include "core/app/start_state.h"
+#include "ui/common/open_progress.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/operator_panel.h"
+#include "ui/main/record_windows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+
+namespace kapsorel::ui {
+
+namespace {
+
+const QString kTestFileFilter = QStringLiteral("Soubor testu (*.tst)");
+
+} // namespace
+
+TestFileActions::TestFileActions(StationRuntime& runtime, const BatteryTable& types, MainActions& actions,
+                                 OperatorPanel& panel, RecordWindows& records, QWidget* owner)
+    : QObject(owner), runtime_(runtime), types_(types), actions_(actions), panel_(panel), records_(records),
+      owner_(owner)
+{
+    connect(actions_.open, &QAction::triggered, this, &TestFileActions::open);
+    connect(actions_.save, &QAction::triggered, this, &TestFileActions::save);
+    connect(actions_.archive, &QAction::triggered, this, [this] { archive(); });
+}
+
+TestFileActions::~TestFileActions()
+{
+    for (const auto& work : work_)
+        if (work)
+            work->wait();
+}
+
+void TestFileActions::open()
+{
+    if (auto refusal = openRefusal(runtime_.station().run.runActive())) {
+        emit message(*refusal);
+        return;
+    }
+    const QString chosen = QFileDialog::getOpenFileName(
+        owner_, QStringLiteral("Otevři"), QString::fromStdString(runtime_.dataFolder().string()), kTestFileFilter);
+    if (chosen.isEmpty()) {
+        runtime_.testFile().forgetTestFile();
+        emit forgotten();
+        return;
+    }
+    openAt(std::filesystem::path(chosen.toStdString()));
+}
+
+bool TestFileActions::openAt(const std::filesystem::path& path)
+{
+    Result<OpenSummary> read = Error{std::string()};
+    {
+        OpenProgressDialog progress(owner_, owner_->windowTitle());
+        loading_ = true;
+        OpenOptions options;
+        options.runActive = runtime_.station().run.runActive();
+        read =
+            runtime_.testFile().openTestFile(path, options, records_.samples(), records_.steps(), progress.callback());
+        loading_ = false;
+    }
+    if (!read) {
+        emit message(read.error());
+        return false;
+    }
+    records_.reload();
+    panel_.showHeader(runtime_.testFile().header());
+    emit opened();
+    if (!read->warning.empty())
+        emit message(read->warning);
+    return true;
+}
+
+InterruptedTestCheck TestFileActions::checkInterruptedTest()
+{
+    InterruptedTestCheck check;
+    {
+        OpenProgressDialog progress(owner_, owner_->windowTitle());
+        loading_ = true;
+        check = runtime_.testFile().checkInterruptedTest(false, records_.samples(), records_.steps(),
+                                                         defaultDateTimeText, progress.callback());
+        loading_ = false;
+    }
+    records_.reload();
+    return check;
+}
+
+void TestFileActions::save()
+{
+    if (auto refusal = saveRefusal(runtime_.testFile(), runtime_.station().run.runActive())) {
+        emit message(*refusal);
+        return;
+    }
+    QFileDialog dialog(owner_, QStringLiteral("Ulož"),
+                       QString::fromStdString(runtime_.testFile().currentPath().string()), kTestFileFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("tst"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    saveTo(std::filesystem::path(dialog.selectedFiles().front().toStdString()));
+}
+
+void TestFileActions::saveTo(const std::filesystem::path& path, std::function<void()> done)
+{
+    if (runtime_.station().run.runActive()) {
+        emit message(test_file_messages::kRunActiveSave);
+        if (done)
+            done();
+        return;
+    }
+    // The copy takes each step's numbers and description from the procedure in the panel,
+    // resolved as at a start; without it, from the steps loaded before.
+    const TestStartRequest chosen = panel_.request();
+    if (Status resolved = resolveProcedure(runtime_, types_.types(), chosen.procedureNumber, chosen.batteryIndex);
+        !resolved)
+        emit message(resolved.error());
+    const RunProcedure& procedure = runtime_.procedure();
+    std::vector<RunStep> steps(procedure.steps.begin(), procedure.steps.begin() + procedure.stepCount);
+    const std::string note = chosen.note;
+    const std::string batteryNumber = chosen.batteryNumber;
+    runFileWork(
+        actions_.save,
+        [this, path, note, batteryNumber, steps = std::move(steps)]() -> std::string {
+            const Status saved = runtime_.testFile().saveTestFileAs(path, note, batteryNumber, steps,
+                                                                    runtime_.station().run.runActive());
+            return saved ? std::string() : saved.error();
+        },
+        std::move(done));
+}
+
+void TestFileActions::archive(std::function<void()> done)
+{
+    const std::filesystem::path folder = runtime_.archiveFolder();
+    runFileWork(
+        actions_.archive,
+        [this, folder]() -> std::string {
+            const Status archived = runtime_.testFile().archive(folder, runtime_.station().run.runActive());
+            return archived ? std::string() : archived.error();
+        },
+        std::move(done));
+}
+
+void TestFileActions::runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done)
+{
+    action->setEnabled(false);
+    QPointer<TestFileActions> self(this);
+    QThread* thread = QThread::create([self, action, work = std::move(work), done = std::move(done)] {
+        const std::string text = work();
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, action, text, done] {
+                if (!self)
+                    return;
+                action->setEnabled(true);
+                if (!text.empty())
+                    emit self->message(text);
+                if (done)
+                    done();
+            },
+            Qt::QueuedConnection);
+    });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    work_.emplace_back(thread);
+    thread->start();
+}
+
+} // namespace kapsorel::ui
