@@ -324,6 +324,59 @@ class MainWindowRunTest : public QObject {
         QCOMPARE(started->period, std::uint16_t{30});
     }
 
+    // The power module answers late: the refresh between the press and the running test
+    // must not hand Start, Ručně, the panel or "Otevři" back, and the test that runs is the
+    // one the first press chose.
+    void aSlowStartCannotBeStartedTwice()
+    {
+        test::SimProcess sim{{"--time-scale", "10"}};
+        test::TempHome home;
+        writeStation(home, sim);
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        test::ScaledClock clock{10.0};
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        w.show();
+        auto& run = w.runtime().station().run;
+        QTRY_COMPARE_WITH_TIMEOUT(int(w.runtime().station().live.commFault.load()), 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(widget<QLabel>(w, "panel1")->text() != QStringLiteral("COMM"), 20000);
+        choose(widget<QComboBox>(w, "ctyp_bat"), QStringLiteral("20KSX25P"));
+        choose(widget<QComboBox>(w, "cpostup"), QStringLiteral("Ukázka (3 minuty)"));
+        widget<QLineEdit>(w, "Lcislo_bat")->setText(QStringLiteral("S1"));
+        QAction* start = action(w, "TBXrun");
+        QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 20000);
+        QCOMPARE(QString::fromStdString(sim.command("delay power 2500")), QStringLiteral("OK"));
+
+        start->trigger();
+        // Refreshes while "MT" waits for its answer, then another procedure chosen and pressed.
+        for (int i = 0; i < 3; ++i) {
+            w.refreshDisplay();
+            QTest::qWait(300);
+            QVERIFY(!start->isEnabled());
+            QVERIFY(!action(w, "TBXrucne")->isEnabled());
+            QVERIFY(!action(w, "TBXOtevri")->isEnabled());
+            QVERIFY(!action(w, "TBXUloz")->isEnabled());
+            QVERIFY(!widget<QWidget>(w, "Panel1")->isEnabled());
+        }
+        choose(widget<QComboBox>(w, "cpostup"), QStringLiteral("Kapacitní test"));
+        start->trigger();
+        action(w, "TBXrucne")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(action(w, "TBXstop")->isEnabled(), 20000);
+        QCOMPARE(QString::fromStdString(sim.command("delay power 0")), QStringLiteral("OK"));
+        w.refreshDisplay();
+        QVERIFY(!start->isEnabled());
+        QVERIFY(action(w, "TBXOtevri")->isEnabled()); // refuses with its message during a run
+
+        const TestHeader header = w.runtime().testFile().header();
+        QCOMPARE(QString::fromStdString(header.procedureName), QStringLiteral("Ukázka (3 minuty)"));
+        QCOMPARE(int(w.runtime().procedure().stepCount), int(header.stepCount));
+
+        whenAsked(QStringLiteral("ask_ano"));
+        action(w, "TBXstop")->trigger();
+        QVERIFY(start->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+    }
+
     void refreshRulesOnTheWindow()
     {
         test::TempHome home;
