@@ -41,9 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.readInt(section, "K", 0) != 42)
         std::abort();
     const StationSettings back = loadStationSettings(again, "/home");
-    if (sameEncoding && s.ipAdrVyk.find('\r') == std::string::npos && back.ipAdrVyk != s.ipAdrVyk)
+    if (sameEncoding && s.powerModuleAddress.find('\r') == std::string::npos &&
+        back.powerModuleAddress != s.powerModuleAddress)
         std::abort();
-    if (back.tcpPortVyk != s.tcpPortVyk || back.bost != s.bost || back.dnbKo != s.dnbKo)
+    if (back.powerModuleTcpPort != s.powerModuleTcpPort || back.cellOtherColours != s.cellOtherColours ||
+        back.cellFailLimit != s.cellFailLimit)
         std::abort();
     return 0;
 }

@@ -192,7 +192,7 @@ class MainWindowPanelTest : public QObject {
         auto& stopReason = w.runtime().station().run.stopReason;
         QList<int> widths;
         for (int size = 0; size <= 2; ++size) {
-            w.runtime().settings().ikony = static_cast<std::uint8_t>(size);
+            w.runtime().settings().iconSize = static_cast<std::uint8_t>(size);
             stopReason = 0;
             w.applyIconSize();
             QCOMPARE(toolbar->iconSize(), ui::toolbarIconSize(size));

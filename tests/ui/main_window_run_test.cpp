@@ -393,11 +393,11 @@ class MainWindowRunTest : public QObject {
         live.cellVoltage[2] = 1.57f;
         w.refreshDisplay();
         QCOMPARE(w.diagram().cellBar(0).position, 20);
-        QCOMPARE(w.diagram().cellBar(0).colours, s.bko);
+        QCOMPARE(w.diagram().cellBar(0).colours, s.cellBelowLimitColours);
         QCOMPARE(w.diagram().cellBar(1).position, 203);
-        QCOMPARE(w.diagram().cellBar(1).colours, s.bost);
+        QCOMPARE(w.diagram().cellBar(1).colours, s.cellOtherColours);
         QCOMPARE(w.diagram().cellBar(2).position, 250);
-        QCOMPARE(w.diagram().cellBar(2).colours, s.bokMax);
+        QCOMPARE(w.diagram().cellBar(2).colours, s.cellAboveOkColours);
         QCOMPARE(w.diagram().cellLabel(1)->text(), QStringLiteral(" 1,23V"));
         auto* lnap = w.diagram().valueLabel("lnap");
         QCOMPARE(lnap->text(), QStringLiteral(" 24,0V"));

@@ -70,20 +70,20 @@ DisplaySnapshot takeDisplaySnapshot(const Station& station, std::uint8_t userLev
 CellBar cellBar(float v, const StationSettings& settings)
 {
     CellBar bar;
-    if (v < settings.dnbKo)
+    if (v < settings.cellFailLimit)
         bar.position = 20;
-    else if (v > settings.dnbOkMax)
+    else if (v > settings.cellOkMaximum)
         bar.position = 250;
     else
         bar.position = static_cast<int>(100.0f * v) + 80;
-    if (v < settings.dnbKo)
-        bar.colours = settings.bko;
-    else if (v < settings.dnbOkMin)
-        bar.colours = settings.bokMin;
-    else if (v > settings.dnbOkMax)
-        bar.colours = settings.bokMax;
+    if (v < settings.cellFailLimit)
+        bar.colours = settings.cellBelowLimitColours;
+    else if (v < settings.cellOkMinimum)
+        bar.colours = settings.cellBelowOkColours;
+    else if (v > settings.cellOkMaximum)
+        bar.colours = settings.cellAboveOkColours;
     else
-        bar.colours = settings.bost;
+        bar.colours = settings.cellOtherColours;
     bar.label = text("%5.2fV", v);
     return bar;
 }

@@ -66,7 +66,7 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     header.stepCount = runtime.procedure().stepCount;
     header.start = runtime.clock().now();
     header.operatorName = request.operatorName;
-    header.stationName = runtime.settings().stanice;
+    header.stationName = runtime.settings().stationName;
     header.batteryNumber = request.batteryNumber;
     header.batteryType = validIndex(request.batteryIndex, types)
                              ? types[static_cast<std::size_t>(request.batteryIndex)].name

@@ -59,28 +59,28 @@ StationRuntime::~StationRuntime()
 
 void StationRuntime::applySettings()
 {
-    power_.setEndpoint(settings_.ipAdrVyk, settings_.tcpPortVyk);
-    power_.setUdpPort(settings_.udpPortVyk);
-    measure_.setEndpoint(settings_.ipAdrMer, settings_.tcpPortMer);
-    measure_.setUdpPort(settings_.udpPortMer);
-    station_.errorSirenSeconds.store(settings_.errSir, relaxed);
-    station_.live.reset(settings_.typHw);
-    station_.setBatteryFamily(familyForHardwareKind(settings_.typHw));
+    power_.setEndpoint(settings_.powerModuleAddress, settings_.powerModuleTcpPort);
+    power_.setUdpPort(settings_.powerModuleUdpPort);
+    measure_.setEndpoint(settings_.measurementModuleAddress, settings_.measurementModuleTcpPort);
+    measure_.setUdpPort(settings_.measurementModuleUdpPort);
+    station_.errorSirenSeconds.store(settings_.faultSignallingSeconds, relaxed);
+    station_.live.reset(settings_.hardwareKind);
+    station_.setBatteryFamily(familyForHardwareKind(settings_.hardwareKind));
     applyFolders();
 }
 
 void StationRuntime::applyFolders()
 {
     std::lock_guard g(foldersMutex_);
-    dataFolder_ = settings_.dataAdr;
-    archiveFolder_ = settings_.archAdr;
+    dataFolder_ = settings_.dataFolder;
+    archiveFolder_ = settings_.archiveFolder;
 }
 
 Status StationRuntime::saveSettings()
 {
-    settings_.tcpPortVyk = power_.tcpPort();
-    settings_.tcpPortMer = measure_.tcpPort();
-    settings_.typHw = station_.live.hardwareKind.load(relaxed);
+    settings_.powerModuleTcpPort = power_.tcpPort();
+    settings_.measurementModuleTcpPort = measure_.tcpPort();
+    settings_.hardwareKind = station_.live.hardwareKind.load(relaxed);
     saveStationSettings(config_, settings_);
     if (config_.readOnly())
         return {};

@@ -60,10 +60,10 @@ std::int32_t thresholdToStored(float volts)
 StationSettings defaultStationSettings(const std::filesystem::path& home)
 {
     StationSettings s;
-    s.dataAdr = (home / "Data").string();
-    s.dnbOkMin = thresholdFromStored(kDefaultOkMin);
-    s.dnbOkMax = thresholdFromStored(kDefaultOkMax);
-    s.dnbKo = thresholdFromStored(kDefaultKo);
+    s.dataFolder = (home / "Data").string();
+    s.cellOkMinimum = thresholdFromStored(kDefaultOkMin);
+    s.cellOkMaximum = thresholdFromStored(kDefaultOkMax);
+    s.cellFailLimit = thresholdFromStored(kDefaultKo);
     return s;
 }
 
@@ -72,58 +72,58 @@ StationSettings loadStationSettings(const ConfigFile& c, const std::filesystem::
     const StationSettings d = defaultStationSettings(home);
     StationSettings s = d;
     const char* n = kSettingsSection;
-    s.ipAdrVyk = c.readString(n, "IP_adr_vyk", d.ipAdrVyk);
-    s.ipAdrMer = c.readString(n, "IP_adr_mer", d.ipAdrMer);
-    s.tcpPortVyk = readPort(c, "TCP_Port_vyk", d.tcpPortVyk);
-    s.tcpPortMer = readPort(c, "TCP_Port_mer", d.tcpPortMer);
-    s.udpPortVyk = readPort(c, "UDP_Port_vyk", d.udpPortVyk);
-    s.udpPortMer = readPort(c, "UDP_Port_mer", d.udpPortMer);
-    s.stanice = c.readString(n, "Stanice", d.stanice);
-    s.dataAdr = c.readString(n, "Data_adr", d.dataAdr);
-    s.archAdr = c.readString(n, "Arch_adr", d.archAdr);
-    s.uziv = c.readString(n, "Uziv", d.uziv);
-    s.dnbOkMin = thresholdFromStored(c.readInt(n, "DNB_OK_MIN", kDefaultOkMin));
-    s.dnbOkMax = thresholdFromStored(c.readInt(n, "DNB_OK_MAX", kDefaultOkMax));
-    s.dnbKo = thresholdFromStored(c.readInt(n, "DNB_KO", kDefaultKo));
-    s.bokMin = readColours(c, "BOK_MIN", d.bokMin);
-    s.bokMax = readColours(c, "BOK_MAX", d.bokMax);
-    s.bko = readColours(c, "BKO", d.bko);
-    s.bost = readColours(c, "BOST", d.bost);
-    s.expert = readLowByte(c, "Expert", d.expert);
-    s.ikony = readLowByte(c, "Ikony", d.ikony);
-    s.errSir = readLowByte(c, "ERR_SIR", d.errSir);
-    s.typHw = readLowByte(c, "TYP_HW", d.typHw);
-    s.typBat = c.readString(n, "TYP_BAT", d.typBat);
-    s.cPostup = c.readString(n, "C_POSTUP", d.cPostup);
-    s.umHlav = readPanelPosition(c);
+    s.powerModuleAddress = c.readString(n, "IP_adr_vyk", d.powerModuleAddress);
+    s.measurementModuleAddress = c.readString(n, "IP_adr_mer", d.measurementModuleAddress);
+    s.powerModuleTcpPort = readPort(c, "TCP_Port_vyk", d.powerModuleTcpPort);
+    s.measurementModuleTcpPort = readPort(c, "TCP_Port_mer", d.measurementModuleTcpPort);
+    s.powerModuleUdpPort = readPort(c, "UDP_Port_vyk", d.powerModuleUdpPort);
+    s.measurementModuleUdpPort = readPort(c, "UDP_Port_mer", d.measurementModuleUdpPort);
+    s.stationName = c.readString(n, "Stanice", d.stationName);
+    s.dataFolder = c.readString(n, "Data_adr", d.dataFolder);
+    s.archiveFolder = c.readString(n, "Arch_adr", d.archiveFolder);
+    s.operatorName = c.readString(n, "Uziv", d.operatorName);
+    s.cellOkMinimum = thresholdFromStored(c.readInt(n, "DNB_OK_MIN", kDefaultOkMin));
+    s.cellOkMaximum = thresholdFromStored(c.readInt(n, "DNB_OK_MAX", kDefaultOkMax));
+    s.cellFailLimit = thresholdFromStored(c.readInt(n, "DNB_KO", kDefaultKo));
+    s.cellBelowOkColours = readColours(c, "BOK_MIN", d.cellBelowOkColours);
+    s.cellAboveOkColours = readColours(c, "BOK_MAX", d.cellAboveOkColours);
+    s.cellBelowLimitColours = readColours(c, "BKO", d.cellBelowLimitColours);
+    s.cellOtherColours = readColours(c, "BOST", d.cellOtherColours);
+    s.userLevel = readLowByte(c, "Expert", d.userLevel);
+    s.iconSize = readLowByte(c, "Ikony", d.iconSize);
+    s.faultSignallingSeconds = readLowByte(c, "ERR_SIR", d.faultSignallingSeconds);
+    s.hardwareKind = readLowByte(c, "TYP_HW", d.hardwareKind);
+    s.batteryTypeName = c.readString(n, "TYP_BAT", d.batteryTypeName);
+    s.procedureName = c.readString(n, "C_POSTUP", d.procedureName);
+    s.panelPosition = readPanelPosition(c);
     return s;
 }
 
 void saveStationSettings(ConfigFile& c, const StationSettings& s)
 {
     const char* n = kSettingsSection;
-    c.writeString(n, "IP_adr_vyk", s.ipAdrVyk);
-    c.writeString(n, "IP_adr_mer", s.ipAdrMer);
-    c.writeInt(n, "TCP_Port_vyk", s.tcpPortVyk);
-    c.writeInt(n, "TCP_Port_mer", s.tcpPortMer);
-    c.writeInt(n, "UDP_Port_vyk", s.udpPortVyk);
-    c.writeInt(n, "UDP_Port_mer", s.udpPortMer);
-    c.writeString(n, "Stanice", s.stanice);
-    c.writeString(n, "Data_adr", s.dataAdr);
-    c.writeString(n, "Arch_adr", s.archAdr);
-    c.writeString(n, "Uziv", s.uziv);
-    c.writeInt(n, "DNB_OK_MIN", thresholdToStored(s.dnbOkMin));
-    c.writeInt(n, "DNB_OK_MAX", thresholdToStored(s.dnbOkMax));
-    c.writeInt(n, "DNB_KO", thresholdToStored(s.dnbKo));
-    writeColours(c, "BOK_MIN", s.bokMin);
-    writeColours(c, "BOK_MAX", s.bokMax);
-    writeColours(c, "BKO", s.bko);
-    writeColours(c, "BOST", s.bost);
-    c.writeInt(n, "Ikony", s.ikony);
-    c.writeInt(n, "ERR_SIR", s.errSir);
-    c.writeInt(n, "TYP_HW", s.typHw);
-    c.writeString(n, "TYP_BAT", s.typBat);
-    c.writeString(n, "C_POSTUP", s.cPostup);
+    c.writeString(n, "IP_adr_vyk", s.powerModuleAddress);
+    c.writeString(n, "IP_adr_mer", s.measurementModuleAddress);
+    c.writeInt(n, "TCP_Port_vyk", s.powerModuleTcpPort);
+    c.writeInt(n, "TCP_Port_mer", s.measurementModuleTcpPort);
+    c.writeInt(n, "UDP_Port_vyk", s.powerModuleUdpPort);
+    c.writeInt(n, "UDP_Port_mer", s.measurementModuleUdpPort);
+    c.writeString(n, "Stanice", s.stationName);
+    c.writeString(n, "Data_adr", s.dataFolder);
+    c.writeString(n, "Arch_adr", s.archiveFolder);
+    c.writeString(n, "Uziv", s.operatorName);
+    c.writeInt(n, "DNB_OK_MIN", thresholdToStored(s.cellOkMinimum));
+    c.writeInt(n, "DNB_OK_MAX", thresholdToStored(s.cellOkMaximum));
+    c.writeInt(n, "DNB_KO", thresholdToStored(s.cellFailLimit));
+    writeColours(c, "BOK_MIN", s.cellBelowOkColours);
+    writeColours(c, "BOK_MAX", s.cellAboveOkColours);
+    writeColours(c, "BKO", s.cellBelowLimitColours);
+    writeColours(c, "BOST", s.cellOtherColours);
+    c.writeInt(n, "Ikony", s.iconSize);
+    c.writeInt(n, "ERR_SIR", s.faultSignallingSeconds);
+    c.writeInt(n, "TYP_HW", s.hardwareKind);
+    c.writeString(n, "TYP_BAT", s.batteryTypeName);
+    c.writeString(n, "C_POSTUP", s.procedureName);
 }
 
 std::string readPowerModuleAddress(const ConfigFile& c)

@@ -30,31 +30,33 @@ struct CellColourSet {
 
 // A plain value: whoever shares it between threads decides how.
 struct StationSettings {
-    std::string ipAdrVyk = kDefaultPowerModuleAddress;
-    std::string ipAdrMer = kDefaultMeasurementModuleAddress;
-    std::uint16_t tcpPortVyk = kDefaultTcpPort;
-    std::uint16_t tcpPortMer = kDefaultTcpPort;
-    std::uint16_t udpPortVyk = kDefaultUdpPort;
-    std::uint16_t udpPortMer = kDefaultUdpPort;
-    std::string stanice = "Stanice";
-    std::string dataAdr; // defaults to the folder "Data" of the station home
-    std::string archAdr; // empty: no archive
-    std::string uziv;
-    // Cell voltage thresholds in volts (stored as hundredths of a volt).
-    float dnbOkMin = 1.00f;
-    float dnbOkMax = 1.56f;
-    float dnbKo = -0.60f;
-    CellColourSet bokMin{-16777203, 14145535, 9211135}; // cell below DNB_OK_MIN
-    CellColourSet bokMax{32768, 65280, 65280};          // cell above DNB_OK_MAX
-    CellColourSet bko{255, 9211135, 255};               // cell below DNB_KO
-    CellColourSet bost{-16777203, 14351581, 4974955};   // any other cell
-    std::uint8_t expert = 0;                            // user level: 0 operator, 1 expert, 2 service; never written
-    std::uint8_t ikony = 0;                             // toolbar icon size: 0 small, 1 medium, 2 large
-    std::uint8_t errSir = 0;                            // seconds of signalling on a power module fault
-    std::uint8_t typHw = 0;                             // 0 power and measurement module, 1 power module only
-    std::string typBat;
-    std::string cPostup;
-    std::int32_t umHlav = 0; // operator panel: 0 top, 1 left
+    // Module hosts and ports (IP_adr_vyk, IP_adr_mer, TCP_Port_vyk/_mer, UDP_Port_vyk/_mer).
+    std::string powerModuleAddress = kDefaultPowerModuleAddress;
+    std::string measurementModuleAddress = kDefaultMeasurementModuleAddress;
+    std::uint16_t powerModuleTcpPort = kDefaultTcpPort;
+    std::uint16_t measurementModuleTcpPort = kDefaultTcpPort;
+    std::uint16_t powerModuleUdpPort = kDefaultUdpPort;
+    std::uint16_t measurementModuleUdpPort = kDefaultUdpPort;
+    std::string stationName = "Stanice"; // Stanice: window captions, question boxes, test file header
+    std::string dataFolder;              // Data_adr: defaults to the folder "Data" of the station home
+    std::string archiveFolder;           // Arch_adr: empty means no archive
+    std::string operatorName;            // Uziv: operator selected when the program last ended
+    // Cell voltage thresholds in volts, stored as hundredths of a volt (DNB_OK_MIN, DNB_OK_MAX, DNB_KO).
+    float cellOkMinimum = 1.00f;
+    float cellOkMaximum = 1.56f;
+    float cellFailLimit = -0.60f; // below it a cell is bad
+    // Cell colour sets (keys with suffixes 0, 1, 2).
+    CellColourSet cellBelowOkColours{-16777203, 14145535, 9211135}; // BOK_MIN: below cellOkMinimum
+    CellColourSet cellAboveOkColours{32768, 65280, 65280};          // BOK_MAX: above cellOkMaximum
+    CellColourSet cellBelowLimitColours{255, 9211135, 255};         // BKO: below cellFailLimit
+    CellColourSet cellOtherColours{-16777203, 14351581, 4974955};   // BOST: any other cell
+    std::uint8_t userLevel = 0;              // Expert: 0 operator, 1 expert, 2 service; never written
+    std::uint8_t iconSize = 0;               // Ikony: toolbar icons 0 small, 1 medium, 2 large
+    std::uint8_t faultSignallingSeconds = 0; // ERR_SIR: signalling on a power module fault
+    std::uint8_t hardwareKind = 0;           // TYP_HW: 0 power and measurement module, 1 power module only
+    std::string batteryTypeName;             // TYP_BAT: battery type selected when the program last ended
+    std::string procedureName;               // C_POSTUP: procedure selected when the program last ended
+    std::int32_t panelPosition = 0;          // UM_HLAV: operator panel 0 top, 1 left; kept by the settings window
 
     bool operator==(const StationSettings&) const = default;
 };

@@ -8,9 +8,9 @@ namespace {
 StationSettings thresholds()
 {
     StationSettings s;
-    s.dnbKo = -0.60f;
-    s.dnbOkMin = 1.00f;
-    s.dnbOkMax = 1.56f;
+    s.cellFailLimit = -0.60f;
+    s.cellOkMinimum = 1.00f;
+    s.cellOkMaximum = 1.56f;
     return s;
 }
 
@@ -24,8 +24,9 @@ TEST(CellBar, PositionAndColourSetFollowTheThresholds)
         const char* label;
     };
     const Case cases[] = {
-        {-0.61f, 20, s.bko, "-0,61V"},    {1.234f, 203, s.bost, " 1,23V"},  {1.57f, 250, s.bokMax, " 1,57V"},
-        {0.50f, 130, s.bokMin, " 0,50V"}, {-0.60f, 20, s.bokMin, "-0,60V"}, {1.56f, 236, s.bost, " 1,56V"},
+        {-0.61f, 20, s.cellBelowLimitColours, "-0,61V"}, {1.234f, 203, s.cellOtherColours, " 1,23V"},
+        {1.57f, 250, s.cellAboveOkColours, " 1,57V"},    {0.50f, 130, s.cellBelowOkColours, " 0,50V"},
+        {-0.60f, 20, s.cellBelowOkColours, "-0,60V"},    {1.56f, 236, s.cellOtherColours, " 1,56V"},
     };
     for (const auto& c : cases) {
         const CellBar bar = cellBar(c.v, s);

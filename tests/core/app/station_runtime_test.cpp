@@ -78,7 +78,7 @@ TEST_P(UnreadableConfiguration, RunsOnDefaultsSaysWhyOnceAndNeverWritesTheFile)
             unreadableConfigMessage("Soubor " + path.string() + " nelze otevřít (" + c.why + ")");
         EXPECT_NE(message.find("výchozí adresy výkonového modulu 127.0.0.2"), std::string::npos);
         EXPECT_EQ(ui.calls(), std::vector<std::string>{"message " + message});
-        EXPECT_EQ(runtime.settings().ipAdrVyk, kDefaultPowerModuleAddress);
+        EXPECT_EQ(runtime.settings().powerModuleAddress, kDefaultPowerModuleAddress);
         EXPECT_TRUE(runtime.config().readOnly());
 
         // A test start and end mark the run, the close saves the settings, the exit logs.
@@ -86,7 +86,7 @@ TEST_P(UnreadableConfiguration, RunsOnDefaultsSaysWhyOnceAndNeverWritesTheFile)
         EXPECT_TRUE(marker.markTest((home / "B1.tst").string(), 0).ok());
         EXPECT_EQ(marker.lastTest().path, (home / "B1.tst").string());
         EXPECT_TRUE(marker.markTest((home / "B1.tst").string(), 1).ok());
-        runtime.settings().stanice = "Nová";
+        runtime.settings().stationName = "Nová";
         EXPECT_TRUE(runtime.saveSettings().ok());
         runtime.shutdown({});
     }

@@ -36,30 +36,30 @@ std::vector<std::string> keysInOrder(const ConfigFile& cfg)
 TEST(StationSettings, EmptyFileGivesEveryDefault)
 {
     const StationSettings s = loadStationSettings(parse(""), "/station");
-    EXPECT_EQ(s.ipAdrVyk, "127.0.0.2");
-    EXPECT_EQ(s.ipAdrMer, "127.0.0.3");
-    EXPECT_EQ(s.tcpPortVyk, 9760);
-    EXPECT_EQ(s.tcpPortMer, 9760);
-    EXPECT_EQ(s.udpPortVyk, 30305);
-    EXPECT_EQ(s.udpPortMer, 30305);
-    EXPECT_EQ(s.stanice, "Stanice");
-    EXPECT_EQ(s.dataAdr, "/station/Data");
-    EXPECT_EQ(s.archAdr, "");
-    EXPECT_EQ(s.uziv, "");
-    EXPECT_FLOAT_EQ(s.dnbOkMin, 1.00f);
-    EXPECT_FLOAT_EQ(s.dnbOkMax, 1.56f);
-    EXPECT_FLOAT_EQ(s.dnbKo, -0.60f);
-    EXPECT_EQ(s.bokMin, (CellColourSet{-16777203, 14145535, 9211135}));
-    EXPECT_EQ(s.bokMax, (CellColourSet{32768, 65280, 65280}));
-    EXPECT_EQ(s.bko, (CellColourSet{255, 9211135, 255}));
-    EXPECT_EQ(s.bost, (CellColourSet{-16777203, 14351581, 4974955}));
-    EXPECT_EQ(s.expert, 0);
-    EXPECT_EQ(s.ikony, 0);
-    EXPECT_EQ(s.errSir, 0);
-    EXPECT_EQ(s.typHw, 0);
-    EXPECT_EQ(s.typBat, "");
-    EXPECT_EQ(s.cPostup, "");
-    EXPECT_EQ(s.umHlav, 0);
+    EXPECT_EQ(s.powerModuleAddress, "127.0.0.2");
+    EXPECT_EQ(s.measurementModuleAddress, "127.0.0.3");
+    EXPECT_EQ(s.powerModuleTcpPort, 9760);
+    EXPECT_EQ(s.measurementModuleTcpPort, 9760);
+    EXPECT_EQ(s.powerModuleUdpPort, 30305);
+    EXPECT_EQ(s.measurementModuleUdpPort, 30305);
+    EXPECT_EQ(s.stationName, "Stanice");
+    EXPECT_EQ(s.dataFolder, "/station/Data");
+    EXPECT_EQ(s.archiveFolder, "");
+    EXPECT_EQ(s.operatorName, "");
+    EXPECT_FLOAT_EQ(s.cellOkMinimum, 1.00f);
+    EXPECT_FLOAT_EQ(s.cellOkMaximum, 1.56f);
+    EXPECT_FLOAT_EQ(s.cellFailLimit, -0.60f);
+    EXPECT_EQ(s.cellBelowOkColours, (CellColourSet{-16777203, 14145535, 9211135}));
+    EXPECT_EQ(s.cellAboveOkColours, (CellColourSet{32768, 65280, 65280}));
+    EXPECT_EQ(s.cellBelowLimitColours, (CellColourSet{255, 9211135, 255}));
+    EXPECT_EQ(s.cellOtherColours, (CellColourSet{-16777203, 14351581, 4974955}));
+    EXPECT_EQ(s.userLevel, 0);
+    EXPECT_EQ(s.iconSize, 0);
+    EXPECT_EQ(s.faultSignallingSeconds, 0);
+    EXPECT_EQ(s.hardwareKind, 0);
+    EXPECT_EQ(s.batteryTypeName, "");
+    EXPECT_EQ(s.procedureName, "");
+    EXPECT_EQ(s.panelPosition, 0);
     EXPECT_EQ(s, defaultStationSettings("/station"));
 }
 
@@ -67,16 +67,16 @@ TEST(StationSettings, ThresholdsAreHundredthsOnDiskAndVoltsInMemory)
 {
     ConfigFile cfg = parse("[Nastaveni]\nDNB_KO=-60\nDNB_OK_MIN=95\nDNB_OK_MAX=160\n");
     StationSettings s = loadStationSettings(cfg, "/h");
-    EXPECT_FLOAT_EQ(s.dnbKo, -0.60f);
-    EXPECT_FLOAT_EQ(s.dnbOkMin, 0.95f);
-    EXPECT_FLOAT_EQ(s.dnbOkMax, 1.60f);
+    EXPECT_FLOAT_EQ(s.cellFailLimit, -0.60f);
+    EXPECT_FLOAT_EQ(s.cellOkMinimum, 0.95f);
+    EXPECT_FLOAT_EQ(s.cellOkMaximum, 1.60f);
 
     saveStationSettings(cfg, s);
     EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_KO", 0), -60);
     EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_OK_MIN", 0), 95);
     EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_OK_MAX", 0), 160);
 
-    s.dnbOkMax = 1.237f;
+    s.cellOkMaximum = 1.237f;
     saveStationSettings(cfg, s);
     EXPECT_EQ(cfg.readInt("Nastaveni", "DNB_OK_MAX", 0), 124);
 }
@@ -101,8 +101,8 @@ TEST(StationSettings, SaveWritesTheKeysInTheirOrderWithoutExpert)
 {
     ConfigFile cfg;
     StationSettings s = defaultStationSettings("/h");
-    s.expert = 2;
-    s.umHlav = 1;
+    s.userLevel = 2;
+    s.panelPosition = 1;
     saveStationSettings(cfg, s);
     const std::vector<std::string> expected = {
         "IP_adr_vyk", "IP_adr_mer", "TCP_Port_vyk", "TCP_Port_mer", "UDP_Port_vyk", "UDP_Port_mer",
@@ -119,23 +119,23 @@ TEST(StationSettings, SaveKeepsExpertAndForeignLinesAndRoundTrips)
 {
     ConfigFile cfg = parse("[Nastaveni]\r\nExpert=2\r\n; komentář\r\nJiny=5\r\n");
     StationSettings s = loadStationSettings(cfg, "/h");
-    EXPECT_EQ(s.expert, 2);
-    s.ipAdrVyk = "127.4.5.6";
-    s.tcpPortMer = 9000;
-    s.stanice = "Linka Č. 2";
-    s.uziv = "Novák";
-    s.dnbOkMin = 1.1f;
-    s.bost.bar = encodeRgb(1, 2, 3);
-    s.ikony = 2;
-    s.errSir = 30;
-    s.typHw = 1;
-    s.typBat = "KPH 80";
-    s.cPostup = "Formování";
-    s.expert = 0; // a level chosen while running is not stored
+    EXPECT_EQ(s.userLevel, 2);
+    s.powerModuleAddress = "127.4.5.6";
+    s.measurementModuleTcpPort = 9000;
+    s.stationName = "Linka Č. 2";
+    s.operatorName = "Novák";
+    s.cellOkMinimum = 1.1f;
+    s.cellOtherColours.bar = encodeRgb(1, 2, 3);
+    s.iconSize = 2;
+    s.faultSignallingSeconds = 30;
+    s.hardwareKind = 1;
+    s.batteryTypeName = "KPH 80";
+    s.procedureName = "Formování";
+    s.userLevel = 0; // a level chosen while running is not stored
     saveStationSettings(cfg, s);
     const StationSettings back = loadStationSettings(cfg, "/h");
     StationSettings expected = s;
-    expected.expert = 2;
+    expected.userLevel = 2;
     EXPECT_EQ(back, expected);
     EXPECT_EQ(cfg.readInt("Nastaveni", "Jiny", 0), 5);
     EXPECT_TRUE(
@@ -147,13 +147,13 @@ TEST(StationSettings, OutOfRangeValues)
     ConfigFile cfg = parse("[Nastaveni]\nTCP_Port_vyk=70000\nTCP_Port_mer=-1\nUDP_Port_vyk=0\n"
                            "Expert=258\nIkony=-1\nERR_SIR=300\nTYP_HW=x\n");
     const StationSettings s = loadStationSettings(cfg, "/h");
-    EXPECT_EQ(s.tcpPortVyk, 9760);
-    EXPECT_EQ(s.tcpPortMer, 9760);
-    EXPECT_EQ(s.udpPortVyk, 0); // kept: the transport puts the default port in its place
-    EXPECT_EQ(s.expert, 2);     // the low byte
-    EXPECT_EQ(s.ikony, 255);
-    EXPECT_EQ(s.errSir, 44);
-    EXPECT_EQ(s.typHw, 0);
+    EXPECT_EQ(s.powerModuleTcpPort, 9760);
+    EXPECT_EQ(s.measurementModuleTcpPort, 9760);
+    EXPECT_EQ(s.powerModuleUdpPort, 0); // kept: the transport puts the default port in its place
+    EXPECT_EQ(s.userLevel, 2);          // the low byte
+    EXPECT_EQ(s.iconSize, 255);
+    EXPECT_EQ(s.faultSignallingSeconds, 44);
+    EXPECT_EQ(s.hardwareKind, 0);
 }
 
 TEST(StationSettings, PowerModuleAddressAndPanelPosition)
@@ -165,7 +165,7 @@ TEST(StationSettings, PowerModuleAddressAndPanelPosition)
     EXPECT_EQ(readPanelPosition(cfg), 0);
     writePanelPosition(cfg, 1);
     EXPECT_EQ(readPanelPosition(cfg), 1);
-    EXPECT_EQ(loadStationSettings(cfg, "/h").umHlav, 1);
+    EXPECT_EQ(loadStationSettings(cfg, "/h").panelPosition, 1);
 }
 
 TEST(StationSettings, LastTestMarker)
