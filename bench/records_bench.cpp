@@ -32,7 +32,7 @@ std::vector<std::uint8_t> longTestFile(std::size_t samples)
     ByteWriter w;
     w.u8(test_file_layout::kCurrentVersion);
     w.u8(0);
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = kSteps;
     h.start = kStart;
     h.batteryNumber = "B1";
@@ -111,7 +111,7 @@ void BM_AppendSample(benchmark::State& state)
     LiveValues live;
     NoMarker marker;
     BatteryTestFile recorder(run, live, marker);
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = kSteps;
     h.start = kStart;
     h.batteryNumber = "B1";

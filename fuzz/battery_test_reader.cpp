@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto read = readTestFile(file);
     if (!read)
         return 0;
-    const TestFileHead& head = read->head;
+    const BatteryTestFileHead& head = read->head;
     if (head.steps.size() != head.header.stepCount || head.layout.tailEnd() > size)
         __builtin_trap();
 

@@ -19,7 +19,7 @@ inline void writeLongTestFile(const std::filesystem::path& path, std::size_t sam
     ByteWriter w;
     w.u8(test_file_layout::kCurrentVersion);
     w.u8(0); // NiCd
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = 1;
     h.start = start;
     h.stationName = "Stanice 1";

@@ -148,9 +148,9 @@ void frameSeeds(const fs::path& out)
 
 // --- test files --------------------------------------------------------------------------
 
-TestHeader header(std::uint8_t steps)
+BatteryTestHeader header(std::uint8_t steps)
 {
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = steps;
     h.start = 45356.296527777777; // 05.03.2024 7:07
     h.operatorName = "Novák";

@@ -42,7 +42,7 @@ std::filesystem::path writeTest(const test::TempHome& home, const std::string& p
     NoMarker marker;
     test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
     BatteryTestFile file(run, live, marker, clock);
-    TestHeader header;
+    BatteryTestHeader header;
     header.stepCount = 2;
     header.start = clock.now();
     header.operatorName = "Novák";

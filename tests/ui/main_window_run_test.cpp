@@ -231,7 +231,7 @@ class MainWindowRunTest : public QObject {
         const auto bytes = home.readBytes(std::filesystem::relative(path, home.path()).string());
         const auto file = readTestFile(bytes);
         QVERIFY(file.ok());
-        const TestHeader& header = file.value().head.header;
+        const BatteryTestHeader& header = file.value().head.header;
         QCOMPARE(QString::fromStdString(header.batteryNumber), number->text());
         QCOMPARE(QString::fromStdString(header.procedureName), procedures->currentText());
         QCOMPARE(QString::fromStdString(header.batteryType), types->currentText());

@@ -33,7 +33,9 @@ ConditionTerm term(std::uint8_t variable, std::uint8_t relation, const char* tex
     return c;
 }
 
-struct StepSpec {
+// One step as it is typed into the procedure editor's cells: values as text, conditions
+// as terms.
+struct EnteredStep {
     StepType type;
     std::uint16_t interval = 0;
     const char* value1 = "";
@@ -46,7 +48,7 @@ struct StepSpec {
     std::vector<ConditionTerm> end = {};
 };
 
-ProcedureStep makeStep(const StepSpec& s)
+ProcedureStep makeStep(const EnteredStep& s)
 {
     ProcedureStep step;
     step.type = static_cast<std::uint8_t>(s.type);
@@ -65,11 +67,11 @@ ProcedureStep makeStep(const StepSpec& s)
     return step;
 }
 
-Procedure makeProcedure(const char* note, const std::vector<StepSpec>& specs)
+Procedure makeProcedure(const char* note, const std::vector<EnteredStep>& enteredSteps)
 {
     Procedure p;
     p.note = note;
-    for (const auto& s : specs)
+    for (const auto& s : enteredSteps)
         p.steps.push_back(makeStep(s));
     return p;
 }

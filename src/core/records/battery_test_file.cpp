@@ -61,7 +61,7 @@ std::vector<std::uint8_t> encodeStepResult(const StepResult& s)
 
 // The records as they stand on disk (texts cut to their capacity), so that what is kept in
 // memory is what a later open reads back.
-TestHeader asStored(const TestHeader& h)
+BatteryTestHeader asStored(const BatteryTestHeader& h)
 {
     ByteWriter w;
     writeTestHeader(w, h);
@@ -122,7 +122,7 @@ BatteryTestFile::BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarke
 
 // --- user-interface operations -----------------------------------------------------
 
-Status BatteryTestFile::createTestFile(const TestHeader& header, std::uint8_t family,
+Status BatteryTestFile::createTestFile(const BatteryTestHeader& header, std::uint8_t family,
                                        const std::filesystem::path& dataFolder)
 {
     std::lock_guard lock(mutex_);
@@ -181,8 +181,8 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     auto headResult = readTestFileHead(buffer, fileSize);
     if (!headResult)
         return Error{"Soubor " + path.string() + " : " + headResult.error()};
-    TestFileHead& head = headResult.value();
-    TestFileLayout& layout = head.layout;
+    BatteryTestFileHead& head = headResult.value();
+    BatteryTestFileLayout& layout = head.layout;
 
     OpenSummary summary;
     summary.version = layout.version;
@@ -328,7 +328,7 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
         return Error{notExistingMessage(path_)};
 
     if (sameFile(target, path_)) {
-        TestHeader h = header_;
+        BatteryTestHeader h = header_;
         h.note = note;
         ByteWriter w;
         writeTestHeader(w, h);
@@ -344,10 +344,10 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
     auto head = readTestFileHead(bytes.value());
     if (!head)
         return Error{"Soubor " + path_.string() + " : " + head.error()};
-    const TestFileLayout& layout = head->layout;
+    const BatteryTestFileLayout& layout = head->layout;
 
     std::vector<std::uint8_t> out(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(layout.tailEnd()));
-    TestHeader h = head->header;
+    BatteryTestHeader h = head->header;
     h.batteryNumber = batteryNumber;
     h.note = note;
     ByteWriter hw;
@@ -659,7 +659,7 @@ bool BatteryTestFile::hasTestFile() const
     return !path_.empty();
 }
 
-TestHeader BatteryTestFile::header() const
+BatteryTestHeader BatteryTestFile::header() const
 {
     std::lock_guard lock(mutex_);
     return header_;

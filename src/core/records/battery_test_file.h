@@ -98,7 +98,8 @@ class BatteryTestFile {
     // --- user-interface thread, no run active -------------------------------------
     // Writes a new file for `header` (its step count N) into `dataFolder` and makes it the
     // current test file; "RUN" is marked `Test` = its path, `Test_ukoncen` = 0.
-    Status createTestFile(const TestHeader& header, std::uint8_t family, const std::filesystem::path& dataFolder);
+    Status createTestFile(const BatteryTestHeader& header, std::uint8_t family,
+                          const std::filesystem::path& dataFolder);
 
     // Reads `path` into the in-memory state and fills the tables, the records a few
     // megabytes at a time. On an error the in-memory state stays as it was, and so do the
@@ -151,7 +152,7 @@ class BatteryTestFile {
     // --- snapshots, any thread -----------------------------------------------------
     std::filesystem::path currentPath() const;
     bool hasTestFile() const;
-    TestHeader header() const;
+    BatteryTestHeader header() const;
     std::uint8_t family() const;
     std::uint8_t version() const;
     std::vector<StepResult> stepResults() const;
@@ -185,7 +186,7 @@ class BatteryTestFile {
     std::uint8_t family_ = 0;
     std::size_t variableCount_ = test_file_layout::kVariables;
     std::uint64_t tailEnd_ = 0; // where the next tail record goes
-    TestHeader header_;
+    BatteryTestHeader header_;
     std::vector<StepResult> steps_;
     SampleRecord current_;
     std::deque<SampleRecord> unshown_;

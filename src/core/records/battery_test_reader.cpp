@@ -10,12 +10,12 @@ std::size_t maxTestFileHeadSize()
            test_file_layout::kReservedSize + 1 + 255;
 }
 
-Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
+Result<BatteryTestFileHead> readTestFileHead(std::span<const std::uint8_t> file)
 {
     return readTestFileHead(file, file.size());
 }
 
-Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file, std::uint64_t fileSize)
+Result<BatteryTestFileHead> readTestFileHead(std::span<const std::uint8_t> file, std::uint64_t fileSize)
 {
     // `file` is the whole file or a start long enough for any fixed part; anything else
     // (the file shrank while it was read) is a file cut short.
@@ -24,7 +24,7 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file, std::u
     if (fileSize < test_file_layout::kStepsOffset)
         return Error{"Soubor testu je zkrácený: chybí hlavička testu"};
 
-    TestFileHead head;
+    BatteryTestFileHead head;
     ByteReader r(file);
     head.layout.version = r.u8();
     head.layout.family = r.u8();
@@ -66,14 +66,15 @@ Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file, std::u
     return head;
 }
 
-Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout, std::size_t index)
+Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const BatteryTestFileLayout& layout,
+                                    std::size_t index)
 {
     if (index >= layout.tailCount || layout.tailEnd() > file.size())
         return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
     return readTailRecordIn(file.subspan(layout.tailStart), layout, 0, index);
 }
 
-Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const TestFileLayout& layout,
+Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const BatteryTestFileLayout& layout,
                                     std::size_t first, std::size_t index)
 {
     const std::size_t size = layout.tailRecordSize;
@@ -95,14 +96,14 @@ Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const
     return rec;
 }
 
-Result<TestFileContents> readTestFile(std::span<const std::uint8_t> file)
+Result<BatteryTestFileContents> readTestFile(std::span<const std::uint8_t> file)
 {
     auto head = readTestFileHead(file);
     if (!head)
         return Error{head.error()};
-    TestFileContents out;
+    BatteryTestFileContents out;
     out.head = std::move(head.value());
-    const TestFileLayout& layout = out.head.layout;
+    const BatteryTestFileLayout& layout = out.head.layout;
     out.tail.reserve(layout.tailCount);
     for (std::size_t i = 0; i < layout.tailCount; ++i) {
         auto rec = readTailRecordAt(file, layout, i);

@@ -17,7 +17,7 @@
 namespace kapsorel {
 
 // Where the parts of a test file lie.
-struct TestFileLayout {
+struct BatteryTestFileLayout {
     std::uint8_t version = test_file_layout::kCurrentVersion;
     std::uint8_t family = 0;
     std::size_t stepCount = 0;
@@ -31,14 +31,14 @@ struct TestFileLayout {
 };
 
 // The fixed part of a test file.
-struct TestFileHead {
-    TestFileLayout layout;
-    TestHeader header;
+struct BatteryTestFileHead {
+    BatteryTestFileLayout layout;
+    BatteryTestHeader header;
     std::vector<StepResult> steps; // exactly header.stepCount
     std::array<std::uint8_t, test_file_layout::kVariables> variables{};
 };
 
-Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> file);
+Result<BatteryTestFileHead> readTestFileHead(std::span<const std::uint8_t> file);
 
 // Largest fixed part a file can have (header, the most steps, the reserved block and the
 // most variables): the first min(file size, this) bytes are enough to read the head.
@@ -46,27 +46,27 @@ std::size_t maxTestFileHeadSize();
 
 // The fixed part from the file's first bytes `start` (all of them, or at least
 // maxTestFileHeadSize()) of a file of `fileSize` bytes; the tail is counted from the size.
-Result<TestFileHead> readTestFileHead(std::span<const std::uint8_t> start, std::uint64_t fileSize);
+Result<BatteryTestFileHead> readTestFileHead(std::span<const std::uint8_t> start, std::uint64_t fileSize);
 
 // Tail record `index` (0 .. tailCount-1) of a file whose head was read. A sample or resume
 // record naming a step at or beyond the step count is refused.
-Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const TestFileLayout& layout,
+Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const BatteryTestFileLayout& layout,
                                     std::size_t index);
 
 // Tail record `index` from `records`, which holds whole tail records of the file from
 // record `first` on (a piece of the tail read on its own). Refused as readTailRecordAt.
-Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const TestFileLayout& layout,
+Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const BatteryTestFileLayout& layout,
                                     std::size_t first, std::size_t index);
 
 // A whole file: the head and every tail record that could be read. Refused tail records
 // are left out and counted; `firstRefusal` says why the first was refused.
-struct TestFileContents {
-    TestFileHead head;
+struct BatteryTestFileContents {
+    BatteryTestFileHead head;
     std::vector<TailRecord> tail;
     std::size_t refusedRecords = 0;
     std::string firstRefusal;
 };
 
-Result<TestFileContents> readTestFile(std::span<const std::uint8_t> file);
+Result<BatteryTestFileContents> readTestFile(std::span<const std::uint8_t> file);
 
 } // namespace kapsorel

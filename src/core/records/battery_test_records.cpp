@@ -9,7 +9,7 @@ StepResult StepResult::notStarted()
     return s;
 }
 
-void writeTestHeader(ByteWriter& w, const TestHeader& h)
+void writeTestHeader(ByteWriter& w, const BatteryTestHeader& h)
 {
     w.u8(h.stepCount);
     w.u8(h.reserved1);
@@ -23,9 +23,9 @@ void writeTestHeader(ByteWriter& w, const TestHeader& h)
     w.text(h.note, test_file_layout::kNoteChars);
 }
 
-TestHeader readTestHeader(ByteReader& r)
+BatteryTestHeader readTestHeader(ByteReader& r)
 {
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = r.u8();
     h.reserved1 = r.u8();
     h.reserved2 = r.u8();

@@ -80,7 +80,7 @@ constexpr std::size_t createdSize(std::size_t stepCount)
 } // namespace test_file_layout
 
 // Identification of a test (197 bytes).
-struct TestHeader {
+struct BatteryTestHeader {
     std::uint8_t stepCount = 0;
     std::uint8_t reserved1 = 0;
     std::uint8_t reserved2 = 0;
@@ -92,7 +92,7 @@ struct TestHeader {
     std::string procedureName;
     std::string note;
 
-    bool operator==(const TestHeader&) const = default;
+    bool operator==(const BatteryTestHeader&) const = default;
 };
 
 // What a step did, captured when it started (145 bytes).
@@ -149,14 +149,14 @@ struct ResumeEntry {
 using TailRecord = std::variant<SampleRecord, InterruptionMarker, ResumeEntry>;
 
 // Encoders append exactly the record's size to the writer.
-void writeTestHeader(ByteWriter& w, const TestHeader& h);
+void writeTestHeader(ByteWriter& w, const BatteryTestHeader& h);
 void writeStepResult(ByteWriter& w, const StepResult& s);
 void writeSampleRecord(ByteWriter& w, const SampleRecord& s);
 void writeInterruptionMarker(ByteWriter& w, const InterruptionMarker& m);
 void writeResumeRecord(ByteWriter& w, const ResumeEntry& e);
 
 // Decoders read exactly the record's size; a short input leaves the reader failed.
-TestHeader readTestHeader(ByteReader& r);
+BatteryTestHeader readTestHeader(ByteReader& r);
 StepResult readStepResult(ByteReader& r);
 
 // Tail records of version `version`: 105 bytes from version 4 on, 101 bytes (samples

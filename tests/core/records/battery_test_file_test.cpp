@@ -15,9 +15,9 @@ namespace {
 
 const double kStart = dayTimeOf(2024, 3, 5, 7, 9, 41);
 
-TestHeader headerOf(std::uint8_t steps)
+BatteryTestHeader headerOf(std::uint8_t steps)
 {
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = steps;
     h.start = kStart;
     h.operatorName = "Novák";
@@ -137,7 +137,7 @@ TEST_F(Recorder, CreateNamesTheFileAndMarksTheRunSection)
 
 TEST_F(Recorder, KeptRecordsMatchWhatTheFileHolds)
 {
-    TestHeader h = headerOf(1);
+    BatteryTestHeader h = headerOf(1);
     h.note = std::string(70, 'n');
     ASSERT_TRUE(recorder.createTestFile(h, 0, dataFolder()));
     EXPECT_EQ(recorder.header().note, std::string(50, 'n'));

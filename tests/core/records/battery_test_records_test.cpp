@@ -9,9 +9,9 @@ using namespace kapsorel::test;
 
 namespace {
 
-TestHeader sampleHeader()
+BatteryTestHeader sampleHeader()
 {
-    TestHeader h;
+    BatteryTestHeader h;
     h.stepCount = 7;
     h.start = 45356.298;
     h.operatorName = "Novák";
@@ -92,7 +92,7 @@ TEST(TestHeaderRecord, ReadsHandBuiltBytesAndRoundTrips)
     putText(b, 115, "Kapacitn\xED zkou\x9Aka");
     putText(b, 146, "pozn\xE1mka");
     ByteReader r(b);
-    const TestHeader h = readTestHeader(r);
+    const BatteryTestHeader h = readTestHeader(r);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.offset(), 197u);
     EXPECT_EQ(h, sampleHeader());
@@ -105,7 +105,7 @@ TEST(TestHeaderRecord, ReadsHandBuiltBytesAndRoundTrips)
 
 TEST(TestHeaderRecord, TextsAreCutToTheirCapacity)
 {
-    TestHeader h;
+    BatteryTestHeader h;
     h.batteryNumber = std::string(25, 'X');
     h.note = std::string(60, 'n');
     ByteWriter w;
@@ -114,7 +114,7 @@ TEST(TestHeaderRecord, TextsAreCutToTheirCapacity)
     EXPECT_EQ(w.data()[63], 20);
     EXPECT_EQ(w.data()[146], 50);
     ByteReader r(w.data());
-    const TestHeader back = readTestHeader(r);
+    const BatteryTestHeader back = readTestHeader(r);
     EXPECT_EQ(back.batteryNumber, std::string(20, 'X'));
     EXPECT_EQ(back.note, std::string(50, 'n'));
 }

@@ -42,7 +42,7 @@ class StationTest : public ::testing::Test {
     bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(90));
     bool waitForIdle(std::chrono::seconds limit = std::chrono::seconds(90));
 
-    TestFileContents readCurrentTestFile();
+    BatteryTestFileContents readCurrentTestFile();
     // Frames the power module received, as command names ("PC", "PL1" for the indicator).
     std::vector<std::string> powerCommands();
 
