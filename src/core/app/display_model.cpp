@@ -1,6 +1,7 @@
 #include "core/app/display_model.h"
 
 #include "core/app/start_state.h"
+#include "core/base/atomic_order.h"
 #include "core/base/day_time.h"
 #include "core/base/numbers.h"
 #include "core/definitions/duration_text.h"
@@ -10,8 +11,6 @@
 namespace kapsorel {
 
 namespace {
-
-constexpr auto relaxed = std::memory_order_relaxed;
 
 // Last shown values at the start: none of them is what a module reports first.
 constexpr float kUnshownCell = 100.0f;
@@ -41,28 +40,28 @@ DisplaySnapshot takeDisplaySnapshot(const Station& station, std::uint8_t userLev
     const SharedRunState& run = station.run;
     DisplaySnapshot s;
     for (std::size_t i = 0; i < kCellCount; ++i)
-        s.cells[i] = live.cellVoltage[i].load(relaxed);
-    s.batteryVoltage = live.batteryVoltage.load(relaxed);
-    s.sourceVoltage = live.sourceVoltage.load(relaxed);
-    s.current = live.current.load(relaxed);
-    s.capacity = live.capacity.load(relaxed);
-    s.batteryTemperature = live.batteryTemperature.load(relaxed);
-    s.moduleTemperature = live.moduleTemperature.load(relaxed);
-    s.headCode = live.headCode.load(relaxed);
-    s.hardwareKind = live.hardwareKind.load(relaxed);
-    s.powerSwVersion = live.powerSwVersion.load(relaxed);
-    s.commFault = live.commFault.load(relaxed);
-    s.ledSeconds = live.ledSeconds.load(relaxed);
-    s.settleCountdown = live.settleCountdown.load(relaxed);
+        s.cells[i] = live.cellVoltage[i].load(kRelaxed);
+    s.batteryVoltage = live.batteryVoltage.load(kRelaxed);
+    s.sourceVoltage = live.sourceVoltage.load(kRelaxed);
+    s.current = live.current.load(kRelaxed);
+    s.capacity = live.capacity.load(kRelaxed);
+    s.batteryTemperature = live.batteryTemperature.load(kRelaxed);
+    s.moduleTemperature = live.moduleTemperature.load(kRelaxed);
+    s.headCode = live.headCode.load(kRelaxed);
+    s.hardwareKind = live.hardwareKind.load(kRelaxed);
+    s.powerSwVersion = live.powerSwVersion.load(kRelaxed);
+    s.commFault = live.commFault.load(kRelaxed);
+    s.ledSeconds = live.ledSeconds.load(kRelaxed);
+    s.settleCountdown = live.settleCountdown.load(kRelaxed);
     s.runState = run.runState.load(std::memory_order_acquire);
     s.family = station.batteryFamily();
     s.userLevel = userLevel;
     if (s.runState != 0) {
-        const DayTime now = run.conditionTime.load(relaxed);
-        s.stepSeconds = secondsBetween(run.stepStartTime.load(relaxed), now) -
-                        static_cast<std::int64_t>(run.resumeSeconds.load(relaxed));
-        s.totalSeconds = secondsBetween(run.runStartTime.load(relaxed), now) -
-                         static_cast<std::int64_t>(run.totalInterruptionSeconds.load(relaxed));
+        const DayTime now = run.conditionTime.load(kRelaxed);
+        s.stepSeconds = secondsBetween(run.stepStartTime.load(kRelaxed), now) -
+                        static_cast<std::int64_t>(run.resumeSeconds.load(kRelaxed));
+        s.totalSeconds = secondsBetween(run.runStartTime.load(kRelaxed), now) -
+                         static_cast<std::int64_t>(run.totalInterruptionSeconds.load(kRelaxed));
     }
     return s;
 }

@@ -1,5 +1,7 @@
 #include "core/app/display_refresh.h"
 
+#include "core/base/atomic_order.h"
+
 namespace kapsorel {
 
 DisplayRefresh::DisplayRefresh(Station& station, UiBridge& ui, Clock& clock, std::function<bool()> keepRunning)
@@ -12,8 +14,8 @@ void DisplayRefresh::pass()
     if (keepRunning_())
         ui_.refreshDisplay();
     // The screen has taken the step mark and the new samples: the engine may go on.
-    station_.run.stepMark.store(kNoStepMark, std::memory_order_relaxed);
-    station_.run.newSample.store(0, std::memory_order_relaxed);
+    station_.run.stepMark.store(kNoStepMark, kRelaxed);
+    station_.run.newSample.store(0, kRelaxed);
     clock_.sleepMs(1000);
 }
 

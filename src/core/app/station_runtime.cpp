@@ -1,11 +1,11 @@
 #include "core/app/station_runtime.h"
 
 #include "core/app/config_path.h"
+#include "core/base/atomic_order.h"
 
 namespace kapsorel {
 
 namespace {
-constexpr auto relaxed = std::memory_order_relaxed;
 }
 
 LastTest ConfigRunMarker::lastTest() const
@@ -63,7 +63,7 @@ void StationRuntime::applySettings()
     power_.setUdpPort(settings_.powerModuleUdpPort);
     measure_.setEndpoint(settings_.measurementModuleAddress, settings_.measurementModuleTcpPort);
     measure_.setUdpPort(settings_.measurementModuleUdpPort);
-    station_.errorSirenSeconds.store(settings_.faultSignallingSeconds, relaxed);
+    station_.errorSirenSeconds.store(settings_.faultSignallingSeconds, kRelaxed);
     station_.live.reset(settings_.hardwareKind);
     station_.setBatteryFamily(familyForHardwareKind(settings_.hardwareKind));
     applyFolders();
@@ -80,7 +80,7 @@ Status StationRuntime::saveSettings()
 {
     settings_.powerModuleTcpPort = power_.tcpPort();
     settings_.measurementModuleTcpPort = measure_.tcpPort();
-    settings_.hardwareKind = station_.live.hardwareKind.load(relaxed);
+    settings_.hardwareKind = station_.live.hardwareKind.load(kRelaxed);
     saveStationSettings(config_, settings_);
     if (config_.readOnly())
         return {};
@@ -120,16 +120,16 @@ std::filesystem::path StationRuntime::archiveFolder() const
 void StationRuntime::startRun()
 {
     auto& run = station_.run;
-    run.currentStep.store(0, relaxed);
-    run.stopReason.store(0, relaxed);
-    run.resumeSeconds.store(0, relaxed);
-    run.totalInterruptionSeconds.store(0, relaxed);
-    run.conditionTime.store(0, relaxed);
-    run.runStartTime.store(0, relaxed);
-    run.stepStartTime.store(0, relaxed);
-    run.stepMark.store(kNoStepMark, relaxed);
-    run.newSample.store(0, relaxed);
-    run.jumpTarget.store(-1, relaxed);
+    run.currentStep.store(0, kRelaxed);
+    run.stopReason.store(0, kRelaxed);
+    run.resumeSeconds.store(0, kRelaxed);
+    run.totalInterruptionSeconds.store(0, kRelaxed);
+    run.conditionTime.store(0, kRelaxed);
+    run.runStartTime.store(0, kRelaxed);
+    run.stepStartTime.store(0, kRelaxed);
+    run.stepMark.store(kNoStepMark, kRelaxed);
+    run.newSample.store(0, kRelaxed);
+    run.jumpTarget.store(-1, kRelaxed);
     // Release: the engine sees the prepared procedure and the new test file with the state.
     run.runState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
 }
@@ -149,7 +149,7 @@ StoredStepStart StationRuntime::storedStepStart(std::uint8_t step) const
 
 Status StationRuntime::recordStepStart(bool proceed)
 {
-    const auto step = station_.run.currentStep.load(relaxed);
+    const auto step = station_.run.currentStep.load(kRelaxed);
     return testFile_.recordStepStart(proceed, procedure_.steps[step]);
 }
 

@@ -1,11 +1,11 @@
 #include "core/comm/measurement_poller.h"
 
+#include "core/base/atomic_order.h"
 #include "core/comm/status_apply.h"
 
 namespace kapsorel {
 
 namespace {
-constexpr auto relaxed = std::memory_order_relaxed;
 }
 
 MeasurementPoller::MeasurementPoller(Station& station, StatusChannel& channel, Clock& clock)
@@ -17,7 +17,7 @@ void MeasurementPoller::pollOnce()
 {
     auto& live = station_.live;
     if (!pollsMeasurementModule(station_.batteryFamily())) {
-        live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
+        live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), kRelaxed);
         clock_.sleepMs(1000);
         return;
     }
@@ -27,10 +27,10 @@ void MeasurementPoller::pollOnce()
     if (outcome != PollOutcome::Answered) {
         channel_.release();
         clock_.sleepMs(1000);
-        live.headCode.store(-1, relaxed);
-        live.commFault.fetch_or(kCommFaultMeasurement, relaxed);
+        live.headCode.store(-1, kRelaxed);
+        live.commFault.fetch_or(kCommFaultMeasurement, kRelaxed);
     } else {
-        live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), relaxed);
+        live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultMeasurement), kRelaxed);
         applyMeasurementStatus(live, decodeMeasurementStatus(buffer_), station_.run.runActive());
     }
     clock_.sleepMs(1000);

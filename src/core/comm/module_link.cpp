@@ -1,5 +1,7 @@
 #include "core/comm/module_link.h"
 
+#include "core/base/atomic_order.h"
+
 #include <algorithm>
 #include <array>
 #include <thread>
@@ -163,7 +165,7 @@ template <class Start> bool ModuleLink::transfer(Start start)
         result = e;
         done = true;
     });
-    if (!runUntil(io_, done, readLimitMs_.load(std::memory_order_relaxed))) {
+    if (!runUntil(io_, done, readLimitMs_.load(kRelaxed))) {
         disconnect();
         drain(io_);
         return false;
@@ -201,10 +203,10 @@ ExchangeOutcome ModuleLink::exchange(std::uint8_t disconnectAfter)
     }
     if (!socket_.is_open()) {
         frame_.setParam(1);
-        notConnected_.store(1, std::memory_order_relaxed);
+        notConnected_.store(1, kRelaxed);
         return ExchangeOutcome::NotConnected;
     }
-    notConnected_.store(0, std::memory_order_relaxed);
+    notConnected_.store(0, kRelaxed);
 
     if (!writeAll(frame_.wireSize()))
         return failExchange(ExchangeOutcome::WriteFailed, "Chyba při odesílání příkazu modulu " + moduleName_);

@@ -3,6 +3,7 @@
 // the frame to reading the answer.
 #pragma once
 
+#include "core/base/atomic_order.h"
 #include "core/comm/asio_wait.h"
 #include "core/comm/module_frame.h"
 #include "core/comm/ports.h"
@@ -81,14 +82,14 @@ class ModuleLink {
     void setUdpPort(std::uint16_t port);
     std::uint16_t udpPort() const;
 
-    std::uint8_t notConnected() const { return notConnected_.load(std::memory_order_relaxed); }
+    std::uint8_t notConnected() const { return notConnected_.load(kRelaxed); }
     bool connected() const;
     void disconnect();
 
     // Where messages for the user go ("IP adr", connection errors). Called on the thread
     // that ran the exchange, after it has released the lock.
     void setMessageSink(MessageSink sink);
-    void setReadLimitMs(int ms) { readLimitMs_.store(ms, std::memory_order_relaxed); }
+    void setReadLimitMs(int ms) { readLimitMs_.store(ms, kRelaxed); }
 
   private:
     friend class ModuleExchange;

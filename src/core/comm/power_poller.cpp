@@ -1,11 +1,11 @@
 #include "core/comm/power_poller.h"
 
+#include "core/base/atomic_order.h"
 #include "core/comm/status_apply.h"
 
 namespace kapsorel {
 
 namespace {
-constexpr auto relaxed = std::memory_order_relaxed;
 }
 
 PowerPoller::PowerPoller(Station& station, StatusChannel& channel, PowerCommands& power, UiBridge& ui, Clock& clock,
@@ -30,9 +30,9 @@ void PowerPoller::onNoAnswer()
     auto& live = station_.live;
     channel_.release();
     clock_.sleepMs(1000);
-    live.commFault.fetch_or(kCommFaultPower, relaxed);
+    live.commFault.fetch_or(kCommFaultPower, kRelaxed);
     if (station_.batteryFamily() == BatteryFamily::Pb)
-        live.headCode.store(-1, relaxed);
+        live.headCode.store(-1, kRelaxed);
     if (station_.run.runActive()) {
         if (failed_ < kFailedPollsToAbort)
             ++failed_;
@@ -48,29 +48,29 @@ void PowerPoller::onAnswer()
 {
     auto& live = station_.live;
     if (station_.batteryFamily() == BatteryFamily::Pb)
-        live.headCode.store(0, relaxed);
+        live.headCode.store(0, kRelaxed);
     failed_ = 0;
-    auto settle = live.settleCountdown.load(relaxed);
-    while (settle > 0 && !live.settleCountdown.compare_exchange_weak(settle, settle - 1, relaxed)) {
+    auto settle = live.settleCountdown.load(kRelaxed);
+    while (settle > 0 && !live.settleCountdown.compare_exchange_weak(settle, settle - 1, kRelaxed)) {
     }
-    live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultPower), relaxed);
+    live.commFault.fetch_and(static_cast<std::uint8_t>(~kCommFaultPower), kRelaxed);
 
     const PowerStatus s = decodePowerStatus(buffer_);
     applyPowerStatus(live, s, station_.batteryFamily());
 
-    if (s.errorType != 0 && s.errorType != live.lastAlarmedError.load(relaxed) && station_.run.runActive()) {
-        live.lastAlarmedError.store(s.errorType, relaxed);
+    if (s.errorType != 0 && s.errorType != live.lastAlarmedError.load(kRelaxed) && station_.run.runActive()) {
+        live.lastAlarmedError.store(s.errorType, kRelaxed);
         ui_.errorAlarm(errorTypeText(s.errorType));
-        const std::uint8_t siren = station_.errorSirenSeconds.load(relaxed);
-        live.signalLatch.store(1, relaxed);
-        live.ledSeconds.store(255, relaxed);
-        live.sirenSeconds.store(siren, relaxed);
-        if (live.commFault.load(relaxed) == 0)
+        const std::uint8_t siren = station_.errorSirenSeconds.load(kRelaxed);
+        live.signalLatch.store(1, kRelaxed);
+        live.ledSeconds.store(255, kRelaxed);
+        live.sirenSeconds.store(siren, kRelaxed);
+        if (live.commFault.load(kRelaxed) == 0)
             power_.signal(255, siren);
         station_.run.abort(StopReasonCode::PowerModuleError);
     }
 
-    if (s.faultBits != live.shownFaultBits.load(relaxed))
+    if (s.faultBits != live.shownFaultBits.load(kRelaxed))
         ui_.faultsChanged(s.faultBits);
 
     clock_.sleepMs(1000);

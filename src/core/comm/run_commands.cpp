@@ -1,12 +1,11 @@
 #include "core/comm/run_commands.h"
 
+#include "core/base/atomic_order.h"
 #include "core/base/numbers.h"
 
 namespace kapsorel {
 
 namespace {
-
-constexpr auto relaxed = std::memory_order_relaxed;
 
 // Fills the header of a command; a negative `param` leaves the parameter byte as it is.
 void fill(ModuleFrame& f, char group, char command, int param, std::uint16_t payloadLength)
@@ -30,9 +29,9 @@ void commandCharge(ModuleLink& power, LiveValues& live, float voltage, float cur
         f.putSingle(5, voltage);
         exchange.exchange(1);
     }
-    live.chargingOn.store(1, relaxed);
-    live.driveOn.store(1, relaxed);
-    live.diagramRedraw.store(1, relaxed);
+    live.chargingOn.store(1, kRelaxed);
+    live.driveOn.store(1, kRelaxed);
+    live.diagramRedraw.store(1, kRelaxed);
 }
 
 void commandChargeSetPoints(ModuleLink& power, float voltage, float current)
@@ -55,9 +54,9 @@ void commandDischarge(ModuleLink& power, LiveValues& live, float current)
         f.putSingle(1, current);
         exchange.exchange(1);
     }
-    live.dischargingOn.store(1, relaxed);
-    live.driveOn.store(1, relaxed);
-    live.diagramRedraw.store(1, relaxed);
+    live.dischargingOn.store(1, kRelaxed);
+    live.driveOn.store(1, kRelaxed);
+    live.diagramRedraw.store(1, kRelaxed);
 }
 
 void commandStop(ModuleLink& power, LiveValues& live)
@@ -67,10 +66,10 @@ void commandStop(ModuleLink& power, LiveValues& live)
         fill(exchange.frame(), 'P', 'S', 0, 0);
         exchange.exchange(1);
     }
-    live.chargingOn.store(0, relaxed);
-    live.dischargingOn.store(0, relaxed);
-    live.driveOn.store(0, relaxed);
-    live.diagramRedraw.store(1, relaxed);
+    live.chargingOn.store(0, kRelaxed);
+    live.dischargingOn.store(0, kRelaxed);
+    live.driveOn.store(0, kRelaxed);
+    live.diagramRedraw.store(1, kRelaxed);
 }
 
 void commandProcedureEnd(ModuleLink& power)

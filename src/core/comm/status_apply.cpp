@@ -1,42 +1,43 @@
 #include "core/comm/status_apply.h"
 
+#include "core/base/atomic_order.h"
+
 namespace kapsorel {
 
 namespace {
-constexpr auto relaxed = std::memory_order_relaxed;
 }
 
 void applyPowerStatus(LiveValues& live, const PowerStatus& s, BatteryFamily family)
 {
-    live.hardwareKind.store(s.hardwareKind, relaxed);
-    live.current.store(s.current, relaxed);
-    live.powerModuleVoltage.store(s.moduleVoltage, relaxed);
-    live.sourceVoltage.store(s.sourceVoltage, relaxed);
-    live.moduleTemperature.store(s.moduleTemperature, relaxed);
+    live.hardwareKind.store(s.hardwareKind, kRelaxed);
+    live.current.store(s.current, kRelaxed);
+    live.powerModuleVoltage.store(s.moduleVoltage, kRelaxed);
+    live.sourceVoltage.store(s.sourceVoltage, kRelaxed);
+    live.moduleTemperature.store(s.moduleTemperature, kRelaxed);
     if (batteryValuesFromPowerModule(family)) {
-        live.batteryVoltage.store(s.moduleVoltage, relaxed);
-        live.batteryTemperature.store(s.batteryTemperature, relaxed);
+        live.batteryVoltage.store(s.moduleVoltage, kRelaxed);
+        live.batteryTemperature.store(s.batteryTemperature, kRelaxed);
     }
-    if (live.signalLatch.load(relaxed) == 0) {
-        live.ledSeconds.store(s.ledSeconds, relaxed);
-        live.sirenSeconds.store(s.sirenSeconds, relaxed);
+    if (live.signalLatch.load(kRelaxed) == 0) {
+        live.ledSeconds.store(s.ledSeconds, kRelaxed);
+        live.sirenSeconds.store(s.sirenSeconds, kRelaxed);
     } else {
-        live.signalLatch.store(0, relaxed);
+        live.signalLatch.store(0, kRelaxed);
     }
-    live.errorType.store(s.errorType, relaxed);
-    live.powerSwVersion.store(s.swVersion, relaxed);
-    live.faultBits.store(s.faultBits, relaxed);
+    live.errorType.store(s.errorType, kRelaxed);
+    live.powerSwVersion.store(s.swVersion, kRelaxed);
+    live.faultBits.store(s.faultBits, kRelaxed);
 }
 
 void applyMeasurementStatus(LiveValues& live, const MeasurementStatus& s, bool runActive)
 {
-    live.headCode.store(s.headCode, relaxed);
+    live.headCode.store(s.headCode, kRelaxed);
     for (int i = 0; i < kCellCount; ++i)
-        live.cellVoltage[static_cast<std::size_t>(i)].store(s.cells[static_cast<std::size_t>(i)], relaxed);
-    live.batteryVoltage.store(s.batteryVoltage, relaxed);
-    live.batteryTemperature.store(s.batteryTemperature, relaxed);
+        live.cellVoltage[static_cast<std::size_t>(i)].store(s.cells[static_cast<std::size_t>(i)], kRelaxed);
+    live.batteryVoltage.store(s.batteryVoltage, kRelaxed);
+    live.batteryTemperature.store(s.batteryTemperature, kRelaxed);
     if (!runActive && (s.headCode < 1 || !(s.batteryVoltage >= 0.5f)))
-        live.batteryVoltage.store(live.powerModuleVoltage.load(relaxed), relaxed);
+        live.batteryVoltage.store(live.powerModuleVoltage.load(kRelaxed), kRelaxed);
 }
 
 } // namespace kapsorel

@@ -1,5 +1,6 @@
 #include "core/engine/condition_evaluator.h"
 
+#include "core/base/atomic_order.h"
 #include "core/base/day_time.h"
 #include "core/definitions/condition_variables.h"
 
@@ -8,7 +9,6 @@
 namespace kapsorel {
 
 namespace {
-constexpr auto kRelaxed = std::memory_order_relaxed;
 // Day-count times carry about a microsecond of rounding noise (days near 46000 in a double); a step time that is
 // a whole second must not truncate to the second below.
 constexpr double kSecondTolerance = 1e-5;

@@ -2,6 +2,7 @@
 // the shared run state, with the debounce counters of voltage, current and its change.
 #pragma once
 
+#include "core/base/atomic_order.h"
 #include "core/definitions/run_procedure.h"
 #include "core/station/live_values.h"
 #include "core/station/run_state.h"
@@ -35,9 +36,9 @@ class ConditionEvaluator {
     void clearAllCounters();
     void clearVoltageAndCurrentCounters();
 
-    std::uint8_t voltageCounter() const { return voltage_.load(std::memory_order_relaxed); }
-    std::uint8_t currentCounter() const { return current_.load(std::memory_order_relaxed); }
-    std::uint8_t deltaCurrentCounter() const { return deltaCurrent_.load(std::memory_order_relaxed); }
+    std::uint8_t voltageCounter() const { return voltage_.load(kRelaxed); }
+    std::uint8_t currentCounter() const { return current_.load(kRelaxed); }
+    std::uint8_t deltaCurrentCounter() const { return deltaCurrent_.load(kRelaxed); }
 
     // The value a condition variable stands for now (exposed for the displays and tests);
     // false in `known` for codes above 16.

@@ -1,5 +1,6 @@
 #include "core/engine/run_engine.h"
 
+#include "core/base/atomic_order.h"
 #include "core/base/numbers.h"
 #include "core/definitions/step_types.h"
 
@@ -9,7 +10,6 @@ namespace kapsorel {
 
 namespace {
 
-constexpr auto relaxed = std::memory_order_relaxed;
 constexpr int kStepPassMs = 100;
 constexpr int kIdlePassMs = 1000;
 constexpr int kWaitSliceMs = 50;
@@ -66,21 +66,21 @@ void RunEngine::pass()
 void RunEngine::start()
 {
     reported_.clear();
-    station_.run.runStartTime.store(recorder_.testStart(), relaxed);
-    station_.live.capacity.store(0.0f, relaxed);
+    station_.run.runStartTime.store(recorder_.testStart(), kRelaxed);
+    station_.live.capacity.store(0.0f, kRelaxed);
     moveTo(RunStateCode::Start, RunStateCode::StepStart);
 }
 
 void RunEngine::stepStart()
 {
     auto& run = station_.run;
-    const std::uint8_t current = run.currentStep.load(relaxed);
+    const std::uint8_t current = run.currentStep.load(kRelaxed);
     if (current >= procedure_.stepCount) {
         moveTo(RunStateCode::StepStart, RunStateCode::ProcedureEnd);
         return;
     }
     const RunStep& step = procedure_.steps[current];
-    std::uint32_t resume = run.resumeSeconds.load(relaxed);
+    std::uint32_t resume = run.resumeSeconds.load(kRelaxed);
     DayTime stepStart = 0;
     bool continued = false;
     if (resume != 0) {
@@ -93,26 +93,26 @@ void RunEngine::stepStart()
             proceed_ = stored.performed;
             driveMode_ = DriveMode::Neither;
             stepStart = stored.start;
-            run.stepStartTime.store(stepStart, relaxed);
+            run.stepStartTime.store(stepStart, kRelaxed);
         } else {
             resume = 0;
-            run.resumeSeconds.store(0, relaxed);
+            run.resumeSeconds.store(0, kRelaxed);
         }
     }
     if (!continued) {
-        stepStart = current == 0 ? run.runStartTime.load(relaxed) : clock_.now();
-        run.stepStartTime.store(stepStart, relaxed);
+        stepStart = current == 0 ? run.runStartTime.load(kRelaxed) : clock_.now();
+        run.stepStartTime.store(stepStart, kRelaxed);
         if (keepRunning_())
             ui_.statusText(std::to_string(current + 1) + " - " + stepTypeName(step.type));
         proceed_ = true;
         if (step.hasCondition(kStartCondition))
             proceed_ = conditions_.evaluateCondition(current, kStartCondition);
-        while (run.stepMark.load(relaxed) != kNoStepMark && keepRunning_())
+        while (run.stepMark.load(kRelaxed) != kNoStepMark && keepRunning_())
             clock_.sleepMs(kWaitSliceMs);
         report(recorder_.recordStepStart(proceed_), "start");
     }
     nextRecordTime_ = addSeconds(stepStart, resume);
-    run.recordCounter.store(0, relaxed);
+    run.recordCounter.store(0, kRelaxed);
     recordedStep_ = current;
     if (!moveTo(RunStateCode::StepStart, RunStateCode::StepRunning))
         return;
@@ -124,11 +124,11 @@ void RunEngine::performAction(const RunStep& step)
 {
     auto& live = station_.live;
     auto& run = station_.run;
-    const std::uint32_t resume = run.resumeSeconds.load(relaxed);
-    const std::uint8_t current = run.currentStep.load(relaxed);
+    const std::uint32_t resume = run.resumeSeconds.load(kRelaxed);
+    const std::uint8_t current = run.currentStep.load(kRelaxed);
     switch (static_cast<StepType>(step.type)) {
     case StepType::Charge:
-        live.settleCountdown.store(kSettlePolls, relaxed);
+        live.settleCountdown.store(kSettlePolls, kRelaxed);
         conditions_.clearAllCounters();
         integrating_ = true;
         if (driveMode_ == DriveMode::Charging) {
@@ -136,7 +136,7 @@ void RunEngine::performAction(const RunStep& step)
         } else {
             driveMode_ = DriveMode::Charging;
             if (resume == 0)
-                live.capacity.store(0.0f, relaxed);
+                live.capacity.store(0.0f, kRelaxed);
             lastIntegration_ = clock_.now();
             power_.charge(step.value1, step.value2);
         }
@@ -147,7 +147,7 @@ void RunEngine::performAction(const RunStep& step)
         if (driveMode_ != DriveMode::Discharging) {
             driveMode_ = DriveMode::Discharging;
             if (resume == 0)
-                live.capacity.store(0.0f, relaxed);
+                live.capacity.store(0.0f, kRelaxed);
             lastIntegration_ = clock_.now();
         }
         power_.discharge(step.value2);
@@ -155,17 +155,17 @@ void RunEngine::performAction(const RunStep& step)
     case StepType::EndOfCharge:
     case StepType::EndOfDischarge:
         integrating_ = false;
-        live.capacity.store(0.0f, relaxed);
+        live.capacity.store(0.0f, kRelaxed);
         driveMode_ = DriveMode::Neither;
         power_.stop();
         break;
     case StepType::Signalling: {
         const std::uint8_t led = signalSeconds(step.value1);
         const std::uint8_t siren = signalSeconds(step.value2);
-        live.signalLatch.store(1, relaxed);
-        live.ledSeconds.store(led, relaxed);
-        live.sirenSeconds.store(siren, relaxed);
-        if (live.commFault.load(relaxed) == 0)
+        live.signalLatch.store(1, kRelaxed);
+        live.ledSeconds.store(led, kRelaxed);
+        live.sirenSeconds.store(siren, kRelaxed);
+        if (live.commFault.load(kRelaxed) == 0)
             power_.signal(led, siren);
         if (keepRunning_())
             ui_.signallingPrompt(step.text);
@@ -174,23 +174,23 @@ void RunEngine::performAction(const RunStep& step)
     case StepType::Pause:
         break;
     case StepType::Choice:
-        run.questionAnswer.store(0, relaxed);
-        run.jumpTarget.store(-1, relaxed);
+        run.questionAnswer.store(0, kRelaxed);
+        run.jumpTarget.store(-1, kRelaxed);
         if (keepRunning_())
             ui_.questionPrompt(step.text);
         break;
     case StepType::Jump: {
         const auto a = static_cast<std::int16_t>(roundToI16(step.value1) - 1);
         if (a > 0) {
-            run.jumpTarget.store(a, relaxed);
+            run.jumpTarget.store(a, kRelaxed);
         } else {
             const std::int16_t r = roundToI16(step.value2);
             if (r != 0)
-                run.jumpTarget.store(static_cast<std::int16_t>(current + r), relaxed);
+                run.jumpTarget.store(static_cast<std::int16_t>(current + r), kRelaxed);
         }
-        const std::int16_t target = run.jumpTarget.load(relaxed);
+        const std::int16_t target = run.jumpTarget.load(kRelaxed);
         if (target < 0 || target >= procedure_.stepCount) {
-            run.jumpTarget.store(-1, relaxed);
+            run.jumpTarget.store(-1, kRelaxed);
             moveTo(RunStateCode::StepRunning, RunStateCode::RunEnd);
         }
         break;
@@ -199,8 +199,8 @@ void RunEngine::performAction(const RunStep& step)
         const long long i = roundHalfEvenToInt(step.value1);
         if (i >= 0 && i < kAuxVariableCount) {
             run.variables[static_cast<std::size_t>(i)].store(
-                static_cast<std::uint8_t>(roundHalfEvenToInt(step.value2) & 0xFF), relaxed);
-            run.variablesChanged.store(1, relaxed);
+                static_cast<std::uint8_t>(roundHalfEvenToInt(step.value2) & 0xFF), kRelaxed);
+            run.variablesChanged.store(1, kRelaxed);
         }
         break;
     }
@@ -208,10 +208,10 @@ void RunEngine::performAction(const RunStep& step)
         const long long i = roundHalfEvenToInt(step.value2);
         if (i >= 0 && i < kAuxVariableCount) {
             auto& var = run.variables[static_cast<std::size_t>(i)];
-            var.store(0, relaxed);
+            var.store(0, kRelaxed);
             for (const auto& cell : live.cellVoltage) {
-                if (!(cell.load(relaxed) > step.value1)) {
-                    var.store(1, relaxed);
+                if (!(cell.load(kRelaxed) > step.value1)) {
+                    var.store(1, kRelaxed);
                     break;
                 }
             }
@@ -219,7 +219,7 @@ void RunEngine::performAction(const RunStep& step)
         break;
     }
     case StepType::End:
-        run.jumpTarget.store(-1, relaxed);
+        run.jumpTarget.store(-1, kRelaxed);
         moveTo(RunStateCode::StepRunning, RunStateCode::ProcedureEnd);
         break;
     }
@@ -229,34 +229,34 @@ void RunEngine::stepRunning()
 {
     auto& run = station_.run;
     auto& live = station_.live;
-    const std::uint8_t current = run.currentStep.load(relaxed);
+    const std::uint8_t current = run.currentStep.load(kRelaxed);
     if (current >= procedure_.stepCount) {
         moveTo(RunStateCode::StepRunning, RunStateCode::StepDone);
         return;
     }
     const RunStep& step = procedure_.steps[current];
     const DayTime now = clock_.now();
-    run.conditionTime.store(now, relaxed);
+    run.conditionTime.store(now, kRelaxed);
 
     if (step.recordInterval > 0 && now > nextRecordTime_) {
-        if (live.commFault.load(relaxed) == 0)
+        if (live.commFault.load(kRelaxed) == 0)
             report(recorder_.appendSample(), "sample");
-        const std::uint32_t k = run.recordCounter.load(relaxed) + 1;
-        run.recordCounter.store(k, relaxed);
+        const std::uint32_t k = run.recordCounter.load(kRelaxed) + 1;
+        run.recordCounter.store(k, kRelaxed);
         nextRecordTime_ =
-            addSeconds(run.stepStartTime.load(relaxed), static_cast<double>(run.resumeSeconds.load(relaxed)) +
-                                                            static_cast<double>(step.recordInterval) * k);
+            addSeconds(run.stepStartTime.load(kRelaxed), static_cast<double>(run.resumeSeconds.load(kRelaxed)) +
+                                                             static_cast<double>(step.recordInterval) * k);
     }
 
     if (!step.hasCondition(kEndCondition) || conditions_.evaluateCondition(current, kEndCondition)) {
-        const std::int16_t target = run.jumpTarget.load(relaxed);
+        const std::int16_t target = run.jumpTarget.load(kRelaxed);
         const auto next = static_cast<std::uint8_t>(target >= 0 ? (target & 0xFF) : current + 1);
         // An Abort that came first keeps the step as it is: the resume offers this step.
         if (!moveTo(RunStateCode::StepRunning, RunStateCode::StepDone))
             return;
-        run.currentStep.store(next, relaxed);
+        run.currentStep.store(next, kRelaxed);
         if (target >= 0)
-            run.jumpTarget.store(-1, relaxed);
+            run.jumpTarget.store(-1, kRelaxed);
         return;
     }
 
@@ -268,9 +268,9 @@ void RunEngine::stepRunning()
 void RunEngine::integrate(DayTime t)
 {
     auto& live = station_.live;
-    const double capacity = live.capacity.load(relaxed);
-    const double current = std::fabs(live.current.load(relaxed));
-    live.capacity.store(static_cast<float>(capacity + current * (t - lastIntegration_) * 24.0), relaxed);
+    const double capacity = live.capacity.load(kRelaxed);
+    const double current = std::fabs(live.current.load(kRelaxed));
+    live.capacity.store(static_cast<float>(capacity + current * (t - lastIntegration_) * 24.0), kRelaxed);
     lastIntegration_ = t;
 }
 
@@ -279,15 +279,15 @@ void RunEngine::runEnd()
     auto& live = station_.live;
     driveMode_ = DriveMode::Neither;
     integrating_ = false;
-    if (live.commFault.load(relaxed) == 0) {
+    if (live.commFault.load(kRelaxed) == 0) {
         power_.stop();
-        if (live.commFault.load(relaxed) == 0)
+        if (live.commFault.load(kRelaxed) == 0)
             power_.runIndicator(false);
     }
-    live.chargingOn.store(0, relaxed);
-    live.dischargingOn.store(0, relaxed);
-    live.driveOn.store(0, relaxed);
-    live.diagramRedraw.store(1, relaxed);
+    live.chargingOn.store(0, kRelaxed);
+    live.dischargingOn.store(0, kRelaxed);
+    live.driveOn.store(0, kRelaxed);
+    live.diagramRedraw.store(1, kRelaxed);
     if (keepRunning_())
         ui_.runEnded();
     // A resumed run reports its write failures afresh.
@@ -298,10 +298,10 @@ void RunEngine::runEnd()
 void RunEngine::stepDone()
 {
     auto& run = station_.run;
-    run.stepEndHandshake.store(1, relaxed);
+    run.stepEndHandshake.store(1, kRelaxed);
     report(recorder_.recordStepEnd(recordedStep_, proceed_), "end");
-    run.stepEndHandshake.store(0, relaxed);
-    run.resumeSeconds.store(0, relaxed);
+    run.stepEndHandshake.store(0, kRelaxed);
+    run.resumeSeconds.store(0, kRelaxed);
     moveTo(RunStateCode::StepDone, RunStateCode::StepStart);
 }
 

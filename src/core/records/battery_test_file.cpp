@@ -1,5 +1,6 @@
 #include "core/records/battery_test_file.h"
 
+#include "core/base/atomic_order.h"
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/base/numbers.h"
@@ -16,7 +17,6 @@ namespace kapsorel {
 
 namespace {
 
-constexpr auto kRelaxed = std::memory_order_relaxed;
 // Bytes of tail records read at once when a file is opened.
 constexpr std::size_t kOpenPieceBytes = std::size_t{2} << 20;
 

@@ -1,36 +1,37 @@
 #include "core/station/live_values.h"
 
+#include "core/base/atomic_order.h"
+
 namespace kapsorel {
 
 void LiveValues::reset(std::uint8_t configuredKind)
 {
-    constexpr auto r = std::memory_order_relaxed;
-    batteryVoltage.store(0.0f, r);
-    current.store(0.0f, r);
-    capacity.store(0.0f, r);
-    batteryTemperature.store(0.0f, r);
-    moduleTemperature.store(0.0f, r);
-    powerModuleVoltage.store(0.0f, r);
-    sourceVoltage.store(0.0f, r);
+    batteryVoltage.store(0.0f, kRelaxed);
+    current.store(0.0f, kRelaxed);
+    capacity.store(0.0f, kRelaxed);
+    batteryTemperature.store(0.0f, kRelaxed);
+    moduleTemperature.store(0.0f, kRelaxed);
+    powerModuleVoltage.store(0.0f, kRelaxed);
+    sourceVoltage.store(0.0f, kRelaxed);
     for (auto& c : cellVoltage)
-        c.store(0.0f, r);
-    deltaCurrent.store(0.0f, r);
-    headCode.store(-1, r);
-    hardwareKind.store(configuredKind, r);
-    powerSwVersion.store(0, r);
-    errorType.store(0, r);
-    lastAlarmedError.store(0, r);
-    faultBits.store(0, r);
-    shownFaultBits.store(0, r);
-    commFault.store(initialCommFault(configuredKind), r);
-    ledSeconds.store(0, r);
-    sirenSeconds.store(0, r);
-    signalLatch.store(0, r);
-    settleCountdown.store(0, r);
-    chargingOn.store(0, r);
-    dischargingOn.store(0, r);
-    driveOn.store(0, r);
-    diagramRedraw.store(0, r);
+        c.store(0.0f, kRelaxed);
+    deltaCurrent.store(0.0f, kRelaxed);
+    headCode.store(-1, kRelaxed);
+    hardwareKind.store(configuredKind, kRelaxed);
+    powerSwVersion.store(0, kRelaxed);
+    errorType.store(0, kRelaxed);
+    lastAlarmedError.store(0, kRelaxed);
+    faultBits.store(0, kRelaxed);
+    shownFaultBits.store(0, kRelaxed);
+    commFault.store(initialCommFault(configuredKind), kRelaxed);
+    ledSeconds.store(0, kRelaxed);
+    sirenSeconds.store(0, kRelaxed);
+    signalLatch.store(0, kRelaxed);
+    settleCountdown.store(0, kRelaxed);
+    chargingOn.store(0, kRelaxed);
+    dischargingOn.store(0, kRelaxed);
+    driveOn.store(0, kRelaxed);
+    diagramRedraw.store(0, kRelaxed);
 }
 
 } // namespace kapsorel

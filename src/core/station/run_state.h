@@ -5,6 +5,7 @@
 // with release order, and the engine reads it with acquire order before it reads them.
 #pragma once
 
+#include "core/base/atomic_order.h"
 #include "core/base/day_time.h"
 #include "core/station/limits.h"
 
@@ -73,7 +74,7 @@ struct SharedRunState {
     bool abort(StopReasonCode reason)
     {
         std::lock_guard guard(abortMutex_);
-        const auto previous = stopReason.load(std::memory_order_relaxed);
+        const auto previous = stopReason.load(kRelaxed);
         auto cur = runState.load(std::memory_order_acquire);
         while (abortable(cur)) {
             stopReason.store(static_cast<std::uint8_t>(reason), std::memory_order_release);
@@ -81,7 +82,7 @@ struct SharedRunState {
                                                std::memory_order_acq_rel))
                 return true;
         }
-        stopReason.store(previous, std::memory_order_relaxed);
+        stopReason.store(previous, kRelaxed);
         return false;
     }
 

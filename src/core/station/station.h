@@ -4,6 +4,7 @@
 // runtime, which hands each component only the commands it sends.
 #pragma once
 
+#include "core/base/atomic_order.h"
 #include "core/station/battery_family.h"
 #include "core/station/live_values.h"
 #include "core/station/run_state.h"
@@ -19,8 +20,8 @@ struct Station {
     std::atomic<std::uint8_t> family{static_cast<std::uint8_t>(BatteryFamily::NiCd)};
     std::atomic<std::uint8_t> errorSirenSeconds{0}; // ERR_SIR
 
-    BatteryFamily batteryFamily() const { return static_cast<BatteryFamily>(family.load(std::memory_order_relaxed)); }
-    void setBatteryFamily(BatteryFamily f) { family.store(static_cast<std::uint8_t>(f), std::memory_order_relaxed); }
+    BatteryFamily batteryFamily() const { return static_cast<BatteryFamily>(family.load(kRelaxed)); }
+    void setBatteryFamily(BatteryFamily f) { family.store(static_cast<std::uint8_t>(f), kRelaxed); }
 };
 
 } // namespace kapsorel
