@@ -367,7 +367,7 @@ class MainWindowRunTest : public QObject {
         QVERIFY(!start->isEnabled());
         QVERIFY(action(w, "TBXOtevri")->isEnabled()); // refuses with its message during a run
 
-        const TestHeader header = w.runtime().testFile().header();
+        const BatteryTestHeader header = w.runtime().testFile().header();
         QCOMPARE(QString::fromStdString(header.procedureName), QStringLiteral("Ukázka (3 minuty)"));
         QCOMPARE(int(w.runtime().procedure().stepCount), int(header.stepCount));
 

@@ -1,13 +1,12 @@
 #include "core/app/start_battery_test.h"
 
+#include "core/base/atomic_order.h"
 #include "core/definitions/prepare_run.h"
 #include "core/engine/operator_actions.h"
 
 namespace kapsorel {
 
 namespace {
-
-constexpr auto relaxed = std::memory_order_relaxed;
 
 bool validIndex(int index, const std::vector<BatteryType>& types)
 {
@@ -18,8 +17,8 @@ bool validIndex(int index, const std::vector<BatteryType>& types)
 
 std::string startChecks(Station& station, PowerCommands& power)
 {
-    station.live.settleCountdown.store(0, relaxed);
-    station.live.deltaCurrent.store(kDeltaCurrentUnavailable, relaxed);
+    station.live.settleCountdown.store(0, kRelaxed);
+    station.live.deltaCurrent.store(kDeltaCurrentUnavailable, kRelaxed);
     return temperatureSensorCheck(power);
 }
 
@@ -39,30 +38,30 @@ Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>&
     return {};
 }
 
-TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                              const TestStartRequest& request)
+BatteryTestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                                     const BatteryTestStartRequest& request)
 {
-    TestStartOutcome out;
+    BatteryTestStartOutcome out;
     Station& station = runtime.station();
     if (station.run.runActive()) {
         out.messages.emplace_back(kRunAlreadyActive);
         return out;
     }
-    station.run.jumpTarget.store(-1, relaxed);
-    station.run.questionAnswer.store(0, relaxed);
+    station.run.jumpTarget.store(-1, kRelaxed);
+    station.run.questionAnswer.store(0, kRelaxed);
     if (request.batteryNumber.empty()) {
         out.messages.emplace_back(kNoBatteryNumber);
         return out;
     }
     runtime.powerCommands().newTest();
     // Nothing of the previous test (or of the last file opened) reaches the new one.
-    station.live.errorType.store(0, relaxed);
-    station.live.lastAlarmedError.store(0, relaxed);
+    station.live.errorType.store(0, kRelaxed);
+    station.live.lastAlarmedError.store(0, kRelaxed);
     for (auto& v : station.run.variables)
-        v.store(0, relaxed);
-    station.run.variablesChanged.store(0, relaxed);
+        v.store(0, kRelaxed);
+    station.run.variablesChanged.store(0, kRelaxed);
 
-    TestHeader header;
+    BatteryTestHeader header;
     header.stepCount = runtime.procedure().stepCount;
     header.start = runtime.clock().now();
     header.operatorName = request.operatorName;
@@ -85,16 +84,16 @@ TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<Battery
     return out;
 }
 
-TestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                                 const ManualRun& manual, const TestStartRequest& request)
+BatteryTestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                                        const ManualRun& manual, const BatteryTestStartRequest& request)
 {
     if (runtime.station().run.runActive())
-        return TestStartOutcome{false, {kRunAlreadyActive}};
+        return BatteryTestStartOutcome{false, {kRunAlreadyActive}};
     if (request.batteryNumber.empty())
-        return TestStartOutcome{false, {kNoBatteryNumber}};
+        return BatteryTestStartOutcome{false, {kNoBatteryNumber}};
     buildManualProcedure(runtime.procedure(), manual);
     runtime.setCurrentChangeSeconds(0);
-    TestStartRequest named = request;
+    BatteryTestStartRequest named = request;
     named.procedureName = kManualProcedureName;
     return startNewTest(runtime, types, named);
 }
@@ -102,7 +101,7 @@ TestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<Batt
 Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
                   const std::vector<std::pair<std::int16_t, std::string>>& procedures, std::uint8_t step)
 {
-    const TestHeader header = runtime.testFile().header();
+    const BatteryTestHeader header = runtime.testFile().header();
     if (header.procedureName == kManualProcedureName)
         return Error{kManualTestNotResumable};
     auto resolve = [&]() -> Status {
@@ -119,8 +118,8 @@ Status resumeTest(StationRuntime& runtime, const std::vector<BatteryType>& types
         return resolveProcedure(runtime, types, number, batteryIndex);
     };
     auto beforeRun = [&] {
-        runtime.station().live.lastAlarmedError.store(0, relaxed);
-        runtime.station().run.questionAnswer.store(0, relaxed);
+        runtime.station().live.lastAlarmedError.store(0, kRelaxed);
+        runtime.station().run.questionAnswer.store(0, kRelaxed);
         runtime.powerCommands().runIndicator(true);
     };
     return runtime.testFile().resume(step, resolve, beforeRun);

@@ -21,7 +21,7 @@ inline constexpr const char* kManualProcedureName = "Ručně";
 inline constexpr const char* kManualTestNotResumable =
     "Ruční test nelze obnovit. Spusťte jej znovu tlačítkem Ručně nebo začněte nový test.";
 
-struct TestStartRequest {
+struct BatteryTestStartRequest {
     int batteryIndex = -1;             // position in the battery type table; none: "N/A"
     std::int16_t procedureNumber = -1; // -1: not in the procedure index
     std::string procedureName;
@@ -30,7 +30,7 @@ struct TestStartRequest {
     std::string note;
 };
 
-struct TestStartOutcome {
+struct BatteryTestStartOutcome {
     bool started = false;
     std::vector<std::string> messages; // to show the operator, in order
 };
@@ -48,14 +48,14 @@ Status resolveProcedure(StationRuntime& runtime, const std::vector<BatteryType>&
 // Starts a new test of the procedure already in the runtime's RunProcedure: refused
 // with kNoBatteryNumber (and nothing changed) without a battery number; otherwise "PE",
 // the error alarm and the variables cleared, the test file created, "PL" 1, RunState 1.
-TestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                              const TestStartRequest& request);
+BatteryTestStartOutcome startNewTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                                     const BatteryTestStartRequest& request);
 
 // Ručně: a new test of the manual four-step procedure, without "MT", without a
 // procedure lookup and without the resume question. Its header names the procedure
 // kManualProcedureName; the current-change window is 0.
-TestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
-                                 const ManualRun& manual, const TestStartRequest& request);
+BatteryTestStartOutcome startManualTest(StationRuntime& runtime, const std::vector<BatteryType>& types,
+                                        const ManualRun& manual, const BatteryTestStartRequest& request);
 
 // Continues step `step` of the current (interrupted) test: the procedure is resolved
 // again from the names in the test's header ("Postup nenalezen" when it is gone; nothing

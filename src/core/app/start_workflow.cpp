@@ -1,12 +1,12 @@
 #include "core/app/start_workflow.h"
 
+#include "core/base/atomic_order.h"
+
 namespace kapsorel {
 
 namespace {
 
-constexpr auto relaxed = std::memory_order_relaxed;
-
-StartOutcome fromTestStart(const TestStartOutcome& o)
+StartOutcome fromTestStart(const BatteryTestStartOutcome& o)
 {
     return StartOutcome{o.started, false, o.messages};
 }
@@ -56,7 +56,7 @@ std::string StartWorkflow::runChecks()
 
 bool StartWorkflow::asksToResume() const
 {
-    return runtime_.station().run.stopReason.load(relaxed) != 0;
+    return runtime_.station().run.stopReason.load(kRelaxed) != 0;
 }
 
 StartOutcome StartWorkflow::startNew(const StartPlan& plan)
@@ -77,11 +77,11 @@ StartOutcome StartWorkflow::resumeAt(const StartPlan& plan, std::uint8_t step)
         return StartOutcome{false, false, {kRunAlreadyActive}};
     // The reason stays in place until the resume went ahead: one that cannot leaves the
     // test interrupted, so the next Start offers it again.
-    const std::uint8_t stopReason = run.stopReason.exchange(0, relaxed);
+    const std::uint8_t stopReason = run.stopReason.exchange(0, kRelaxed);
     const Status resumed = resumeTest(runtime_, plan.types, plan.procedures, step);
     if (!resumed) {
         if (!run.runActive())
-            run.stopReason.store(stopReason, relaxed);
+            run.stopReason.store(stopReason, kRelaxed);
         return StartOutcome{false, false, {resumed.error()}};
     }
     return StartOutcome{true, true, {}};
@@ -97,11 +97,11 @@ StartOutcome StartWorkflow::runStart(ResumeAnswer answer)
     auto& run = runtime_.station().run;
     // "Ne": a new test; the old file keeps its interruption marker. The reason is cleared
     // when the new run starts, so a start that fails still offers the old test next time.
-    if (run.stopReason.load(relaxed) == 0 || answer == ResumeAnswer::NewTest)
+    if (run.stopReason.load(kRelaxed) == 0 || answer == ResumeAnswer::NewTest)
         return startNew(plan);
     if (answer == ResumeAnswer::Cancel)
         return {};
-    return resumeAt(plan, runtime_.testFile().interruptedStep().value_or(run.currentStep.load(relaxed)));
+    return resumeAt(plan, runtime_.testFile().interruptedStep().value_or(run.currentStep.load(kRelaxed)));
 }
 
 StartOutcome StartWorkflow::runResume()

@@ -24,7 +24,7 @@ namespace kapsorel {
 // What the operator chose when they pressed Start or Ručně: the panel's values and the
 // definitions as they were then.
 struct StartPlan {
-    TestStartRequest request;
+    BatteryTestStartRequest request;
     std::vector<BatteryType> types;
     std::vector<std::pair<std::int16_t, std::string>> procedures; // the procedure index: number, name
 };

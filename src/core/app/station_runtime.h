@@ -7,6 +7,7 @@
 #include "core/app/display_refresh.h"
 #include "core/app/station_settings.h"
 #include "core/app/worker_control.h"
+#include "core/base/atomic_order.h"
 #include "core/comm/link_power_commands.h"
 #include "core/comm/measurement_poller.h"
 #include "core/comm/module_jobs.h"
@@ -91,11 +92,8 @@ class StationRuntime : private RunRecorder {
 
     // The current-change window in seconds of the battery type the run was resolved for
     // (0: none); DeltaCurrent looks back this far.
-    std::uint32_t currentChangeSeconds() const { return currentChangeSeconds_.load(std::memory_order_relaxed); }
-    void setCurrentChangeSeconds(std::uint32_t seconds)
-    {
-        currentChangeSeconds_.store(seconds, std::memory_order_relaxed);
-    }
+    std::uint32_t currentChangeSeconds() const { return currentChangeSeconds_.load(kRelaxed); }
+    void setCurrentChangeSeconds(std::uint32_t seconds) { currentChangeSeconds_.store(seconds, kRelaxed); }
 
     // Starts a new run of the prepared procedure as the main window does once the test
     // file has been created.

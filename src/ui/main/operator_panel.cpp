@@ -128,9 +128,9 @@ void OperatorPanel::arrange(bool left)
     }
 }
 
-TestStartRequest OperatorPanel::request() const
+BatteryTestStartRequest OperatorPanel::request() const
 {
-    TestStartRequest r;
+    BatteryTestStartRequest r;
     r.batteryIndex = types_.findByName(batteryType_->currentText().toStdString());
     const int pos = index_.positionOfName(procedure_->currentText().toStdString());
     r.procedureNumber = pos < 0 ? std::int16_t{-1} : static_cast<std::int16_t>(index_.at(pos).number);
@@ -141,7 +141,7 @@ TestStartRequest OperatorPanel::request() const
     return r;
 }
 
-void OperatorPanel::showHeader(const TestHeader& header)
+void OperatorPanel::showHeader(const BatteryTestHeader& header)
 {
     selectText(batteryType_, header.batteryType);
     selectText(procedure_, header.procedureName);

@@ -35,9 +35,9 @@ class OperatorPanel final : public QWidget {
     void arrange(bool left);
 
     // What a Start or Ručně takes from the panel.
-    TestStartRequest request() const;
+    BatteryTestStartRequest request() const;
     // Shows a test's header: type, procedure, number, operator, note, start date and time.
-    void showHeader(const TestHeader& header);
+    void showHeader(const BatteryTestHeader& header);
     void showStartTime(DayTime start);
     // Chooses a stored battery type and procedure when they are listed.
     void selectChoice(const std::string& batteryType, const std::string& procedure);

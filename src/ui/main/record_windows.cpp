@@ -13,7 +13,7 @@ RecordWindows::RecordWindows(StationRuntime& runtime, QWidget* mainWindow) : QOb
     graph_ = new TFgraf(samples_, runtime.config(), mainWindow);
     stepsWindow_ = new TFkroky(steps_, mainWindow);
     const StationSettings& s = runtime.settings();
-    graph_->setThresholds(CellThresholds{s.dnbKo, s.dnbOkMin, s.dnbOkMax});
+    graph_->setThresholds(CellThresholds{s.cellFailLimit, s.cellOkMinimum, s.cellOkMaximum});
 }
 
 void RecordWindows::open(Window window, BatteryFamily family)

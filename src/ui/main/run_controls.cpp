@@ -85,8 +85,9 @@ void RunControls::start()
                              emit message(checkMessage);
                          ResumeAnswer answer = ResumeAnswer::NewTest;
                          if (workflow_.asksToResume())
-                             answer = resumeAnswerOf(ask(owner_, QString::fromStdString(runtime_.settings().stanice),
-                                                         QString::fromUtf8(kResumeQuestion), /*withCancel=*/true));
+                             answer =
+                                 resumeAnswerOf(ask(owner_, QString::fromStdString(runtime_.settings().stationName),
+                                                    QString::fromUtf8(kResumeQuestion), /*withCancel=*/true));
                          if (answer == ResumeAnswer::Cancel) {
                              workflow_.finish();
                              updateButtons();
@@ -130,7 +131,7 @@ void RunControls::afterStart(const StartOutcome& outcome)
 
 void RunControls::stop()
 {
-    if (ask(owner_, QString::fromStdString(runtime_.settings().stanice), QString::fromUtf8(kStopQuestion), false) !=
+    if (ask(owner_, QString::fromStdString(runtime_.settings().stationName), QString::fromUtf8(kStopQuestion), false) !=
         AskAnswer::Yes)
         return;
     // A run already past the point of interruption ends by itself; the buttons stay.

@@ -116,7 +116,7 @@ void TestFileActions::saveTo(const std::filesystem::path& path, std::function<vo
     }
     // The copy takes each step's numbers and description from the procedure in the panel,
     // resolved as at a start; without it, from the steps loaded before.
-    const TestStartRequest chosen = panel_.request();
+    const BatteryTestStartRequest chosen = panel_.request();
     if (Status resolved = resolveProcedure(runtime_, types_.types(), chosen.procedureNumber, chosen.batteryIndex);
         !resolved)
         emit message(resolved.error());

@@ -3,6 +3,7 @@
 #include "core/app/operator_choices.h"
 #include "core/app/start_state.h"
 #include "core/app/user_list.h"
+#include "core/base/atomic_order.h"
 #include "core/base/numbers.h"
 #include "core/definitions/text_cut.h"
 #include "core/engine/operator_actions.h"
@@ -36,7 +37,6 @@ namespace kapsorel::ui {
 
 namespace {
 
-constexpr auto relaxed = std::memory_order_relaxed;
 constexpr int kAlarmTextChars = 50;
 
 QString qs(const std::string& s)
@@ -111,7 +111,7 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     setObjectName(QStringLiteral("TFmain"));
     bridge_ = std::make_unique<QtUiBridge>(*this);
     runtime_ = std::make_unique<StationRuntime>(home, std::move(config), *bridge_, clock);
-    access_ = ServiceAccess(runtime_->settings().expert);
+    access_ = ServiceAccess(runtime_->settings().userLevel);
     family_ = runtime_->station().batteryFamily();
 
     loadDefinitions();
@@ -122,7 +122,7 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     buildDiagram();
     panel_ = new OperatorPanel(types_, *index_, this);
     const auto users = readUserList(home / "Kapsorel.usr", runtime_->clock());
-    panel_->setOperators(users.names, runtime_->settings().uziv);
+    panel_->setOperators(users.names, runtime_->settings().operatorName);
     if (users.message)
         QTimer::singleShot(0, this, [this, m = *users.message] { showMessage(m); });
     buildStatusBar();
@@ -143,7 +143,7 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     restoreStoredValues();
     applyIconSize();
     applyPanelPosition();
-    fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(relaxed)));
+    fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)));
     runControls_->updateButtons();
     refreshDisplay();
     if (startWorkers)
@@ -266,7 +266,7 @@ void TFmain::restoreStoredValues()
     if (!geometry.isEmpty())
         restoreGeometry(geometry);
     panel_->restoreStoredValues(c);
-    const std::string station = runtime_->settings().stanice;
+    const std::string station = runtime_->settings().stationName;
     QLabel* ls = diagram_->findChild<QLabel*>(QStringLiteral("lstanice"));
     ls->setText(qs(c.readString("TFmain", "lstanice", station.empty() ? "" : "  " + station + "  ")));
     ls->setVisible(!station.empty());
@@ -292,34 +292,34 @@ void TFmain::fillBatteryTypes(std::int16_t head)
 
 void TFmain::setCaptions()
 {
-    const QString station = qs(runtime_->settings().stanice);
+    const QString station = qs(runtime_->settings().stationName);
     const auto path = runtime_->testFile().currentPath();
     setWindowTitle(QStringLiteral("Kapsorel - ") + station +
                    (path.empty() ? QString() : QStringLiteral(" : ") + QString::fromStdString(path.string())));
     if (auto* f = findChild<TFporuchy*>())
         f->setWindowTitle(QStringLiteral("Poruchy - ") + station);
-    records_->setStationName(runtime_->settings().stanice);
+    records_->setStationName(runtime_->settings().stationName);
 }
 
 void TFmain::layOutDiagram()
 {
     const auto& live = runtime_->station().live;
     diagram_->setCellBars(family_ == BatteryFamily::NiCd);
-    diagram_->setSwitches(live.chargingOn.load(relaxed) == 1, live.dischargingOn.load(relaxed) == 1,
-                          live.driveOn.load(relaxed) == 1);
+    diagram_->setSwitches(live.chargingOn.load(kRelaxed) == 1, live.dischargingOn.load(kRelaxed) == 1,
+                          live.driveOn.load(kRelaxed) == 1);
     const StationSettings& settings = runtime_->settings();
     if (family_ != BatteryFamily::NiCd)
-        diagram_->setCellBar(0, cellBar(live.cellVoltage[0].load(relaxed), settings));
+        diagram_->setCellBar(0, cellBar(live.cellVoltage[0].load(kRelaxed), settings));
     else
         for (int i = 0; i < kCellCount; ++i)
-            diagram_->setCellBar(i, cellBar(live.cellVoltage[static_cast<std::size_t>(i)].load(relaxed), settings));
+            diagram_->setCellBar(i, cellBar(live.cellVoltage[static_cast<std::size_t>(i)].load(kRelaxed), settings));
     banners_->layOut();
 }
 
 void TFmain::applyIconSize()
 {
-    actions_.applyIconSize(std::clamp(int(runtime_->settings().ikony), 0, 2),
-                           runtime_->station().run.stopReason.load(relaxed) != 0);
+    actions_.applyIconSize(std::clamp(int(runtime_->settings().iconSize), 0, 2),
+                           runtime_->station().run.stopReason.load(kRelaxed) != 0);
 }
 
 void TFmain::applyPanelPosition()
@@ -350,7 +350,7 @@ void TFmain::selectFamily(BatteryFamily chosen)
     runtime_->station().setBatteryFamily(family_);
     actions_.checkFamily(family_);
     layOutDiagram();
-    fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(relaxed)));
+    fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)));
 }
 
 void TFmain::setExpert(bool checked)
@@ -376,10 +376,10 @@ void TFmain::editStationName()
 {
     bool ok = false;
     const QString name = QInputDialog::getText(this, QStringLiteral("Název"), QStringLiteral("Zadej název stanice"),
-                                               QLineEdit::Normal, qs(runtime_->settings().stanice), &ok);
+                                               QLineEdit::Normal, qs(runtime_->settings().stationName), &ok);
     if (!ok)
         return;
-    runtime_->settings().stanice = name.toStdString();
+    runtime_->settings().stationName = name.toStdString();
     auto* ls = diagram_->findChild<QLabel*>(QStringLiteral("lstanice"));
     ls->setText(QStringLiteral("  ") + name + QStringLiteral("  "));
     ls->setVisible(!name.isEmpty());
@@ -415,8 +415,8 @@ void TFmain::onQuestionAnswered(bool ok)
 void TFmain::onAlarmClicked()
 {
     auto& live = runtime_->station().live;
-    if (live.commFault.load(relaxed) != 0) {
-        live.ledSeconds.store(0, relaxed); // the next refresh hides the banner
+    if (live.commFault.load(kRelaxed) != 0) {
+        live.ledSeconds.store(0, kRelaxed); // the next refresh hides the banner
         return;
     }
     runModuleJob<bool>(
@@ -431,8 +431,8 @@ void TFmain::onAlarmClicked()
 void TFmain::showFaultsWindow()
 {
     actions_.faults->setChecked(true);
-    faultsWindow(this, runtime_->config(), runtime_->settings().stanice)
-        ->showFaults(runtime_->station().live.faultBits.load(relaxed));
+    faultsWindow(this, runtime_->config(), runtime_->settings().stationName)
+        ->showFaults(runtime_->station().live.faultBits.load(kRelaxed));
 }
 
 void TFmain::showEvent(QShowEvent* event)
@@ -451,7 +451,7 @@ void TFmain::firstShowCheck()
     switch (check.outcome) {
     case InterruptedTestCheck::Outcome::NoTest:
         // The battery type and procedure chosen when the program last ended.
-        panel_->selectChoice(runtime_->settings().typBat, runtime_->settings().cPostup);
+        panel_->selectChoice(runtime_->settings().batteryTypeName, runtime_->settings().procedureName);
         return;
     case InterruptedTestCheck::Outcome::OpenFailed:
         showMessage(check.message);
@@ -466,7 +466,7 @@ void TFmain::firstShowCheck()
         setCaptions();
         if (!check.openWarning.empty())
             showMessage(check.openWarning);
-        if (ask(this, qs(runtime_->settings().stanice), qs(check.message), false) == AskAnswer::Yes)
+        if (ask(this, qs(runtime_->settings().stationName), qs(check.message), false) == AskAnswer::Yes)
             runControls_->resume(check.step);
         else
             runtime_->testFile().declineResume();
@@ -503,16 +503,16 @@ void TFmain::closeEvent(QCloseEvent* event)
         waitProcessingEvents(1000);
         QApplication::restoreOverrideCursor();
         auto& s = runtime_->settings();
-        s.uziv = panel_->operatorName().toStdString();
-        s.typBat = panel_->batteryType().toStdString();
-        s.cPostup = panel_->procedure().toStdString();
+        s.operatorName = panel_->operatorName().toStdString();
+        s.batteryTypeName = panel_->batteryType().toStdString();
+        s.procedureName = panel_->procedure().toStdString();
         records_->saveState();
         if (auto* f = findChild<TFporuchy*>())
             savePlacement(*f, runtime_->config(), "TFporuchy");
         saveStoredValues();
         const Status saved = runtime_->saveSettings();
         if (!saved.ok())
-            QMessageBox::warning(this, qs(runtime_->settings().stanice), qs(saved.error()));
+            QMessageBox::warning(this, qs(runtime_->settings().stationName), qs(saved.error()));
     }
     event->accept();
 }
@@ -522,7 +522,7 @@ void TFmain::closeEvent(QCloseEvent* event)
 void TFmain::showMessage(const std::string& text)
 {
     // Not modal: a worker waiting for this call goes on at once, the box stays up.
-    auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().stanice : "Kapsorel"),
+    auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().stationName : "Kapsorel"),
                                 qs(text), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("zprava"));
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -546,7 +546,7 @@ void TFmain::errorAlarm(const std::string& text)
 void TFmain::faultsChanged(std::uint16_t faultBits)
 {
     runtime_->station().live.shownFaultBits.store(faultBits);
-    TFporuchy* window = faultsWindow(this, runtime_->config(), runtime_->settings().stanice);
+    TFporuchy* window = faultsWindow(this, runtime_->config(), runtime_->settings().stationName);
     if (faultBits != 0) {
         actions_.faultsBar->show();
         actions_.faults->setVisible(true);
@@ -594,9 +594,9 @@ void TFmain::refreshDisplay()
         return; // the next refresh after the file is read shows everything
     Station& station = runtime_->station();
     auto& live = station.live;
-    if (live.diagramRedraw.load(relaxed) != 0) {
+    if (live.diagramRedraw.load(kRelaxed) != 0) {
         layOutDiagram();
-        live.diagramRedraw.store(0, relaxed);
+        live.diagramRedraw.store(0, kRelaxed);
     }
     const bool starting = runControls_->workflow().starting();
     const bool active = station.run.runActive();
@@ -606,7 +606,7 @@ void TFmain::refreshDisplay()
     if (u.versionText)
         diagram_->valueLabel("lver")->setText(qs(*u.versionText));
     // The lists follow the head once no run or start needs the choice in them.
-    if (const std::int16_t head = headFilterForFamily(family_, live.headCode.load(relaxed));
+    if (const std::int16_t head = headFilterForFamily(family_, live.headCode.load(kRelaxed));
         !active && !starting && listedHead_ != head)
         fillBatteryTypes(head);
     if (u.applyHardwareKind)
@@ -621,7 +621,7 @@ void TFmain::refreshDisplay()
         if (family_ != BatteryFamily::NiCd && i != 0)
             continue;
         diagram_->setCellBar(
-            i, cellBar(live.cellVoltage[static_cast<std::size_t>(i)].load(relaxed), runtime_->settings()));
+            i, cellBar(live.cellVoltage[static_cast<std::size_t>(i)].load(kRelaxed), runtime_->settings()));
     }
     if (u.current)
         setLabel(diagram_->valueLabel("lproud"), *u.current);
@@ -642,8 +642,8 @@ void TFmain::refreshDisplay()
         actions_.run->setEnabled(*u.enableStart);
         actions_.manual->setEnabled(*u.enableStart);
     }
-    diagram_->setSwitches(live.chargingOn.load(relaxed) == 1, live.dischargingOn.load(relaxed) == 1,
-                          live.driveOn.load(relaxed) == 1);
+    diagram_->setSwitches(live.chargingOn.load(kRelaxed) == 1, live.dischargingOn.load(kRelaxed) == 1,
+                          live.driveOn.load(kRelaxed) == 1);
     // Whatever way the run ended, the computer may sleep again.
     if (!active)
         sleepInhibitor_->hold(false);

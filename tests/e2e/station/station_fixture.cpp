@@ -92,12 +92,12 @@ bool StationTest::waitForIdle(std::chrono::seconds limit)
     return waitFor([&] { return runtime->station().run.runState.load() == 0; }, limit);
 }
 
-TestFileContents StationTest::readCurrentTestFile()
+BatteryTestFileContents StationTest::readCurrentTestFile()
 {
     const auto bytes = home.readBytes(std::filesystem::relative(runtime->testFile().currentPath(), home.path()));
     auto contents = readTestFile(bytes);
     EXPECT_TRUE(contents.ok()) << contents.error();
-    return contents.ok() ? contents.value() : TestFileContents{};
+    return contents.ok() ? contents.value() : BatteryTestFileContents{};
 }
 
 std::vector<std::string> StationTest::powerCommands()

@@ -16,7 +16,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::vector<SampleRecord> samplesOf(const TestFileContents& f)
+std::vector<SampleRecord> samplesOf(const BatteryTestFileContents& f)
 {
     std::vector<SampleRecord> out;
     for (const auto& r : f.tail)
@@ -38,7 +38,7 @@ TEST_F(StationTest, DemoProcedureRunsToCompletion)
     startDemoTest();
     ASSERT_TRUE(waitForIdle());
 
-    const TestFileContents file = readCurrentTestFile();
+    const BatteryTestFileContents file = readCurrentTestFile();
     ASSERT_EQ(file.head.header.stepCount, 7);
     EXPECT_EQ(file.head.header.batteryNumber, "A123");
     EXPECT_EQ(file.head.header.stationName, "Zkušebna");
@@ -88,7 +88,7 @@ TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile
     EXPECT_TRUE(resumed.resumed);
     ASSERT_TRUE(waitForIdle());
 
-    const TestFileContents file = readCurrentTestFile();
+    const BatteryTestFileContents file = readCurrentTestFile();
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(file.head.steps[i].status, 12) << "step " << i;
     int markers = 0, resumes = 0;
@@ -166,7 +166,7 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
     EXPECT_GT(runtime->currentChangeSeconds(), 0u);
     ASSERT_TRUE(waitForIdle());
 
-    const TestFileContents file = readCurrentTestFile();
+    const BatteryTestFileContents file = readCurrentTestFile();
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(file.head.steps[i].status, 12) << "step " << i;
     expectStrictlyIncreasingTimes(samplesOf(file));
@@ -218,7 +218,7 @@ TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryT
     ASSERT_TRUE(waitForIdle());
     EXPECT_FALSE(workflow->stop()); // nothing left to stop
 
-    const TestFileContents file = readCurrentTestFile();
+    const BatteryTestFileContents file = readCurrentTestFile();
     EXPECT_EQ(file.head.header.batteryType, "N/A");
     EXPECT_EQ(file.head.header.procedureName, "Ručně");
     EXPECT_EQ(file.head.header.stepCount, 4);
@@ -263,7 +263,7 @@ TEST_F(StationTest, ASecondPressDuringASlowStartIsRefusedAndTheFirstStartRunsIts
     EXPECT_FALSE(workflow->starting());
     EXPECT_TRUE(workflow->busy());
     EXPECT_FALSE(workflow->beginStart(other)); // a run is active
-    const TestFileContents file = readCurrentTestFile();
+    const BatteryTestFileContents file = readCurrentTestFile();
     EXPECT_EQ(file.head.header.batteryNumber, "S1");
     EXPECT_EQ(file.head.header.procedureName, "Ukázka (3 minuty)");
     EXPECT_EQ(runtime->procedure().stepCount, file.head.header.stepCount);
