@@ -8,6 +8,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSoundEffect>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace kapsorel::ui {
@@ -61,6 +63,20 @@ Banners::Banners(CircuitDiagram& diagram) : QObject(&diagram), diagram_(diagram)
     connect(ok_, &QPushButton::clicked, this, [this] { emit questionAnswered(true); });
     connect(end_, &QPushButton::clicked, this, [this] { emit questionAnswered(false); });
     diagram.installEventFilter(this);
+}
+
+void Banners::loadAlarmSound(const std::filesystem::path& wav)
+{
+    if (!sound_)
+        sound_ = new QSoundEffect(this);
+    if (std::error_code ec; std::filesystem::is_regular_file(wav, ec))
+        sound_->setSource(QUrl::fromLocalFile(QString::fromStdString(wav.string())));
+}
+
+void Banners::playAlarm()
+{
+    if (sound_ && sound_->status() == QSoundEffect::Ready)
+        sound_->play();
 }
 
 void Banners::showAlarm(const QString& text)

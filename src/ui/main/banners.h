@@ -5,10 +5,12 @@
 
 #include <QObject>
 #include <QString>
+#include <filesystem>
 
 class QFrame;
 class QLabel;
 class QPushButton;
+class QSoundEffect;
 class QRect;
 
 namespace kapsorel::ui {
@@ -19,6 +21,11 @@ class Banners final : public QObject {
     Q_OBJECT
   public:
     explicit Banners(CircuitDiagram& diagram);
+
+    // The alarm sound, held in memory; without the file nothing plays.
+    void loadAlarmSound(const std::filesystem::path& wav);
+    // Asynchronous; without a sound device nothing plays and nothing fails.
+    void playAlarm();
 
     void showAlarm(const QString& text);
     void hideAlarm();
@@ -50,6 +57,7 @@ class Banners final : public QObject {
     QLabel* questionText_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* end_ = nullptr;
+    QSoundEffect* sound_ = nullptr;
 };
 
 } // namespace kapsorel::ui

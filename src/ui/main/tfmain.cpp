@@ -12,6 +12,7 @@
 #include "ui/common/module_job.h"
 #include "ui/common/window_placement.h"
 #include "ui/main/banners.h"
+#include "ui/main/live_display.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
 #include "ui/main/run_controls.h"
@@ -27,7 +28,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QSoundEffect>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
@@ -53,17 +53,6 @@ void waitProcessingEvents(int ms)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }
-}
-
-void setLabel(QLabel* label, const LabelText& t)
-{
-    if (!label)
-        return;
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, t.red ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText));
-    label->setPalette(p);
-    label->setText(qs(t.text));
-    label->adjustSize();
 }
 
 DiagramElement diagramElement(CircuitDiagram::Element e)
@@ -125,17 +114,14 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     panel_->setOperators(users.names, runtime_->settings().operatorName);
     if (users.message)
         QTimer::singleShot(0, this, [this, m = *users.message] { showMessage(m); });
-    buildStatusBar();
+    display_ = new LiveDisplay(*this, *diagram_);
     records_ = new RecordWindows(*runtime_, this);
     runControls_ = new RunControls(
         *runtime_, actions_, *panel_, [this] { return startPlan(); }, this);
     fileActions_ = new TestFileActions(*runtime_, types_, actions_, *panel_, *records_, this);
     connectActions();
 
-    alarm_ = new QSoundEffect(this);
-    // Loaded once into memory; without the file nothing is played.
-    if (std::error_code ec; std::filesystem::is_regular_file(home / "Alarm.wav", ec))
-        alarm_->setSource(QUrl::fromLocalFile(QString::fromStdString((home / "Alarm.wav").string())));
+    banners_->loadAlarmSound(home / "Alarm.wav");
     setWindowIcon(appIcon(false));
     sleepInhibitor_ = new SleepInhibitor(QDBusConnection::systemBus(), this);
 
@@ -237,25 +223,9 @@ void TFmain::buildDiagram()
     // What the refresh counts as shown before its first pass.
     for (const auto& [name, text] :
          {std::pair{"lkapacita", "    0,0Ah"}, {"lteplota", "  0,0°C"}, {"otepl", "  0,0°C"}, {"znap", "  0,0V"}})
-        setLabel(diagram_->valueLabel(name), LabelText{text, false});
+        LiveDisplay::setLabel(diagram_->valueLabel(name), LabelText{text, false});
     banners_ = new Banners(*diagram_);
     setCentralWidget(central);
-}
-
-void TFmain::buildStatusBar()
-{
-    statusBar()->setObjectName(QStringLiteral("LMDStatusBar1"));
-    const char* fixed[] = {" Hlava", nullptr,        " Krok", nullptr, " Čas kroku",
-                           nullptr,  " Celkový čas", nullptr, nullptr};
-    for (std::size_t i = 0; i < statusPanels_.size(); ++i) {
-        auto* l = new QLabel(fixed[i] ? QString::fromUtf8(fixed[i]) : QString(), this);
-        l->setObjectName(QStringLiteral("panel%1").arg(i));
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        l->setMinimumWidth(i == 3 ? 200 : 70);
-        statusBar()->addWidget(l, i == 8 ? 1 : 0);
-        statusPanels_[i] = l;
-    }
 }
 
 void TFmain::restoreStoredValues()
@@ -537,8 +507,7 @@ void TFmain::runStoppedOnLostModule()
 
 void TFmain::errorAlarm(const std::string& text)
 {
-    if (alarm_->status() == QSoundEffect::Ready)
-        alarm_->play();
+    banners_->playAlarm();
     banners_->showAlarm(qs(text));
     actions_.setRunButtons(true, false, !runControls_->workflow().starting());
 }
@@ -564,13 +533,12 @@ void TFmain::faultsChanged(std::uint16_t faultBits)
 
 void TFmain::statusText(const std::string& text)
 {
-    statusPanels_[3]->setText(qs(text));
+    display_->showStepText(text);
 }
 
 void TFmain::signallingPrompt(const std::string& text)
 {
-    if (alarm_->status() == QSoundEffect::Ready)
-        alarm_->play();
+    banners_->playAlarm();
     banners_->showAlarm(qs(cutChars(text, kAlarmTextChars)));
 }
 
@@ -601,38 +569,13 @@ void TFmain::refreshDisplay()
     const bool starting = runControls_->workflow().starting();
     const bool active = station.run.runActive();
     const DisplayUpdate u = model_.refresh(takeDisplaySnapshot(station, access_.level()));
-    if (u.headText)
-        statusPanels_[1]->setText(qs(*u.headText));
-    if (u.versionText)
-        diagram_->valueLabel("lver")->setText(qs(*u.versionText));
+    display_->apply(u, station, runtime_->settings(), family_);
     // The lists follow the head once no run or start needs the choice in them.
     if (const std::int16_t head = headFilterForFamily(family_, live.headCode.load(kRelaxed));
         !active && !starting && listedHead_ != head)
         fillBatteryTypes(head);
     if (u.applyHardwareKind)
         applyHardwareKind(*u.applyHardwareKind);
-    if (u.voltage)
-        setLabel(diagram_->valueLabel("lnap"), *u.voltage);
-    if (u.source)
-        setLabel(diagram_->valueLabel("znap"), *u.source);
-    if (u.moduleTemp)
-        setLabel(diagram_->valueLabel("otepl"), *u.moduleTemp);
-    for (int i : u.changedCells) {
-        if (family_ != BatteryFamily::NiCd && i != 0)
-            continue;
-        diagram_->setCellBar(
-            i, cellBar(live.cellVoltage[static_cast<std::size_t>(i)].load(kRelaxed), runtime_->settings()));
-    }
-    if (u.current)
-        setLabel(diagram_->valueLabel("lproud"), *u.current);
-    if (u.capacity)
-        setLabel(diagram_->valueLabel("lkapacita"), *u.capacity);
-    if (u.temperature)
-        setLabel(diagram_->valueLabel("lteplota"), *u.temperature);
-    if (u.stepTime)
-        statusPanels_[5]->setText(qs(*u.stepTime));
-    if (u.totalTime)
-        statusPanels_[7]->setText(qs(*u.totalTime));
     if (u.hideBanner)
         banners_->hideAlarm();
     else
@@ -642,8 +585,6 @@ void TFmain::refreshDisplay()
         actions_.run->setEnabled(*u.enableStart);
         actions_.manual->setEnabled(*u.enableStart);
     }
-    diagram_->setSwitches(live.chargingOn.load(kRelaxed) == 1, live.dischargingOn.load(kRelaxed) == 1,
-                          live.driveOn.load(kRelaxed) == 1);
     // Whatever way the run ended, the computer may sleep again.
     if (!active)
         sleepInhibitor_->hold(false);
@@ -652,8 +593,7 @@ void TFmain::refreshDisplay()
     // added to the old test's table that the start then empties.
     const SampleFeedResult fed = records_->feed(*runtime_, !starting);
     if (access_.level() == 2 && fed.deltaCurrent && *fed.deltaCurrent != kDeltaCurrentUnavailable)
-        setLabel(diagram_->valueLabel("ldpr"),
-                 LabelText{formatNumber("%5.2fA", double(*fed.deltaCurrent), ','), false});
+        display_->showDeltaCurrent(*fed.deltaCurrent);
 }
 
 } // namespace kapsorel::ui

@@ -27,11 +27,11 @@
 
 class QDBusConnection;
 class QLabel;
-class QSoundEffect;
 
 namespace kapsorel::ui {
 
 class Banners;
+class LiveDisplay;
 class OperatorPanel;
 class RecordWindows;
 class RunControls;
@@ -97,7 +97,6 @@ class TFmain final : public QMainWindow, public UiBridge {
     TFmain(const std::filesystem::path& home, ConfigFile config, Clock& clock, bool startWorkers, QWidget* parent);
 
     void buildDiagram();
-    void buildStatusBar();
     void connectActions();
     void loadDefinitions();
     void restoreStoredValues();
@@ -130,11 +129,10 @@ class TFmain final : public QMainWindow, public UiBridge {
     OperatorPanel* panel_ = nullptr;
     CircuitDiagram* diagram_ = nullptr;
     Banners* banners_ = nullptr;
-    std::array<QLabel*, 9> statusPanels_{};
+    LiveDisplay* display_ = nullptr;
     RecordWindows* records_ = nullptr;
     RunControls* runControls_ = nullptr;
     TestFileActions* fileActions_ = nullptr;
-    QSoundEffect* alarm_ = nullptr;
     SleepInhibitor* sleepInhibitor_ = nullptr;
 };
 
