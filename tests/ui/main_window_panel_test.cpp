@@ -10,8 +10,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -89,6 +91,76 @@ class MainWindowPanelTest : public QObject {
         }
     }
 
+    // "Expert" changes the number formats, not the operator's choice; a head that changes
+    // during a run refills the lists once the run has ended.
+    void theChoiceStaysOnExpertAndTheListsFollowTheHeadAfterTheRun()
+    {
+        test::TempHome home;
+        writeDefinitions(home);
+        home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& live = w.runtime().station().live;
+        auto* types = w.findChild<QComboBox*>(QStringLiteral("ctyp_bat"));
+        auto* procedures = w.findChild<QComboBox*>(QStringLiteral("cpostup"));
+        live.headCode = 1;
+        w.refreshDisplay();
+        types->setCurrentIndex(types->findText(QStringLiteral("Typ B")));
+        procedures->setCurrentIndex(procedures->findText(QStringLiteral("Kapacitní test")));
+        for (bool checked : {true, false}) {
+            action(w, "u_exp")->setChecked(checked);
+            w.refreshDisplay();
+            QCOMPARE(types->currentText(), QStringLiteral("Typ B"));
+            QCOMPARE(procedures->currentText(), QStringLiteral("Kapacitní test"));
+        }
+
+        auto& run = w.runtime().station().run;
+        run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
+        live.headCode = 2; // no type of head 2
+        w.refreshDisplay();
+        QCOMPARE(types->currentText(), QStringLiteral("Typ B"));
+        run.runState = 0;
+        w.refreshDisplay();
+        QCOMPARE(types->count(), 0);
+    }
+
+    // The banners are sized by one rule, cut to 50 characters, and never cover a value.
+    void bannersLeaveEveryValueReadable()
+    {
+        test::TempHome home;
+        home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        const QString longText(60, QLatin1Char('x'));
+        w.signallingPrompt(longText.toStdString());
+        auto* alarm = w.findChild<QPushButton*>(QStringLiteral("balarm"));
+        auto* question = w.findChild<QFrame*>(QStringLiteral("bvolba"));
+        QCOMPARE(alarm->text(), longText.left(50));
+        w.questionPrompt(longText.left(50).toStdString());
+        QVERIFY(question->isVisible());
+        QCOMPARE(question->width(), alarm->width()); // the same text, the same width
+        QVERIFY(!question->geometry().intersects(alarm->geometry()));
+
+        const char* values[] = {"lnap", "lproud", "lkapacita", "lteplota", "otepl"};
+        for (QSize size : {QSize(1000, 680), QSize(760, 520), QSize(1400, 900)}) {
+            w.resize(size);
+            QTRY_VERIFY(w.diagram().size() != QSize());
+            QApplication::processEvents();
+            for (const char* name : values) {
+                const QLabel* l = w.diagram().valueLabel(name);
+                QVERIFY2(!alarm->geometry().intersects(l->geometry()), name);
+                QVERIFY2(!question->geometry().intersects(l->geometry()), name);
+            }
+            QVERIFY(alarm->geometry().right() <= w.diagram().width());
+        }
+
+        // An error alarm hands Start and Ručně back and takes Stop away.
+        w.errorAlarm("Chyba zdroje");
+        QVERIFY(action(w, "TBXrun")->isEnabled());
+        QVERIFY(action(w, "TBXrucne")->isEnabled());
+        QVERIFY(!action(w, "TBXstop")->isEnabled());
+        QCOMPARE(alarm->text(), QStringLiteral("Chyba zdroje"));
+    }
+
     void faultsWindowFollowsTheFaultBits()
     {
         test::TempHome home;
@@ -115,6 +187,13 @@ class MainWindowPanelTest : public QObject {
         QVERIFY(button->isVisible());
         QCOMPARE(imageOf(w.windowIcon()), fault);
         QCOMPARE(int(w.runtime().station().live.shownFaultBits.load()), 0x0011);
+        QCOMPARE(faults->windowTitle(), QStringLiteral("Poruchy - Stanice"));
+        QVERIFY(button->isChecked());
+        faults->close();
+        QVERIFY(!button->isChecked());
+        button->trigger();
+        QVERIFY(faults->isVisible());
+        QVERIFY(button->isChecked());
 
         w.faultsChanged(0x0004);
         QCOMPARE(faults->text(), QStringLiteral("Porucha teplotního čidla 1"));

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QSoundEffect>
 #include <QUrl>
@@ -106,10 +107,11 @@ bool Banners::alarmShown() const
 void Banners::showQuestion(const QString& text)
 {
     questionText_->setText(text);
-    layOut();
-    question_->show();
+    // The buttons take part in the banner's height.
     ok_->show();
     end_->show();
+    layOut();
+    question_->show();
     question_->raise();
 }
 
@@ -158,7 +160,10 @@ void Banners::layOut()
 
     const int width = bannerWidth(questionText_->text(), questionText_->font());
     questionText_->setFixedWidth(std::max(width - 24, 0));
-    question_->resize(width, question_->sizeHint().height());
+    QLayout* column = question_->layout();
+    column->activate();
+    const int height = column->hasHeightForWidth() ? column->totalHeightForWidth(width) : column->sizeHint().height();
+    question_->resize(width, std::max(height, question_->minimumSizeHint().height()));
     const QRect alarmPlace = alarm_->isVisible() ? alarm_->geometry() : QRect();
     question_->move(freePlace(question_->size(), diagram_.height() * 28 / 100, alarmPlace));
 }
