@@ -3,11 +3,14 @@
 #include "core/app/config_file.h"
 #include "core/app/config_path.h"
 #include "core/app/instance_lock.h"
+#include "core/app/station_runtime.h"
 #include "core/app/station_settings.h"
+#include "ui/common/qt_ui_bridge.h"
 #include "ui/main/tfmain.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -29,7 +32,10 @@ int main(int argc, char** argv)
     if (!lock.acquire())
         return 0;
 
-    ui::TFmain window(home, std::move(config));
+    // The station first, then its window; the bridge carries the workers' calls to it.
+    auto bridge = std::make_unique<ui::QtUiBridge>();
+    auto runtime = std::make_unique<StationRuntime>(home, std::move(config), *bridge);
+    ui::TFmain window(std::move(bridge), std::move(runtime));
     window.show();
     return app.exec();
 }

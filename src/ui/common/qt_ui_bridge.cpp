@@ -5,7 +5,25 @@
 
 namespace kapsorel::ui {
 
-QtUiBridge::QtUiBridge(UiBridge& target, QObject* parent) : QObject(parent), target_(target) {}
+QtUiBridge::QtUiBridge(UiBridge& target, QObject* parent) : QObject(parent), target_(&target) {}
+
+QtUiBridge::QtUiBridge(QObject* parent) : QObject(parent) {}
+
+void QtUiBridge::attach(UiBridge& target)
+{
+    target_ = &target;
+    for (const auto& text : held_)
+        target.showMessage(text);
+    held_.clear();
+}
+
+void QtUiBridge::call(const std::function<void(UiBridge&)>& action)
+{
+    call([this, &action] {
+        if (target_)
+            action(*target_);
+    });
+}
 
 void QtUiBridge::call(const std::function<void()>& action)
 {
@@ -28,47 +46,53 @@ void QtUiBridge::call(const std::function<void()>& action)
 
 void QtUiBridge::showMessage(const std::string& text)
 {
-    call([&] { target_.showMessage(text); });
+    call([&] {
+        // Told before the window exists (the configuration read at start-up): shown once it does.
+        if (target_)
+            target_->showMessage(text);
+        else
+            held_.push_back(text);
+    });
 }
 
 void QtUiBridge::runStoppedOnLostModule()
 {
-    call([&] { target_.runStoppedOnLostModule(); });
+    call([&](UiBridge& t) { t.runStoppedOnLostModule(); });
 }
 
 void QtUiBridge::errorAlarm(const std::string& text)
 {
-    call([&] { target_.errorAlarm(text); });
+    call([&](UiBridge& t) { t.errorAlarm(text); });
 }
 
 void QtUiBridge::faultsChanged(std::uint16_t faultBits)
 {
-    call([&] { target_.faultsChanged(faultBits); });
+    call([&](UiBridge& t) { t.faultsChanged(faultBits); });
 }
 
 void QtUiBridge::statusText(const std::string& text)
 {
-    call([&] { target_.statusText(text); });
+    call([&](UiBridge& t) { t.statusText(text); });
 }
 
 void QtUiBridge::signallingPrompt(const std::string& text)
 {
-    call([&] { target_.signallingPrompt(text); });
+    call([&](UiBridge& t) { t.signallingPrompt(text); });
 }
 
 void QtUiBridge::questionPrompt(const std::string& text)
 {
-    call([&] { target_.questionPrompt(text); });
+    call([&](UiBridge& t) { t.questionPrompt(text); });
 }
 
 void QtUiBridge::runEnded()
 {
-    call([&] { target_.runEnded(); });
+    call([&](UiBridge& t) { t.runEnded(); });
 }
 
 void QtUiBridge::refreshDisplay()
 {
-    call([&] { target_.refreshDisplay(); });
+    call([&](UiBridge& t) { t.refreshDisplay(); });
 }
 
 } // namespace kapsorel::ui

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <atomic>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace kapsorel::ui {
 
@@ -15,6 +17,11 @@ class QtUiBridge final : public QObject, public UiBridge {
   public:
     // `target` carries out the actions on the GUI thread; it must outlive the bridge's use.
     explicit QtUiBridge(UiBridge& target, QObject* parent = nullptr);
+    // Without a target yet (the station is built before its window): messages are held
+    // until `attach`, the other calls have nothing to change yet and are dropped.
+    explicit QtUiBridge(QObject* parent = nullptr);
+    // GUI thread, before the workers start.
+    void attach(UiBridge& target);
 
     // Once closed, calls return at once without touching the target (the window is going).
     void close() { closed_.store(true); }
@@ -35,7 +42,10 @@ class QtUiBridge final : public QObject, public UiBridge {
     int callsWaiting() const { return waiting_.load(); }
 
   private:
-    UiBridge& target_;
+    void call(const std::function<void(UiBridge&)>& action);
+
+    UiBridge* target_ = nullptr; // read and written on the GUI thread only
+    std::vector<std::string> held_;
     std::atomic<bool> closed_{false};
     std::atomic<int> waiting_{0};
 };

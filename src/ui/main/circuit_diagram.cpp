@@ -296,4 +296,24 @@ void CircuitDiagram::paintEvent(QPaintEvent*)
     }
 }
 
+DiagramElement serviceElement(CircuitDiagram::Element e)
+{
+    using E = CircuitDiagram::Element;
+    switch (e) {
+    case E::Load:
+        return DiagramElement::Load;
+    case E::Source:
+        return DiagramElement::Source;
+    case E::DischargeSwitch:
+        return DiagramElement::DischargeSwitch;
+    case E::ChargeSwitch:
+        return DiagramElement::ChargeSwitch;
+    case E::Battery:
+        return DiagramElement::Battery;
+    case E::None:
+        break;
+    }
+    return DiagramElement::Other;
+}
+
 } // namespace kapsorel::ui

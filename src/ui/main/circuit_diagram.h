@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/app/display_model.h"
+#include "core/app/service_access.h"
 
 #include <QWidget>
 #include <array>
@@ -64,5 +65,8 @@ class CircuitDiagram final : public QWidget {
     std::array<QLabel*, 20> cellLabels_{};
     QLabel* lstanice_ = nullptr;
 };
+
+// The element as the hidden service sequence counts it.
+DiagramElement serviceElement(CircuitDiagram::Element element);
 
 } // namespace kapsorel::ui

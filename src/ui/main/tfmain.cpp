@@ -9,6 +9,7 @@
 #include "core/engine/operator_actions.h"
 #include "ui/common/app_icons.h"
 #include "ui/common/ask.h"
+#include "ui/common/event_wait.h"
 #include "ui/common/module_job.h"
 #include "ui/common/window_placement.h"
 #include "ui/main/banners.h"
@@ -24,7 +25,6 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -44,62 +44,44 @@ QString qs(const std::string& s)
     return QString::fromStdString(s);
 }
 
-// Processes pending events for `ms` milliseconds (the window stays alive while it waits).
-void waitProcessingEvents(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
-
-DiagramElement diagramElement(CircuitDiagram::Element e)
-{
-    using E = CircuitDiagram::Element;
-    switch (e) {
-    case E::Load:
-        return DiagramElement::Load;
-    case E::Source:
-        return DiagramElement::Source;
-    case E::DischargeSwitch:
-        return DiagramElement::DischargeSwitch;
-    case E::ChargeSwitch:
-        return DiagramElement::ChargeSwitch;
-    case E::Battery:
-        return DiagramElement::Battery;
-    case E::None:
-        break;
-    }
-    return DiagramElement::Other;
-}
-
 } // namespace
+
+TFmain::StationParts TFmain::buildStation(const std::filesystem::path& home, ConfigFile config, Clock& clock)
+{
+    StationParts parts;
+    parts.bridge = std::make_unique<QtUiBridge>();
+    parts.runtime = std::make_unique<StationRuntime>(home, std::move(config), *parts.bridge, clock);
+    return parts;
+}
 
 TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers,
                QWidget* parent)
-    : TFmain(home, ConfigFile::loadForStation(configPath), SystemClock::instance(), startWorkers, parent)
+    : TFmain(buildStation(home, ConfigFile::loadForStation(configPath), SystemClock::instance()), startWorkers, parent)
 {
 }
 
 TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers, QWidget* parent)
-    : TFmain(home, std::move(config), SystemClock::instance(), startWorkers, parent)
+    : TFmain(buildStation(home, std::move(config), SystemClock::instance()), startWorkers, parent)
 {
 }
 
 TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
                bool startWorkers, QWidget* parent)
-    : TFmain(home, ConfigFile::loadForStation(configPath, clock), clock, startWorkers, parent)
+    : TFmain(buildStation(home, ConfigFile::loadForStation(configPath, clock), clock), startWorkers, parent)
 {
 }
 
-TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& clock, bool startWorkers, QWidget* parent)
-    : QMainWindow(parent)
+TFmain::TFmain(StationParts parts, bool startWorkers, QWidget* parent)
+    : TFmain(std::move(parts.bridge), std::move(parts.runtime), startWorkers, parent)
+{
+}
+
+TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntime> runtime, bool startWorkers,
+               QWidget* parent)
+    : QMainWindow(parent), bridge_(std::move(bridge)), runtime_(std::move(runtime))
 {
     setObjectName(QStringLiteral("TFmain"));
-    bridge_ = std::make_unique<QtUiBridge>(*this);
-    runtime_ = std::make_unique<StationRuntime>(home, std::move(config), *bridge_, clock);
+    const std::filesystem::path home = runtime_->home();
     access_ = ServiceAccess(runtime_->settings().userLevel);
     family_ = runtime_->station().batteryFamily();
 
@@ -132,6 +114,7 @@ TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, Clock& cloc
     fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)));
     runControls_->updateButtons();
     refreshDisplay();
+    bridge_->attach(*this);
     if (startWorkers)
         runtime_->startWorkers();
 }
@@ -334,7 +317,7 @@ void TFmain::setExpert(bool checked)
 
 void TFmain::serviceClick(CircuitDiagram::Element element)
 {
-    if (!access_.click(diagramElement(element)))
+    if (!access_.click(serviceElement(element)))
         return;
     QLabel* ver = diagram_->valueLabel("lver");
     QPalette p = ver->palette();

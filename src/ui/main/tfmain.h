@@ -48,6 +48,9 @@ class TFmain final : public QMainWindow, public UiBridge {
     // The same on a given clock (tests run the station faster than real time).
     TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
            bool startWorkers = true, QWidget* parent = nullptr);
+    // The window of a station already built on `bridge` (attached here to this window).
+    TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntime> runtime, bool startWorkers = true,
+           QWidget* parent = nullptr);
     ~TFmain() override;
 
     StationRuntime& runtime() { return *runtime_; }
@@ -94,7 +97,12 @@ class TFmain final : public QMainWindow, public UiBridge {
     void showEvent(QShowEvent* event) override;
 
   private:
-    TFmain(const std::filesystem::path& home, ConfigFile config, Clock& clock, bool startWorkers, QWidget* parent);
+    struct StationParts {
+        std::unique_ptr<QtUiBridge> bridge;
+        std::unique_ptr<StationRuntime> runtime;
+    };
+    static StationParts buildStation(const std::filesystem::path& home, ConfigFile config, Clock& clock);
+    TFmain(StationParts parts, bool startWorkers, QWidget* parent);
 
     void buildDiagram();
     void connectActions();
