@@ -3,6 +3,7 @@
 #include "core/records/sample_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace kapsorel {
@@ -11,17 +12,46 @@ namespace {
 
 constexpr std::size_t kSeries = graph_series::kCount;
 
-// std::min/std::max keep their first argument when the second is NaN.
-inline void take(float& mn, float& mx, float v)
-{
-    mn = std::min(mn, v);
-    mx = std::max(mx, v);
-}
-
 std::size_t bucketsOf(std::size_t samples, int level)
 {
     const std::size_t size = std::size_t{1} << level;
     return (samples + size - 1) / size;
+}
+
+// A NaN compares false both ways, so it never becomes the minimum or the maximum; of
+// equal values the earlier row stays.
+template <typename E> inline void takeValue(E& e, float v, std::size_t row)
+{
+    if (v < e.min) {
+        e.min = v;
+        e.minRow = static_cast<std::uint32_t>(row);
+    }
+    if (v > e.max) {
+        e.max = v;
+        e.maxRow = static_cast<std::uint32_t>(row);
+    }
+}
+
+// `later` covers rows after `e`'s.
+template <typename E> inline void takeLater(E& e, const E& later)
+{
+    if (later.min < e.min) {
+        e.min = later.min;
+        e.minRow = later.minRow;
+    }
+    if (later.max > e.max) {
+        e.max = later.max;
+        e.maxRow = later.maxRow;
+    }
+}
+
+// The 22 series' values of a sample, in series order.
+inline void valuesOf(const SampleRecord& s, float* out)
+{
+    for (std::size_t k = 0; k < kCellCount; ++k)
+        out[static_cast<std::size_t>(graph_series::kFirstCell) + k] = s.cells[k];
+    out[graph_series::kCurrent] = s.current;
+    out[graph_series::kVoltage] = s.voltage;
 }
 
 } // namespace
@@ -38,6 +68,10 @@ float seriesValue(const SampleRecord& s, int series)
 void SampleDecimation::clear()
 {
     levels_.clear();
+    xs_.clear();
+    runStarts_.clear();
+    for (auto& m : missing_)
+        m.clear();
     count_ = 0;
 }
 
@@ -50,38 +84,43 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
     if (n == oldCount)
         return;
 
+    xs_.resize(n);
     for (int level = kFirstStoredLevel;; ++level) {
         const auto j = static_cast<std::size_t>(level - kFirstStoredLevel);
         if (levels_.size() <= j)
             levels_.emplace_back();
-        std::vector<MinMax>& cur = levels_[j];
+        std::vector<AllSeries>& cur = levels_[j];
         const std::size_t buckets = bucketsOf(n, level);
-        cur.resize(buckets * kSeries);
+        cur.resize(buckets);
         if (j == 0) {
             // New rows only: a partly filled bucket already holds its older rows.
+            float v[kSeries];
             for (std::size_t i = oldCount; i < n; ++i) {
-                const SampleRecord& s = rows[i].sample;
-                MinMax* b = &cur[(i >> level) * kSeries];
-                for (std::size_t k = 0; k < kCellCount; ++k)
-                    take(b[k].min, b[k].max, s.cells[k]);
-                take(b[graph_series::kCurrent].min, b[graph_series::kCurrent].max, s.current);
-                take(b[graph_series::kVoltage].min, b[graph_series::kVoltage].max, s.voltage);
+                xs_[i] = rows[i].x;
+                if (i == 0 || rows[i].x < rows[i - 1].x)
+                    runStarts_.push_back(i);
+                valuesOf(rows[i].sample, v);
+                AllSeries& b = cur[i >> level];
+                for (std::size_t s = 0; s < kSeries; ++s) {
+                    if (!std::isnan(v[s])) {
+                        takeValue(b[s], v[s], i);
+                        continue;
+                    }
+                    std::vector<Span>& m = missing_[s];
+                    if (!m.empty() && m.back().end == i)
+                        m.back().end = i + 1;
+                    else
+                        m.push_back({i, i + 1});
+                }
             }
         } else {
-            const std::vector<MinMax>& finer = levels_[j - 1];
-            const std::size_t finerBuckets = finer.size() / kSeries;
+            const std::vector<AllSeries>& finer = levels_[j - 1];
             for (std::size_t b = oldCount >> level; b < buckets; ++b) {
-                MinMax* out = &cur[b * kSeries];
-                const MinMax* left = &finer[2 * b * kSeries];
-                for (std::size_t k = 0; k < kSeries; ++k)
-                    out[k] = left[k];
-                if (2 * b + 1 < finerBuckets) {
-                    const MinMax* right = &finer[(2 * b + 1) * kSeries];
-                    for (std::size_t k = 0; k < kSeries; ++k) {
-                        out[k].min = std::min(out[k].min, right[k].min);
-                        out[k].max = std::max(out[k].max, right[k].max);
-                    }
-                }
+                AllSeries& out = cur[b];
+                out = finer[2 * b];
+                if (2 * b + 1 < finer.size())
+                    for (std::size_t s = 0; s < kSeries; ++s)
+                        takeLater(out[s], finer[2 * b + 1][s]);
             }
         }
         if (buckets <= 1)
@@ -115,82 +154,233 @@ BucketSummary SampleDecimation::bucket(const std::vector<SampleRow>& rows, int l
     out.xLast = rows[end - 1].x;
     out.first = seriesValue(rows[begin].sample, series);
     out.last = seriesValue(rows[end - 1].sample, series);
-    const auto s = static_cast<std::size_t>(series);
     if (level < kFirstStoredLevel) {
         for (std::size_t i = begin; i < end; ++i)
-            take(out.min, out.max, seriesValue(rows[i].sample, series));
+            takeValue(out, seriesValue(rows[i].sample, series), i);
     } else {
         // Levels above the top are one bucket, the top's.
         const auto j = std::min(static_cast<std::size_t>(level - kFirstStoredLevel), levels_.size() - 1);
-        const MinMax& m = levels_[j][index * kSeries + s];
-        out.min = m.min;
-        out.max = m.max;
+        const Extremes& e = levels_[j][index][static_cast<std::size_t>(series)];
+        out.min = e.min;
+        out.max = e.max;
+        out.minRow = e.minRow;
+        out.maxRow = e.maxRow;
     }
     return out;
 }
 
-int SampleDecimation::levelFor(std::size_t samples, std::size_t pixels)
+void SampleDecimation::summarise(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end,
+                                 AllSeries& out) const
 {
-    pixels = std::max<std::size_t>(pixels, 1);
-    int level = 0;
-    while (bucketsOf(samples, level) > pixels)
-        ++level;
-    return level;
+    // Whole stored buckets where the rows are aligned to them, single rows elsewhere: at
+    // most 2^kFirstStoredLevel rows at either end and two buckets per level between.
+    const int top = storedTop();
+    std::size_t i = begin;
+    while (i < end) {
+        int level = i == 0 ? top : std::min(top, std::countr_zero(i));
+        while (level >= kFirstStoredLevel && i + (std::size_t{1} << level) > end)
+            --level;
+        if (level >= kFirstStoredLevel) {
+            const AllSeries& b = levels_[static_cast<std::size_t>(level - kFirstStoredLevel)][i >> level];
+            for (std::size_t s = 0; s < kSeries; ++s)
+                takeLater(out[s], b[s]);
+            i += std::size_t{1} << level;
+            continue;
+        }
+        const SampleRecord& r = rows[i].sample;
+        for (std::size_t k = 0; k < kCellCount; ++k)
+            takeValue(out[static_cast<std::size_t>(graph_series::kFirstCell) + k], r.cells[k], i);
+        takeValue(out[graph_series::kCurrent], r.current, i);
+        takeValue(out[graph_series::kVoltage], r.voltage, i);
+        ++i;
+    }
 }
+
+std::size_t SampleDecimation::firstMissing(int series, std::size_t begin, std::size_t end) const
+{
+    const std::vector<Span>& m = missing_[static_cast<std::size_t>(series)];
+    if (m.empty())
+        return end;
+    const auto it =
+        std::upper_bound(m.begin(), m.end(), begin, [](std::size_t row, const Span& s) { return row < s.end; });
+    if (it == m.end() || it->begin >= end)
+        return end;
+    return std::max(it->begin, begin);
+}
+
+bool SampleDecimation::earlier(std::size_t a, std::size_t b) const
+{
+    return xs_[a] != xs_[b] ? xs_[a] < xs_[b] : a < b;
+}
+
+// What a column has seen of one or more runs of growing times.
+struct SampleDecimation::Column {
+    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    std::size_t first = kNone; // rows of the earliest and the latest sample
+    std::size_t last = kNone;
+    AllSeries extremes{};
+    std::array<std::size_t, kSeries> missing{}; // earliest NaN row per series, or kNone
+};
 
 DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double xMin, double xMax,
                                      std::size_t pixels) const
 {
+    constexpr std::size_t kNone = Column::kNone;
     DecimatedView v;
     v.series.resize(kSeries);
-    if (count_ == 0 || xMax < xMin)
+    if (count_ == 0 || !(xMin <= xMax))
         return v;
-    const auto begin = rows.begin();
-    const auto end = begin + static_cast<std::ptrdiff_t>(count_);
-    const auto lo =
-        std::lower_bound(begin, end, xMin, [](const SampleRow& r, double x) { return static_cast<double>(r.x) < x; });
-    const auto hi =
-        std::upper_bound(begin, end, xMax, [](double x, const SampleRow& r) { return x < static_cast<double>(r.x); });
-    // One sample beyond each edge, so the lines run out of the chart.
-    std::size_t first = static_cast<std::size_t>(lo - begin);
-    std::size_t last = static_cast<std::size_t>(hi - begin);
-    if (first > 0)
-        --first;
-    if (last >= count_)
-        last = count_ - 1;
-    if (last < first)
-        return v;
-    const std::size_t span = last - first + 1;
-    v.level = levelFor(span, pixels);
-    const std::size_t b0 = first >> v.level;
-    const std::size_t b1 = last >> v.level;
-    v.buckets = b1 - b0 + 1;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
+    pixels = std::max<std::size_t>(pixels, 1);
+    const auto xAt = [this](std::size_t i) { return static_cast<double>(xs_[i]); };
+    // First row of [begin, end) (growing times) whose time is not below `x`.
+    const auto firstFrom = [this](std::size_t begin, std::size_t end, double x) {
+        const auto b = xs_.begin();
+        return static_cast<std::size_t>(
+            std::lower_bound(b + static_cast<std::ptrdiff_t>(begin), b + static_cast<std::ptrdiff_t>(end), x,
+                             [](std::int64_t t, double lim) { return static_cast<double>(t) < lim; }) -
+            b);
+    };
 
-    for (std::size_t s = 0; s < kSeries; ++s) {
-        std::vector<GraphPoint>& pts = v.series[s];
-        const int series = static_cast<int>(s);
-        if (v.level == 0) {
-            pts.reserve(span);
-            for (std::size_t i = first; i <= last; ++i)
-                pts.push_back({static_cast<double>(rows[i].x), seriesValue(rows[i].sample, series)});
-            continue;
-        }
-        pts.reserve(4 * v.buckets);
-        for (std::size_t b = b0; b <= b1; ++b) {
-            const BucketSummary bs = bucket(rows, v.level, series, b);
-            const auto x0 = static_cast<double>(bs.xFirst);
-            const auto x1 = static_cast<double>(bs.xLast);
-            if (bs.empty()) {
-                pts.push_back({x0, nan});
-                continue;
-            }
-            pts.push_back({x0, bs.first});
-            pts.push_back({x0, bs.min});
-            pts.push_back({x1, bs.max});
-            pts.push_back({x1, bs.last});
+    // Per run of growing times, the rows in view; the nearest rows outside on either side.
+    std::vector<Span> parts;
+    std::size_t before = kNone;
+    std::size_t after = kNone;
+    for (std::size_t r = 0; r < runStarts_.size(); ++r) {
+        const std::size_t runBegin = runStarts_[r];
+        const std::size_t runEnd = r + 1 < runStarts_.size() ? runStarts_[r + 1] : count_;
+        const std::size_t lo = firstFrom(runBegin, runEnd, xMin);
+        const auto hiIt = std::upper_bound(xs_.begin() + static_cast<std::ptrdiff_t>(lo),
+                                           xs_.begin() + static_cast<std::ptrdiff_t>(runEnd), xMax,
+                                           [](double x, std::int64_t t) { return x < static_cast<double>(t); });
+        const auto hi = static_cast<std::size_t>(hiIt - xs_.begin());
+        if (lo != runBegin && (before == kNone || earlier(before, lo - 1)))
+            before = lo - 1;
+        if (hi != runEnd && (after == kNone || earlier(hi, after)))
+            after = hi;
+        if (lo < hi) {
+            parts.push_back({lo, hi});
+            v.samples += hi - lo;
         }
     }
+
+    float values[kSeries];
+    const auto emitRow = [&](std::size_t i) {
+        valuesOf(rows[i].sample, values);
+        for (std::size_t s = 0; s < kSeries; ++s)
+            v.series[s].push_back({xAt(i), values[s]});
+    };
+    if (before != kNone)
+        emitRow(before);
+
+    if (v.samples <= pixels) {
+        // The samples themselves, merged into time order when the clock went back.
+        std::vector<std::size_t> order;
+        order.reserve(v.samples);
+        for (const Span& p : parts)
+            for (std::size_t i = p.begin; i < p.end; ++i)
+                order.push_back(i);
+        if (parts.size() > 1)
+            std::stable_sort(order.begin(), order.end(),
+                             [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
+        for (std::size_t s = 0; s < kSeries; ++s)
+            v.series[s].reserve(v.samples + 2);
+        for (std::size_t i : order)
+            emitRow(i);
+    } else {
+        const double width = (xMax - xMin) / static_cast<double>(pixels);
+        const std::size_t columns = width > 0.0 ? pixels : 1;
+        v.columns = columns;
+        // Column c holds the times in [xMin + c * width, xMin + (c + 1) * width); the last
+        // one runs to xMax.
+        const auto boundary = [&](std::size_t c) { return xMin + static_cast<double>(c + 1) * width; };
+        for (std::size_t s = 0; s < kSeries; ++s)
+            v.series[s].reserve(4 * columns + 2);
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        float firstValues[kSeries];
+        float lastValues[kSeries];
+        struct Pick {
+            std::size_t row;
+            float value;
+        };
+        std::array<Pick, 5> picked{};
+        const auto emitColumn = [&](const Column& col) {
+            valuesOf(rows[col.first].sample, firstValues);
+            valuesOf(rows[col.last].sample, lastValues);
+            for (std::size_t s = 0; s < kSeries; ++s) {
+                const Extremes& e = col.extremes[s];
+                std::size_t n = 0;
+                const auto pick = [&](std::size_t row, float value) {
+                    for (std::size_t k = 0; k < n; ++k)
+                        if (picked[k].row == row)
+                            return;
+                    picked[n++] = {row, value};
+                };
+                // A missing first or last sample is the NaN point below.
+                if (!std::isnan(firstValues[s]))
+                    pick(col.first, firstValues[s]);
+                if (e.min <= e.max) {
+                    pick(e.minRow, e.min);
+                    pick(e.maxRow, e.max);
+                }
+                if (!std::isnan(lastValues[s]))
+                    pick(col.last, lastValues[s]);
+                if (col.missing[s] != kNone)
+                    pick(col.missing[s], nan);
+                // Time order (insertion sort of at most five rows).
+                for (std::size_t k = 1; k < n; ++k)
+                    for (std::size_t j = k; j > 0 && earlier(picked[j].row, picked[j - 1].row); --j)
+                        std::swap(picked[j], picked[j - 1]);
+                for (std::size_t k = 0; k < n; ++k)
+                    v.series[s].push_back({xAt(picked[k].row), picked[k].value});
+            }
+        };
+
+        // One run of growing times visits the columns in order, each once, and draws each
+        // as soon as it is read; runs that overlap collect all columns first.
+        const bool overlapping = parts.size() > 1;
+        std::vector<Column> cols(overlapping ? columns : 1);
+        for (Column& c : cols)
+            c.missing.fill(kNone);
+        for (const Span& p : parts) {
+            std::size_t i = p.begin;
+            while (i < p.end) {
+                const double x = xAt(i);
+                std::size_t c = 0;
+                if (columns > 1) {
+                    c = std::min(columns - 1, static_cast<std::size_t>(std::max(0.0, std::floor((x - xMin) / width))));
+                    while (c + 1 < columns && x >= boundary(c))
+                        ++c;
+                    while (c > 0 && x < boundary(c - 1))
+                        --c;
+                }
+                const std::size_t end = c + 1 < columns ? firstFrom(i, p.end, boundary(c)) : p.end;
+                Column& col = cols[overlapping ? c : 0];
+                if (col.first == kNone || earlier(i, col.first))
+                    col.first = i;
+                if (col.last == kNone || earlier(col.last, end - 1))
+                    col.last = end - 1;
+                summarise(rows, i, end, col.extremes);
+                for (std::size_t s = 0; s < kSeries; ++s) {
+                    const std::size_t m = firstMissing(static_cast<int>(s), i, end);
+                    if (m != end && (col.missing[s] == kNone || earlier(m, col.missing[s])))
+                        col.missing[s] = m;
+                }
+                if (!overlapping) {
+                    emitColumn(col);
+                    col = Column{};
+                    col.missing.fill(kNone);
+                }
+                i = end;
+            }
+        }
+        if (overlapping)
+            for (const Column& col : cols)
+                if (col.first != kNone)
+                    emitColumn(col);
+    }
+
+    if (after != kNone)
+        emitRow(after);
     return v;
 }
 

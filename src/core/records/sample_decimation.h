@@ -1,13 +1,24 @@
 // Min/max decimation of the data table for the graph: whatever the test's length, a
 // redraw reads a number of points proportional to the chart's width.
 //
-// Samples are grouped by their index in the table into buckets of 2^k samples (level k).
-// Each bucket of a series has a minimum, a maximum, a first and a last value; the first
-// and last value (and the bucket's first and last time) are the table's own rows at the
-// bucket's ends, so only the minima and maxima are kept, and only from level
-// kFirstStoredLevel up (finer levels are summed from the table on demand, at most
-// 2^kFirstStoredLevel rows per bucket). A NaN value is left out of the minimum and the
-// maximum; a bucket of NaNs only is empty.
+// A redraw splits the visible time span into one column per pixel and draws, for each
+// column and series, the first and last sample in it and its minimum and maximum, each at
+// its own time and in time order. Columns go by time, not by sample count, so record
+// periods that change within a test (5 s in one step, 255 s in the next) keep their
+// shapes, and the columns at the view's edges hold only the samples inside the view.
+//
+// To find a column's minimum and maximum without reading every sample, the samples are
+// also grouped by their index in the table into buckets of 2^k samples (level k), each
+// with the minimum and maximum of every series and the rows they are in. Levels from
+// kFirstStoredLevel up are kept (finer ones are read from the table, at most
+// 2^kFirstStoredLevel rows per bucket); a column is read as a few whole buckets and the
+// rows at its ends.
+//
+// A NaN value (not measured) is left out of the minimum and the maximum, and draws as a
+// gap: a NaN point in the column where it lies, at every zoom. The table keeps arrival
+// order; when a sample's time is earlier than the one before (the clock was set back),
+// the table holds more than one run of growing times, and a view reads every run, so no
+// sample in view is lost and the points stay in time order.
 //
 // The table only grows (or is cleared); update() takes the rows added since the last
 // call, touching one bucket per level for each new row. Used from one thread at a time.
@@ -15,6 +26,7 @@
 
 #include "core/records/battery_test_records.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -42,6 +54,9 @@ struct BucketSummary {
     float last = 0.0f;
     float min = std::numeric_limits<float>::infinity();
     float max = -std::numeric_limits<float>::infinity();
+    // Rows of the minimum and the maximum (the earliest of equal values).
+    std::size_t minRow = 0;
+    std::size_t maxRow = 0;
     bool empty() const { return min > max; } // only NaNs
 };
 
@@ -52,14 +67,14 @@ struct GraphPoint {
 
 // What one redraw draws: per series the points in time order.
 struct DecimatedView {
-    int level = 0;           // 0: the samples themselves
-    std::size_t buckets = 0; // buckets (or samples) read per series
+    std::size_t samples = 0; // samples whose time lies in the view
+    std::size_t columns = 0; // columns read; 0 when the samples themselves are drawn
     std::vector<std::vector<GraphPoint>> series;
 };
 
 class SampleDecimation {
   public:
-    static constexpr int kFirstStoredLevel = 4;
+    static constexpr int kFirstStoredLevel = 5;
 
     void clear();
     // Takes the rows `rows` gained since the last call; rows that are fewer than before
@@ -71,18 +86,18 @@ class SampleDecimation {
     std::size_t bucketCount(int level) const;
     // Coarsest useful level: one bucket holds every sample.
     int topLevel() const;
+    // Runs of growing times in the table: 1 unless the clock was set back.
+    std::size_t timeRuns() const { return runStarts_.size(); }
 
     // Bucket `index` of level `level` for `series`. `rows` is the table the
     // decimation was updated from.
     BucketSummary bucket(const std::vector<SampleRow>& rows, int level, int series, std::size_t index) const;
 
-    // The finest level whose buckets over `samples` samples number at most `pixels`.
-    static int levelFor(std::size_t samples, std::size_t pixels);
-
-    // Points to draw the samples whose time lies in [xMin, xMax] (and one on either side,
-    // so the lines leave the chart's edges) on a chart `pixels` columns wide: the samples
-    // themselves when they fit, otherwise first, min, max and last of each bucket of the
-    // chosen level. An empty bucket gives a NaN point (a gap in the line).
+    // Points to draw the samples whose time lies in [xMin, xMax] on a chart `pixels`
+    // columns wide, and the nearest sample on either side, so the lines leave the chart's
+    // edges: the samples themselves when they are no more than the columns, otherwise
+    // per column its first, minimum, maximum and last value in time order, and a NaN
+    // point where a value is missing.
     DecimatedView view(const std::vector<SampleRow>& rows, double xMin, double xMax, std::size_t pixels) const;
 
     // Smallest and largest value of `series` over the whole test (min > max when it has
@@ -90,12 +105,36 @@ class SampleDecimation {
     BucketSummary whole(const std::vector<SampleRow>& rows, int series) const;
 
   private:
-    struct MinMax {
+    struct Extremes {
         float min = std::numeric_limits<float>::infinity();
         float max = -std::numeric_limits<float>::infinity();
+        std::uint32_t minRow = 0;
+        std::uint32_t maxRow = 0;
     };
-    // levels_[j] holds level kFirstStoredLevel + j, kCount entries per bucket.
-    std::vector<std::vector<MinMax>> levels_;
+    using AllSeries = std::array<Extremes, graph_series::kCount>;
+    struct Span {
+        std::size_t begin;
+        std::size_t end;
+    };
+    struct Column;
+
+    // Minimum and maximum of every series over rows [begin, end).
+    void summarise(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end, AllSeries& out) const;
+    // First row of [begin, end) whose value of `series` is NaN, or `end`.
+    std::size_t firstMissing(int series, std::size_t begin, std::size_t end) const;
+    int storedTop() const { return kFirstStoredLevel + static_cast<int>(levels_.size()) - 1; }
+    // Row `a` comes before row `b` in time (then in arrival).
+    bool earlier(std::size_t a, std::size_t b) const;
+
+    // levels_[j] holds level kFirstStoredLevel + j, one AllSeries per bucket. Rows are
+    // kept as 32 bits: a table of 4G samples would be a file of 400 GB.
+    std::vector<std::vector<AllSeries>> levels_;
+    // The rows' times, packed for the searches and comparisons of a view.
+    std::vector<std::int64_t> xs_;
+    // First row of each run of growing times.
+    std::vector<std::size_t> runStarts_;
+    // Per series the runs of rows whose value is NaN, in row order.
+    std::array<std::vector<Span>, graph_series::kCount> missing_;
     std::size_t count_ = 0;
 };
 

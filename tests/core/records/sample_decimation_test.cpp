@@ -61,6 +61,15 @@ void expectMatchesScan(const SampleTable& t)
                 ASSERT_EQ(got.min, mn) << "level " << level << " bucket " << b << " series " << s;
                 ASSERT_EQ(got.max, mx) << "level " << level << " bucket " << b << " series " << s;
                 ASSERT_EQ(got.xFirst, rows[begin].x);
+                if (mn <= mx) {
+                    // The earliest row of each extreme.
+                    ASSERT_EQ(seriesValue(rows[got.minRow].sample, s), mn);
+                    ASSERT_EQ(seriesValue(rows[got.maxRow].sample, s), mx);
+                    for (std::size_t i = begin; i < got.minRow; ++i)
+                        ASSERT_NE(seriesValue(rows[i].sample, s), mn);
+                    for (std::size_t i = begin; i < got.maxRow; ++i)
+                        ASSERT_NE(seriesValue(rows[i].sample, s), mx);
+                }
                 ASSERT_EQ(got.xLast, rows[end - 1].x);
                 const float first = seriesValue(rows[begin].sample, s);
                 const float last = seriesValue(rows[end - 1].sample, s);
@@ -136,8 +145,8 @@ TEST(SampleDecimation, NanOnlyBucketIsEmptyAndDrawnAsAGap)
     EXPECT_EQ(t.decimation().bucket(t.rows(), 6, 3, 0).min, 1.25f);
     EXPECT_EQ(t.decimation().bucket(t.rows(), 6, graph_series::kVoltage, 0).max, 63.0f);
 
-    const DecimatedView v = t.view(0, 63, 2); // 2 columns: buckets of 32
-    EXPECT_EQ(v.level, 5);
+    const DecimatedView v = t.view(0, 63, 2); // 2 columns of 32 samples
+    EXPECT_EQ(v.columns, 2u);
     ASSERT_FALSE(v.series[3].empty());
     EXPECT_TRUE(std::isnan(v.series[3].front().y));
     EXPECT_EQ(v.series[3].back().y, 1.25);
@@ -169,21 +178,19 @@ TEST(SampleDecimation, ViewReadsPointsByPixelsNotBySamplesAndKeepsTheEnvelope)
             ++first;
         if (first > 0)
             --first;
+        const std::size_t lo = static_cast<double>(rows[first].x) < x0 ? first + 1 : first;
         std::size_t last = first;
         while (last + 1 < rows.size() && static_cast<double>(rows[last + 1].x) <= x1)
             ++last;
+        const std::size_t hi = last;
         if (last + 1 < rows.size())
             ++last;
         const std::size_t inView = last - first + 1;
 
-        // The finest level with at most one bucket per column (two when the view straddles
-        // bucket boundaries).
-        const std::size_t size = std::size_t{1} << v.level;
-        EXPECT_LE((inView + size - 1) / size, c.pixels);
-        if (v.level > 0) {
-            EXPECT_GT((inView + size / 2 - 1) / (size / 2), c.pixels);
-        }
-        EXPECT_LE(v.buckets, c.pixels + 2);
+        // The samples themselves when they fit, one column per pixel otherwise.
+        const bool fit = hi - lo + 1 <= c.pixels;
+        EXPECT_EQ(v.samples, hi - lo + 1);
+        EXPECT_EQ(v.columns, fit ? 0u : c.pixels);
         for (int s = 0; s < graph_series::kCount; ++s) {
             const auto& pts = v.series[static_cast<std::size_t>(s)];
             ASSERT_LE(pts.size(), 4 * (c.pixels + 2));
@@ -203,16 +210,216 @@ TEST(SampleDecimation, ViewReadsPointsByPixelsNotBySamplesAndKeepsTheEnvelope)
                     ASSERT_LE(pts[i - 1].x, pts[i].x); // in time order
                 }
             }
-            if (v.level == 0) {
-                EXPECT_EQ(pmn, mn);
-                EXPECT_EQ(pmx, mx);
+            EXPECT_EQ(pmn, mn);
+            EXPECT_EQ(pmx, mx);
+            if (fit) {
                 EXPECT_EQ(pts.size(), inView);
-            } else {
-                // Whole buckets are drawn, so the envelope covers at least the samples in view.
-                EXPECT_LE(pmn, mn);
-                EXPECT_GE(pmx, mx);
             }
             EXPECT_LE(pts.front().x, x0 > 0 ? x0 : 0.0);
+        }
+    }
+}
+
+namespace {
+
+// A test with one shape in the battery voltage: the samples' times and values.
+struct Shape {
+    const char* name;
+    std::vector<std::int64_t> x;
+    std::vector<float> v;
+    enum class Kind { Falling, Step, Other } kind = Kind::Other;
+};
+
+SampleTable tableOf(const Shape& shape)
+{
+    SampleTable t;
+    for (std::size_t i = 0; i < shape.x.size(); ++i) {
+        SampleRecord s;
+        s.voltage = shape.v[i];
+        t.add(s, shape.x[i]);
+    }
+    t.updateDecimation();
+    return t;
+}
+
+// Samples every `period` seconds from `from` for `count` samples, appended to `shape`.
+void addRun(Shape& shape, std::int64_t from, std::int64_t period, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        shape.x.push_back(from + period * static_cast<std::int64_t>(i));
+}
+
+// A discharge: the voltage falls from 28 V to 20 V at whatever times the samples have.
+void fallingValues(Shape& shape)
+{
+    const double n = static_cast<double>(shape.x.size());
+    for (std::size_t i = 0; i < shape.x.size(); ++i)
+        shape.v.push_back(static_cast<float>(28.0 - 8.0 * static_cast<double>(i) / n));
+}
+
+std::vector<Shape> shapes()
+{
+    std::vector<Shape> out;
+    {
+        Shape s{"falling, 1 s samples", {}, {}, Shape::Kind::Falling};
+        addRun(s, 0, 1, 120'000);
+        fallingValues(s);
+        out.push_back(std::move(s));
+    }
+    {
+        // Record periods of 5 s and 255 s in turn, as steps with different intervals give.
+        Shape s{"falling, 5 s and 255 s periods", {}, {}, Shape::Kind::Falling};
+        std::int64_t x = 0;
+        for (int part = 0; part < 6; ++part) {
+            const std::int64_t period = part % 2 == 0 ? 5 : 255;
+            const std::size_t count = part % 2 == 0 ? 9000 : 300;
+            addRun(s, x, period, count);
+            x = s.x.back() + period;
+        }
+        fallingValues(s);
+        out.push_back(std::move(s));
+    }
+    {
+        // Charge current to discharge current: +10 A up to 50 000 s, -10 A after.
+        Shape s{"step", {}, {}, Shape::Kind::Step};
+        addRun(s, 0, 1, 100'000);
+        for (std::int64_t x : s.x)
+            s.v.push_back(x < 50'000 ? 10.0f : -10.0f);
+        out.push_back(std::move(s));
+    }
+    {
+        // One value not measured in a wavy line.
+        Shape s{"single missing value", {}, {}, Shape::Kind::Other};
+        addRun(s, 0, 1, 100'000);
+        for (std::int64_t x : s.x)
+            s.v.push_back(x == 61'234 ? kNan : static_cast<float>(24.0 + std::sin(static_cast<double>(x) / 900.0)));
+        out.push_back(std::move(s));
+    }
+    {
+        // The clock set back by 20 000 s at 60 000 s: the later samples (at 30 V) overlap
+        // the earlier ones (at 20 V) on the time axis.
+        Shape s{"time going back", {}, {}, Shape::Kind::Other};
+        addRun(s, 0, 1, 60'000);
+        addRun(s, 40'000, 1, 60'000);
+        for (std::size_t i = 0; i < s.x.size(); ++i)
+            s.v.push_back(i < 60'000 ? 20.0f : 30.0f);
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+struct Window {
+    double from; // as fractions of the test's time span
+    double to;
+    std::size_t pixels;
+};
+
+// Views: the whole test at several widths (from far too narrow to a wide screen), and
+// zoomed parts whose edges fall inside buckets, down to where the samples fit.
+const Window kWindows[] = {{0.0, 1.0, 8},          {0.0, 1.0, 300},     {0.0, 1.0, 1000},   {0.0, 1.0, 1920},
+                           {0.1, 0.3, 700},        {0.35, 0.6123, 500}, {0.5, 0.5099, 900}, {0.6123, 0.6124, 800},
+                           {0.4999, 0.5001, 1000}, {0.39, 0.41, 640}};
+
+} // namespace
+
+TEST(SampleDecimation, DrawnShapesFollowTheSamplesAtEveryZoom)
+{
+    for (const Shape& shape : shapes()) {
+        const SampleTable t = tableOf(shape);
+        const auto [lowest, highest] = std::minmax_element(shape.x.begin(), shape.x.end());
+        const auto span = static_cast<double>(*highest - *lowest);
+        for (const Window& w : kWindows) {
+            const double x0 = static_cast<double>(*lowest) + span * w.from;
+            const double x1 = static_cast<double>(*lowest) + span * w.to;
+            SCOPED_TRACE(::testing::Message()
+                         << shape.name << ", view " << x0 << ".." << x1 << " on " << w.pixels << " px");
+            const DecimatedView view = t.view(x0, x1, w.pixels);
+            const auto& pts = view.series[graph_series::kVoltage];
+            const double column = (x1 - x0) / static_cast<double>(w.pixels);
+
+            // The samples in view, whatever their order in the table.
+            std::size_t inView = 0;
+            float lo = std::numeric_limits<float>::infinity();
+            float hi = -lo;
+            std::vector<double> missing;
+            for (std::size_t i = 0; i < shape.x.size(); ++i) {
+                const auto x = static_cast<double>(shape.x[i]);
+                if (x < x0 || x > x1)
+                    continue;
+                ++inView;
+                if (std::isnan(shape.v[i])) {
+                    missing.push_back(x);
+                    continue;
+                }
+                lo = std::min(lo, shape.v[i]);
+                hi = std::max(hi, shape.v[i]);
+            }
+            if (inView == 0) {
+                // Between two samples far apart: the line crosses the view.
+                ASSERT_EQ(pts.size(), 2u);
+                EXPECT_LT(pts[0].x, x0);
+                EXPECT_GT(pts[1].x, x1);
+                continue;
+            }
+
+            // In time order; clipped to the view but for one sample on either side;
+            // a number of points by the width, not by the samples.
+            std::size_t backwards = 0;
+            std::size_t before = 0;
+            std::size_t after = 0;
+            double drawnLo = std::numeric_limits<double>::infinity();
+            double drawnHi = -drawnLo;
+            for (std::size_t i = 0; i < pts.size(); ++i) {
+                backwards += i > 0 && pts[i].x < pts[i - 1].x ? 1 : 0;
+                before += pts[i].x < x0 ? 1 : 0;
+                after += pts[i].x > x1 ? 1 : 0;
+                if (pts[i].x >= x0 && pts[i].x <= x1 && !std::isnan(pts[i].y)) {
+                    drawnLo = std::min(drawnLo, pts[i].y);
+                    drawnHi = std::max(drawnHi, pts[i].y);
+                }
+            }
+            EXPECT_EQ(backwards, 0u) << "points out of time order";
+            EXPECT_LE(before, 1u);
+            EXPECT_LE(after, 1u);
+            if (inView <= w.pixels) {
+                EXPECT_EQ(pts.size(), inView + before + after); // the samples themselves
+            } else {
+                EXPECT_LE(pts.size(), 5 * w.pixels + 2);
+            }
+            // Every value in view is inside the drawn envelope and nothing beyond it is.
+            EXPECT_EQ(drawnLo, static_cast<double>(lo));
+            EXPECT_EQ(drawnHi, static_cast<double>(hi));
+
+            // A missing value breaks the line within its column.
+            for (double m : missing) {
+                const bool gap = std::any_of(pts.begin(), pts.end(), [&](const GraphPoint& p) {
+                    return std::isnan(p.y) && std::fabs(p.x - m) <= column;
+                });
+                EXPECT_TRUE(gap) << "no gap at " << m;
+            }
+
+            if (shape.kind == Shape::Kind::Falling) {
+                std::size_t rises = 0;
+                for (std::size_t i = 1; i < pts.size(); ++i)
+                    rises += pts[i].y > pts[i - 1].y ? 1 : 0;
+                EXPECT_EQ(rises, 0u) << "a falling line rises";
+            }
+            if (shape.kind == Shape::Kind::Step && lo < 0.0f && hi > 0.0f) {
+                // Every +10 before every -10, and the drop within one column (or between
+                // two neighbouring samples when they are drawn themselves).
+                std::size_t lastHigh = 0;
+                std::size_t firstLow = pts.size();
+                for (std::size_t i = 0; i < pts.size(); ++i) {
+                    if (pts[i].y > 0)
+                        lastHigh = i;
+                    else if (firstLow == pts.size())
+                        firstLow = i;
+                }
+                EXPECT_EQ(lastHigh + 1, firstLow) << "the current steps down more than once";
+                if (firstLow < pts.size()) {
+                    EXPECT_LE(pts[firstLow].x - pts[lastHigh].x, std::max(column, 1.0));
+                }
+            }
         }
     }
 }
