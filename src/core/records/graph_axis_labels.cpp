@@ -2,6 +2,7 @@
 
 #include "core/definitions/duration_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -50,6 +51,33 @@ std::string bottomAxisLabel(std::string_view text)
     if (std::fabs(r) > limit)
         return std::string(text);
     return formatDurationHms(static_cast<std::int32_t>(r));
+}
+
+DurationTicks durationTicks(double spanSeconds, int maxTicks)
+{
+    constexpr double kMinute = 60.0;
+    constexpr double kHour = 3600.0;
+    constexpr double kDay = 86400.0;
+    static constexpr DurationTicks kSteps[] = {
+        {1, 0},        {2, 1},           {5, 4},           {10, 1},           {15, 2},           {30, 2},
+        {kMinute, 3},  {2 * kMinute, 1}, {5 * kMinute, 4}, {10 * kMinute, 1}, {15 * kMinute, 2}, {30 * kMinute, 2},
+        {kHour, 3},    {2 * kHour, 3},   {3 * kHour, 2},   {6 * kHour, 5},    {12 * kHour, 5},   {kDay, 3},
+        {2 * kDay, 1}, {5 * kDay, 4},
+    };
+    const double most = static_cast<double>(std::max(maxTicks, 1));
+    const double span = std::isfinite(spanSeconds) ? std::max(spanSeconds, 0.0) : 0.0;
+    for (const DurationTicks& t : kSteps)
+        if (span / t.step <= most)
+            return t;
+    // Beyond: 10, 20, 50, 100 ... days.
+    for (double days = 10.0;; days *= 10.0) {
+        if (span / (days * kDay) <= most)
+            return {days * kDay, 1};
+        if (span / (2 * days * kDay) <= most)
+            return {2 * days * kDay, 1};
+        if (span / (5 * days * kDay) <= most || days > 1e12)
+            return {5 * days * kDay, 4};
+    }
 }
 
 namespace {

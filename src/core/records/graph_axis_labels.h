@@ -18,6 +18,18 @@ std::optional<double> axisLabelNumber(std::string_view text);
 // stays as it is.
 std::string bottomAxisLabel(std::string_view text);
 
+// Spacing of the bottom axis' ticks: a round duration, so the labels read 00:10:00,
+// 00:20:00 ... rather than whatever round number of seconds fits.
+struct DurationTicks {
+    double step = 1.0; // seconds between ticks
+    int subTicks = 0;  // sub-ticks between two ticks
+};
+
+// The shortest of 1, 2, 5, 10, 15, 30 s; 1, 2, 5, 10, 15, 30 min; 1, 2, 3, 6, 12 h; 1, 2,
+// 5, 10, 20, 50, 100 ... days that splits `spanSeconds` into at most `maxTicks` steps,
+// with sub-ticks at a round part of it (15 min under 1 h, 6 h under 1 day ...).
+DurationTicks durationTicks(double spanSeconds, int maxTicks);
+
 // Cell voltage thresholds, in volts as the settings hold them (hundredths of a volt).
 struct CellThresholds {
     float ko = -0.60f;   // DNB_KO

@@ -41,3 +41,37 @@ TEST(GraphAxisLabels, LeftLabelColoursFollowTheCellThresholds)
     for (const auto& c : cases)
         EXPECT_EQ(leftAxisLabelRgb(c.label, t), c.rgb) << c.label;
 }
+
+TEST(GraphAxisLabels, BottomTicksStepByRoundDurations)
+{
+    const struct {
+        double span;
+        int maxTicks;
+        double step;
+        int subTicks;
+    } cases[] = {
+        {0, 5, 1, 0}, // nothing to split: the shortest step
+        {4, 5, 1, 0},
+        {20, 5, 5, 4},
+        {100, 5, 30, 2},
+        {200, 5, 60, 3}, // not 50 s
+        {3'000, 6, 600, 1},
+        {3'600, 6, 600, 1},
+        {3'601, 6, 900, 2},
+        {13'000, 8, 1'800, 2},
+        {50'000, 8, 7'200, 3}, // not 10 000 s ("02:46:40")
+        {50'000, 14, 3'600, 3},
+        {100'000, 8, 21'600, 5},
+        {129'600, 6, 21'600, 5},
+        {300'000, 6, 86'400, 3},       // 3.5 days: 1 day
+        {1'000'000, 10, 172'800, 1},   // 11.6 days: 2 days
+        {1'000'000, 2, 864'000, 1},    // 10 days
+        {30'000'000, 8, 4'320'000, 4}, // almost a year: 50 days
+        {100, 0, 120, 1},              // at least one step
+    };
+    for (const auto& c : cases) {
+        const DurationTicks t = durationTicks(c.span, c.maxTicks);
+        EXPECT_EQ(t.step, c.step) << c.span << " s in " << c.maxTicks;
+        EXPECT_EQ(t.subTicks, c.subTicks) << c.span << " s in " << c.maxTicks;
+    }
+}
