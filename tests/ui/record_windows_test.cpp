@@ -3,6 +3,7 @@
 #include "core/definitions/step_types.h"
 #include "core/records/battery_test_file.h"
 #include "core/records/battery_test_fixtures.h"
+#include "core/records/graph_colours.h"
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
 #include "ui/records/record_tables.h"
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <qcustomplot.h>
 
 using namespace kapsorel;
@@ -84,6 +86,87 @@ SampleRecord liveSample(float voltage)
     s.temperature = 20.0f;
     s.cells.fill(1.25f);
     return s;
+}
+
+// A long test for the graph: segments of samples, each with its step and record period;
+// charging at +10 A with the voltage rising, then discharging at -10 A with the voltage
+// falling from 27.5 V to 20 V over all the discharge samples, whatever their periods.
+struct Segment {
+    std::uint8_t step;
+    std::int64_t period;
+    std::size_t count;
+    bool discharge;
+};
+
+struct LongTest {
+    const char* name;
+    std::vector<Segment> segments;
+};
+
+const std::vector<LongTest>& longTests()
+{
+    static const std::vector<LongTest> tests = {
+        // 200 000 samples a second apart (55 h): 22 h charge, 33 h discharge.
+        {"uniform 1 s", {{0, 1, 80'000, false}, {1, 1, 120'000, true}}},
+        // A charge and a discharge recorded every 5 s, the end of the discharge every 255 s.
+        {"5 s and 255 s", {{0, 5, 8'000, false}, {1, 5, 10'000, true}, {2, 255, 200, true}}},
+    };
+    return tests;
+}
+
+std::vector<std::uint8_t> longTestFile(const std::vector<Segment>& segments, std::int64_t& dischargeFrom)
+{
+    std::size_t charges = 0;
+    std::size_t discharges = 0;
+    for (const Segment& s : segments)
+        (s.discharge ? discharges : charges) += s.count;
+    auto f = fixedPart(4, 3, kStart);
+    f.reserve(f.size() + 105 * (charges + discharges));
+    std::int64_t x = 0;
+    std::size_t charged = 0;
+    std::size_t discharged = 0;
+    dischargeFrom = -1;
+    for (const Segment& seg : segments) {
+        for (std::size_t i = 0; i < seg.count; ++i, x += seg.period) {
+            double level = 0.0; // 0 .. 1 along the charge or the discharge
+            if (seg.discharge) {
+                if (dischargeFrom < 0)
+                    dischargeFrom = x;
+                level = static_cast<double>(discharged++) / static_cast<double>(discharges);
+            } else {
+                level = static_cast<double>(charged++) / static_cast<double>(charges);
+            }
+            const double voltage = seg.discharge ? 27.5 - 7.5 * level : 26.0 + 2.0 * level;
+            auto rec = sampleBytes(4, plusSeconds(kStart, static_cast<double>(x)), seg.step,
+                                   static_cast<float>(voltage), seg.discharge ? -10.0f : 10.0f, 0.0f, 21.0f);
+            for (std::size_t k = 0; k < 20; ++k)
+                putF32(rec, 25 + 4 * k, static_cast<float>(voltage / 20.0 - 0.004 * static_cast<double>(k)));
+            append(f, rec);
+        }
+    }
+    return f;
+}
+
+// Seconds of a duration text "hh:mm:ss" (hours of two or more digits).
+std::int64_t durationSeconds(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 3)
+        return -1;
+    return parts[0].toLongLong() * 3600 + parts[1].toLongLong() * 60 + parts[2].toLongLong();
+}
+
+std::uint32_t rgbOf(const QColor& c)
+{
+    return static_cast<std::uint32_t>(c.rgb()) & 0xFFFFFFu;
+}
+
+// With KAPSOREL_SCREENSHOTS set to a folder, the window is saved there as `name`.png.
+void snap(QWidget& w, const QString& name)
+{
+    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
+    if (!dir.isEmpty())
+        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace
@@ -338,6 +421,143 @@ class RecordWindowsTest : public QObject {
         for (int n = 0; n < 20; ++n)
             QVERIFY(!g.seriesVisible(n));
         QVERIFY(g.seriesVisible(21));
+    }
+
+    void longTestOpensDrawnAtTheChartsOwnWidth_data()
+    {
+        QTest::addColumn<int>("index");
+        for (std::size_t i = 0; i < longTests().size(); ++i)
+            QTest::newRow(longTests()[i].name) << static_cast<int>(i);
+    }
+
+    // As the main window does it: the graph exists hidden from the start, a file is read
+    // into the tables, the graph is reloaded, and "Graf" opens it later.
+    void longTestOpensDrawnAtTheChartsOwnWidth()
+    {
+        QFETCH(int, index);
+        const LongTest& test = longTests()[static_cast<std::size_t>(index)];
+        std::int64_t dischargeFrom = 0;
+        home.writeBytes("long.tst", longTestFile(test.segments, dischargeFrom));
+        ConfigFile config(home / "Kapsorel.ini");
+        TFgraf g(samples, config);
+        BatteryTestFile file(run, live, marker, clock);
+        auto opened = file.openTestFile(home / "long.tst", {}, samples, steps);
+        QVERIFY2(opened, opened ? "" : opened.error().c_str());
+        g.reload();
+        g.openFor(BatteryFamily::NiCd);
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        QCoreApplication::processEvents();
+
+        // As many columns as the chart has pixels: more points than pixels, at most five
+        // a pixel.
+        const int width = g.plot()->axisRect()->width();
+        QVERIFY(width > 300);
+        const QCPRange range = g.plot()->xAxis->range();
+        QCOMPARE(range.upper, static_cast<double>(samples.rows().back().x));
+        const double column = range.size() / width;
+        for (int series : {graph_series::kVoltage, graph_series::kCurrent, 0, 19}) {
+            const int drawn = g.drawnPoints(series);
+            QVERIFY2(drawn > width && drawn <= 5 * width + 2,
+                     qPrintable(QStringLiteral("%1 points on %2 px").arg(drawn).arg(width)));
+        }
+
+        // The discharge voltage never rises; the current steps from +10 A to -10 A once,
+        // within one column.
+        const auto voltage = g.plot()->graph(graph_series::kVoltage)->data();
+        int rises = 0;
+        double previous = 1e9;
+        for (const QCPGraphData& d : *voltage) {
+            if (d.key < static_cast<double>(dischargeFrom))
+                continue;
+            rises += d.value > previous ? 1 : 0;
+            previous = d.value;
+        }
+        QCOMPARE(rises, 0);
+        const auto current = g.plot()->graph(graph_series::kCurrent)->data();
+        double lastHigh = -1.0;
+        double firstLow = -1.0;
+        int drops = 0;
+        double before = 0.0;
+        for (const QCPGraphData& d : *current) {
+            if (d.value > 0)
+                lastHigh = d.key;
+            else if (firstLow < 0)
+                firstLow = d.key;
+            drops += before > 0 && d.value < 0 ? 1 : 0;
+            before = d.value;
+        }
+        QCOMPARE(drops, 1);
+        QVERIFY2(firstLow - lastHigh <= std::max(column, 5.0),
+                 qPrintable(QStringLiteral("current falls from %1 s to %2 s").arg(lastHigh).arg(firstLow)));
+        snap(g, QStringLiteral("graf_") + QString::fromLatin1(test.name).replace(QLatin1Char(' '), QLatin1Char('_')));
+    }
+
+    void bottomTicksStepByRoundDurations()
+    {
+        ConfigFile config(home / "Kapsorel.ini");
+        TFgraf g(samples, config);
+        g.resize(900, 500);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        const std::int64_t round[] = {1,    2,    5,    10,    15,    30,    60,    120,    300,    600,   900,
+                                      1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 432000, 864000};
+        const struct {
+            double from, to;
+        } ranges[] = {{0, 200}, {123, 4567}, {0, 50'000}, {3'000, 40'000}, {0, 200'000}, {0, 1'000'000}};
+        for (const auto& r : ranges) {
+            g.showRange(r.from, r.to);
+            g.redraw();
+            const QStringList labels = g.bottomLabels();
+            const QString seen = labels.join(QLatin1Char('|'));
+            QVERIFY2(labels.size() >= 3, qPrintable(seen));
+            const std::int64_t step = durationSeconds(labels[1]) - durationSeconds(labels[0]);
+            QVERIFY2(std::find(std::begin(round), std::end(round), step) != std::end(round), qPrintable(seen));
+            for (int i = 0; i < labels.size(); ++i) {
+                const std::int64_t t = durationSeconds(labels[i]);
+                QVERIFY2(t % step == 0, qPrintable(seen));
+                if (i > 0) {
+                    QVERIFY2(t - durationSeconds(labels[i - 1]) == step, qPrintable(seen));
+                }
+            }
+        }
+    }
+
+    void axesRefitWhenSeriesAreShownOrTheWindowOpensForAFamily()
+    {
+        openFixture(); // battery 24-25.5 V; cell 1 about 1.3 V, the other cells 0 V
+        ConfigFile config(home / "Kapsorel.ini");
+        TFgraf g(samples, config);
+        g.resize(900, 500);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        QCPAxis* left = g.plot()->yAxis;
+        const auto shows = [left](double v) { return left->range().contains(v); };
+
+        g.openFor(BatteryFamily::Pb); // the cells hidden: the battery voltage fills the axis
+        QVERIFY2(!shows(1.3) && shows(24.0) && shows(25.5), qPrintable(QString::number(left->range().lower)));
+        g.openFor(BatteryFamily::NiCd); // the cells shown: on the axis too
+        QVERIFY(shows(0.0) && shows(1.3) && shows(25.5));
+        auto* chnbat = g.findChild<QCheckBox*>(QStringLiteral("chnbat"));
+        chnbat->setChecked(true);
+        chnbat->click(); // all cells hidden
+        QVERIFY(!shows(1.3) && shows(24.0));
+        g.findChild<QCheckBox*>(QStringLiteral("series0"))->click(); // cell 1 alone
+        QVERIFY(shows(1.23) && shows(1.32) && !shows(0.0) && shows(25.5));
+        g.findChild<QCheckBox*>(QStringLiteral("series21"))->click(); // battery voltage hidden
+        QVERIFY(shows(1.23) && shows(1.32) && !shows(24.0));
+    }
+
+    void everySeriesColourStandsOutOnThePlotArea()
+    {
+        ConfigFile config(home / "Kapsorel.ini");
+        TFgraf g(samples, config);
+        const QBrush area = g.plot()->axisRect()->backgroundBrush();
+        const QColor shown = area.style() == Qt::NoBrush ? QColor(Qt::white) : area.color(); // the plot's own
+        for (int n = 0; n < graph_series::kCount; ++n) {
+            QCOMPARE(rgbOf(g.seriesColour(n)), defaultSeriesRgb(n)); // the stored colours stay
+            QVERIFY2(colourDifference(rgbOf(g.seriesColour(n)), rgbOf(shown)) >= kVisibleDifference,
+                     qPrintable(g.plot()->graph(n)->name() + QLatin1Char(' ') + g.seriesColour(n).name()));
+        }
     }
 
     void graphAfterOpeningAFileAndLiveSamplesDrawsByPixels()

@@ -1,6 +1,7 @@
 #include "ui/records/tfgraf.h"
 
 #include "core/app/stored_colour.h"
+#include "core/records/graph_colours.h"
 #include "ui/common/window_placement.h"
 
 #include <QCheckBox>
@@ -52,26 +53,45 @@ QString seriesTitle(int series)
     return QStringLiteral("Bat%1").arg(series + 1);
 }
 
-// Bottom axis: the number the chart would show, turned into duration text.
+QColor fromRgb(std::uint32_t rgb)
+{
+    return QColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>(rgb & 0xFF));
+}
+
+// Room one bottom label needs, with space around it.
+constexpr int kBottomLabelPitch = 100;
+
+} // namespace
+
+// Bottom axis: ticks at round durations, each label the number the chart would show,
+// turned into duration text.
 class DurationTicker final : public QCPAxisTicker {
+  public:
+    // At most this many steps across the axis, so the labels keep apart.
+    void setMostTicks(int ticks) { mostTicks_ = std::max(ticks, 1); }
+
   protected:
+    double getTickStep(const QCPRange& range) override
+    {
+        ticks_ = durationTicks(range.size(), mostTicks_);
+        return ticks_.step;
+    }
+    int getSubTickCount(double) override { return ticks_.subTicks; }
     QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override
     {
         const QString number = QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
         return qs(bottomAxisLabel(number.toStdString()));
     }
-};
 
-} // namespace
+  private:
+    int mostTicks_ = 5;
+    DurationTicks ticks_;
+};
 
 std::int32_t defaultSeriesColour(int series)
 {
-    // fuchsia, green, yellow, olive, white, gray, fuchsia, teal, navy, maroon, lime, olive,
-    // purple, aqua, black, money green, sky blue, cream, medium gray, 8453888; red; blue.
-    static constexpr std::uint32_t kRgb[graph_series::kCount] = {
-        0xFF00FF, 0x008000, 0xFFFF00, 0x808000, 0xFFFFFF, 0x808080, 0xFF00FF, 0x008080, 0x000080, 0x800000, 0x00FF00,
-        0x808000, 0x800080, 0x00FFFF, 0x000000, 0xC0DCC0, 0xA6CAF0, 0xFFFBF0, 0xA0A0A4, 0x00FF80, 0xFF0000, 0x0000FF};
-    const std::uint32_t rgb = kRgb[std::clamp(series, 0, graph_series::kCount - 1)];
+    const std::uint32_t rgb = defaultSeriesRgb(series);
     return encodeRgb(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
                      static_cast<std::uint8_t>(rgb));
 }
@@ -94,7 +114,15 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
     plot_->xAxis->setLabel(QStringLiteral("Čas[s]"));
     plot_->xAxis->setNumberFormat(QStringLiteral("f"));
     plot_->xAxis->setNumberPrecision(0);
-    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new DurationTicker));
+    ticker_ = new DurationTicker;
+    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(ticker_));
+    // A dark grey plot area, on which every stored default colour shows (white and cream
+    // as well as black and navy), with quiet grid lines.
+    plot_->axisRect()->setBackground(QBrush(fromRgb(kPlotAreaRgb)));
+    for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
+        axis->grid()->setPen(QPen(fromRgb(kPlotGridRgb), 1, Qt::DotLine));
+        axis->grid()->setZeroLinePen(QPen(fromRgb(kPlotGridRgb), 1, Qt::SolidLine));
+    }
     plot_->yAxis->setLabel(QStringLiteral("Napětí[V]"));
     // The left labels are drawn coloured by updateLeftLabels(); the axis keeps their room.
     plot_->yAxis->setTickLabelColor(Qt::transparent);
@@ -128,7 +156,7 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
         boxes_[static_cast<std::size_t>(n)] = box;
         panel->addWidget(box);
         setSeriesColour(n, toQColor(config_.readInt(kSection, key(n, "_Color"), defaultSeriesColour(n))));
-        setSeriesVisible(n, config_.readBool(kSection, key(n, "_visible"), true));
+        applyVisible(n, config_.readBool(kSection, key(n, "_visible"), true));
         connect(box, &QCheckBox::toggled, this, [this, n](bool on) { setSeriesVisible(n, on); });
         connect(box, &QWidget::customContextMenuRequested, this, [this, n] {
             const QColor c = QColorDialog::getColor(seriesColour(n), this, seriesTitle(n));
@@ -138,7 +166,9 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
     }
     connect(chnbat_, &QCheckBox::toggled, this, [this](bool on) {
         for (int n = 0; n < kCellCount; ++n)
-            setSeriesVisible(graph_series::kFirstCell + n, on);
+            applyVisible(graph_series::kFirstCell + n, on);
+        fitValueAxes();
+        plot_->replot(QCustomPlot::rpQueuedReplot);
     });
     whole_ = new QPushButton(QStringLiteral("Celý test"), this);
     whole_->setObjectName(QStringLiteral("bcely_test"));
@@ -151,7 +181,17 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
             following_ = false; // the user zoomed or dragged
         refreshData();
     });
-    connect(plot_, &QCustomPlot::afterLayout, this, &TFgraf::updateLeftLabels);
+    // The chart's width is known only once it is laid out (the window may have been filled
+    // while hidden): whenever it differs from the width the points were read for, they are
+    // read again before this replot draws them. The value axes stay: a view's minima and
+    // maxima do not depend on the width.
+    connect(plot_, &QCustomPlot::beforeReplot, this,
+            [this] { ticker_->setMostTicks(std::max(plot_->width(), 1) / kBottomLabelPitch); });
+    connect(plot_, &QCustomPlot::afterLayout, this, [this] {
+        if (plot_->axisRect()->width() > 0 && plot_->axisRect()->width() != pointsWidth_)
+            refreshData();
+        updateLeftLabels();
+    });
 
     setStationName({});
     resize(1000, 600);
@@ -174,12 +214,21 @@ void TFgraf::openFor(BatteryFamily family)
 {
     const bool cells = family == BatteryFamily::NiCd;
     for (int n = 0; n < kCellCount; ++n)
-        setSeriesVisible(graph_series::kFirstCell + n, cells);
+        applyVisible(graph_series::kFirstCell + n, cells);
+    fitValueAxes();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
     show();
     raise();
 }
 
 void TFgraf::setSeriesVisible(int series, bool visible)
+{
+    applyVisible(series, visible);
+    fitValueAxes();
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TFgraf::applyVisible(int series, bool visible)
 {
     const auto i = static_cast<std::size_t>(series);
     graphs_[i]->setVisible(visible);
@@ -187,7 +236,6 @@ void TFgraf::setSeriesVisible(int series, bool visible)
         const QSignalBlocker block(boxes_[i]);
         boxes_[i]->setChecked(visible);
     }
-    plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 bool TFgraf::seriesVisible(int series) const
@@ -273,9 +321,10 @@ void TFgraf::setLeftRange(double lower, double upper)
 void TFgraf::refreshData()
 {
     const QCPRange r = plot_->xAxis->range();
-    int pixels = plot_->axisRect()->width();
-    if (pixels <= 0)
-        pixels = std::max(plot_->width(), 100);
+    // Before the first layout the axis rect has no width yet; the plot's own width is the
+    // closest guess, and the first layout reads the points again.
+    pointsWidth_ = plot_->axisRect()->width();
+    const int pixels = pointsWidth_ > 0 ? pointsWidth_ : std::max(plot_->width(), 100);
     const DecimatedView view = table_.view(r.lower, r.upper, static_cast<std::size_t>(pixels));
     for (std::size_t s = 0; s < graphs_.size(); ++s) {
         const auto& pts = view.series[s];

@@ -1,7 +1,8 @@
 // The graph window (TFgraf): cell voltages, battery voltage and current against the test
 // time. It draws the core table's min/max decimation, so a redraw reads a number of points
-// proportional to the chart's width whatever the test's length; zooming (wheel) and
-// panning (drag) pick the level again, "Celý test" shows the whole test.
+// proportional to the chart's width whatever the test's length; the points are read again
+// when the view (zoom by wheel, pan by drag, "Celý test"), the chart's width or the data
+// change. The value axes fit the shown series when the view or the shown series change.
 //
 // Feeding it (user-interface thread):
 //   - after samples were added to the core table: appendSamples() (once per refresh; it
@@ -30,6 +31,8 @@ class QCheckBox;
 class QPushButton;
 
 namespace kapsorel::ui {
+
+class DurationTicker;
 
 // Default colour of series n as the configuration stores colours.
 std::int32_t defaultSeriesColour(int series);
@@ -75,6 +78,8 @@ class TFgraf final : public QWidget {
 
   private:
     void refreshData();
+    // Shows or hides a series and its check box, without refitting or replotting.
+    void applyVisible(int series, bool visible);
     void updateLeftLabels();
     void fitValueAxes();
     void storeVisibility(int series, bool visible);
@@ -88,6 +93,8 @@ class TFgraf final : public QWidget {
     QCheckBox* chnbat_ = nullptr;
     QPushButton* whole_ = nullptr;
     std::vector<QCPItemText*> leftItems_;
+    DurationTicker* ticker_ = nullptr; // owned by the bottom axis
+    int pointsWidth_ = 0;              // axis rect width the points were read for
     bool following_ = true;
     bool settingRange_ = false;
 };
