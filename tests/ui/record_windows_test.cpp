@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <algorithm>
 #include <qcustomplot.h>
@@ -557,6 +558,59 @@ class RecordWindowsTest : public QObject {
             QCOMPARE(rgbOf(g.seriesColour(n)), defaultSeriesRgb(n)); // the stored colours stay
             QVERIFY2(colourDifference(rgbOf(g.seriesColour(n)), rgbOf(shown)) >= kVisibleDifference,
                      qPrintable(g.plot()->graph(n)->name() + QLatin1Char(' ') + g.seriesColour(n).name()));
+        }
+    }
+
+    void cellHeadersFitTheirColumns()
+    {
+        ConfigFile config(home / "Kapsorel.ini");
+        TFdata data(samples, config);
+        TFkroky kroky(steps);
+        data.setFamily(BatteryFamily::NiCd);
+        kroky.setFamily(BatteryFamily::NiCd);
+        for (RecordGrid* grid : {data.grid(), kroky.grid()}) {
+            const QAbstractItemModel& m = *grid->model();
+            auto* header = grid->horizontalHeader();
+            const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+            for (int c = 4; c < 24; ++c) {
+                QCOMPARE(grid->columnWidth(c), 33); // the width stays
+                const QString text = m.headerData(c, Qt::Horizontal).toString();
+                QCOMPARE(text, QStringLiteral("Bat%1").arg(c - 3));
+                const QVariant font = m.headerData(c, Qt::Horizontal, Qt::FontRole);
+                const QFontMetrics fm(font.isValid() ? font.value<QFont>() : header->font());
+                QVERIFY2(fm.horizontalAdvance(text) + 2 * margin <= grid->columnWidth(c),
+                         qPrintable(text + QStringLiteral(": %1 px of text").arg(fm.horizontalAdvance(text))));
+                QVERIFY(fm.height() >= 8); // still readable
+            }
+        }
+    }
+
+    void recordWindowsShowEveryColumnAtTheirDefaultSize()
+    {
+        openFixture();
+        ConfigFile config(home / "Kapsorel.ini");
+        TFdata data(samples, config);
+        data.setStationName("Stanice 1");
+        data.setFamily(BatteryFamily::NiCd);
+        data.reload();
+        TFkroky kroky(steps);
+        kroky.setStationName("Stanice 1");
+        kroky.setFamily(BatteryFamily::NiCd);
+        kroky.reload();
+        for (QWidget* w : {static_cast<QWidget*>(&data), static_cast<QWidget*>(&kroky)}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+            auto* grid = w->findChild<QTableView*>();
+            const int visible = grid->viewport()->width();
+            for (int c = 0; c < grid->model()->columnCount(); ++c) {
+                const int x = grid->columnViewportPosition(c);
+                QVERIFY2(
+                    x >= 0 && x + grid->columnWidth(c) <= visible,
+                    qPrintable(w->objectName() + QLatin1Char(' ') +
+                               grid->model()->headerData(c, Qt::Horizontal).toString() +
+                               QStringLiteral(" at %1-%2 of %3 px").arg(x).arg(x + grid->columnWidth(c)).arg(visible)));
+            }
+            snap(*w, w->objectName());
         }
     }
 

@@ -6,7 +6,9 @@
 #include "ui/common/window_placement.h"
 
 #include <QHeaderView>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
@@ -38,6 +40,18 @@ QVariant header(Qt::Orientation orientation, int role, int section, const std::s
     return qs(text);
 }
 
+// Header sections with a pixel of margin instead of the style's few: the 33 px cell
+// columns keep room for a readable "Bat20".
+class NarrowHeaderStyle final : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_HeaderMargin)
+            return 1;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 } // namespace
 
 // ---- data table ---------------------------------------------------------------------
@@ -67,6 +81,22 @@ bool GrowingTableModel::appendRows()
     shown_ = n;
     endInsertRows();
     return true;
+}
+
+void GrowingTableModel::setHeaderFont(int first, int count, const QFont& font)
+{
+    fontFirst_ = first;
+    fontCount_ = count;
+    font_ = font;
+    if (count > 0)
+        emit headerDataChanged(Qt::Horizontal, first, first + count - 1);
+}
+
+QVariant GrowingTableModel::headerFont(int section) const
+{
+    if (section < fontFirst_ || section >= fontFirst_ + fontCount_)
+        return {};
+    return font_;
 }
 
 SampleTableModel::SampleTableModel(const SampleTable& table, QObject* parent) : GrowingTableModel(parent), table_(table)
@@ -112,6 +142,8 @@ QVariant SampleTableModel::data(const QModelIndex& index, int role) const
 
 QVariant SampleTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == Qt::FontRole)
+        return headerFont(section);
     return header(orientation, role, section, SampleTable::header(section));
 }
 
@@ -175,6 +207,8 @@ QVariant StepTableModel::data(const QModelIndex& index, int role) const
 
 QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Horizontal && role == Qt::FontRole)
+        return headerFont(section);
     return header(orientation, role, section, StepTable::header(section));
 }
 
@@ -187,6 +221,9 @@ RecordGrid::RecordGrid(QWidget* parent) : QTableView(parent)
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
+    auto* headerStyle = new NarrowHeaderStyle;
+    headerStyle->setParent(horizontalHeader());
+    horizontalHeader()->setStyle(headerStyle);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone); // 33 px cell columns show what fits of "1,23"
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -202,6 +239,51 @@ void RecordGrid::applyFamily(BatteryFamily family, int firstCellColumn)
         if (nicd)
             setColumnWidth(c, kCellColumnWidth);
     }
+}
+
+void RecordGrid::fitCellHeaders(int firstCellColumn)
+{
+    auto* m = qobject_cast<GrowingTableModel*>(model());
+    if (!m)
+        return;
+    const QHeaderView* h = horizontalHeader();
+    const int room = kCellColumnWidth - 2 * h->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    const auto widest = [&](const QFont& f) {
+        const QFontMetrics fm(f);
+        int most = 0;
+        for (int c = firstCellColumn; c < firstCellColumn + kCellCount; ++c)
+            most = std::max(most, fm.horizontalAdvance(m->headerData(c, Qt::Horizontal).toString()));
+        return most;
+    };
+    QFont font = h->font();
+    // Half a point smaller at a time, but never below 6 points.
+    for (qreal size = font.pointSizeF(); size > 6.0 && widest(font) > room;) {
+        size = std::max<qreal>(6.0, size - 0.5);
+        font.setPointSizeF(size);
+    }
+    m->setHeaderFont(firstCellColumn, kCellCount, font);
+}
+
+void RecordGrid::fitColumn(int column, const QString& widest)
+{
+    const QHeaderView* h = horizontalHeader();
+    // An item's text keeps the focus frame's margin and a pixel on each side.
+    const int itemMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int headerMargin = h->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    const QString title = model()->headerData(column, Qt::Horizontal).toString();
+    const int content = fontMetrics().horizontalAdvance(widest) + 2 * itemMargin;
+    const int heading = h->fontMetrics().horizontalAdvance(title) + 2 * headerMargin;
+    setColumnWidth(column, std::max(content, heading) + 2);
+}
+
+int RecordGrid::fullWidth(int firstCellColumn) const
+{
+    int width = 0;
+    for (int c = 0; c < model()->columnCount(); ++c) {
+        const bool cell = c >= firstCellColumn && c < firstCellColumn + kCellCount;
+        width += cell ? kCellColumnWidth : columnWidth(c);
+    }
+    return width + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
 }
 
 bool RecordGrid::followsNewest() const
@@ -222,9 +304,16 @@ TFdata::TFdata(const SampleTable& table, ConfigFile& config, QWidget* parent)
     grid_ = new RecordGrid(this);
     grid_->setObjectName(QStringLiteral("gdata"));
     grid_->setModel(model_);
+    grid_->fitCellHeaders(sample_col::kFirstCell);
+    grid_->fitColumn(sample_col::kTime, QStringLiteral("000:00:00"));
+    grid_->fitColumn(sample_col::kCurrent, QStringLiteral("-100,0"));
+    grid_->fitColumn(sample_col::kVoltage, QStringLiteral("100,0"));
+    grid_->fitColumn(sample_col::kTemperature, QStringLiteral("-10,0"));
+    grid_->fitColumn(sample_col::kStep, QStringLiteral("255"));
     layout->addWidget(grid_);
     setStationName({});
-    resize(900, 500);
+    // Every column in view for "NiCd" (the widest family).
+    resize(grid_->fullWidth(sample_col::kFirstCell), 500);
     restorePlacement(*this, config_, "TFdata");
 }
 
@@ -263,10 +352,24 @@ TFkroky::TFkroky(const StepTable& table, QWidget* parent) : QWidget(parent, Qt::
     grid_ = new RecordGrid(this);
     grid_->setObjectName(QStringLiteral("gkroky"));
     grid_->setModel(model_);
-    grid_->setColumnWidth(step_col::kDescription, 180);
+    grid_->fitCellHeaders(step_col::kFirstCell);
+    grid_->fitColumn(step_col::kTime, QStringLiteral("000:00:00"));
+    grid_->fitColumn(step_col::kCurrent, QStringLiteral("-100,0"));
+    grid_->fitColumn(step_col::kVoltage, QStringLiteral("100,0"));
+    grid_->fitColumn(step_col::kCapacity, QStringLiteral("999,9"));
+    grid_->setColumnWidth(step_col::kDescription, 180); // most descriptions; longer ones are cut
+    grid_->fitColumn(step_col::kPrint, QStringLiteral("255"));
+    grid_->fitColumn(step_col::kRep, QStringLiteral("255"));
+    QString action;
+    for (std::uint8_t type = 0; type < static_cast<std::uint8_t>(kStepTypeCount); ++type)
+        if (grid_->fontMetrics().horizontalAdvance(QString::fromUtf8(stepTypeName(type))) >
+            grid_->fontMetrics().horizontalAdvance(action))
+            action = QString::fromUtf8(stepTypeName(type));
+    grid_->fitColumn(step_col::kAction, action);
     layout->addWidget(grid_);
     setStationName({});
-    resize(900, 400);
+    // Every column in view for "NiCd" (the widest family), "Akce" included.
+    resize(grid_->fullWidth(step_col::kFirstCell), 400);
 }
 
 void TFkroky::setStationName(const std::string& station)

@@ -17,6 +17,7 @@
 #include "core/station/battery_family.h"
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QTableView>
 #include <QWidget>
 #include <string>
@@ -37,14 +38,22 @@ class GrowingTableModel : public QAbstractTableModel {
     // Rows added to the table since the last call, in one insertion; false when none.
     bool appendRows();
 
+    // Headers of columns [first, first + count) in `font` (the narrow cell columns).
+    void setHeaderFont(int first, int count, const QFont& font);
+
   protected:
     explicit GrowingTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+    // The font role of header `section`: the font set for it, or none.
+    QVariant headerFont(int section) const;
     // Rows the core table holds now.
     virtual std::size_t tableSize() const = 0;
     std::size_t shown() const { return shown_; }
 
   private:
     std::size_t shown_ = 0;
+    int fontFirst_ = 0;
+    int fontCount_ = 0;
+    QFont font_;
 };
 
 class SampleTableModel final : public GrowingTableModel {
@@ -85,6 +94,14 @@ class RecordGrid final : public QTableView {
     explicit RecordGrid(QWidget* parent = nullptr);
     // Cell columns [first, first + 20) 33 px wide for "NiCd", hidden otherwise.
     void applyFamily(BatteryFamily family, int firstCellColumn);
+    // The cell columns' headers ("Bat10" ... "Bat20" as well) in a font small enough to
+    // show them whole in 33 px. Needs the model, a GrowingTableModel.
+    void fitCellHeaders(int firstCellColumn);
+    // Column `column` as wide as its header or `widest`, the widest text it shows.
+    void fitColumn(int column, const QString& widest);
+    // Width the grid needs to show every column (the cells 33 px wide) without scrolling
+    // sideways, with room for the vertical scroll bar.
+    int fullWidth(int firstCellColumn) const;
     // Inserts through `append` and keeps the newest row in view when it was in view.
     template <typename Append> void appendFollowing(Append append)
     {
