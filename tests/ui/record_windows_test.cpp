@@ -614,6 +614,27 @@ class RecordWindowsTest : public QObject {
         }
     }
 
+    void wholeTestReachesTheLatestTimeWhenTheClockWentBack()
+    {
+        // 2000 s sampled, then the clock set back 1500 s for the last 500 samples.
+        for (std::int64_t x = 0; x < 2000; ++x)
+            samples.add(liveSample(24.0f), x);
+        for (std::int64_t x = 500; x < 1000; ++x)
+            samples.add(liveSample(26.0f), x);
+        ConfigFile config(home / "Kapsorel.ini");
+        TFgraf g(samples, config);
+        g.resize(900, 500);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.reload();
+        g.redraw();
+        QCOMPARE(g.plot()->xAxis->range().lower, 0.0);
+        QCOMPARE(g.plot()->xAxis->range().upper, 1999.0);
+        const auto voltage = g.plot()->graph(graph_series::kVoltage)->data();
+        QCOMPARE((voltage->constEnd() - 1)->key, 1999.0);
+        QVERIFY(g.plot()->yAxis->range().contains(24.0) && g.plot()->yAxis->range().contains(26.0));
+    }
+
     void graphAfterOpeningAFileAndLiveSamplesDrawsByPixels()
     {
         openFixture();

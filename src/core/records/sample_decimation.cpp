@@ -73,6 +73,8 @@ void SampleDecimation::clear()
     for (auto& m : missing_)
         m.clear();
     count_ = 0;
+    earliest_ = 0;
+    latest_ = 0;
 }
 
 void SampleDecimation::update(const std::vector<SampleRow>& rows)
@@ -99,6 +101,8 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
                 xs_[i] = rows[i].x;
                 if (i == 0 || rows[i].x < rows[i - 1].x)
                     runStarts_.push_back(i);
+                earliest_ = i == 0 ? rows[i].x : std::min(earliest_, rows[i].x);
+                latest_ = i == 0 ? rows[i].x : std::max(latest_, rows[i].x);
                 valuesOf(rows[i].sample, v);
                 AllSeries& b = cur[i >> level];
                 for (std::size_t s = 0; s < kSeries; ++s) {

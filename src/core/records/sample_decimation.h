@@ -88,6 +88,10 @@ class SampleDecimation {
     int topLevel() const;
     // Runs of growing times in the table: 1 unless the clock was set back.
     std::size_t timeRuns() const { return runStarts_.size(); }
+    // Earliest and latest time of any sample (0 without samples): the first and the last
+    // sample's unless the clock was set back.
+    std::int64_t earliestTime() const { return earliest_; }
+    std::int64_t latestTime() const { return latest_; }
 
     // Bucket `index` of level `level` for `series`. `rows` is the table the
     // decimation was updated from.
@@ -136,6 +140,8 @@ class SampleDecimation {
     // Per series the runs of rows whose value is NaN, in row order.
     std::array<std::vector<Span>, graph_series::kCount> missing_;
     std::size_t count_ = 0;
+    std::int64_t earliest_ = 0;
+    std::int64_t latest_ = 0;
 };
 
 } // namespace kapsorel

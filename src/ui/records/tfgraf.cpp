@@ -288,12 +288,14 @@ void TFgraf::appendSamples()
 void TFgraf::showWholeTest()
 {
     following_ = true;
-    const auto& rows = table_.rows();
+    const SampleDecimation& d = table_.decimation();
     double lo = 0.0;
     double hi = 1.0;
-    if (!rows.empty()) {
-        lo = static_cast<double>(std::min<std::int64_t>(0, rows.front().x));
-        hi = static_cast<double>(rows.back().x);
+    if (d.sampleCount() > 0) {
+        // From the test's start to its latest sample, which is not the last one when the
+        // clock was set back.
+        lo = static_cast<double>(std::min<std::int64_t>(0, d.earliestTime()));
+        hi = static_cast<double>(d.latestTime());
         if (hi <= lo)
             hi = lo + 1.0;
     }

@@ -220,6 +220,38 @@ TEST(SampleDecimation, ViewReadsPointsByPixelsNotBySamplesAndKeepsTheEnvelope)
     }
 }
 
+TEST(SampleDecimation, TimeRunsAndTheirSpanFollowTheClock)
+{
+    const struct {
+        std::vector<std::int64_t> x;
+        std::size_t runs;
+        std::int64_t earliest;
+        std::int64_t latest;
+    } cases[] = {
+        {{}, 0, 0, 0},
+        {{5}, 1, 5, 5},
+        {{0, 1, 1, 2, 3}, 1, 0, 3},       // a repeated second is no step back
+        {{0, 10, 20, 5, 6, 7}, 2, 0, 20}, // set back: the last sample is not the latest
+        {{-3, 0, 4, -10, 2, 1, 30}, 3, -10, 30},
+    };
+    for (const auto& c : cases) {
+        // Added one at a time, as a run does, and all at once, as opening a file does.
+        SampleTable live;
+        SampleTable read;
+        for (std::int64_t x : c.x) {
+            live.add(SampleRecord{}, x);
+            live.updateDecimation();
+            read.add(SampleRecord{}, x);
+        }
+        read.updateDecimation();
+        for (const SampleTable* t : {&live, &read}) {
+            EXPECT_EQ(t->decimation().timeRuns(), c.runs);
+            EXPECT_EQ(t->decimation().earliestTime(), c.earliest);
+            EXPECT_EQ(t->decimation().latestTime(), c.latest);
+        }
+    }
+}
+
 namespace {
 
 // A test with one shape in the battery voltage: the samples' times and values.
