@@ -19,30 +19,16 @@ std::size_t bucketsOf(std::size_t samples, int level)
 }
 
 // A NaN compares false both ways, so it never becomes the minimum or the maximum; of
-// equal values the earlier row stays.
-template <typename E> inline void takeValue(E& e, float v, std::size_t row)
+// equal values the earlier row stays. Written without branches: along a falling or
+// wavy line they would be mispredicted.
+inline void takeValue(BucketSummary& e, float v, std::size_t row)
 {
-    if (v < e.min) {
-        e.min = v;
-        e.minRow = static_cast<std::uint32_t>(row);
-    }
-    if (v > e.max) {
-        e.max = v;
-        e.maxRow = static_cast<std::uint32_t>(row);
-    }
-}
-
-// `later` covers rows after `e`'s.
-template <typename E> inline void takeLater(E& e, const E& later)
-{
-    if (later.min < e.min) {
-        e.min = later.min;
-        e.minRow = later.minRow;
-    }
-    if (later.max > e.max) {
-        e.max = later.max;
-        e.maxRow = later.maxRow;
-    }
+    const bool lower = v < e.min;
+    const bool higher = v > e.max;
+    e.min = lower ? v : e.min;
+    e.minRow = lower ? row : e.minRow;
+    e.max = higher ? v : e.max;
+    e.maxRow = higher ? row : e.maxRow;
 }
 
 // The 22 series' values of a sample, in series order.
@@ -55,6 +41,39 @@ inline void valuesOf(const SampleRecord& s, float* out)
 }
 
 } // namespace
+
+SampleDecimation::AllSeries::AllSeries()
+{
+    min.fill(std::numeric_limits<float>::infinity());
+    max.fill(-std::numeric_limits<float>::infinity());
+    minRow.fill(0);
+    maxRow.fill(0);
+}
+
+void SampleDecimation::AllSeries::take(const float* values, std::uint32_t row)
+{
+    for (std::size_t s = 0; s < kSeries; ++s) {
+        const float v = values[s];
+        const bool lower = v < min[s];
+        const bool higher = v > max[s];
+        min[s] = lower ? v : min[s];
+        minRow[s] = lower ? row : minRow[s];
+        max[s] = higher ? v : max[s];
+        maxRow[s] = higher ? row : maxRow[s];
+    }
+}
+
+void SampleDecimation::AllSeries::takeLater(const AllSeries& later)
+{
+    for (std::size_t s = 0; s < kSeries; ++s) {
+        const bool lower = later.min[s] < min[s];
+        const bool higher = later.max[s] > max[s];
+        min[s] = lower ? later.min[s] : min[s];
+        minRow[s] = lower ? later.minRow[s] : minRow[s];
+        max[s] = higher ? later.max[s] : max[s];
+        maxRow[s] = higher ? later.maxRow[s] : maxRow[s];
+    }
+}
 
 float seriesValue(const SampleRecord& s, int series)
 {
@@ -105,11 +124,15 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
                 latest_ = i == 0 ? rows[i].x : std::max(latest_, rows[i].x);
                 valuesOf(rows[i].sample, v);
                 AllSeries& b = cur[i >> level];
+                b.take(v, static_cast<std::uint32_t>(i));
+                bool missing = false;
+                for (std::size_t s = 0; s < kSeries; ++s)
+                    missing |= std::isnan(v[s]);
+                if (!missing)
+                    continue;
                 for (std::size_t s = 0; s < kSeries; ++s) {
-                    if (!std::isnan(v[s])) {
-                        takeValue(b[s], v[s], i);
+                    if (!std::isnan(v[s]))
                         continue;
-                    }
                     std::vector<Span>& m = missing_[s];
                     if (!m.empty() && m.back().end == i)
                         m.back().end = i + 1;
@@ -123,8 +146,7 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
                 AllSeries& out = cur[b];
                 out = finer[2 * b];
                 if (2 * b + 1 < finer.size())
-                    for (std::size_t s = 0; s < kSeries; ++s)
-                        takeLater(out[s], finer[2 * b + 1][s]);
+                    out.takeLater(finer[2 * b + 1]);
             }
         }
         if (buckets <= 1)
@@ -164,11 +186,12 @@ BucketSummary SampleDecimation::bucket(const std::vector<SampleRow>& rows, int l
     } else {
         // Levels above the top are one bucket, the top's.
         const auto j = std::min(static_cast<std::size_t>(level - kFirstStoredLevel), levels_.size() - 1);
-        const Extremes& e = levels_[j][index][static_cast<std::size_t>(series)];
-        out.min = e.min;
-        out.max = e.max;
-        out.minRow = e.minRow;
-        out.maxRow = e.maxRow;
+        const AllSeries& b = levels_[j][index];
+        const auto s = static_cast<std::size_t>(series);
+        out.min = b.min[s];
+        out.max = b.max[s];
+        out.minRow = b.minRow[s];
+        out.maxRow = b.maxRow[s];
     }
     return out;
 }
@@ -186,16 +209,13 @@ void SampleDecimation::summarise(const std::vector<SampleRow>& rows, std::size_t
             --level;
         if (level >= kFirstStoredLevel) {
             const AllSeries& b = levels_[static_cast<std::size_t>(level - kFirstStoredLevel)][i >> level];
-            for (std::size_t s = 0; s < kSeries; ++s)
-                takeLater(out[s], b[s]);
+            out.takeLater(b);
             i += std::size_t{1} << level;
             continue;
         }
-        const SampleRecord& r = rows[i].sample;
-        for (std::size_t k = 0; k < kCellCount; ++k)
-            takeValue(out[static_cast<std::size_t>(graph_series::kFirstCell) + k], r.cells[k], i);
-        takeValue(out[graph_series::kCurrent], r.current, i);
-        takeValue(out[graph_series::kVoltage], r.voltage, i);
+        float v[kSeries];
+        valuesOf(rows[i].sample, v);
+        out.take(v, static_cast<std::uint32_t>(i));
         ++i;
     }
 }
@@ -222,7 +242,7 @@ struct SampleDecimation::Column {
     static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
     std::size_t first = kNone; // rows of the earliest and the latest sample
     std::size_t last = kNone;
-    AllSeries extremes{};
+    AllSeries extremes;
     std::array<std::size_t, kSeries> missing{}; // earliest NaN row per series, or kNone
 };
 
@@ -311,7 +331,6 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
             valuesOf(rows[col.first].sample, firstValues);
             valuesOf(rows[col.last].sample, lastValues);
             for (std::size_t s = 0; s < kSeries; ++s) {
-                const Extremes& e = col.extremes[s];
                 std::size_t n = 0;
                 const auto pick = [&](std::size_t row, float value) {
                     for (std::size_t k = 0; k < n; ++k)
@@ -322,9 +341,10 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
                 // A missing first or last sample is the NaN point below.
                 if (!std::isnan(firstValues[s]))
                     pick(col.first, firstValues[s]);
-                if (e.min <= e.max) {
-                    pick(e.minRow, e.min);
-                    pick(e.maxRow, e.max);
+                const AllSeries& e = col.extremes;
+                if (e.has(s)) {
+                    pick(e.minRow[s], e.min[s]);
+                    pick(e.maxRow[s], e.max[s]);
                 }
                 if (!std::isnan(lastValues[s]))
                     pick(col.last, lastValues[s]);

@@ -109,13 +109,22 @@ class SampleDecimation {
     BucketSummary whole(const std::vector<SampleRow>& rows, int series) const;
 
   private:
-    struct Extremes {
-        float min = std::numeric_limits<float>::infinity();
-        float max = -std::numeric_limits<float>::infinity();
-        std::uint32_t minRow = 0;
-        std::uint32_t maxRow = 0;
+    // Minimum and maximum of every series over a bucket or a column, and their rows (the
+    // earliest of equal values); series by series in arrays, so a row is taken in a few
+    // vector instructions.
+    struct AllSeries {
+        AllSeries();
+        // Row `row` with the series' values `values`.
+        void take(const float* values, std::uint32_t row);
+        // A bucket or column of later rows.
+        void takeLater(const AllSeries& later);
+        bool has(std::size_t series) const { return min[series] <= max[series]; }
+
+        std::array<float, graph_series::kCount> min;
+        std::array<float, graph_series::kCount> max;
+        std::array<std::uint32_t, graph_series::kCount> minRow;
+        std::array<std::uint32_t, graph_series::kCount> maxRow;
     };
-    using AllSeries = std::array<Extremes, graph_series::kCount>;
     struct Span {
         std::size_t begin;
         std::size_t end;
