@@ -15,12 +15,13 @@ namespace kapsorel::demo {
 
 namespace {
 
-// Values are given as the editor's cells take them (a number with '.' or "#" + ID),
+// Values are given as the editor's cells take them (a number with a point, read under
+// every locale, or "#" + ID),
 // so they get the format codes the editor would give them.
 StepValue stepValue(StepType type, int which, const char* text)
 {
     const StepTypeRow& t = kStepTypes[static_cast<std::size_t>(type)];
-    return parseValueText(which == 1 ? t.kind1 : t.kind2, text, '.').value;
+    return parseValueText(which == 1 ? t.kind1 : t.kind2, text).value;
 }
 
 ConditionTerm term(std::uint8_t variable, std::uint8_t relation, const char* text, std::uint8_t joiner)
@@ -28,7 +29,7 @@ ConditionTerm term(std::uint8_t variable, std::uint8_t relation, const char* tex
     ConditionTerm c;
     c.variable = variable;
     c.relation = relation;
-    c.value = parseValueText(kConditionVariables[variable].defaultFormat, text, '.').value;
+    c.value = parseValueText(kConditionVariables[variable].defaultFormat, text).value;
     c.joiner = joiner;
     return c;
 }

@@ -20,7 +20,7 @@ constexpr std::int16_t kUnshownHead = -2;
 
 std::string text(const char* format, float v)
 {
-    return formatNumber(format, static_cast<double>(v), ',');
+    return formatNumber(format, static_cast<double>(v));
 }
 
 std::int32_t clampSeconds(std::int64_t s)

@@ -23,27 +23,27 @@ std::string durationText(float value)
     return out;
 }
 
-std::string termValueText(const StepValue& v, const BatteryType* shown, char separator)
+std::string termValueText(const StepValue& v, const BatteryType* shown)
 {
     switch (v.format) {
     case kFormatDuration:
         return durationText(v.single());
     case kFormatWhole:
-        return formatLiteral(kFormatWhole, v.single(), separator);
+        return formatLiteral(kFormatWhole, v.single());
     case kFormatOneDecimal:
     case kFormatTwoDecimals:
     case kFormatThreeDecimals:
-        return formatLiteral(v.format, v.single(), separator) + " ";
+        return formatLiteral(v.format, v.single()) + " ";
     default:
         if (v.format > kFormatReferenceOffset && v.format <= kFormatMax)
-            return formatValueText(v, shown, separator);
+            return formatValueText(v, shown);
         return {};
     }
 }
 
 } // namespace
 
-std::string ConditionText(const Condition& condition, const BatteryType* shown, char separator)
+std::string ConditionText(const Condition& condition, const BatteryType* shown)
 {
     std::string out;
     for (std::size_t i = 0; i < condition.size(); ++i) {
@@ -63,14 +63,14 @@ std::string ConditionText(const Condition& condition, const BatteryType* shown, 
             unit = kConditionVariables[t.variable].unit;
         }
         const char* relation = t.relation < kRelationCount ? kRelationSymbols[t.relation] : "?";
-        out += symbol + relation + termValueText(t.value, shown, separator) + unit;
+        out += symbol + relation + termValueText(t.value, shown) + unit;
     }
     return out;
 }
 
-std::string ConditionText(const ProcedureStep& step, int which, const BatteryType* shown, char separator)
+std::string ConditionText(const ProcedureStep& step, int which, const BatteryType* shown)
 {
-    return ConditionText(step.condition(which), shown, separator);
+    return ConditionText(step.condition(which), shown);
 }
 
 void setDefaultChoiceEndCondition(Condition& condition)

@@ -15,8 +15,8 @@ namespace kapsorel {
 // The terms up to the first with joiner 0: "| " or "& " before terms 2-4, then symbol,
 // relation, value text and unit. Variable references follow FormatValueText with the
 // battery type `shown` (null = none).
-std::string ConditionText(const Condition& condition, const BatteryType* shown, char separator = ',');
-std::string ConditionText(const ProcedureStep& step, int which, const BatteryType* shown, char separator = ',');
+std::string ConditionText(const Condition& condition, const BatteryType* shown);
+std::string ConditionText(const ProcedureStep& step, int which, const BatteryType* shown);
 
 // One term "Volba tl." > 0.0 (format 2, joiner 1), the second term not used.
 void setDefaultChoiceEndCondition(Condition& condition);

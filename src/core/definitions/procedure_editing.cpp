@@ -9,7 +9,7 @@
 
 namespace kapsorel {
 
-StepGridRow stepGridRow(const ProcedureStep& step, int position, const BatteryType* shown, char separator)
+StepGridRow stepGridRow(const ProcedureStep& step, int position, const BatteryType* shown)
 {
     StepGridRow row;
     row[0] = std::to_string(position + 1);
@@ -18,11 +18,11 @@ StepGridRow stepGridRow(const ProcedureStep& step, int position, const BatteryTy
                             step.type == static_cast<std::uint8_t>(StepType::Signalling);
     row[1] = noInterval ? std::string() : std::to_string(step.recordInterval);
     row[2] = stepTypeName(step.type);
-    row[3] = formatValueText(step.value1, shown, separator);
-    row[4] = formatValueText(step.value2, shown, separator);
-    row[5] = ConditionText(step.startCondition, shown, separator);
+    row[3] = formatValueText(step.value1, shown);
+    row[4] = formatValueText(step.value2, shown);
+    row[5] = ConditionText(step.startCondition, shown);
     const bool endColumn = step.type < kStepTypeCount && kStepTypes[step.type].hasEndCondition();
-    row[6] = endColumn ? ConditionText(step.endCondition, shown, separator) : step.text;
+    row[6] = endColumn ? ConditionText(step.endCondition, shown) : step.text;
     row[7] = std::to_string(step.printNumber);
     row[8] = std::to_string(step.reportNumber);
     row[9] = step.description;

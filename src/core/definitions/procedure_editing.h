@@ -20,7 +20,7 @@ using StepGridRow = std::array<std::string, kStepGridColumns>;
 // The row the step grid shows for step `position` (0-based): the interval is left
 // empty for "Konec nab.", "Konec vyb." and "Signalizace"; values by FormatValueText and
 // conditions by ConditionText with the battery type `shown` (null = none).
-StepGridRow stepGridRow(const ProcedureStep& step, int position, const BatteryType* shown, char separator = ',');
+StepGridRow stepGridRow(const ProcedureStep& step, int position, const BatteryType* shown);
 
 // Appends copies of the steps first..last (inclusive) at the end; on a procedure with
 // no steps one empty step is appended instead. Refused beyond 200 steps.

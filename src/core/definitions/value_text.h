@@ -17,15 +17,15 @@ struct ParsedValue {
 };
 
 // "" -> code 0 and zero bytes; "#AB" -> code default + 10 with the bytes of A and B;
-// anything else -> code `defaultFormat` and the number (decimal separator `separator`
-// or '.', surrounding spaces allowed).
-ParsedValue parseValueText(std::uint8_t defaultFormat, std::string_view text, char separator = ',');
+// anything else -> code `defaultFormat` and the number as parseNumber reads it (the
+// current decimal separator or a point, surrounding spaces allowed).
+ParsedValue parseValueText(std::uint8_t defaultFormat, std::string_view text);
 
 // The value as the step grid shows it. References show "#" + ID when `shown` is null,
 // otherwise the shown battery type's value by code − 10, or "???" when it lacks the ID.
-std::string formatValueText(const StepValue& value, const BatteryType* shown, char separator = ',');
+std::string formatValueText(const StepValue& value, const BatteryType* shown);
 
 // A literal shown by format code 1-4 (1 and 5: whole number, halves to even); "" otherwise.
-std::string formatLiteral(std::uint8_t format, float value, char separator = ',');
+std::string formatLiteral(std::uint8_t format, float value);
 
 } // namespace kapsorel

@@ -12,7 +12,7 @@ std::vector<std::string> VariablesList::headers() const
     return h;
 }
 
-VariablesList buildVariablesList(const std::vector<BatteryType>& types, char separator)
+VariablesList buildVariablesList(const std::vector<BatteryType>& types)
 {
     VariablesList list;
     for (std::size_t ti = 0; ti < types.size(); ++ti) {
@@ -36,7 +36,7 @@ VariablesList buildVariablesList(const std::vector<BatteryType>& types, char sep
                 list.rows.push_back({var.id, var.description, std::vector<std::string>(column + 1)});
                 found = &list.rows.back();
             }
-            found->values[column] = formatNumber("%.2f", var.value, separator);
+            found->values[column] = formatNumber("%.2f", var.value);
         }
     }
     return list;

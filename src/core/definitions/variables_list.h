@@ -24,7 +24,7 @@ struct VariablesList {
     std::vector<std::string> headers() const;
 };
 
-VariablesList buildVariablesList(const std::vector<BatteryType>& types, char separator = ',');
+VariablesList buildVariablesList(const std::vector<BatteryType>& types);
 
 // The pick result after a double click on a row: an empty result takes the row's ID
 // cut to 2 characters; an information-only result ("??") is emptied.

@@ -3,13 +3,13 @@
 #include "core/base/atomic_order.h"
 #include "core/base/bytes.h"
 #include "core/base/files.h"
+#include "core/base/locale_formats.h"
 #include "core/base/numbers.h"
 #include "core/definitions/step_types.h"
 #include "core/records/battery_test_file_name.h"
 #include "core/records/battery_test_reader.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <system_error>
 
@@ -100,10 +100,7 @@ std::optional<std::uint8_t> leftRunningStep(const std::vector<StepResult>& steps
 
 std::string defaultDateTimeText(DayTime t)
 {
-    const LocalDateTime d = fromDayTime(t);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%2.2d.%2.2d.%d %d:%2.2d:%2.2d", d.day, d.month, d.year, d.hour, d.minute, d.second);
-    return buf;
+    return formatDateTime(t);
 }
 
 std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTypeName, const std::string& sampleTime,

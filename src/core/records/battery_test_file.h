@@ -83,7 +83,8 @@ struct InterruptedTestCheck {
     std::string openWarning;
 };
 
-// Shows a date-time as the system does (the default gives "05.03.2024 7:09:00").
+// Shows a date-time as the system does (the default: formatDateTime, "5.3.2024 7:09:00"
+// with the Czech conventions).
 using DateTimeText = std::function<std::string(DayTime)>;
 std::string defaultDateTimeText(DayTime t);
 

@@ -72,7 +72,7 @@ void LiveDisplay::showStepText(const std::string& text)
 
 void LiveDisplay::showDeltaCurrent(float amperes)
 {
-    setLabel(diagram_.valueLabel("ldpr"), LabelText{formatNumber("%5.2fA", double(amperes), ','), false});
+    setLabel(diagram_.valueLabel("ldpr"), LabelText{formatNumber("%5.2fA", double(amperes)), false});
 }
 
 } // namespace kapsorel::ui

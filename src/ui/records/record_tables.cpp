@@ -24,7 +24,7 @@ QString qs(const std::string& s)
 
 QString number(const char* format, float v)
 {
-    return qs(formatNumber(format, static_cast<double>(v), ','));
+    return qs(formatNumber(format, static_cast<double>(v)));
 }
 
 QString duration(std::int64_t seconds)

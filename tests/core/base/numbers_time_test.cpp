@@ -2,6 +2,7 @@
 #include "core/base/files.h"
 #include "core/base/numbers.h"
 #include "support/fake_clock.h"
+#include "support/locale_scope.h"
 #include "support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,13 @@ TEST(Numbers, RoundHalfEven)
     EXPECT_EQ(roundHalfEvenToInt(1.237 * 100), 124);
 }
 
-TEST(Numbers, FormatWithSeparator)
+TEST(Numbers, FormatWithTheCurrentSeparator)
 {
-    EXPECT_EQ(formatNumber("%5.1fV", 24.0, ','), " 24,0V");
-    EXPECT_EQ(formatNumber("%.2f", -0.6, ','), "-0,60");
-    EXPECT_EQ(formatNumber("%.0f", 5.0, ','), "5");
+    test::LocaleScope comma(test::commaFormats());
+    EXPECT_EQ(formatNumber("%5.1fV", 24.0), " 24,0V");
+    EXPECT_EQ(formatNumber("%.2f", -0.6), "-0,60");
+    EXPECT_EQ(formatNumber("%.0f", 5.0), "5");
+    EXPECT_EQ(test::underPoint([] { return formatNumber("%5.1fV", 24.0); }), " 24.0V");
 }
 
 TEST(DayTime, KnownDatesAndRoundTrip)

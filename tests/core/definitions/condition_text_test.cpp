@@ -4,6 +4,7 @@
 #include "core/definitions/duration_text.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
+#include "support/locale_scope.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,14 @@ TEST(ConditionText, Examples)
 {
     Condition c{};
     c[0] = term(1, 4, StepValue::number(2, 28.8f), 1);
-    EXPECT_EQ(ConditionText(c, nullptr, '.'), "U>=28.8 V ");
+    EXPECT_EQ(test::underPoint([&] { return ConditionText(c, nullptr); }), "U>=28.8 V ");
     c[1] = term(0, 3, StepValue::number(5, 3600.0f), 1);
-    EXPECT_EQ(ConditionText(c, nullptr, '.'), "U>=28.8 V | T>1h0m0s ");
+    EXPECT_EQ(test::underPoint([&] { return ConditionText(c, nullptr); }), "U>=28.8 V | T>1h0m0s ");
     EXPECT_EQ(ConditionText(c, nullptr), "U>=28,8 V | T>1h0m0s ");
 
     Condition tl{};
     tl[0] = term(5, 3, StepValue::number(2, 0.0f), 1);
-    EXPECT_EQ(ConditionText(tl, nullptr, '.'), "Tl> 0.0 ");
+    EXPECT_EQ(test::underPoint([&] { return ConditionText(tl, nullptr); }), "Tl> 0.0 ");
 }
 
 TEST(ConditionText, TermsByVariableAndFormat)
@@ -96,7 +97,7 @@ TEST(DefaultChoiceEndCondition, AppliedOnlyToAnUnusedChoiceEndCondition)
     EXPECT_EQ(choice.endCondition[0], term(5, 3, StepValue::number(2, 0.0f), 1));
     EXPECT_EQ(choice.endCondition[1].joiner, 0);
     EXPECT_EQ(choice.text.size(), 50u);
-    EXPECT_EQ(ConditionText(choice, kEndCondition, nullptr, '.'), "Tl> 0.0 ");
+    EXPECT_EQ(test::underPoint([&] { return ConditionText(choice, kEndCondition, nullptr); }), "Tl> 0.0 ");
 
     ProcedureStep edited = choice;
     edited.endCondition[0] = term(0, 3, StepValue::number(5, 30.0f), 1);

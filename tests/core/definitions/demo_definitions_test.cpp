@@ -8,6 +8,7 @@
 #include "core/definitions/step_types.h"
 #include "demo_definitions.h"
 #include "support/fake_clock.h"
+#include "support/locale_scope.h"
 #include "support/temp_home.h"
 
 #include <algorithm>
@@ -114,7 +115,7 @@ TEST(DemoDefinitions, CapacityTestUsesEveryStepTypeSensibly)
     // The choice step got the default end condition; the jump's target exists.
     const auto& choice = p.steps[10];
     ASSERT_EQ(choice.type, static_cast<std::uint8_t>(StepType::Choice));
-    EXPECT_EQ(ConditionText(choice, kEndCondition, nullptr, '.'), "Tl> 0.0 ");
+    EXPECT_EQ(test::underPoint([&] { return ConditionText(choice, kEndCondition, nullptr); }), "Tl> 0.0 ");
     const auto& jump = p.steps[8];
     ASSERT_EQ(jump.type, static_cast<std::uint8_t>(StepType::Jump));
     EXPECT_LE(jump.value1.single(), static_cast<float>(p.steps.size()));

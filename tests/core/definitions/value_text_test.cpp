@@ -4,6 +4,7 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/value_text.h"
 #include "support/fake_clock.h"
+#include "support/locale_scope.h"
 #include "support/temp_home.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,7 @@ TEST(FormatValueText, LiteralsByFormatCode)
     };
     for (const auto& c : cases)
         EXPECT_EQ(formatValueText(StepValue::number(c.format, c.value), nullptr), c.text) << int(c.format);
-    EXPECT_EQ(formatValueText(StepValue::number(2, 28.8f), nullptr, '.'), "28.8");
+    EXPECT_EQ(test::underPoint([&] { return formatValueText(StepValue::number(2, 28.8f), nullptr); }), "28.8");
 }
 
 TEST(FormatValueText, ReferencesWithAndWithoutShownBatteryType)

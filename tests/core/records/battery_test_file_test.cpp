@@ -2,6 +2,7 @@
 #include "core/records/battery_test_file.h"
 #include "core/records/battery_test_reader.h"
 #include "support/fake_clock.h"
+#include "support/locale_scope.h"
 #include "support/temp_home.h"
 
 #include <filesystem>
@@ -724,12 +725,35 @@ TEST_F(OpenedFile, CheckOffersTheFirstStepLeftRunning)
     ASSERT_EQ(check.outcome, InterruptedTestCheck::Outcome::AskToResume);
     EXPECT_EQ(check.step, 1);
     EXPECT_EQ(check.message, "Proces přerušen v 2.kroku - Vybíjení\n"
-                             "Čas : 05.03.2024 7:24:41\n"
+                             "Čas : 5.3.2024 7:24:41\n"
                              "Napětí : 25,5\n"
                              "Proud : 3,5\n"
                              "Kapacita : 1,0000\n"
                              "Pokračovat v testu?\n");
     EXPECT_EQ(samples.size(), 4u);
+}
+
+TEST_F(OpenedFile, CheckShowsTheSampleInTheSystemsFormats)
+{
+    const auto path = writeFile("t.tst", interruptedFile());
+    marker.last = {path.string(), 0};
+    const struct {
+        LocaleFormats formats;
+        const char* time;
+        const char* values;
+    } cases[] = {
+        {test::commaFormats(), "5.3.2024 7:24:41", "Napětí : 25,5\nProud : 3,5\nKapacita : 1,0000\n"},
+        {test::pointFormats(), "03/05/2024 07:24:41 AM", "Napětí : 25.5\nProud : 3.5\nKapacita : 1.0000\n"},
+    };
+    for (const auto& c : cases) {
+        test::LocaleScope scope(c.formats);
+        SampleTable shownSamples;
+        StepTable shownSteps;
+        const auto check = recorder.checkInterruptedTest(false, shownSamples, shownSteps);
+        ASSERT_EQ(check.outcome, InterruptedTestCheck::Outcome::AskToResume);
+        EXPECT_EQ(check.message, std::string("Proces přerušen v 2.kroku - Vybíjení\nČas : ") + c.time + "\n" +
+                                     c.values + "Pokračovat v testu?\n");
+    }
 }
 
 TEST_F(Recorder, CheckOnAStepInterruptedBeforeAnySampleShowsZeros)
