@@ -23,6 +23,18 @@ std::string text(const char* format, float v)
     return formatNumber(format, static_cast<double>(v));
 }
 
+// An elapsed time as the status bar shows it: the whole seconds the step time condition
+// counts, less the seconds the test stood interrupted, and never below 0. It would go
+// below when the start lies after the engine's condition time: a new step's start is
+// taken a moment after the last condition time, and a resume (or a start) clears the
+// condition time to 0 until the engine's first pass, which made 0 - start (about
+// -45 000 days, clamped to -2^31 s) show as "-596523:14:08".
+std::int64_t shownSeconds(DayTime start, DayTime conditionTime, std::uint32_t excluded)
+{
+    const long long elapsed = elapsedWholeSeconds(start, conditionTime) - static_cast<long long>(excluded);
+    return elapsed > 0 ? elapsed : 0;
+}
+
 std::int32_t clampSeconds(std::int64_t s)
 {
     if (s > INT32_MAX)
@@ -58,10 +70,9 @@ DisplaySnapshot takeDisplaySnapshot(const Station& station, std::uint8_t userLev
     s.userLevel = userLevel;
     if (s.runState != 0) {
         const DayTime now = run.conditionTime.load(kRelaxed);
-        s.stepSeconds = secondsBetween(run.stepStartTime.load(kRelaxed), now) -
-                        static_cast<std::int64_t>(run.resumeSeconds.load(kRelaxed));
-        s.totalSeconds = secondsBetween(run.runStartTime.load(kRelaxed), now) -
-                         static_cast<std::int64_t>(run.totalInterruptionSeconds.load(kRelaxed));
+        s.stepSeconds = shownSeconds(run.stepStartTime.load(kRelaxed), now, run.resumeSeconds.load(kRelaxed));
+        s.totalSeconds =
+            shownSeconds(run.runStartTime.load(kRelaxed), now, run.totalInterruptionSeconds.load(kRelaxed));
     }
     return s;
 }

@@ -35,7 +35,8 @@ struct DisplaySnapshot {
     std::uint8_t runState = 0;
     BatteryFamily family = BatteryFamily::NiCd;
     std::uint8_t userLevel = 0;
-    // Elapsed times already measured against the engine's condition time.
+    // Elapsed times already measured against the engine's condition time: whole seconds,
+    // truncated as the step time condition counts them, less the interruptions, at least 0.
     std::int64_t stepSeconds = 0;
     std::int64_t totalSeconds = 0;
 };

@@ -31,6 +31,12 @@ std::chrono::system_clock::time_point toTimePoint(DayTime d);
 // Whole seconds between two day-times (b - a), rounded to the nearest second.
 long long secondsBetween(DayTime a, DayTime b);
 
+// Whole seconds elapsed from `from` to `to`, the difference truncated toward zero, as the
+// step time condition ("Doba") counts them: 2.9 s -> 2. A difference a hair under a whole
+// second (a time stored in days and read back) still counts that second. Negative when
+// `to` lies before `from`.
+long long elapsedWholeSeconds(DayTime from, DayTime to);
+
 // Duration between two day-times in whole seconds: the absolute difference, truncated.
 // The difference is first taken to the millisecond, so that 600 s stored as days and read
 // back as 599.9999999 s still counts 600.

@@ -5,14 +5,9 @@
 #include "core/definitions/condition_variables.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace kapsorel {
-
-namespace {
-// Day-count times carry about a microsecond of rounding noise (days near 46000 in a double); a step time that is
-// a whole second must not truncate to the second below.
-constexpr double kSecondTolerance = 1e-5;
-} // namespace
 
 bool compareRelation(double value, std::uint8_t relation, double threshold)
 {
@@ -52,9 +47,11 @@ void ConditionEvaluator::clearVoltageAndCurrentCounters()
 
 double ConditionEvaluator::elapsedStepSeconds() const
 {
-    const double days = std::fabs(state_.conditionTime.load(kRelaxed) - state_.stepStartTime.load(kRelaxed));
-    const double whole = std::floor(days * kSecondsPerDay + kSecondTolerance);
-    return whole - static_cast<double>(state_.resumeSeconds.load(kRelaxed));
+    // The absolute difference: a step start a moment after the condition time counts as
+    // that moment. The display counts the same whole seconds (display_model.cpp).
+    const long long whole =
+        std::llabs(elapsedWholeSeconds(state_.stepStartTime.load(kRelaxed), state_.conditionTime.load(kRelaxed)));
+    return static_cast<double>(whole) - static_cast<double>(state_.resumeSeconds.load(kRelaxed));
 }
 
 double ConditionEvaluator::quantity(std::uint8_t variable, bool& known) const

@@ -1,5 +1,6 @@
 #include "core/app/display_model.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace kapsorel {
@@ -215,6 +216,50 @@ TEST(DisplaySnapshot, ElapsedTimesExcludeResumeAndInterruptionSeconds)
     EXPECT_EQ(s.totalSeconds, 450);
     EXPECT_EQ(s.userLevel, 2);
     EXPECT_EQ(s.settleCountdown, 4);
+}
+
+// Step and total time as the status bar shows them, from the run state's times: whole
+// seconds truncated as the step time condition counts them, never below zero.
+TEST(DisplaySnapshot, StepAndTotalTimeAreTruncatedWholeSecondsAndNeverNegative)
+{
+    struct Case {
+        const char* what;
+        double stepStartAfterRun; // seconds
+        double conditionAfterRun; // seconds; NaN: the engine has not taken a condition time yet (0)
+        std::uint32_t resume;
+        std::uint32_t interruptions;
+        const char* step;
+        const char* total;
+    };
+    const double unset = std::nan("");
+    const Case cases[] = {
+        {"x.4 s", 0.0, 12.4, 0, 0, "00:00:12", "00:00:12"},
+        {"x.5 s", 0.0, 12.5, 0, 0, "00:00:12", "00:00:12"},
+        {"x.9 s", 0.0, 12.9, 0, 0, "00:00:12", "00:00:12"},
+        {"a hair under an hour", 0.0, 3599.9, 0, 0, "00:59:59", "00:59:59"},
+        {"a whole number of seconds", 100.0, 700.0, 0, 0, "00:10:00", "00:11:40"},
+        {"second step, fractions apart", 100.6, 161.5, 0, 0, "00:01:00", "00:02:41"},
+        {"step start a moment in the future", 30.0, 29.3, 0, 0, "00:00:00", "00:00:29"},
+        {"run start a moment in the future", 0.0, -0.7, 0, 0, "00:00:00", "00:00:00"},
+        {"more resume seconds than elapsed", 100.0, 150.9, 60, 60, "00:00:00", "00:01:30"},
+        {"resume seconds excluded", 100.0, 400.9, 60, 90, "00:04:00", "00:05:10"},
+        {"resumed, no condition time yet", 100.0, unset, 60, 60, "00:00:00", "00:00:00"},
+    };
+    for (const Case& c : cases) {
+        Station station;
+        const DayTime runStart = 45000.0;
+        station.run.runState = 2;
+        station.run.runStartTime = runStart;
+        station.run.stepStartTime = runStart + c.stepStartAfterRun / kSecondsPerDay;
+        station.run.conditionTime =
+            std::isnan(c.conditionAfterRun) ? 0.0 : runStart + c.conditionAfterRun / kSecondsPerDay;
+        station.run.resumeSeconds = c.resume;
+        station.run.totalInterruptionSeconds = c.interruptions;
+        DisplayModel model;
+        const DisplayUpdate u = model.refresh(takeDisplaySnapshot(station, 0));
+        EXPECT_EQ(u.stepTime, std::optional<std::string>(c.step)) << c.what;
+        EXPECT_EQ(u.totalTime, std::optional<std::string>(c.total)) << c.what;
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "support/locale_scope.h"
 #include "support/temp_home.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace kapsorel;
@@ -42,6 +43,20 @@ TEST(DayTime, KnownDatesAndRoundTrip)
     const auto back = toTimePoint(toDayTime(now));
     EXPECT_LE(std::chrono::abs(std::chrono::duration_cast<std::chrono::milliseconds>(back - now)).count(), 1);
     EXPECT_EQ(secondsBetween(46366.5, 46366.5 + 600.0 / 86400.0), 600);
+}
+
+TEST(ElapsedSeconds, TruncatedTowardZeroWithATimeStoredInDaysCountingWhole)
+{
+    const DayTime start = 46000.5;
+    const std::pair<double, long long> cases[] = {
+        {0.0, 0},  {12.4, 12}, {12.5, 12}, {12.9, 12},   {600.0, 600},     {3599.999, 3599},
+        {-0.4, 0}, {-0.7, 0},  {-1.5, -1}, {-12.9, -12}, {86400.5, 86400},
+    };
+    for (auto [seconds, whole] : cases)
+        EXPECT_EQ(elapsedWholeSeconds(start, start + seconds / kSecondsPerDay), whole) << seconds;
+    // 600 s stored as days and read back a hair short still counts 600.
+    const DayTime later = start + 600.0 / kSecondsPerDay;
+    EXPECT_EQ(elapsedWholeSeconds(start, std::nextafter(later, 0.0)), 600);
 }
 
 TEST(Files, RetryingReadGivesUpAfterTenAttemptsWithTheMessage)
