@@ -1,6 +1,7 @@
 #include "ui/main/tfrucne.h"
 
-#include <QDoubleSpinBox>
+#include "ui/common/decimal_box.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,7 +22,7 @@ constexpr double kDischargeCurrentLimit = 60.0;
 
 QDoubleSpinBox* decimalBox(QWidget* parent, const char* name, double maximum)
 {
-    auto* box = new QDoubleSpinBox(parent);
+    auto* box = new DecimalBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setDecimals(1);
     box->setSingleStep(0.1);
@@ -34,6 +35,7 @@ QDoubleSpinBox* decimalBox(QWidget* parent, const char* name, double maximum)
 TFRucne::TFRucne(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
 {
     setObjectName(QStringLiteral("TFRucne"));
+    setWindowTitle(QStringLiteral("Ruční spuštění"));
     setModal(true);
     auto* group = new QGroupBox(this);
     group->setObjectName(QStringLiteral("RadioGroup1"));
