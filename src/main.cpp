@@ -5,6 +5,7 @@
 #include "core/app/instance_lock.h"
 #include "core/app/station_runtime.h"
 #include "core/app/station_settings.h"
+#include "core/base/locale_formats.h"
 #include "ui/common/qt_ui_bridge.h"
 #include "ui/main/tfmain.h"
 
@@ -15,6 +16,9 @@
 int main(int argc, char** argv)
 {
     using namespace kapsorel;
+    // Numbers, dates and times as the system writes them, for the whole program: taken
+    // here, before any window or worker exists.
+    setLocaleFormats(LocaleFormats::fromSystem());
     QApplication app(argc, argv);
 
     std::vector<std::string> args;

@@ -1,13 +1,23 @@
-// Numbers on the windows follow the program's one set of locale formats: the manual
-// start dialog shows and reads its values with the decimal separator of the system. Each
-// case runs under a decimal comma (Czech) and under a point; with KAPSOREL_SCREENSHOTS
-// set to a folder the windows are saved there.
+// Numbers, dates and times on the windows follow the program's one set of locale
+// formats: the manual start dialog shows and reads its values with the decimal separator
+// of the system, as the main window's value labels, its start date and time, the data
+// table and the graph's axes do. Each case runs under a decimal comma (Czech) and under
+// a point; with KAPSOREL_SCREENSHOTS set to a folder the windows are saved there.
+#include "core/records/battery_test_file.h"
+#include "core/records/sample_table.h"
+#include "demo_definitions.h"
+#include "support/fake_clock.h"
 #include "support/locale_scope.h"
 #include "support/temp_home.h"
+#include "ui/main/tfmain.h"
 #include "ui/main/tfrucne.h"
+#include "ui/records/tfgraf.h"
 
+#include <QAbstractItemModel>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 
 using namespace kapsorel;
@@ -15,6 +25,45 @@ using namespace kapsorel;
 Q_DECLARE_METATYPE(kapsorel::LocaleFormats)
 
 namespace {
+
+class NoMarker final : public RunMarker {
+  public:
+    LastTest lastTest() const override { return {}; }
+    Status markTest(const std::string&, int) override { return {}; }
+};
+
+// A finished one-step test started on 5 March 2024 at 7:09:00 with samples of 25.0 V and
+// 3.5 A, written by the recorder itself.
+std::filesystem::path writeTest(const test::TempHome& home)
+{
+    SharedRunState run;
+    LiveValues live;
+    NoMarker marker;
+    test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
+    BatteryTestFile file(run, live, marker, clock);
+    BatteryTestHeader header;
+    header.stepCount = 1;
+    header.start = clock.now();
+    header.operatorName = "Novák";
+    header.stationName = "Zkušebna";
+    header.batteryNumber = "A12";
+    header.batteryType = "20KSX25P";
+    header.procedureName = "Ukázka (3 minuty)";
+    if (!file.createTestFile(header, 0, home / "Data"))
+        return {};
+    run.runState = 3;
+    run.stepStartTime = header.start;
+    RunStep step;
+    (void)file.recordStepStart(true, step);
+    live.batteryVoltage = 25.0f;
+    live.current = 3.5f;
+    for (int s = 1; s <= 2; ++s) {
+        run.conditionTime = header.start + s * 10 / 86400.0;
+        (void)file.appendSample();
+    }
+    (void)file.recordStepEnd(0, true);
+    return file.currentPath();
+}
 
 void snap(QWidget& w, const QString& name)
 {
@@ -123,6 +172,133 @@ class LocaleTextsTest : public QObject {
         proud->interpretText();
         proud->setValue(proud->value());
         QCOMPARE(proud->text(), shown);
+    }
+
+    void mainWindowLabelsTablesAndStartTime_data()
+    {
+        addFormatsColumns();
+        QTest::addColumn<QString>("voltage");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("capacity");
+        QTest::addColumn<QString>("temperature");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("tableVoltage");
+        QTest::newRow("comma") << test::commaFormats() << " 24,0V"
+                               << " 12,3A"
+                               << " 1,23V"
+                               << "    0,0Ah"
+                               << " 21,5°C"
+                               << "5.3.2024"
+                               << "7:09:00"
+                               << "25,0";
+        QTest::newRow("point") << test::pointFormats() << " 24.0V"
+                               << " 12.3A"
+                               << " 1.23V"
+                               << "    0.0Ah"
+                               << " 21.5°C"
+                               << "03/05/2024"
+                               << "07:09:00 AM"
+                               << "25.0";
+    }
+
+    void mainWindowLabelsTablesAndStartTime()
+    {
+        QFETCH(LocaleFormats, formats);
+        QFETCH(QString, voltage);
+        QFETCH(QString, current);
+        QFETCH(QString, cell);
+        QFETCH(QString, capacity);
+        QFETCH(QString, temperature);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(QString, tableVoltage);
+        test::LocaleScope scope(formats);
+        test::TempHome home;
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nStanice=Zkušebna\n"
+                                       "Data_adr=" +
+                                           (home / "Data").string() + "\n");
+        const auto path = writeTest(home);
+        QVERIFY(!path.empty());
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.resize(1000, 700);
+        w.show();
+        // Before the first refresh: what the refresh counts as shown.
+        QCOMPARE(w.diagram().valueLabel("lkapacita")->text(), capacity);
+
+        auto& live = w.runtime().station().live;
+        live.commFault = 0;
+        live.headCode = 0;
+        live.batteryVoltage = 24.04f;
+        live.current = 12.3f;
+        live.batteryTemperature = 21.5f;
+        live.cellVoltage[1] = 1.234f;
+        w.refreshDisplay();
+        QCOMPARE(w.diagram().valueLabel("lnap")->text(), voltage);
+        QCOMPARE(w.diagram().valueLabel("lproud")->text(), current);
+        QCOMPARE(w.diagram().valueLabel("lteplota")->text(), temperature);
+        QCOMPARE(w.diagram().cellLabel(1)->text(), cell);
+
+        QVERIFY(w.openTestFileAt(path));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Ldatum"))->text(), date);
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Lcas"))->text(), time);
+        auto* grid = w.findChild<QTableView*>(QStringLiteral("gdata"));
+        QVERIFY(grid);
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(grid->model()->data(grid->model()->index(0, sample_col::kVoltage)).toString(), tableVoltage);
+        snap(w, QStringLiteral("main_") + QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(w.close());
+    }
+
+    void graphAxisNumbers_data()
+    {
+        addFormatsColumns();
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("negative");
+        QTest::newRow("comma") << test::commaFormats() << "1,56"
+                               << "-0,65";
+        QTest::newRow("point") << test::pointFormats() << "1.56"
+                               << "-0.65";
+    }
+
+    void graphAxisNumbers()
+    {
+        QFETCH(LocaleFormats, formats);
+        QFETCH(QString, left);
+        QFETCH(QString, negative);
+        test::LocaleScope scope(formats);
+        test::TempHome home;
+        ConfigFile config(home / "Kapsorel.ini");
+        SampleTable samples;
+        ui::TFgraf g(samples, config);
+        g.resize(900, 500);
+        g.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&g));
+        g.setThresholds({-0.60f, 1.00f, 1.56f});
+        const struct {
+            double lower, upper;
+            const QString& label;
+            QColor colour;
+        } cases[] = {{1.50, 1.60, left, QColor(0, 128, 0)}, {-0.70, -0.50, negative, Qt::red}};
+        for (const auto& c : cases) {
+            g.setLeftRange(c.lower, c.upper);
+            g.redraw();
+            QString seen;
+            bool found = false;
+            for (const auto& [text, colour] : g.leftLabels()) {
+                seen += text + QLatin1Char(' ');
+                if (text == c.label) {
+                    found = true;
+                    QCOMPARE(colour, c.colour);
+                }
+            }
+            QVERIFY2(found, qPrintable(c.label + QStringLiteral(" not in ") + seen));
+        }
+        g.showRange(3500, 3700);
+        g.redraw();
+        QVERIFY2(g.bottomLabels().contains(QStringLiteral("01:00:00")), qPrintable(g.bottomLabels().join(u'|')));
     }
 };
 

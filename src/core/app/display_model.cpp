@@ -98,6 +98,11 @@ CellBar cellBar(float v, const StationSettings& settings)
     return bar;
 }
 
+StartLabels startLabels()
+{
+    return {text("%7.1fAh", 0.0f), text("%5.1f°C", 0.0f), text("%5.1f°C", 0.0f), text("%5.1fV", 0.0f)};
+}
+
 CellColourSet wideBarColours()
 {
     constexpr std::int32_t kSystemColour13 = -16777203;

@@ -67,6 +67,17 @@ CellBar cellBar(float volts, const StationSettings& settings);
 // background DA/D9/AF.
 CellColourSet wideBarColours();
 
+// The value labels' texts before the first refresh: what a new model counts as shown
+// (a capacity, temperatures and a source voltage of 0), in the formats the refresh uses
+// below service level.
+struct StartLabels {
+    std::string capacity;    // lkapacita
+    std::string temperature; // lteplota
+    std::string moduleTemp;  // otepl
+    std::string source;      // znap
+};
+StartLabels startLabels();
+
 // Head code panel text for a head code, family and communication fault.
 std::string headPanelText(std::int16_t headCode, BatteryFamily family, std::uint8_t commFault);
 

@@ -1,5 +1,5 @@
-// Texts and colours of the graph's axis labels. The chart library formats the numbers;
-// these rules take its label text.
+// Texts and colours of the graph's axis labels. The axes write their numbers with the
+// program's number text (formatNumber); these rules take the label text.
 #pragma once
 
 #include <cstdint>

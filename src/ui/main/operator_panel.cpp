@@ -1,14 +1,13 @@
 #include "ui/main/operator_panel.h"
 
 #include "core/app/user_list.h"
+#include "core/base/locale_formats.h"
 #include "core/definitions/offered_procedures.h"
 
 #include <QComboBox>
-#include <QDateTime>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QRegularExpressionValidator>
 
 namespace kapsorel::ui {
@@ -154,10 +153,8 @@ void OperatorPanel::showHeader(const BatteryTestHeader& header)
 
 void OperatorPanel::showStartTime(DayTime start)
 {
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(toTimePoint(start).time_since_epoch()).count());
-    date_->setText(QLocale::system().toString(at.date(), QLocale::ShortFormat));
-    time_->setText(at.time().toString(QStringLiteral("H:mm:ss")));
+    date_->setText(qs(formatDate(start)));
+    time_->setText(qs(formatTime(start)));
 }
 
 void OperatorPanel::selectChoice(const std::string& batteryType, const std::string& procedure)

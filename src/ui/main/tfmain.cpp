@@ -204,8 +204,11 @@ void TFmain::buildDiagram()
     diagram_->valueLabel("ldpr")->setVisible(access_.level() == 2);
     diagram_->valueLabel("znap")->setVisible(false);
     // What the refresh counts as shown before its first pass.
-    for (const auto& [name, text] :
-         {std::pair{"lkapacita", "    0,0Ah"}, {"lteplota", "  0,0°C"}, {"otepl", "  0,0°C"}, {"znap", "  0,0V"}})
+    const StartLabels start = startLabels();
+    for (const auto& [name, text] : {std::pair{"lkapacita", start.capacity},
+                                     {"lteplota", start.temperature},
+                                     {"otepl", start.moduleTemp},
+                                     {"znap", start.source}})
         LiveDisplay::setLabel(diagram_->valueLabel(name), LabelText{text, false});
     banners_ = new Banners(*diagram_);
     setCentralWidget(central);

@@ -1,6 +1,7 @@
 #include "ui/records/tfgraf.h"
 
 #include "core/app/stored_colour.h"
+#include "core/base/numbers.h"
 #include "core/records/graph_colours.h"
 #include "ui/common/window_placement.h"
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <qcustomplot.h>
+#include <string>
 
 namespace kapsorel::ui {
 
@@ -64,9 +66,19 @@ constexpr int kBottomLabelPitch = 100;
 
 } // namespace
 
+// Tick labels with the program's number text instead of the chart's locale.
+class NumberTicker : public QCPAxisTicker {
+  protected:
+    QString getTickLabel(double tick, const QLocale&, QChar formatChar, int precision) override
+    {
+        const std::string format = "%." + std::to_string(precision) + formatChar.toLatin1();
+        return qs(formatNumber(format.c_str(), tick));
+    }
+};
+
 // Bottom axis: ticks at round durations, each label the number the chart would show,
 // turned into duration text.
-class DurationTicker final : public QCPAxisTicker {
+class DurationTicker final : public NumberTicker {
   public:
     // At most this many steps across the axis, so the labels keep apart.
     void setMostTicks(int ticks) { mostTicks_ = std::max(ticks, 1); }
@@ -80,7 +92,7 @@ class DurationTicker final : public QCPAxisTicker {
     int getSubTickCount(double) override { return ticks_.subTicks; }
     QString getTickLabel(double tick, const QLocale& locale, QChar formatChar, int precision) override
     {
-        const QString number = QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
+        const QString number = NumberTicker::getTickLabel(tick, locale, formatChar, precision);
         return qs(bottomAxisLabel(number.toStdString()));
     }
 
@@ -104,7 +116,6 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
 
     plot_ = new QCustomPlot(this);
     plot_->setObjectName(QStringLiteral("chart"));
-    plot_->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     plot_->setNoAntialiasingOnDrag(true);
     plot_->plotLayout()->insertRow(0);
     auto* title = new QCPTextElement(plot_, QStringLiteral("Články"), QFont(font().family(), 11, QFont::Bold));
@@ -116,6 +127,8 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
     plot_->xAxis->setNumberPrecision(0);
     ticker_ = new DurationTicker;
     plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(ticker_));
+    plot_->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new NumberTicker));
+    plot_->yAxis2->setTicker(QSharedPointer<QCPAxisTicker>(new NumberTicker));
     // A dark grey plot area, on which every stored default colour shows (white and cream
     // as well as black and navy), with quiet grid lines.
     plot_->axisRect()->setBackground(QBrush(fromRgb(kPlotAreaRgb)));
