@@ -3,42 +3,157 @@
 #include "core/base/numbers.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <type_traits>
 
 namespace kapsorel {
 
 namespace {
 
-constexpr std::int32_t kDefaultOkMin = 100;
-constexpr std::int32_t kDefaultOkMax = 156;
-constexpr std::int32_t kDefaultKo = -60;
+// The one list of the settings. The order is the order of writing; `Expert` and `UM_HLAV`
+// are read here but never written by saveStationSettings (the user level changes only
+// for the session, and the panel position is kept by the program settings window).
+constexpr SettingDeclaration kDeclarations[] = {
+    {"IP_adr_vyk", TextSetting{&StationSettings::powerModuleAddress, kDefaultPowerModuleAddress}, true},
+    {"IP_adr_mer", TextSetting{&StationSettings::measurementModuleAddress, kDefaultMeasurementModuleAddress}, true},
+    {"TCP_Port_vyk", PortSetting{&StationSettings::powerModuleTcpPort, kDefaultTcpPort}, true},
+    {"TCP_Port_mer", PortSetting{&StationSettings::measurementModuleTcpPort, kDefaultTcpPort}, true},
+    {"UDP_Port_vyk", PortSetting{&StationSettings::powerModuleUdpPort, kDefaultUdpPort}, true},
+    {"UDP_Port_mer", PortSetting{&StationSettings::measurementModuleUdpPort, kDefaultUdpPort}, true},
+    {"Stanice", TextSetting{&StationSettings::stationName, "Stanice"}, true},
+    {"Data_adr", HomeFolderSetting{&StationSettings::dataFolder, "Data"}, true},
+    {"Arch_adr", TextSetting{&StationSettings::archiveFolder, ""}, true},
+    {"Uziv", TextSetting{&StationSettings::operatorName, ""}, true},
+    {"DNB_OK_MIN", ThresholdSetting{&StationSettings::cellOkMinimum, 100}, true},
+    {"DNB_OK_MAX", ThresholdSetting{&StationSettings::cellOkMaximum, 156}, true},
+    {"DNB_KO", ThresholdSetting{&StationSettings::cellFailLimit, -60}, true},
+    {"BOK_MIN", ColourSetSetting{&StationSettings::cellBelowOkColours, {-16777203, 14145535, 9211135}}, true},
+    {"BOK_MAX", ColourSetSetting{&StationSettings::cellAboveOkColours, {32768, 65280, 65280}}, true},
+    {"BKO", ColourSetSetting{&StationSettings::cellBelowLimitColours, {255, 9211135, 255}}, true},
+    {"BOST", ColourSetSetting{&StationSettings::cellOtherColours, {-16777203, 14351581, 4974955}}, true},
+    {"Expert", LowByteSetting{&StationSettings::userLevel, 0}, false},
+    {"Ikony", LowByteSetting{&StationSettings::iconSize, 0}, true},
+    {"ERR_SIR", LowByteSetting{&StationSettings::faultSignallingSeconds, 0}, true},
+    {"TYP_HW", LowByteSetting{&StationSettings::hardwareKind, 0}, true},
+    {"TYP_BAT", TextSetting{&StationSettings::batteryTypeName, ""}, true},
+    {"C_POSTUP", TextSetting{&StationSettings::procedureName, ""}, true},
+    {"UM_HLAV", IntegerSetting{&StationSettings::panelPosition, 0}, false},
+};
 
-std::uint16_t readPort(const ConfigFile& c, const char* key, std::uint16_t def)
+constexpr const char* kColourSuffixes[] = {"0", "1", "2"};
+
+std::int32_t CellColourSet::*const kColourParts[] = {&CellColourSet::frame, &CellColourSet::background,
+                                                     &CellColourSet::bar};
+
+template <class... F> struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
+
+// The default of one declaration; a home folder without a home stays empty.
+void applyDefault(const SettingDeclaration& d, StationSettings& s, const std::filesystem::path* home)
 {
-    const std::int32_t v = c.readInt(kSettingsSection, key, def);
-    return (v < 0 || v > 0xFFFF) ? def : static_cast<std::uint16_t>(v);
+    std::visit(Overloaded{
+                   [&](const TextSetting& k) { s.*k.field = k.fallback; },
+                   [&](const HomeFolderSetting& k) { s.*k.field = home ? (*home / k.homeSubfolder).string() : ""; },
+                   [&](const PortSetting& k) { s.*k.field = k.fallback; },
+                   [&](const LowByteSetting& k) { s.*k.field = k.fallback; },
+                   [&](const IntegerSetting& k) { s.*k.field = k.fallback; },
+                   [&](const ThresholdSetting& k) { s.*k.field = thresholdFromStored(k.fallbackHundredths); },
+                   [&](const ColourSetSetting& k) { s.*k.field = k.fallback; },
+               },
+               d.kind);
 }
 
-std::uint8_t readLowByte(const ConfigFile& c, const char* key, std::uint8_t def)
+// Reads one declaration's value over `s`, which holds the defaults.
+void readSetting(const ConfigFile& c, const SettingDeclaration& d, StationSettings& s)
 {
-    return static_cast<std::uint8_t>(c.readInt(kSettingsSection, key, def) & 0xFF);
+    const char* n = kSettingsSection;
+    std::visit(Overloaded{
+                   [&](const TextSetting& k) { s.*k.field = c.readString(n, d.key, s.*k.field); },
+                   [&](const HomeFolderSetting& k) { s.*k.field = c.readString(n, d.key, s.*k.field); },
+                   [&](const PortSetting& k) {
+                       const std::int32_t v = c.readInt(n, d.key, k.fallback);
+                       s.*k.field = (v < 0 || v > 0xFFFF) ? k.fallback : static_cast<std::uint16_t>(v);
+                   },
+                   [&](const LowByteSetting& k) {
+                       s.*k.field = static_cast<std::uint8_t>(c.readInt(n, d.key, k.fallback) & 0xFF);
+                   },
+                   [&](const IntegerSetting& k) { s.*k.field = c.readInt(n, d.key, k.fallback); },
+                   [&](const ThresholdSetting& k) {
+                       s.*k.field = thresholdFromStored(c.readInt(n, d.key, k.fallbackHundredths));
+                   },
+                   [&](const ColourSetSetting& k) {
+                       CellColourSet& set = s.*k.field;
+                       for (std::size_t i = 0; i < std::size(kColourParts); ++i)
+                           set.*kColourParts[i] =
+                               c.readInt(n, std::string(d.key) + kColourSuffixes[i], k.fallback.*kColourParts[i]);
+                   },
+               },
+               d.kind);
 }
 
-CellColourSet readColours(const ConfigFile& c, const std::string& prefix, const CellColourSet& def)
+void writeSetting(ConfigFile& c, const SettingDeclaration& d, const StationSettings& s)
 {
-    return {c.readInt(kSettingsSection, prefix + "0", def.frame),
-            c.readInt(kSettingsSection, prefix + "1", def.background),
-            c.readInt(kSettingsSection, prefix + "2", def.bar)};
+    const char* n = kSettingsSection;
+    std::visit(Overloaded{
+                   [&](const TextSetting& k) { c.writeString(n, d.key, s.*k.field); },
+                   [&](const HomeFolderSetting& k) { c.writeString(n, d.key, s.*k.field); },
+                   [&](const PortSetting& k) { c.writeInt(n, d.key, s.*k.field); },
+                   [&](const LowByteSetting& k) { c.writeInt(n, d.key, s.*k.field); },
+                   [&](const IntegerSetting& k) { c.writeInt(n, d.key, s.*k.field); },
+                   [&](const ThresholdSetting& k) { c.writeInt(n, d.key, thresholdToStored(s.*k.field)); },
+                   [&](const ColourSetSetting& k) {
+                       const CellColourSet& set = s.*k.field;
+                       for (std::size_t i = 0; i < std::size(kColourParts); ++i)
+                           c.writeInt(n, std::string(d.key) + kColourSuffixes[i], set.*kColourParts[i]);
+                   },
+               },
+               d.kind);
 }
 
-void writeColours(ConfigFile& c, const std::string& prefix, const CellColourSet& set)
+// The declaration of `field`. Every field of StationSettings is declared (a test checks
+// it), so a miss is a programming error.
+template <class T> const SettingDeclaration& declarationOf(T StationSettings::*field)
 {
-    c.writeInt(kSettingsSection, prefix + "0", set.frame);
-    c.writeInt(kSettingsSection, prefix + "1", set.background);
-    c.writeInt(kSettingsSection, prefix + "2", set.bar);
+    for (const SettingDeclaration& d : kDeclarations) {
+        const bool same = std::visit(
+            [&](const auto& k) {
+                if constexpr (std::is_same_v<decltype(k.field), T StationSettings::*>)
+                    return k.field == field;
+                else
+                    return false;
+            },
+            d.kind);
+        if (same)
+            return d;
+    }
+    std::abort();
 }
 
 } // namespace
+
+StationSettings::StationSettings()
+{
+    for (const SettingDeclaration& d : kDeclarations)
+        applyDefault(d, *this, nullptr);
+}
+
+std::span<const SettingDeclaration> stationSettingDeclarations()
+{
+    return kDeclarations;
+}
+
+std::vector<std::string> settingKeys(const SettingDeclaration& declaration)
+{
+    if (!std::holds_alternative<ColourSetSetting>(declaration.kind))
+        return {declaration.key};
+    std::vector<std::string> keys;
+    for (const char* suffix : kColourSuffixes)
+        keys.push_back(std::string(declaration.key) + suffix);
+    return keys;
+}
 
 float thresholdFromStored(std::int32_t hundredths)
 {
@@ -60,85 +175,45 @@ std::int32_t thresholdToStored(float volts)
 StationSettings defaultStationSettings(const std::filesystem::path& home)
 {
     StationSettings s;
-    s.dataFolder = (home / "Data").string();
-    s.cellOkMinimum = thresholdFromStored(kDefaultOkMin);
-    s.cellOkMaximum = thresholdFromStored(kDefaultOkMax);
-    s.cellFailLimit = thresholdFromStored(kDefaultKo);
+    for (const SettingDeclaration& d : kDeclarations)
+        applyDefault(d, s, &home);
     return s;
 }
 
 StationSettings loadStationSettings(const ConfigFile& c, const std::filesystem::path& home)
 {
-    const StationSettings d = defaultStationSettings(home);
-    StationSettings s = d;
-    const char* n = kSettingsSection;
-    s.powerModuleAddress = c.readString(n, "IP_adr_vyk", d.powerModuleAddress);
-    s.measurementModuleAddress = c.readString(n, "IP_adr_mer", d.measurementModuleAddress);
-    s.powerModuleTcpPort = readPort(c, "TCP_Port_vyk", d.powerModuleTcpPort);
-    s.measurementModuleTcpPort = readPort(c, "TCP_Port_mer", d.measurementModuleTcpPort);
-    s.powerModuleUdpPort = readPort(c, "UDP_Port_vyk", d.powerModuleUdpPort);
-    s.measurementModuleUdpPort = readPort(c, "UDP_Port_mer", d.measurementModuleUdpPort);
-    s.stationName = c.readString(n, "Stanice", d.stationName);
-    s.dataFolder = c.readString(n, "Data_adr", d.dataFolder);
-    s.archiveFolder = c.readString(n, "Arch_adr", d.archiveFolder);
-    s.operatorName = c.readString(n, "Uziv", d.operatorName);
-    s.cellOkMinimum = thresholdFromStored(c.readInt(n, "DNB_OK_MIN", kDefaultOkMin));
-    s.cellOkMaximum = thresholdFromStored(c.readInt(n, "DNB_OK_MAX", kDefaultOkMax));
-    s.cellFailLimit = thresholdFromStored(c.readInt(n, "DNB_KO", kDefaultKo));
-    s.cellBelowOkColours = readColours(c, "BOK_MIN", d.cellBelowOkColours);
-    s.cellAboveOkColours = readColours(c, "BOK_MAX", d.cellAboveOkColours);
-    s.cellBelowLimitColours = readColours(c, "BKO", d.cellBelowLimitColours);
-    s.cellOtherColours = readColours(c, "BOST", d.cellOtherColours);
-    s.userLevel = readLowByte(c, "Expert", d.userLevel);
-    s.iconSize = readLowByte(c, "Ikony", d.iconSize);
-    s.faultSignallingSeconds = readLowByte(c, "ERR_SIR", d.faultSignallingSeconds);
-    s.hardwareKind = readLowByte(c, "TYP_HW", d.hardwareKind);
-    s.batteryTypeName = c.readString(n, "TYP_BAT", d.batteryTypeName);
-    s.procedureName = c.readString(n, "C_POSTUP", d.procedureName);
-    s.panelPosition = readPanelPosition(c);
+    StationSettings s = defaultStationSettings(home);
+    for (const SettingDeclaration& d : kDeclarations)
+        readSetting(c, d, s);
     return s;
 }
 
 void saveStationSettings(ConfigFile& c, const StationSettings& s)
 {
-    const char* n = kSettingsSection;
-    c.writeString(n, "IP_adr_vyk", s.powerModuleAddress);
-    c.writeString(n, "IP_adr_mer", s.measurementModuleAddress);
-    c.writeInt(n, "TCP_Port_vyk", s.powerModuleTcpPort);
-    c.writeInt(n, "TCP_Port_mer", s.measurementModuleTcpPort);
-    c.writeInt(n, "UDP_Port_vyk", s.powerModuleUdpPort);
-    c.writeInt(n, "UDP_Port_mer", s.measurementModuleUdpPort);
-    c.writeString(n, "Stanice", s.stationName);
-    c.writeString(n, "Data_adr", s.dataFolder);
-    c.writeString(n, "Arch_adr", s.archiveFolder);
-    c.writeString(n, "Uziv", s.operatorName);
-    c.writeInt(n, "DNB_OK_MIN", thresholdToStored(s.cellOkMinimum));
-    c.writeInt(n, "DNB_OK_MAX", thresholdToStored(s.cellOkMaximum));
-    c.writeInt(n, "DNB_KO", thresholdToStored(s.cellFailLimit));
-    writeColours(c, "BOK_MIN", s.cellBelowOkColours);
-    writeColours(c, "BOK_MAX", s.cellAboveOkColours);
-    writeColours(c, "BKO", s.cellBelowLimitColours);
-    writeColours(c, "BOST", s.cellOtherColours);
-    c.writeInt(n, "Ikony", s.iconSize);
-    c.writeInt(n, "ERR_SIR", s.faultSignallingSeconds);
-    c.writeInt(n, "TYP_HW", s.hardwareKind);
-    c.writeString(n, "TYP_BAT", s.batteryTypeName);
-    c.writeString(n, "C_POSTUP", s.procedureName);
+    for (const SettingDeclaration& d : kDeclarations)
+        if (d.written)
+            writeSetting(c, d, s);
 }
 
 std::string readPowerModuleAddress(const ConfigFile& c)
 {
-    return c.readString(kSettingsSection, "IP_adr_vyk", kDefaultPowerModuleAddress);
+    StationSettings s;
+    readSetting(c, declarationOf(&StationSettings::powerModuleAddress), s);
+    return s.powerModuleAddress;
 }
 
 std::int32_t readPanelPosition(const ConfigFile& c)
 {
-    return c.readInt(kSettingsSection, "UM_HLAV", 0);
+    StationSettings s;
+    readSetting(c, declarationOf(&StationSettings::panelPosition), s);
+    return s.panelPosition;
 }
 
 void writePanelPosition(ConfigFile& c, std::int32_t position)
 {
-    c.writeInt(kSettingsSection, "UM_HLAV", position);
+    StationSettings s;
+    s.panelPosition = position;
+    writeSetting(c, declarationOf(&StationSettings::panelPosition), s);
 }
 
 LastTest readLastTest(const ConfigFile& c)

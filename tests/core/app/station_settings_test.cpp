@@ -1,9 +1,13 @@
 #include "core/app/station_settings.h"
 #include "core/app/stored_colour.h"
 
+#include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 using namespace kapsorel;
@@ -29,6 +33,63 @@ std::vector<std::string> keysInOrder(const ConfigFile& cfg)
         if (const auto eq = line.find('='); eq != std::string::npos)
             keys.push_back(line.substr(0, eq));
     return keys;
+}
+
+using KeyValues = std::vector<std::pair<std::string, std::string>>;
+
+template <class... F> struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
+
+// Sets the field of `d` to a value other than its default; returns the file's text for it.
+KeyValues setOtherValue(const SettingDeclaration& d, StationSettings& s)
+{
+    const std::string key = d.key;
+    return std::visit(
+        Overloaded{
+            [&](const TextSetting& k) -> KeyValues {
+                s.*k.field = "jiný " + key;
+                return {{key, s.*k.field}};
+            },
+            [&](const HomeFolderSetting& k) -> KeyValues {
+                s.*k.field = "/jinam/" + key;
+                return {{key, s.*k.field}};
+            },
+            [&](const PortSetting& k) -> KeyValues {
+                s.*k.field = static_cast<std::uint16_t>(k.fallback + 17);
+                return {{key, std::to_string(s.*k.field)}};
+            },
+            [&](const LowByteSetting& k) -> KeyValues {
+                s.*k.field = static_cast<std::uint8_t>(k.fallback + 3);
+                return {{key, std::to_string(s.*k.field)}};
+            },
+            [&](const IntegerSetting& k) -> KeyValues {
+                s.*k.field = k.fallback + 1;
+                return {{key, std::to_string(s.*k.field)}};
+            },
+            [&](const ThresholdSetting& k) -> KeyValues {
+                const std::int32_t stored = k.fallbackHundredths + 7;
+                s.*k.field = thresholdFromStored(stored);
+                return {{key, std::to_string(stored)}};
+            },
+            [&](const ColourSetSetting& k) -> KeyValues {
+                const CellColourSet c{k.fallback.frame + 1, k.fallback.background + 2, k.fallback.bar + 3};
+                s.*k.field = c;
+                return {{key + "0", std::to_string(c.frame)},
+                        {key + "1", std::to_string(c.background)},
+                        {key + "2", std::to_string(c.bar)}};
+            },
+        },
+        d.kind);
+}
+
+std::string fileWith(const KeyValues& values)
+{
+    std::string file = "[Nastaveni]\n";
+    for (const auto& [key, value] : values)
+        file += key + "=" + value + "\n";
+    return file;
 }
 
 } // namespace
@@ -154,6 +215,100 @@ TEST(StationSettings, OutOfRangeValues)
     EXPECT_EQ(s.iconSize, 255);
     EXPECT_EQ(s.faultSignallingSeconds, 44);
     EXPECT_EQ(s.hardwareKind, 0);
+}
+
+TEST(StationSettingDeclarations, EveryDeclaredSettingIsReadAndWrittenUnderItsOwnKeys)
+{
+    for (const SettingDeclaration& d : stationSettingDeclarations()) {
+        SCOPED_TRACE(d.key);
+        StationSettings expected = defaultStationSettings("/h");
+        const KeyValues stored = setOtherValue(d, expected);
+        ASSERT_NE(expected, defaultStationSettings("/h"));
+
+        // Read: a file holding only this setting changes exactly its field.
+        EXPECT_EQ(loadStationSettings(parse(fileWith(stored)), "/h"), expected);
+
+        // Written: under the same keys and the same text, and read back unchanged.
+        ConfigFile saved;
+        saveStationSettings(saved, expected);
+        for (const auto& [key, value] : stored) {
+            if (d.written) {
+                EXPECT_EQ(saved.readString("Nastaveni", key, "<chybí>"), value) << key;
+            } else {
+                EXPECT_FALSE(saved.hasKey("Nastaveni", key)) << key;
+            }
+        }
+        if (d.written) {
+            EXPECT_EQ(loadStationSettings(saved, "/h"), expected);
+        }
+    }
+}
+
+TEST(StationSettingDeclarations, RoundTripOverEverySettingAtOnce)
+{
+    StationSettings changed = defaultStationSettings("/h");
+    for (const SettingDeclaration& d : stationSettingDeclarations())
+        setOtherValue(d, changed);
+
+    ConfigFile cfg;
+    saveStationSettings(cfg, changed);
+    StationSettings expected = changed;
+    expected.userLevel = 0;     // Expert is never written
+    expected.panelPosition = 0; // UM_HLAV is kept by the program settings window
+    EXPECT_EQ(loadStationSettings(cfg, "/h"), expected);
+
+    // Every field is declared: each one moved away from its default.
+    const StationSettings d = defaultStationSettings("/h");
+    EXPECT_NE(changed.powerModuleAddress, d.powerModuleAddress);
+    EXPECT_NE(changed.measurementModuleAddress, d.measurementModuleAddress);
+    EXPECT_NE(changed.powerModuleTcpPort, d.powerModuleTcpPort);
+    EXPECT_NE(changed.measurementModuleTcpPort, d.measurementModuleTcpPort);
+    EXPECT_NE(changed.powerModuleUdpPort, d.powerModuleUdpPort);
+    EXPECT_NE(changed.measurementModuleUdpPort, d.measurementModuleUdpPort);
+    EXPECT_NE(changed.stationName, d.stationName);
+    EXPECT_NE(changed.dataFolder, d.dataFolder);
+    EXPECT_NE(changed.archiveFolder, d.archiveFolder);
+    EXPECT_NE(changed.operatorName, d.operatorName);
+    EXPECT_NE(changed.cellOkMinimum, d.cellOkMinimum);
+    EXPECT_NE(changed.cellOkMaximum, d.cellOkMaximum);
+    EXPECT_NE(changed.cellFailLimit, d.cellFailLimit);
+    EXPECT_NE(changed.cellBelowOkColours, d.cellBelowOkColours);
+    EXPECT_NE(changed.cellAboveOkColours, d.cellAboveOkColours);
+    EXPECT_NE(changed.cellBelowLimitColours, d.cellBelowLimitColours);
+    EXPECT_NE(changed.cellOtherColours, d.cellOtherColours);
+    EXPECT_NE(changed.userLevel, d.userLevel);
+    EXPECT_NE(changed.iconSize, d.iconSize);
+    EXPECT_NE(changed.faultSignallingSeconds, d.faultSignallingSeconds);
+    EXPECT_NE(changed.hardwareKind, d.hardwareKind);
+    EXPECT_NE(changed.batteryTypeName, d.batteryTypeName);
+    EXPECT_NE(changed.procedureName, d.procedureName);
+    EXPECT_NE(changed.panelPosition, d.panelPosition);
+}
+
+TEST(StationSettingDeclarations, EachKeyOnceAndOnlyExpertAndPanelPositionUnwritten)
+{
+    std::vector<std::string> keys;
+    std::vector<std::string> unwritten;
+    for (const SettingDeclaration& d : stationSettingDeclarations()) {
+        for (const std::string& k : settingKeys(d)) {
+            std::string lower;
+            for (char ch : k)
+                lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            EXPECT_EQ(std::count(keys.begin(), keys.end(), lower), 0) << k; // keys ignore case in the file
+            keys.push_back(lower);
+        }
+        if (!d.written)
+            unwritten.push_back(d.key);
+    }
+    EXPECT_EQ(keys.size(), 32u); // 24 settings, four of them colour sets of three keys
+    EXPECT_EQ(unwritten, (std::vector<std::string>{"Expert", "UM_HLAV"}));
+}
+
+TEST(StationSettings, DefaultConstructedHoldsTheDeclaredDefaultsWithoutAFolder)
+{
+    StationSettings expected = defaultStationSettings("/h");
+    expected.dataFolder.clear();
+    EXPECT_EQ(StationSettings{}, expected);
 }
 
 TEST(StationSettings, PowerModuleAddressAndPanelPosition)
