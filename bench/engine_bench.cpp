@@ -46,12 +46,12 @@ void BM_EngineStepRunningPassFourTerms(benchmark::State& state)
     RunEngine engine(station, procedure, recorder, evaluator, power, ui, clock, [] { return true; });
     station.live.commFault = 0;
     station.run.stepStartTime = clock.now();
-    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
+    station.run.setPhase(RunPhase::StepRunning);
     for (auto _ : state) {
         engine.pass();
         benchmark::DoNotOptimize(station.run.conditionTime.load());
     }
-    if (station.run.runState.load() != static_cast<std::uint8_t>(RunStateCode::StepRunning))
+    if (station.run.phase() != RunPhase::StepRunning)
         state.SkipWithError("the step ended");
 }
 BENCHMARK(BM_EngineStepRunningPassFourTerms);

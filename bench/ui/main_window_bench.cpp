@@ -46,7 +46,7 @@ void refreshTick(benchmark::State& state)
     }
     Station& station = w.runtime().station();
     station.run.currentStep = 0;
-    station.run.runState = 3;
+    station.run.setPhase(RunPhase::StepRunning);
     station.live.commFault = 0;
     double t = w.runtime().testFile().currentSample().time;
     int k = 0;
@@ -69,7 +69,7 @@ void refreshTick(benchmark::State& state)
         w.refreshDisplay();
         QApplication::processEvents(); // repaint what changed
     }
-    station.run.runState = 0;
+    station.run.setPhase(RunPhase::Idle);
     state.counters["rows"] = static_cast<double>(w.samples().size());
 }
 

@@ -60,13 +60,13 @@ class MainWindowExitTest : public QObject {
         writeConfig(home, sim);
         ui::TFmain window(home.path(), home / "Kapsorel.ini");
         window.show();
-        window.runtime().station().run.runState = 3;
+        window.runtime().station().run.setPhase(RunPhase::StepRunning);
         QVERIFY(!window.close());
         auto* box = window.findChild<QMessageBox*>(QStringLiteral("zprava"));
         QVERIFY(box);
         QCOMPARE(box->text(), QStringLiteral("Proces je spuštěn, nelze ukončit"));
         QVERIFY(!home.readText("Kapsorel.log").size());
-        window.runtime().station().run.runState = 0;
+        window.runtime().station().run.setPhase(RunPhase::Idle);
         QVERIFY(window.close());
     }
 

@@ -53,7 +53,7 @@ std::filesystem::path writeTest(const test::TempHome& home, const std::string& p
     header.note = "první";
     if (!file.createTestFile(header, 0, home / "Data"))
         return {};
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     run.stepStartTime = header.start;
     RunStep step;
     (void)file.recordStepStart(true, step);
@@ -63,7 +63,7 @@ std::filesystem::path writeTest(const test::TempHome& home, const std::string& p
         (void)file.appendSample();
     }
     if (stopped) {
-        run.stopReason = 2;
+        run.setStopReason(StopReason::OperatorStop);
         (void)file.recordInterruption();
     } else {
         (void)file.recordStepEnd(0, true);
@@ -197,7 +197,7 @@ class MainWindowFilesTest : public QObject {
         w.show();
         QVERIFY(w.openTestFileAt(path));
         auto& run = w.runtime().station().run;
-        QCOMPARE(int(run.stopReason.load()), 2);
+        QCOMPARE(run.stopReason(), StopReason::OperatorStop);
         const auto before = home.readBytes(std::filesystem::relative(path, home.path()));
 
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -207,8 +207,8 @@ class MainWindowFilesTest : public QObject {
             start->trigger();
             QTRY_VERIFY_WITH_TIMEOUT(messages(w).count(QStringLiteral("Postup nenalezen")) == attempt + 1, 15000);
             // Still interrupted: the next Start asks again, and nothing was written.
-            QTRY_COMPARE_WITH_TIMEOUT(int(run.stopReason.load()), 2, 5000);
-            QCOMPARE(int(run.runState.load()), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(run.stopReason(), StopReason::OperatorStop, 5000);
+            QCOMPARE(run.phase(), RunPhase::Idle);
             QCOMPARE(home.readBytes(std::filesystem::relative(path, home.path())), before);
         }
     }
@@ -222,7 +222,7 @@ class MainWindowFilesTest : public QObject {
         w.show();
         QVERIFY(w.openTestFileAt(path));
         const auto before = home.readBytes(std::filesystem::relative(path, home.path()));
-        w.runtime().station().run.runState = 3;
+        w.runtime().station().run.setPhase(RunPhase::StepRunning);
         QVERIFY(!w.openTestFileAt(home / "Data" / "jiny.tst"));
         bool done = false;
         w.saveTestFileTo(path, [&] { done = true; });
@@ -230,7 +230,7 @@ class MainWindowFilesTest : public QObject {
         QCOMPARE(home.readBytes(std::filesystem::relative(path, home.path())), before);
         QVERIFY(messages(w).contains(QString::fromUtf8(test_file_messages::kRunActiveOpen)));
         QVERIFY(messages(w).contains(QString::fromUtf8(test_file_messages::kRunActiveSave)));
-        w.runtime().station().run.runState = 0;
+        w.runtime().station().run.setPhase(RunPhase::Idle);
     }
 };
 

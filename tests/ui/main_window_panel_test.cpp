@@ -114,11 +114,11 @@ class MainWindowPanelTest : public QObject {
         }
 
         auto& run = w.runtime().station().run;
-        run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
+        run.setPhase(RunPhase::StepRunning);
         live.headCode = 2; // no type of head 2
         w.refreshDisplay();
         QCOMPARE(types->currentText(), QStringLiteral("Typ B"));
-        run.runState = 0;
+        run.setPhase(RunPhase::Idle);
         w.refreshDisplay();
         QCOMPARE(types->count(), 0);
     }
@@ -268,17 +268,17 @@ class MainWindowPanelTest : public QObject {
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto* toolbar = w.findChild<QToolBar*>(QStringLiteral("TBXToolbar"));
         QAction* start = action(w, "TBXrun");
-        auto& stopReason = w.runtime().station().run.stopReason;
+        auto& run = w.runtime().station().run;
         QList<int> widths;
         for (int size = 0; size <= 2; ++size) {
             w.runtime().settings().iconSize = static_cast<std::uint8_t>(size);
-            stopReason = 0;
+            run.setStopReason(StopReason::None);
             w.applyIconSize();
             QCOMPARE(toolbar->iconSize(), ui::toolbarIconSize(size));
             widths << toolbar->iconSize().width();
             const QImage normal = start->icon().pixmap(toolbar->iconSize()).toImage();
             QCOMPARE(normal, ui::toolbarIcon(QStringLiteral("TBXrun"), size).pixmap(toolbar->iconSize()).toImage());
-            stopReason = 2;
+            run.setStopReason(StopReason::OperatorStop);
             w.applyIconSize();
             const QImage resume = start->icon().pixmap(toolbar->iconSize()).toImage();
             QVERIFY2(resume != normal, "the Start item keeps its image while a stopped test waits");
@@ -287,7 +287,7 @@ class MainWindowPanelTest : public QObject {
         }
         QVERIFY(widths[0] < widths[1]);
         QVERIFY(widths[1] < widths[2]);
-        stopReason = 0;
+        run.setStopReason(StopReason::None);
     }
 };
 

@@ -162,7 +162,7 @@ class MainWindowRunTest : public QObject {
         start->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(messages(w).contains(QString::fromUtf8(kNoBatteryNumber)), 20000);
         QTRY_VERIFY(start->isEnabled());
-        QCOMPARE(int(run.runState.load()), 0);
+        QCOMPARE(run.phase(), RunPhase::Idle);
         QVERIFY(!stop->isEnabled());
         QVERIFY(w.runtime().testFile().currentPath().empty());
 
@@ -172,7 +172,7 @@ class MainWindowRunTest : public QObject {
         QCOMPARE(number->text(), QStringLiteral("A123"));
 
         start->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(run.phase() != RunPhase::Idle, 20000);
         QTRY_VERIFY(stop->isEnabled());
         QVERIFY(!start->isEnabled());
         QVERIFY(!action(w, "TBXrucne")->isEnabled());
@@ -189,10 +189,10 @@ class MainWindowRunTest : public QObject {
         whenAsked(QStringLiteral("ask_ano"), &asked);
         stop->trigger();
         QCOMPARE(asked, QStringLiteral("\nOpravdu přerušit proces?  \n"));
-        QCOMPARE(int(run.stopReason.load()), 2);
+        QCOMPARE(run.stopReason(), StopReason::OperatorStop);
         QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+        QTRY_COMPARE_WITH_TIMEOUT(run.phase(), RunPhase::Idle, kLong);
         QTRY_VERIFY_WITH_TIMEOUT(logind.closed(0), 20000);
         QVERIFY(!w.sleepInhibitor().held());
 
@@ -201,7 +201,7 @@ class MainWindowRunTest : public QObject {
         whenAsked(QStringLiteral("ask_ano"), &asked);
         start->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(asked.contains(QStringLiteral("Proces byl přerušen. Pokračovat?")), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(run.phase() != RunPhase::Idle, 20000);
         QTRY_VERIFY(stop->isEnabled());
         QCOMPARE(w.runtime().testFile().currentPath(), path);
         QTRY_VERIFY_WITH_TIMEOUT(w.sleepInhibitor().held(), 20000);
@@ -220,7 +220,7 @@ class MainWindowRunTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(banner->isVisible(), kLong);
         QCOMPARE(banner->text(), QStringLiteral("Ukázka dokončena"));
         snap(w, "banner");
-        QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+        QTRY_COMPARE_WITH_TIMEOUT(run.phase(), RunPhase::Idle, kLong);
         QTRY_VERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
         QVERIFY(widget<QWidget>(w, "Panel1")->isEnabled());
@@ -360,7 +360,7 @@ class MainWindowRunTest : public QObject {
         choose(widget<QComboBox>(w, "cpostup"), QStringLiteral("Kapacitní test"));
         start->trigger();
         action(w, "TBXrucne")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(run.runState.load() != 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(run.phase() != RunPhase::Idle, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(action(w, "TBXstop")->isEnabled(), 20000);
         QCOMPARE(QString::fromStdString(sim.command("delay power 0")), QStringLiteral("OK"));
         w.refreshDisplay();
@@ -374,7 +374,7 @@ class MainWindowRunTest : public QObject {
         whenAsked(QStringLiteral("ask_ano"));
         action(w, "TBXstop")->trigger();
         QVERIFY(start->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(int(run.runState.load()), 0, kLong);
+        QTRY_COMPARE_WITH_TIMEOUT(run.phase(), RunPhase::Idle, kLong);
     }
 
     void refreshRulesOnTheWindow()

@@ -97,11 +97,11 @@ class SleepInhibitorTest : public QObject {
         auto& run = w.runtime().station().run;
         const std::pair<const char*, std::function<void()>> ends[] = {{"run ended", [&] { w.runEnded(); }},
                                                                       {"refresh with no run", [&] {
-                                                                           run.runState = 0;
+                                                                           run.setPhase(RunPhase::Idle);
                                                                            w.refreshDisplay();
                                                                        }}};
         for (std::size_t i = 0; i < std::size(ends); ++i) {
-            run.runState = 3;
+            run.setPhase(RunPhase::StepRunning);
             w.sleepInhibitor().hold(true); // as a start does
             QTRY_VERIFY_WITH_TIMEOUT(w.sleepInhibitor().held(), 20000);
             w.refreshDisplay(); // a running test keeps it
@@ -110,7 +110,7 @@ class SleepInhibitorTest : public QObject {
             QVERIFY2(!w.sleepInhibitor().held(), ends[i].first);
             QTRY_VERIFY_WITH_TIMEOUT(logind.closed(i), 20000);
         }
-        run.runState = 0;
+        run.setPhase(RunPhase::Idle);
     }
 };
 

@@ -65,10 +65,10 @@ DisplaySnapshot takeDisplaySnapshot(const Station& station, std::uint8_t userLev
     s.commFault = live.commFault.load(kRelaxed);
     s.ledSeconds = live.ledSeconds.load(kRelaxed);
     s.settleCountdown = live.settleCountdown.load(kRelaxed);
-    s.runState = run.runState.load(std::memory_order_acquire);
+    s.phase = run.phase();
     s.family = station.batteryFamily();
     s.userLevel = userLevel;
-    if (s.runState != 0) {
+    if (s.phase != RunPhase::Idle) {
         const DayTime now = run.conditionTime.load(kRelaxed);
         s.stepSeconds = shownSeconds(run.stepStartTime.load(kRelaxed), now, run.resumeSeconds.load(kRelaxed));
         s.totalSeconds =
@@ -188,12 +188,12 @@ DisplayUpdate DisplayModel::refresh(const DisplaySnapshot& s)
         temperature_ = s.batteryTemperature;
         u.temperature = LabelText{text("%5.1f°C", s.batteryTemperature), false};
     }
-    if (s.runState != 0) {
+    if (s.phase != RunPhase::Idle) {
         u.stepTime = formatDurationHms(clampSeconds(s.stepSeconds)) + (s.settleCountdown != 0 ? "!" : "");
         u.totalTime = formatDurationHms(clampSeconds(s.totalSeconds));
     }
     u.hideBanner = s.ledSeconds == 0;
-    if (s.runState == 0) {
+    if (s.phase == RunPhase::Idle) {
         if (s.commFault == 0)
             u.enableStart = true;
         else if (s.userLevel == 0)

@@ -32,7 +32,7 @@ struct DisplaySnapshot {
     std::uint8_t commFault = 0;
     std::uint8_t ledSeconds = 0;
     std::uint8_t settleCountdown = 0;
-    std::uint8_t runState = 0;
+    RunPhase phase = RunPhase::Idle;
     BatteryFamily family = BatteryFamily::NiCd;
     std::uint8_t userLevel = 0;
     // Elapsed times already measured against the engine's condition time: whole seconds,

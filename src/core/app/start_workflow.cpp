@@ -56,7 +56,7 @@ std::string StartWorkflow::runChecks()
 
 bool StartWorkflow::asksToResume() const
 {
-    return runtime_.station().run.stopReason.load(kRelaxed) != 0;
+    return runtime_.station().run.stopReason() != StopReason::None;
 }
 
 StartOutcome StartWorkflow::startNew(const StartPlan& plan)
@@ -77,11 +77,11 @@ StartOutcome StartWorkflow::resumeAt(const StartPlan& plan, std::uint8_t step)
         return StartOutcome{false, false, {kRunAlreadyActive}};
     // The reason stays in place until the resume went ahead: one that cannot leaves the
     // test interrupted, so the next Start offers it again.
-    const std::uint8_t stopReason = run.stopReason.exchange(0, kRelaxed);
+    const StopReason stopReason = run.takeStopReason();
     const Status resumed = resumeTest(runtime_, plan.types, plan.procedures, step);
     if (!resumed) {
         if (!run.runActive())
-            run.stopReason.store(stopReason, kRelaxed);
+            run.setStopReason(stopReason);
         return StartOutcome{false, false, {resumed.error()}};
     }
     return StartOutcome{true, true, {}};
@@ -97,7 +97,7 @@ StartOutcome StartWorkflow::runStart(ResumeAnswer answer)
     auto& run = runtime_.station().run;
     // "Ne": a new test; the old file keeps its interruption marker. The reason is cleared
     // when the new run starts, so a start that fails still offers the old test next time.
-    if (run.stopReason.load(kRelaxed) == 0 || answer == ResumeAnswer::NewTest)
+    if (run.stopReason() == StopReason::None || answer == ResumeAnswer::NewTest)
         return startNew(plan);
     if (answer == ResumeAnswer::Cancel)
         return {};
@@ -135,7 +135,7 @@ void StartWorkflow::finish()
 
 bool StartWorkflow::stop()
 {
-    return runtime_.station().run.abort(StopReasonCode::OperatorStop);
+    return runtime_.station().run.abort(StopReason::OperatorStop);
 }
 
 StartOutcome StartWorkflow::startNow(StartPlan plan, const std::function<ResumeAnswer()>& answer)

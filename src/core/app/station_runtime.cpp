@@ -121,7 +121,7 @@ void StationRuntime::startRun()
 {
     auto& run = station_.run;
     run.currentStep.store(0, kRelaxed);
-    run.stopReason.store(0, kRelaxed);
+    run.setStopReason(StopReason::None);
     run.resumeSeconds.store(0, kRelaxed);
     run.totalInterruptionSeconds.store(0, kRelaxed);
     run.conditionTime.store(0, kRelaxed);
@@ -131,7 +131,7 @@ void StationRuntime::startRun()
     run.newSample.store(0, kRelaxed);
     run.jumpTarget.store(-1, kRelaxed);
     // Release: the engine sees the prepared procedure and the new test file with the state.
-    run.runState.store(static_cast<std::uint8_t>(RunStateCode::Start), std::memory_order_release);
+    run.setPhase(RunPhase::Start);
 }
 
 DayTime StationRuntime::testStart() const

@@ -148,9 +148,9 @@ void Workers::shutdown(const std::filesystem::path& logPath, const std::function
     }
 }
 
-std::optional<std::string> closeRefusal(std::uint8_t runState)
+std::optional<std::string> closeRefusal(RunPhase phase)
 {
-    if (runState != 0)
+    if (phase != RunPhase::Idle)
         return std::string(kRunActiveRefusal);
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/base/clock.h"
+#include "core/station/run_state.h"
 
 #include <atomic>
 #include <cstdint>
@@ -106,6 +107,6 @@ class Workers {
 constexpr const char* kRunActiveRefusal = "Proces je spuštěn, nelze ukončit";
 
 // The close request: refused with the message while a test runs (RunState not 0).
-std::optional<std::string> closeRefusal(std::uint8_t runState);
+std::optional<std::string> closeRefusal(RunPhase phase);
 
 } // namespace kapsorel

@@ -38,7 +38,7 @@ void PowerPoller::onNoAnswer()
             ++failed_;
         if (failed_ == kFailedPollsToAbort) {
             failed_ = kFailedPollsToAbort + 1;
-            if (station_.run.abort(StopReasonCode::PowerModuleLost) && keepRunning_())
+            if (station_.run.abort(StopReason::PowerModuleLost) && keepRunning_())
                 ui_.runStoppedOnLostModule();
         }
     }
@@ -67,7 +67,7 @@ void PowerPoller::onAnswer()
         live.sirenSeconds.store(siren, kRelaxed);
         if (live.commFault.load(kRelaxed) == 0)
             power_.signal(255, siren);
-        station_.run.abort(StopReasonCode::PowerModuleError);
+        station_.run.abort(StopReason::PowerModuleError);
     }
 
     if (s.faultBits != live.shownFaultBits.load(kRelaxed))

@@ -45,21 +45,21 @@ void RunEngine::report(const Status& st, const char* kind)
 
 void RunEngine::pass()
 {
-    if (state(RunStateCode::Start))
+    if (inPhase(RunPhase::Start))
         start();
-    if (state(RunStateCode::StepStart))
+    if (inPhase(RunPhase::StepStart))
         stepStart();
-    if (state(RunStateCode::StepRunning))
+    if (inPhase(RunPhase::StepRunning))
         stepRunning();
-    if (state(RunStateCode::RunEnd))
+    if (inPhase(RunPhase::RunEnd))
         runEnd();
-    if (state(RunStateCode::StepDone))
+    if (inPhase(RunPhase::StepDone))
         stepDone();
-    if (state(RunStateCode::ProcedureEnd))
+    if (inPhase(RunPhase::ProcedureEnd))
         procedureEnd();
-    if (state(RunStateCode::Abort))
+    if (inPhase(RunPhase::Abort))
         abortRun();
-    if (state(RunStateCode::Idle))
+    if (inPhase(RunPhase::Idle))
         clock_.sleepMs(kIdlePassMs);
 }
 
@@ -68,7 +68,7 @@ void RunEngine::start()
     reported_.clear();
     station_.run.runStartTime.store(recorder_.testStart(), kRelaxed);
     station_.live.capacity.store(0.0f, kRelaxed);
-    moveTo(RunStateCode::Start, RunStateCode::StepStart);
+    moveTo(RunPhase::Start, RunPhase::StepStart);
 }
 
 void RunEngine::stepStart()
@@ -76,7 +76,7 @@ void RunEngine::stepStart()
     auto& run = station_.run;
     const std::uint8_t current = run.currentStep.load(kRelaxed);
     if (current >= procedure_.stepCount) {
-        moveTo(RunStateCode::StepStart, RunStateCode::ProcedureEnd);
+        moveTo(RunPhase::StepStart, RunPhase::ProcedureEnd);
         return;
     }
     const RunStep& step = procedure_.steps[current];
@@ -114,7 +114,7 @@ void RunEngine::stepStart()
     nextRecordTime_ = addSeconds(stepStart, resume);
     run.recordCounter.store(0, kRelaxed);
     recordedStep_ = current;
-    if (!moveTo(RunStateCode::StepStart, RunStateCode::StepRunning))
+    if (!moveTo(RunPhase::StepStart, RunPhase::StepRunning))
         return;
     if (proceed_)
         performAction(step);
@@ -191,7 +191,7 @@ void RunEngine::performAction(const RunStep& step)
         const std::int16_t target = run.jumpTarget.load(kRelaxed);
         if (target < 0 || target >= procedure_.stepCount) {
             run.jumpTarget.store(-1, kRelaxed);
-            moveTo(RunStateCode::StepRunning, RunStateCode::RunEnd);
+            moveTo(RunPhase::StepRunning, RunPhase::RunEnd);
         }
         break;
     }
@@ -220,7 +220,7 @@ void RunEngine::performAction(const RunStep& step)
     }
     case StepType::End:
         run.jumpTarget.store(-1, kRelaxed);
-        moveTo(RunStateCode::StepRunning, RunStateCode::ProcedureEnd);
+        moveTo(RunPhase::StepRunning, RunPhase::ProcedureEnd);
         break;
     }
 }
@@ -231,7 +231,7 @@ void RunEngine::stepRunning()
     auto& live = station_.live;
     const std::uint8_t current = run.currentStep.load(kRelaxed);
     if (current >= procedure_.stepCount) {
-        moveTo(RunStateCode::StepRunning, RunStateCode::StepDone);
+        moveTo(RunPhase::StepRunning, RunPhase::StepDone);
         return;
     }
     const RunStep& step = procedure_.steps[current];
@@ -252,7 +252,7 @@ void RunEngine::stepRunning()
         const std::int16_t target = run.jumpTarget.load(kRelaxed);
         const auto next = static_cast<std::uint8_t>(target >= 0 ? (target & 0xFF) : current + 1);
         // An Abort that came first keeps the step as it is: the resume offers this step.
-        if (!moveTo(RunStateCode::StepRunning, RunStateCode::StepDone))
+        if (!moveTo(RunPhase::StepRunning, RunPhase::StepDone))
             return;
         run.currentStep.store(next, kRelaxed);
         if (target >= 0)
@@ -292,7 +292,7 @@ void RunEngine::runEnd()
         ui_.runEnded();
     // A resumed run reports its write failures afresh.
     reported_.clear();
-    moveTo(RunStateCode::RunEnd, RunStateCode::Idle);
+    moveTo(RunPhase::RunEnd, RunPhase::Idle);
 }
 
 void RunEngine::stepDone()
@@ -302,20 +302,20 @@ void RunEngine::stepDone()
     report(recorder_.recordStepEnd(recordedStep_, proceed_), "end");
     run.stepEndHandshake.store(0, kRelaxed);
     run.resumeSeconds.store(0, kRelaxed);
-    moveTo(RunStateCode::StepDone, RunStateCode::StepStart);
+    moveTo(RunPhase::StepDone, RunPhase::StepStart);
 }
 
 void RunEngine::procedureEnd()
 {
     power_.procedureEnd();
     report(recorder_.recordCompletion(), "completion");
-    moveTo(RunStateCode::ProcedureEnd, RunStateCode::RunEnd);
+    moveTo(RunPhase::ProcedureEnd, RunPhase::RunEnd);
 }
 
 void RunEngine::abortRun()
 {
     report(recorder_.recordInterruption(), "interruption");
-    moveTo(RunStateCode::Abort, RunStateCode::RunEnd);
+    moveTo(RunPhase::Abort, RunPhase::RunEnd);
 }
 
 } // namespace kapsorel

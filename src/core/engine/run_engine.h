@@ -46,8 +46,8 @@ class RunEngine {
     void performAction(const RunStep& step);
     void integrate(DayTime t);
     DayTime addSeconds(DayTime t, double seconds) const { return t + seconds / kSecondsPerDay; }
-    bool state(RunStateCode s) const { return station_.run.state() == s; }
-    bool moveTo(RunStateCode from, RunStateCode to) { return station_.run.transition(from, to); }
+    bool inPhase(RunPhase p) const { return station_.run.phase() == p; }
+    bool moveTo(RunPhase from, RunPhase to) { return station_.run.transition(from, to); }
     // Reports a failed write or command once per kind per run; the run goes on.
     void report(const Status& st, const char* kind);
 

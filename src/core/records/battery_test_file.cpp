@@ -294,7 +294,7 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
             if (resumes_[k].step == *left && resumes_[k].interruptionTime >= steps_[*left].start)
                 resumeSeconds += resumeSecondsOf[k];
     }
-    run_.stopReason.store(stopReason, kRelaxed);
+    run_.setStopReason(static_cast<StopReason>(stopReason)); // the marker's byte as it lies in the file
     run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
     run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
     for (std::size_t i = 0; i < variables_.size(); ++i)
@@ -432,7 +432,7 @@ InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterrupti
 void BatteryTestFile::declineResume()
 {
     std::lock_guard lock(mutex_);
-    run_.stopReason.store(0, kRelaxed);
+    run_.setStopReason(StopReason::None);
     run_.totalInterruptionSeconds.store(0, kRelaxed);
     run_.resumeSeconds.store(0, kRelaxed);
     resumes_.clear();
@@ -466,7 +466,7 @@ Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>&
         entry.resumeTime = clock_.now();
         entry.step = step;
         entry.interruptionTime = std::max(steps_[step].start, current_.time);
-        entry.stopReason = run_.stopReason.load(kRelaxed);
+        entry.stopReason = static_cast<std::uint8_t>(run_.stopReason());
         ByteWriter w;
         writeResumeRecord(w, entry);
         if (Status st = appendLocked(w.data()); !st)
@@ -489,8 +489,8 @@ Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>&
     run_.stepMark.store(kNoStepMark, kRelaxed);
     live_.capacity.store(current_.capacity, kRelaxed);
     run_.currentStep.store(step, kRelaxed);
-    run_.stopReason.store(0, kRelaxed);
-    if (!run_.transition(RunStateCode::Idle, RunStateCode::StepStart))
+    run_.setStopReason(StopReason::None);
+    if (!run_.transition(RunPhase::Idle, RunPhase::StepStart))
         return Error{test_file_messages::kRunActiveResume};
     return {};
 }
@@ -623,7 +623,7 @@ Status BatteryTestFile::recordInterruption()
         current_ = s;
         writeSampleRecord(w, s);
     }
-    writeInterruptionMarker(w, InterruptionMarker{run_.stopReason.load(kRelaxed)});
+    writeInterruptionMarker(w, InterruptionMarker{static_cast<std::uint8_t>(run_.stopReason())});
     if (Status st = appendLocked(w.data()); !st)
         return st;
     if (withSample) {

@@ -275,7 +275,7 @@ void TFmain::layOutDiagram()
 void TFmain::applyIconSize()
 {
     actions_.applyIconSize(std::clamp(int(runtime_->settings().iconSize), 0, 2),
-                           runtime_->station().run.stopReason.load(kRelaxed) != 0);
+                           runtime_->station().run.stopReason() != StopReason::None);
 }
 
 void TFmain::applyPanelPosition()
@@ -447,7 +447,7 @@ void TFmain::archiveTestFile(std::function<void()> done)
 
 void TFmain::closeEvent(QCloseEvent* event)
 {
-    if (auto refusal = closeRefusal(runtime_->station().run.runState.load())) {
+    if (auto refusal = closeRefusal(runtime_->station().run.phase())) {
         showMessage(*refusal);
         event->ignore();
         return;

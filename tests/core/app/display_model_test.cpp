@@ -162,7 +162,7 @@ TEST(DisplayModel, ElapsedTimesWhileRunningWithTheSettlingMark)
     DisplaySnapshot s = answering();
     EXPECT_FALSE(model.refresh(s).stepTime);
 
-    s.runState = 3;
+    s.phase = RunPhase::StepRunning;
     s.stepSeconds = 307;
     s.totalSeconds = 123 * 3600 + 59;
     s.settleCountdown = 12;
@@ -203,7 +203,7 @@ TEST(DisplayModel, BannerAndButtonsByLedSecondsCommFaultAndUserLevel)
 TEST(DisplaySnapshot, ElapsedTimesExcludeResumeAndInterruptionSeconds)
 {
     Station station;
-    station.run.runState = 3;
+    station.run.setPhase(RunPhase::StepRunning);
     const DayTime start = 45000.0;
     station.run.runStartTime = start;
     station.run.stepStartTime = start + 100.0 / kSecondsPerDay;

@@ -293,7 +293,8 @@ TEST(Workers, ShutdownRewritesAnOldLog)
 
 TEST(CloseRequest, RefusedWhileATestRuns)
 {
-    EXPECT_EQ(closeRefusal(0), std::nullopt);
-    for (std::uint8_t state = 1; state <= 7; ++state)
-        EXPECT_EQ(closeRefusal(state), "Proces je spuštěn, nelze ukončit") << int(state);
+    EXPECT_EQ(closeRefusal(RunPhase::Idle), std::nullopt);
+    for (RunPhase phase : {RunPhase::Start, RunPhase::StepStart, RunPhase::StepRunning, RunPhase::RunEnd,
+                           RunPhase::StepDone, RunPhase::ProcedureEnd, RunPhase::Abort})
+        EXPECT_EQ(closeRefusal(phase), "Proces je spuštěn, nelze ukončit") << int(phase);
 }

@@ -58,7 +58,7 @@ class PowerPollerTest : public ::testing::Test {
         station.live.commFault = 0;
         station.errorSirenSeconds = 7;
     }
-    void runActive() { station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning); }
+    void runActive() { station.run.setPhase(RunPhase::StepRunning); }
 
     Station station;
     PreparedStatus channel;
@@ -73,13 +73,13 @@ TEST_F(PowerPollerTest, SixthFailedPollOfARunAbortsItOnceAsALostModule)
     runActive();
     for (int i = 0; i < 5; ++i) {
         poller.pollOnce();
-        EXPECT_EQ(station.run.runState.load(), 3) << i;
+        EXPECT_EQ(station.run.phase(), RunPhase::StepRunning) << i;
     }
     EXPECT_NE(station.live.commFault.load() & kCommFaultPower, 0);
     EXPECT_EQ(channel.releases, 5); // every failed poll drops its socket
     poller.pollOnce();
-    EXPECT_EQ(station.run.runState.load(), 7);
-    EXPECT_EQ(station.run.stopReason.load(), 1);
+    EXPECT_EQ(station.run.phase(), RunPhase::Abort);
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleLost);
     poller.pollOnce();
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
 
@@ -94,7 +94,7 @@ TEST_F(PowerPollerTest, ANewModuleErrorDuringARunSignalsAndAbortsOnce)
     channel.answers.push_back(powerStatus(3)); // no run: the error is only shown in the values
     poller.pollOnce();
     EXPECT_TRUE(power.lines().empty());
-    EXPECT_EQ(station.run.runState.load(), 0);
+    EXPECT_EQ(station.run.phase(), RunPhase::Idle);
 
     runActive();
     channel.answers.push_back(powerStatus(3, 0x11));
@@ -102,8 +102,8 @@ TEST_F(PowerPollerTest, ANewModuleErrorDuringARunSignalsAndAbortsOnce)
     poller.pollOnce();
     poller.pollOnce();
     EXPECT_EQ(power.lines(), std::vector<std::string>{"PA 255 7"});
-    EXPECT_EQ(station.run.runState.load(), 7);
-    EXPECT_EQ(station.run.stopReason.load(), 3);
+    EXPECT_EQ(station.run.phase(), RunPhase::Abort);
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleError);
     EXPECT_EQ(station.live.lastAlarmedError.load(), 3);
     EXPECT_EQ(ui.calls(), (std::vector<std::string>{"alarm ERR 3 - Ventilátory", "faults 17"}));
 }

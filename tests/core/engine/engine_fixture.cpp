@@ -40,7 +40,7 @@ Status FakeRecorder::appendSample()
 
 Status FakeRecorder::recordInterruption()
 {
-    calls.push_back("interrupt " + std::to_string(station_.run.stopReason.load()));
+    calls.push_back("interrupt " + std::to_string(static_cast<int>(station_.run.stopReason())));
     return result();
 }
 
@@ -78,14 +78,14 @@ void EngineTest::startRun()
 {
     auto& run = station.run;
     run.currentStep = 0;
-    run.stopReason = 0;
+    run.setStopReason(StopReason::None);
     run.resumeSeconds = 0;
     run.conditionTime = 0;
     run.runStartTime = 0;
     run.stepStartTime = 0;
     run.stepMark = kNoStepMark;
     run.jumpTarget = -1;
-    run.runState = static_cast<std::uint8_t>(RunStateCode::Start);
+    run.setPhase(RunPhase::Start);
 }
 
 int EngineTest::runToIdle(int maxPasses)
@@ -95,7 +95,7 @@ int EngineTest::runToIdle(int maxPasses)
         engine.pass();
         station.live.settleCountdown = 0; // no poller here: settling ends at once
         ++n;
-    } while (station.run.runState.load() != 0 && n < maxPasses);
+    } while (station.run.phase() != RunPhase::Idle && n < maxPasses);
     return n;
 }
 

@@ -76,13 +76,13 @@ TEST_F(EngineTest, FailedWritesAreReportedOnceAndTheRunStillEnds)
         std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("message ", 0) == 0; });
     EXPECT_EQ(messages, 4); // start, sample, end and completion: each kind once
     EXPECT_EQ(calls.back(), "ended");
-    EXPECT_EQ(station.run.runState.load(), 0);
+    EXPECT_EQ(station.run.phase(), RunPhase::Idle);
 
     // The same failures after a resume are reported again.
     ui.clear();
     station.run.currentStep = 0;
     station.run.resumeSeconds = 2;
-    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.setPhase(RunPhase::StepStart);
     runToIdle();
     const auto again = ui.calls();
     EXPECT_EQ(

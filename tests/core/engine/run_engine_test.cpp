@@ -132,7 +132,7 @@ TEST_F(EngineTest, VolbaAnswerPicksKrokOkOrTheNextStep)
         answerQuestionOk(station.run, procedure);
         engine.pass();
         EXPECT_EQ(station.run.currentStep.load(), krokOk >= 1 ? 3 : 1);
-        station.run.runState = 0;
+        station.run.setPhase(RunPhase::Idle);
     }
 }
 
@@ -158,7 +158,7 @@ TEST_F(EngineTest, AnAnswerCountsOnlyWhileAChoiceStepOfTheActiveRunIsCurrent)
     EXPECT_TRUE(answerQuestionEnd(station.run, procedure));
     EXPECT_EQ(station.run.jumpTarget.load(), 6);
     EXPECT_EQ(station.run.questionAnswer.load(), 2);
-    station.run.runState = 0;
+    station.run.setPhase(RunPhase::Idle);
 }
 
 TEST_F(EngineTest, VoltageCheckSetsTheVariableAtTheFirstCellNotAboveTheLimit)
@@ -225,7 +225,7 @@ TEST_F(EngineTest, AbortRecordsTheInterruptionAndNotTheStepEnd)
     startRun();
     engine.pass();
     engine.pass();
-    station.run.abort(StopReasonCode::OperatorStop);
+    station.run.abort(StopReason::OperatorStop);
     runToIdle();
     EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "interrupt 2"));
     EXPECT_THAT(commands(), ElementsAre("PC", "PS", "PL"));
@@ -256,14 +256,14 @@ TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
         addStep(StepType::End);
         recorder.during = [&](const std::string& kind) {
             if (kind == c.during) {
-                EXPECT_TRUE(station.run.abort(StopReasonCode::PowerModuleLost));
+                EXPECT_TRUE(station.run.abort(StopReason::PowerModuleLost));
             }
         };
         startRun();
         clock.advanceMs(10);
         engine.pass();
         EXPECT_EQ(station.run.currentStep.load(), 0); // the resume offers the step that ran
-        EXPECT_EQ(station.run.stopReason.load(), 1);
+        EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleLost);
         recorder.during = nullptr;
         runToIdle();
         EXPECT_EQ(recorder.calls, c.calls);
@@ -279,14 +279,14 @@ TEST_F(EngineTest, AStopDuringCompletionOrRunEndIsRefused)
     bool refused = false;
     recorder.during = [&](const std::string& kind) {
         if (kind == "complete")
-            refused = !station.run.abort(StopReasonCode::OperatorStop);
+            refused = !station.run.abort(StopReason::OperatorStop);
     };
-    ui.onRunEnded = [&] { EXPECT_FALSE(station.run.abort(StopReasonCode::PowerModuleLost)); };
+    ui.onRunEnded = [&] { EXPECT_FALSE(station.run.abort(StopReason::PowerModuleLost)); };
     startRun();
     runToIdle();
     EXPECT_TRUE(refused);
     EXPECT_THAT(recorder.calls, ElementsAre("start 0 1", "complete"));
-    EXPECT_EQ(station.run.stopReason.load(), 0);
+    EXPECT_EQ(station.run.stopReason(), StopReason::None);
 }
 
 TEST_F(EngineTest, AResumedStepKeepsWhetherItWasPerformed)
@@ -299,7 +299,7 @@ TEST_F(EngineTest, AResumedStepKeepsWhetherItWasPerformed)
     recorder.stepPerformed_[0] = false;
     clock.advanceMs(100'000);
     station.run.resumeSeconds = 90;
-    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.setPhase(RunPhase::StepStart);
     runToIdle();
     EXPECT_THAT(recorder.calls, ElementsAre("end 0 0", "start 1 1", "complete"));
     EXPECT_THAT(commands(), ElementsAre("PK", "PS", "PL"));
@@ -313,7 +313,7 @@ TEST_F(EngineTest, AResumeOfAStepThatNeverStartedStartsItAfresh)
     clock.advanceMs(50'000);
     station.run.currentStep = 0;
     station.run.resumeSeconds = 40;
-    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.setPhase(RunPhase::StepStart);
     recorder.testStart_ = clock.now();
     station.run.runStartTime = recorder.testStart_;
     engine.pass();
@@ -335,7 +335,7 @@ TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
     station.live.settleCountdown = 0;
     clock.advanceMs(12000);
     engine.pass();
-    station.run.abort(StopReasonCode::PowerModuleLost);
+    station.run.abort(StopReason::PowerModuleLost);
     runToIdle();
     const DayTime firstStart = recorder.stepStarts_[0];
 
@@ -348,7 +348,7 @@ TEST_F(EngineTest, ResumeAfterSixHundredSecondsSendsPcAgainAndKeepsStepTime)
     station.live.capacity = 0.02f;
     station.run.currentStep = 0;
     station.run.jumpTarget = -1;
-    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepStart);
+    station.run.setPhase(RunPhase::StepStart);
     engine.pass();
     EXPECT_EQ(station.run.stepStartTime.load(), firstStart);
     EXPECT_NEAR(station.live.capacity.load(), 0.02f, 0.001f); // restored, then counting on

@@ -280,7 +280,7 @@ TEST_F(Recorder, EverySampleAppendedBetweenTwoTakesIsHandedOutOnceInOrder)
         setLive(24.0f + static_cast<float>(k), 1.0f, 0.1f, 20.0f);
         ASSERT_TRUE(sampleAt(k));
     }
-    run.stopReason = 2;
+    run.setStopReason(StopReason::OperatorStop);
     run.conditionTime = plusSeconds(kStart, 6);
     setLive(30.0f, 0.0f, 0.1f, 20.0f);
     ASSERT_TRUE(recorder.recordInterruption());
@@ -339,7 +339,7 @@ TEST_F(Recorder, AFailedSampleWriteIsReportedAndNotFlagged)
 TEST_F(Recorder, InterruptionAppendsALastSampleAndAMarkerWithTheStopReason)
 {
     create(2);
-    run.stopReason = 3;
+    run.setStopReason(StopReason::PowerModuleError);
     run.currentStep = 0;
     run.conditionTime = plusSeconds(kStart, 42);
     setLive(11.0f, 0.0f, 0.0f, 0.0f);
@@ -485,7 +485,7 @@ TEST_F(OpenedFile, TimeAxisExcludesInterruptionsAndResumeSecondsFollowTheStep)
     EXPECT_EQ(all.min, 24.0f);
     EXPECT_EQ(all.max, 25.5f);
 
-    EXPECT_EQ(run.stopReason.load(), 0); // the last marker was resumed
+    EXPECT_EQ(run.stopReason(), StopReason::None); // the last marker was resumed
 
     EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.resumeSeconds.load(), 150u);
@@ -524,7 +524,7 @@ TEST_F(OpenedFile, WithInterruptionsIgnoredTheAxisKeepsThemAndNoInterruptionRows
     EXPECT_TRUE(recorder.resumeList().empty());
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_FALSE(steps.row(1).interruption);
-    EXPECT_EQ(run.stopReason.load(), 2);
+    EXPECT_EQ(run.stopReason(), StopReason::OperatorStop);
 }
 
 TEST_F(OpenedFile, OpeningReplacesWhatWasShownBefore)
@@ -805,7 +805,7 @@ TEST_F(OpenedFile, DecliningForgetsTheInterruption)
 {
     ASSERT_TRUE(recorder.openTestFile(writeFile("t.tst", interruptedFile()), {}, samples, steps));
     recorder.declineResume();
-    EXPECT_EQ(run.stopReason.load(), 0);
+    EXPECT_EQ(run.stopReason(), StopReason::None);
     EXPECT_EQ(run.resumeSeconds.load(), 0u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 0u);
     EXPECT_TRUE(recorder.resumeList().empty());
@@ -818,7 +818,7 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     ASSERT_TRUE(startStep(1, 60));
     setLive(26.0f, 8.0f, 2.5f, 20.0f);
     ASSERT_TRUE(sampleAt(90));
-    run.stopReason = 1;
+    run.setStopReason(StopReason::PowerModuleLost);
     run.conditionTime = plusSeconds(kStart, 100);
     ASSERT_TRUE(recorder.recordInterruption());
     live.capacity = 0.0f;
@@ -831,7 +831,7 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     bool prepared = false;
     ASSERT_TRUE(recorder.resume(1, [&] {
         prepared = true;
-        EXPECT_EQ(run.runState.load(), 0);
+        EXPECT_EQ(run.phase(), RunPhase::Idle);
         return Status{};
     }));
     EXPECT_TRUE(prepared);
@@ -842,14 +842,14 @@ TEST_F(Recorder, ResumeAfter600SecondsRecordsItAndHandsTheStepToTheEngine)
     EXPECT_EQ(record, resumeBytes(plusSeconds(kStart, 700), 1, plusSeconds(kStart, 100), 1));
     EXPECT_EQ(run.resumeSeconds.load(), 600u);
     EXPECT_EQ(run.totalInterruptionSeconds.load(), 600u);
-    EXPECT_EQ(run.runState.load(), 2);
+    EXPECT_EQ(run.phase(), RunPhase::StepStart);
     EXPECT_EQ(run.currentStep.load(), 1);
     EXPECT_EQ(run.runStartTime.load(), kStart);
     EXPECT_EQ(run.jumpTarget.load(), -1);
     EXPECT_EQ(run.variablesChanged.load(), 0);
     EXPECT_EQ(run.newSample.load(), 0);
     EXPECT_EQ(run.stepMark.load(), kNoStepMark);
-    EXPECT_EQ(run.stopReason.load(), 0);
+    EXPECT_EQ(run.stopReason(), StopReason::None);
     EXPECT_EQ(live.capacity.load(), 2.5f);
     ASSERT_EQ(recorder.resumeList().size(), 1u);
 }
@@ -875,7 +875,7 @@ TEST_F(Recorder, ResumeStopsWhenTheProcedureCannotBePrepared)
         0, [] { return Status{Error{"Postup nenalezen"}}; }, [&] { toldModule = true; });
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error(), "Postup nenalezen");
-    EXPECT_EQ(run.runState.load(), 0);
+    EXPECT_EQ(run.phase(), RunPhase::Idle);
     EXPECT_FALSE(toldModule);
     // No resume record and no interruption counted: a retry counts it once.
     EXPECT_EQ(fileBytes().size(), 222u + 145 * 2);
@@ -890,7 +890,7 @@ TEST_F(Recorder, ResumeStopsWhenTheProcedureCannotBePrepared)
 TEST_F(Recorder, ResumeIsRefusedWhileARunIsActive)
 {
     create(1);
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     EXPECT_EQ(recorder.resume(0, {}).error(), test_file_messages::kRunActiveResume);
     EXPECT_EQ(fileBytes().size(), 222u + 145);
 }
@@ -901,12 +901,12 @@ TEST_F(Recorder, EveryResumeBeyondTheTenthIsKept)
     ASSERT_TRUE(startStep(1, 0));
     for (int i = 0; i < 12; ++i) {
         clock.advanceMs(10'000);
-        run.runState = 0;
+        run.setPhase(RunPhase::Idle);
         ASSERT_TRUE(recorder.resume(1, {})) << i;
-        run.runState = 3;
+        run.setPhase(RunPhase::StepRunning);
         run.conditionTime = clock.now();
         ASSERT_TRUE(sampleAt(secondsBetween(kStart, clock.now()) + 1));
-        run.runState = 0;
+        run.setPhase(RunPhase::Idle);
     }
     EXPECT_EQ(recorder.resumeList().size(), 12u);
     auto opened = recorder.openTestFile(recorder.currentPath(), {}, samples, steps);
@@ -931,7 +931,7 @@ TEST_F(Recorder, AnIncompleteLastRecordIsOverwrittenByTheNextOne)
     EXPECT_FALSE(opened->warning.empty());
     clock.advanceMs(60'000);
     ASSERT_TRUE(recorder.resume(0, {}));
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     ASSERT_TRUE(sampleAt(70));
 
     const auto b = fileBytes();
@@ -954,13 +954,13 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     ASSERT_TRUE(recorder.recordStepEnd(0, true));
     ASSERT_TRUE(startStep(1, 25));
     ASSERT_TRUE(sampleAt(25));
-    run.stopReason = 2;
+    run.setStopReason(StopReason::OperatorStop);
     run.conditionTime = plusSeconds(kStart, 30);
     ASSERT_TRUE(recorder.recordInterruption());
     clock.advanceMs(330'000); // resumed 300 s after the interruption
-    run.stopReason = 0;
+    run.setStopReason(StopReason::None);
     ASSERT_TRUE(recorder.resume(1, {}));
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     ASSERT_TRUE(sampleAt(335));
     ASSERT_TRUE(recorder.recordStepEnd(1, true));
 
@@ -969,7 +969,7 @@ TEST_F(Recorder, ARecordedRunReadsBackWithItsInterruption)
     EXPECT_EQ(samples.row(4).x, 30);
     EXPECT_EQ(samples.row(5).x, 35);
     // The marker was followed by its resume: the finished test offers nothing to resume.
-    EXPECT_EQ(run.stopReason.load(), 0);
+    EXPECT_EQ(run.stopReason(), StopReason::None);
     EXPECT_FALSE(recorder.interruptedStep().has_value());
     ASSERT_EQ(steps.size(), 3u);
     EXPECT_TRUE(steps.row(2).interruption);
@@ -980,19 +980,19 @@ TEST_F(Recorder, AMarkerWithoutItsResumeStillStands)
 {
     create(2);
     ASSERT_TRUE(startStep(0, 0));
-    run.stopReason = 1;
+    run.setStopReason(StopReason::PowerModuleLost);
     run.conditionTime = plusSeconds(kStart, 5);
     ASSERT_TRUE(recorder.recordInterruption());
     clock.advanceMs(60'000);
     ASSERT_TRUE(recorder.resume(0, {}));
-    run.runState = 3;
-    run.stopReason = 2;
+    run.setPhase(RunPhase::StepRunning);
+    run.setStopReason(StopReason::OperatorStop);
     run.conditionTime = plusSeconds(kStart, 80);
     ASSERT_TRUE(recorder.recordInterruption());
-    run.runState = 0;
+    run.setPhase(RunPhase::Idle);
 
     ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
-    EXPECT_EQ(run.stopReason.load(), 2);
+    EXPECT_EQ(run.stopReason(), StopReason::OperatorStop);
 }
 
 TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
@@ -1004,14 +1004,14 @@ TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
     ASSERT_TRUE(sampleAt(10));
     clock.advanceMs(2 * 3600'000 + 10'000);
     ASSERT_TRUE(recorder.resume(0, {}));
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     ASSERT_TRUE(recorder.recordStepEnd(0, true));
     run.resumeSeconds = 0;
     ASSERT_TRUE(startStep(1, 7300));
     ASSERT_TRUE(recorder.recordStepEnd(1, true));
     ASSERT_TRUE(startStep(2, 7400));
     ASSERT_TRUE(sampleAt(7410));
-    run.runState = 0; // killed
+    run.setPhase(RunPhase::Idle); // killed
 
     ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
     EXPECT_EQ(run.currentStep.load(), 2);
@@ -1023,12 +1023,12 @@ TEST_F(Recorder, ResumeSecondsAfterOpeningCountOnlyTheStepLeftRunning)
     clock.advanceMs(290'000); // 7500 s into the test
     ASSERT_TRUE(recorder.resume(2, {}));
     EXPECT_EQ(run.resumeSeconds.load(), 90u);
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     ASSERT_TRUE(recorder.recordStepEnd(2, true));
     run.resumeSeconds = 0;
     ASSERT_TRUE(startStep(2, 7600)); // back in step 2
     ASSERT_TRUE(sampleAt(7610));
-    run.runState = 0; // killed again
+    run.setPhase(RunPhase::Idle); // killed again
     ASSERT_TRUE(recorder.openTestFile(recorder.currentPath(), {}, samples, steps));
     EXPECT_EQ(run.resumeSeconds.load(), 0u);
 }
@@ -1041,7 +1041,7 @@ TEST_F(Recorder, TheInterruptionSampleIsNeverBeforeTheStepStart)
     clock.advanceMs(40'000);
     run.conditionTime = 0;
     ASSERT_TRUE(startStep(0, 0));
-    run.stopReason = 2;
+    run.setStopReason(StopReason::OperatorStop);
     ASSERT_TRUE(recorder.recordInterruption());
     EXPECT_EQ(recorder.currentSample().time, plusSeconds(kStart, 40));
 

@@ -20,7 +20,7 @@ class PollerPassTest : public ::testing::Test {
         measurement.setReceiveLimitMs(200);
     }
 
-    void runActive() { station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning); }
+    void runActive() { station.run.setPhase(RunPhase::StepRunning); }
     void pollPower(int times)
     {
         for (int i = 0; i < times; ++i)
@@ -61,12 +61,12 @@ TEST_F(PollerPassTest, FiveFailedPollsThenAGoodOneKeepTheRunSixAbortItOnce)
     sim.value("drop power off");
     power.pollOnce();
     EXPECT_EQ(power.failedPolls(), 0);
-    EXPECT_EQ(station.run.runState.load(), 3);
+    EXPECT_EQ(station.run.phase(), RunPhase::StepRunning);
 
     sim.value("drop power on");
     pollPower(6);
-    EXPECT_EQ(station.run.runState.load(), 7);
-    EXPECT_EQ(station.run.stopReason.load(), 1);
+    EXPECT_EQ(station.run.phase(), RunPhase::Abort);
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleLost);
     pollPower(2);
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
 }
@@ -76,23 +76,23 @@ TEST_F(PollerPassTest, FailedPollsWhileIdleNeitherCountNorReset)
     sim.value("drop power on");
     runActive();
     pollPower(2);
-    station.run.runState = 0;
+    station.run.setPhase(RunPhase::Idle);
     pollPower(3);
     EXPECT_EQ(power.failedPolls(), 2);
     runActive();
     pollPower(3);
-    EXPECT_EQ(station.run.runState.load(), 3);
+    EXPECT_EQ(station.run.phase(), RunPhase::StepRunning);
     power.pollOnce();
-    EXPECT_EQ(station.run.runState.load(), 7);
+    EXPECT_EQ(station.run.phase(), RunPhase::Abort);
 }
 
 TEST_F(PollerPassTest, AnAbortAlreadySetIsKeptWithItsReason)
 {
     runActive();
-    station.run.abort(StopReasonCode::OperatorStop);
+    station.run.abort(StopReason::OperatorStop);
     sim.value("drop power on");
     pollPower(6);
-    EXPECT_EQ(station.run.stopReason.load(), 2);
+    EXPECT_EQ(station.run.stopReason(), StopReason::OperatorStop);
     EXPECT_TRUE(ui.calls().empty());
 }
 
@@ -103,8 +103,8 @@ TEST_F(PollerPassTest, ModuleErrorAlarmsOncePerTypePerTestAndAbortsTheRun)
     sim.value("clear frames");
     power.pollOnce();
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"alarm ERR 3 - Ventilátory"});
-    EXPECT_EQ(station.run.runState.load(), 7);
-    EXPECT_EQ(station.run.stopReason.load(), 3);
+    EXPECT_EQ(station.run.phase(), RunPhase::Abort);
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleError);
     EXPECT_EQ(station.live.ledSeconds.load(), 255);
     EXPECT_EQ(station.live.sirenSeconds.load(), 7);
     const auto frames = sim.frames("power");
@@ -114,7 +114,7 @@ TEST_F(PollerPassTest, ModuleErrorAlarmsOncePerTypePerTestAndAbortsTheRun)
     runActive();
     pollPower(2);
     EXPECT_EQ(ui.calls().size(), 1u);
-    EXPECT_EQ(station.run.runState.load(), 3);
+    EXPECT_EQ(station.run.phase(), RunPhase::StepRunning);
 
     station.live.lastAlarmedError = 0; // a new test was created
     power.pollOnce();
@@ -148,7 +148,7 @@ TEST_F(PollerPassTest, AnAddressThatCannotBeUsedCountsAsALostModuleAndTheLoopGoe
     links.power.setEndpoint("not-an-address", sim.tcpPort());
     pollPower(6);
     EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, kCommFaultPower);
-    EXPECT_EQ(station.run.stopReason.load(), 1);
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleLost);
     links.power.setEndpoint(sim.powerAddress(), sim.tcpPort());
     power.pollOnce();
     EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, 0);
@@ -217,7 +217,7 @@ TEST_F(PollerPassTest, NiCdIdleFallsBackToThePowerModulesVoltageWithoutHeadOrBel
     ASSERT_GT(moduleVoltage, 20.5f); // far from every measured value below
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        station.run.runState = c.running ? static_cast<std::uint8_t>(RunStateCode::StepRunning) : 0;
+        station.run.setPhase(c.running ? RunPhase::StepRunning : RunPhase::Idle);
         sim.value("set measure.head " + std::to_string(c.head));
         sim.value(std::string("set measure.battery_voltage ") + c.measured);
         measurement.pollOnce();

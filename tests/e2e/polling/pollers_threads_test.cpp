@@ -67,15 +67,15 @@ TEST_F(PollerThreadsTest, LiveValuesFollowTheSimulator)
 TEST_F(PollerThreadsTest, LostPowerModuleSetsItsBitAndAbortsARunOnTheSixthPoll)
 {
     ASSERT_TRUE(within(std::chrono::milliseconds(15000), [&] { return station.live.commFault.load() == 0; }));
-    station.run.runState = static_cast<std::uint8_t>(RunStateCode::StepRunning);
+    station.run.setPhase(RunPhase::StepRunning);
     sim.value("drop power on");
     // A failed poll waits 1000 ms for the answer and 1000 ms more before it counts.
     EXPECT_TRUE(within(std::chrono::milliseconds(15000),
                        [&] { return (station.live.commFault.load() & kCommFaultPower) != 0; }));
     EXPECT_EQ(station.live.commFault.load() & kCommFaultMeasurement, 0);
-    EXPECT_EQ(station.run.runState.load(), 3); // not yet: fewer than six failed polls
-    EXPECT_TRUE(within(std::chrono::milliseconds(40000), [&] { return station.run.runState.load() == 7; }));
-    EXPECT_EQ(station.run.stopReason.load(), 1);
+    EXPECT_EQ(station.run.phase(), RunPhase::StepRunning); // not yet: fewer than six failed polls
+    EXPECT_TRUE(within(std::chrono::milliseconds(40000), [&] { return station.run.phase() == RunPhase::Abort; }));
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleLost);
     EXPECT_EQ(ui.calls(), std::vector<std::string>{"stopped"});
 }
 

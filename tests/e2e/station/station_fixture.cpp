@@ -89,7 +89,7 @@ bool StationTest::waitFor(const std::function<bool()>& done, std::chrono::second
 
 bool StationTest::waitForIdle(std::chrono::seconds limit)
 {
-    return waitFor([&] { return runtime->station().run.runState.load() == 0; }, limit);
+    return waitFor([&] { return runtime->station().run.phase() == RunPhase::Idle; }, limit);
 }
 
 BatteryTestFileContents StationTest::readCurrentTestFile()

@@ -74,7 +74,7 @@ TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     sim.value("drop power on");
     ASSERT_TRUE(waitForIdle(std::chrono::seconds(60)));
-    EXPECT_EQ(runtime->station().run.stopReason.load(), 1);
+    EXPECT_EQ(runtime->station().run.stopReason(), StopReason::PowerModuleLost);
     EXPECT_THAT(ui->calls(), ::testing::Contains("stopped"));
 
     sim.value("drop power off");
@@ -181,7 +181,7 @@ TEST_F(StationTest, AStartWithoutABatteryNumberChangesNothing)
     EXPECT_FALSE(out.started);
     EXPECT_FALSE(workflow->starting());
     EXPECT_THAT(out.messages, ::testing::Contains(std::string("Není zadáno číslo baterie")));
-    EXPECT_EQ(runtime->station().run.runState.load(), 0);
+    EXPECT_EQ(runtime->station().run.phase(), RunPhase::Idle);
     EXPECT_FALSE(runtime->testFile().hasTestFile());
     EXPECT_FALSE(std::filesystem::exists(home / "Data") && !std::filesystem::is_empty(home / "Data"));
     EXPECT_THAT(powerCommands(), ElementsAre("MT"));
@@ -236,8 +236,8 @@ TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryT
     const StartOutcome resumed = workflow->startNow(demoPlan("R1"), [] { return ResumeAnswer::Resume; });
     EXPECT_FALSE(resumed.started);
     EXPECT_THAT(resumed.messages, ::testing::Contains(std::string(kManualTestNotResumable)));
-    EXPECT_EQ(run.stopReason.load(), static_cast<std::uint8_t>(StopReasonCode::OperatorStop));
-    EXPECT_EQ(run.runState.load(), 0);
+    EXPECT_EQ(run.stopReason(), StopReason::OperatorStop);
+    EXPECT_EQ(run.phase(), RunPhase::Idle);
     EXPECT_THAT(powerCommands(), ElementsAre("MT"));
     EXPECT_EQ(readCurrentTestFile().tail.size(), file.tail.size()); // no resume record
 }
