@@ -1,7 +1,6 @@
 // A UI bridge that records each call as a line of text, for tests of the workers.
 #pragma once
 
-#include "core/station/live_values.h"
 #include "core/station/ui_bridge.h"
 
 #include <functional>
@@ -13,18 +12,10 @@ namespace kapsorel::test {
 
 class RecordingUi final : public UiBridge {
   public:
-    // With live values given, the faults call takes the shown bits as the real window does.
-    explicit RecordingUi(LiveValues* live = nullptr) : live_(live) {}
-
     void showMessage(const std::string& t) override { add("message " + t); }
     void runStoppedOnLostModule() override { add("stopped"); }
     void errorAlarm(const std::string& t) override { add("alarm " + t); }
-    void faultsChanged(std::uint16_t b) override
-    {
-        if (live_)
-            live_->shownFaultBits.store(b);
-        add("faults " + std::to_string(b));
-    }
+    void faultsChanged(std::uint16_t b) override { add("faults " + std::to_string(b)); }
     void statusText(const std::string& t) override { add("status " + t); }
     void signallingPrompt(const std::string& t) override { add("signal " + t); }
     void questionPrompt(const std::string& t) override { add("question " + t); }
@@ -57,7 +48,6 @@ class RecordingUi final : public UiBridge {
         calls_.push_back(std::move(line));
     }
 
-    LiveValues* live_;
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
 };

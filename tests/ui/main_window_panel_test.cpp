@@ -186,7 +186,6 @@ class MainWindowPanelTest : public QObject {
         QVERIFY(bar->isVisible());
         QVERIFY(button->isVisible());
         QCOMPARE(imageOf(w.windowIcon()), fault);
-        QCOMPARE(int(w.runtime().station().live.shownFaultBits.load()), 0x0011);
         QCOMPARE(faults->windowTitle(), QStringLiteral("Poruchy - Stanice"));
         QVERIFY(button->isChecked());
         faults->close();
@@ -202,7 +201,6 @@ class MainWindowPanelTest : public QObject {
         QVERIFY(!bar->isVisible());
         QVERIFY(!button->isVisible());
         QCOMPARE(imageOf(w.windowIcon()), normal);
-        QCOMPARE(int(w.runtime().station().live.shownFaultBits.load()), 0);
     }
 
     void hiddenServiceSequenceGivesLevelTwo_data()

@@ -70,8 +70,12 @@ void PowerPoller::onAnswer()
         station_.run.abort(StopReason::PowerModuleError);
     }
 
-    if (s.faultBits != live.shownFaultBits.load(kRelaxed))
+    // The poller keeps what it reported, so the faults display is told once per change
+    // whatever the screen does with the call.
+    if (s.faultBits != live.shownFaultBits.load(kRelaxed)) {
+        live.shownFaultBits.store(s.faultBits, kRelaxed);
         ui_.faultsChanged(s.faultBits);
+    }
 
     clock_.sleepMs(1000);
 }

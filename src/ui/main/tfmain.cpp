@@ -500,7 +500,6 @@ void TFmain::errorAlarm(const std::string& text)
 
 void TFmain::faultsChanged(std::uint16_t faultBits)
 {
-    runtime_->station().live.shownFaultBits.store(faultBits);
     TFporuchy* window = faultsWindow(this, runtime_->config(), runtime_->settings().stationName);
     if (faultBits != 0) {
         actions_.faultsBar->show();

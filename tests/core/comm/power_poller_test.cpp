@@ -8,6 +8,8 @@
 
 #include <deque>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
 
 namespace kapsorel::test {
 namespace {
@@ -64,7 +66,7 @@ class PowerPollerTest : public ::testing::Test {
     PreparedStatus channel;
     RecordingPower power;
     FakeClock clock;
-    RecordingUi ui{&station.live};
+    RecordingUi ui;
     PowerPoller poller{station, channel, power, ui, clock, [] { return true; }};
 };
 
@@ -106,6 +108,23 @@ TEST_F(PowerPollerTest, ANewModuleErrorDuringARunSignalsAndAbortsOnce)
     EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleError);
     EXPECT_EQ(station.live.lastAlarmedError.load(), 3);
     EXPECT_EQ(ui.calls(), (std::vector<std::string>{"alarm ERR 3 - Ventilátory", "faults 17"}));
+}
+
+TEST_F(PowerPollerTest, EachChangeOfTheFaultBitsIsReportedOnceWhateverTheScreenDoes)
+{
+    // The recording screen takes no note of the bits it is shown; a lost poll in between
+    // changes nothing either.
+    const std::optional<std::uint16_t> polls[] = {0, 0x11, 0x11, std::nullopt, 0x11, 0x04, 0x04, 0, 0};
+    for (const auto& faults : polls) {
+        if (faults)
+            channel.answers.push_back(powerStatus(0, *faults));
+        else
+            channel.answers.push_back(std::nullopt);
+    }
+    for (std::size_t i = 0; i < std::size(polls); ++i)
+        poller.pollOnce();
+    EXPECT_EQ(ui.calls(), (std::vector<std::string>{"faults 17", "faults 4", "faults 0"}));
+    EXPECT_EQ(station.live.shownFaultBits.load(), 0);
 }
 
 } // namespace

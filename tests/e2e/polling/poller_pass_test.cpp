@@ -31,7 +31,7 @@ class PollerPassTest : public ::testing::Test {
     Station station;
     SimLinks links{sim, station.live};
     FakeClock clock;
-    RecordingUi ui{&station.live};
+    RecordingUi ui;
     PowerPoller power{station, links.powerStatus, links.powerCommands, ui, clock, [] { return true; }};
     MeasurementPoller measurement{station, links.measureStatus, clock};
 };

@@ -43,7 +43,7 @@ class PollerThreadsTest : public ::testing::Test {
     SimProcess sim{{"--capacity", "10", "--charge", "0.5"}};
     Station station;
     SimLinks links{sim, station.live};
-    RecordingUi ui{&station.live};
+    RecordingUi ui;
     Worker mea{"Mea_th"};
     Worker vyk{"Vyk_th"};
     PowerPoller power{station, links.powerStatus,       links.powerCommands,
