@@ -19,14 +19,8 @@ SampleFeedResult feedNewSamples(StationRuntime& runtime, SampleTable& samples)
     for (const SampleRecord& sample : taken)
         samples.add(sample, testAxisSeconds(header.start, sample.time, interruptions));
 
-    const std::uint8_t stepIndex = station.run.currentStep.load(kRelaxed);
-    const RunProcedure& procedure = runtime.procedure();
-    float delta = kDeltaCurrentUnavailable;
-    if (stepIndex < kMaxSteps && stepIndex < procedure.stepCount) {
-        const RunStep& step = procedure.steps[stepIndex];
-        delta = deltaCurrentFromTable(samples, DeltaCurrentStep{stepIndex, step.type, step.recordInterval, step.value1},
-                                      runtime.currentChangeSeconds(), station.live.current.load(kRelaxed));
-    }
+    const float delta = deltaCurrentOfStep(samples, runtime.procedure(), station.run.currentStep.load(kRelaxed),
+                                           runtime.currentChangeSeconds(), station.live.current.load(kRelaxed));
     station.live.deltaCurrent.store(delta, kRelaxed);
     return SampleFeedResult{taken.size(), delta};
 }

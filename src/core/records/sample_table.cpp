@@ -93,4 +93,14 @@ float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& st
     return static_cast<float>(std::fabs(static_cast<double>(presentCurrent) - table.shown(r, sample_col::kCurrent)));
 }
 
+float deltaCurrentOfStep(const SampleTable& table, const RunProcedure& procedure, std::uint8_t stepIndex,
+                         std::uint32_t windowSeconds, float presentCurrent)
+{
+    if (stepIndex >= procedure.stepCount || stepIndex >= kMaxSteps)
+        return kDeltaCurrentUnavailable;
+    const RunStep& step = procedure.steps[stepIndex];
+    return deltaCurrentFromTable(table, DeltaCurrentStep{stepIndex, step.type, step.recordInterval, step.value1},
+                                 windowSeconds, presentCurrent);
+}
+
 } // namespace kapsorel

@@ -3,6 +3,7 @@
 // change is computed from. Used from the user-interface thread only.
 #pragma once
 
+#include "core/definitions/run_procedure.h"
 #include "core/records/battery_test_records.h"
 #include "core/records/sample_decimation.h"
 
@@ -93,5 +94,11 @@ constexpr std::uint8_t kChargeStepType = 0;
 // available) otherwise.
 float deltaCurrentFromTable(const SampleTable& table, const DeltaCurrentStep& step, std::uint32_t windowSeconds,
                             float presentCurrent);
+
+// The same for step `stepIndex` of `procedure`, the step being run: 1000 when the index is
+// not one of the procedure's steps (the run went past its last step, or a choice pointed
+// beyond it).
+float deltaCurrentOfStep(const SampleTable& table, const RunProcedure& procedure, std::uint8_t stepIndex,
+                         std::uint32_t windowSeconds, float presentCurrent);
 
 } // namespace kapsorel

@@ -4,6 +4,7 @@
 #include "core/station/live_values.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -99,6 +100,39 @@ TEST(DeltaCurrent, UsesTheValuesAsTheTableShowsThem)
     SampleTable u;
     u.add(sample(0, 28.56f, 5.04f), 0);
     EXPECT_FLOAT_EQ(deltaCurrentFromTable(u, charge, window, 4.0f), 1.0f);
+}
+
+TEST(DeltaCurrent, OnlyTheStepsOfTheProcedureHaveOne)
+{
+    // Every step charges with interval 10 and every row belongs to the step asked about,
+    // so only where the step lies decides. The run's step number goes up to 255 (past the
+    // last step at the procedure's end, or where a choice points beyond it).
+    auto procedure = std::make_unique<RunProcedure>();
+    for (RunStep& s : procedure->steps) {
+        s.type = kChargeStepType;
+        s.recordInterval = 10;
+        s.value1 = 28.8f;
+    }
+    struct Case {
+        std::uint8_t stepCount;
+        std::uint8_t step;
+        float expected;
+    };
+    const Case cases[] = {{200, 0, 3.0f},
+                          {200, 199, 3.0f},
+                          {200, 200, kDeltaCurrentUnavailable},
+                          {200, 255, kDeltaCurrentUnavailable},
+                          {3, 2, 3.0f},
+                          {3, 3, kDeltaCurrentUnavailable}};
+    for (const Case& c : cases) {
+        procedure->stepCount = c.stepCount;
+        SampleTable t;
+        t.add(sample(c.step, 28.7f, 12.0f), 0);
+        t.add(sample(c.step, 28.7f, 11.0f), 10);
+        // Window 20: the second newest row, current 12.0.
+        EXPECT_FLOAT_EQ(deltaCurrentOfStep(t, *procedure, c.step, 20, 9.0f), c.expected)
+            << int(c.step) << " of " << int(c.stepCount);
+    }
 }
 
 struct DeltaCase {
