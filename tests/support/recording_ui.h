@@ -26,6 +26,7 @@ class RecordingUi final : public UiBridge {
             onRunEnded();
     }
     void refreshDisplay() override { add("refresh"); }
+    void addStepRow(std::uint8_t step) override { add("step " + std::to_string(step)); }
 
     // Runs inside the run-end call, on the engine's thread.
     std::function<void()> onRunEnded;

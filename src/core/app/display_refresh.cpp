@@ -13,8 +13,13 @@ void DisplayRefresh::pass()
 {
     if (keepRunning_())
         ui_.refreshDisplay();
-    // The screen has taken the step mark and the new samples: the engine may go on.
-    station_.run.stepMark.store(kNoStepMark, kRelaxed);
+    // The mark is released once its row is in, so the engine records no further step start
+    // before it; a mark set after this pass looked is left for the next pass.
+    station_.run.takeStepMark([this](std::uint8_t step) {
+        if (keepRunning_())
+            ui_.addStepRow(step);
+    });
+    // The screen takes every sample appended so far in each refresh.
     station_.run.newSample.store(0, kRelaxed);
     clock_.sleepMs(1000);
 }

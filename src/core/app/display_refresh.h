@@ -1,5 +1,6 @@
-// TH_SYNC's loop body: once a second the screen takes the new step mark and samples
-// and redraws the live values (through the UI bridge), then the handshakes are released.
+// TH_SYNC's loop body: once a second the screen redraws the live values and takes the new
+// samples, then the row of a newly started step (through the UI bridge); the handshakes
+// are released after the screen has taken what they hand over.
 #pragma once
 
 #include "core/base/clock.h"

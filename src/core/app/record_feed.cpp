@@ -25,15 +25,12 @@ SampleFeedResult feedNewSamples(StationRuntime& runtime, SampleTable& samples)
     return SampleFeedResult{taken.size(), delta};
 }
 
-bool feedStepRow(StationRuntime& runtime, StepTable& steps)
+bool feedStepRow(StationRuntime& runtime, StepTable& steps, std::uint8_t step)
 {
-    const std::uint8_t mark = runtime.station().run.stepMark.load(kRelaxed);
-    if (mark == kNoStepMark)
-        return false;
-    const auto result = runtime.testFile().stepResult(mark);
+    const auto result = runtime.testFile().stepResult(step);
     if (!result)
         return false;
-    steps.addStep(mark, *result, runtime.testFile().header().start, false);
+    steps.addStep(step, *result, runtime.testFile().header().start, false);
     return true;
 }
 

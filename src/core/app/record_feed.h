@@ -1,6 +1,7 @@
 // What each display refresh takes from the recorder into the data and steps tables: every
 // sample appended since the last pass, then DeltaCurrent recomputed once and put into the
-// live values (the engine's end conditions read it), and the row of a step that started.
+// live values (the engine's end conditions read it), and the row of a step that started
+// (handed over by the display refresh, which takes the engine's step mark).
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -22,7 +23,8 @@ struct SampleFeedResult {
 // bounded by the procedure as every reader of the steps does.
 SampleFeedResult feedNewSamples(StationRuntime& runtime, SampleTable& samples);
 
-// The row of the step whose start the engine marked, once; false when none waits.
-bool feedStepRow(StationRuntime& runtime, StepTable& steps);
+// The row of step `step`, whose start the engine marked; false when the test has no such
+// step.
+bool feedStepRow(StationRuntime& runtime, StepTable& steps, std::uint8_t step);
 
 } // namespace kapsorel

@@ -107,7 +107,7 @@ void RunEngine::stepStart()
         proceed_ = true;
         if (step.hasCondition(kStartCondition))
             proceed_ = conditions_.evaluateCondition(current, kStartCondition);
-        while (run.stepMark.load(kRelaxed) != kNoStepMark && keepRunning_())
+        while (run.stepMark.load(std::memory_order_acquire) != kNoStepMark && keepRunning_())
             clock_.sleepMs(kWaitSliceMs);
         report(recorder_.recordStepStart(proceed_), "start");
     }

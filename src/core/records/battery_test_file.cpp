@@ -567,7 +567,8 @@ Status BatteryTestFile::recordStepStart(bool performed, const RunStep& step)
         }
         written = combine(written, varsWritten);
     }
-    run_.stepMark.store(s, kRelaxed);
+    // Released: whoever takes the mark finds the step's result in place.
+    run_.stepMark.store(s, std::memory_order_release);
     return written;
 }
 

@@ -63,6 +63,20 @@ struct SharedRunState {
     // start or resume from Idle, a test's setup). Every other change is a transition().
     void setPhase(RunPhase phase) { phase_.store(static_cast<std::uint8_t>(phase), std::memory_order_release); }
 
+    // Hands the step mark, when one is set, to `take` (which adds the step's row) and only
+    // then clears it, and only if it still holds the step handed over. The engine sets a
+    // mark only while none is set, so each mark is handed over once and none is cleared
+    // unseen. Returns whether a mark was handed over.
+    template <class Take> bool takeStepMark(Take&& take)
+    {
+        std::uint8_t mark = stepMark.load(std::memory_order_acquire);
+        if (mark == kNoStepMark)
+            return false;
+        take(mark);
+        stepMark.compare_exchange_strong(mark, kNoStepMark, std::memory_order_acq_rel);
+        return true;
+    }
+
     // Moves from `from` to `to` only if the phase is still `from`; false when another
     // thread changed it meanwhile (an Abort, say).
     bool transition(RunPhase from, RunPhase to)

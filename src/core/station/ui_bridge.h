@@ -33,6 +33,8 @@ class UiBridge {
 
     // Display refresh: one once-a-second refresh of the screen.
     virtual void refreshDisplay() = 0;
+    // Display refresh: the step `step` has started; its row goes into the steps table.
+    virtual void addStepRow(std::uint8_t step) = 0;
 };
 
 // Does nothing; for a station without a screen.
@@ -47,6 +49,7 @@ class NullUiBridge final : public UiBridge {
     void questionPrompt(const std::string&) override {}
     void runEnded() override {}
     void refreshDisplay() override {}
+    void addStepRow(std::uint8_t) override {}
 };
 
 } // namespace kapsorel

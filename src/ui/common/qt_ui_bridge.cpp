@@ -95,4 +95,9 @@ void QtUiBridge::refreshDisplay()
     call([&](UiBridge& t) { t.refreshDisplay(); });
 }
 
+void QtUiBridge::addStepRow(std::uint8_t step)
+{
+    call([&] { target_.addStepRow(step); });
+}
+
 } // namespace kapsorel::ui

@@ -35,6 +35,7 @@ class QtUiBridge final : public QObject, public UiBridge {
     void questionPrompt(const std::string& text) override;
     void runEnded() override;
     void refreshDisplay() override;
+    void addStepRow(std::uint8_t step) override;
 
     // Runs `action` on the GUI thread and waits for it.
     void call(const std::function<void()>& action);

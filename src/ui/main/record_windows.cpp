@@ -39,12 +39,23 @@ SampleFeedResult RecordWindows::feed(StationRuntime& runtime, bool takeSamples)
     SampleFeedResult fed;
     if (takeSamples)
         fed = feedNewSamples(runtime, samples_);
-    feedStepRow(runtime, steps_);
-    // One insertion per refresh for what was added, whether the windows are shown or not,
-    // so opening one costs nothing.
+    appendAdded();
+    return fed;
+}
+
+void RecordWindows::addStepRow(StationRuntime& runtime, std::uint8_t step)
+{
+    if (feedStepRow(runtime, steps_, step))
+        appendAdded();
+}
+
+void RecordWindows::appendAdded()
+{
+    // One insertion for what was added, whether the windows are shown or not, so opening
+    // one costs nothing.
     if (samples_.size() < fedSamples_ || steps_.size() < fedSteps_) {
         reload();
-        return fed;
+        return;
     }
     if (samples_.size() != fedSamples_) {
         data_->appendRows();
@@ -55,7 +66,6 @@ SampleFeedResult RecordWindows::feed(StationRuntime& runtime, bool takeSamples)
         stepsWindow_->appendRows();
         fedSteps_ = steps_.size();
     }
-    return fed;
 }
 
 void RecordWindows::reload()

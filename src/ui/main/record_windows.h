@@ -32,9 +32,11 @@ class RecordWindows final : public QObject {
 
     // Shows one window with the cell columns and series of `family`.
     void open(Window window, BatteryFamily family);
-    // A refresh pass: the samples and the started step taken from the recorder, then one
-    // insertion per window for what was added.
+    // A refresh pass: the samples taken from the recorder, then one insertion per window
+    // for what was added.
     SampleFeedResult feed(StationRuntime& runtime, bool takeSamples);
+    // The row of a step that started, handed over by the display refresh.
+    void addStepRow(StationRuntime& runtime, std::uint8_t step);
     // After the tables were emptied or filled from a file.
     void reload();
     // A new test: empty tables.
@@ -43,6 +45,8 @@ class RecordWindows final : public QObject {
     void saveState();
 
   private:
+    void appendAdded();
+
     SampleTable samples_;
     StepTable steps_;
     TFdata* data_ = nullptr;

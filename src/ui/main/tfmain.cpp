@@ -581,4 +581,9 @@ void TFmain::refreshDisplay()
         display_->showDeltaCurrent(*fed.deltaCurrent);
 }
 
+void TFmain::addStepRow(std::uint8_t step)
+{
+    records_->addStepRow(*runtime_, step);
+}
+
 } // namespace kapsorel::ui

@@ -75,6 +75,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     void questionPrompt(const std::string& text) override;
     void runEnded() override;
     void refreshDisplay() override;
+    void addStepRow(std::uint8_t step) override;
 
     // Window upkeep.
     void fillBatteryTypes(std::int16_t head);
