@@ -22,7 +22,7 @@ class NoRecorder final : public RunRecorder {
     Status recordStepStart(bool) override { return {}; }
     Status recordStepEnd(std::uint8_t, bool) override { return {}; }
     Status appendSample() override { return {}; }
-    Status recordInterruption() override { return {}; }
+    Status recordInterruption(bool) override { return {}; }
     Status recordCompletion() override { return {}; }
 };
 

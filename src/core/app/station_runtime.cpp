@@ -163,9 +163,9 @@ Status StationRuntime::appendSample()
     return testFile_.appendSample();
 }
 
-Status StationRuntime::recordInterruption()
+Status StationRuntime::recordInterruption(bool withSample)
 {
-    return testFile_.recordInterruption();
+    return testFile_.recordInterruption(withSample);
 }
 
 Status StationRuntime::recordCompletion()

@@ -106,7 +106,7 @@ class StationRuntime : private RunRecorder {
     Status recordStepStart(bool proceed) override;
     Status recordStepEnd(std::uint8_t recordedStep, bool proceed) override;
     Status appendSample() override;
-    Status recordInterruption() override;
+    Status recordInterruption(bool withSample) override;
     Status recordCompletion() override;
 
     std::filesystem::path home_;

@@ -66,6 +66,7 @@ void RunEngine::pass()
 void RunEngine::start()
 {
     reported_.clear();
+    sampledAt_ = 0;
     station_.run.runStartTime.store(recorder_.testStart(), kRelaxed);
     station_.live.capacity.store(0.0f, kRelaxed);
     moveTo(RunPhase::Start, RunPhase::StepStart);
@@ -112,6 +113,7 @@ void RunEngine::stepStart()
         report(recorder_.recordStepStart(proceed_), "start");
     }
     nextRecordTime_ = addSeconds(stepStart, resume);
+    sampledAt_ = 0;
     run.recordCounter.store(0, kRelaxed);
     recordedStep_ = current;
     if (!moveTo(RunPhase::StepStart, RunPhase::StepRunning))
@@ -239,8 +241,12 @@ void RunEngine::stepRunning()
     run.conditionTime.store(now, kRelaxed);
 
     if (step.recordInterval > 0 && now > nextRecordTime_) {
-        if (live.commFault.load(kRelaxed) == 0)
-            report(recorder_.appendSample(), "sample");
+        if (live.commFault.load(kRelaxed) == 0) {
+            const Status written = recorder_.appendSample();
+            if (written)
+                sampledAt_ = now;
+            report(written, "sample");
+        }
         const std::uint32_t k = run.recordCounter.load(kRelaxed) + 1;
         run.recordCounter.store(k, kRelaxed);
         nextRecordTime_ =
@@ -314,7 +320,11 @@ void RunEngine::procedureEnd()
 
 void RunEngine::abortRun()
 {
-    report(recorder_.recordInterruption(), "interruption");
+    // A stop that comes in the pass that wrote a sample, or before the next pass took a new
+    // condition time, finds the last sample already written: only the marker follows.
+    const DayTime conditionTime = station_.run.conditionTime.load(kRelaxed);
+    const bool sampled = sampledAt_ > 0 && sampledAt_ == conditionTime;
+    report(recorder_.recordInterruption(!sampled), "interruption");
     moveTo(RunPhase::Abort, RunPhase::RunEnd);
 }
 

@@ -66,6 +66,8 @@ class RunEngine {
     DayTime nextRecordTime_ = 0;
     bool proceed_ = true;
     std::uint8_t recordedStep_ = 0;
+    // Condition time of the current step's last sample written, 0 when none.
+    DayTime sampledAt_ = 0;
     std::set<std::string> reported_;
 };
 

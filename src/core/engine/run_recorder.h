@@ -29,8 +29,9 @@ class RunRecorder {
     virtual Status recordStepStart(bool proceed) = 0;
     virtual Status recordStepEnd(std::uint8_t recordedStep, bool proceed) = 0;
     virtual Status appendSample() = 0;
-    // A last sample and an interruption marker carrying the stop reason.
-    virtual Status recordInterruption() = 0;
+    // A last sample and an interruption marker carrying the stop reason; the marker alone
+    // when `withSample` is false (the sample of this instant is in the file already).
+    virtual Status recordInterruption(bool withSample) = 0;
     // The test is complete: marked so in the configuration and archived.
     virtual Status recordCompletion() = 0;
 };

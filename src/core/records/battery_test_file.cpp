@@ -606,7 +606,7 @@ Status BatteryTestFile::appendSample()
     return {};
 }
 
-Status BatteryTestFile::recordInterruption()
+Status BatteryTestFile::recordInterruption(bool withSample)
 {
     std::lock_guard lock(mutex_);
     if (Status st = writableLocked(); !st)
@@ -619,7 +619,7 @@ Status BatteryTestFile::recordInterruption()
     if (!(s.time > 0.0) || s.time < stepStart)
         s.time = std::max(clock_.now(), stepStart);
     ByteWriter w;
-    const bool withSample = s.step < steps_.size();
+    withSample = withSample && s.step < steps_.size();
     if (withSample) {
         current_ = s;
         writeSampleRecord(w, s);

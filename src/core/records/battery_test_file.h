@@ -145,8 +145,9 @@ class BatteryTestFile {
     Status recordStepEnd(std::uint8_t step, bool performed);
     // A sample at the engine's condition time; sets the new-sample flag once it is written.
     Status appendSample();
-    // A last sample and an interruption marker with the current StopReason.
-    Status recordInterruption();
+    // A last sample and an interruption marker with the current StopReason; without
+    // `withSample` the marker alone (the engine wrote the sample of this instant already).
+    Status recordInterruption(bool withSample = true);
     // "RUN" `Test_ukoncen` := 1, then the archive copy.
     Status recordCompletion(const std::filesystem::path& archiveFolder);
 

@@ -38,9 +38,10 @@ Status FakeRecorder::appendSample()
     return result();
 }
 
-Status FakeRecorder::recordInterruption()
+Status FakeRecorder::recordInterruption(bool withSample)
 {
-    calls.push_back("interrupt " + std::to_string(static_cast<int>(station_.run.stopReason())));
+    calls.push_back((withSample ? "interrupt " : "marker ") +
+                    std::to_string(static_cast<int>(station_.run.stopReason())));
     return result();
 }
 

@@ -18,7 +18,8 @@
 namespace kapsorel::test {
 
 // Keeps the engine's record calls as text lines ("start 0 1", "end 0 1", "sample 0",
-// "interrupt 2", "complete").
+// "interrupt 2" for a last sample and the marker, "marker 2" for the marker alone,
+// "complete").
 class FakeRecorder final : public RunRecorder {
   public:
     explicit FakeRecorder(Station& station) : station_(station) {}
@@ -31,7 +32,7 @@ class FakeRecorder final : public RunRecorder {
     Status recordStepStart(bool proceed) override;
     Status recordStepEnd(std::uint8_t recordedStep, bool proceed) override;
     Status appendSample() override;
-    Status recordInterruption() override;
+    Status recordInterruption(bool withSample) override;
     Status recordCompletion() override;
 
     std::vector<std::string> calls;

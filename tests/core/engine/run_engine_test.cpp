@@ -245,7 +245,7 @@ TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
     };
     const Case cases[] = {
         {"start", {"start 0 1", "interrupt 1"}, {}},
-        {"sample", {"start 0 1", "sample 0", "interrupt 1"}, {"PC"}},
+        {"sample", {"start 0 1", "sample 0", "marker 1"}, {"PC"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.during);
@@ -270,6 +270,44 @@ TEST_F(EngineTest, AnAbortSetByAnotherThreadIsNeverOverwritten)
         auto expected = c.commands;
         expected.insert(expected.end(), {"PS", "PL"});
         EXPECT_EQ(commands(), expected);
+    }
+}
+
+TEST_F(EngineTest, TheLastSampleOfAnInterruptionIsWrittenOnce)
+{
+    // A charging step sampled every 10 s, stopped by the operator at different moments.
+    // The interruption brings its own last sample unless the sample of the same instant
+    // is in the file already.
+    struct Case {
+        const char* name;
+        const char* during; // the record call inside which the stop comes, or none
+        int passes;         // passes run before the stop
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {"while the step start pass writes its sample", "sample", 1, {"start 0 1", "sample 0", "marker 2"}},
+        {"right after that pass", nullptr, 1, {"start 0 1", "sample 0", "marker 2"}},
+        {"after a pass without a sample", nullptr, 2, {"start 0 1", "sample 0", "interrupt 2"}},
+        {"while the step start is recorded", "start", 1, {"start 0 1", "interrupt 2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        procedure = RunProcedure{};
+        recorder.calls.clear();
+        endAfter(addStep(StepType::Charge, 28.8f, 5.0f, 10), 100);
+        recorder.during = [&](const std::string& kind) {
+            if (c.during && kind == c.during)
+                station.run.abort(StopReasonCode::OperatorStop);
+        };
+        startRun();
+        clock.advanceMs(10);
+        for (int i = 0; i < c.passes; ++i)
+            engine.pass();
+        station.run.abort(StopReasonCode::OperatorStop); // already stopped when `during` did
+        recorder.during = nullptr;
+        runToIdle();
+        EXPECT_EQ(recorder.calls, c.calls);
+        EXPECT_EQ(station.run.stopReason.load(), 2);
     }
 }
 

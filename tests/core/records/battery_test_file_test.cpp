@@ -350,6 +350,13 @@ TEST_F(Recorder, InterruptionAppendsALastSampleAndAMarkerWithTheStopReason)
     EXPECT_EQ(getF32(b, tail + 9), 11.0f);
     EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + static_cast<std::ptrdiff_t>(tail + 105), b.end()),
               markerBytes(4, 3));
+
+    // The engine wrote the sample of this instant already: the marker alone follows.
+    ASSERT_TRUE(recorder.recordInterruption(false));
+    const auto after = fileBytes();
+    ASSERT_EQ(after.size(), tail + 315);
+    EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + static_cast<std::ptrdiff_t>(tail + 210), after.end()),
+              markerBytes(4, 3));
 }
 
 TEST_F(Recorder, CompletionMarksTheTestCompleteAndArchivesIt)
