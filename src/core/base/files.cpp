@@ -199,6 +199,12 @@ Status appendFileSynced(const std::filesystem::path& path, const std::vector<std
     return {};
 }
 
+DiskFileStore& DiskFileStore::instance()
+{
+    static DiskFileStore store;
+    return store;
+}
+
 Status writeAtSynced(const std::filesystem::path& path, std::uint64_t offset, const std::vector<std::uint8_t>& data)
 {
     Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));

@@ -59,4 +59,38 @@ Status appendFileSynced(const std::filesystem::path& path, const std::vector<std
 // Writes the bytes at a given offset of an existing file and syncs it to the device.
 Status writeAtSynced(const std::filesystem::path& path, std::uint64_t offset, const std::vector<std::uint8_t>& data);
 
+// The whole-file and in-place operations of a component that keeps a file, as one
+// interface, so that a test can stand between the component and the disk (hold a write
+// in its sync, say). DiskFileStore does them with the functions above.
+class FileStore {
+  public:
+    virtual ~FileStore() = default;
+    // As writeAtSynced.
+    virtual Status writeAt(const std::filesystem::path& path, std::uint64_t offset,
+                           const std::vector<std::uint8_t>& data) = 0;
+    // As writeFileRetrying.
+    virtual Status replace(const std::filesystem::path& path, const std::vector<std::uint8_t>& data, Clock& clock) = 0;
+    // As readFileRetrying.
+    virtual Result<std::vector<std::uint8_t>> read(const std::filesystem::path& path, Clock& clock) = 0;
+};
+
+class DiskFileStore final : public FileStore {
+  public:
+    static DiskFileStore& instance();
+
+    Status writeAt(const std::filesystem::path& path, std::uint64_t offset,
+                   const std::vector<std::uint8_t>& data) override
+    {
+        return writeAtSynced(path, offset, data);
+    }
+    Status replace(const std::filesystem::path& path, const std::vector<std::uint8_t>& data, Clock& clock) override
+    {
+        return writeFileRetrying(path, data, clock);
+    }
+    Result<std::vector<std::uint8_t>> read(const std::filesystem::path& path, Clock& clock) override
+    {
+        return readFileRetrying(path, clock);
+    }
+};
+
 } // namespace kapsorel

@@ -112,8 +112,9 @@ std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTy
            "Kapacita : " + formatNumber("%.4f", sample.capacity) + "\n" + "Pokračovat v testu?" + "\n";
 }
 
-BatteryTestFile::BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock)
-    : run_(run), live_(live), marker_(marker), clock_(clock)
+BatteryTestFile::BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock,
+                                 FileStore& files)
+    : run_(run), live_(live), marker_(marker), clock_(clock), files_(files)
 {
 }
 
@@ -122,10 +123,10 @@ BatteryTestFile::BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarke
 Status BatteryTestFile::createTestFile(const BatteryTestHeader& header, std::uint8_t family,
                                        const std::filesystem::path& dataFolder)
 {
-    std::lock_guard lock(mutex_);
     const std::size_t n = header.stepCount;
     if (n > static_cast<std::size_t>(test_file_layout::kMaxSteps))
         return Error{"Postup má více než " + std::to_string(test_file_layout::kMaxSteps) + " kroků"};
+    std::lock_guard write(writeMutex_);
     if (Status st = ensureFolder(dataFolder); !st)
         return st;
 
@@ -140,16 +141,17 @@ Status BatteryTestFile::createTestFile(const BatteryTestHeader& header, std::uin
     w.zeros(test_file_layout::kReservedSize);
     w.u8(test_file_layout::kVariables);
     w.zeros(test_file_layout::kVariables);
-    if (Status st = writeFileRetrying(path, w.data(), clock_); !st)
+    if (Status st = files_.replace(path, w.data(), clock_); !st)
         return st;
     if (Status st = marker_.markTest(path.string(), 0); !st)
         return st;
 
+    tailEnd_ = test_file_layout::createdSize(n);
+    std::lock_guard state(stateMutex_);
     path_ = path;
     version_ = test_file_layout::kCurrentVersion;
     family_ = family;
     variableCount_ = test_file_layout::kVariables;
-    tailEnd_ = test_file_layout::createdSize(n);
     header_ = asStored(header);
     steps_.assign(n, blank);
     current_ = SampleRecord{};
@@ -162,7 +164,8 @@ Status BatteryTestFile::createTestFile(const BatteryTestHeader& header, std::uin
 Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
                                                   SampleTable& samples, StepTable& steps, const OpenProgress& progress)
 {
-    std::lock_guard lock(mutex_);
+    // The file is read without a lock: nothing else writes it while no run is active, and
+    // the in-memory copy changes only at the end, in one step.
     if (options.runActive)
         return Error{test_file_messages::kRunActiveOpen};
     if (!fileExists(path))
@@ -273,11 +276,24 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
         summary.warning += "Poslední záznam souboru testu je neúplný a byl vynechán";
     }
 
+    // `resume seconds` belong to the step left running, and only to its latest start: a
+    // resume of another step, or of an earlier pass of this one (a jump led back to it),
+    // lies before that start.
+    const auto left = leftRunningStep(head.steps);
+    long long resumeSeconds = 0;
+    if (left) {
+        for (std::size_t k = 0; k < resumes.size(); ++k)
+            if (resumes[k].step == *left && resumes[k].interruptionTime >= head.steps[*left].start)
+                resumeSeconds += resumeSecondsOf[k];
+    }
+
+    std::lock_guard write(writeMutex_);
+    tailEnd_ = layout.tailEnd();
+    std::lock_guard state(stateMutex_);
     path_ = path;
     version_ = layout.version;
     family_ = layout.family;
     variableCount_ = layout.variableCount;
-    tailEnd_ = layout.tailEnd();
     header_ = head.header;
     steps_ = std::move(head.steps);
     current_ = current;
@@ -285,15 +301,6 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     resumes_ = std::move(resumes);
     variables_ = head.variables;
 
-    // `resume seconds` belong to the step left running, and only to its latest start: a
-    // resume of another step, or of an earlier pass of this one (a jump led back to it),
-    // lies before that start.
-    long long resumeSeconds = 0;
-    if (const auto left = leftRunningStep(steps_)) {
-        for (std::size_t k = 0; k < resumes_.size(); ++k)
-            if (resumes_[k].step == *left && resumes_[k].interruptionTime >= steps_[*left].start)
-                resumeSeconds += resumeSecondsOf[k];
-    }
     run_.setStopReason(static_cast<StopReason>(stopReason)); // the marker's byte as it lies in the file
     run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
     run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
@@ -301,14 +308,14 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
         run_.variables[i].store(variables_[i], kRelaxed);
     // A later "Start" that continues the interrupted test continues the step left running
     // in this file, not the step a previous run stopped at.
-    if (const auto left = leftRunningStep(steps_))
+    if (left)
         run_.currentStep.store(*left, kRelaxed);
     return summary;
 }
 
 void BatteryTestFile::forgetTestFile()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     path_.clear();
 }
 
@@ -316,31 +323,39 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
                                        const std::string& batteryNumber, std::span<const RunStep> loadedSteps,
                                        bool runActive)
 {
-    std::lock_guard lock(mutex_);
     if (runActive)
         return Error{test_file_messages::kRunActiveSave};
-    if (path_.empty())
+    std::lock_guard write(writeMutex_);
+    std::filesystem::path path;
+    BatteryTestHeader header;
+    {
+        std::lock_guard state(stateMutex_);
+        path = path_;
+        header = header_;
+    }
+    if (path.empty())
         return Error{test_file_messages::kNothingToSave};
-    if (!fileExists(path_))
-        return Error{notExistingMessage(path_)};
+    if (!fileExists(path))
+        return Error{notExistingMessage(path)};
 
-    if (sameFile(target, path_)) {
-        BatteryTestHeader h = header_;
-        h.note = note;
+    if (sameFile(target, path)) {
+        header.note = note;
         ByteWriter w;
-        writeTestHeader(w, h);
-        if (Status st = writeAtSynced(path_, test_file_layout::kHeaderOffset, w.data()); !st)
+        writeTestHeader(w, header);
+        if (Status st = files_.writeAt(path, test_file_layout::kHeaderOffset, w.data()); !st)
             return st;
-        header_ = asStored(h);
+        std::lock_guard state(stateMutex_);
+        if (path_ == path)
+            header_ = asStored(header);
         return {};
     }
 
-    auto bytes = readFileRetrying(path_, clock_);
+    auto bytes = files_.read(path, clock_);
     if (!bytes)
         return bytes.status();
     auto head = readTestFileHead(bytes.value());
     if (!head)
-        return Error{"Soubor " + path_.string() + " : " + head.error()};
+        return Error{"Soubor " + path.string() + " : " + head.error()};
     const BatteryTestFileLayout& layout = head->layout;
 
     std::vector<std::uint8_t> out(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(layout.tailEnd()));
@@ -362,39 +377,39 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
         std::copy(encoded.begin(), encoded.end(),
                   out.begin() + static_cast<std::ptrdiff_t>(test_file_layout::stepResultOffset(i)));
     }
-    return writeFileRetrying(target, out, clock_);
+    return files_.replace(target, out, clock_);
 }
 
 Status BatteryTestFile::archive(const std::filesystem::path& archiveFolder, bool runActive)
 {
-    std::lock_guard lock(mutex_);
     if (runActive)
         return Error{test_file_messages::kRunActiveArchive};
-    return archiveLocked(archiveFolder);
+    std::lock_guard write(writeMutex_);
+    return archiveFile(currentPath(), archiveFolder);
 }
 
-Status BatteryTestFile::archiveLocked(const std::filesystem::path& archiveFolder)
+Status BatteryTestFile::archiveFile(const std::filesystem::path& file, const std::filesystem::path& archiveFolder)
 {
     if (archiveFolder.empty())
         return {};
     std::error_code ec;
     if (!std::filesystem::is_directory(archiveFolder, ec))
         return Error{"Archivaci nelze provést - adresář " + archiveFolder.string() + " neexistuje"};
-    if (path_.empty())
+    if (file.empty())
         return Error{test_file_messages::kNothingToArchive};
-    if (!fileExists(path_))
+    if (!fileExists(file))
         return Error{test_file_messages::kArchiveFailed};
-    auto bytes = readFileRetrying(path_, clock_);
+    auto bytes = files_.read(file, clock_);
     if (!bytes)
         return Error{test_file_messages::kArchiveFailed};
-    if (!writeFileRetrying(archiveFolder / path_.filename(), bytes.value(), clock_))
+    if (!files_.replace(archiveFolder / file.filename(), bytes.value(), clock_))
         return Error{test_file_messages::kArchiveFailed};
     return {};
 }
 
 std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return leftRunningStep(steps_);
 }
 
@@ -431,7 +446,7 @@ InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterrupti
 
 void BatteryTestFile::declineResume()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     run_.setStopReason(StopReason::None);
     run_.totalInterruptionSeconds.store(0, kRelaxed);
     run_.resumeSeconds.store(0, kRelaxed);
@@ -442,7 +457,7 @@ Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>&
                                const std::function<void()>& beforeRun)
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard state(stateMutex_);
         if (run_.runActive())
             return Error{test_file_messages::kRunActiveResume};
         if (Status st = writableLocked(); !st)
@@ -459,19 +474,29 @@ Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>&
     }
 
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard write(writeMutex_);
         if (run_.runActive())
             return Error{test_file_messages::kRunActiveResume};
         ResumeEntry entry;
-        entry.resumeTime = clock_.now();
-        entry.step = step;
-        entry.interruptionTime = std::max(steps_[step].start, current_.time);
-        entry.stopReason = static_cast<std::uint8_t>(run_.stopReason());
+        std::filesystem::path path;
+        {
+            std::lock_guard state(stateMutex_);
+            if (Status st = writableLocked(); !st)
+                return st;
+            if (step >= steps_.size())
+                return Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+            entry.resumeTime = clock_.now();
+            entry.step = step;
+            entry.interruptionTime = std::max(steps_[step].start, current_.time);
+            entry.stopReason = static_cast<std::uint8_t>(run_.stopReason());
+            path = path_;
+        }
         ByteWriter w;
         writeResumeRecord(w, entry);
-        if (Status st = appendLocked(w.data()); !st)
+        if (Status st = appendTail(path, w.data()); !st)
             return st;
         const long long d = wholeSecondsBetween(entry.interruptionTime, entry.resumeTime);
+        std::lock_guard state(stateMutex_);
         resumes_.push_back(entry);
         addSeconds(run_.resumeSeconds, d);
         addSeconds(run_.totalInterruptionSeconds, d);
@@ -480,7 +505,7 @@ Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>&
     if (beforeRun)
         beforeRun();
 
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     run_.runStartTime.store(header_.start, kRelaxed);
     run_.conditionTime.store(0, kRelaxed);
     run_.jumpTarget.store(-1, kRelaxed);
@@ -507,11 +532,11 @@ Status BatteryTestFile::writableLocked() const
     return {};
 }
 
-Status BatteryTestFile::appendLocked(const std::vector<std::uint8_t>& bytes)
+Status BatteryTestFile::appendTail(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     // The next record goes right after the last whole one, so an incomplete record left
     // by a power cut is overwritten rather than shifting every later record.
-    if (Status st = writeAtSynced(path_, tailEnd_, bytes); !st)
+    if (Status st = files_.writeAt(path, tailEnd_, bytes); !st)
         return st;
     tailEnd_ += bytes.size();
     return {};
@@ -533,13 +558,8 @@ SampleRecord BatteryTestFile::sampleFromLive() const
 
 Status BatteryTestFile::recordStepStart(bool performed, const RunStep& step)
 {
-    std::lock_guard lock(mutex_);
-    if (Status st = writableLocked(); !st)
-        return st;
+    std::lock_guard write(writeMutex_);
     const std::uint8_t s = run_.currentStep.load(kRelaxed);
-    if (s >= steps_.size())
-        return Error{"Krok " + std::to_string(s + 1) + " v testu není"};
-
     StepResult r;
     r.start = run_.stepStartTime.load(kRelaxed);
     r.stepType = step.type;
@@ -553,16 +573,29 @@ Status BatteryTestFile::recordStepStart(bool performed, const RunStep& step)
     r.repNumber = step.reportNumber;
     r.description = step.description;
     r.parameter1 = step.value1;
-    steps_[s] = asStored(r);
 
-    Status written = writeAtSynced(path_, test_file_layout::stepResultOffset(s), encodeStepResult(r));
+    std::filesystem::path path;
+    std::size_t stepCount = 0;
+    {
+        std::lock_guard state(stateMutex_);
+        if (Status st = writableLocked(); !st)
+            return st;
+        if (s >= steps_.size())
+            return Error{"Krok " + std::to_string(s + 1) + " v testu není"};
+        steps_[s] = asStored(r);
+        path = path_;
+        stepCount = steps_.size();
+    }
+
+    Status written = files_.writeAt(path, test_file_layout::stepResultOffset(s), encodeStepResult(r));
     if (run_.variablesChanged.load(kRelaxed) != 0) {
         std::vector<std::uint8_t> vars(test_file_layout::kVariables);
         for (std::size_t i = 0; i < vars.size(); ++i)
             vars[i] = run_.variables[i].load(kRelaxed);
-        Status varsWritten = writeAtSynced(path_, test_file_layout::variablesOffset(steps_.size()), vars);
+        Status varsWritten = files_.writeAt(path, test_file_layout::variablesOffset(stepCount), vars);
         if (varsWritten) {
             run_.variablesChanged.store(0, kRelaxed);
+            std::lock_guard state(stateMutex_);
             std::copy(vars.begin(), vars.end(), variables_.begin());
         }
         written = combine(written, varsWritten);
@@ -574,15 +607,24 @@ Status BatteryTestFile::recordStepStart(bool performed, const RunStep& step)
 
 Status BatteryTestFile::recordStepEnd(std::uint8_t step, bool performed)
 {
-    std::lock_guard lock(mutex_);
-    Status st = writableLocked();
-    if (st && step >= steps_.size())
-        st = Error{"Krok " + std::to_string(step + 1) + " v testu není"};
-    if (st) {
+    Status st;
+    {
+        std::lock_guard write(writeMutex_);
         const std::uint8_t status = performed ? test_file_layout::kEndedPerformed : test_file_layout::kEndedSkipped;
-        steps_[step].status = status;
-        st = writeAtSynced(path_, test_file_layout::stepResultOffset(step) + test_file_layout::kStepStatusOffset,
-                           {status});
+        std::filesystem::path path;
+        {
+            std::lock_guard state(stateMutex_);
+            st = writableLocked();
+            if (st && step >= steps_.size())
+                st = Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+            if (st) {
+                steps_[step].status = status;
+                path = path_;
+            }
+        }
+        if (st)
+            st = files_.writeAt(path, test_file_layout::stepResultOffset(step) + test_file_layout::kStepStatusOffset,
+                                {status});
     }
     run_.stepEndHandshake.store(0, kRelaxed);
     return st;
@@ -590,27 +632,33 @@ Status BatteryTestFile::recordStepEnd(std::uint8_t step, bool performed)
 
 Status BatteryTestFile::appendSample()
 {
-    std::lock_guard lock(mutex_);
-    if (Status st = writableLocked(); !st)
-        return st;
+    std::lock_guard write(writeMutex_);
     const SampleRecord s = sampleFromLive();
-    if (s.step >= steps_.size())
-        return Error{"Krok " + std::to_string(s.step + 1) + " v testu není"};
-    current_ = s;
+    std::filesystem::path path;
+    {
+        std::lock_guard state(stateMutex_);
+        if (Status st = writableLocked(); !st)
+            return st;
+        if (s.step >= steps_.size())
+            return Error{"Krok " + std::to_string(s.step + 1) + " v testu není"};
+        current_ = s;
+        path = path_;
+    }
     ByteWriter w;
     writeSampleRecord(w, s);
-    if (Status st = appendLocked(w.data()); !st)
+    if (Status st = appendTail(path, w.data()); !st)
         return st;
-    keepUnshownLocked(s);
+    {
+        std::lock_guard state(stateMutex_);
+        keepUnshownLocked(s);
+    }
     run_.newSample.store(1, kRelaxed);
     return {};
 }
 
 Status BatteryTestFile::recordInterruption(bool withSample)
 {
-    std::lock_guard lock(mutex_);
-    if (Status st = writableLocked(); !st)
-        return st;
+    std::lock_guard write(writeMutex_);
     SampleRecord s = sampleFromLive();
     // The last sample is taken now unless a step running pass has taken a time in this
     // step (an Abort can come before the first one, when the condition time is still 0 or
@@ -618,17 +666,27 @@ Status BatteryTestFile::recordInterruption(bool withSample)
     const DayTime stepStart = run_.stepStartTime.load(kRelaxed);
     if (!(s.time > 0.0) || s.time < stepStart)
         s.time = std::max(clock_.now(), stepStart);
-    ByteWriter w;
-    withSample = withSample && s.step < steps_.size();
-    if (withSample) {
-        current_ = s;
-        writeSampleRecord(w, s);
+    std::filesystem::path path;
+    {
+        std::lock_guard state(stateMutex_);
+        if (Status st = writableLocked(); !st)
+            return st;
+        withSample = withSample && s.step < steps_.size();
+        if (withSample)
+            current_ = s;
+        path = path_;
     }
+    ByteWriter w;
+    if (withSample)
+        writeSampleRecord(w, s);
     writeInterruptionMarker(w, InterruptionMarker{static_cast<std::uint8_t>(run_.stopReason())});
-    if (Status st = appendLocked(w.data()); !st)
+    if (Status st = appendTail(path, w.data()); !st)
         return st;
     if (withSample) {
-        keepUnshownLocked(s);
+        {
+            std::lock_guard state(stateMutex_);
+            keepUnshownLocked(s);
+        }
         run_.newSample.store(1, kRelaxed);
     }
     return {};
@@ -636,54 +694,57 @@ Status BatteryTestFile::recordInterruption(bool withSample)
 
 Status BatteryTestFile::recordCompletion(const std::filesystem::path& archiveFolder)
 {
-    std::lock_guard lock(mutex_);
-    if (path_.empty())
+    // The "RUN" mark and the archive copy may wait for their files for seconds; the
+    // screen's reads of the in-memory copy do not wait for them.
+    std::lock_guard write(writeMutex_);
+    const std::filesystem::path path = currentPath();
+    if (path.empty())
         return Error{test_file_messages::kNoTestFile};
-    const Status marked = marker_.markTest(path_.string(), 1);
-    return combine(marked, archiveLocked(archiveFolder));
+    const Status marked = marker_.markTest(path.string(), 1);
+    return combine(marked, archiveFile(path, archiveFolder));
 }
 
 // --- snapshots -----------------------------------------------------------------------
 
 std::filesystem::path BatteryTestFile::currentPath() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return path_;
 }
 
 bool BatteryTestFile::hasTestFile() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return !path_.empty();
 }
 
 BatteryTestHeader BatteryTestFile::header() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return header_;
 }
 
 std::uint8_t BatteryTestFile::family() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return family_;
 }
 
 std::uint8_t BatteryTestFile::version() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return version_;
 }
 
 std::vector<StepResult> BatteryTestFile::stepResults() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return steps_;
 }
 
 std::optional<StepResult> BatteryTestFile::stepResult(std::size_t step) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     if (step >= steps_.size())
         return std::nullopt;
     return steps_[step];
@@ -698,7 +759,7 @@ void BatteryTestFile::keepUnshownLocked(const SampleRecord& s)
 
 std::vector<SampleRecord> BatteryTestFile::takeNewSamples()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     std::vector<SampleRecord> taken(unshown_.begin(), unshown_.end());
     unshown_.clear();
     return taken;
@@ -706,19 +767,19 @@ std::vector<SampleRecord> BatteryTestFile::takeNewSamples()
 
 SampleRecord BatteryTestFile::currentSample() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return current_;
 }
 
 std::vector<ResumeEntry> BatteryTestFile::resumeList() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return resumes_;
 }
 
 std::array<std::uint8_t, test_file_layout::kVariables> BatteryTestFile::variables() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard state(stateMutex_);
     return variables_;
 }
 

@@ -6,14 +6,21 @@
 // the record* and appendSample operations, and only while a run is active; the
 // user-interface thread calls the others, and only while no run is active (RunState 0).
 // openTestFile, saveTestFileAs and archive take `runActive` and refuse while a run is on,
-// so the engine's file is never changed under it. Every operation holds the instance's
-// lock from start to end, so the snapshot getters may be called from any thread.
+// so the engine's file is never changed under it ("Ulož" and "Archivuj" may run on a
+// worker thread of their own).
+// Two locks. The write lock serialises everything that touches the disk (writes, syncs,
+// copies, the "RUN" marks), so records reach the file in the order they are made. The
+// state lock guards the in-memory copy and is held only to copy values in or out, never
+// across a file operation, so the snapshot getters may be called from any thread and
+// never wait for the disk (a data folder on a network share can take seconds to sync).
+// The write lock is always taken before the state lock.
 // Every write opens the file, writes, syncs it to the device and closes it before the call
 // returns: after each call the file on disk is complete. Operations return a Status and
 // never throw.
 #pragma once
 
 #include "core/base/clock.h"
+#include "core/base/files.h"
 #include "core/base/result.h"
 #include "core/definitions/run_procedure.h"
 #include "core/records/battery_test_records.h"
@@ -94,7 +101,8 @@ std::string interruptedTestQuestion(std::uint8_t step, const std::string& stepTy
 
 class BatteryTestFile {
   public:
-    BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock = SystemClock::instance());
+    BatteryTestFile(SharedRunState& run, LiveValues& live, RunMarker& marker, Clock& clock = SystemClock::instance(),
+                    FileStore& files = DiskFileStore::instance());
 
     // --- user-interface thread, no run active -------------------------------------
     // Writes a new file for `header` (its step count N) into `dataFolder` and makes it the
@@ -171,23 +179,29 @@ class BatteryTestFile {
     std::array<std::uint8_t, test_file_layout::kVariables> variables() const;
 
   private:
-    Status archiveLocked(const std::filesystem::path& archiveFolder);
-    Status appendLocked(const std::vector<std::uint8_t>& bytes);
+    // With the write lock held.
+    Status archiveFile(const std::filesystem::path& file, const std::filesystem::path& archiveFolder);
+    Status appendTail(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+    // With the state lock held.
     Status writableLocked() const;
-    SampleRecord sampleFromLive() const;
     void keepUnshownLocked(const SampleRecord& s);
+    SampleRecord sampleFromLive() const;
 
     SharedRunState& run_;
     LiveValues& live_;
     RunMarker& marker_;
     Clock& clock_;
+    FileStore& files_;
 
-    mutable std::mutex mutex_;
+    std::mutex writeMutex_;
+    std::uint64_t tailEnd_ = 0; // where the next tail record goes; under the write lock
+
+    // Under the state lock.
+    mutable std::mutex stateMutex_;
     std::filesystem::path path_;
     std::uint8_t version_ = test_file_layout::kCurrentVersion;
     std::uint8_t family_ = 0;
     std::size_t variableCount_ = test_file_layout::kVariables;
-    std::uint64_t tailEnd_ = 0; // where the next tail record goes
     BatteryTestHeader header_;
     std::vector<StepResult> steps_;
     SampleRecord current_;

@@ -2,10 +2,14 @@
 #include "core/records/battery_test_file.h"
 #include "core/records/battery_test_reader.h"
 #include "support/fake_clock.h"
+#include "support/holding_file_store.h"
 #include "support/locale_scope.h"
 #include "support/temp_home.h"
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -43,7 +47,7 @@ RunStep runStep(std::uint8_t type, float value1, std::uint8_t print, std::uint8_
 
 class Recorder : public ::testing::Test {
   protected:
-    Recorder() : clock(kStart), recorder(run, live, marker, clock) {}
+    Recorder() : clock(kStart), recorder(run, live, marker, clock, files) {}
 
     std::filesystem::path dataFolder() const { return home / "Data"; }
 
@@ -91,6 +95,7 @@ class Recorder : public ::testing::Test {
     LiveValues live;
     MemoryRunMarker marker;
     FakeClock clock;
+    HoldingFileStore files;
     BatteryTestFile recorder;
     SampleTable samples;
     StepTable steps;
@@ -325,6 +330,59 @@ TEST_F(Recorder, SnapshotsTakenWhileTheEngineRecordsAreWhole)
     engine.join();
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(fileBytes().size(), 222u + 145 * 2 + 60 * 105);
+}
+
+TEST_F(Recorder, TheScreensReadsDoNotWaitForAWriteHeldInItsSync)
+{
+    // Each write below is held in its sync on a thread of its own, as a slow data folder or
+    // archive share holds it; meanwhile the reads of the once-a-second refresh return.
+    create(2);
+    ASSERT_TRUE(startStep(0, 0));
+    std::filesystem::create_directories(home / "Archiv");
+    struct Case {
+        const char* name;
+        std::function<Status()> write;
+    };
+    const Case cases[] = {
+        {"sample", [&] { return sampleAt(20); }},
+        {"step start", [&] { return startStep(1, 30); }},
+        {"step end", [&] { return recorder.recordStepEnd(1, true); }},
+        {"interruption", [&] { return recorder.recordInterruption(); }},
+        {"note saved", [&] { return recorder.saveTestFileAs(recorder.currentPath(), "druhá", "A12", {}, false); }},
+        {"completion's archive copy", [&] { return recorder.recordCompletion(home / "Archiv"); }},
+        {"archive", [&] { return recorder.archive(home / "Archiv", false); }},
+        {"copy saved", [&] { return recorder.saveTestFileAs(home / "Kopie.tst", "druhá", "B7", {}, false); }},
+    };
+    constexpr auto kLimit = std::chrono::seconds(10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files.holdNextWrite();
+        Status written;
+        std::thread writer([&] { written = c.write(); });
+        const bool held = files.waitUntilHeld(kLimit);
+
+        std::promise<void> readsDone;
+        std::thread screen([&] {
+            (void)recorder.takeNewSamples();
+            EXPECT_EQ(recorder.header().batteryNumber, "A12");
+            EXPECT_TRUE(recorder.stepResult(0).has_value());
+            EXPECT_FALSE(recorder.currentPath().empty());
+            EXPECT_TRUE(recorder.hasTestFile());
+            readsDone.set_value();
+        });
+        const bool returned = readsDone.get_future().wait_for(kLimit) == std::future_status::ready;
+        const bool stillHeld = files.holding();
+        files.release();
+        writer.join();
+        screen.join();
+
+        EXPECT_TRUE(held);
+        EXPECT_TRUE(returned);
+        EXPECT_TRUE(stillHeld);
+        EXPECT_TRUE(written) << (written ? "" : written.error());
+    }
+    EXPECT_EQ(home.readBytes("Archiv/" + recorder.currentPath().filename().string()), fileBytes());
+    EXPECT_EQ(recorder.header().note, "druhá");
 }
 
 TEST_F(Recorder, AFailedSampleWriteIsReportedAndNotFlagged)

@@ -1,0 +1,80 @@
+// A file store that writes to the disk like the station's, but can be told to hold the
+// next write in its sync until released, as a data folder on a slow network share does.
+#pragma once
+
+#include "core/base/files.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace kapsorel::test {
+
+class HoldingFileStore final : public FileStore {
+  public:
+    // The next write (in place or of a whole file) stays in its sync until release().
+    void holdNextWrite()
+    {
+        std::lock_guard lock(mutex_);
+        armed_ = true;
+    }
+    // Waits until a write is held, at most `limit`; false when none came.
+    bool waitUntilHeld(std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [this] { return held_; });
+    }
+    bool holding() const
+    {
+        std::lock_guard lock(mutex_);
+        return held_;
+    }
+    // Lets a held write return (and disarms a hold that has not caught one yet).
+    void release()
+    {
+        std::lock_guard lock(mutex_);
+        armed_ = false;
+        released_ = true;
+        changed_.notify_all();
+    }
+
+    Status writeAt(const std::filesystem::path& path, std::uint64_t offset,
+                   const std::vector<std::uint8_t>& data) override
+    {
+        const Status st = writeAtSynced(path, offset, data);
+        holdIfArmed();
+        return st;
+    }
+    Status replace(const std::filesystem::path& path, const std::vector<std::uint8_t>& data, Clock& clock) override
+    {
+        const Status st = writeFileRetrying(path, data, clock);
+        holdIfArmed();
+        return st;
+    }
+    Result<std::vector<std::uint8_t>> read(const std::filesystem::path& path, Clock& clock) override
+    {
+        return readFileRetrying(path, clock);
+    }
+
+  private:
+    void holdIfArmed()
+    {
+        std::unique_lock lock(mutex_);
+        if (!armed_)
+            return;
+        armed_ = false;
+        released_ = false;
+        held_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+        held_ = false;
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool armed_ = false;
+    bool held_ = false;
+    bool released_ = false;
+};
+
+} // namespace kapsorel::test
