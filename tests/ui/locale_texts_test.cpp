@@ -51,7 +51,7 @@ std::filesystem::path writeTest(const test::TempHome& home)
     header.procedureName = "Ukázka (3 minuty)";
     if (!file.createTestFile(header, 0, home / "Data"))
         return {};
-    run.runState = 3;
+    run.setPhase(RunPhase::StepRunning);
     run.stepStartTime = header.start;
     RunStep step;
     (void)file.recordStepStart(true, step);

@@ -97,7 +97,7 @@ void QtUiBridge::refreshDisplay()
 
 void QtUiBridge::addStepRow(std::uint8_t step)
 {
-    call([&] { target_.addStepRow(step); });
+    call([&](UiBridge& t) { t.addStepRow(step); });
 }
 
 } // namespace kapsorel::ui

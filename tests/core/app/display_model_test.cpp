@@ -248,7 +248,7 @@ TEST(DisplaySnapshot, StepAndTotalTimeAreTruncatedWholeSecondsAndNeverNegative)
     for (const Case& c : cases) {
         Station station;
         const DayTime runStart = 45000.0;
-        station.run.runState = 2;
+        station.run.setPhase(RunPhase::StepStart);
         station.run.runStartTime = runStart;
         station.run.stepStartTime = runStart + c.stepStartAfterRun / kSecondsPerDay;
         station.run.conditionTime =

@@ -297,17 +297,17 @@ TEST_F(EngineTest, TheLastSampleOfAnInterruptionIsWrittenOnce)
         endAfter(addStep(StepType::Charge, 28.8f, 5.0f, 10), 100);
         recorder.during = [&](const std::string& kind) {
             if (c.during && kind == c.during)
-                station.run.abort(StopReasonCode::OperatorStop);
+                station.run.abort(StopReason::OperatorStop);
         };
         startRun();
         clock.advanceMs(10);
         for (int i = 0; i < c.passes; ++i)
             engine.pass();
-        station.run.abort(StopReasonCode::OperatorStop); // already stopped when `during` did
+        station.run.abort(StopReason::OperatorStop); // already stopped when `during` did
         recorder.during = nullptr;
         runToIdle();
         EXPECT_EQ(recorder.calls, c.calls);
-        EXPECT_EQ(station.run.stopReason.load(), 2);
+        EXPECT_EQ(station.run.stopReason(), StopReason::OperatorStop);
     }
 }
 
