@@ -8,7 +8,7 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
 #include "demo_definitions.h"
-#include "long_test_file.h"
+#include "support/long_test_file.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 
@@ -30,7 +30,7 @@ void refreshTick(benchmark::State& state)
     test::TempHome home;
     home.writeText("Kapsorel.ini", kIni);
     const auto path = home / "dlouhy.tst";
-    bench::writeLongTestFile(path, samples);
+    test::writeLongTestFile(path, {.samples = samples});
     ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
     w.resize(1000, 680);
     w.show();

@@ -1,9 +1,11 @@
 // Opening a long test file into the tables and the graph's decimation, against a plain
 // read and decode of the same bytes; one graph redraw of 22 series at 10k and 1M samples.
+#include "core/base/files.h"
 #include "core/records/battery_test_file.h"
 #include "core/records/battery_test_reader.h"
-#include "long_test_file.h"
 #include "support/fake_clock.h"
+#include "support/long_test_file.h"
+#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
 #include "ui/records/tfgraf.h"
 
@@ -16,11 +18,6 @@ using namespace kapsorel;
 
 namespace {
 
-struct NoMarker final : RunMarker {
-    LastTest lastTest() const override { return {}; }
-    Status markTest(const std::string&, int) override { return {}; }
-};
-
 const std::filesystem::path& longFile(std::size_t samples)
 {
     static test::TempHome home;
@@ -28,7 +25,7 @@ const std::filesystem::path& longFile(std::size_t samples)
     auto it = files.find(samples);
     if (it == files.end()) {
         const auto path = home / ("long" + std::to_string(samples) + ".tst");
-        bench::writeLongTestFile(path, samples);
+        test::writeLongTestFile(path, {.samples = samples});
         it = files.emplace(samples, path).first;
     }
     return it->second;
@@ -57,7 +54,7 @@ void openIntoTablesAndDecimation(benchmark::State& state)
     const auto& path = longFile(static_cast<std::size_t>(state.range(0)));
     SharedRunState run;
     LiveValues live;
-    NoMarker marker;
+    test::MemoryRunMarker marker;
     test::FakeClock clock;
     BatteryTestFile file(run, live, marker, clock);
     SampleTable samples;
@@ -75,7 +72,7 @@ void graphRedraw(benchmark::State& state)
     const auto& path = longFile(static_cast<std::size_t>(state.range(0)));
     SharedRunState run;
     LiveValues live;
-    NoMarker marker;
+    test::MemoryRunMarker marker;
     test::FakeClock clock;
     BatteryTestFile file(run, live, marker, clock);
     SampleTable samples;

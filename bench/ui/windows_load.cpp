@@ -2,8 +2,9 @@
 // peak resident memory (/usr/bin/time -v) and for screenshots.
 //   kapsorel_windows_load <samples> [screenshot folder]
 #include "core/records/battery_test_file.h"
-#include "long_test_file.h"
 #include "support/fake_clock.h"
+#include "support/long_test_file.h"
+#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
 #include "ui/records/record_tables.h"
 #include "ui/records/tfgraf.h"
@@ -16,13 +17,6 @@
 
 using namespace kapsorel;
 
-namespace {
-struct NoMarker final : RunMarker {
-    LastTest lastTest() const override { return {}; }
-    Status markTest(const std::string&, int) override { return {}; }
-};
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -30,11 +24,11 @@ int main(int argc, char** argv)
     const QString shots = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     test::TempHome home;
     const auto path = home / "long.tst";
-    bench::writeLongTestFile(path, count);
+    test::writeLongTestFile(path, {.samples = count});
 
     SharedRunState run;
     LiveValues live;
-    NoMarker marker;
+    test::MemoryRunMarker marker;
     test::FakeClock clock;
     BatteryTestFile file(run, live, marker, clock);
     SampleTable samples;

@@ -2,9 +2,10 @@
 // file is opened, rows arriving live, the graph's axis labels and its stored series.
 #include "core/definitions/step_types.h"
 #include "core/records/battery_test_file.h"
-#include "core/records/battery_test_fixtures.h"
+#include "support/battery_test_fixtures.h"
 #include "core/records/graph_colours.h"
 #include "support/fake_clock.h"
+#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
 #include "ui/records/record_tables.h"
 #include "ui/records/tfgraf.h"

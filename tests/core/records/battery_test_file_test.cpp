@@ -1,10 +1,12 @@
-#include "battery_test_fixtures.h"
 #include "core/records/battery_test_file.h"
 #include "core/records/battery_test_reader.h"
+#include "support/battery_test_fixtures.h"
 #include "support/fake_clock.h"
 #include "support/holding_file_store.h"
 #include "support/locale_scope.h"
+#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
+#include "support/wait_until.h"
 
 #include <chrono>
 #include <filesystem>
@@ -319,15 +321,19 @@ TEST_F(Recorder, SnapshotsTakenWhileTheEngineRecordsAreWhole)
         done = true;
     });
     int torn = 0;
-    while (!done) {
-        const SampleRecord s = recorder.currentSample();
-        if (s.voltage != s.current || s.current != s.capacity)
-            ++torn;
-        for (const StepResult& r : recorder.stepResults())
-            if (r.voltage != r.parameter1 && r.status != 0)
+    const bool finished = waitUntil(
+        [&] {
+            const SampleRecord s = recorder.currentSample();
+            if (s.voltage != s.current || s.current != s.capacity)
                 ++torn;
-    }
+            for (const StepResult& r : recorder.stepResults())
+                if (r.voltage != r.parameter1 && r.status != 0)
+                    ++torn;
+            return done.load();
+        },
+        std::chrono::seconds(30), std::chrono::milliseconds(0));
     engine.join();
+    EXPECT_TRUE(finished);
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(fileBytes().size(), 222u + 145 * 2 + 60 * 105);
 }

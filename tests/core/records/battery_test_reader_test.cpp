@@ -1,5 +1,5 @@
-#include "battery_test_fixtures.h"
 #include "core/records/battery_test_reader.h"
+#include "support/battery_test_fixtures.h"
 
 #include <gtest/gtest.h>
 

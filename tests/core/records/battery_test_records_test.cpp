@@ -1,6 +1,6 @@
-#include "battery_test_fixtures.h"
 #include "core/records/battery_test_file_name.h"
 #include "core/records/battery_test_records.h"
+#include "support/battery_test_fixtures.h"
 
 #include <gtest/gtest.h>
 

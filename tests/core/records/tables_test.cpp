@@ -1,7 +1,7 @@
-#include "battery_test_fixtures.h"
 #include "core/records/sample_table.h"
 #include "core/records/step_table.h"
 #include "core/station/live_values.h"
+#include "support/battery_test_fixtures.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,9 +1,8 @@
-// Hand-built test file records for the records tests: values are placed at their
-// documented offsets directly, independent of the encoders under test.
+// Hand-built test file records for the records and record window tests: values are
+// placed at their documented offsets directly, independent of the encoders under test.
 #pragma once
 
 #include "core/base/day_time.h"
-#include "core/records/run_marker.h"
 #include "support/fixture_bytes.h"
 
 #include <cstdint>
@@ -99,24 +98,5 @@ inline double plusSeconds(double t, double s)
 {
     return t + s / 86400.0;
 }
-
-// "RUN" section kept in memory.
-class MemoryRunMarker final : public RunMarker {
-  public:
-    LastTest lastTest() const override { return last; }
-    Status markTest(const std::string& path, int completed) override
-    {
-        if (fail)
-            return Error{"Konfiguraci nelze uložit"};
-        last.path = path;
-        last.completed = completed;
-        ++writes;
-        return {};
-    }
-
-    LastTest last;
-    bool fail = false;
-    int writes = 0;
-};
 
 } // namespace kapsorel::test
