@@ -1,48 +1,18 @@
+#include "support/qt/modal_answer.h"
 #include "ui/common/ask.h"
 
-#include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
-#include <memory>
 
 using kapsorel::ui::ask;
 using kapsorel::ui::AskAnswer;
+namespace test = kapsorel::test;
 
 class AskTest : public QObject {
     Q_OBJECT
-
-    // Runs `act` on the question box once it is open (waiting up to 5 s for it). Whatever
-    // goes wrong in there, the box is closed afterwards, so the test fails instead of
-    // waiting on a box nobody answers; `opened` tells whether it was found.
-    void whenOpen(const std::function<void(QDialog*)>& act)
-    {
-        opened_ = false;
-        auto* poll = new QTimer(this);
-        auto started = std::make_shared<QElapsedTimer>();
-        started->start();
-        connect(poll, &QTimer::timeout, this, [this, poll, started, act] {
-            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!box && started->elapsed() < 5000)
-                return;
-            poll->stop();
-            poll->deleteLater();
-            if (!box)
-                return;
-            opened_ = true;
-            act(box);
-            if (box->isVisible())
-                box->reject();
-        });
-        poll->start(10);
-    }
-
-    bool opened_ = false;
 
   private slots:
     void answersFollowTheButtons_data()
@@ -66,7 +36,7 @@ class AskTest : public QObject {
         QPoint boxPos;
         QString title, text;
         bool hasCancel = false;
-        whenOpen([&](QDialog* box) {
+        const test::ModalAnswer answered([&](QDialog* box) {
             boxPos = box->pos();
             title = box->windowTitle();
             text = box->findChild<QLabel*>(QStringLiteral("ask_text"))->text();
@@ -75,7 +45,7 @@ class AskTest : public QObject {
                 b->click();
         });
         const AskAnswer answer = ask(&owner, QStringLiteral("Stanice 3"), QStringLiteral("Uložit?"), withCancel);
-        QVERIFY(opened_);
+        QVERIFY(answered.opened());
         QCOMPARE(int(answer), expected);
         QCOMPARE(title, QStringLiteral("Stanice 3"));
         QCOMPARE(text, QStringLiteral("\nUložit?\n"));
@@ -85,9 +55,9 @@ class AskTest : public QObject {
 
     void closingWithoutAButtonCountsAsCancel()
     {
-        whenOpen([](QDialog* box) { box->reject(); });
+        const test::ModalAnswer answered([](QDialog* box) { box->reject(); });
         QCOMPARE(int(ask(nullptr, QStringLiteral("S"), QStringLiteral("?"), false)), int(AskAnswer::Cancel));
-        QVERIFY(opened_);
+        QVERIFY(answered.opened());
     }
 };
 

@@ -1,14 +1,12 @@
 #include "core/app/instance_lock.h"
+#include "support/qt/messages.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
+#include "support/wait_until.h"
 #include "ui/main/tfmain.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
-#include <QThread>
 #include <fstream>
 #include <sstream>
 
@@ -35,10 +33,7 @@ class MainWindowExitTest : public QObject {
         window->show();
         // The display refresh calls into the window once a second; keep the GUI thread busy
         // (no events processed) until the refresh is waiting inside its call, then close.
-        QElapsedTimer waited;
-        waited.start();
-        while (window->bridge().callsWaiting() == 0 && waited.elapsed() < 20000)
-            QThread::msleep(20);
+        QVERIFY(test::waitUntil([&] { return window->bridge().callsWaiting() != 0; }, std::chrono::seconds(20)));
         QCOMPARE(window->bridge().callsWaiting(), 1);
         QVERIFY(window->close());
         delete window;
@@ -62,9 +57,9 @@ class MainWindowExitTest : public QObject {
         window.show();
         window.runtime().station().run.setPhase(RunPhase::StepRunning);
         QVERIFY(!window.close());
-        auto* box = window.findChild<QMessageBox*>(QStringLiteral("zprava"));
-        QVERIFY(box);
-        QCOMPARE(box->text(), QStringLiteral("Proces je spuštěn, nelze ukončit"));
+        const QStringList shown = test::messages(window);
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.front(), QStringLiteral("Proces je spuštěn, nelze ukončit"));
         QVERIFY(!home.readText("Kapsorel.log").size());
         window.runtime().station().run.setPhase(RunPhase::Idle);
         QVERIFY(window.close());
@@ -80,15 +75,13 @@ class MainWindowExitTest : public QObject {
         window->show();
         const QString message = QString::fromStdString(
             unreadableConfigMessage("Soubor " + path.string() + " nelze otevřít (je to složka)"));
+        // Every message box counts, whatever its name.
         const auto saying = [&] {
-            int n = 0;
-            for (auto* box : window->findChildren<QMessageBox*>())
-                n += box->text().contains(QStringLiteral("nelze otevřít")) ? 1 : 0;
-            return n;
+            return int(test::messages(*window, QString()).filter(QStringLiteral("nelze otevřít")).size());
         };
-        const auto boxes = window->findChildren<QMessageBox*>(QStringLiteral("zprava"));
-        QVERIFY(!boxes.isEmpty());
-        QCOMPARE(boxes.front()->text(), message);
+        const QStringList shown = test::messages(*window);
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(shown.front(), message);
         QCOMPARE(saying(), 1);
         // The close saves without a word (a failed save would stop here in a modal box).
         QVERIFY(window->close());

@@ -6,31 +6,22 @@
 #include "core/records/battery_test_reader.h"
 #include "demo_definitions.h"
 #include "support/fake_clock.h"
+#include "support/memory_run_marker.h"
+#include "support/qt/messages.h"
+#include "support/qt/modal_answer.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
-#include <QApplication>
-#include <QDialog>
-#include <QElapsedTimer>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
-#include <memory>
 
 using namespace kapsorel;
+using test::messages;
 
 namespace {
-
-class NoMarker final : public RunMarker {
-  public:
-    LastTest lastTest() const override { return {}; }
-    Status markTest(const std::string&, int) override { return {}; }
-};
 
 // A finished test of two steps with three samples, written by the recorder itself; with
 // `stopped`, the operator stopped it in step 0 instead.
@@ -39,7 +30,7 @@ std::filesystem::path writeTest(const test::TempHome& home, const std::string& p
 {
     SharedRunState run;
     LiveValues live;
-    NoMarker marker;
+    test::MemoryRunMarker marker;
     test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
     BatteryTestFile file(run, live, marker, clock);
     BatteryTestHeader header;
@@ -69,36 +60,6 @@ std::filesystem::path writeTest(const test::TempHome& home, const std::string& p
         (void)file.recordStepEnd(0, true);
     }
     return file.currentPath();
-}
-
-// Answers the next question box with `button` once it is open.
-void answerNextQuestion(QObject* owner, const QString& button)
-{
-    auto* poll = new QTimer(owner);
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, owner, [poll, started, button] {
-        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!box && started->elapsed() < 10000)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        if (!box)
-            return;
-        if (auto* b = box->findChild<QPushButton*>(button))
-            b->click();
-        if (box->isVisible())
-            box->reject();
-    });
-    poll->start(10);
-}
-
-QStringList messages(QWidget& w)
-{
-    QStringList out;
-    for (auto* box : w.findChildren<QMessageBox*>(QStringLiteral("zprava")))
-        out << box->text();
-    return out;
 }
 
 } // namespace
@@ -201,11 +162,12 @@ class MainWindowFilesTest : public QObject {
         const auto before = home.readBytes(std::filesystem::relative(path, home.path()));
 
         for (int attempt = 0; attempt < 2; ++attempt) {
-            answerNextQuestion(this, QStringLiteral("ask_ano"));
+            const auto answer = test::answerNextModal(QStringLiteral("ask_ano"));
             auto* start = w.findChild<QAction*>(QStringLiteral("TBXrun"));
             start->setEnabled(true); // no refresh runs here to enable it
             start->trigger();
             QTRY_VERIFY_WITH_TIMEOUT(messages(w).count(QStringLiteral("Postup nenalezen")) == attempt + 1, 15000);
+            QVERIFY(answer.opened());
             // Still interrupted: the next Start asks again, and nothing was written.
             QTRY_COMPARE_WITH_TIMEOUT(run.stopReason(), StopReason::OperatorStop, 5000);
             QCOMPARE(run.phase(), RunPhase::Idle);

@@ -4,7 +4,9 @@
 #include "core/app/start_battery_test.h"
 #include "core/records/battery_test_reader.h"
 #include "demo_definitions.h"
-#include "fake_logind.h"
+#include "support/qt/fake_logind.h"
+#include "support/qt/messages.h"
+#include "support/qt/modal_answer.h"
 #include "support/scaled_clock.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
@@ -14,25 +16,20 @@
 #include "ui/records/tfgraf.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QDoubleSpinBox>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
-#include <functional>
-#include <memory>
 #include <sstream>
 
 using namespace kapsorel;
+using test::answerNextModal;
+using test::messages;
 
 namespace {
 
@@ -51,31 +48,6 @@ void writeStation(const test::TempHome& home, const test::SimProcess& sim)
 class MainWindowRunTest : public QObject {
     Q_OBJECT
 
-    // Clicks `button` of the next modal box once it is open; whatever happens, the box is
-    // closed afterwards so a failing test never hangs. `text` receives the box's question.
-    void whenAsked(const QString& button, QString* text = nullptr)
-    {
-        auto* poll = new QTimer(this);
-        auto started = std::make_shared<QElapsedTimer>();
-        started->start();
-        connect(poll, &QTimer::timeout, this, [poll, started, button, text] {
-            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!box && started->elapsed() < 10000)
-                return;
-            poll->stop();
-            poll->deleteLater();
-            if (!box)
-                return;
-            if (auto* t = box->findChild<QLabel*>(QStringLiteral("ask_text")); t && text)
-                *text = t->text();
-            if (auto* b = box->findChild<QPushButton*>(button))
-                b->click();
-            if (box->isVisible())
-                box->reject();
-        });
-        poll->start(10);
-    }
-
     // With KAPSOREL_SCREENSHOTS set to a folder, the window is saved there as `name`.png.
     static void snap(QWidget& w, const char* name)
     {
@@ -83,14 +55,6 @@ class MainWindowRunTest : public QObject {
         if (!dir.isEmpty())
             w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
                           QStringLiteral(".png"));
-    }
-
-    static QStringList messages(QWidget& w)
-    {
-        QStringList out;
-        for (auto* box : w.findChildren<QMessageBox*>(QStringLiteral("zprava")))
-            out << box->text();
-        return out;
     }
 
     static QAction* action(QWidget& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
@@ -185,10 +149,9 @@ class MainWindowRunTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!w.samples().empty(), kLong);
         QTRY_VERIFY_WITH_TIMEOUT(w.diagram().chargingClosed(), kLong);
         snap(w, "charging");
-        QString asked;
-        whenAsked(QStringLiteral("ask_ano"), &asked);
+        const auto stopAsked = answerNextModal(QStringLiteral("ask_ano"));
         stop->trigger();
-        QCOMPARE(asked, QStringLiteral("\nOpravdu přerušit proces?  \n"));
+        QCOMPARE(stopAsked.text(), QStringLiteral("\nOpravdu přerušit proces?  \n"));
         QCOMPARE(run.stopReason(), StopReason::OperatorStop);
         QVERIFY(start->isEnabled());
         QVERIFY(!stop->isEnabled());
@@ -197,10 +160,10 @@ class MainWindowRunTest : public QObject {
         QVERIFY(!w.sleepInhibitor().held());
 
         // Start again: the interrupted test is offered and resumed in the same file.
-        asked.clear();
-        whenAsked(QStringLiteral("ask_ano"), &asked);
+        const auto resumeAsked = answerNextModal(QStringLiteral("ask_ano"));
         start->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(asked.contains(QStringLiteral("Proces byl přerušen. Pokračovat?")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(resumeAsked.text().contains(QStringLiteral("Proces byl přerušen. Pokračovat?")),
+                                 20000);
         QTRY_VERIFY_WITH_TIMEOUT(run.phase() != RunPhase::Idle, 20000);
         QTRY_VERIFY(stop->isEnabled());
         QCOMPARE(w.runtime().testFile().currentPath(), path);
@@ -311,14 +274,15 @@ class MainWindowRunTest : public QObject {
             QCOMPARE(current->maximum(), 22.0);
             QCOMPARE(current->value(), 10.0);
             dialog.hide();
-            whenAsked(QStringLiteral("LMDButton2"));
+            const auto cancelled = answerNextModal(QStringLiteral("LMDButton2"));
             QVERIFY(!dialog.ask().has_value());
+            QVERIFY(cancelled.opened());
         }
         // The values changed in the dialog come back in a new one.
         ui::TFRucne again(config);
         QVERIFY(!again.values().discharge);
         QCOMPARE(again.values().current, 10.0f);
-        whenAsked(QStringLiteral("LMDButton1"));
+        const auto confirmed = answerNextModal(QStringLiteral("LMDButton1"));
         const auto started = again.ask();
         QVERIFY(started.has_value());
         QCOMPARE(started->period, std::uint16_t{30});
@@ -371,8 +335,9 @@ class MainWindowRunTest : public QObject {
         QCOMPARE(QString::fromStdString(header.procedureName), QStringLiteral("Ukázka (3 minuty)"));
         QCOMPARE(int(w.runtime().procedure().stepCount), int(header.stepCount));
 
-        whenAsked(QStringLiteral("ask_ano"));
+        const auto stopAsked = answerNextModal(QStringLiteral("ask_ano"));
         action(w, "TBXstop")->trigger();
+        QVERIFY(stopAsked.opened());
         QVERIFY(start->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(run.phase(), RunPhase::Idle, kLong);
     }

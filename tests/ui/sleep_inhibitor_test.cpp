@@ -1,6 +1,6 @@
 // The sleep lock against a stand-in logind on a private bus: taken once per run, closed
 // when the run ends, and nothing at all where there is no logind.
-#include "fake_logind.h"
+#include "support/qt/fake_logind.h"
 #include "support/temp_home.h"
 #include "ui/main/sleep_inhibitor.h"
 #include "ui/main/tfmain.h"

@@ -3,11 +3,12 @@
 // and sees end-of-file once every holder has closed the lock.
 #pragma once
 
+#include "support/wait_until.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVirtualObject>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <fcntl.h>
@@ -25,13 +26,15 @@ class PrivateBus {
     {
         daemon_.start(QStringLiteral("dbus-daemon"),
                       {QStringLiteral("--session"), QStringLiteral("--print-address"), QStringLiteral("--nofork")});
-        QElapsedTimer waited;
-        waited.start();
+        // Its first line is the bus address.
         QByteArray out;
-        while (!out.contains('\n') && waited.elapsed() < 20000 && daemon_.state() != QProcess::NotRunning) {
-            daemon_.waitForReadyRead(200);
-            out += daemon_.readAllStandardOutput();
-        }
+        waitUntil(
+            [&] {
+                daemon_.waitForReadyRead(200);
+                out += daemon_.readAllStandardOutput();
+                return out.contains('\n') || daemon_.state() == QProcess::NotRunning;
+            },
+            std::chrono::seconds(20), std::chrono::milliseconds(0));
         address_ = QString::fromLocal8Bit(out.left(out.indexOf('\n'))).trimmed();
     }
     ~PrivateBus()
