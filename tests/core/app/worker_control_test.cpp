@@ -1,11 +1,13 @@
 #include "core/app/worker_control.h"
 #include "support/temp_home.h"
+#include "support/wait_until.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -16,13 +18,21 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Limit for everything a test waits for here.
+constexpr auto kLimit = 10s;
+
 void shortSleep()
 {
     std::this_thread::sleep_for(5ms);
 }
 
+template <class Done> bool within(Done&& done)
+{
+    return test::waitUntil(std::forward<Done>(done), kLimit, 1ms);
+}
+
 // Stands in for a worker inside a synchronous call into the GUI: it stays blocked
-// until the GUI thread (here the wait hook) serves it.
+// until the GUI thread (here the wait hook) serves it, or the limit passes.
 class GuiCall {
   public:
     void enterAndWait()
@@ -30,12 +40,12 @@ class GuiCall {
         std::unique_lock lock(m_);
         entered_ = true;
         cv_.notify_all();
-        cv_.wait(lock, [this] { return served_; });
+        cv_.wait_for(lock, kLimit, [this] { return served_; });
     }
-    void waitUntilEntered()
+    bool waitUntilEntered()
     {
         std::unique_lock lock(m_);
-        cv_.wait(lock, [this] { return entered_; });
+        return cv_.wait_for(lock, kLimit, [this] { return entered_; });
     }
     void serve()
     {
@@ -80,21 +90,25 @@ TEST(Worker, LoopsUntilStoppedThenReportsEnded)
     Worker w("Run_th");
     EXPECT_TRUE(w.ended()); // nothing running yet
     std::atomic<int> passes{0};
+    std::atomic<bool> inPass{false};
     w.start([&] {
+        inPass = true;
         ++passes;
         shortSleep();
+        inPass = false;
     });
     EXPECT_TRUE(w.keepRunning());
-    while (passes.load() < 3)
-        shortSleep();
+    ASSERT_TRUE(within([&] { return passes.load() >= 3; }));
     EXPECT_FALSE(w.ended());
     w.requestStop();
-    while (!w.ended())
-        shortSleep();
+    // Ended means the loop is over: seen before any join, no pass is running and none
+    // starts afterwards.
+    ASSERT_TRUE(within([&] { return w.ended(); }));
+    const int atEnd = passes.load();
+    const bool passRunning = inPass.load();
     w.join();
-    const int done = passes.load();
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(passes.load(), done);
+    EXPECT_FALSE(passRunning);
+    EXPECT_EQ(passes.load(), atEnd);
 }
 
 TEST(Worker, AThrowingPassNeverEndsTheThread)
@@ -105,8 +119,7 @@ TEST(Worker, AThrowingPassNeverEndsTheThread)
         if (++passes % 2 == 1)
             throw std::runtime_error("module gone");
     });
-    while (passes.load() < 4)
-        shortSleep();
+    ASSERT_TRUE(within([&] { return passes.load() >= 4; }));
     EXPECT_FALSE(w.ended());
     EXPECT_GE(w.failedPasses(), 2u);
     w.requestStop();
@@ -136,8 +149,7 @@ TEST(Worker, FirstFailureOfEachKindIsReported)
             }
         },
         reports.sink());
-    while (passes.load() < 8)
-        shortSleep();
+    ASSERT_TRUE(within([&] { return passes.load() >= 8; }));
     w.requestStop();
     w.join();
     EXPECT_EQ(w.failedPasses(), 6u);
@@ -159,8 +171,7 @@ TEST(Worker, ManyDifferentFailuresAreReportedUpToALimit)
             shortSleep();
         },
         reports.sink());
-    while (passes.load() < 21)
-        shortSleep();
+    ASSERT_TRUE(within([&] { return passes.load() >= 21; }));
     w.requestStop();
     w.join();
     EXPECT_EQ(w.failedPasses(), 20u);
@@ -186,8 +197,7 @@ TEST(Workers, EveryWorkerReportsItsFailuresUnderItsOwnName)
     };
     workers.start({.mea = failOnce("mea"), .vyk = failOnce("vyk"), .run = failOnce("run"), .sync = failOnce("sync")},
                   reports.sink());
-    while (failed.load() < 4 || reports.messages().size() < 4)
-        shortSleep();
+    ASSERT_TRUE(within([&] { return failed.load() >= 4 && reports.messages().size() >= 4; }));
     workers.requestStop();
     auto messages = reports.messages();
     std::sort(messages.begin(), messages.end());
@@ -197,19 +207,27 @@ TEST(Workers, EveryWorkerReportsItsFailuresUnderItsOwnName)
 
 TEST(Worker, DestroyingARunningWorkerStopsAndJoinsIt)
 {
+    // The pass holds `alive` and sits in a long pass when the worker is destroyed: only a
+    // destructor that waits for the thread's end returns after that pass has finished
+    // and the thread has let go of it.
     std::atomic<int> passes{0};
+    std::atomic<bool> inPass{false};
+    auto alive = std::make_shared<int>(0);
+    const std::weak_ptr<int> held = alive;
     {
         Worker w("Sync_th");
-        w.start([&] {
+        w.start([&inPass, &passes, alive] {
+            inPass = true;
             ++passes;
-            shortSleep();
+            std::this_thread::sleep_for(50ms);
+            inPass = false;
         });
-        while (passes.load() == 0)
-            shortSleep();
+        alive.reset();
+        ASSERT_TRUE(within([&] { return inPass.load(); }));
     }
-    const int done = passes.load();
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(passes.load(), done);
+    EXPECT_FALSE(inPass.load());
+    EXPECT_TRUE(held.expired());
+    EXPECT_GE(passes.load(), 1);
 }
 
 TEST(Workers, ShutdownLogsTheFiveLinesInOrderWhileAWorkerIsBlockedInAGuiCall)
@@ -230,7 +248,7 @@ TEST(Workers, ShutdownLogsTheFiveLinesInOrderWhileAWorkerIsBlockedInAGuiCall)
             },
         .sync = shortSleep,
     });
-    call.waitUntilEntered();
+    ASSERT_TRUE(call.waitUntilEntered());
 
     workers.requestStop();
     int hookCalls = 0;
@@ -263,8 +281,7 @@ TEST(Workers, ShutdownWithoutALogStillWaitsForEveryWorker)
                            shortSleep();
                        },
                    .sync = {}});
-    while (runPasses.load() == 0)
-        shortSleep();
+    ASSERT_TRUE(within([&] { return runPasses.load() > 0; }));
     workers.shutdown(home / "no-such-folder" / "Kapsorel.log", {});
     EXPECT_FALSE(std::filesystem::exists(home / "no-such-folder"));
     EXPECT_TRUE(workers.TH_RUN.ended());
