@@ -1,5 +1,7 @@
 #include "support/sim_process.h"
 
+#include "support/wait_until.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -37,18 +39,19 @@ std::string randomPrefix()
 // Waits for the child to end within `limit`; returns its exit code, or nothing if it still runs.
 std::optional<int> waitFor(pid_t pid, Clock::duration limit)
 {
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        int status = 0;
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (r < 0 && errno != EINTR)
-            return -1;
-        if (Clock::now() >= deadline)
-            return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    std::optional<int> code;
+    waitUntil(
+        [&] {
+            int status = 0;
+            const pid_t r = waitpid(pid, &status, WNOHANG);
+            if (r == pid)
+                code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            else if (r < 0 && errno != EINTR)
+                code = -1;
+            return code.has_value();
+        },
+        std::chrono::duration_cast<std::chrono::milliseconds>(limit), std::chrono::milliseconds(5));
+    return code;
 }
 
 int killAndReap(pid_t pid)

@@ -4,6 +4,7 @@
 #include "core/comm/run_commands.h"
 #include "support/recording_ui.h"
 #include "support/sim_links.h"
+#include "support/wait_until.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -31,13 +32,7 @@ class PollerThreadsTest : public ::testing::Test {
 
     template <class F> bool within(std::chrono::milliseconds limit, F cond)
     {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (cond())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return cond();
+        return waitUntil(cond, limit, std::chrono::milliseconds(20));
     }
 
     SimProcess sim{{"--capacity", "10", "--charge", "0.5"}};

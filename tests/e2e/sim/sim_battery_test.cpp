@@ -2,6 +2,7 @@
 #include "core/base/bytes.h"
 #include "sim_client.h"
 #include "support/sim_process.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -33,14 +34,15 @@ Bytes setPoints(float currentA, float voltageV)
 }
 
 // Polls `read` until `done` holds or the limit passes; returns the last value.
-template <class Read, class Done> double waitUntil(Read read, Done done, std::chrono::milliseconds limit = 8000ms)
+template <class Read, class Done> double readUntil(Read read, Done done, std::chrono::milliseconds limit = 8000ms)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    double v = read();
-    while (!done(v) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-        v = read();
-    }
+    double v = 0;
+    waitUntil(
+        [&] {
+            v = read();
+            return done(v);
+        },
+        limit, 50ms);
     return v;
 }
 
@@ -63,7 +65,7 @@ TEST(SimBattery, ChargeDischargeAndStopDriveTheCurrentAndTheStateOfCharge)
     EXPECT_GT(sim.number("power.voltage"), restVoltage);
     const double soc0 = sim.number("battery.charge");
     const double soc1 =
-        waitUntil([&] { return sim.number("battery.charge"); }, [&](double v) { return v > soc0 + 0.05; });
+        readUntil([&] { return sim.number("battery.charge"); }, [&](double v) { return v > soc0 + 0.05; });
     EXPECT_GT(soc1, soc0 + 0.05) << "charging fills the battery";
 
     ASSERT_EQ(power.exchange(setPoints(0.25f, 40.0f))[3], 0);
@@ -74,14 +76,14 @@ TEST(SimBattery, ChargeDischargeAndStopDriveTheCurrentAndTheStateOfCharge)
     EXPECT_FLOAT_EQ(statusCurrent(sim, udp), -0.8f) << "negative while discharging";
     const double soc2 = sim.number("battery.charge");
     const double soc3 =
-        waitUntil([&] { return sim.number("battery.charge"); }, [&](double v) { return v < soc2 - 0.05; });
+        readUntil([&] { return sim.number("battery.charge"); }, [&](double v) { return v < soc2 - 0.05; });
     EXPECT_LT(soc3, soc2 - 0.05);
 
     ASSERT_EQ(power.exchange(makeFrame('P', 'S', 0))[3], 0);
     EXPECT_FLOAT_EQ(statusCurrent(sim, udp), 0.0f);
     const double socStopped = sim.number("battery.charge");
-    std::this_thread::sleep_for(300ms);
-    EXPECT_DOUBLE_EQ(sim.number("battery.charge"), socStopped) << "nothing moves while off";
+    EXPECT_FALSE(waitUntil([&] { return sim.number("battery.charge") != socStopped; }, 300ms, 50ms))
+        << "nothing moves while off";
 }
 
 TEST(SimBattery, VoltageSetPointHoldsTheChargeCurrentBack)
@@ -103,14 +105,14 @@ TEST(SimBattery, DischargeRunsDownToZeroVoltsAndTheWeakCellGoesFirst)
     SimProcess sim({"--capacity", "0.5", "--charge", "0.1", "--weak-cell", "5", "--time-scale", "500"});
     TcpClient power(sim.powerAddress(), sim.tcpPort());
     power.exchange(discharge(0.5f));
-    const double weak = waitUntil([&] { return sim.number("cell 5"); }, [](double v) { return v < 0.5; });
+    const double weak = readUntil([&] { return sim.number("cell 5"); }, [](double v) { return v < 0.5; });
     EXPECT_LT(weak, 0.5) << "the weak cell empties first";
     EXPECT_GT(sim.number("cell 6"), 0.9);
     const double end =
-        waitUntil([&] { return sim.number("power.voltage"); }, [](double v) { return v < 0.5; }, 20000ms);
+        readUntil([&] { return sim.number("power.voltage"); }, [](double v) { return v < 0.5; }, 20000ms);
     EXPECT_LT(end, 0.5) << "discharge goes down to 0 V";
     EXPECT_GE(end, -1e-6) << "never driven below 0 V (beyond rounding)";
-    const double tail = waitUntil([&] { return sim.number("power.current"); }, [](double v) { return v > -0.1; });
+    const double tail = readUntil([&] { return sim.number("power.current"); }, [](double v) { return v > -0.1; });
     EXPECT_GT(tail, -0.1) << "the current falls away at the end";
     EXPECT_LE(tail, 0.0);
 }
@@ -124,14 +126,13 @@ TEST(SimBattery, NiCdFullChargeShowsTheEndRiseThenMinusDeltaVAndWarms)
     const double start = sim.number("power.voltage");
     double peak = start;
     double last = start;
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        last = sim.number("power.voltage");
-        peak = std::max(peak, last);
-        if (peak - last > 0.15)
-            break;
-        std::this_thread::sleep_for(50ms);
-    }
+    waitUntil(
+        [&] {
+            last = sim.number("power.voltage");
+            peak = std::max(peak, last);
+            return peak - last > 0.15;
+        },
+        15s, 50ms);
     EXPECT_GT(peak, start + 1.5) << "end-of-charge rise (20 cells)";
     EXPECT_GT(peak - last, 0.15) << "-dV after full charge";
     EXPECT_DOUBLE_EQ(sim.number("battery.charge"), 1.0);
@@ -147,7 +148,7 @@ TEST(SimBattery, SignallingCountsDownOnceASecondAndAcknowledgementClearsIt)
     auto d = udp.status(sim.powerAddress(), sim.udpPort());
     ASSERT_TRUE(d);
     EXPECT_GE((*d)[6 + 25], 2);
-    const double led = waitUntil([&] { return sim.number("power.led"); }, [](double v) { return v == 0; }, 5000ms);
+    const double led = readUntil([&] { return sim.number("power.led"); }, [](double v) { return v == 0; }, 5000ms);
     EXPECT_EQ(led, 0) << "3 LED seconds run out";
     EXPECT_EQ(sim.number("power.siren"), 0);
 

@@ -2,8 +2,7 @@
 
 #include "core/engine/operator_actions.h"
 #include "demo_definitions.h"
-
-#include <thread>
+#include "support/wait_until.h"
 
 namespace kapsorel::test {
 
@@ -69,22 +68,21 @@ StartPlan StationTest::demoPlan(const std::string& batteryNumber)
 
 bool StationTest::waitFor(const std::function<bool()>& done, std::chrono::seconds limit)
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
     std::size_t answered = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (done())
-            return true;
-        const auto calls = ui->calls();
-        std::size_t questions = 0;
-        for (const auto& c : calls)
-            questions += c.rfind("question ", 0) == 0 ? 1 : 0;
-        if (questions > answered) {
-            answerQuestionEnd(runtime->station().run, runtime->procedure());
-            answered = questions;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return done();
+    return waitUntil(
+        [&] {
+            if (done())
+                return true;
+            std::size_t questions = 0;
+            for (const auto& c : ui->calls())
+                questions += c.rfind("question ", 0) == 0 ? 1 : 0;
+            if (questions > answered) {
+                answerQuestionEnd(runtime->station().run, runtime->procedure());
+                answered = questions;
+            }
+            return false;
+        },
+        limit, std::chrono::milliseconds(20));
 }
 
 bool StationTest::waitForIdle(std::chrono::seconds limit)

@@ -3,6 +3,7 @@
 #include "core/definitions/step_types.h"
 #include "demo_definitions.h"
 #include "station_fixture.h"
+#include "support/wait_until.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -68,10 +69,13 @@ TEST_F(StationTest, DemoProcedureRunsToCompletion)
 TEST_F(StationTest, LostPowerModuleAbortsAndTheResumedTestCompletesInTheSameFile)
 {
     startDemoTest();
-    // Cut the power module's answers while it charges: with no good poll the charge
-    // cannot settle, so the run is still in step 0 at the sixth failed poll.
-    ASSERT_TRUE(waitFor([&] { return runtime->testFile().stepResult(0)->status == 2; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Cut the power module's answers while it charges (a charging sample of step 0 is
+    // recorded): with no good poll the charge cannot settle, so the run is still in step 0
+    // at the sixth failed poll.
+    ASSERT_TRUE(waitFor([&] {
+        const SampleRecord s = runtime->testFile().currentSample();
+        return runtime->testFile().stepResult(0)->status == 2 && s.step == 0 && s.time > 0.0 && s.current > 0.5f;
+    }));
     sim.value("drop power on");
     ASSERT_TRUE(waitForIdle(std::chrono::seconds(60)));
     EXPECT_EQ(runtime->station().run.stopReason(), StopReason::PowerModuleLost);
@@ -114,25 +118,27 @@ TEST_F(StationTest, KilledProgramOffersTheInterruptedStepAndResumesIt)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // The station program: start the test and keep running until killed.
+        // The station program: start the test and keep running until killed (the limit
+        // only keeps a child whose test went wrong from staying behind).
         bootStation();
         startDemoTest();
-        for (;;)
-            std::this_thread::sleep_for(std::chrono::seconds(1));
+        std::this_thread::sleep_for(std::chrono::minutes(3));
+        ::_exit(1);
     }
 
     // Kill it while the pause step (index 1) runs.
-    bool inPause = false;
-    std::error_code ec;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!inPause && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        for (const auto& entry : std::filesystem::directory_iterator(home / "Data", ec)) {
-            const auto bytes = home.readBytes("Data/" + entry.path().filename().string());
-            const auto head = readTestFileHead(bytes);
-            inPause = head.ok() && head->steps.size() > 1 && head->steps[1].status == 2;
-        }
-    }
+    const bool inPause = waitUntil(
+        [&] {
+            std::error_code ec;
+            bool found = false;
+            for (const auto& entry : std::filesystem::directory_iterator(home / "Data", ec)) {
+                const auto bytes = home.readBytes("Data/" + entry.path().filename().string());
+                const auto head = readTestFileHead(bytes);
+                found = head.ok() && head->steps.size() > 1 && head->steps[1].status == 2;
+            }
+            return found;
+        },
+        std::chrono::seconds(60), std::chrono::milliseconds(50));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);

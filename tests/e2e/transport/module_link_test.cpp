@@ -1,6 +1,7 @@
 #include "core/comm/module_link.h"
 #include "core/comm/run_commands.h"
 #include "support/sim_process.h"
+#include "support/wait_until.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -257,9 +258,7 @@ TEST_F(ModuleLinkTest, FailingWorkerExchangeReportsWithoutHoldingTheLockTheGuiTh
 
     // The power poller signals a module error; the module never answers.
     std::thread worker([&] { commandSignal(link, 255, 7); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (sim.frames("power").empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(waitUntil([&] { return !sim.frames("power").empty(); }, std::chrono::seconds(5)));
     sim.value("silent power off");
 
     // Meanwhile the operator clicks the alarm banner: the GUI thread needs the same lock
