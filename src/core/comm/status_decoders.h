@@ -2,8 +2,8 @@
 // 128-byte buffer (header included; payload offsets count from byte 6).
 #pragma once
 
-#include "core/comm/status_socket.h"
-#include "core/station/live_values.h"
+#include "core/comm/status_buffer.h"
+#include "core/station/limits.h"
 
 #include <array>
 #include <cstdint>
@@ -11,8 +11,6 @@
 #include <vector>
 
 namespace kapsorel {
-
-using StatusBuffer = std::array<std::uint8_t, kStatusBufferSize>;
 
 struct PowerStatus {
     std::uint8_t swVersion = 0; // parameter byte

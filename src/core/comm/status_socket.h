@@ -3,6 +3,8 @@
 // own buffer.
 #pragma once
 
+#include "core/comm/status_buffer.h"
+
 #include <array>
 #include <asio.hpp>
 #include <cstdint>
@@ -11,7 +13,6 @@
 
 namespace kapsorel {
 
-constexpr std::size_t kStatusBufferSize = 128;
 constexpr int kStatusReceiveLimitMs = 1000;
 
 enum class PollOutcome {
