@@ -2,8 +2,8 @@
 // file is opened, rows arriving live, the graph's axis labels and its stored series.
 #include "core/definitions/step_types.h"
 #include "core/records/battery_test_file.h"
-#include "support/battery_test_fixtures.h"
 #include "core/records/graph_colours.h"
+#include "support/battery_test_fixtures.h"
 #include "support/fake_clock.h"
 #include "support/memory_run_marker.h"
 #include "support/temp_home.h"
