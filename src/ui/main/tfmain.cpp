@@ -13,11 +13,11 @@
 #include "ui/common/module_job.h"
 #include "ui/common/window_placement.h"
 #include "ui/main/banners.h"
+#include "ui/main/battery_test_file_actions.h"
 #include "ui/main/live_display.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
 #include "ui/main/run_controls.h"
-#include "ui/main/test_file_actions.h"
 #include "ui/main/tfporuchy.h"
 
 #include <QAction>
@@ -100,7 +100,7 @@ TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntim
     records_ = new RecordWindows(*runtime_, this);
     runControls_ = new RunControls(
         *runtime_, actions_, *panel_, [this] { return startPlan(); }, this);
-    fileActions_ = new TestFileActions(*runtime_, types_, actions_, *panel_, *records_, this);
+    fileActions_ = new BatteryTestFileActions(*runtime_, types_, actions_, *panel_, *records_, this);
     connectActions();
 
     banners_->loadAlarmSound(home / "Alarm.wav");
@@ -182,9 +182,9 @@ void TFmain::connectActions()
     connect(runControls_, &RunControls::message, this, &TFmain::showMessage);
     connect(runControls_, &RunControls::started, this, &TFmain::onStarted);
     connect(runControls_, &RunControls::iconsChanged, this, &TFmain::applyIconSize);
-    connect(fileActions_, &TestFileActions::message, this, &TFmain::showMessage);
-    connect(fileActions_, &TestFileActions::forgotten, this, &TFmain::setCaptions);
-    connect(fileActions_, &TestFileActions::opened, this, [this] {
+    connect(fileActions_, &BatteryTestFileActions::message, this, &TFmain::showMessage);
+    connect(fileActions_, &BatteryTestFileActions::forgotten, this, &TFmain::setCaptions);
+    connect(fileActions_, &BatteryTestFileActions::opened, this, [this] {
         setCaptions();
         applyIconSize(); // an interrupted test shows the resume image on Start
     });

@@ -35,7 +35,7 @@ class LiveDisplay;
 class OperatorPanel;
 class RecordWindows;
 class RunControls;
-class TestFileActions;
+class BatteryTestFileActions;
 
 class TFmain final : public QMainWindow, public UiBridge {
     Q_OBJECT
@@ -141,7 +141,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     LiveDisplay* display_ = nullptr;
     RecordWindows* records_ = nullptr;
     RunControls* runControls_ = nullptr;
-    TestFileActions* fileActions_ = nullptr;
+    BatteryTestFileActions* fileActions_ = nullptr;
     SleepInhibitor* sleepInhibitor_ = nullptr;
 };
 

@@ -23,13 +23,13 @@ class OperatorPanel;
 class RecordWindows;
 struct MainActions;
 
-class TestFileActions final : public QObject {
+class BatteryTestFileActions final : public QObject {
     Q_OBJECT
   public:
-    TestFileActions(StationRuntime& runtime, const BatteryTable& types, MainActions& actions, OperatorPanel& panel,
-                    RecordWindows& records, QWidget* owner);
+    BatteryTestFileActions(StationRuntime& runtime, const BatteryTable& types, MainActions& actions,
+                           OperatorPanel& panel, RecordWindows& records, QWidget* owner);
     // Waits for the copies still running.
-    ~TestFileActions() override;
+    ~BatteryTestFileActions() override;
 
     // A file is being read: the refresh leaves the tables and the test file alone.
     bool loading() const { return loading_; }

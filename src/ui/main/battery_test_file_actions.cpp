@@ -1,4 +1,4 @@
-#include "ui/main/test_file_actions.h"
+#include "ui/main/battery_test_file_actions.h"
 
 #include "core/app/file_refusals.h"
 #include "core/app/start_battery_test.h"
@@ -20,24 +20,24 @@ const QString kTestFileFilter = QStringLiteral("Soubor testu (*.tst)");
 
 } // namespace
 
-TestFileActions::TestFileActions(StationRuntime& runtime, const BatteryTable& types, MainActions& actions,
-                                 OperatorPanel& panel, RecordWindows& records, QWidget* owner)
+BatteryTestFileActions::BatteryTestFileActions(StationRuntime& runtime, const BatteryTable& types, MainActions& actions,
+                                               OperatorPanel& panel, RecordWindows& records, QWidget* owner)
     : QObject(owner), runtime_(runtime), types_(types), actions_(actions), panel_(panel), records_(records),
       owner_(owner)
 {
-    connect(actions_.open, &QAction::triggered, this, &TestFileActions::open);
-    connect(actions_.save, &QAction::triggered, this, &TestFileActions::save);
+    connect(actions_.open, &QAction::triggered, this, &BatteryTestFileActions::open);
+    connect(actions_.save, &QAction::triggered, this, &BatteryTestFileActions::save);
     connect(actions_.archive, &QAction::triggered, this, [this] { archive(); });
 }
 
-TestFileActions::~TestFileActions()
+BatteryTestFileActions::~BatteryTestFileActions()
 {
     for (const auto& work : work_)
         if (work)
             work->wait();
 }
 
-void TestFileActions::open()
+void BatteryTestFileActions::open()
 {
     if (auto refusal = openRefusal(runtime_.station().run.runActive())) {
         emit message(*refusal);
@@ -53,7 +53,7 @@ void TestFileActions::open()
     openAt(std::filesystem::path(chosen.toStdString()));
 }
 
-bool TestFileActions::openAt(const std::filesystem::path& path)
+bool BatteryTestFileActions::openAt(const std::filesystem::path& path)
 {
     Result<OpenSummary> read = Error{std::string()};
     {
@@ -77,7 +77,7 @@ bool TestFileActions::openAt(const std::filesystem::path& path)
     return true;
 }
 
-InterruptedTestCheck TestFileActions::checkInterruptedTest()
+InterruptedTestCheck BatteryTestFileActions::checkInterruptedTest()
 {
     InterruptedTestCheck check;
     {
@@ -91,7 +91,7 @@ InterruptedTestCheck TestFileActions::checkInterruptedTest()
     return check;
 }
 
-void TestFileActions::save()
+void BatteryTestFileActions::save()
 {
     if (auto refusal = saveRefusal(runtime_.testFile(), runtime_.station().run.runActive())) {
         emit message(*refusal);
@@ -106,7 +106,7 @@ void TestFileActions::save()
     saveTo(std::filesystem::path(dialog.selectedFiles().front().toStdString()));
 }
 
-void TestFileActions::saveTo(const std::filesystem::path& path, std::function<void()> done)
+void BatteryTestFileActions::saveTo(const std::filesystem::path& path, std::function<void()> done)
 {
     if (runtime_.station().run.runActive()) {
         emit message(test_file_messages::kRunActiveSave);
@@ -134,7 +134,7 @@ void TestFileActions::saveTo(const std::filesystem::path& path, std::function<vo
         std::move(done));
 }
 
-void TestFileActions::archive(std::function<void()> done)
+void BatteryTestFileActions::archive(std::function<void()> done)
 {
     const std::filesystem::path folder = runtime_.archiveFolder();
     runFileWork(
@@ -146,10 +146,10 @@ void TestFileActions::archive(std::function<void()> done)
         std::move(done));
 }
 
-void TestFileActions::runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done)
+void BatteryTestFileActions::runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done)
 {
     action->setEnabled(false);
-    QPointer<TestFileActions> self(this);
+    QPointer<BatteryTestFileActions> self(this);
     QThread* thread = QThread::create([self, action, work = std::move(work), done = std::move(done)] {
         const std::string text = work();
         QMetaObject::invokeMethod(
