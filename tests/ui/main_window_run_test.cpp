@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <filesystem>
 #include <sstream>
 
 using namespace kapsorel;
@@ -286,6 +287,34 @@ class MainWindowRunTest : public QObject {
         const auto started = again.ask();
         QVERIFY(started.has_value());
         QCOMPARE(started->period, std::uint16_t{30});
+    }
+
+    // "Zruš" in the manual dialog opened from the window: no test file, no new test on the
+    // power module, and Start and Ručně come back.
+    void cancellingManualFromTheWindowStartsNothing()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        writeStation(home, sim);
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        ui::TFmain w(home.path(), home / "Kapsorel.ini");
+        w.show();
+        QTRY_COMPARE_WITH_TIMEOUT(int(w.runtime().station().live.commFault.load()), 0, 20000);
+        widget<QLineEdit>(w, "Lcislo_bat")->setText(QStringLiteral("M1"));
+        QAction* manual = action(w, "TBXrucne");
+        QTRY_VERIFY_WITH_TIMEOUT(manual->isEnabled(), 20000);
+
+        const auto cancelled = answerNextModal(QStringLiteral("LMDButton2"));
+        manual->trigger();
+        QVERIFY(cancelled.opened());
+        QTest::qWait(500); // a start would have posted its module job by now
+        w.refreshDisplay();
+        QCOMPARE(w.runtime().station().run.phase(), RunPhase::Idle);
+        QCOMPARE(sim.number("power.new_tests"), 0);
+        QVERIFY(!std::filesystem::exists(home / "Data") || std::filesystem::is_empty(home / "Data"));
+        QVERIFY(manual->isEnabled());
+        QVERIFY(action(w, "TBXrun")->isEnabled());
+        QVERIFY(widget<QWidget>(w, "Panel1")->isEnabled());
     }
 
     // The power module answers late: the refresh between the press and the running test

@@ -39,6 +39,8 @@ BatteryTestFileActions::~BatteryTestFileActions()
 
 void BatteryTestFileActions::open()
 {
+    if (actions_.fileWorkRunning)
+        return;
     if (auto refusal = openRefusal(runtime_.station().run.runActive())) {
         emit message(*refusal);
         return;
@@ -55,6 +57,8 @@ void BatteryTestFileActions::open()
 
 bool BatteryTestFileActions::openAt(const std::filesystem::path& path)
 {
+    if (actions_.fileWorkRunning)
+        return false;
     Result<OpenSummary> read = Error{std::string()};
     {
         OpenProgressDialog progress(owner_, owner_->windowTitle());
@@ -93,6 +97,8 @@ InterruptedTestCheck BatteryTestFileActions::checkInterruptedTest()
 
 void BatteryTestFileActions::save()
 {
+    if (actions_.fileWorkRunning)
+        return;
     if (auto refusal = saveRefusal(runtime_.testFile(), runtime_.station().run.runActive())) {
         emit message(*refusal);
         return;
@@ -108,8 +114,9 @@ void BatteryTestFileActions::save()
 
 void BatteryTestFileActions::saveTo(const std::filesystem::path& path, std::function<void()> done)
 {
-    if (runtime_.station().run.runActive()) {
-        emit message(test_file_messages::kRunActiveSave);
+    if (actions_.fileWorkRunning || runtime_.station().run.runActive()) {
+        if (!actions_.fileWorkRunning)
+            emit message(test_file_messages::kRunActiveSave);
         if (done)
             done();
         return;
@@ -125,7 +132,6 @@ void BatteryTestFileActions::saveTo(const std::filesystem::path& path, std::func
     const std::string note = chosen.note;
     const std::string batteryNumber = chosen.batteryNumber;
     runFileWork(
-        actions_.save,
         [this, path, note, batteryNumber, steps = std::move(steps)]() -> std::string {
             const Status saved = runtime_.testFile().saveTestFileAs(path, note, batteryNumber, steps,
                                                                     runtime_.station().run.runActive());
@@ -136,9 +142,13 @@ void BatteryTestFileActions::saveTo(const std::filesystem::path& path, std::func
 
 void BatteryTestFileActions::archive(std::function<void()> done)
 {
+    if (actions_.fileWorkRunning) {
+        if (done)
+            done();
+        return;
+    }
     const std::filesystem::path folder = runtime_.archiveFolder();
     runFileWork(
-        actions_.archive,
         [this, folder]() -> std::string {
             const Status archived = runtime_.testFile().archive(folder, runtime_.station().run.runActive());
             return archived ? std::string() : archived.error();
@@ -146,18 +156,19 @@ void BatteryTestFileActions::archive(std::function<void()> done)
         std::move(done));
 }
 
-void BatteryTestFileActions::runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done)
+void BatteryTestFileActions::runFileWork(std::function<std::string()> work, std::function<void()> done)
 {
-    action->setEnabled(false);
+    // One copy at a time; "Otevři" would wait on the GUI thread for the copy's lock.
+    actions_.setFileWorkRunning(true);
     QPointer<BatteryTestFileActions> self(this);
-    QThread* thread = QThread::create([self, action, work = std::move(work), done = std::move(done)] {
+    QThread* thread = QThread::create([self, work = std::move(work), done = std::move(done)] {
         const std::string text = work();
         QMetaObject::invokeMethod(
             qApp,
-            [self, action, text, done] {
+            [self, text, done] {
                 if (!self)
                     return;
-                action->setEnabled(true);
+                self->actions_.setFileWorkRunning(false);
                 if (!text.empty())
                     emit self->message(text);
                 if (done)

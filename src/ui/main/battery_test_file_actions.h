@@ -55,7 +55,7 @@ class BatteryTestFileActions final : public QObject {
     void forgotten();
 
   private:
-    void runFileWork(QAction* action, std::function<std::string()> work, std::function<void()> done);
+    void runFileWork(std::function<std::string()> work, std::function<void()> done);
 
     StationRuntime& runtime_;
     const BatteryTable& types_;

@@ -160,9 +160,18 @@ void MainActions::setRunButtons(bool startEnabled, bool stopEnabled, bool fileIt
     run->setEnabled(startEnabled);
     manual->setEnabled(startEnabled);
     stop->setEnabled(stopEnabled);
-    open->setEnabled(fileItemsEnabled);
-    save->setEnabled(fileItemsEnabled);
-    archive->setEnabled(fileItemsEnabled);
+    fileItemsWanted = fileItemsEnabled;
+    open->setEnabled(fileItemsEnabled && !fileWorkRunning);
+    save->setEnabled(fileItemsEnabled && !fileWorkRunning);
+    archive->setEnabled(fileItemsEnabled && !fileWorkRunning);
+}
+
+void MainActions::setFileWorkRunning(bool running)
+{
+    fileWorkRunning = running;
+    open->setEnabled(fileItemsWanted && !running);
+    save->setEnabled(fileItemsWanted && !running);
+    archive->setEnabled(fileItemsWanted && !running);
 }
 
 } // namespace kapsorel::ui

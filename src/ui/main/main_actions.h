@@ -60,6 +60,12 @@ struct MainActions {
     void applyFamilyItems(const FamilyItemsShown& shown);
     // Start and Ručně, Stop, and the file items (which must not act while a start is on its way).
     void setRunButtons(bool startEnabled, bool stopEnabled, bool fileItemsEnabled);
+    // A save or archive copy is running: the file items stay off until it has ended,
+    // whatever the refresh asks for.
+    void setFileWorkRunning(bool running);
+
+    bool fileItemsWanted = true; // what the last setRunButtons asked for
+    bool fileWorkRunning = false;
 };
 
 } // namespace kapsorel::ui
