@@ -9,7 +9,7 @@
 namespace kapsorel::ui {
 
 // Keys "Left", "Top", "Width", "Height" and "State" (0 normal, 1 minimised, 2 maximised);
-// nothing changes when the section has no size.
+// nothing changes when the section has no size. Every window keeps its placement this way.
 void restorePlacement(QWidget& window, const ConfigFile& config, const std::string& section);
 void savePlacement(const QWidget& window, ConfigFile& config, const std::string& section);
 

@@ -217,10 +217,7 @@ void TFmain::buildDiagram()
 void TFmain::restoreStoredValues()
 {
     const ConfigFile& c = runtime_->config();
-    const QByteArray geometry =
-        QByteArray::fromBase64(QByteArray::fromStdString(c.readString("TFmain", "Placement", "")));
-    if (!geometry.isEmpty())
-        restoreGeometry(geometry);
+    restorePlacement(*this, c, "TFmain");
     panel_->restoreStoredValues(c);
     const std::string station = runtime_->settings().stationName;
     QLabel* ls = diagram_->findChild<QLabel*>(QStringLiteral("lstanice"));
@@ -232,7 +229,7 @@ void TFmain::restoreStoredValues()
 void TFmain::saveStoredValues()
 {
     ConfigFile& c = runtime_->config();
-    c.writeString("TFmain", "Placement", saveGeometry().toBase64().toStdString());
+    savePlacement(*this, c, "TFmain");
     panel_->saveStoredValues(c);
     c.writeString("TFmain", "lstanice", diagram_->findChild<QLabel*>(QStringLiteral("lstanice"))->text().toStdString());
     c.writeBool("TFmain", "u_exp", actions_.expert->isVisible());

@@ -1,6 +1,7 @@
 #include "ui/main/tfrucne.h"
 
 #include "ui/common/decimal_box.h"
+#include "ui/common/window_placement.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -97,10 +98,7 @@ TFRucne::TFRucne(ConfigFile& config, QWidget* parent) : QDialog(parent), config_
     period_->setValue(config_.readInt(kSection, "ss_perioda", 60));
     seconds_->setValue(config_.readInt(kSection, "ss_cas", 3600));
     connect(charge_, &QRadioButton::toggled, this, &TFRucne::applyMode);
-    const QByteArray geometry =
-        QByteArray::fromBase64(QByteArray::fromStdString(config_.readString(kSection, "Placement", "")));
-    if (!geometry.isEmpty())
-        restoreGeometry(geometry);
+    restorePlacement(*this, config_, kSection);
 }
 
 void TFRucne::applyMode()
@@ -129,7 +127,7 @@ void TFRucne::store()
     config_.writeInt(kSection, "ss_proud", static_cast<std::int32_t>(std::lround(current_->value() * 10.0)));
     config_.writeInt(kSection, "ss_perioda", period_->value());
     config_.writeInt(kSection, "ss_cas", seconds_->value());
-    config_.writeString(kSection, "Placement", saveGeometry().toBase64().toStdString());
+    savePlacement(*this, config_, kSection);
 }
 
 std::optional<ManualRun> TFRucne::ask()
