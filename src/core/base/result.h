@@ -13,7 +13,7 @@ struct Error {
 };
 
 // Outcome of an operation that yields nothing.
-class Status {
+class [[nodiscard]] Status {
   public:
     Status() = default;
     Status(Error e) : error_(std::move(e.message)), failed_(true) {}
@@ -28,7 +28,7 @@ class Status {
 };
 
 // Outcome of an operation that yields a T.
-template <class T> class Result {
+template <class T> class [[nodiscard]] Result {
   public:
     Result(T value) : value_(std::move(value)) {}
     Result(Error e) : error_(std::move(e.message)) {}
