@@ -4,8 +4,8 @@
 #pragma once
 
 #include "core/comm/module_jobs.h"
+#include "ui/common/gui_queue.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -24,24 +24,22 @@ void runModuleJob(ModuleJobRunner& runner, QWidget* control, std::function<Resul
     const bool guarded = control != nullptr;
     if (control)
         control->setEnabled(false);
-    runner.post([guard, guarded, job = std::move(job), done = std::move(done)](ModuleLink& link) {
+    runner.post([guard, guarded, job = std::move(job), done = std::move(done),
+                 toGui = ui::appGuiQueue().poster()](ModuleLink& link) {
         auto result = std::make_shared<Result>();
         try {
             *result = job(link);
         } catch (...) {
             // The control comes back either way; the default result says nothing happened.
         }
-        QMetaObject::invokeMethod(
-            qApp,
-            [guard, guarded, done, result] {
-                if (guarded && !guard)
-                    return;
-                if (guard)
-                    guard->setEnabled(true);
-                if (done)
-                    done(*result);
-            },
-            Qt::QueuedConnection);
+        toGui([guard, guarded, done, result] {
+            if (guarded && !guard)
+                return;
+            if (guard)
+                guard->setEnabled(true);
+            if (done)
+                done(*result);
+        });
     });
 }
 

@@ -1,13 +1,47 @@
 #include "ui/common/qt_ui_bridge.h"
 
-#include <QMetaObject>
 #include <QThread>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace kapsorel::ui {
 
-QtUiBridge::QtUiBridge(UiBridge& target, QObject* parent) : QObject(parent), target_(&target) {}
+namespace {
 
-QtUiBridge::QtUiBridge(QObject* parent) : QObject(parent) {}
+// A worker's call waiting for the GUI thread.
+struct PendingCall {
+    std::mutex mutex;
+    std::condition_variable over;
+    bool done = false;
+};
+
+// Held by the function posted for a call: when that function is done with, run or dropped
+// unrun with its queue, the worker goes on.
+struct CallEnd {
+    explicit CallEnd(std::shared_ptr<PendingCall> c) : call(std::move(c)) {}
+    ~CallEnd()
+    {
+        {
+            std::lock_guard lock(call->mutex);
+            call->done = true;
+        }
+        call->over.notify_all();
+    }
+    CallEnd(const CallEnd&) = delete;
+    CallEnd& operator=(const CallEnd&) = delete;
+
+    std::shared_ptr<PendingCall> call;
+};
+
+} // namespace
+
+QtUiBridge::QtUiBridge(UiBridge& target, QObject* parent)
+    : QObject(parent), target_(&target), queue_(new GuiQueue(this))
+{
+}
+
+QtUiBridge::QtUiBridge(QObject* parent) : QObject(parent), queue_(new GuiQueue(this)) {}
 
 void QtUiBridge::attach(UiBridge& target)
 {
@@ -34,13 +68,16 @@ void QtUiBridge::call(const std::function<void()>& action)
         return;
     }
     waiting_.fetch_add(1);
-    QMetaObject::invokeMethod(
-        this,
-        [this, &action] {
-            if (!closed_.load())
-                action();
-        },
-        Qt::BlockingQueuedConnection);
+    auto pending = std::make_shared<PendingCall>();
+    queue_->post([this, &action, end = std::make_shared<CallEnd>(pending)] {
+        (void)end; // held until the posted function is done with
+        if (!closed_.load())
+            action();
+    });
+    {
+        std::unique_lock lock(pending->mutex);
+        pending->over.wait(lock, [&] { return pending->done; });
+    }
     waiting_.fetch_sub(1);
 }
 

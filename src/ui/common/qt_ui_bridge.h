@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/station/ui_bridge.h"
+#include "ui/common/gui_queue.h"
 
 #include <QObject>
 #include <atomic>
@@ -37,7 +38,9 @@ class QtUiBridge final : public QObject, public UiBridge {
     void refreshDisplay() override;
     void addStepRow(std::uint8_t step) override;
 
-    // Runs `action` on the GUI thread and waits for it.
+    // Runs `action` on the GUI thread and waits for it (handed over through a GuiQueue,
+    // so a TSan build checks what the action reads). Returns without it once the bridge
+    // is closed or gone.
     void call(const std::function<void()>& action);
     // Workers waiting inside a call right now.
     int callsWaiting() const { return waiting_.load(); }
@@ -46,6 +49,7 @@ class QtUiBridge final : public QObject, public UiBridge {
     void call(const std::function<void(UiBridge&)>& action);
 
     UiBridge* target_ = nullptr; // read and written on the GUI thread only
+    GuiQueue* queue_;
     std::vector<std::string> held_;
     std::atomic<bool> closed_{false};
     std::atomic<int> waiting_{0};

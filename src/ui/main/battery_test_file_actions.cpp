@@ -3,6 +3,7 @@
 #include "core/app/file_refusals.h"
 #include "core/app/start_battery_test.h"
 #include "core/app/start_state.h"
+#include "ui/common/gui_queue.h"
 #include "ui/common/open_progress.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/operator_panel.h"
@@ -161,11 +162,10 @@ void BatteryTestFileActions::runFileWork(std::function<std::string()> work, std:
     // One copy at a time; "Otevři" would wait on the GUI thread for the copy's lock.
     actions_.setFileWorkRunning(true);
     QPointer<BatteryTestFileActions> self(this);
-    QThread* thread = QThread::create([self, work = std::move(work), done = std::move(done)] {
-        const std::string text = work();
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, text, done] {
+    QThread* thread =
+        QThread::create([self, work = std::move(work), done = std::move(done), toGui = appGuiQueue().poster()] {
+            const std::string text = work();
+            toGui([self, text, done] {
                 if (!self)
                     return;
                 self->actions_.setFileWorkRunning(false);
@@ -173,9 +173,8 @@ void BatteryTestFileActions::runFileWork(std::function<std::string()> work, std:
                     emit self->message(text);
                 if (done)
                     done();
-            },
-            Qt::QueuedConnection);
-    });
+            });
+        });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     work_.emplace_back(thread);
     thread->start();

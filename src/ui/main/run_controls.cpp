@@ -1,6 +1,7 @@
 #include "ui/main/run_controls.h"
 
 #include "ui/common/ask.h"
+#include "ui/common/gui_queue.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/tfrucne.h"
@@ -42,21 +43,19 @@ template <class Result> void RunControls::job(std::function<Result()> work, std:
     // The workflow lives as long as this object, which outlives the runner's jobs (the
     // runtime and its runners go first when the window closes).
     QPointer<RunControls> self(this);
-    runtime_.powerJobs().post([self, work = std::move(work), done = std::move(done)](ModuleLink&) {
-        auto result = std::make_shared<Result>();
-        try {
-            *result = work();
-        } catch (...) {
-            // The default result says nothing happened; the start still finishes.
-        }
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, done, result] {
+    runtime_.powerJobs().post(
+        [self, work = std::move(work), done = std::move(done), toGui = appGuiQueue().poster()](ModuleLink&) {
+            auto result = std::make_shared<Result>();
+            try {
+                *result = work();
+            } catch (...) {
+                // The default result says nothing happened; the start still finishes.
+            }
+            toGui([self, done, result] {
                 if (self)
                     done(*result);
-            },
-            Qt::QueuedConnection);
-    });
+            });
+        });
 }
 
 void RunControls::updateButtons()
