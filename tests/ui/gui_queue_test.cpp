@@ -27,6 +27,7 @@ class ThreadNotingUi final : public UiBridge {
     void questionPrompt(const std::string&) override {}
     void runEnded() override {}
     void refreshDisplay() override {}
+    void addStepRow(std::uint8_t) override {}
     void statusText(const std::string& text) override
     {
         onGui = std::this_thread::get_id() == gui;
