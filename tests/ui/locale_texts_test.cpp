@@ -8,6 +8,7 @@
 #include "demo_definitions.h"
 #include "support/fake_clock.h"
 #include "support/locale_scope.h"
+#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 #include "ui/main/tfrucne.h"
@@ -26,19 +27,13 @@ Q_DECLARE_METATYPE(kapsorel::LocaleFormats)
 
 namespace {
 
-class NoMarker final : public RunMarker {
-  public:
-    LastTest lastTest() const override { return {}; }
-    Status markTest(const std::string&, int) override { return {}; }
-};
-
 // A finished one-step test started on 5 March 2024 at 7:09:00 with samples of 25.0 V and
 // 3.5 A, written by the recorder itself.
 std::filesystem::path writeTest(const test::TempHome& home)
 {
     SharedRunState run;
     LiveValues live;
-    NoMarker marker;
+    test::MemoryRunMarker marker;
     test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
     BatteryTestFile file(run, live, marker, clock);
     BatteryTestHeader header;
