@@ -1,30 +1,24 @@
 // The graph's decimation: bringing it up to a table of 1M samples (as after opening a
 // long test), and one view of 22 series on a 1000-column chart, whole test and zoomed.
 #include "core/records/sample_table.h"
+#include "support/long_test_file.h"
 
 #include <benchmark/benchmark.h>
-#include <cmath>
 
 namespace {
 
 using namespace kapsorel;
 
-// 1 s samples whose values wander, so every bucket differs.
+// The shared long test's samples (1 s apart, values wandering so every bucket differs),
+// straight into a table.
 const SampleTable& longTable()
 {
     static const SampleTable table = [] {
-        constexpr std::size_t kSamples = 1'000'000;
+        const test::LongTestSpec spec{.samples = 1'000'000};
         SampleTable t;
-        t.reserve(kSamples);
-        for (std::size_t i = 0; i < kSamples; ++i) {
-            const double x = static_cast<double>(i);
-            SampleRecord s;
-            s.voltage = static_cast<float>(24.0 + 4.0 * std::sin(x / 3000.0) + 0.1 * std::sin(x));
-            s.current = static_cast<float>(10.0 * std::cos(x / 5000.0));
-            for (std::size_t c = 0; c < s.cells.size(); ++c)
-                s.cells[c] = static_cast<float>(1.2 + 0.15 * std::sin(x / 4000.0 + static_cast<double>(c)));
-            t.add(s, static_cast<std::int64_t>(i));
-        }
+        t.reserve(spec.samples);
+        for (std::size_t i = 0; i < spec.samples; ++i)
+            t.add(test::longTestSample(spec, i), static_cast<std::int64_t>(i));
         return t;
     }();
     return table;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 #include <string>
 
@@ -61,55 +62,61 @@ BatteryTestHeader longTestHeader(const LongTestSpec& spec)
     return h;
 }
 
-void writeLongTestFile(const std::filesystem::path& path, const LongTestSpec& spec)
+void writeTestFile(const std::filesystem::path& path, const BatteryTestHeader& header, std::uint8_t family,
+                   std::size_t count, const SampleAt& sampleAt)
 {
-    if (spec.steps == 0 || spec.samples < spec.steps)
-        throw std::runtime_error("a long test needs a sample in every step");
     // The recorder names the file itself; it writes into a folder of its own, then the
     // file takes the wanted name.
     const std::filesystem::path folder = path.parent_path() / ("." + path.filename().string() + ".new");
     std::filesystem::remove_all(folder);
-    std::filesystem::path written;
-    {
-        SharedRunState run;
-        LiveValues live;
-        MemoryRunMarker marker;
-        BatteryTestFile recorder(run, live, marker);
-        check(recorder.createTestFile(longTestHeader(spec), spec.family, folder), "create");
-        std::size_t first = 0;
-        for (std::uint8_t step = 0; step < spec.steps; ++step) {
-            while (stepOf(spec, first) < step)
-                ++first;
-            const SampleRecord s = longTestSample(spec, first);
-            run.currentStep = step;
-            run.stepStartTime = s.time;
-            live.batteryVoltage = s.voltage;
-            live.current = s.current;
-            live.capacity = s.capacity;
-            for (std::size_t c = 0; c < s.cells.size(); ++c)
-                live.cellVoltage[c] = s.cells[c];
-            RunStep runStep;
-            runStep.description = "Krok " + std::to_string(step + 1);
-            check(recorder.recordStepStart(true, runStep), "step start");
-            if (step + 1 < spec.steps)
-                check(recorder.recordStepEnd(step, true), "step end");
-        }
-        written = recorder.currentPath();
-    }
+    SharedRunState run;
+    LiveValues live;
+    MemoryRunMarker marker;
+    BatteryTestFile recorder(run, live, marker);
+    check(recorder.createTestFile(header, family, folder), "create");
+    const std::filesystem::path written = recorder.currentPath();
+
+    std::map<std::uint8_t, SampleRecord> firstOfStep;
+    std::uint8_t lastStep = 0;
     {
         std::ofstream out(written, std::ios::binary | std::ios::app);
-        for (std::size_t i = 0; i < spec.samples;) {
+        for (std::size_t i = 0; i < count;) {
             ByteWriter w;
-            for (const std::size_t end = std::min(spec.samples, i + kSamplesPerWrite); i < end; ++i)
-                writeSampleRecord(w, longTestSample(spec, i));
+            for (const std::size_t end = std::min(count, i + kSamplesPerWrite); i < end; ++i) {
+                const SampleRecord s = sampleAt(i);
+                firstOfStep.emplace(s.step, s);
+                lastStep = s.step;
+                writeSampleRecord(w, s);
+            }
             out.write(reinterpret_cast<const char*>(w.data().data()), static_cast<std::streamsize>(w.size()));
         }
         out.flush();
         if (!out)
             throw std::runtime_error("samples not written to " + written.string());
     }
+
+    for (const auto& [step, first] : firstOfStep) {
+        run.currentStep = step;
+        run.stepStartTime = first.time;
+        live.batteryVoltage = first.voltage;
+        live.current = first.current;
+        live.capacity = first.capacity;
+        for (std::size_t c = 0; c < first.cells.size(); ++c)
+            live.cellVoltage[c] = first.cells[c];
+        RunStep runStep;
+        runStep.description = "Krok " + std::to_string(step + 1);
+        check(recorder.recordStepStart(true, runStep), "step start");
+        if (step != lastStep)
+            check(recorder.recordStepEnd(step, true), "step end");
+    }
     std::filesystem::rename(written, path);
     std::filesystem::remove_all(folder);
+}
+
+void writeLongTestFile(const std::filesystem::path& path, const LongTestSpec& spec)
+{
+    writeTestFile(path, longTestHeader(spec), spec.family, spec.samples,
+                  [&spec](std::size_t i) { return longTestSample(spec, i); });
 }
 
 } // namespace kapsorel::test

@@ -1,4 +1,4 @@
-// A long test file for benchmarks and tests, written the way the station writes one: the
+// Long test files for benchmarks and tests, written the way the station writes one: the
 // recorder creates the file and records every step, and the samples are encoded by the
 // recorder's own record writer (appended in bulk, since the recorder syncs each sample).
 #pragma once
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 
 namespace kapsorel::test {
 
@@ -27,9 +28,18 @@ SampleRecord longTestSample(const LongTestSpec& spec, std::size_t i);
 // The header the file carries (station "Stanice 1", procedure "Dlouhý test", battery "B1").
 BatteryTestHeader longTestHeader(const LongTestSpec& spec);
 
-// Writes the test to `path` (replacing it): every step started and performed, all but the
-// last one ended (the test is still in its last step), then the samples. Throws
-// std::runtime_error with the recorder's message when it refuses.
+// The samples of a test, index by index in file order.
+using SampleAt = std::function<SampleRecord(std::size_t index)>;
+
+// Writes a test to `path` (replacing it): the recorder creates the file with `header` and
+// `family`, then `count` samples from `sampleAt` follow, and every step that has samples
+// is recorded as started (performed) at its first sample's time and ended, except the step
+// of the last sample (the test is still in it); steps without samples stay not started.
+// Throws std::runtime_error with the recorder's message when it refuses.
+void writeTestFile(const std::filesystem::path& path, const BatteryTestHeader& header, std::uint8_t family,
+                   std::size_t count, const SampleAt& sampleAt);
+
+// writeTestFile with the spec's header and samples.
 void writeLongTestFile(const std::filesystem::path& path, const LongTestSpec& spec = {});
 
 } // namespace kapsorel::test

@@ -5,6 +5,7 @@
 #include "core/records/graph_colours.h"
 #include "support/battery_test_fixtures.h"
 #include "support/fake_clock.h"
+#include "support/long_test_file.h"
 #include "support/memory_run_marker.h"
 #include "support/temp_home.h"
 #include "ui/records/record_tables.h"
@@ -116,18 +117,20 @@ const std::vector<LongTest>& longTests()
     return tests;
 }
 
-std::vector<std::uint8_t> longTestFile(const std::vector<Segment>& segments, std::int64_t& dischargeFrom)
+// Writes the long test of `segments` to `path` (three steps, started at kStart) with the
+// shared generator; returns the time (s) at which the discharge starts.
+std::int64_t writeLongTest(const std::filesystem::path& path, const std::vector<Segment>& segments)
 {
     std::size_t charges = 0;
     std::size_t discharges = 0;
     for (const Segment& s : segments)
         (s.discharge ? discharges : charges) += s.count;
-    auto f = fixedPart(4, 3, kStart);
-    f.reserve(f.size() + 105 * (charges + discharges));
+    std::vector<SampleRecord> records;
+    records.reserve(charges + discharges);
     std::int64_t x = 0;
     std::size_t charged = 0;
     std::size_t discharged = 0;
-    dischargeFrom = -1;
+    std::int64_t dischargeFrom = -1;
     for (const Segment& seg : segments) {
         for (std::size_t i = 0; i < seg.count; ++i, x += seg.period) {
             double level = 0.0; // 0 .. 1 along the charge or the discharge
@@ -139,14 +142,24 @@ std::vector<std::uint8_t> longTestFile(const std::vector<Segment>& segments, std
                 level = static_cast<double>(charged++) / static_cast<double>(charges);
             }
             const double voltage = seg.discharge ? 27.5 - 7.5 * level : 26.0 + 2.0 * level;
-            auto rec = sampleBytes(4, plusSeconds(kStart, static_cast<double>(x)), seg.step,
-                                   static_cast<float>(voltage), seg.discharge ? -10.0f : 10.0f, 0.0f, 21.0f);
-            for (std::size_t k = 0; k < 20; ++k)
-                putF32(rec, 25 + 4 * k, static_cast<float>(voltage / 20.0 - 0.004 * static_cast<double>(k)));
-            append(f, rec);
+            SampleRecord s;
+            s.time = plusSeconds(kStart, static_cast<double>(x));
+            s.step = seg.step;
+            s.voltage = static_cast<float>(voltage);
+            s.current = seg.discharge ? -10.0f : 10.0f;
+            s.temperature = 21.0f;
+            for (std::size_t k = 0; k < s.cells.size(); ++k)
+                s.cells[k] = static_cast<float>(voltage / 20.0 - 0.004 * static_cast<double>(k));
+            records.push_back(s);
         }
     }
-    return f;
+    BatteryTestHeader header;
+    header.stepCount = 3;
+    header.start = kStart;
+    header.stationName = "Stanice 1";
+    header.batteryNumber = "A12";
+    writeTestFile(path, header, 0, records.size(), [&records](std::size_t i) { return records[i]; });
+    return dischargeFrom;
 }
 
 // Seconds of a duration text "hh:mm:ss" (hours of two or more digits).
@@ -438,8 +451,7 @@ class RecordWindowsTest : public QObject {
     {
         QFETCH(int, index);
         const LongTest& test = longTests()[static_cast<std::size_t>(index)];
-        std::int64_t dischargeFrom = 0;
-        home.writeBytes("long.tst", longTestFile(test.segments, dischargeFrom));
+        const std::int64_t dischargeFrom = writeLongTest(home / "long.tst", test.segments);
         ConfigFile config(home / "Kapsorel.ini");
         TFgraf g(samples, config);
         BatteryTestFile file(run, live, marker, clock);

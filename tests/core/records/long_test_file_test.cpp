@@ -37,5 +37,49 @@ TEST(LongTestFile, ReadsBackAsWrittenWithEveryStepStarted)
     EXPECT_FALSE(std::filesystem::exists(home / ".long.tst.new"));
 }
 
+TEST(LongTestFile, StepsWithoutSamplesStayNotStartedAndTheLastSamplesStepRuns)
+{
+    TempHome home;
+    BatteryTestHeader header;
+    header.stepCount = 4;
+    header.start = 45000.5;
+    header.batteryNumber = "C3";
+    // Steps 0 and 2 have samples, 1 and 3 none; 30 s apart.
+    const auto sampleAt = [&](std::size_t i) {
+        SampleRecord s;
+        s.time = header.start + static_cast<double>(i) * 30.0 / 86400.0;
+        s.step = i < 4 ? 0 : 2;
+        s.voltage = 24.0f + static_cast<float>(i);
+        return s;
+    };
+    writeTestFile(home / "gaps.tst", header, 0, 10, sampleAt);
+    const auto file = readTestFile(home.readBytes("gaps.tst"));
+    ASSERT_TRUE(file.ok()) << file.error();
+    ASSERT_EQ(file->head.steps.size(), 4u);
+    EXPECT_EQ(file->head.steps[0].status, test_file_layout::kEndedPerformed);
+    EXPECT_EQ(file->head.steps[1].status, test_file_layout::kNotStarted);
+    EXPECT_EQ(file->head.steps[2].status, test_file_layout::kStartedPerformed);
+    EXPECT_EQ(file->head.steps[3].status, test_file_layout::kNotStarted);
+    EXPECT_EQ(file->head.steps[2].start, sampleAt(4).time);
+    EXPECT_EQ(file->head.steps[2].voltage, 28.0f);
+    ASSERT_EQ(file->tail.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i)
+        EXPECT_EQ(std::get<SampleRecord>(file->tail[i]), sampleAt(i)) << i;
+}
+
+TEST(LongTestFile, ASampleBeyondTheStepsIsRefused)
+{
+    TempHome home;
+    BatteryTestHeader header;
+    header.stepCount = 1;
+    header.start = 45000.5;
+    const auto sampleAt = [](std::size_t i) {
+        SampleRecord s;
+        s.step = static_cast<std::uint8_t>(i);
+        return s;
+    };
+    EXPECT_THROW(writeTestFile(home / "bad.tst", header, 0, 2, sampleAt), std::runtime_error);
+}
+
 } // namespace
 } // namespace kapsorel::test
