@@ -12,7 +12,8 @@ namespace kapsorel::test {
 
 class HoldingFileStore final : public FileStore {
   public:
-    // The next write (in place or of a whole file) stays in its sync until release().
+    // The next write (in place or of a whole file) stays in its sync until release() (at
+    // most a minute).
     void holdNextWrite()
     {
         std::lock_guard lock(mutex_);
@@ -66,9 +67,12 @@ class HoldingFileStore final : public FileStore {
         released_ = false;
         held_ = true;
         changed_.notify_all();
-        changed_.wait(lock, [this] { return released_; });
+        // A test that fails before it releases must not leave the writer waiting for ever.
+        changed_.wait_for(lock, kHoldLimit, [this] { return released_; });
         held_ = false;
     }
+
+    static constexpr std::chrono::seconds kHoldLimit{60};
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
