@@ -5,6 +5,7 @@
 #include "station_fixture.h"
 #include "support/wait_until.h"
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -219,7 +220,12 @@ TEST_F(StationTest, ManualStartClearsWhatThePreviousTestLeftAndRecordsNoBatteryT
     for (const auto& v : run.variables)
         EXPECT_EQ(v.load(), 0);
     EXPECT_EQ(runtime->station().live.lastAlarmedError.load(), 0);
-    ASSERT_TRUE(waitFor([&] { return runtime->testFile().stepResult(0)->status == 2; }));
+    // Stopped once the discharge runs: the step is recorded as started before its "PD" goes out.
+    ASSERT_TRUE(waitFor([&] {
+        const auto sent = powerCommands();
+        return runtime->testFile().stepResult(0)->status == 2 &&
+               std::find(sent.begin(), sent.end(), "PD") != sent.end();
+    }));
     EXPECT_TRUE(workflow->stop());
     ASSERT_TRUE(waitForIdle());
     EXPECT_FALSE(workflow->stop()); // nothing left to stop
