@@ -1,0 +1,289 @@
+// Opening a battery test file into the tables, the interrupted-test check and the resume:
+// the halves of BatteryTestFile the windows use before a run.
+#include "core/base/atomic_order.h"
+#include "core/base/bytes.h"
+#include "core/base/files.h"
+#include "core/definitions/step_types.h"
+#include "core/records/battery_test_file.h"
+#include "core/records/battery_test_file_rules.h"
+#include "core/records/battery_test_reader.h"
+
+#include <algorithm>
+
+namespace kapsorel {
+
+using namespace battery_test_file_rules;
+
+namespace {
+
+// Bytes of tail records read at once when a file is opened.
+constexpr std::size_t kOpenPieceBytes = std::size_t{2} << 20;
+
+} // namespace
+
+Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
+                                                  SampleTable& samples, StepTable& steps, const OpenProgress& progress)
+{
+    // The file is read without a lock: nothing else writes it while no run is active, and
+    // the in-memory copy changes only at the end, in one step.
+    if (options.runActive)
+        return Error{test_file_messages::kRunActiveOpen};
+    if (!fileExists(path))
+        return Error{notExistingMessage(path)};
+    FileReader reader;
+    if (Status st = reader.open(path, clock_); !st)
+        return Error{st.error()};
+    const std::uint64_t fileSize = reader.size();
+    std::vector<std::uint8_t> buffer;
+    const auto headBytes = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, maxTestFileHeadSize()));
+    if (Status st = reader.readAt(0, headBytes, buffer); !st)
+        return Error{st.error()};
+    auto headResult = readTestFileHead(buffer, fileSize);
+    if (!headResult)
+        return Error{"Soubor " + path.string() + " : " + headResult.error()};
+    BatteryTestFileHead& head = headResult.value();
+    BatteryTestFileLayout& layout = head.layout;
+
+    OpenSummary summary;
+    summary.version = layout.version;
+    samples.clear();
+    samples.reserve(layout.tailCount);
+    steps.clear();
+
+    SampleRecord current;
+    std::vector<ResumeEntry> resumes;
+    std::vector<long long> resumeSecondsOf; // d of each entry of `resumes`
+    std::uint8_t stopReason = 0;
+    long long totalInterruption = 0;
+    std::size_t refused = 0;
+    std::string firstRefusal;
+
+    // The tail is read a piece of whole records at a time, so a long test never sits in
+    // memory twice (as bytes and as rows).
+    const std::size_t recordSize = layout.tailRecordSize;
+    const std::size_t perPiece = std::max<std::size_t>(1, kOpenPieceBytes / recordSize);
+    for (std::size_t first = 0; first < layout.tailCount;) {
+        const std::size_t wanted = std::min(perPiece, layout.tailCount - first);
+        if (Status st =
+                reader.readAt(layout.tailStart + std::uint64_t{first} * recordSize, wanted * recordSize, buffer);
+            !st) {
+            samples.clear();
+            steps.clear();
+            return Error{st.error()};
+        }
+        const std::size_t got = buffer.size() / recordSize;
+        for (std::size_t i = first; i < first + got; ++i) {
+            auto rec = readTailRecordIn(buffer, layout, first, i);
+            if (!rec) {
+                if (refused++ == 0)
+                    firstRefusal = rec.error();
+                continue;
+            }
+            if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
+                current = *s;
+                samples.add(*s, testAxisSeconds(head.header.start, s->time, clampSeconds(totalInterruption)));
+                ++summary.samples;
+            } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
+                stopReason = m->stopReason;
+                ++summary.interruptions;
+            } else if (const auto* e = std::get_if<ResumeEntry>(&rec.value())) {
+                if (options.ignoreInterruptions)
+                    continue;
+                const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
+                resumes.push_back(*e);
+                resumeSecondsOf.push_back(d);
+                // The interruption was resumed: it no longer stands.
+                stopReason = 0;
+                totalInterruption += d;
+                ++summary.resumes;
+            }
+        }
+        if (got < wanted) {
+            // The file became shorter while it was read: what is there is what it holds.
+            layout.tailCount = first + got;
+            layout.trailingBytes = buffer.size() % recordSize;
+            break;
+        }
+        first += got;
+        if (progress && first < layout.tailCount)
+            progress(static_cast<double>(first) / static_cast<double>(layout.tailCount));
+    }
+    if (progress)
+        progress(1.0);
+
+    // The graph's decimation is built here, once, from the rows just read.
+    samples.updateDecimation();
+
+    for (std::size_t i = 0; i < head.steps.size(); ++i) {
+        const StepResult& sr = head.steps[i];
+        if (!(sr.start > 0.0))
+            continue;
+        const auto index = static_cast<std::uint8_t>(i);
+        steps.addStep(index, sr, head.header.start, true);
+        long long interrupted = 0;
+        for (std::size_t k = 0; k < resumes.size(); ++k)
+            if (resumes[k].step == index)
+                interrupted += resumeSecondsOf[k];
+        if (interrupted > 0)
+            steps.addInterruption(index, interrupted);
+    }
+
+    if (refused > 0)
+        summary.warning = "Vynecháno záznamů: " + std::to_string(refused) + " (" + firstRefusal + ")";
+    if (layout.trailingBytes > 0) {
+        if (!summary.warning.empty())
+            summary.warning += "\n";
+        summary.warning += "Poslední záznam souboru testu je neúplný a byl vynechán";
+    }
+
+    // `resume seconds` belong to the step left running, and only to its latest start: a
+    // resume of another step, or of an earlier pass of this one (a jump led back to it),
+    // lies before that start.
+    const auto left = leftRunningStep(head.steps);
+    long long resumeSeconds = 0;
+    if (left) {
+        for (std::size_t k = 0; k < resumes.size(); ++k)
+            if (resumes[k].step == *left && resumes[k].interruptionTime >= head.steps[*left].start)
+                resumeSeconds += resumeSecondsOf[k];
+    }
+
+    std::lock_guard write(writeMutex_);
+    tailEnd_ = layout.tailEnd();
+    std::lock_guard state(stateMutex_);
+    path_ = path;
+    version_ = layout.version;
+    family_ = layout.family;
+    variableCount_ = layout.variableCount;
+    header_ = head.header;
+    steps_ = std::move(head.steps);
+    current_ = current;
+    unshown_.clear();
+    resumes_ = std::move(resumes);
+    variables_ = head.variables;
+
+    run_.setStopReason(static_cast<StopReason>(stopReason)); // the marker's byte as it lies in the file
+    run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
+    run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
+    for (std::size_t i = 0; i < variables_.size(); ++i)
+        run_.variables[i].store(variables_[i], kRelaxed);
+    // A later "Start" that continues the interrupted test continues the step left running
+    // in this file, not the step a previous run stopped at.
+    if (left)
+        run_.currentStep.store(*left, kRelaxed);
+    return summary;
+}
+
+std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const
+{
+    std::lock_guard state(stateMutex_);
+    return leftRunningStep(steps_);
+}
+
+InterruptedTestCheck BatteryTestFile::checkInterruptedTest(bool ignoreInterruptions, SampleTable& samples,
+                                                           StepTable& steps, const DateTimeText& dateTimeText,
+                                                           const OpenProgress& progress)
+{
+    InterruptedTestCheck check;
+    const LastTest last = marker_.lastTest();
+    if (last.path.empty() || last.completed == 1 || !fileExists(last.path))
+        return check;
+
+    auto opened = openTestFile(last.path, OpenOptions{false, ignoreInterruptions}, samples, steps, progress);
+    if (!opened) {
+        check.outcome = InterruptedTestCheck::Outcome::OpenFailed;
+        check.message = opened.error();
+        return check;
+    }
+    check.openWarning = opened->warning;
+    const auto step = interruptedStep();
+    if (!step) {
+        check.outcome = InterruptedTestCheck::Outcome::NothingToResume;
+        return check;
+    }
+    const SampleRecord sample = currentSample();
+    const auto result = stepResult(*step);
+    const std::string typeName = stepTypeName(result ? result->stepType : 0);
+    check.outcome = InterruptedTestCheck::Outcome::AskToResume;
+    check.step = *step;
+    check.message = interruptedTestQuestion(
+        *step, typeName, dateTimeText ? dateTimeText(sample.time) : defaultDateTimeText(sample.time), sample);
+    return check;
+}
+
+void BatteryTestFile::declineResume()
+{
+    std::lock_guard state(stateMutex_);
+    run_.setStopReason(StopReason::None);
+    run_.totalInterruptionSeconds.store(0, kRelaxed);
+    run_.resumeSeconds.store(0, kRelaxed);
+    resumes_.clear();
+}
+
+Status BatteryTestFile::resume(std::uint8_t step, const std::function<Status()>& resolve,
+                               const std::function<void()>& beforeRun)
+{
+    {
+        std::lock_guard state(stateMutex_);
+        if (run_.runActive())
+            return Error{test_file_messages::kRunActiveResume};
+        if (Status st = writableLocked(); !st)
+            return st;
+        if (step >= steps_.size())
+            return Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+    }
+
+    // The procedure first: a resume that cannot go ahead leaves no record behind, so a
+    // retry does not count the interruption twice.
+    if (resolve) {
+        if (Status st = resolve(); !st)
+            return st;
+    }
+
+    {
+        std::lock_guard write(writeMutex_);
+        if (run_.runActive())
+            return Error{test_file_messages::kRunActiveResume};
+        ResumeEntry entry;
+        std::filesystem::path path;
+        {
+            std::lock_guard state(stateMutex_);
+            if (Status st = writableLocked(); !st)
+                return st;
+            if (step >= steps_.size())
+                return Error{"Krok " + std::to_string(step + 1) + " v testu není"};
+            entry.resumeTime = clock_.now();
+            entry.step = step;
+            entry.interruptionTime = std::max(steps_[step].start, current_.time);
+            entry.stopReason = static_cast<std::uint8_t>(run_.stopReason());
+            path = path_;
+        }
+        ByteWriter w;
+        writeResumeRecord(w, entry);
+        if (Status st = appendTail(path, w.data()); !st)
+            return st;
+        const long long d = wholeSecondsBetween(entry.interruptionTime, entry.resumeTime);
+        std::lock_guard state(stateMutex_);
+        resumes_.push_back(entry);
+        addSeconds(run_.resumeSeconds, d);
+        addSeconds(run_.totalInterruptionSeconds, d);
+    }
+
+    if (beforeRun)
+        beforeRun();
+
+    std::lock_guard state(stateMutex_);
+    run_.runStartTime.store(header_.start, kRelaxed);
+    run_.conditionTime.store(0, kRelaxed);
+    run_.jumpTarget.store(-1, kRelaxed);
+    run_.variablesChanged.store(0, kRelaxed);
+    run_.newSample.store(0, kRelaxed);
+    run_.stepMark.store(kNoStepMark, kRelaxed);
+    live_.capacity.store(current_.capacity, kRelaxed);
+    run_.currentStep.store(step, kRelaxed);
+    run_.setStopReason(StopReason::None);
+    if (!run_.transition(RunPhase::Idle, RunPhase::StepStart))
+        return Error{test_file_messages::kRunActiveResume};
+    return {};
+}
+
+} // namespace kapsorel
