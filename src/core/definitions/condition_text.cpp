@@ -105,23 +105,4 @@ long long joinSeconds(const TimeEntry& entry)
     return static_cast<long long>(entry.hours) * 3600 + static_cast<long long>(entry.minutes) * 60 + entry.seconds;
 }
 
-std::optional<long long> wholeSecondsOfField(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    if (text.empty())
-        return 0;
-    if (text.size() > 12)
-        return std::nullopt;
-    long long v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + (c - '0');
-    }
-    return v;
-}
-
 } // namespace kapsorel

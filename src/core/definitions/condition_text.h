@@ -6,9 +6,7 @@
 #include "core/definitions/battery_type.h"
 #include "core/definitions/procedure.h"
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace kapsorel {
 
@@ -41,8 +39,5 @@ constexpr int kTimeEntryMaxHours = 255;
 TimeEntry splitSeconds(long long seconds);
 // hours × 3600 + minutes × 60 + seconds.
 long long joinSeconds(const TimeEntry& entry);
-// The whole seconds a value field holds: "" -> 0; a whole number -> it; anything else
-// (a fraction, a reference, text) -> nullopt.
-std::optional<long long> wholeSecondsOfField(std::string_view text);
 
 } // namespace kapsorel

@@ -139,13 +139,6 @@ TEST(TimeEntry, SplitAndJoin)
     EXPECT_EQ(joinSeconds({255, 59, 59}), 921599);
     for (long long s : {0LL, 59LL, 3600LL, 86399LL, 900000LL})
         EXPECT_EQ(joinSeconds(splitSeconds(s)), s);
-
-    EXPECT_EQ(wholeSecondsOfField(""), 0);
-    EXPECT_EQ(wholeSecondsOfField("3600"), 3600);
-    EXPECT_EQ(wholeSecondsOfField(" 42 "), 42);
-    EXPECT_EQ(wholeSecondsOfField("1,5"), std::nullopt);
-    EXPECT_EQ(wholeSecondsOfField("#T1"), std::nullopt);
-    EXPECT_EQ(wholeSecondsOfField("99999999999999999999"), std::nullopt);
 }
 
 TEST(FixedTables, StepTypesAndConditionVariables)
