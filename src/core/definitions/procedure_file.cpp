@@ -125,8 +125,13 @@ Result<Procedure> parseProcedure(std::span<const std::uint8_t> data)
     ByteReader r(data);
     const std::uint8_t count = r.u8();
     Procedure p;
-    if (count == 0)
+    if (count == 0) {
+        // The editor saves an empty procedure with its note; a new procedure's file is the
+        // single byte 0 and has none.
+        if (data.size() >= 1 + kNoteCapacity + 1)
+            p.note = r.text(kNoteCapacity);
         return p;
+    }
     if (count > kMaxSteps)
         return Error{"počet kroků " + std::to_string(count) + " je větší než " + std::to_string(kMaxSteps)};
     const std::size_t need = kProcedureHeaderSize + static_cast<std::size_t>(count) * kProcedureStepSize;

@@ -19,8 +19,10 @@ Result<ProcedureStep> parseProcedureStep(std::span<const std::uint8_t> record);
 // Writes exactly 291 bytes; the reserved tail is zero.
 std::vector<std::uint8_t> serializeProcedureStep(const ProcedureStep& step);
 
-// Reads a procedure file image: the count, and only when it is not 0 the note, the
-// reserved bytes and exactly that many steps; bytes after the last step are ignored.
+// Reads a procedure file image: the count, the note whenever the file holds it (also for
+// a procedure without steps, which the editor saves with its note), and when the count
+// is not 0 the reserved bytes and exactly that many steps; bytes after the last step are
+// ignored.
 // Fails for a count above 200, a file shorter than its count demands, or a bad step.
 Result<Procedure> parseProcedure(std::span<const std::uint8_t> data);
 // The file image the editor saves: count, note, 50 zero bytes, the steps. Fails for

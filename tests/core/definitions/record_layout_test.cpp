@@ -173,19 +173,31 @@ TEST(ProcedureFileLayout, HeaderNoteAndStepsAtTheirOffsets)
     EXPECT_EQ(written.value(), expected);
 }
 
-TEST(ProcedureFileLayout, EmptyProcedureWritesHeaderOnly)
+TEST(ProcedureFileLayout, EmptyProcedureIsTheHeaderWithItsNote)
 {
     Procedure p;
     p.note = "jen poznámka";
     auto written = serializeProcedure(p);
     ASSERT_TRUE(written);
-    ASSERT_EQ(written->size(), kProcedureHeaderSize);
-    EXPECT_EQ((*written)[0], 0);
-    // A count of 0 means no note is read back.
+    std::vector<std::uint8_t> expected(kProcedureHeaderSize, 0);
+    const std::string note = "jen pozn\xE1mka"; // Windows-1250
+    expected[1] = static_cast<std::uint8_t>(note.size());
+    for (std::size_t i = 0; i < note.size(); ++i)
+        expected[2 + i] = static_cast<std::uint8_t>(note[i]);
+    EXPECT_EQ(written.value(), expected);
+
+    // The note of a procedure without steps reads back whenever the file holds it.
     auto back = parseProcedure(written.value());
     ASSERT_TRUE(back);
     EXPECT_TRUE(back->steps.empty());
-    EXPECT_EQ(back->note, "");
+    EXPECT_EQ(back->note, "jen poznámka");
+
+    // A new procedure's single byte 0 and a file cut inside the note have none.
+    for (std::size_t size : {std::size_t{1}, std::size_t{101}}) {
+        auto cut = parseProcedure(std::span(written.value()).first(size));
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(cut->note, "") << size;
+    }
 }
 
 TEST(IndexLayout, EntryAndFile)
