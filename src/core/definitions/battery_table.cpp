@@ -24,6 +24,12 @@ std::string tooManyVariablesMessage()
     return "Typ baterie může mít nejvýše " + std::to_string(kMaxBatteryVariables) + " proměnných";
 }
 
+std::string procedureNotAllowableMessage(int number)
+{
+    return "Postup číslo " + std::to_string(number) + " nelze povolit, typ baterie povoluje jen postupy 0 až " +
+           std::to_string(kMaxAllowableProcedureNumber);
+}
+
 std::string tooManyAllowedProceduresMessage()
 {
     return "Typ baterie může mít nejvýše " + std::to_string(kMaxAllowedProcedures) + " povolených postupů";
@@ -60,7 +66,7 @@ FileReport BatteryTable::load(const std::filesystem::path& home, Clock& clock)
     return report;
 }
 
-FileReport BatteryTable::save(const std::filesystem::path& home, Clock& clock) const
+FileReport BatteryTable::save(const std::filesystem::path& home, Clock& clock, FileStore& store) const
 {
     FileReport report;
     if (!writable_) {
@@ -76,7 +82,7 @@ FileReport BatteryTable::save(const std::filesystem::path& home, Clock& clock) c
         report.status = data.status();
         return report;
     }
-    report.status = writeFileRetrying(batteryFilePath(home), data.value(), clock);
+    report.status = store.replace(batteryFilePath(home), data.value(), clock);
     return report;
 }
 
@@ -191,10 +197,13 @@ Status BatteryTable::setAllowedProcedures(int position, const std::vector<int>& 
         return Error{tooManyAllowedProceduresMessage()};
     if (position < 0 || position >= size())
         return Error{noSuchTypeMessage()};
-    auto& allowed = at(position).allowedProcedures;
-    allowed.clear();
-    for (int n : numbers)
-        allowed.push_back(static_cast<std::uint8_t>(n & 0xFF));
+    std::vector<std::uint8_t> allowed;
+    for (int n : numbers) {
+        if (n < 0 || n > kMaxAllowableProcedureNumber)
+            return Error{procedureNotAllowableMessage(n)};
+        allowed.push_back(static_cast<std::uint8_t>(n));
+    }
+    at(position).allowedProcedures = std::move(allowed);
     return {};
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/base/clock.h"
+#include "core/base/files.h"
 #include "core/definitions/battery_type.h"
 #include "core/definitions/file_report.h"
 
@@ -23,7 +24,9 @@ class BatteryTable {
     FileReport load(const std::filesystem::path& home, Clock& clock = SystemClock::instance());
     // Writes the table to "Baterie.cfg" (created when missing). Warnings carry
     // "Není zadán typ baterie" for each type without a valid chemistry.
-    FileReport save(const std::filesystem::path& home, Clock& clock = SystemClock::instance()) const;
+    // The file is built whole in memory and replaces the old one through `store`.
+    FileReport save(const std::filesystem::path& home, Clock& clock = SystemClock::instance(),
+                    FileStore& store = DiskFileStore::instance()) const;
     // False after a failed load, until the table is replaced with assign().
     bool writable() const { return writable_; }
 
@@ -54,8 +57,8 @@ class BatteryTable {
     void removeVariable(int position, int variableIndex);
     // Replaces the variables (refused beyond 20); descriptions are cut to 20, IDs to 2 characters.
     Status setVariables(int position, std::vector<BatteryVariable> variables);
-    // Replaces the allowed procedures: each number is stored modulo 256, in the given
-    // order. Refused beyond 10.
+    // Replaces the allowed procedures, in the given order. Refused beyond 10, and for a
+    // number outside 0-255 (the file keeps one byte per number).
     Status setAllowedProcedures(int position, const std::vector<int>& numbers);
     // The name is kept as the file will give it back (storedText: Windows-1250, 30
     // characters), so the types listed and matched by name are the same before and
@@ -72,5 +75,6 @@ std::string noSuchTypeMessage();
 std::string tooManyBatteryTypesMessage();
 std::string tooManyVariablesMessage();
 std::string tooManyAllowedProceduresMessage();
+std::string procedureNotAllowableMessage(int number);
 
 } // namespace kapsorel

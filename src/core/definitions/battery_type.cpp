@@ -43,7 +43,7 @@ const BatteryVariable* BatteryType::findReferenced(const StepValue& reference) c
 
 bool BatteryType::allows(int procedureNumber) const
 {
-    if (procedureNumber < 0 || procedureNumber > 255)
+    if (procedureNumber < 0 || procedureNumber > kMaxAllowableProcedureNumber)
         return false;
     return std::find(allowedProcedures.begin(), allowedProcedures.end(), static_cast<std::uint8_t>(procedureNumber)) !=
            allowedProcedures.end();

@@ -21,6 +21,7 @@ constexpr std::size_t kBatteryFileHeaderSize = 2;
 constexpr int kMaxBatteryTypes = 101;
 constexpr int kMaxBatteryVariables = 20;
 constexpr int kMaxAllowedProcedures = 10;
+constexpr int kMaxAllowableProcedureNumber = 255; // one byte per allowed number
 constexpr std::size_t kBatteryNameMax = 30;
 constexpr std::size_t kVariableDescriptionMax = 20;
 constexpr std::size_t kVariableIdMax = 2;

@@ -12,6 +12,7 @@
 #include "core/definitions/procedure.h"
 #include "core/definitions/procedure_editing.h"
 #include "core/definitions/procedure_index.h"
+#include "core/definitions/save_answer.h"
 #include "core/definitions/step_cell_check.h"
 
 #include <optional>
@@ -20,9 +21,6 @@
 #include <vector>
 
 namespace kapsorel {
-
-// The answer to a save question ("Ano" saves, "Ne" discards).
-enum class SaveAnswer { Save, Discard };
 
 // A battery type offered in check mode's list Cbat: kept by its position in the battery
 // table, as two types may share a name.

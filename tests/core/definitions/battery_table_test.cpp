@@ -86,11 +86,19 @@ TEST(BatteryTable, StoredFieldsAreCut)
     EXPECT_EQ(table.at(0).variables[0].description, "Popis delší než dvac");
     table.setName(0, std::string(35, 'n'));
     EXPECT_EQ(table.at(0).name, std::string(30, 'n'));
-    // A procedure numbered above 255 is kept modulo 256.
-    ASSERT_TRUE(table.setAllowedProcedures(0, {300}));
-    EXPECT_EQ(table.at(0).allowedProcedures, std::vector<std::uint8_t>{44});
-    EXPECT_TRUE(table.at(0).allows(44));
-    EXPECT_FALSE(table.at(0).allows(300));
+    // The file keeps one byte per allowed procedure: a number above 255 is refused
+    // instead of allowing the procedure numbered modulo 256.
+    ASSERT_TRUE(table.setAllowedProcedures(0, {7}));
+    for (int refused : {256, 300, -1}) {
+        const Status st = table.setAllowedProcedures(0, {0, refused});
+        ASSERT_FALSE(st) << refused;
+        EXPECT_EQ(st.error(), "Postup číslo " + std::to_string(refused) +
+                                  " nelze povolit, typ baterie povoluje jen "
+                                  "postupy 0 až 255");
+        EXPECT_EQ(table.at(0).allowedProcedures, std::vector<std::uint8_t>{7});
+    }
+    ASSERT_TRUE(table.setAllowedProcedures(0, {255, 0}));
+    EXPECT_EQ(table.at(0).allowedProcedures, (std::vector<std::uint8_t>{255, 0}));
 }
 
 TEST(BatteryTable, NamesAreKeptAsTheFileGivesThemBack)
