@@ -42,9 +42,14 @@ VariablesList buildVariablesList(const std::vector<BatteryType>& types)
     return list;
 }
 
-std::string pickVariable(const std::string& pickResult, const std::string& rowId)
+std::optional<std::string> pickVariable(std::string_view pickResult, const VariablesList& list, int row)
 {
-    return pickResult.empty() ? cutChars(rowId, 2) : std::string();
+    if (!pickResult.empty() || row < 0 || row >= static_cast<int>(list.rows.size()))
+        return std::nullopt;
+    const std::string& id = list.rows[static_cast<std::size_t>(row)].id;
+    if (charCount(id) != kVariableIdMax)
+        return std::nullopt;
+    return "#" + id;
 }
 
 } // namespace kapsorel

@@ -4,7 +4,9 @@
 
 #include "core/definitions/battery_type.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kapsorel {
@@ -26,8 +28,13 @@ struct VariablesList {
 
 VariablesList buildVariablesList(const std::vector<BatteryType>& types);
 
-// The pick result after a double click on a row: an empty result takes the row's ID
-// cut to 2 characters; an information-only result ("??") is emptied.
-std::string pickVariable(const std::string& pickResult, const std::string& rowId);
+// The pick result the procedure editor sets before opening the list: empty to pick a
+// variable, "??" when the list only informs (check mode).
+constexpr std::string_view kInformationOnlyPick = "??";
+
+// A double click on the list's row `row` (−1 = the header row): the reference
+// "#" + ID to put into the value cell, only while picking (pick result empty) and only
+// for a row whose ID is exactly two characters; nothing otherwise.
+std::optional<std::string> pickVariable(std::string_view pickResult, const VariablesList& list, int row);
 
 } // namespace kapsorel

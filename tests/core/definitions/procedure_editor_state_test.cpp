@@ -6,6 +6,7 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
+#include "core/definitions/variables_list.h"
 #include "support/fake_clock.h"
 #include "support/fixture_bytes.h"
 #include "support/locale_scope.h"
@@ -439,4 +440,19 @@ TEST(ProcedureEditorState, CheckModeShowsTheChosenTypeByTableIndex)
     st.editor.leaveCheckMode();
     EXPECT_EQ(st.editor.row(0)[3], "#U1");
     EXPECT_TRUE(st.editor.editCell(0, StepColumn::Report, "1"));
+}
+
+TEST(ProcedureEditorState, VariablePickedFromTheListFillsAValueCell)
+{
+    Station st;
+    BatteryType t;
+    t.variables = {{"Nabíjecí napětí", "U1", 28.8f}, {"Jednoznakové", "C", 1.0f}};
+    const VariablesList list = buildVariablesList({t});
+    const auto picked = pickVariable("", list, 0);
+    ASSERT_TRUE(picked);
+    ASSERT_TRUE(st.editor.setValueReference(0, StepColumn::Value1, *picked));
+    EXPECT_EQ(st.editor.row(0)[3], "#U1");
+    EXPECT_EQ(st.editor.procedure().steps[0].value1, StepValue::reference(2, "U1"));
+    EXPECT_FALSE(st.editor.setValueReference(0, StepColumn::Print, *picked));
+    EXPECT_FALSE(st.editor.setValueReference(0, StepColumn::Value2, "#C"));
 }

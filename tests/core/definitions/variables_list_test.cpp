@@ -2,6 +2,7 @@
 #include "core/definitions/variables_list.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace kapsorel;
 
@@ -32,9 +33,24 @@ TEST(VariablesList, RowsByFirstOccurrenceColumnsPerTypeWithVariables)
     EXPECT_TRUE(buildVariablesList({none}).batteryColumns.empty());
 }
 
-TEST(VariablesList, PickResult)
+TEST(VariablesList, PickGivesAReferenceOnlyForATwoCharacterId)
 {
-    EXPECT_EQ(pickVariable("", "U1"), "U1");
-    EXPECT_EQ(pickVariable("", "ABC"), "AB");
-    EXPECT_EQ(pickVariable("??", "U1"), "");
+    BatteryType t;
+    t.name = "NiCd 20";
+    t.variables = {
+        {"Nabíjecí napětí", "U1", 28.8f}, {"Jednoznakové", "C", 1.0f}, {"Bez ID", "", 2.0f}, {"Česky", "Uč", 3.0f}};
+    const VariablesList list = buildVariablesList({t});
+    struct Case {
+        std::string pickResult;
+        int row;
+        std::optional<std::string> reference;
+    };
+    const Case cases[] = {
+        {"", 0, "#U1"},         {"", 1, std::nullopt}, // "#C" would refer to no variable
+        {"", 2, std::nullopt},  {"", 3, "#Uč"},
+        {"", -1, std::nullopt}, // the header row
+        {"", 4, std::nullopt},  {std::string(kInformationOnlyPick), 0, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pickVariable(c.pickResult, list, c.row), c.reference) << c.pickResult << " " << c.row;
 }
