@@ -40,6 +40,7 @@ template <class T> class [[nodiscard]] Result {
     T* operator->() { return &*value_; }
     const T* operator->() const { return &*value_; }
     T& operator*() { return *value_; }
+    const T& operator*() const { return *value_; }
     const std::string& error() const { return error_; }
     Status status() const { return ok() ? Status{} : Status{Error{error_}}; }
 

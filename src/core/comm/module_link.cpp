@@ -27,6 +27,12 @@ ExchangeOutcome ModuleExchange::exchange(std::uint8_t disconnectAfter)
     return link_.exchange(disconnectAfter);
 }
 
+void ModuleExchange::close()
+{
+    if (lock_.owns_lock())
+        link_.disconnect();
+}
+
 void ModuleExchange::release()
 {
     if (!lock_.owns_lock())

@@ -49,6 +49,9 @@ class ModuleExchange {
     // One request/answer exchange of the frame (SendFrame_vyk / SendFrame_mer).
     // disconnectAfter 1 closes the connection after the answer; any other value keeps it.
     ExchangeOutcome exchange(std::uint8_t disconnectAfter);
+    // Closes the connection while the lock is held: a series that stops halfway leaves no
+    // connection open behind it.
+    void close();
     // Releases the lock early and delivers the messages gathered under it.
     void release();
 
