@@ -126,6 +126,10 @@ class Interpreter {
             return fault();
         if (verb == "tftp" && w_.size() >= 2)
             return tftp();
+        if (verb == "status" && w_.size() == 4)
+            return answerStatus();
+        if (verb == "adc" && w_.size() == 5)
+            return adcTransfer();
         if (verb == "delay" && w_.size() == 3) {
             ModuleServer* server = module(w_[1]);
             long long ms = 0;
@@ -161,6 +165,45 @@ class Interpreter {
                      : verb == "truncate" ? f.truncate
                                           : f.hangUp;
         flag = on;
+        return ok();
+    }
+
+    // status power|measure XY N: answers to command XY carry status N (0 = their own again).
+    ControlReply answerStatus()
+    {
+        ModuleServer* server = module(w_[1]);
+        long long n = 0;
+        if (!server || w_[2].size() != 2 || !parseInt(w_[3], 0, 255, n))
+            return err("usage: status power|measure XY STATUS (two command letters, 0..255)");
+        const int key = (static_cast<unsigned char>(w_[2][0]) << 8) | static_cast<unsigned char>(w_[2][1]);
+        if (n == 0)
+            server->faults().answerStatus.erase(key);
+        else
+            server->faults().answerStatus[key] = static_cast<std::uint8_t>(n);
+        return ok();
+    }
+
+    // adc power|measure K OFFSET CONSTANT: the ADC hardware of channel K turns a value v into
+    // the raw reading v / CONSTANT - OFFSET.
+    ControlReply adcTransfer()
+    {
+        const bool power = w_[1] == "power";
+        long long k = 0;
+        long long offset = 0;
+        double constant = 0;
+        const long long channels = power ? 6 : 23;
+        if ((!power && w_[1] != "measure") || !parseInt(w_[2], 0, channels - 1, k) ||
+            !parseInt(w_[3].front() == '-' ? w_[3].substr(1) : w_[3], 0, 32768, offset) ||
+            !parseDouble(w_[4], constant) || constant == 0)
+            return err("usage: adc power|measure K OFFSET CONSTANT (K 0.." + std::to_string(channels - 1) +
+                       ", CONSTANT not 0)");
+        if (w_[3].front() == '-')
+            offset = -offset;
+        const AdcTransfer transfer{static_cast<double>(offset), constant};
+        if (power)
+            sim_.power().setAdcTransfer(static_cast<std::size_t>(k), transfer);
+        else
+            sim_.measure().setAdcTransfer(static_cast<std::size_t>(k), transfer);
         return ok();
     }
 

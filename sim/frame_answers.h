@@ -40,30 +40,35 @@ inline void putAnswerU16(ModuleFrame& f, std::uint16_t v)
     f.setPayloadLength(2);
 }
 
-// The raw ADC reading that the calibration record at `recordAddress` turns into `value`:
-// (raw + offset) x constant = value.
-inline std::int16_t rawReading(const SettingsMemory& memory, std::size_t recordAddress, double value)
+// The raw reading that a channel's ADC hardware gives for `value`.
+inline std::int16_t rawReading(const AdcTransfer& hardware, double value)
+{
+    const double raw = std::round(value / hardware.constant - hardware.offset);
+    if (!std::isfinite(raw))
+        return 0;
+    return static_cast<std::int16_t>(std::clamp(raw, -32768.0, 32767.0));
+}
+
+// What the module reports for a raw reading through the calibration record at
+// `recordAddress` of its settings memory: (raw + offset) x constant.
+inline double calibratedReading(const SettingsMemory& memory, std::size_t recordAddress, std::int16_t raw)
 {
     const auto record = memory.read(recordAddress, 8);
     if (!record)
         return 0;
-    const double offset = le::getI16(*record, 2);
-    const double constant = le::getSingle(*record, 4);
-    if (!std::isfinite(constant) || constant == 0.0)
-        return 0;
-    const double raw = std::round(value / constant - offset);
-    return static_cast<std::int16_t>(std::clamp(raw, -32768.0, 32767.0));
+    return (raw + le::getI16(*record, 2)) * static_cast<double>(le::getSingle(*record, 4));
 }
 
-// Answer of a channel reading: "MN" gives the value as a Single, "Mn" and "Mz" the raw
-// ADC reading of the channel's calibration record.
-inline void putChannelReading(ModuleFrame& f, const SettingsMemory& memory, std::size_t adcRecords, char command,
-                              std::uint8_t channel, double value)
+// Answer of a channel reading: "MN" and "MC" give the calibrated value as a Single, "Mn",
+// "Mz" and "Mc" the raw ADC reading of the channel's hardware.
+inline void putChannelReading(ModuleFrame& f, const SettingsMemory& memory, std::size_t recordAddress,
+                              const AdcTransfer& hardware, char command, double value)
 {
-    if (command == 'N')
-        putAnswerSingle(f, static_cast<float>(value));
+    const std::int16_t raw = rawReading(hardware, value);
+    if (command == 'N' || command == 'C')
+        putAnswerSingle(f, static_cast<float>(calibratedReading(memory, recordAddress, raw)));
     else
-        putAnswerU16(f, static_cast<std::uint16_t>(rawReading(memory, adcRecords + 8u * channel, value)));
+        putAnswerU16(f, static_cast<std::uint16_t>(raw));
 }
 
 } // namespace kapsorel::sim

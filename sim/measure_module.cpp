@@ -11,7 +11,7 @@ constexpr int kChannels = 23; // 20 cells, battery voltage, insulation AD1 and A
 } // namespace
 
 MeasureModule::MeasureModule(BatteryModel& battery, SettingsMemory memory)
-    : battery_(battery), memory_(std::move(memory))
+    : battery_(battery), memory_(std::move(memory)), hardware_(adcTransfers(memory_, address::kAdcRecords, kChannels))
 {
 }
 
@@ -65,7 +65,8 @@ ModuleFrame MeasureModule::answer(const FrameHeader& request, std::span<const st
         const std::uint8_t channel = r.u8();
         if (!r.ok() || channel >= kChannels)
             return answerFrame(request, kBadPayload);
-        putChannelReading(f, memory_, address::kAdcRecords, request.command, channel, channelValue(channel));
+        putChannelReading(f, memory_, address::kAdcRecords + 8u * channel, hardware_[channel], request.command,
+                          channelValue(channel));
         return f;
     }
     default:

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace kapsorel::sim {
 
@@ -25,12 +26,19 @@ class MeasureModule : public ModuleHandler {
     double batteryVoltage() const { return fixedBatteryVoltage_ ? *fixedBatteryVoltage_ : battery_.voltage(); }
     void setBatteryVoltage(std::optional<double> volts) { fixedBatteryVoltage_ = volts; }
     SettingsMemory& memory() { return memory_; }
+    // The ADC hardware of channel k; the factory calibration records describe it exactly.
+    void setAdcTransfer(std::size_t k, AdcTransfer transfer)
+    {
+        if (k < hardware_.size())
+            hardware_[k] = transfer;
+    }
 
   private:
     double channelValue(int channel) const;
 
     BatteryModel& battery_;
     SettingsMemory memory_;
+    std::vector<AdcTransfer> hardware_;
     std::uint8_t headCode_ = 1;
     std::optional<double> fixedBatteryVoltage_;
 };

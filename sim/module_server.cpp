@@ -154,6 +154,9 @@ std::vector<std::uint8_t> ModuleServer::answerBytes(const std::vector<std::uint8
     const ModuleFrame answer = handler_.answer(header, bytes.subspan(kFrameHeaderSize));
     std::vector<std::uint8_t> out(answer.bytes.begin(),
                                   answer.bytes.begin() + static_cast<std::ptrdiff_t>(answer.wireSize()));
+    const int key = (static_cast<unsigned char>(header.group) << 8) | static_cast<unsigned char>(header.command);
+    if (const auto forced = faults_.answerStatus.find(key); forced != faults_.answerStatus.end())
+        out[3] = forced->second;
     if (faults_.truncate) {
         // The header announces a payload (at least 4 bytes) of which only half is sent.
         const std::size_t announced = std::max<std::size_t>(out.size() - kFrameHeaderSize, 4);

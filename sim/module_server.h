@@ -7,6 +7,7 @@
 
 #include <asio.hpp>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ struct ModuleFaults {
     bool hangUp = false;     // the connection is closed on a request instead of answering
     bool truncate = false;   // answers are cut short after half their payload, then the connection closes
     int delayMs = 0;         // each TCP answer is held back this long
+    // Answers to these commands (group letter << 8 | command letter) carry this status
+    // instead of their own; their payload stays as the module made it.
+    std::map<int, std::uint8_t> answerStatus;
 };
 
 class ModuleServer {

@@ -15,7 +15,8 @@ constexpr std::size_t kCurrentAdcRecord = address::kAdcRecords + 8 * 5;
 
 } // namespace
 
-PowerModule::PowerModule(BatteryModel& battery, SettingsMemory memory) : battery_(battery), memory_(std::move(memory))
+PowerModule::PowerModule(BatteryModel& battery, SettingsMemory memory)
+    : battery_(battery), memory_(std::move(memory)), hardware_(adcTransfers(memory_, address::kAdcRecords, 6))
 {
 }
 
@@ -264,17 +265,16 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
         return f;
     }
     case commandKey('M', 'c'):
-        putAnswerU16(f, static_cast<std::uint16_t>(rawReading(memory_, kCurrentAdcRecord, battery_.current())));
-        return f;
     case commandKey('M', 'C'):
-        putAnswerSingle(f, static_cast<float>(battery_.current()));
+        putChannelReading(f, memory_, kCurrentAdcRecord, hardware_[5], request.command, battery_.current());
         return f;
     case commandKey('M', 'n'):
     case commandKey('M', 'N'): {
         const std::uint8_t channel = r.u8();
         if (!r.ok() || channel > 4)
             return answerFrame(request, kBadPayload);
-        putChannelReading(f, memory_, address::kAdcRecords, request.command, channel, channelValue(channel));
+        putChannelReading(f, memory_, address::kAdcRecords + 8u * channel, hardware_[channel], request.command,
+                          channelValue(channel));
         return f;
     }
     case commandKey('M', 'S'):

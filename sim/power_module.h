@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace kapsorel::sim {
 
@@ -46,6 +47,12 @@ class PowerModule : public ModuleHandler {
     const PowerModuleState& state() const { return state_; }
     double moduleTemperature() const;
     SettingsMemory& memory() { return memory_; }
+    // The ADC hardware of channel k; the factory calibration records describe it exactly.
+    void setAdcTransfer(std::size_t k, AdcTransfer transfer)
+    {
+        if (k < hardware_.size())
+            hardware_[k] = transfer;
+    }
 
   private:
     ModuleFrame runCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
@@ -54,6 +61,7 @@ class PowerModule : public ModuleHandler {
 
     BatteryModel& battery_;
     SettingsMemory memory_;
+    std::vector<AdcTransfer> hardware_;
     PowerModuleState state_;
 };
 

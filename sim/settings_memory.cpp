@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <asio.hpp>
+#include <cmath>
 
 namespace kapsorel::sim {
 
@@ -71,6 +72,23 @@ bool SettingsMemory::write(std::size_t address, std::span<const std::uint8_t> da
         return false;
     std::copy(data.begin(), data.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(address));
     return true;
+}
+
+std::vector<AdcTransfer> adcTransfers(const SettingsMemory& memory, std::size_t base, std::size_t count)
+{
+    std::vector<AdcTransfer> out;
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto record = memory.read(base + 8 * k, 8);
+        AdcTransfer t;
+        if (record) {
+            t.offset = le::getI16(*record, 2);
+            t.constant = le::getSingle(*record, 4);
+        }
+        if (t.constant == 0.0 || !std::isfinite(t.constant))
+            t.constant = 1.0;
+        out.push_back(t);
+    }
+    return out;
 }
 
 SettingsMemory powerFactoryMemory(const FactoryNetwork& network)

@@ -25,6 +25,16 @@ class SettingsMemory {
     std::vector<std::uint8_t> bytes_;
 };
 
+// What a channel's ADC hardware does: a value v reads as raw v / constant - offset.
+struct AdcTransfer {
+    double offset = 0;
+    double constant = 1;
+};
+
+// The hardware of `count` channels as the calibration records from `base` describe it: the
+// factory calibration is exact.
+std::vector<AdcTransfer> adcTransfers(const SettingsMemory& memory, std::size_t base, std::size_t count);
+
 struct FactoryNetwork {
     std::string address; // the module's own dotted address
     std::uint16_t udpPort = 30305;

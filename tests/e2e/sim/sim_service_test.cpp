@@ -72,5 +72,48 @@ TEST(SimService, HeadTypeTemperatureAndSourceCommandsKeepTheirValues)
     EXPECT_EQ(Bytes(image.begin() + 6, image.end()), Bytes(read.begin() + 6, read.end()));
 }
 
+TEST(SimService, CalibratedReadingsFollowTheRecordWrittenAndTheHardwareSetByControl)
+{
+    SimProcess sim;
+    TcpClient measure(sim.measureAddress(), sim.tcpPort());
+    ASSERT_EQ(sim.command("set cell 1 1.25"), "OK");
+    // A hardware whose gain differs from the factory record: raw = v / 0.0001 - 100.
+    ASSERT_EQ(sim.command("adc measure 0 100 0.0001"), "OK");
+    const Bytes raw = measure.exchange(makeFrame('M', 'n', 0, {0}));
+    EXPECT_EQ(le::getI16(raw, 6), 12400);
+    // The factory record (offset 0, constant 0.0000625) now reads the cell wrong ...
+    EXPECT_NEAR(le::getSingle(measure.exchange(makeFrame('M', 'N', 0, {0})), 6), 12400 * 0.0000625, 1e-5);
+    // ... and a record matching the hardware reads it right.
+    Bytes write;
+    appendU16(write, 200);
+    write.push_back(8);
+    for (std::uint8_t b : Bytes{208, 0x98, 100, 0})
+        write.push_back(b);
+    appendSingle(write, 0.0001f);
+    EXPECT_EQ(measure.exchange(makeFrame('S', 'W', 1, write))[3], 0);
+    EXPECT_NEAR(le::getSingle(measure.exchange(makeFrame('M', 'N', 0, {0})), 6), 1.25, 1e-5);
+    EXPECT_EQ(sim.command("adc measure 23 0 1").rfind("ERR", 0), 0u);
+    EXPECT_EQ(sim.command("adc power 0 0 0").rfind("ERR", 0), 0u);
+}
+
+TEST(SimService, ForcedAnswerStatusKeepsThePayloadAndClearsWithZero)
+{
+    SimProcess sim;
+    TcpClient power(sim.powerAddress(), sim.tcpPort());
+    Bytes at;
+    appendU16(at, 300);
+    at.push_back(41);
+    ASSERT_EQ(sim.command("status power SR 4"), "OK");
+    ASSERT_EQ(sim.command("status power FG 7"), "OK");
+    const Bytes refused = power.exchange(makeFrame('S', 'R', 0, at));
+    ASSERT_EQ(refused.size(), 6u + 41);
+    EXPECT_EQ(refused[3], 4);
+    EXPECT_EQ(power.exchange(makeFrame('F', 'G', 0, {1, 5}))[3], 7);
+    EXPECT_EQ(power.exchange(makeFrame('S', 'W', 1, {44, 1, 1, 0}))[3], 0) << "other commands keep their status";
+    ASSERT_EQ(sim.command("status power SR 0"), "OK");
+    EXPECT_EQ(power.exchange(makeFrame('S', 'R', 0, at))[3], 0);
+    EXPECT_EQ(sim.command("status power SRX 1").rfind("ERR", 0), 0u);
+}
+
 } // namespace
 } // namespace kapsorel::test
