@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <utility>
 
 namespace kapsorel {
 
@@ -12,7 +13,7 @@ using ServiceProgress = std::function<void(std::size_t done, std::size_t total)>
 // Counts a sequence's exchanges and reports each to the callback (which may be empty).
 class ProgressCounter {
   public:
-    ProgressCounter(const ServiceProgress& progress, std::size_t total) : progress_(progress), total_(total) {}
+    ProgressCounter(ServiceProgress progress, std::size_t total) : progress_(std::move(progress)), total_(total) {}
     void step()
     {
         ++done_;
@@ -21,7 +22,7 @@ class ProgressCounter {
     }
 
   private:
-    const ServiceProgress& progress_;
+    ServiceProgress progress_;
     std::size_t total_;
     std::size_t done_ = 0;
 };
