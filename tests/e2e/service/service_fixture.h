@@ -7,6 +7,7 @@
 #include "core/station/run_state.h"
 #include "support/sim_process.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
@@ -18,13 +19,14 @@ using Bytes = std::vector<std::uint8_t>;
 
 inline Bytes frame(char group, char command, std::uint8_t param, const Bytes& payload = {})
 {
-    Bytes f{'#',
-            static_cast<std::uint8_t>(group),
-            static_cast<std::uint8_t>(command),
-            param,
-            static_cast<std::uint8_t>(payload.size() & 0xFF),
-            static_cast<std::uint8_t>(payload.size() >> 8)};
-    f.insert(f.end(), payload.begin(), payload.end());
+    Bytes f(6 + payload.size());
+    f[0] = '#';
+    f[1] = static_cast<std::uint8_t>(group);
+    f[2] = static_cast<std::uint8_t>(command);
+    f[3] = param;
+    f[4] = static_cast<std::uint8_t>(payload.size() & 0xFF);
+    f[5] = static_cast<std::uint8_t>(payload.size() >> 8);
+    std::copy(payload.begin(), payload.end(), f.begin() + 6);
     return f;
 }
 
