@@ -53,6 +53,7 @@ class ProcedureEditorState {
     // The list's row of the procedure being edited (it follows the procedure when rows
     // move), −1 when none is loaded.
     int selectedPosition() const;
+    const ProcedureIndex& index() const { return *index_; }
     // The number the buffer belongs to (−1 when none).
     int procedureNumber() const { return number_; }
     // "Postupy - " + the procedure file's path ("Postupy" when none is loaded).

@@ -76,7 +76,7 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     QMenu* settings = submenu(window, m.toolbar, "TBXSubNastaveni", QStringLiteral("Nastavení"));
     m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"), false);
     m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"), false);
-    m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"), false);
+    m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"));
     m.batteries = item(settings, "TBXbaterie", QStringLiteral("Baterie"), false);
     settings->addActions({m.modules, m.program, m.procedures, m.batteries});
     settings->addSeparator();

@@ -14,6 +14,7 @@
 #include "ui/common/window_placement.h"
 #include "ui/main/banners.h"
 #include "ui/main/battery_test_file_actions.h"
+#include "ui/main/definition_windows.h"
 #include "ui/main/live_display.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
@@ -101,6 +102,18 @@ TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntim
     runControls_ = new RunControls(
         *runtime_, actions_, *panel_, [this] { return startPlan(); }, this);
     fileActions_ = new BatteryTestFileActions(*runtime_, types_, actions_, *panel_, *records_, this);
+    auto* editors = new DefinitionWindows(
+        actions_, runtime_->config(),
+        [this] {
+            return DefinitionWindows::Definitions{index_.get(), &types_, access_.level() >= 1};
+        },
+        this);
+    connect(editors, &DefinitionWindows::closed, this, [this] {
+        if (runtime_->station().run.runActive())
+            return; // the lists follow the files after the run
+        loadDefinitions();
+        fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)));
+    });
     connectActions();
 
     banners_->loadAlarmSound(home / "Alarm.wav");
@@ -153,7 +166,8 @@ void TFmain::setSleepInhibitorBus(const QDBusConnection& bus)
 void TFmain::loadDefinitions()
 {
     (void)types_.load(runtime_->home()); // a missing or bad table lists no battery types
-    index_ = std::make_unique<ProcedureIndex>(runtime_->home());
+    if (!index_)                         // the panel keeps a reference to it
+        index_ = std::make_unique<ProcedureIndex>(runtime_->home());
     (void)index_->load(); // the same for the procedures
 }
 
