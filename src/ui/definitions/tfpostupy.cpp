@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTimer>
@@ -168,6 +169,14 @@ QWidget* TFpostupy::buildSteps()
     connect(copy_, &QPushButton::clicked, this, &TFpostupy::copyProcedure);
     connect(paste_, &QPushButton::clicked, this, &TFpostupy::pasteProcedure);
     connect(save_, &QPushButton::clicked, this, &TFpostupy::save);
+    // Ctrl+C and Ctrl+V in the grid copy and paste the whole procedure, as the buttons do.
+    for (const auto& [keys, target] : {std::pair{QKeySequence::Copy, copy_}, std::pair{QKeySequence::Paste, paste_}}) {
+        auto* shortcut = new QShortcut(keys, grid_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, target, [target] {
+            if (target->isEnabled() && target->isVisible())
+                target->click();
+        });
+    }
 
     auto* top = new QHBoxLayout;
     top->addWidget(noteLabel);
