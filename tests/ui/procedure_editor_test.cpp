@@ -167,6 +167,25 @@ class ProcedureEditorTest : public QObject {
             QCOMPARE(end[0].value.single(), 28.8f);
             QCOMPARE(grid.item(0, 6)->text(), QString::fromStdString(ConditionText(end, nullptr)));
 
+            // "Volba" shows its question in column 6; a double click there opens its end
+            // condition, which starts as the default "Volba tl." > 0.
+            const int choice = static_cast<int>(StepType::Choice);
+            {
+                const auto conditions = test::ModalAnswer([](QDialog* d) {
+                    QCOMPARE(d->objectName(), QStringLiteral("TFpodminky"));
+                    QCOMPARE(d->findChild<QComboBox*>(QStringLiteral("prom0"))->currentText(),
+                             QStringLiteral("Volba tl."));
+                    d->findChild<QComboBox*>(QStringLiteral("rel0"))->setCurrentIndex(4);
+                    d->findChild<QPushButton*>(QStringLiteral("BOK"))->click();
+                });
+                QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                                   grid.visualItemRect(grid.item(choice, 6)).center());
+                QVERIFY(conditions.opened());
+            }
+            QCOMPARE(int(editor.state().procedure().steps[static_cast<std::size_t>(choice)].endCondition[0].relation),
+                     4);
+            QVERIFY(!grid.item(choice, 6)->text().contains(QStringLiteral("Tl")));
+
             auto* save = editor.findChild<QPushButton*>(QStringLiteral("btn_kuloz"));
             QVERIFY(save->isEnabled());
             snap(editor, "postupy");

@@ -220,10 +220,11 @@ void StepGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (at.isValid() && state_.serviceRights()) {
+        // Column 6 opens the end condition even where it shows a text ("Volba" keeps its
+        // question there): a double click is the only way to that condition; the text is
+        // typed into the cell.
         const int column = at.column();
-        const std::uint8_t type = state_.procedure().steps[static_cast<std::size_t>(at.row())].type;
-        const bool endIsCondition = type >= kStepTypes.size() || kStepTypes[type].hasEndCondition();
-        if (column == kStartColumn || (column == kEndColumn && endIsCondition)) {
+        if (column == kStartColumn || column == kEndColumn) {
             emit conditionCellOpened(at.row(), column);
             return;
         }
