@@ -1,0 +1,248 @@
+// The power module's network, settings and calibration tabs and its whole-module sequences.
+#include "ui/service/power_tabs.h"
+
+#include "ui/common/decimal_box.h"
+#include "ui/service/network_tab.h"
+#include "ui/service/power_calibration.h"
+#include "ui/service/service_job.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kapsorel::ui {
+namespace {
+
+struct SingleField {
+    const char* name;
+    const char* caption;
+    int decimals;
+    double start;
+};
+
+// In block order of the Singles, except the byte fields between them.
+const SingleField kSingles[] = {
+    {"pdiff_pr", "Diference proudu vybíjení", 2, 0},
+    {"pfet_cur", "Proud fety max.", 1, 0},
+    {"pdiff_zd", "Diference proudu nabíjení", 2, 0},
+    {"pdiff_nap", "Diference napětí", 2, 0},
+    {"max_tp", "Max. teplota", 1, 80.0},
+    {"izol_odp", "Izolační odpor min. [kOhm]", 2, 10.0},
+    {"odp_del", "Odpor děliče [kOhm]", 3, 149.5},
+    {"Pdac_k", "DAC konstanta", 3, 149.5},
+    {"pmin_nap", "Min. napětí při kontrole [V]", 1, 0},
+};
+
+} // namespace
+
+PowerTabs::PowerTabs(const ServiceContext& context, QWidget* parent) : QObject(parent), context_(context)
+{
+    network_ = new NetworkTab(QStringLiteral("p"), QStringLiteral("vyk"), false, parent);
+    module_ = new QTabWidget(parent);
+    module_->setObjectName(QStringLiteral("pmodul"));
+    module_->addTab(settingsPage(), QStringLiteral("  Nastavení  "));
+    calibration_ = new PowerCalibration(context_, images_.adc, module_);
+    connect(calibration_, &PowerCalibration::message, this, &PowerTabs::message);
+    module_->addTab(calibration_, QStringLiteral("  Kalibrace  "));
+
+    connect(network_->readButton(), &QPushButton::clicked, this, [this] {
+        runServiceJob<Result<NetworkImages>>(
+            context_.runner, network_->readButton(), [](ModuleLink& l) { return readPowerNetwork(l); },
+            [this](const Result<NetworkImages>& r) {
+                if (!r.ok())
+                    return emit message(qs(r.error()));
+                images_.network = r->network;
+                images_.ports = r->ports;
+                context_.guard.markKnown(blocks::kPowerNetwork | blocks::kPowerPorts);
+                network_->show(*r);
+                emit message(QString());
+            });
+    });
+    connect(network_->writeButton(), &QPushButton::clicked, this, [this] {
+        const auto [n, p] = network_->fields();
+        const NetworkImages previous{images_.network, images_.ports};
+        const WriteGate& gate = context_.gate;
+        runServiceJob<Result<NetworkImages>>(
+            context_.runner, network_->writeButton(),
+            [&gate, n, p, previous](ModuleLink& l) { return writePowerNetwork(l, gate, n, p, previous); },
+            [this](const Result<NetworkImages>& r) {
+                if (!r.ok())
+                    return emit message(qs(r.error()));
+                images_.network = r->network;
+                images_.ports = r->ports;
+                emit message(QString());
+            });
+    });
+}
+
+QWidget* PowerTabs::settingsPage()
+{
+    auto* page = new QWidget(module_);
+    auto* form = new QFormLayout;
+    auto byteBox = [page](const char* name, int maximum, int start) {
+        auto* box = new QSpinBox(page);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(0, maximum);
+        box->setValue(start);
+        return box;
+    };
+    for (std::size_t i = 0; i < singles_.size(); ++i) {
+        auto* box = new DecimalBox(page);
+        box->setObjectName(QString::fromLatin1(kSingles[i].name));
+        box->setDecimals(kSingles[i].decimals);
+        box->setRange(-1.0e6, 1.0e6);
+        box->setValue(kSingles[i].start);
+        singles_[i] = box;
+    }
+    sourceAddress_ = byteBox("padr_zdroje", 255, 0);
+    fanConfig_ = byteBox("pfan_cfg", 255, 0);
+    fanRunOn_ = byteBox("pfan_dobeh", 65535, 120);
+    firstDelay_ = byteBox("Pzdelay", 255, 10);
+    auto single = [this, form](std::size_t i) {
+        addBuddyRow(form, QString::fromUtf8(kSingles[i].caption), singles_[i]);
+    };
+    single(0);
+    single(1);
+    addBuddyRow(form, QStringLiteral("I2C adresa zdroje"), sourceAddress_);
+    addBuddyRow(form, QStringLiteral("FAN config"), fanConfig_);
+    addBuddyRow(form, QStringLiteral("Doběh ventilátorů [s]"), fanRunOn_);
+    for (std::size_t i = 2; i <= 6; ++i)
+        single(i);
+    auto* dac = new QHBoxLayout;
+    dac->addWidget(singles_[7]);
+    auto* calibrate = namedButton(QStringLiteral("Kalibrace"), QStringLiteral("bkal_dac"), page);
+    dac->addWidget(calibrate);
+    auto* dacLabel = new QLabel(QString::fromUtf8(kSingles[7].caption), page);
+    dacLabel->setBuddy(singles_[7]);
+    form->addRow(dacLabel, dac);
+    addBuddyRow(form, QStringLiteral("Doba prvního nastavení zdroje [s]"), firstDelay_);
+    single(8);
+
+    auto* read = namedButton(QStringLiteral("Načti"), QStringLiteral("nnacti"), page);
+    auto* write = namedButton(QStringLiteral("Ulož"), QStringLiteral("nuloz"), page);
+    connect(read, &QPushButton::clicked, this, [this, read] {
+        runServiceJob<Result<PowerSettingsBlock>>(context_.runner, read, &readPowerSettings,
+                                                  [this](const Result<PowerSettingsBlock>& r) {
+                                                      if (!r.ok())
+                                                          return emit message(qs(r.error()));
+                                                      images_.settings = *r;
+                                                      context_.guard.markKnown(blocks::kPowerSettings);
+                                                      showSettings(*r);
+                                                      emit message(QString());
+                                                  });
+    });
+    connect(write, &QPushButton::clicked, this, [this, write] {
+        const auto block = settingsFromFields();
+        const WriteGate& gate = context_.gate;
+        runServiceJob<Status>(
+            context_.runner, write, [&gate, block](ModuleLink& l) { return writePowerSettings(l, gate, block); },
+            [this, block](const Status& s) {
+                if (s.ok())
+                    images_.settings = block;
+                emit message(qs(s.error()));
+            });
+    });
+    connect(calibrate, &QPushButton::clicked, this, [this, calibrate] {
+        runServiceJob<Status>(context_.runner, calibrate, &calibrateDac,
+                              [this](const Status& s) { emit message(qs(s.error())); });
+    });
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(read);
+    buttons->addWidget(write);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(page);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->addStretch();
+    return page;
+}
+
+PowerSettingsBlock PowerTabs::settingsFromFields() const
+{
+    PowerSettingsBlock b = images_.settings;
+    auto f = [this](std::size_t i) { return static_cast<float>(singles_[i]->value()); };
+    b.dischargeCurrentDiff = f(0);
+    b.fetCurrentMax = f(1);
+    b.sourceI2cAddress = static_cast<std::uint8_t>(sourceAddress_->value());
+    b.fanConfig = static_cast<std::uint8_t>(fanConfig_->value());
+    b.fanRunOnSeconds = static_cast<std::uint16_t>(fanRunOn_->value());
+    b.chargeCurrentDiff = f(2);
+    b.voltageDiff = f(3);
+    b.maxTemperature = f(4);
+    b.insulationMinKohm = f(5);
+    b.dividerKohm = f(6);
+    b.dacConstant = f(7);
+    b.firstSourceDelaySeconds = static_cast<std::uint8_t>(firstDelay_->value());
+    b.checkMinVoltage = f(8);
+    return b;
+}
+
+void PowerTabs::showSettings(const PowerSettingsBlock& b)
+{
+    const float values[] = {b.dischargeCurrentDiff, b.fetCurrentMax,  b.chargeCurrentDiff,
+                            b.voltageDiff,          b.maxTemperature, b.insulationMinKohm,
+                            b.dividerKohm,          b.dacConstant,    b.checkMinVoltage};
+    for (std::size_t i = 0; i < singles_.size(); ++i)
+        singles_[i]->setValue(static_cast<double>(values[i]));
+    sourceAddress_->setValue(b.sourceI2cAddress);
+    fanConfig_->setValue(b.fanConfig);
+    fanRunOn_->setValue(b.fanRunOnSeconds);
+    firstDelay_->setValue(b.firstSourceDelaySeconds);
+}
+
+void PowerTabs::showAll()
+{
+    network_->show({images_.network, images_.ports});
+    showSettings(images_.settings);
+    calibration_->show(images_.adc);
+}
+
+void PowerTabs::readModule(QWidget* control, std::function<void(bool)> then)
+{
+    const ServiceProgress progress = progressTo(context_.progress);
+    runServiceJob<Result<PowerImages>>(
+        context_.runner, control, [progress](ModuleLink& l) { return readPowerModule(l, progress); },
+        [this, then](const Result<PowerImages>& r) {
+            if (!r.ok()) {
+                emit message(qs(r.error()));
+                return then(false);
+            }
+            images_ = *r;
+            context_.guard.markKnown(blocks::kPowerModule);
+            showAll();
+            emit message(QString());
+            then(true);
+        });
+}
+
+void PowerTabs::writeModule(QWidget* control, std::function<void(bool)> then)
+{
+    PowerImages images = images_;
+    images.settings = settingsFromFields();
+    auto adc = calibration_->image(images_.adc);
+    if (!adc.ok()) {
+        emit message(qs(adc.error()));
+        return then(false);
+    }
+    images.adc = *adc;
+    const auto [n, p] = network_->fields();
+    const WriteGate& gate = context_.gate;
+    const ServiceProgress progress = progressTo(context_.progress);
+    runServiceJob<Result<PowerImages>>(
+        context_.runner, control,
+        [&gate, n, p, images, progress](ModuleLink& l) { return writePowerModule(l, gate, n, p, images, progress); },
+        [this, then](const Result<PowerImages>& r) {
+            if (!r.ok()) {
+                emit message(qs(r.error()));
+                return then(false);
+            }
+            images_ = *r;
+            emit message(QString());
+            then(true);
+        });
+}
+
+} // namespace kapsorel::ui

@@ -1,0 +1,57 @@
+// The power module's tabs of the module settings window: "  Výkonový modul - síť  " and
+// "  Výkonový modul  " with "  Nastavení  " and "  Kalibrace  ", the window's images of the
+// power module and its whole-module read and write.
+#pragma once
+
+#include "core/service/power_settings_jobs.h"
+#include "ui/service/service_context.h"
+
+#include <QObject>
+#include <array>
+#include <functional>
+
+class QSpinBox;
+class QTabWidget;
+
+namespace kapsorel::ui {
+
+class DecimalBox;
+class NetworkTab;
+class PowerCalibration;
+
+class PowerTabs final : public QObject {
+    Q_OBJECT
+  public:
+    PowerTabs(const ServiceContext& context, QWidget* parent);
+
+    NetworkTab* networkTab() const { return network_; }
+    QTabWidget* moduleTab() const { return module_; }
+    const PowerImages& images() const { return images_; }
+
+    // "Načti v. modul" / "Ulož v. modul": `control` is disabled meanwhile, `then` learns
+    // whether the sequence succeeded.
+    void readModule(QWidget* control, std::function<void(bool)> then);
+    void writeModule(QWidget* control, std::function<void(bool)> then);
+
+  signals:
+    void message(const QString& text);
+
+  private:
+    QWidget* settingsPage();
+    PowerSettingsBlock settingsFromFields() const;
+    void showSettings(const PowerSettingsBlock& block);
+    void showAll();
+
+    ServiceContext context_;
+    PowerImages images_;
+    NetworkTab* network_ = nullptr;
+    QTabWidget* module_ = nullptr;
+    PowerCalibration* calibration_ = nullptr;
+    std::array<DecimalBox*, 9> singles_{};
+    QSpinBox* sourceAddress_ = nullptr;
+    QSpinBox* fanConfig_ = nullptr;
+    QSpinBox* fanRunOn_ = nullptr;
+    QSpinBox* firstDelay_ = nullptr;
+};
+
+} // namespace kapsorel::ui
