@@ -74,7 +74,7 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     m.toolbar->addAction(m.print);
 
     QMenu* settings = submenu(window, m.toolbar, "TBXSubNastaveni", QStringLiteral("Nastavení"));
-    m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"), false);
+    m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"));
     m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"), false);
     m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"));
     m.batteries = item(settings, "TBXbaterie", QStringLiteral("Baterie"), false);

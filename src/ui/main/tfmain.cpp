@@ -20,6 +20,7 @@
 #include "ui/main/record_windows.h"
 #include "ui/main/run_controls.h"
 #include "ui/main/tfporuchy.h"
+#include "ui/service/tfnastaveni.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -192,6 +193,14 @@ void TFmain::connectActions()
     connect(actions_.expert, &QAction::toggled, this, &TFmain::setExpert);
     connect(actions_.quit, &QAction::triggered, this, &QWidget::close);
     connect(actions_.faults, &QAction::triggered, this, &TFmain::showFaultsWindow);
+    connect(actions_.modules, &QAction::triggered, this, [this] {
+        auto* w = findChild<TFnastaveni*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!w)
+            w = new TFnastaveni(*runtime_, this);
+        w->setWindowTitle(QStringLiteral("Nastavení - ") + QString::fromStdString(runtime_->settings().stationName));
+        w->show();
+        w->raise();
+    });
 
     connect(runControls_, &RunControls::message, this, &TFmain::showMessage);
     connect(runControls_, &RunControls::started, this, &TFmain::onStarted);
