@@ -66,7 +66,7 @@ CellGridPage::CellGridPage(const ServiceContext& context, QWidget* parent) : QWi
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table_->verticalHeader()->setDefaultSectionSize(20);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[kColumns] = {28, 34, 56, 56, 56, 96, 64, 60, 64, 60, 70};
+    const int widths[kColumns] = {28, 34, 56, 56, 56, 96, 64, 66, 64, 70, 70};
     const char* const vButtons[kColumns] = {nullptr, nullptr,  "v_adr", "v_cf",   nullptr, nullptr,
                                             "v_min", "v_vmin", "v_max", "v_vmax", "v_hod"};
     for (int c = 0; c < kColumns; ++c) {
