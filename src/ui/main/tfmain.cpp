@@ -14,13 +14,12 @@
 #include "ui/common/window_placement.h"
 #include "ui/main/banners.h"
 #include "ui/main/battery_test_file_actions.h"
-#include "ui/main/definition_windows.h"
 #include "ui/main/live_display.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
 #include "ui/main/run_controls.h"
+#include "ui/main/settings_menu.h"
 #include "ui/main/tfporuchy.h"
-#include "ui/service/tfnastaveni.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -103,13 +102,13 @@ TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntim
     runControls_ = new RunControls(
         *runtime_, actions_, *panel_, [this] { return startPlan(); }, this);
     fileActions_ = new BatteryTestFileActions(*runtime_, types_, actions_, *panel_, *records_, this);
-    auto* editors = new DefinitionWindows(
-        actions_, runtime_->config(),
+    auto* settingsMenu = new SettingsMenu(
+        actions_, *runtime_,
         [this] {
-            return DefinitionWindows::Definitions{index_.get(), &types_, access_.level() >= 1};
+            return SettingsMenu::Definitions{index_.get(), &types_, access_.level() >= 1};
         },
         this);
-    connect(editors, &DefinitionWindows::closed, this, [this] {
+    connect(settingsMenu, &SettingsMenu::closed, this, [this] {
         if (runtime_->station().run.runActive())
             return; // the lists follow the files after the run
         loadDefinitions();
@@ -193,14 +192,6 @@ void TFmain::connectActions()
     connect(actions_.expert, &QAction::toggled, this, &TFmain::setExpert);
     connect(actions_.quit, &QAction::triggered, this, &QWidget::close);
     connect(actions_.faults, &QAction::triggered, this, &TFmain::showFaultsWindow);
-    connect(actions_.modules, &QAction::triggered, this, [this] {
-        auto* w = findChild<TFnastaveni*>(QString(), Qt::FindDirectChildrenOnly);
-        if (!w)
-            w = new TFnastaveni(*runtime_, this);
-        w->setWindowTitle(QStringLiteral("Nastavení - ") + QString::fromStdString(runtime_->settings().stationName));
-        w->show();
-        w->raise();
-    });
 
     connect(runControls_, &RunControls::message, this, &TFmain::showMessage);
     connect(runControls_, &RunControls::started, this, &TFmain::onStarted);

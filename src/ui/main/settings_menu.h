@@ -1,8 +1,9 @@
-// The main window's doors to the definition editors ("Postupy", "Baterie"): each opens
-// modally with the user's rights, and the main window refills its lists afterwards.
+// The windows of the main window's "Nastavení" menu: the definition editors ("Postupy",
+// "Baterie") open modally with the user's rights and the main window refills its lists
+// afterwards; "Nastavení modulů" shows the one module settings window.
 #pragma once
 
-#include "core/app/config_file.h"
+#include "core/app/station_runtime.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/procedure_index.h"
 
@@ -15,7 +16,7 @@ namespace kapsorel::ui {
 
 struct MainActions;
 
-class DefinitionWindows final : public QObject {
+class SettingsMenu final : public QObject {
     Q_OBJECT
   public:
     // What the editors work on, asked for at each opening (the main window reloads its
@@ -26,17 +27,19 @@ class DefinitionWindows final : public QObject {
         bool serviceRights = false;
     };
 
-    DefinitionWindows(MainActions& actions, ConfigFile& config, std::function<Definitions()> definitions,
-                      QWidget* owner);
+    SettingsMenu(MainActions& actions, StationRuntime& runtime, std::function<Definitions()> definitions,
+                 QWidget* owner);
 
     void openProcedureEditor();
+    // Not modal: shown again (and raised) when it is already open.
+    void showModuleSettings();
 
   signals:
-    // An editor has closed: procedures or battery types may have changed.
+    // A definition editor has closed: procedures or battery types may have changed.
     void closed();
 
   private:
-    ConfigFile& config_;
+    StationRuntime& runtime_;
     std::function<Definitions()> definitions_;
     QWidget* owner_;
 };

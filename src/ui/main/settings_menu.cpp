@@ -1,0 +1,41 @@
+#include "ui/main/settings_menu.h"
+
+#include "ui/definitions/tfpostupy.h"
+#include "ui/main/main_actions.h"
+#include "ui/service/tfnastaveni.h"
+
+#include <QAction>
+
+namespace kapsorel::ui {
+
+SettingsMenu::SettingsMenu(MainActions& actions, StationRuntime& runtime, std::function<Definitions()> definitions,
+                           QWidget* owner)
+    : QObject(owner), runtime_(runtime), definitions_(std::move(definitions)), owner_(owner)
+{
+    connect(actions.procedures, &QAction::triggered, this, &SettingsMenu::openProcedureEditor);
+    connect(actions.modules, &QAction::triggered, this, &SettingsMenu::showModuleSettings);
+}
+
+void SettingsMenu::openProcedureEditor()
+{
+    const Definitions d = definitions_();
+    if (!d.index || !d.types)
+        return;
+    {
+        TFpostupy editor(*d.index, *d.types, runtime_.config(), d.serviceRights, owner_);
+        editor.exec();
+    }
+    emit closed();
+}
+
+void SettingsMenu::showModuleSettings()
+{
+    auto* w = owner_->findChild<TFnastaveni*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!w)
+        w = new TFnastaveni(runtime_, owner_);
+    w->setWindowTitle(QStringLiteral("Nastavení - ") + QString::fromStdString(runtime_.settings().stationName));
+    w->show();
+    w->raise();
+}
+
+} // namespace kapsorel::ui
