@@ -68,6 +68,16 @@ TFbaterie::TFbaterie(const std::filesystem::path& home, ConfigFile& config, bool
         showType();
 }
 
+TFbaterie::~TFbaterie()
+{
+    delete types_;
+    delete variables_;
+    delete allowed_;
+    delete typesModel_;
+    delete variablesModel_;
+    delete allowedModel_;
+}
+
 QPushButton* TFbaterie::button(const char* name, const QString& text, const QString& tip)
 {
     auto* b = new QPushButton(text, this);
