@@ -77,7 +77,7 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"));
     m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"), false);
     m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"));
-    m.batteries = item(settings, "TBXbaterie", QStringLiteral("Baterie"), false);
+    m.batteries = item(settings, "TBXbaterie", QStringLiteral("Baterie"));
     settings->addActions({m.modules, m.program, m.procedures, m.batteries});
     settings->addSeparator();
     m.families = new QActionGroup(&window);

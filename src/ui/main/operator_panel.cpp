@@ -81,8 +81,9 @@ void OperatorPanel::setOperators(const std::vector<std::string>& names, const st
         operator_->setCurrentIndex(static_cast<int>(*pick));
 }
 
-void OperatorPanel::fillBatteryTypes(const std::vector<std::string>& names)
+void OperatorPanel::fillBatteryTypes(const std::vector<std::string>& names, bool keepChoice)
 {
+    const std::string type = batteryType().toStdString(), chosenProcedure = procedure().toStdString();
     {
         const QSignalBlocker block(batteryType_);
         batteryType_->clear();
@@ -91,6 +92,8 @@ void OperatorPanel::fillBatteryTypes(const std::vector<std::string>& names)
         batteryType_->setCurrentIndex(batteryType_->count() > 0 ? 0 : -1);
     }
     fillProcedures(batteryType_->currentText());
+    if (keepChoice)
+        selectChoice(type, chosenProcedure);
 }
 
 void OperatorPanel::fillProcedures(const QString& typeName)

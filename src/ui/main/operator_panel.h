@@ -29,7 +29,8 @@ class OperatorPanel final : public QWidget {
     // Fills "Měřil" with the sorted operator names, choosing the stored one.
     void setOperators(const std::vector<std::string>& names, const std::string& stored);
     // Lists the battery types, chooses the first and refills the procedures for it.
-    void fillBatteryTypes(const std::vector<std::string>& names);
+    // With `keepChoice` the type and procedure chosen before stay chosen where listed.
+    void fillBatteryTypes(const std::vector<std::string>& names, bool keepChoice = false);
     void fillProcedures(const QString& typeName);
     // Four label/field groups side by side (top) or one field under another (left).
     void arrange(bool left);

@@ -1,5 +1,6 @@
 #include "ui/main/settings_menu.h"
 
+#include "ui/definitions/tfbaterie.h"
 #include "ui/definitions/tfpostupy.h"
 #include "ui/main/main_actions.h"
 #include "ui/service/tfnastaveni.h"
@@ -14,6 +15,7 @@ SettingsMenu::SettingsMenu(MainActions& actions, StationRuntime& runtime, std::f
 {
     connect(actions.procedures, &QAction::triggered, this, &SettingsMenu::openProcedureEditor);
     connect(actions.modules, &QAction::triggered, this, &SettingsMenu::showModuleSettings);
+    connect(actions.batteries, &QAction::triggered, this, &SettingsMenu::openBatteryTypes);
 }
 
 void SettingsMenu::openProcedureEditor()
@@ -23,6 +25,19 @@ void SettingsMenu::openProcedureEditor()
         return;
     {
         TFpostupy editor(*d.index, *d.types, runtime_.config(), d.serviceRights, owner_);
+        editor.exec();
+    }
+    emit closed();
+}
+
+void SettingsMenu::openBatteryTypes()
+{
+    const Definitions d = definitions_();
+    if (!d.index)
+        return;
+    {
+        // It reads the files itself: its unsaved changes never reach the running program.
+        TFbaterie editor(d.index->home(), runtime_.config(), d.serviceRights, owner_);
         editor.exec();
     }
     emit closed();

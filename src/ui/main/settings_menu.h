@@ -33,6 +33,7 @@ class SettingsMenu final : public QObject {
     void openProcedureEditor();
     // Not modal: shown again (and raised) when it is already open.
     void showModuleSettings();
+    void openBatteryTypes();
 
   signals:
     // A definition editor has closed: procedures or battery types may have changed.

@@ -109,10 +109,10 @@ TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntim
         },
         this);
     connect(settingsMenu, &SettingsMenu::closed, this, [this] {
-        if (runtime_->station().run.runActive())
+        if (runtime_->station().run.runActive() || runControls_->workflow().starting())
             return; // the lists follow the files after the run
         loadDefinitions();
-        fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)));
+        fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)), true);
     });
     connectActions();
 
@@ -251,10 +251,10 @@ void TFmain::saveStoredValues()
 
 // --- window upkeep ---------------------------------------------------------------------
 
-void TFmain::fillBatteryTypes(std::int16_t head)
+void TFmain::fillBatteryTypes(std::int16_t head, bool keepChoice)
 {
     listedHead_ = head;
-    panel_->fillBatteryTypes(listedBatteryTypes(types_.types(), head, family_));
+    panel_->fillBatteryTypes(listedBatteryTypes(types_.types(), head, family_), keepChoice);
 }
 
 void TFmain::setCaptions()

@@ -78,7 +78,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     void addStepRow(std::uint8_t step) override;
 
     // Window upkeep.
-    void fillBatteryTypes(std::int16_t head);
+    void fillBatteryTypes(std::int16_t head, bool keepChoice = false);
     void setCaptions();
     void layOutDiagram();
     void applyIconSize();
