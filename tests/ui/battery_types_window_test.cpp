@@ -4,6 +4,7 @@
 #include "core/app/config_file.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/battery_types_editor.h"
+#include "core/definitions/procedure_index.h"
 #include "demo_definitions.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
@@ -12,6 +13,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -327,6 +329,153 @@ class BatteryTypesWindowTest : public QObject {
         }
         QCOMPARE(file, expected);
         QCOMPARE(w.table().types(), expected);
+    }
+
+    void markingBeyondTheLimitsIsRefused_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an eleventh procedure") << 0 << 10 << QString::fromStdString(tooManyAllowedProceduresMessage());
+        QTest::newRow("a number beyond one byte")
+            << 1 << 300 << QString::fromStdString(procedureNotAllowableMessage(300));
+    }
+
+    // The file keeps ten numbers of one byte each: a mark that does not fit is refused
+    // instead of being stored as another procedure or lost.
+    void markingBeyondTheLimitsIsRefused()
+    {
+        QFETCH(int, type);
+        QFETCH(int, number);
+        QFETCH(QString, message);
+        test::TempHome home;
+        std::vector<ProcedureIndexEntry> entries;
+        for (int n = 0; n <= 10; ++n)
+            entries.push_back({static_cast<std::uint16_t>(n), "Postup " + std::to_string(n)});
+        entries.push_back({300, "Postup 300"});
+        home.writeBytes("Postupy/Postupy.idx", serializeProcedureIndex(entries));
+        BatteryType full;
+        full.name = "Deset postupů";
+        full.allowedProcedures = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+        BatteryType none;
+        none.name = "Bez postupů";
+        BatteryTable table;
+        QVERIFY(table.assign({full, none}).ok());
+        QVERIFY(table.save(home.path()).ok());
+        ConfigFile config;
+        ui::TFbaterie w(home.path(), config, true);
+        showActive(w);
+        auto* types = child<QTableView>(w, "gbaterie");
+        types->setCurrentIndex(types->model()->index(type, 1));
+        auto* allowed = child<QTableView>(w, "gbpostupy");
+        int row = -1;
+        for (int r = 0; r < allowed->model()->rowCount(); ++r)
+            if (allowed->model()->index(r, 2).data().toInt() == number)
+                row = r;
+        QVERIFY(row >= 0);
+        const QModelIndex mark = allowed->model()->index(row, 1);
+        allowed->setFocus();
+        allowed->setCurrentIndex(mark);
+        QTest::keyClick(allowed, Qt::Key_Space);
+        QTRY_COMPARE(test::messages(w), QStringList{message});
+        QCOMPARE(mark.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+        QCOMPARE(w.table().types(), table.types());
+
+        // Space on a mark that fits sets it.
+        const QModelIndex first = allowed->model()->index(0, 1);
+        allowed->setCurrentIndex(first);
+        QTest::keyClick(allowed, Qt::Key_Space);
+        QCOMPARE(first.data(Qt::CheckStateRole).toInt(), type == 0 ? int(Qt::Unchecked) : int(Qt::Checked));
+        QCOMPARE(w.table().at(type).allows(0), type != 0);
+        const auto discard = test::answerNextModal(QStringLiteral("ask_ne"));
+        w.reject();
+        QVERIFY(discard.opened());
+    }
+
+    void structureButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("selectedAfter");
+        const QString a = QStringLiteral("20KSX25P");
+        const QString b = QStringLiteral("Pb 12V 45Ah");
+        QTest::newRow("down") << "btn_bdn" << 0 << QStringList{b, a} << 1;
+        QTest::newRow("down from the last") << "btn_bdn" << 1 << QStringList{a, b} << 1;
+        QTest::newRow("up") << "btn_bup" << 1 << QStringList{b, a} << 0;
+        QTest::newRow("up from the first") << "btn_bup" << 0 << QStringList{a, b} << 0;
+        QTest::newRow("remove the first") << "btn_bdel" << 0 << QStringList{b} << 0;
+        QTest::newRow("remove the last") << "btn_bdel" << 1 << QStringList{a} << 0;
+    }
+
+    void structureButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, selected);
+        QFETCH(QStringList, names);
+        QFETCH(int, selectedAfter);
+        test::TempHome home;
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        ConfigFile config;
+        ui::TFbaterie w(home.path(), config, true);
+        showActive(w);
+        auto* types = child<QTableView>(w, "gbaterie");
+        types->setCurrentIndex(types->model()->index(selected, 1));
+        auto* b = child<QPushButton>(w, button.toLatin1().constData());
+        if (b->isEnabled())
+            b->click();
+        QStringList shown;
+        for (int r = 0; r < types->model()->rowCount(); ++r)
+            shown << cell(types, r, 1);
+        QCOMPARE(shown, names);
+        QCOMPARE(w.selectedType(), selectedAfter);
+        QCOMPARE(types->currentIndex().row(), selectedAfter);
+        // The right-hand grids show the selected type.
+        const std::string selectedName = names[selectedAfter].toStdString();
+        const BatteryType& shownType = w.table().at(w.table().findByName(selectedName));
+        QCOMPARE(child<QTableView>(w, "gprop")->model()->rowCount(), int(shownType.variables.size()));
+        QCOMPARE(child<QSpinBox>(w, "pdt_pr")->value(), int(shownType.currentChangeInterval));
+        // Variables: "+" appends an empty row, "-" removes the selected one.
+        auto* variables = child<QTableView>(w, "gprop");
+        const int count = variables->model()->rowCount();
+        child<QPushButton>(w, "btn_bvadd")->click();
+        QCOMPARE(variables->model()->rowCount(), count + 1);
+        QCOMPARE(variables->currentIndex().row(), count);
+        variables->setCurrentIndex(variables->model()->index(0, 0));
+        child<QPushButton>(w, "btn_bvdel")->click();
+        QCOMPARE(variables->model()->rowCount(), count);
+        QCOMPARE(cell(variables, count - 1, 1), QString());
+        const auto discard = test::answerNextModal(QStringLiteral("ask_ne"));
+        w.reject();
+        QVERIFY(discard.opened());
+    }
+
+    // The "Typ" cell offers the two chemistries; picking one takes it.
+    void chemistryIsPickedFromTheList()
+    {
+        test::TempHome home;
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        ConfigFile config;
+        ui::TFbaterie w(home.path(), config, true);
+        showActive(w);
+        auto* types = child<QTableView>(w, "gbaterie");
+        types->setFocus();
+        types->setCurrentIndex(types->model()->index(0, 2));
+        types->edit(types->currentIndex());
+        auto* box = types->viewport()->findChild<QComboBox*>(QStringLiteral("typ_baterie"));
+        QVERIFY(box);
+        QCOMPARE(box->count(), 2);
+        QCOMPARE(box->itemText(0), QStringLiteral("NiCd"));
+        QCOMPARE(box->itemText(1), QStringLiteral("Pb"));
+        QCOMPARE(box->currentText(), QStringLiteral("NiCd"));
+        box->setCurrentIndex(1);
+        emit box->activated(1);
+        QCOMPARE(w.table().at(0).chemistry, kChemistryPb);
+        QVERIFY(child<QPushButton>(w, "btn_buloz")->isEnabled());
+        const auto discard = test::answerNextModal(QStringLiteral("ask_ne"));
+        w.reject();
+        QVERIFY(discard.opened());
+        QCOMPARE(w.table().at(0).chemistry, kChemistryNiCd);
     }
 
     // A new type without "Typ" is not written: the file stays, the window stays open.
