@@ -1,9 +1,13 @@
 // The battery types window's grid models, grid view keys and chemistry drop-down.
 #include "ui/definitions/battery_grids.h"
 
+#include "ui/common/refusal.h"
+
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
 
 namespace kapsorel::ui {
 
@@ -54,10 +58,10 @@ QString BatteryGridModel::clearedText(int) const
     return {};
 }
 
-bool BatteryGridModel::accepted(const Status& status)
+bool BatteryGridModel::accepted(const Status& status, const QModelIndex& cell, const QString& typed)
 {
     if (!status) {
-        report_(qs(status.error()));
+        report_(cell, typed, qs(status.error()));
         return false;
     }
     emit edited();
@@ -101,12 +105,13 @@ Qt::ItemFlags BatteryTypesModel::flags(const QModelIndex& index) const
 
 bool BatteryTypesModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole)
+    if (!editable_ || !index.isValid() || role != Qt::EditRole)
         return false;
     if (unchanged(*this, index, value))
         return true;
     const bool ok = accepted(
-        editor_.editType(index.row(), static_cast<BatteryColumn>(index.column()), value.toString().toStdString()));
+        editor_.editType(index.row(), static_cast<BatteryColumn>(index.column()), value.toString().toStdString()),
+        index, value.toString());
     emit dataChanged(index, index);
     return ok;
 }
@@ -153,12 +158,13 @@ Qt::ItemFlags BatteryVariablesModel::flags(const QModelIndex& index) const
 
 bool BatteryVariablesModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole)
+    if (!editable_ || !index.isValid() || role != Qt::EditRole)
         return false;
     if (unchanged(*this, index, value))
         return true;
     const bool ok = accepted(editor_.editVariable(type_, index.row(), static_cast<VariableColumn>(index.column()),
-                                                  value.toString().trimmed().toStdString()));
+                                                  value.toString().trimmed().toStdString()),
+                             index, value.toString());
     emit dataChanged(index, index);
     return ok;
 }
@@ -222,13 +228,14 @@ Qt::ItemFlags AllowedProceduresModel::flags(const QModelIndex& index) const
 
 bool AllowedProceduresModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || index.column() != kEnabledColumn || role != Qt::CheckStateRole)
+    if (!editable_ || !index.isValid() || index.column() != kEnabledColumn || role != Qt::CheckStateRole)
         return false;
     const auto all = rows();
     if (index.row() >= static_cast<int>(all.size()))
         return false;
     const bool allowed = value.toInt() == Qt::Checked;
-    const bool ok = accepted(editor_.setAllowed(type_, all[static_cast<std::size_t>(index.row())].number, allowed));
+    const bool ok =
+        accepted(editor_.setAllowed(type_, all[static_cast<std::size_t>(index.row())].number, allowed), index, {});
     emit dataChanged(index, index);
     return ok;
 }
@@ -268,6 +275,32 @@ void GridView::keyPressEvent(QKeyEvent* event)
         }
     }
     QTableView::keyPressEvent(event);
+}
+
+void GridView::commitData(QWidget* editor)
+{
+    committing_ = true;
+    QTableView::commitData(editor);
+    committing_ = false;
+}
+
+void GridView::refuseEdit(const QModelIndex& cell, const QString& typed, const QString& message)
+{
+    const bool retry = committing_;
+    // After the editor has closed: the message, then the cell again with what was typed.
+    QTimer::singleShot(0, this, [this, cell = QPersistentModelIndex(cell), typed, message, retry] {
+        showRefusal(this, message.toStdString());
+        if (!retry || !cell.isValid() || !isVisible())
+            return;
+        setCurrentIndex(cell);
+        edit(cell);
+        const QPoint at = visualRect(cell).center();
+        for (auto* line : viewport()->findChildren<QLineEdit*>())
+            if (line->isVisible() && line->geometry().contains(at)) {
+                line->setText(typed);
+                line->selectAll();
+            }
+    });
 }
 
 void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)

@@ -12,8 +12,8 @@
 
 namespace kapsorel::ui {
 
-// Shows the message of a refused edit.
-using RefusalReporter = std::function<void(const QString&)>;
+// Shows the message of a refused edit of `cell` (`typed`: the text refused).
+using RefusalReporter = std::function<void(const QModelIndex& cell, const QString& typed, const QString& message)>;
 
 class BatteryGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -32,7 +32,7 @@ class BatteryGridModel : public QAbstractTableModel {
     void edited();
 
   protected:
-    bool accepted(const Status& status);
+    bool accepted(const Status& status, const QModelIndex& cell, const QString& typed);
 
     BatteryTypesEditor& editor_;
     RefusalReporter report_;
@@ -88,15 +88,23 @@ class AllowedProceduresModel final : public BatteryGridModel {
 };
 
 // A grid editor's keys: Tab and Enter move to the next cell (Enter also ends an edit),
-// Delete clears the current cell. A model without rows still takes focus.
+// Delete clears the current cell.
 class GridView final : public QTableView {
     Q_OBJECT
   public:
     explicit GridView(QWidget* parent = nullptr);
 
+    // Shows why an edit was refused; a text typed into the cell's editor waits there
+    // again afterwards, to be put right or dropped with Escape.
+    void refuseEdit(const QModelIndex& cell, const QString& typed, const QString& message);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+  private:
+    bool committing_ = false;
 };
 
 // The "Typ" cell offers "NiCd" and "Pb".

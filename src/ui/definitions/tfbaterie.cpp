@@ -3,13 +3,13 @@
 
 #include "core/app/station_settings.h"
 #include "ui/common/ask.h"
+#include "ui/common/refusal.h"
 #include "ui/common/window_placement.h"
 #include "ui/definitions/battery_grids.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -61,7 +61,8 @@ TFbaterie::TFbaterie(const std::filesystem::path& home, ConfigFile& config, bool
     buildWindow();
     resize(980, 560);
     restorePlacement(*this, config_, kSection);
-    showReport(loaded);
+    if (!loaded.ok() || !loaded.warnings.empty())
+        QTimer::singleShot(0, this, [this, loaded] { showReport(loaded); });
     if (table_.size() > 0)
         selectType(0);
     else
@@ -90,16 +91,22 @@ QPushButton* TFbaterie::button(const char* name, const QString& text, const QStr
 
 void TFbaterie::buildWindow()
 {
-    const auto report = [this](const QString& text) { showMessage(text); };
-    typesModel_ = new BatteryTypesModel(editor_, report, this);
-    variablesModel_ = new BatteryVariablesModel(editor_, report, this);
-    allowedModel_ = new AllowedProceduresModel(editor_, report, this);
+    types_ = new GridView(this);
+    variables_ = new GridView(this);
+    allowed_ = new GridView(this);
+    const auto reporter = [](GridView* view) {
+        return [view](const QModelIndex& cell, const QString& typed, const QString& message) {
+            view->refuseEdit(cell, typed, message);
+        };
+    };
+    typesModel_ = new BatteryTypesModel(editor_, reporter(types_), this);
+    variablesModel_ = new BatteryVariablesModel(editor_, reporter(variables_), this);
+    allowedModel_ = new AllowedProceduresModel(editor_, reporter(allowed_), this);
     for (BatteryGridModel* m : std::initializer_list<BatteryGridModel*>{typesModel_, variablesModel_, allowedModel_}) {
         m->setEditable(serviceRights_);
         connect(m, &BatteryGridModel::edited, this, &TFbaterie::updateButtons);
     }
 
-    types_ = new GridView(this);
     types_->setObjectName(QStringLiteral("gbaterie"));
     types_->setModel(typesModel_);
     types_->setItemDelegateForColumn(int(BatteryColumn::Chemistry), new ChemistryDelegate(types_));
@@ -114,7 +121,6 @@ void TFbaterie::buildWindow()
                 }
             });
 
-    variables_ = new GridView(this);
     variables_->setObjectName(QStringLiteral("gprop"));
     variables_->setModel(variablesModel_);
     variables_->horizontalHeader()->setSectionResizeMode(int(VariableColumn::Description), QHeaderView::Stretch);
@@ -122,7 +128,6 @@ void TFbaterie::buildWindow()
     fixColumn(variables_->horizontalHeader(), int(VariableColumn::Value), 96);
     connect(variables_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TFbaterie::updateButtons);
 
-    allowed_ = new GridView(this);
     allowed_->setObjectName(QStringLiteral("gbpostupy"));
     allowed_->setModel(allowedModel_);
     allowed_->horizontalHeader()->setSectionResizeMode(AllowedProceduresModel::kNameColumn, QHeaderView::Stretch);
@@ -222,15 +227,7 @@ void TFbaterie::buildWindow()
 
 void TFbaterie::showMessage(const QString& text)
 {
-    // Shown once the edit that asked for it has ended (a refused cell commits from
-    // inside the grid's own handling).
-    QTimer::singleShot(0, this, [this, text] {
-        auto* box = new QMessageBox(QMessageBox::Information, qs(stationName_), text, QMessageBox::Ok, this);
-        box->setObjectName(QStringLiteral("zprava"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setModal(false);
-        box->show();
-    });
+    showRefusal(this, text.toStdString());
 }
 
 void TFbaterie::showReport(const FileReport& report)
