@@ -257,6 +257,21 @@ class ProcedureEditorTest : public QObject {
         QVERIFY(!cbat->isVisible());
         QCOMPARE(grid.item(0, 3)->text(), QStringLiteral("#U1"));
         QVERIFY(editor.findChild<QPushButton*>(QStringLiteral("btn_kadd"))->isEnabled());
+
+        // A double click on a value cell picks a variable from the list into it.
+        const auto picked = test::ModalAnswer([](QDialog* d) {
+            auto* list = d->findChild<QTableWidget*>(QStringLiteral("gseznam_pr"));
+            QVERIFY(list);
+            const auto ids = list->findItems(QStringLiteral("I1"), Qt::MatchExactly);
+            QVERIFY(!ids.isEmpty());
+            const QPoint at = list->visualItemRect(ids.front()).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        });
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualItemRect(grid.item(0, 3)).center());
+        QVERIFY(picked.opened());
+        QCOMPARE(grid.item(0, 3)->text(), QStringLiteral("#I1"));
+        QVERIFY(editor.state().stepsModified());
     }
 
     void withoutServiceRightsTheEditorOnlyShows()

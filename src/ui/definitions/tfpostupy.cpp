@@ -5,6 +5,7 @@
 #include "ui/common/window_placement.h"
 #include "ui/definitions/step_grid.h"
 #include "ui/definitions/tfpodminky.h"
+#include "ui/definitions/tfseznam_pr.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -53,7 +54,7 @@ SaveAnswer saveAnswerOf(AskAnswer a)
 
 TFpostupy::TFpostupy(ProcedureIndex& index, const BatteryTable& batteries, ConfigFile& config, bool serviceRights,
                      QWidget* parent)
-    : QDialog(parent), state_(index, batteries), config_(config)
+    : QDialog(parent), state_(index, batteries), batteries_(batteries), config_(config)
 {
     setObjectName(QStringLiteral("TFpostupy"));
     setModal(true);
@@ -154,6 +155,7 @@ QWidget* TFpostupy::buildSteps()
     grid_ = new StepGrid(
         state_, [this](int step, int column, const QString& text) { return editCell(step, column, text); }, box);
     connect(grid_, &StepGrid::conditionCellOpened, this, &TFpostupy::editCondition);
+    connect(grid_, &StepGrid::valueCellOpened, this, &TFpostupy::pickVariable);
 
     addStep_ = button(box, "btn_kadd", QStringLiteral("+"), QStringLiteral("Přidej kroky"));
     removeStep_ = button(box, "btn_kdel", QStringLiteral("−"), QStringLiteral("Smaž krok"));
@@ -430,6 +432,16 @@ void TFpostupy::editCondition(int step, int column)
         [this, step, which](const ConditionRows& rows) { return state_.applyConditions(step, which, rows); },
         !state_.checkMode());
     if (changed)
+        fillSteps();
+}
+
+void TFpostupy::pickVariable(int step, int column)
+{
+    // In check mode the list only shows the variables.
+    const auto picked = TFseznam_pr::pick(this, config_, batteries_, state_.checkMode());
+    if (!picked || state_.checkMode())
+        return;
+    if (report(state_.setValueReference(step, static_cast<StepColumn>(column), *picked)))
         fillSteps();
 }
 

@@ -58,9 +58,11 @@ class TFpostupy final : public QDialog {
     void checkModeToggled(bool on);
     void batteryTypeChosen(int choice);
     void editCondition(int step, int column);
+    void pickVariable(int step, int column);
     bool askToClose();
 
     ProcedureEditorState state_;
+    const BatteryTable& batteries_;
     ConfigFile& config_;
     bool filling_ = false;
     bool closed_ = false;
