@@ -12,7 +12,7 @@
 
 namespace kapsorel {
 
-// Four decimal octets 0-255 joined by dots ("192.168.1.10"); spaces around are allowed.
+// Four decimal octets 0-255 joined by dots ("127.0.0.2"); spaces around are allowed.
 std::optional<Octets> parseDottedAddress(std::string_view text);
 std::string formatDottedAddress(const Octets& octets);
 

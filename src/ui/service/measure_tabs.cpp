@@ -65,34 +65,12 @@ MeasureTabs::MeasureTabs(const ServiceContext& context, QWidget* parent) : QObje
         QStringLiteral("  Izolace  "));
     module_->addTab(calibration, QStringLiteral("  Kalibrace  "));
 
-    connect(network_->readButton(), &QPushButton::clicked, this, [this] {
-        runServiceJob<Result<NetworkImages>>(
-            context_.runner, network_->readButton(), [](ModuleLink& l) { return readMeasureNetwork(l); },
-            [this](const Result<NetworkImages>& r) {
-                if (!r.ok())
-                    return emit message(qs(r.error()));
-                images_.network = r->network;
-                images_.ports = r->ports;
-                context_.guard.markKnown(blocks::kMeasureNetwork | blocks::kMeasurePorts);
-                network_->show(*r);
-                emit message(QString());
-            });
-    });
-    connect(network_->writeButton(), &QPushButton::clicked, this, [this] {
-        const auto [n, p] = network_->fields();
-        const NetworkImages previous{images_.network, images_.ports};
-        const WriteGate& gate = context_.gate;
-        runServiceJob<Result<NetworkImages>>(
-            context_.runner, network_->writeButton(),
-            [&gate, n, p, previous](ModuleLink& l) { return writeMeasureNetwork(l, gate, n, p, previous); },
-            [this](const Result<NetworkImages>& r) {
-                if (!r.ok())
-                    return emit message(qs(r.error()));
-                images_.network = r->network;
-                images_.ports = r->ports;
-                emit message(QString());
-            });
-    });
+    connect(network_, &NetworkTab::message, this, &MeasureTabs::message);
+    network_->connectJobs(
+        context_, images_.network, images_.ports, blocks::kMeasureNetwork | blocks::kMeasurePorts,
+        [](ModuleLink& l) { return readMeasureNetwork(l); },
+        [](ModuleLink& l, const WriteGate& gate, const NetworkFields& n, const PortsFields& p,
+           const NetworkImages& previous) { return writeMeasureNetwork(l, gate, n, p, previous); });
 }
 
 QWidget* MeasureTabs::settingsPage()

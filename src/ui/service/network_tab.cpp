@@ -1,6 +1,8 @@
 // The network tabs of the module settings window.
 #include "ui/service/network_tab.h"
 
+#include "ui/service/service_job.h"
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -125,6 +127,41 @@ void NetworkTab::show(const NetworkImages& images)
     tcp2_->setValue(static_cast<int>(p.tcpPort2));
     udp1_->setValue(static_cast<int>(p.udpPort1));
     udp2_->setValue(static_cast<int>(p.udpPort2));
+}
+
+void NetworkTab::connectJobs(const ServiceContext& context, NetworkBlock& network, PortsBlock& ports, BlockSet known,
+                             ReadNetwork read, WriteNetwork write)
+{
+    const auto keep = [&network, &ports](const NetworkImages& r) {
+        network = r.network;
+        ports = r.ports;
+    };
+    connect(read_, &QPushButton::clicked, this, [this, context, keep, known, read] {
+        runServiceJob<Result<NetworkImages>>(
+            context.runner, read_, [read](ModuleLink& l) { return read(l); },
+            [this, context, keep, known](const Result<NetworkImages>& r) {
+                if (!r.ok())
+                    return emit message(qs(r.error()));
+                keep(*r);
+                context.guard.markKnown(known);
+                show(*r);
+                emit message(QString());
+            });
+    });
+    connect(write_, &QPushButton::clicked, this, [this, context, &network, &ports, keep, write] {
+        const auto [n, p] = fields();
+        const NetworkImages previous{network, ports};
+        const WriteGate& gate = context.gate;
+        runServiceJob<Result<NetworkImages>>(
+            context.runner, write_,
+            [&gate, n, p, previous, write](ModuleLink& l) { return write(l, gate, n, p, previous); },
+            [this, keep](const Result<NetworkImages>& r) {
+                if (!r.ok())
+                    return emit message(qs(r.error()));
+                keep(*r);
+                emit message(QString());
+            });
+    });
 }
 
 } // namespace kapsorel::ui

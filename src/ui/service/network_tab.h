@@ -5,8 +5,11 @@
 
 #include "core/service/address_fields.h"
 #include "core/service/power_settings_jobs.h"
+#include "core/service/write_guard.h"
+#include "ui/service/service_context.h"
 
 #include <QWidget>
+#include <functional>
 #include <utility>
 
 class QLineEdit;
@@ -23,6 +26,16 @@ class NetworkTab final : public QWidget {
     NetworkTab(const QString& prefix, const QString& programSuffix, bool withUdpPort, QWidget* parent = nullptr);
 
     std::pair<NetworkFields, PortsFields> fields() const;
+
+    // The module's own network read and write, as its jobs module run them.
+    using ReadNetwork = std::function<Result<NetworkImages>(ModuleLink&)>;
+    using WriteNetwork = std::function<Result<NetworkImages>(ModuleLink&, const WriteGate&, const NetworkFields&,
+                                                             const PortsFields&, const NetworkImages&)>;
+    // Runs "Načti" and "Ulož" as module jobs: what a read or write brings replaces the
+    // module's `network` and `ports` images, and a read marks `known` as read for the
+    // write guard. Outcomes go to message() (empty after success).
+    void connectJobs(const ServiceContext& context, NetworkBlock& network, PortsBlock& ports, BlockSet known,
+                     ReadNetwork read, WriteNetwork write);
     void show(const NetworkImages& images);
 
     QLineEdit* moduleAddress() const { return moduleAddress_; }
@@ -30,6 +43,9 @@ class NetworkTab final : public QWidget {
     QSpinBox* udpPort() const { return udpPort_; }
     QPushButton* readButton() const { return read_; }
     QPushButton* writeButton() const { return write_; }
+
+  signals:
+    void message(const QString& text);
 
   private:
     QLineEdit* moduleAddress_ = nullptr;

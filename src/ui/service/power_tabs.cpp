@@ -48,34 +48,12 @@ PowerTabs::PowerTabs(const ServiceContext& context, QWidget* parent) : QObject(p
     connect(calibration_, &PowerCalibration::message, this, &PowerTabs::message);
     module_->addTab(calibration_, QStringLiteral("  Kalibrace  "));
 
-    connect(network_->readButton(), &QPushButton::clicked, this, [this] {
-        runServiceJob<Result<NetworkImages>>(
-            context_.runner, network_->readButton(), [](ModuleLink& l) { return readPowerNetwork(l); },
-            [this](const Result<NetworkImages>& r) {
-                if (!r.ok())
-                    return emit message(qs(r.error()));
-                images_.network = r->network;
-                images_.ports = r->ports;
-                context_.guard.markKnown(blocks::kPowerNetwork | blocks::kPowerPorts);
-                network_->show(*r);
-                emit message(QString());
-            });
-    });
-    connect(network_->writeButton(), &QPushButton::clicked, this, [this] {
-        const auto [n, p] = network_->fields();
-        const NetworkImages previous{images_.network, images_.ports};
-        const WriteGate& gate = context_.gate;
-        runServiceJob<Result<NetworkImages>>(
-            context_.runner, network_->writeButton(),
-            [&gate, n, p, previous](ModuleLink& l) { return writePowerNetwork(l, gate, n, p, previous); },
-            [this](const Result<NetworkImages>& r) {
-                if (!r.ok())
-                    return emit message(qs(r.error()));
-                images_.network = r->network;
-                images_.ports = r->ports;
-                emit message(QString());
-            });
-    });
+    connect(network_, &NetworkTab::message, this, &PowerTabs::message);
+    network_->connectJobs(
+        context_, images_.network, images_.ports, blocks::kPowerNetwork | blocks::kPowerPorts,
+        [](ModuleLink& l) { return readPowerNetwork(l); },
+        [](ModuleLink& l, const WriteGate& gate, const NetworkFields& n, const PortsFields& p,
+           const NetworkImages& previous) { return writePowerNetwork(l, gate, n, p, previous); });
 }
 
 QWidget* PowerTabs::settingsPage()

@@ -12,7 +12,7 @@ TEST(DottedAddress, TakesFourOctetsAndRefusesEverythingElse)
         const char* text;
         std::optional<Octets> octets;
     } cases[] = {
-        {"192.168.1.10", Octets{192, 168, 1, 10}},
+        {"127.1.2.10", Octets{127, 1, 2, 10}},
         {"0.0.0.0", Octets{0, 0, 0, 0}},
         {"255.255.255.255", Octets{255, 255, 255, 255}},
         {" 127.0.0.2 ", Octets{127, 0, 0, 2}},
@@ -39,7 +39,7 @@ TEST(DottedAddress, TakesFourOctetsAndRefusesEverythingElse)
 
 NetworkFields goodFields()
 {
-    return {"10.0.0.5", "255.255.255.0", "10.0.0.1", "10.0.0.2", "8.8.8.8"};
+    return {"127.0.0.5", "255.0.0.0", "127.0.0.1", "127.0.0.53", "127.0.0.54"};
 }
 
 TEST(NetworkFields, EveryAddressFieldIsCheckedAndNamed)
@@ -68,8 +68,8 @@ TEST(NetworkFields, FillTheBlockWithAddressAndMaskTwiceAndKeepTheSpareBytes)
     previous.spare = {1, 2, 3, 4, 5, 6, 7};
     const auto block = networkFromFields(goodFields(), previous);
     ASSERT_TRUE(block.ok());
-    const std::vector<std::uint8_t> expected{10, 0, 0,  5, 255, 255, 255, 0,   10,  0, 0, 1, 10, 0, 0, 2, 8, 8,
-                                             8,  8, 10, 0, 0,   5,   255, 255, 255, 0, 1, 2, 3,  4, 5, 6, 7};
+    const std::vector<std::uint8_t> expected{127, 0,  0,   5, 255, 0, 0,   0, 127, 0, 0, 1, 127, 0, 0, 53, 127, 0,
+                                             0,   54, 127, 0, 0,   5, 255, 0, 0,   0, 1, 2, 3,   4, 5, 6,  7};
     EXPECT_EQ(block->encode(), expected);
     EXPECT_EQ(networkFields(*block), goodFields());
 }
