@@ -209,7 +209,6 @@ Result<PowerAdcImage> readAdcImageConfig(ModuleLink& power)
 Result<PowerImages> readPowerModule(ModuleLink& power, const ServiceProgress& progress)
 {
     SettingsSeries series(power, progress, 5);
-    PowerImages images;
     auto network =
         decoded<NetworkBlock>(series.read(place::kPowerNetwork, kKeepOpen, blockName(blocks::kPowerNetwork)));
     if (!network)

@@ -89,7 +89,7 @@ class StatusSocketTest : public ::testing::Test {
         return std::async(std::launch::async, [this, &poller, limitMs] {
             std::size_t received = 0;
             const auto outcome =
-                socket.poll(moduleAddress, module.port(), request.data(), request.size(), buffer, received, limitMs);
+                poller.poll(moduleAddress, module.port(), request.data(), request.size(), buffer, received, limitMs);
             return Result{outcome, received};
         });
     }
