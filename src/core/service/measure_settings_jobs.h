@@ -11,6 +11,7 @@
 #include "core/service/cell_grid.h"
 #include "core/service/power_settings_jobs.h"
 #include "core/service/service_progress.h"
+#include "core/service/settings_images.h"
 #include "core/service/write_guard.h"
 
 #include <array>
@@ -18,14 +19,6 @@
 #include <utility>
 
 namespace kapsorel {
-
-// Every settings image of the measurement module.
-struct MeasureImages {
-    NetworkBlock network;
-    PortsBlock ports;
-    CellAdcTable cells;
-    bool operator==(const MeasureImages&) const = default;
-};
 
 // Network tab "Načti": "SR" 53/35 (keep), "SR" 120/23 (close).
 Result<NetworkImages> readMeasureNetwork(ModuleLink& measure, const ServiceProgress& progress = {});

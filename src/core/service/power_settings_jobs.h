@@ -12,29 +12,13 @@
 #include "core/service/address_fields.h"
 #include "core/service/service_progress.h"
 #include "core/service/settings_blocks.h"
+#include "core/service/settings_images.h"
 #include "core/service/write_guard.h"
 
 #include <cstdint>
 #include <utility>
 
 namespace kapsorel {
-
-// Both blocks of a network tab.
-struct NetworkImages {
-    NetworkBlock network;
-    PortsBlock ports;
-    bool operator==(const NetworkImages&) const = default;
-};
-
-// Every settings image of the power module.
-struct PowerImages {
-    NetworkBlock network;
-    PortsBlock ports;
-    PowerSettingsBlock settings;
-    PowerAdcImage adc;
-    SectionsBlock sections;
-    bool operator==(const PowerImages&) const = default;
-};
 
 // The power module's measuring channels of the calibration pages.
 enum class PowerChannel : std::uint8_t {
