@@ -13,6 +13,7 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
 #include "core/records/battery_test_records.h"
+#include "core/service/settings_file.h"
 #include "demo_definitions.h"
 
 #include <array>
@@ -275,6 +276,41 @@ void testFileSeeds(const fs::path& out)
     put(dir, "v4-foreign-step-cut-record.tst", cut);
 }
 
+// --- module settings files ----------------------------------------------------------------
+
+// Images with every byte set, all below 0x7F so that no float in them is a NaN.
+template <class Block> Block filledBlock(unsigned seed)
+{
+    Bytes raw(Block::kSize);
+    for (std::size_t i = 0; i < raw.size(); ++i)
+        raw[i] = static_cast<std::uint8_t>(1 + (seed + i * 5) % 120);
+    auto block = Block::decode(raw);
+    if (!block) {
+        std::fprintf(stderr, "%s\n", block.error().c_str());
+        failed = true;
+        return Block{};
+    }
+    return block.value();
+}
+
+void settingsFileSeeds(const fs::path& out)
+{
+    const fs::path dir = out / "settings_file_reader";
+    const PowerImages power{filledBlock<NetworkBlock>(1), filledBlock<PortsBlock>(2),
+                            filledBlock<PowerSettingsBlock>(3), filledBlock<PowerAdcImage>(4),
+                            filledBlock<SectionsBlock>(5)};
+    const MeasureImages measure{filledBlock<NetworkBlock>(6), filledBlock<PortsBlock>(7), filledBlock<CellAdcTable>(8)};
+
+    put(dir, "power-only.bts", valueOf(freshSettingsImage({power, std::nullopt})));
+    put(dir, "measurement-only.bts", valueOf(freshSettingsImage({std::nullopt, measure})));
+    put(dir, "power-first.bts", valueOf(freshSettingsImage({power, measure})));
+    const Bytes measureOnly = valueOf(freshSettingsImage({std::nullopt, measure}));
+    const Bytes measureFirst = valueOf(updatedSettingsImage(measureOnly, {power, std::nullopt}));
+    put(dir, "measurement-first.bts", measureFirst);
+    // The second section cut short.
+    put(dir, "measurement-first-cut.bts", Bytes(measureFirst.begin(), measureFirst.begin() + 300));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -288,5 +324,6 @@ int main(int argc, char** argv)
     configSeeds(out);
     frameSeeds(out);
     testFileSeeds(out);
+    settingsFileSeeds(out);
     return failed ? 1 : 0;
 }
