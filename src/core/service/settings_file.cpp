@@ -57,7 +57,7 @@ std::string moduleName(SettingsModule module)
     return module == SettingsModule::Power ? "výkonového modulu" : "měřícího modulu";
 }
 
-std::string quoted(std::string_view source)
+std::string sourcePrefix(std::string_view source)
 {
     return "Soubor nastavení " + std::string(source) + " : ";
 }
@@ -99,7 +99,10 @@ std::vector<SettingsModule> givenModules(const SettingsSections& sections)
     return modules;
 }
 
-const Error kNothingToSave{"Není co uložit: žádná sekce modulu"};
+Error nothingToSave()
+{
+    return Error{"Není co uložit: žádná sekce modulu"};
+}
 
 // Puts one section into a settings file image of a known layout: in place when the module's
 // section is there, else its marker at the end of the other section and the data after it.
@@ -195,7 +198,7 @@ Result<std::vector<std::uint8_t>> freshSettingsImage(const SettingsSections& sec
 {
     const auto modules = givenModules(sections);
     if (modules.empty())
-        return kNothingToSave;
+        return nothingToSave();
     const SettingsModule first = modules.front();
     ByteWriter w;
     w.u8(beganBy(first));
@@ -213,7 +216,7 @@ Result<std::vector<std::uint8_t>> updatedSettingsImage(std::span<const std::uint
 {
     const auto modules = givenModules(sections);
     if (modules.empty())
-        return kNothingToSave;
+        return nothingToSave();
     if (Status layout = checkSettingsImage(file); !layout)
         return Error{layout.error()};
     Bytes updated(file.begin(), file.end());
@@ -225,14 +228,14 @@ Result<std::vector<std::uint8_t>> updatedSettingsImage(std::span<const std::uint
 Result<std::size_t> findSection(std::span<const std::uint8_t> file, SettingsModule module, std::string_view source)
 {
     if (file.size() < kFirstSectionOffset)
-        return Error{quoted(source) + "je zkrácený (" + std::to_string(file.size()) + " B)"};
+        return Error{sourcePrefix(source) + "je zkrácený (" + std::to_string(file.size()) + " B)"};
     if (!isMarker(file[1]))
-        return Error{quoted(source) + "není soubor nastavení (bajt 1 je " + std::to_string(file[1]) + ")"};
+        return Error{sourcePrefix(source) + "není soubor nastavení (bajt 1 je " + std::to_string(file[1]) + ")"};
     std::size_t at = kFirstSectionOffset;
     if (file[1] != marker(module)) {
         const std::size_t markerAt = afterFirstSection(otherModule(module));
         if (file.size() <= markerAt)
-            return Error{quoted(source) + "je zkrácený: sekce " + moduleName(otherModule(module)) +
+            return Error{sourcePrefix(source) + "je zkrácený: sekce " + moduleName(otherModule(module)) +
                          " končí za koncem souboru (" + std::to_string(file.size()) + " B)"};
         if (file[markerAt] != marker(module))
             return Error{noSectionMessage(module)};
@@ -240,7 +243,7 @@ Result<std::size_t> findSection(std::span<const std::uint8_t> file, SettingsModu
     }
     const std::size_t need = at + sectionSize(module);
     if (file.size() < need)
-        return Error{quoted(source) + "je zkrácený: sekce " + moduleName(module) + " potřebuje " +
+        return Error{sourcePrefix(source) + "je zkrácený: sekce " + moduleName(module) + " potřebuje " +
                      std::to_string(need) + " B, soubor má " + std::to_string(file.size()) + " B"};
     return at;
 }
@@ -258,14 +261,14 @@ SettingsLoad loadSettingsImage(std::span<const std::uint8_t> file, SettingsOpen 
         if (module == SettingsModule::Power) {
             auto images = decodePowerSection(data);
             if (!images) {
-                load.messages.push_back(quoted(source) + images.error());
+                load.messages.push_back(sourcePrefix(source) + images.error());
                 return;
             }
             load.power = images.value();
         } else {
             auto images = decodeMeasureSection(data);
             if (!images) {
-                load.messages.push_back(quoted(source) + images.error());
+                load.messages.push_back(sourcePrefix(source) + images.error());
                 return;
             }
             load.measure = images.value();

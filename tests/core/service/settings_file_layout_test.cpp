@@ -244,7 +244,7 @@ TEST(SettingsFileLayout, AShortFileIsRefusedBeforeAnythingIsLoaded)
 
 TEST(SettingsFileLayout, AFileWithoutAMarkerAtByteOneIsNoSettingsFile)
 {
-    for (std::uint8_t first : {0, 3, 0xFF}) {
+    for (std::uint8_t first : {std::uint8_t{0}, std::uint8_t{3}, std::uint8_t{0xFF}}) {
         Bytes file = test::powerFirstFile(1, 2);
         file[1] = first;
         const SettingsLoad load = loadSettingsImage(file, SettingsOpen::All, "x.bts");
