@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace kapsorel::test {
@@ -29,22 +30,27 @@ ModalAnswer::ModalAnswer(std::function<void(QDialog*)> act, std::chrono::millise
 {
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
+    // A modal window already up (an editor shown modally by the test) is not the box
+    // about to open: the answer waits for the next one.
+    const QPointer<QWidget> alreadyOpen = QApplication::activeModalWidget();
     QTimer* timer = timer_.get();
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, started, limit, state = state_, act = std::move(act)] {
-        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!box && started->elapsed() < limit.count())
-            return;
-        timer->stop();
-        if (!box)
-            return;
-        state->opened = true;
-        state->text = textOf(box);
-        QPointer<QDialog> guard(box);
-        if (act)
-            act(box);
-        if (guard && guard->isVisible())
-            guard->reject();
-    });
+    QObject::connect(timer, &QTimer::timeout, timer,
+                     [timer, started, limit, alreadyOpen, state = state_, act = std::move(act)] {
+                         QWidget* active = QApplication::activeModalWidget();
+                         auto* box = active && active != alreadyOpen ? qobject_cast<QDialog*>(active) : nullptr;
+                         if (!box && started->elapsed() < limit.count())
+                             return;
+                         timer->stop();
+                         if (!box)
+                             return;
+                         state->opened = true;
+                         state->text = textOf(box);
+                         QPointer<QDialog> guard(box);
+                         if (act)
+                             act(box);
+                         if (guard && guard->isVisible())
+                             guard->reject();
+                     });
     timer->start(kPollMs);
 }
 

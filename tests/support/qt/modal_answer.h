@@ -13,7 +13,8 @@ class QDialog;
 
 namespace kapsorel::test {
 
-// Watches for the next modal dialog for at most `limit`, then runs `act` on it. Whatever
+// Watches for the next modal dialog for at most `limit` (not one already up when the
+// answer is made), then runs `act` on it. Whatever
 // `act` does, the box is closed afterwards (rejected if still open), so a failing test
 // fails instead of waiting on a box nobody answers. Watching stops when the answer is
 // destroyed: keep it alive until the box has been shown.
