@@ -1,0 +1,59 @@
+// Rows of a test's CSV export: one line per sample in the battery-data-format style
+// ("Test Time / s", "Date Time" in ISO 8601 with the UTC offset, the measured values with
+// their units) and one line per started step for the step summary beside it.
+#pragma once
+
+#include "core/base/day_time.h"
+#include "core/records/battery_test_records.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kapsorel {
+
+// The local date-time `t` as ISO 8601 with milliseconds and the offset from UTC in force
+// then, "2024-03-05T07:09:00.000+01:00". Offsets are looked up once per local hour.
+class IsoDateTime {
+  public:
+    void append(std::string& out, DayTime t);
+    // The same at a cursor into a buffer with room for 35 characters, moved past them.
+    void put(char*& p, DayTime t);
+
+  private:
+    long long hour_ = -1; // local hour (hours since the day-time epoch) of `offset_`
+    std::string offset_;
+};
+
+// The sample lines, appended to a buffer.
+class CsvSampleRows {
+  public:
+    // `withCapacity`: the file records capacity (version 4); older files leave the column
+    // empty rather than claim 0 Ah.
+    CsvSampleRows(DayTime testStart, bool withCapacity);
+
+    static std::string header();
+    // A line for `sample`; `interruptionSeconds` are subtracted from its test time.
+    void append(std::string& out, const SampleRecord& sample, long long interruptionSeconds);
+
+  private:
+    DayTime start_;
+    bool withCapacity_;
+    long long stepCount_ = 0;
+    int lastStep_ = -1;
+    IsoDateTime iso_;
+};
+
+// The step summary's lines: number, type, description, status, start and the values
+// at the start, the samples recorded in the step and the time it was interrupted.
+struct CsvStepFacts {
+    std::size_t samples = 0;
+    long long interruptionSeconds = 0;
+};
+std::string csvStepHeader();
+void appendCsvStepRow(std::string& out, std::size_t index, const StepResult& step, const CsvStepFacts& facts,
+                      IsoDateTime& iso);
+
+// A text field quoted as CSV needs it (comma, quote, line break).
+std::string csvText(const std::string& text);
+
+} // namespace kapsorel
