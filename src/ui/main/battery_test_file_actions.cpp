@@ -5,6 +5,7 @@
 #include "core/app/start_state.h"
 #include "ui/common/gui_queue.h"
 #include "ui/common/open_progress.h"
+#include "ui/main/csv_export_action.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
@@ -29,6 +30,8 @@ BatteryTestFileActions::BatteryTestFileActions(StationRuntime& runtime, const Ba
     connect(actions_.open, &QAction::triggered, this, &BatteryTestFileActions::open);
     connect(actions_.save, &QAction::triggered, this, &BatteryTestFileActions::save);
     connect(actions_.archive, &QAction::triggered, this, [this] { archive(); });
+    auto* csvExport = new CsvExportAction(runtime_, actions_, owner_, this);
+    connect(csvExport, &CsvExportAction::message, this, &BatteryTestFileActions::message);
 }
 
 BatteryTestFileActions::~BatteryTestFileActions()

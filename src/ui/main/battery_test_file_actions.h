@@ -1,6 +1,6 @@
 // "Otevři", "Ulož" and "Archivuj soubor": reading a test file into the panel and the record
 // windows (with progress), and the copies, which run off the GUI thread with their item
-// disabled while they sync to the disk.
+// disabled while they sync to the disk. "Export CSV" is its part CsvExportAction.
 #pragma once
 
 #include "core/app/station_runtime.h"

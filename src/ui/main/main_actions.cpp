@@ -53,7 +53,8 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     m.save = item(file, "TBXUloz", QStringLiteral("Ulož"));
     m.layouts = item(file, "TBXsestavy", QStringLiteral("Sestavy"), false);
     m.archive = item(file, "TBXItem1", QStringLiteral("Archivuj soubor"));
-    file->addActions({m.open, m.save, m.layouts, m.archive});
+    m.exportCsv = item(file, "TBXexportcsv", QStringLiteral("Export CSV"));
+    file->addActions({m.open, m.save, m.layouts, m.archive, m.exportCsv});
 
     m.steps = item(&window, "TBXKroky", QStringLiteral("Kroky"));
     m.graph = item(&window, "TBXGraf", QStringLiteral("  Graf  "));
