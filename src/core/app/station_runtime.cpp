@@ -2,6 +2,10 @@
 
 #include "core/app/config_path.h"
 #include "core/base/atomic_order.h"
+#include "core/records/history_index.h"
+#include "core/records/sqlite_history_store.h"
+
+#include <system_error>
 
 namespace kapsorel {
 
@@ -165,12 +169,31 @@ Status StationRuntime::appendSample()
 
 Status StationRuntime::recordInterruption(bool withSample)
 {
-    return testFile_.recordInterruption(withSample);
+    Status recorded = testFile_.recordInterruption(withSample);
+    enterHistory();
+    return recorded;
 }
 
 Status StationRuntime::recordCompletion()
 {
-    return testFile_.recordCompletion(archiveFolder());
+    Status recorded = testFile_.recordCompletion(archiveFolder());
+    enterHistory();
+    return recorded;
+}
+
+void StationRuntime::enterHistory()
+{
+    const std::filesystem::path path = testFile_.currentPath();
+    if (path.empty())
+        return;
+    auto store = SqliteHistoryStore::open(historyStorePath(dataFolder()));
+    if (!store)
+        return;
+    (void)recordHistoryOf(**store, path, false);
+    const std::filesystem::path archive = archiveFolder();
+    std::error_code ec;
+    if (!archive.empty() && std::filesystem::exists(archive / path.filename(), ec))
+        (void)recordHistoryOf(**store, archive / path.filename(), true);
 }
 
 } // namespace kapsorel

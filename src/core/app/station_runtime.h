@@ -108,6 +108,9 @@ class StationRuntime : private RunRecorder {
     Status appendSample() override;
     Status recordInterruption(bool withSample) override;
     Status recordCompletion() override;
+    // The ended or stopped test into the battery history (a cache: a failure is left to
+    // the history's next refresh from the files).
+    void enterHistory();
 
     std::filesystem::path home_;
     ConfigFile config_;

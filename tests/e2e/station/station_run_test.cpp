@@ -1,6 +1,8 @@
 #include "core/base/numbers.h"
 #include "core/definitions/procedure_index.h"
 #include "core/definitions/step_types.h"
+#include "core/records/history_index.h"
+#include "core/records/sqlite_history_store.h"
 #include "demo_definitions.h"
 #include "station_fixture.h"
 #include "support/wait_until.h"
@@ -63,6 +65,16 @@ TEST_F(StationTest, DemoProcedureRunsToCompletion)
     EXPECT_EQ(readLastTest(runtime->config()).completed, 1);
     const auto name = runtime->testFile().currentPath().filename();
     EXPECT_EQ(home.readBytes("Archiv/" + name.string()), home.readBytes("Data/" + name.string()));
+    // The ended test is in the battery history, from the data and the archive folder.
+    auto history = SqliteHistoryStore::open(historyStorePath(home / "Data"));
+    ASSERT_TRUE(history.ok()) << history.error();
+    const auto entries = (*history)->findByBattery("A123");
+    ASSERT_TRUE(entries.ok()) << entries.error();
+    ASSERT_EQ(entries->size(), 2u);
+    for (const auto& e : entries.value()) {
+        EXPECT_EQ(e.path.filename(), name);
+        EXPECT_EQ(e.result, HistoryResult::Completed);
+    }
     for (const auto& call : ui->calls())
         EXPECT_NE(call.rfind("message ", 0), 0u) << call;
 }
