@@ -5,6 +5,7 @@
 #include "core/app/start_state.h"
 #include "ui/common/gui_queue.h"
 #include "ui/common/open_progress.h"
+#include "ui/main/battery_history_window.h"
 #include "ui/main/csv_export_action.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/operator_panel.h"
@@ -32,10 +33,31 @@ BatteryTestFileActions::BatteryTestFileActions(StationRuntime& runtime, const Ba
     connect(actions_.archive, &QAction::triggered, this, [this] { archive(); });
     auto* csvExport = new CsvExportAction(runtime_, actions_, owner_, this);
     connect(csvExport, &CsvExportAction::message, this, &BatteryTestFileActions::message);
+    connect(actions_.history, &QAction::triggered, this, &BatteryTestFileActions::showHistory);
+}
+
+void BatteryTestFileActions::showHistory()
+{
+    if (!history_) {
+        history_ = new BatteryHistoryWindow(
+            runtime_, [this](const std::filesystem::path& path) { openFromHistory(path); }, owner_);
+        connect(history_, &BatteryHistoryWindow::message, this, &BatteryTestFileActions::message);
+    }
+    history_->showFor(panel_.request().batteryNumber);
+}
+
+void BatteryTestFileActions::openFromHistory(const std::filesystem::path& path)
+{
+    if (auto refusal = openRefusal(runtime_.station().run.runActive())) {
+        emit message(*refusal);
+        return;
+    }
+    openAt(path);
 }
 
 BatteryTestFileActions::~BatteryTestFileActions()
 {
+    delete history_; // keeps its placement in the runtime's configuration, still here
     for (const auto& work : work_)
         if (work)
             work->wait();

@@ -1,6 +1,7 @@
 // "Otevři", "Ulož" and "Archivuj soubor": reading a test file into the panel and the record
 // windows (with progress), and the copies, which run off the GUI thread with their item
-// disabled while they sync to the disk. "Export CSV" is its part CsvExportAction.
+// disabled while they sync to the disk. "Export CSV" is its part CsvExportAction;
+// "Historie baterie" opens the battery history window.
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -19,6 +20,7 @@ class QWidget;
 
 namespace kapsorel::ui {
 
+class BatteryHistoryWindow;
 class OperatorPanel;
 class RecordWindows;
 struct MainActions;
@@ -42,6 +44,8 @@ class BatteryTestFileActions final : public QObject {
     void saveTo(const std::filesystem::path& path, std::function<void()> done = {});
     // "Archivuj soubor"; `done` runs once the copy has ended.
     void archive(std::function<void()> done = {});
+    // "Historie baterie", for the battery number in the panel.
+    void showHistory();
 
     // The interrupted-test check when the window is first shown, read into the same tables
     // with the same progress.
@@ -56,6 +60,7 @@ class BatteryTestFileActions final : public QObject {
 
   private:
     void runFileWork(std::function<std::string()> work, std::function<void()> done);
+    void openFromHistory(const std::filesystem::path& path);
 
     StationRuntime& runtime_;
     const BatteryTable& types_;
@@ -65,6 +70,7 @@ class BatteryTestFileActions final : public QObject {
     QWidget* owner_;
     bool loading_ = false;
     std::vector<QPointer<QThread>> work_;
+    QPointer<BatteryHistoryWindow> history_;
 };
 
 } // namespace kapsorel::ui

@@ -54,7 +54,8 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     m.layouts = item(file, "TBXsestavy", QStringLiteral("Sestavy"), false);
     m.archive = item(file, "TBXItem1", QStringLiteral("Archivuj soubor"));
     m.exportCsv = item(file, "TBXexportcsv", QStringLiteral("Export CSV"));
-    file->addActions({m.open, m.save, m.layouts, m.archive, m.exportCsv});
+    m.history = item(file, "TBXhistorie", QStringLiteral("Historie baterie"));
+    file->addActions({m.open, m.save, m.layouts, m.archive, m.exportCsv, m.history});
 
     m.steps = item(&window, "TBXKroky", QStringLiteral("Kroky"));
     m.graph = item(&window, "TBXGraf", QStringLiteral("  Graf  "));

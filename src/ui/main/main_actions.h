@@ -1,5 +1,5 @@
 // The main window's toolbar items, built once and kept as typed members: "Soubor" (with
-// "Export CSV"),
+// "Export CSV" and "Historie baterie"),
 // the record windows, " Tisk" with its layout items, "Nastavení" with the family and
 // user-level items, Start/Ručně/Stop, and "Poruchy" on a toolbar of its own.
 #pragma once
@@ -28,6 +28,7 @@ struct MainActions {
     QAction* layouts = nullptr;             // "Sestavy"
     QAction* archive = nullptr;             // "Archivuj soubor"
     QAction* exportCsv = nullptr;           // "Export CSV"
+    QAction* history = nullptr;             // "Historie baterie"
     QAction* steps = nullptr;               // "Kroky"
     QAction* graph = nullptr;               // "  Graf  "
     QAction* data = nullptr;                // "  Data  "
