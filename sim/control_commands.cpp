@@ -220,11 +220,21 @@ class Interpreter {
             return ok();
         }
         long long n = 0;
-        if (what == "drop_ack" && w_.size() == 3 && parseInt(w_[2], 0, 65535, n)) {
-            f.dropAck = static_cast<std::uint16_t>(n);
+        if ((what == "drop_ack" || what == "stray_ack" || what == "request_error") && w_.size() == 3 &&
+            parseInt(w_[2], 0, 65535, n)) {
+            (what == "drop_ack"    ? f.dropAck
+             : what == "stray_ack" ? f.strayAck
+                                   : f.requestError) = static_cast<std::uint16_t>(n);
             return ok();
         }
-        return err("usage: tftp refuse|silent|duplicate_acks on|off, tftp drop_ack BLOCK, tftp image");
+        long long code = 0;
+        if (what == "data_error" && w_.size() == 4 && parseInt(w_[2], 0, 65535, n) && parseInt(w_[3], 0, 65535, code)) {
+            f.errorBlock = static_cast<std::uint16_t>(n);
+            f.errorCode = static_cast<std::uint16_t>(code);
+            return ok();
+        }
+        return err("usage: tftp refuse|silent|duplicate_acks on|off, tftp drop_ack|stray_ack BLOCK, "
+                   "tftp request_error CODE, tftp data_error BLOCK CODE, tftp image");
     }
 
     ControlReply frames()
@@ -406,6 +416,7 @@ class Interpreter {
             {"tftp.requests", static_cast<long long>(sim_.tftp().requests())},
             {"tftp.transfers", static_cast<long long>(sim_.tftp().transfers())},
             {"tftp.size", static_cast<long long>(sim_.tftp().lastImage().size())},
+            {"tftp.blocks", static_cast<long long>(sim_.tftp().lastBlocks())},
         };
         for (const auto& [key, v] : integers) {
             if (name == key)

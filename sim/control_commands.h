@@ -32,9 +32,14 @@
 //       power.switch_mask | power.relays | power.source_on | power.dac | measure.head |
 //       measure.battery_voltage | measure.temperature | battery.voltage | battery.charge |
 //       battery.capacity | battery.temperature | battery.cells | battery.chemistry | cell K
-//       | tftp.port | tftp.requests | tftp.transfers | tftp.size
+//       | tftp.port | tftp.requests | tftp.transfers | tftp.size | tftp.blocks
 //   tftp refuse|silent|duplicate_acks on|off   firmware upload faults (refuse = error packet 7)
 //   tftp drop_ack BLOCK             the acknowledgement of that data block is left out, once
+//   tftp stray_ack BLOCK            that block's acknowledgement comes from the request port, not
+//                                   the transfer's port (0 = off)
+//   tftp request_error CODE         write requests get an error packet CODE (0 = off)
+//   tftp data_error BLOCK CODE      that data block gets an error packet CODE, the transfer ends
+//                                   (BLOCK 0 = off)
 //   tftp image                      OK <hex> of the last firmware image received
 //   quit
 #pragma once

@@ -129,6 +129,17 @@ class TftpServer::Transfer : public std::enable_shared_from_this<TftpServer::Tra
         image_.insert(image_.end(), buffer_.begin() + 4, buffer_.begin() + static_cast<std::ptrdiff_t>(n));
         ++expected_;
         TftpFaults& faults = server_.faults_;
+        if (faults.errorBlock != 0 && faults.errorBlock == block) {
+            send(errorPacket(faults.errorCode, "Write failed"));
+            armIdle(kDally);
+            done_ = true;
+            return;
+        }
+        if (faults.strayAck != 0 && faults.strayAck == block) {
+            // Looks like this block's acknowledgement, but comes from the server's request port.
+            server_.sendFromMain(ackPacket(block), client_);
+            return;
+        }
         if (faults.duplicateAcks)
             send(ackPacket(static_cast<std::uint16_t>(block - 1)));
         if (faults.dropAck == block)
@@ -138,6 +149,7 @@ class TftpServer::Transfer : public std::enable_shared_from_this<TftpServer::Tra
         if (size < kBlockSize) {
             done_ = true;
             server_.lastImage_ = std::move(image_);
+            server_.lastBlocks_ = block;
             ++server_.transfers_;
             armIdle(kDally); // stays a little to acknowledge a repeated last block
         } else {
@@ -190,6 +202,8 @@ void TftpServer::receiveRequest()
                 ++requests_;
                 if (faults_.refuse) {
                     sendFromMain(errorPacket(kRefusedCode, "Access refused"), peer_);
+                } else if (faults_.requestError != 0) {
+                    sendFromMain(errorPacket(faults_.requestError, "Request failed"), peer_);
                 } else if (!faults_.silent) {
                     auto transfer = std::make_shared<Transfer>(*this, peer_);
                     if (const std::string error = transfer->open(); error.empty())

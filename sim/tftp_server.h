@@ -1,6 +1,7 @@
 // The power module's firmware upload receiver: a TFTP server (RFC 1350, write requests only)
 // that keeps the last image received, with injectable refusal, silence and lost or doubled
-// acknowledgements.
+// acknowledgements, error packets of any code in either phase and acknowledgements from a
+// foreign port.
 #pragma once
 
 #include <array>
@@ -12,10 +13,14 @@
 namespace kapsorel::sim {
 
 struct TftpFaults {
-    bool refuse = false;        // write requests get error packet 7
-    bool silent = false;        // write requests get no answer at all
-    bool duplicateAcks = false; // each data acknowledgement is preceded by the previous block's
-    std::uint16_t dropAck = 0;  // the acknowledgement of this data block is not sent (once; 0 = none)
+    bool refuse = false;            // write requests get error packet 7
+    std::uint16_t requestError = 0; // write requests get an error packet with this code (0 = none)
+    bool silent = false;            // write requests get no answer at all
+    bool duplicateAcks = false;     // each data acknowledgement is preceded by the previous block's
+    std::uint16_t dropAck = 0;      // the acknowledgement of this data block is not sent (once; 0 = none)
+    std::uint16_t errorBlock = 0;   // this data block is answered by an error packet (0 = none)
+    std::uint16_t errorCode = 0;    // ... with this code, and the transfer ends
+    std::uint16_t strayAck = 0;     // this block's acknowledgement comes from the request port instead
 };
 
 class TftpServer {
@@ -32,6 +37,8 @@ class TftpServer {
     const std::vector<std::uint8_t>& lastImage() const { return lastImage_; }
     std::size_t requests() const { return requests_; }
     std::size_t transfers() const { return transfers_; }
+    // Data blocks of the last completed transfer, counting its final short or empty block.
+    std::size_t lastBlocks() const { return lastBlocks_; }
 
   private:
     class Transfer;
@@ -48,6 +55,7 @@ class TftpServer {
     std::vector<std::uint8_t> lastImage_;
     std::size_t requests_ = 0;
     std::size_t transfers_ = 0;
+    std::size_t lastBlocks_ = 0;
 };
 
 } // namespace kapsorel::sim
