@@ -95,7 +95,7 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     settings->addSeparator();
     m.expert = item(settings, "u_exp", QStringLiteral("Expert"));
     m.expert->setCheckable(true);
-    m.firmware = item(settings, "TBXfw", QStringLiteral("Upgrade FW"), false);
+    m.firmware = item(settings, "TBXfw", QStringLiteral("Upgrade FW"));
     settings->addActions({m.expert, m.firmware});
 
     m.toolbar->addSeparator();

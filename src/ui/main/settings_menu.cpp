@@ -4,6 +4,7 @@
 #include "ui/definitions/tfpostupy.h"
 #include "ui/main/main_actions.h"
 #include "ui/service/tfnastaveni.h"
+#include "ui/service/tfupgrade.h"
 
 #include <QAction>
 
@@ -16,6 +17,7 @@ SettingsMenu::SettingsMenu(MainActions& actions, StationRuntime& runtime, std::f
     connect(actions.procedures, &QAction::triggered, this, &SettingsMenu::openProcedureEditor);
     connect(actions.modules, &QAction::triggered, this, &SettingsMenu::showModuleSettings);
     connect(actions.batteries, &QAction::triggered, this, &SettingsMenu::openBatteryTypes);
+    connect(actions.firmware, &QAction::triggered, this, &SettingsMenu::openFirmwareUpgrade);
 }
 
 void SettingsMenu::openProcedureEditor()
@@ -41,6 +43,16 @@ void SettingsMenu::openBatteryTypes()
         editor.exec();
     }
     emit closed();
+}
+
+void SettingsMenu::openFirmwareUpgrade()
+{
+    // The item is shown to expert and service users only; a stray trigger changes nothing.
+    if (!definitions_().serviceRights)
+        return;
+    TFupgrade upgrade(runtime_, owner_);
+    upgrade.setWindowTitle(QStringLiteral("Upgrade FW - ") + QString::fromStdString(runtime_.settings().stationName));
+    upgrade.exec();
 }
 
 void SettingsMenu::showModuleSettings()

@@ -1,6 +1,7 @@
 // The windows of the main window's "Nastavení" menu: the definition editors ("Postupy",
 // "Baterie") open modally with the user's rights and the main window refills its lists
-// afterwards; "Nastavení modulů" shows the one module settings window.
+// afterwards; "Nastavení modulů" shows the one module settings window; "Upgrade FW" opens
+// the firmware upgrade modally for an expert or service user.
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -34,6 +35,7 @@ class SettingsMenu final : public QObject {
     // Not modal: shown again (and raised) when it is already open.
     void showModuleSettings();
     void openBatteryTypes();
+    void openFirmwareUpgrade();
 
   signals:
     // A definition editor has closed: procedures or battery types may have changed.
