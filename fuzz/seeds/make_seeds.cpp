@@ -311,6 +311,22 @@ void settingsFileSeeds(const fs::path& out)
     put(dir, "measurement-first-cut.bts", Bytes(measureFirst.begin(), measureFirst.begin() + 300));
 }
 
+// Firmware files: ".BIN" files with and without a header, one with nothing after its key,
+// one whose key is cut, and a ".HEX" text.
+void firmwareSeeds(const fs::path& out)
+{
+    const fs::path dir = out / "firmware_reader";
+    Bytes withHeader{4, 'F', 'W', '0', '1', 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+    for (std::size_t i = 0; i < 600; ++i)
+        withHeader.push_back(static_cast<std::uint8_t>(i * 13));
+    put(dir, "header-600.bin", withHeader);
+    put(dir, "no-header.bin", Bytes{0, 1, 2, 3, 4, 5, 6, 7, 8, 0xAA, 0xBB, 0xCC});
+    put(dir, "nothing-after-key.bin", Bytes{1, 0xEE, 1, 2, 3, 4, 5, 6, 7, 8});
+    put(dir, "key-cut.bin", Bytes{2, 0xEE, 0xEE, 1, 2, 3});
+    const std::string hex = ":020000040000FA\r\n:10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n";
+    put(dir, "image.hex", Bytes(hex.begin(), hex.end()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -325,5 +341,6 @@ int main(int argc, char** argv)
     frameSeeds(out);
     testFileSeeds(out);
     settingsFileSeeds(out);
+    firmwareSeeds(out);
     return failed ? 1 : 0;
 }
