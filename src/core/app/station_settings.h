@@ -64,6 +64,9 @@ struct StationSettings {
     std::string batteryTypeName;           // TYP_BAT: battery type selected when the program last ended
     std::string procedureName;             // C_POSTUP: procedure selected when the program last ended
     std::int32_t panelPosition{};          // UM_HLAV: operator panel 0 top, 1 left; kept by the settings window
+    // "Přerušení procesu": opening a test file skips its resume records, so the time axis keeps
+    // the interruptions. Never stored: every program start has it off.
+    bool ignoreInterruptions = false;
 
     bool operator==(const StationSettings&) const = default;
 };

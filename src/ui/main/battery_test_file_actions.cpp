@@ -91,6 +91,7 @@ bool BatteryTestFileActions::openAt(const std::filesystem::path& path)
         loading_ = true;
         OpenOptions options;
         options.runActive = runtime_.station().run.runActive();
+        options.ignoreInterruptions = runtime_.settings().ignoreInterruptions;
         read =
             runtime_.testFile().openTestFile(path, options, records_.samples(), records_.steps(), progress.callback());
         loading_ = false;
@@ -113,8 +114,8 @@ InterruptedTestCheck BatteryTestFileActions::checkInterruptedTest()
     {
         OpenProgressDialog progress(owner_, owner_->windowTitle());
         loading_ = true;
-        check = runtime_.testFile().checkInterruptedTest(false, records_.samples(), records_.steps(),
-                                                         defaultDateTimeText, progress.callback());
+        check = runtime_.testFile().checkInterruptedTest(runtime_.settings().ignoreInterruptions, records_.samples(),
+                                                         records_.steps(), defaultDateTimeText, progress.callback());
         loading_ = false;
     }
     records_.reload();

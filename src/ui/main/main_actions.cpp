@@ -77,7 +77,7 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
 
     QMenu* settings = submenu(window, m.toolbar, "TBXSubNastaveni", QStringLiteral("Nastavení"));
     m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"));
-    m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"), false);
+    m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"));
     m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"));
     m.batteries = item(settings, "TBXbaterie", QStringLiteral("Baterie"));
     settings->addActions({m.modules, m.program, m.procedures, m.batteries});

@@ -3,10 +3,14 @@
 #include "ui/definitions/tfbaterie.h"
 #include "ui/definitions/tfpostupy.h"
 #include "ui/main/main_actions.h"
+#include "ui/main/operator_panel.h"
+#include "ui/main/tfmain.h"
 #include "ui/service/tfnastaveni.h"
 #include "ui/service/tfupgrade.h"
+#include "ui/settings/tfnastaveni_programu.h"
 
 #include <QAction>
+#include <QComboBox>
 
 namespace kapsorel::ui {
 
@@ -18,6 +22,7 @@ SettingsMenu::SettingsMenu(MainActions& actions, StationRuntime& runtime, std::f
     connect(actions.modules, &QAction::triggered, this, &SettingsMenu::showModuleSettings);
     connect(actions.batteries, &QAction::triggered, this, &SettingsMenu::openBatteryTypes);
     connect(actions.firmware, &QAction::triggered, this, &SettingsMenu::openFirmwareUpgrade);
+    connect(actions.program, &QAction::triggered, this, &SettingsMenu::openProgramSettings);
 }
 
 void SettingsMenu::openProcedureEditor()
@@ -63,6 +68,39 @@ void SettingsMenu::showModuleSettings()
     w->setWindowTitle(QStringLiteral("Nastavení - ") + QString::fromStdString(runtime_.settings().stationName));
     w->show();
     w->raise();
+}
+
+void SettingsMenu::openProgramSettings()
+{
+    auto* main = qobject_cast<TFmain*>(owner_);
+    auto* w = owner_->findChild<TFnastaveni_programu*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!w) {
+        ProgramSettingsHost host;
+        host.operators = [this] {
+            std::vector<std::string> names;
+            if (auto* box = owner_->findChild<QComboBox*>(QStringLiteral("cmeril")))
+                for (int i = 0; i < box->count(); ++i)
+                    names.push_back(box->itemText(i).toStdString());
+            return names;
+        };
+        host.selectedOperator = [this] {
+            auto* box = owner_->findChild<QComboBox*>(QStringLiteral("cmeril"));
+            return box ? box->currentText().toStdString() : std::string();
+        };
+        host.setOperators = [this](const std::vector<std::string>& names, const std::string& select) {
+            if (auto* panel = owner_->findChild<OperatorPanel*>())
+                panel->setOperators(names, select);
+        };
+        if (main) {
+            host.applyIconSize = [main] { main->applyIconSize(); };
+            host.applyPanelPosition = [main] { main->applyPanelPosition(); };
+        }
+        w = new TFnastaveni_programu(runtime_, std::move(host), owner_);
+    }
+    w->prepare(main ? main->userLevel() : 0);
+    w->exec();
+    if (main)
+        main->layOutDiagram(); // every cell bar in the new thresholds and colours
 }
 
 } // namespace kapsorel::ui

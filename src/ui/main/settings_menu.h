@@ -1,7 +1,8 @@
 // The windows of the main window's "Nastavení" menu: the definition editors ("Postupy",
 // "Baterie") open modally with the user's rights and the main window refills its lists
 // afterwards; "Nastavení modulů" shows the one module settings window; "Upgrade FW" opens
-// the firmware upgrade modally for an expert or service user.
+// the firmware upgrade modally for an expert or service user; "Nastavení programu" opens the
+// program settings window modally and recolours the cell bars afterwards.
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -36,6 +37,8 @@ class SettingsMenu final : public QObject {
     void showModuleSettings();
     void openBatteryTypes();
     void openFirmwareUpgrade();
+    // The window is made at the first opening and kept.
+    void openProgramSettings();
 
   signals:
     // A definition editor has closed: procedures or battery types may have changed.
