@@ -169,6 +169,8 @@ class ProgramSettingsWindowTest : public QObject {
         QVERIFY(throughMenu(w, [&](QDialog* d) {
             auto* grid = widget<QTableWidget>(*d, "guziv");
             QCOMPARE(grid->rowCount(), 5);
+            widget<QTabWidget>(*d, "PageControl1")->setCurrentWidget(widget<QWidget>(*d, "TSuzivatele"));
+            snap(*d, QStringLiteral("prog-uzivatele-rows"));
             grid->setCurrentCell(1, 0);
             click(*d, "uziv_minus");
             grid->setCurrentCell(2, 0); // "Dvořák" after the removal
@@ -308,6 +310,8 @@ class ProgramSettingsWindowTest : public QObject {
             grid->setCurrentCell(1, 0);
             click(*d, "texty_nahoru");
             QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("P2"));
+            widget<QTabWidget>(*d, "PageControl1")->setCurrentWidget(widget<QWidget>(*d, "TStexty"));
+            snap(*d, QStringLiteral("prog-texty-rows"));
             click(*d, "texty_ok");
         }));
         auto texts = readReportTexts(file);

@@ -30,6 +30,7 @@ PowerParametersPage::PowerParametersPage(ModuleJobRunner& powerJobs, QWidget* pa
     minVoltage_->setValue(0.5);
 
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Doba prvního nastavení zdroje [s]"), delay_);
     form->addRow(QStringLiteral("Min. napětí při kontrole [V]"), minVoltage_);
 

@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kapsorel::ui {
 
@@ -19,9 +20,6 @@ namespace {
 constexpr int kVariable = static_cast<int>(ReportTextColumn::Variable);
 constexpr int kPosition = static_cast<int>(ReportTextColumn::Position);
 constexpr int kTextColumn = static_cast<int>(ReportTextColumn::Text);
-// The grid's width beyond the "Text" column.
-constexpr int kOtherColumnsWidth = 275;
-constexpr int kWidthBeforeTextGrows = 375;
 // The last committed text of a cell, put back when an edit is refused.
 constexpr int kCommittedRole = Qt::UserRole + 1;
 
@@ -94,9 +92,11 @@ TextsPage::TextsPage(std::filesystem::path file, std::function<QString()> statio
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setItemDelegate(new TextCellDelegate(grid_));
     grid_->verticalHeader()->setDefaultSectionSize(22);
-    const int widths[] = {64, 58, 200, 72, 40, 40};
+    const int widths[] = {80, 66, 200, 76, 44, 44};
     for (int c = 0; c < grid_->columnCount(); ++c)
         grid_->setColumnWidth(c, widths[c]);
+    // "Text" takes whatever the other columns leave of the grid's width.
+    grid_->horizontalHeader()->setSectionResizeMode(kTextColumn, QHeaderView::Stretch);
     connect(grid_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (filling_)
             return;
@@ -247,19 +247,6 @@ bool TextsPage::settleEdits()
         return save();
     load();
     return true;
-}
-
-void TextsPage::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    fitTextColumn();
-}
-
-void TextsPage::fitTextColumn()
-{
-    const int width = grid_->width();
-    if (width > kWidthBeforeTextGrows)
-        grid_->setColumnWidth(kTextColumn, width - kOtherColumnsWidth);
 }
 
 } // namespace kapsorel::ui

@@ -39,14 +39,10 @@ class TextsPage final : public QWidget {
     // "OK" or "Zruš" of this page.
     void finished();
 
-  protected:
-    void resizeEvent(QResizeEvent* event) override;
-
   private:
     void addRow(const ReportTextCells& cells);
     void moveSelected(int by);
     void markModified() { modified_ = true; }
-    void fitTextColumn();
 
     std::filesystem::path file_;
     std::function<QString()> stationName_;

@@ -169,6 +169,7 @@ QWidget* TFnastaveni_programu::buildOtherPage()
     ignoreInterruptions_->setObjectName(QStringLiteral("lprpr"));
 
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     form->addRow(QStringLiteral("Velikost ikon v menu"), iconSize_);
     form->addRow(QStringLiteral("Délka signalizace při poruše [s]"), faultSignalling_);
     form->addRow(QStringLiteral("Panel hlaviček"), panelPosition_);
