@@ -13,6 +13,7 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/procedure_index.h"
 #include "core/records/battery_test_records.h"
+#include "core/reports/report_texts.h"
 #include "core/service/settings_file.h"
 #include "demo_definitions.h"
 
@@ -70,6 +71,19 @@ void definitionSeeds(const fs::path& out)
     }
     put(out / "procedure_index_reader", "demo.idx", serializeProcedureIndex(index));
     put(out / "procedure_index_reader", "one-entry.idx", serializeProcedureIndex({index.front()}));
+}
+
+// --- report texts --------------------------------------------------------------------
+
+void reportTextSeeds(const fs::path& out)
+{
+    const std::vector<ReportText> texts = {
+        {"P0", 1, "Kapacitní zkouška", ReportTextPosition::Page, 10, 20},
+        {"P1", 255, std::string(200, 'x'), ReportTextPosition::Title, 0, 65535},
+        {"P2", 0, "", ReportTextPosition::Note, 3, 4},
+    };
+    put(out / "report_texts_reader", "three.cfg", valueOf(encodeReportTexts(texts)));
+    put(out / "report_texts_reader", "empty.cfg", valueOf(encodeReportTexts({})));
 }
 
 // --- configuration -------------------------------------------------------------------
@@ -337,6 +351,7 @@ int main(int argc, char** argv)
     }
     const fs::path out = argv[1];
     definitionSeeds(out);
+    reportTextSeeds(out);
     configSeeds(out);
     frameSeeds(out);
     testFileSeeds(out);
