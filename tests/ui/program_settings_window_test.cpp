@@ -5,6 +5,7 @@
 // parameters read and written against kapsorel-sim.
 #include "core/app/user_list.h"
 #include "core/reports/report_texts.h"
+#include "support/battery_test_fixtures.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
 #include "support/sim_process.h"
@@ -360,6 +361,41 @@ class ProgramSettingsWindowTest : public QObject {
         QVERIFY(refusal.text().contains(QStringLiteral("Texty.cfg")));
         QCOMPARE(widget<QTableWidget>(s, "gtexty")->rowCount(), 0);
         QCOMPARE(home.readBytes("Postupy/Texty.cfg").size(), std::size_t{4});
+    }
+
+    void interruptionsCheckBoxDecidesHowATestFileOpens()
+    {
+        using namespace kapsorel::test;
+        test::TempHome home;
+        writeIni(home);
+        const double start = dayTimeOf(2024, 3, 5, 7, 9);
+        auto file = fixedPart(4, 1, start);
+        append(file, sampleBytes(4, plusSeconds(start, 10), 0, 24.0f, 5.0f, 0.25f, 20.0f, 1.2f));
+        append(file, markerBytes(4, 1));
+        append(file, resumeBytes(plusSeconds(start, 700), 0, plusSeconds(start, 100), 1));
+        append(file, sampleBytes(4, plusSeconds(start, 710), 0, 24.5f, 5.0f, 0.5f, 20.0f, 1.3f));
+        home.writeBytes("zkouska.tst", file);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        const auto interruptionRows = [&] {
+            const auto& rows = w.steps().rows();
+            return std::count_if(rows.begin(), rows.end(), [](const StepRow& r) { return r.interruption; });
+        };
+
+        QVERIFY(!w.runtime().settings().ignoreInterruptions); // off at every start
+        QVERIFY(w.openTestFileAt(home / "zkouska.tst"));
+        QCOMPARE(interruptionRows(), 1);
+        QCOMPARE(w.samples().size(), std::size_t{2});
+        const auto axisWithout = w.samples().row(1).x;
+
+        QVERIFY(throughMenu(w, [&](QDialog* d) {
+            QVERIFY(!widget<QCheckBox>(*d, "lprpr")->isChecked());
+            widget<QCheckBox>(*d, "lprpr")->setChecked(true);
+            click(*d, "ostatni_ok");
+        }));
+        QVERIFY(w.openTestFileAt(home / "zkouska.tst"));
+        QCOMPARE(interruptionRows(), 0);
+        // The interruption stays on the time axis.
+        QCOMPARE(w.samples().row(1).x, axisWithout + 600);
     }
 
     void powerParametersReadAndWriteAgainstTheSimulator()
