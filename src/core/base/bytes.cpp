@@ -17,22 +17,10 @@ ByteReader::ByteReader(std::span<const std::uint8_t> data, std::size_t offset) :
     }
 }
 
-const std::uint8_t* ByteReader::take(std::size_t n)
+void ByteReader::fail()
 {
-    if (!ok_ || n > data_.size() - pos_) {
-        ok_ = false;
-        pos_ = data_.size();
-        return nullptr;
-    }
-    const std::uint8_t* p = data_.data() + pos_;
-    pos_ += n;
-    return p;
-}
-
-std::uint8_t ByteReader::u8()
-{
-    const auto* p = take(1);
-    return p ? p[0] : 0;
+    ok_ = false;
+    pos_ = data_.size();
 }
 
 std::uint16_t ByteReader::u16()
@@ -46,30 +34,9 @@ std::int16_t ByteReader::i16()
     return static_cast<std::int16_t>(u16());
 }
 
-std::uint32_t ByteReader::u32()
-{
-    const auto* p = take(4);
-    if (!p)
-        return 0;
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 std::int32_t ByteReader::i32()
 {
     return static_cast<std::int32_t>(u32());
-}
-
-float ByteReader::single()
-{
-    return std::bit_cast<float>(u32());
-}
-
-double ByteReader::f64()
-{
-    const std::uint64_t lo = u32();
-    const std::uint64_t hi = u32();
-    return ok_ ? std::bit_cast<double>(lo | (hi << 32)) : 0.0;
 }
 
 std::string ByteReader::text(std::size_t capacity)

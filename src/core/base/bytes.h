@@ -2,6 +2,7 @@
 // Every file and frame layout of the station goes through these, field by field.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -17,13 +18,26 @@ class ByteReader {
   public:
     explicit ByteReader(std::span<const std::uint8_t> data, std::size_t offset = 0);
 
-    std::uint8_t u8();
+    // The fixed-width reads are inline: decoders of long files call them per field.
+    std::uint8_t u8()
+    {
+        const auto* p = take(1);
+        return p ? p[0] : 0;
+    }
     std::uint16_t u16();
     std::int16_t i16();
-    std::uint32_t u32();
+    std::uint32_t u32()
+    {
+        const auto* p = take(4);
+        return p ? littleU32(p) : 0;
+    }
     std::int32_t i32();
-    float single();
-    double f64();
+    float single() { return std::bit_cast<float>(u32()); }
+    double f64()
+    {
+        const auto* p = take(8);
+        return p ? std::bit_cast<double>(std::uint64_t{littleU32(p)} | (std::uint64_t{littleU32(p + 4)} << 32)) : 0.0;
+    }
     // Length byte followed by `capacity` Windows-1250 bytes; returns UTF-8. A length
     // above the capacity is cut to the capacity.
     std::string text(std::size_t capacity);
@@ -37,7 +51,22 @@ class ByteReader {
     std::size_t size() const { return data_.size(); }
 
   private:
-    const std::uint8_t* take(std::size_t n);
+    const std::uint8_t* take(std::size_t n)
+    {
+        if (!ok_ || n > data_.size() - pos_) {
+            fail();
+            return nullptr;
+        }
+        const std::uint8_t* p = data_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+    void fail();
+    static std::uint32_t littleU32(const std::uint8_t* p)
+    {
+        return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
 
     std::span<const std::uint8_t> data_;
     std::size_t pos_ = 0;

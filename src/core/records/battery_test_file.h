@@ -30,6 +30,7 @@
 #include "core/station/live_values.h"
 #include "core/station/run_state.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -53,6 +54,7 @@ inline constexpr const char* kRunActiveSave = "Během testu nelze soubor testu u
 inline constexpr const char* kRunActiveArchive = "Během testu nelze soubor testu archivovat";
 inline constexpr const char* kRunActiveResume = "Test již běží";
 inline constexpr const char* kNoTestFile = "Není otevřen žádný soubor testu";
+inline constexpr const char* kOpenCancelled = "Otevření souboru testu bylo zrušeno";
 } // namespace test_file_messages
 
 struct OpenOptions {
@@ -60,6 +62,9 @@ struct OpenOptions {
     // Program setting "Přerušení procesu": resume records are skipped, so the time axis
     // keeps the interruptions and no "Přerušení" rows are shown.
     bool ignoreInterruptions = false;
+    // Set (from any thread) to stop the open after the piece being read: it then fails
+    // with kOpenCancelled, the in-memory state as it was and the tables left empty.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Told the fraction of a file's records read (0 to 1) while it is opened: after each piece

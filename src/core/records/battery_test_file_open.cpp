@@ -19,6 +19,51 @@ namespace {
 // Bytes of tail records read at once when a file is opened.
 constexpr std::size_t kOpenPieceBytes = std::size_t{2} << 20;
 
+// Takes the decoded tail records of an opened file into the data table and the values
+// the in-memory state is built from.
+struct OpenSink {
+    SampleTable& samples;
+    DayTime testStart;
+    bool ignoreInterruptions;
+    SampleRecord& current;
+    std::vector<ResumeEntry>& resumes;
+    std::vector<long long>& resumeSecondsOf; // d of each entry of `resumes`
+    std::uint8_t& stopReason;
+    long long& totalInterruption;
+    std::size_t& refusedRecords;
+    std::string& firstRefusal;
+    OpenSummary& summary;
+
+    void sample(std::size_t, const SampleRecord& s)
+    {
+        current = s;
+        samples.add(s, testAxisSeconds(testStart, s.time, clampSeconds(totalInterruption)));
+        ++summary.samples;
+    }
+    void interruption(std::size_t, const InterruptionMarker& m)
+    {
+        stopReason = m.stopReason;
+        ++summary.interruptions;
+    }
+    void resume(std::size_t, const ResumeEntry& e)
+    {
+        if (ignoreInterruptions)
+            return;
+        const long long d = wholeSecondsBetween(e.interruptionTime, e.resumeTime);
+        resumes.push_back(e);
+        resumeSecondsOf.push_back(d);
+        // The interruption was resumed: it no longer stands.
+        stopReason = 0;
+        totalInterruption += d;
+        ++summary.resumes;
+    }
+    void refused(std::size_t, std::string message)
+    {
+        if (refusedRecords++ == 0)
+            firstRefusal = std::move(message);
+    }
+};
+
 } // namespace
 
 Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
@@ -72,31 +117,17 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
             return Error{st.error()};
         }
         const std::size_t got = buffer.size() / recordSize;
-        for (std::size_t i = first; i < first + got; ++i) {
-            auto rec = readTailRecordIn(buffer, layout, first, i);
-            if (!rec) {
-                if (refused++ == 0)
-                    firstRefusal = rec.error();
-                continue;
-            }
-            if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
-                current = *s;
-                samples.add(*s, testAxisSeconds(head.header.start, s->time, clampSeconds(totalInterruption)));
-                ++summary.samples;
-            } else if (const auto* m = std::get_if<InterruptionMarker>(&rec.value())) {
-                stopReason = m->stopReason;
-                ++summary.interruptions;
-            } else if (const auto* e = std::get_if<ResumeEntry>(&rec.value())) {
-                if (options.ignoreInterruptions)
-                    continue;
-                const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
-                resumes.push_back(*e);
-                resumeSecondsOf.push_back(d);
-                // The interruption was resumed: it no longer stands.
-                stopReason = 0;
-                totalInterruption += d;
-                ++summary.resumes;
-            }
+        OpenSink sink{samples,         head.header.start, options.ignoreInterruptions, current, resumes,
+                      resumeSecondsOf, stopReason,        totalInterruption,           refused, firstRefusal,
+                      summary};
+        readTailRecords(std::span<const std::uint8_t>(buffer).first(got * recordSize), layout, first, sink);
+        // The graph's decimation is brought up in the same pass, while the piece's rows are
+        // still in the cache.
+        samples.updateDecimation();
+        if (options.cancel && options.cancel->load(kRelaxed)) {
+            samples.clear();
+            steps.clear();
+            return Error{test_file_messages::kOpenCancelled};
         }
         if (got < wanted) {
             // The file became shorter while it was read: what is there is what it holds.
@@ -110,9 +141,6 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     }
     if (progress)
         progress(1.0);
-
-    // The graph's decimation is built here, once, from the rows just read.
-    samples.updateDecimation();
 
     for (std::size_t i = 0; i < head.steps.size(); ++i) {
         const StepResult& sr = head.steps[i];

@@ -74,26 +74,53 @@ Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const Ba
     return readTailRecordIn(file.subspan(layout.tailStart), layout, 0, index);
 }
 
+std::string tailRecordRefusal(const DecodedTailRecord& rec, const BatteryTestFileLayout& layout, std::size_t index)
+{
+    using Kind = DecodedTailRecord::Kind;
+    if (rec.kind == Kind::Interruption)
+        return {};
+    const std::size_t step = rec.kind == Kind::Sample ? rec.sample.step : rec.resume.step;
+    if (step < layout.stepCount)
+        return {};
+    return "Záznam " + std::to_string(index + 1) + " souboru testu patří ke kroku " + std::to_string(step + 1) +
+           ", test má jen " + std::to_string(layout.stepCount) + " kroků";
+}
+
+namespace {
+
+// Puts the one record readTailRecords hands out into a Result.
+struct OneRecord {
+    Result<TailRecord>& out;
+    void sample(std::size_t, const SampleRecord& s) { out = TailRecord{s}; }
+    void interruption(std::size_t, const InterruptionMarker& m) { out = TailRecord{m}; }
+    void resume(std::size_t, const ResumeEntry& e) { out = TailRecord{e}; }
+    void refused(std::size_t, std::string message) { out = Error{std::move(message)}; }
+};
+
+// Collects a whole file's tail.
+struct AllRecords {
+    BatteryTestFileContents& out;
+    void sample(std::size_t, const SampleRecord& s) { out.tail.emplace_back(s); }
+    void interruption(std::size_t, const InterruptionMarker& m) { out.tail.emplace_back(m); }
+    void resume(std::size_t, const ResumeEntry& e) { out.tail.emplace_back(e); }
+    void refused(std::size_t, std::string message)
+    {
+        if (out.refusedRecords++ == 0)
+            out.firstRefusal = std::move(message);
+    }
+};
+
+} // namespace
+
 Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const BatteryTestFileLayout& layout,
                                     std::size_t first, std::size_t index)
 {
     const std::size_t size = layout.tailRecordSize;
     if (index < first || index >= layout.tailCount || size == 0 || (index - first) >= records.size() / size)
         return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
-    ByteReader r(records, (index - first) * size);
-    TailRecord rec = readTailRecord(r, layout.version);
-    if (!r.ok())
-        return Error{"Záznam " + std::to_string(index + 1) + " v souboru testu chybí"};
-
-    int step = -1;
-    if (const auto* s = std::get_if<SampleRecord>(&rec))
-        step = s->step;
-    else if (const auto* e = std::get_if<ResumeEntry>(&rec))
-        step = e->step;
-    if (step >= 0 && static_cast<std::size_t>(step) >= layout.stepCount)
-        return Error{"Záznam " + std::to_string(index + 1) + " souboru testu patří ke kroku " +
-                     std::to_string(step + 1) + ", test má jen " + std::to_string(layout.stepCount) + " kroků"};
-    return rec;
+    Result<TailRecord> out = Error{std::string()};
+    readTailRecords(records.subspan((index - first) * size, size), layout, index, OneRecord{out});
+    return out;
 }
 
 Result<BatteryTestFileContents> readTestFile(std::span<const std::uint8_t> file)
@@ -105,16 +132,8 @@ Result<BatteryTestFileContents> readTestFile(std::span<const std::uint8_t> file)
     out.head = std::move(head.value());
     const BatteryTestFileLayout& layout = out.head.layout;
     out.tail.reserve(layout.tailCount);
-    for (std::size_t i = 0; i < layout.tailCount; ++i) {
-        auto rec = readTailRecordAt(file, layout, i);
-        if (rec) {
-            out.tail.push_back(std::move(rec.value()));
-        } else {
-            if (out.refusedRecords == 0)
-                out.firstRefusal = rec.error();
-            ++out.refusedRecords;
-        }
-    }
+    if (layout.tailEnd() <= file.size())
+        readTailRecords(file.subspan(layout.tailStart), layout, 0, AllRecords{out});
     return out;
 }
 

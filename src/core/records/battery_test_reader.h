@@ -7,6 +7,7 @@
 #include "core/base/result.h"
 #include "core/records/battery_test_records.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -57,6 +58,52 @@ Result<TailRecord> readTailRecordAt(std::span<const std::uint8_t> file, const Ba
 // record `first` on (a piece of the tail read on its own). Refused as readTailRecordAt.
 Result<TailRecord> readTailRecordIn(std::span<const std::uint8_t> records, const BatteryTestFileLayout& layout,
                                     std::size_t first, std::size_t index);
+
+// Why a decoded tail record `index` is refused (its step is beyond the layout's step
+// count), or an empty string when it is sound.
+std::string tailRecordRefusal(const DecodedTailRecord& rec, const BatteryTestFileLayout& layout, std::size_t index);
+
+// Bulk reading: every whole tail record in `records` (records of the file from record
+// `first` on, as readTailRecordIn takes them), in file order, through the one decoder
+// readTailRecordIn uses, with no allocation per record. For each record `sink` gets
+//   sink.sample(index, const SampleRecord&), sink.interruption(index, const InterruptionMarker&)
+//   or sink.resume(index, const ResumeEntry&), or, for a record readTailRecordIn refuses,
+//   sink.refused(index, std::string message) with its message.
+// Records at or beyond layout.tailCount are not read. Returns the number of records read.
+template <typename Sink>
+std::size_t readTailRecords(std::span<const std::uint8_t> records, const BatteryTestFileLayout& layout,
+                            std::size_t first, Sink&& sink)
+{
+    const std::size_t size = layout.tailRecordSize;
+    if (size == 0 || first >= layout.tailCount)
+        return 0;
+    const std::size_t count = std::min(records.size() / size, layout.tailCount - first);
+    ByteReader r(records.first(count * size));
+    DecodedTailRecord rec;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t index = first + k;
+        decodeTailRecord(r, layout.version, rec);
+        using Kind = DecodedTailRecord::Kind;
+        const bool stepped = rec.kind != Kind::Interruption;
+        const std::uint8_t step = rec.kind == Kind::Sample ? rec.sample.step : rec.resume.step;
+        if (stepped && step >= layout.stepCount) {
+            sink.refused(index, tailRecordRefusal(rec, layout, index));
+            continue;
+        }
+        switch (rec.kind) {
+        case Kind::Sample:
+            sink.sample(index, rec.sample);
+            break;
+        case Kind::Interruption:
+            sink.interruption(index, rec.marker);
+            break;
+        case Kind::Resume:
+            sink.resume(index, rec.resume);
+            break;
+        }
+    }
+    return count;
+}
 
 // A whole file: the head and every tail record that could be read. Refused tail records
 // are left out and counted; `firstRefusal` says why the first was refused.

@@ -110,41 +110,57 @@ std::size_t tailRecordSize(std::uint8_t version)
     return version >= 4 ? test_file_layout::kTailSize : test_file_layout::kOldTailSize;
 }
 
-TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
+void decodeTailRecord(ByteReader& r, std::uint8_t version, DecodedTailRecord& out)
 {
+    using Kind = DecodedTailRecord::Kind;
     const std::size_t start = r.offset();
     const std::size_t size = tailRecordSize(version);
     if (r.remaining() < size) {
         r.skip(size);
-        return SampleRecord{};
+        out.kind = Kind::Sample;
+        out.sample = SampleRecord{};
+        return;
     }
-    TailRecord out;
     const DayTime time = r.f64();
     const std::uint8_t kind = r.u8();
     if (kind == test_file_layout::kInterruptionKind) {
-        out = InterruptionMarker{r.u8()};
+        out.kind = Kind::Interruption;
+        out.marker = InterruptionMarker{r.u8()};
     } else if (kind == test_file_layout::kResumeKind) {
-        ResumeEntry e;
+        out.kind = Kind::Resume;
+        ResumeEntry& e = out.resume;
         e.resumeTime = time;
         e.step = r.u8();
         e.interruptionTime = r.f64();
         e.stopReason = r.u8();
-        out = e;
     } else {
-        SampleRecord s;
+        out.kind = Kind::Sample;
+        SampleRecord& s = out.sample;
         s.time = time;
         s.step = kind;
         s.voltage = r.single();
         s.current = r.single();
-        if (version >= 4)
-            s.capacity = r.single();
+        s.capacity = version >= 4 ? r.single() : 0.0f;
         s.temperature = r.single();
         for (float& c : s.cells)
             c = r.single();
-        out = s;
     }
     r.seek(start + size);
-    return out;
+}
+
+TailRecord readTailRecord(ByteReader& r, std::uint8_t version)
+{
+    DecodedTailRecord d;
+    decodeTailRecord(r, version, d);
+    switch (d.kind) {
+    case DecodedTailRecord::Kind::Interruption:
+        return d.marker;
+    case DecodedTailRecord::Kind::Resume:
+        return d.resume;
+    case DecodedTailRecord::Kind::Sample:
+        break;
+    }
+    return d.sample;
 }
 
 } // namespace kapsorel

@@ -164,4 +164,17 @@ StepResult readStepResult(ByteReader& r);
 std::size_t tailRecordSize(std::uint8_t version);
 TailRecord readTailRecord(ByteReader& r, std::uint8_t version);
 
+// A tail record decoded in place, for readers of many records: only the member `kind`
+// names is set. No allocation, no variant.
+struct DecodedTailRecord {
+    enum class Kind : std::uint8_t { Sample, Interruption, Resume };
+    Kind kind = Kind::Sample;
+    SampleRecord sample;
+    InterruptionMarker marker;
+    ResumeEntry resume;
+};
+// The one decoder of tail records (readTailRecord is this, put into a TailRecord). A short
+// input leaves the reader failed and `out` a sample of zeros.
+void decodeTailRecord(ByteReader& r, std::uint8_t version, DecodedTailRecord& out);
+
 } // namespace kapsorel

@@ -31,13 +31,35 @@ inline void takeValue(BucketSummary& e, float v, std::size_t row)
     e.maxRow = higher ? row : e.maxRow;
 }
 
-// The 22 series' values of a sample, in series order.
-inline void valuesOf(const SampleRecord& s, float* out)
+// The 22 series' values of a sample, in series order, the padding lanes NaN.
+inline void valuesOf(const SampleRecord& s, std::array<float, 24>& out)
 {
     for (std::size_t k = 0; k < kCellCount; ++k)
         out[static_cast<std::size_t>(graph_series::kFirstCell) + k] = s.cells[k];
     out[graph_series::kCurrent] = s.current;
     out[graph_series::kVoltage] = s.voltage;
+    for (std::size_t k = kSeries; k < out.size(); ++k)
+        out[k] = std::numeric_limits<float>::quiet_NaN();
+}
+
+// Row `a` comes before row `b` in time (then in arrival).
+inline bool earlier(const std::vector<SampleRow>& rows, std::size_t a, std::size_t b)
+{
+    return rows[a].x != rows[b].x ? rows[a].x < rows[b].x : a < b;
+}
+
+// First row of [begin, end) for which `before(x)` is false (`before` true for a prefix).
+template <typename Before>
+std::size_t firstRowWhere(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end, Before before)
+{
+    while (begin < end) {
+        const std::size_t mid = begin + (end - begin) / 2;
+        if (before(rows[mid].x))
+            begin = mid + 1;
+        else
+            end = mid;
+    }
+    return begin;
 }
 
 } // namespace
@@ -50,22 +72,32 @@ SampleDecimation::AllSeries::AllSeries()
     maxRow.fill(0);
 }
 
-void SampleDecimation::AllSeries::take(const float* values, std::uint32_t row)
+void SampleDecimation::AllSeries::take(const Values& values, std::uint32_t row)
 {
-    for (std::size_t s = 0; s < kSeries; ++s) {
+    // Local copies: the loop then runs on whole vector registers, with no aliasing to
+    // rule out.
+    Values lo = min;
+    Values hi = max;
+    std::array<std::uint32_t, kLanes> loRow = minRow;
+    std::array<std::uint32_t, kLanes> hiRow = maxRow;
+    for (std::size_t s = 0; s < kLanes; ++s) {
         const float v = values[s];
-        const bool lower = v < min[s];
-        const bool higher = v > max[s];
-        min[s] = lower ? v : min[s];
-        minRow[s] = lower ? row : minRow[s];
-        max[s] = higher ? v : max[s];
-        maxRow[s] = higher ? row : maxRow[s];
+        const bool lower = v < lo[s];
+        const bool higher = v > hi[s];
+        lo[s] = lower ? v : lo[s];
+        loRow[s] = lower ? row : loRow[s];
+        hi[s] = higher ? v : hi[s];
+        hiRow[s] = higher ? row : hiRow[s];
     }
+    min = lo;
+    max = hi;
+    minRow = loRow;
+    maxRow = hiRow;
 }
 
 void SampleDecimation::AllSeries::takeLater(const AllSeries& later)
 {
-    for (std::size_t s = 0; s < kSeries; ++s) {
+    for (std::size_t s = 0; s < kLanes; ++s) {
         const bool lower = later.min[s] < min[s];
         const bool higher = later.max[s] > max[s];
         min[s] = lower ? later.min[s] : min[s];
@@ -84,10 +116,24 @@ float seriesValue(const SampleRecord& s, int series)
     return s.cells[static_cast<std::size_t>(series - graph_series::kFirstCell)];
 }
 
+void SampleDecimation::reserve(std::size_t samples)
+{
+    for (int level = kFirstStoredLevel;; ++level) {
+        const auto j = static_cast<std::size_t>(level - kFirstStoredLevel);
+        if (levels_.size() <= j)
+            levels_.emplace_back();
+        const std::size_t buckets = bucketsOf(samples, level);
+        levels_[j].reserve(buckets);
+        if (buckets <= 1)
+            break;
+    }
+}
+
 void SampleDecimation::clear()
 {
-    levels_.clear();
-    xs_.clear();
+    for (auto& level : levels_)
+        level.clear();
+    levelCount_ = 0;
     runStarts_.clear();
     for (auto& m : missing_)
         m.clear();
@@ -105,7 +151,6 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
     if (n == oldCount)
         return;
 
-    xs_.resize(n);
     for (int level = kFirstStoredLevel;; ++level) {
         const auto j = static_cast<std::size_t>(level - kFirstStoredLevel);
         if (levels_.size() <= j)
@@ -115,9 +160,8 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
         cur.resize(buckets);
         if (j == 0) {
             // New rows only: a partly filled bucket already holds its older rows.
-            float v[kSeries];
+            Values v;
             for (std::size_t i = oldCount; i < n; ++i) {
-                xs_[i] = rows[i].x;
                 if (i == 0 || rows[i].x < rows[i - 1].x)
                     runStarts_.push_back(i);
                 earliest_ = i == 0 ? rows[i].x : std::min(earliest_, rows[i].x);
@@ -149,8 +193,10 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
                     out.takeLater(finer[2 * b + 1]);
             }
         }
-        if (buckets <= 1)
+        if (buckets <= 1) {
+            levelCount_ = j + 1;
             break;
+        }
     }
     count_ = n;
 }
@@ -185,7 +231,7 @@ BucketSummary SampleDecimation::bucket(const std::vector<SampleRow>& rows, int l
             takeValue(out, seriesValue(rows[i].sample, series), i);
     } else {
         // Levels above the top are one bucket, the top's.
-        const auto j = std::min(static_cast<std::size_t>(level - kFirstStoredLevel), levels_.size() - 1);
+        const auto j = std::min(static_cast<std::size_t>(level - kFirstStoredLevel), levelCount_ - 1);
         const AllSeries& b = levels_[j][index];
         const auto s = static_cast<std::size_t>(series);
         out.min = b.min[s];
@@ -213,7 +259,7 @@ void SampleDecimation::summarise(const std::vector<SampleRow>& rows, std::size_t
             i += std::size_t{1} << level;
             continue;
         }
-        float v[kSeries];
+        Values v;
         valuesOf(rows[i].sample, v);
         out.take(v, static_cast<std::uint32_t>(i));
         ++i;
@@ -230,11 +276,6 @@ std::size_t SampleDecimation::firstMissing(int series, std::size_t begin, std::s
     if (it == m.end() || it->begin >= end)
         return end;
     return std::max(it->begin, begin);
-}
-
-bool SampleDecimation::earlier(std::size_t a, std::size_t b) const
-{
-    return xs_[a] != xs_[b] ? xs_[a] < xs_[b] : a < b;
 }
 
 // What a column has seen of one or more runs of growing times.
@@ -255,14 +296,11 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
     if (count_ == 0 || !(xMin <= xMax))
         return v;
     pixels = std::max<std::size_t>(pixels, 1);
-    const auto xAt = [this](std::size_t i) { return static_cast<double>(xs_[i]); };
+    const auto xAt = [&rows](std::size_t i) { return static_cast<double>(rows[i].x); };
+    const auto earlier = [&rows](std::size_t a, std::size_t b) { return kapsorel::earlier(rows, a, b); };
     // First row of [begin, end) (growing times) whose time is not below `x`.
-    const auto firstFrom = [this](std::size_t begin, std::size_t end, double x) {
-        const auto b = xs_.begin();
-        return static_cast<std::size_t>(
-            std::lower_bound(b + static_cast<std::ptrdiff_t>(begin), b + static_cast<std::ptrdiff_t>(end), x,
-                             [](std::int64_t t, double lim) { return static_cast<double>(t) < lim; }) -
-            b);
+    const auto firstFrom = [&rows](std::size_t begin, std::size_t end, double x) {
+        return firstRowWhere(rows, begin, end, [x](std::int64_t t) { return static_cast<double>(t) < x; });
     };
 
     // Per run of growing times, the rows in view; the nearest rows outside on either side.
@@ -273,10 +311,8 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
         const std::size_t runBegin = runStarts_[r];
         const std::size_t runEnd = r + 1 < runStarts_.size() ? runStarts_[r + 1] : count_;
         const std::size_t lo = firstFrom(runBegin, runEnd, xMin);
-        const auto hiIt = std::upper_bound(xs_.begin() + static_cast<std::ptrdiff_t>(lo),
-                                           xs_.begin() + static_cast<std::ptrdiff_t>(runEnd), xMax,
-                                           [](double x, std::int64_t t) { return x < static_cast<double>(t); });
-        const auto hi = static_cast<std::size_t>(hiIt - xs_.begin());
+        const std::size_t hi =
+            firstRowWhere(rows, lo, runEnd, [xMax](std::int64_t t) { return !(xMax < static_cast<double>(t)); });
         if (lo != runBegin && (before == kNone || earlier(before, lo - 1)))
             before = lo - 1;
         if (hi != runEnd && (after == kNone || earlier(hi, after)))
@@ -287,7 +323,7 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
         }
     }
 
-    float values[kSeries];
+    Values values;
     const auto emitRow = [&](std::size_t i) {
         valuesOf(rows[i].sample, values);
         for (std::size_t s = 0; s < kSeries; ++s)
@@ -305,7 +341,7 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
                 order.push_back(i);
         if (parts.size() > 1)
             std::stable_sort(order.begin(), order.end(),
-                             [this](std::size_t a, std::size_t b) { return xs_[a] < xs_[b]; });
+                             [&rows](std::size_t a, std::size_t b) { return rows[a].x < rows[b].x; });
         for (std::size_t s = 0; s < kSeries; ++s)
             v.series[s].reserve(v.samples + 2);
         for (std::size_t i : order)
@@ -320,8 +356,8 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
         for (std::size_t s = 0; s < kSeries; ++s)
             v.series[s].reserve(4 * columns + 2);
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        float firstValues[kSeries];
-        float lastValues[kSeries];
+        Values firstValues;
+        Values lastValues;
         struct Pick {
             std::size_t row;
             float value;

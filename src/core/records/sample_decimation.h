@@ -74,9 +74,11 @@ struct DecimatedView {
 
 class SampleDecimation {
   public:
-    static constexpr int kFirstStoredLevel = 5;
+    static constexpr int kFirstStoredLevel = 6;
 
     void clear();
+    // Room for `samples` rows, so a table read in pieces does not regrow the levels.
+    void reserve(std::size_t samples);
     // Takes the rows `rows` gained since the last call; rows that are fewer than before
     // (the table was cleared and refilled) rebuild everything.
     void update(const std::vector<SampleRow>& rows);
@@ -109,21 +111,27 @@ class SampleDecimation {
     BucketSummary whole(const std::vector<SampleRow>& rows, int series) const;
 
   private:
+    // Lanes of the per-series arrays: the series padded to a whole number of vector
+    // registers, so a row is taken without a scalar tail. The padding lanes hold NaN
+    // values and are never taken.
+    static constexpr std::size_t kLanes = 24;
+    using Values = std::array<float, kLanes>;
+
     // Minimum and maximum of every series over a bucket or a column, and their rows (the
     // earliest of equal values); series by series in arrays, so a row is taken in a few
     // vector instructions.
     struct AllSeries {
         AllSeries();
         // Row `row` with the series' values `values`.
-        void take(const float* values, std::uint32_t row);
+        void take(const Values& values, std::uint32_t row);
         // A bucket or column of later rows.
         void takeLater(const AllSeries& later);
         bool has(std::size_t series) const { return min[series] <= max[series]; }
 
-        std::array<float, graph_series::kCount> min;
-        std::array<float, graph_series::kCount> max;
-        std::array<std::uint32_t, graph_series::kCount> minRow;
-        std::array<std::uint32_t, graph_series::kCount> maxRow;
+        std::array<float, kLanes> min;
+        std::array<float, kLanes> max;
+        std::array<std::uint32_t, kLanes> minRow;
+        std::array<std::uint32_t, kLanes> maxRow;
     };
     struct Span {
         std::size_t begin;
@@ -135,15 +143,13 @@ class SampleDecimation {
     void summarise(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end, AllSeries& out) const;
     // First row of [begin, end) whose value of `series` is NaN, or `end`.
     std::size_t firstMissing(int series, std::size_t begin, std::size_t end) const;
-    int storedTop() const { return kFirstStoredLevel + static_cast<int>(levels_.size()) - 1; }
-    // Row `a` comes before row `b` in time (then in arrival).
-    bool earlier(std::size_t a, std::size_t b) const;
+    int storedTop() const { return kFirstStoredLevel + static_cast<int>(levelCount_) - 1; }
 
     // levels_[j] holds level kFirstStoredLevel + j, one AllSeries per bucket. Rows are
-    // kept as 32 bits: a table of 4G samples would be a file of 400 GB.
+    // kept as 32 bits: a table of 4G samples would be a file of 400 GB. The times are
+    // read from the table's rows, not kept twice.
     std::vector<std::vector<AllSeries>> levels_;
-    // The rows' times, packed for the searches and comparisons of a view.
-    std::vector<std::int64_t> xs_;
+    std::size_t levelCount_ = 0; // levels in use (more may be kept, emptied, for their room)
     // First row of each run of growing times.
     std::vector<std::size_t> runStarts_;
     // Per series the runs of rows whose value is NaN, in row order.

@@ -45,7 +45,11 @@ class SampleTable {
         rows_.clear();
         decimation_.clear();
     }
-    void reserve(std::size_t n) { rows_.reserve(n); }
+    void reserve(std::size_t n)
+    {
+        rows_.reserve(n);
+        decimation_.reserve(n);
+    }
     void add(const SampleRecord& sample, std::int64_t x) { rows_.push_back(SampleRow{x, sample}); }
 
     std::size_t size() const { return rows_.size(); }
