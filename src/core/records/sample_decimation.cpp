@@ -6,6 +6,10 @@
 #include <bit>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kapsorel {
 
 namespace {
@@ -72,27 +76,93 @@ SampleDecimation::AllSeries::AllSeries()
     maxRow.fill(0);
 }
 
-void SampleDecimation::AllSeries::take(const Values& values, std::uint32_t row)
-{
-    // Local copies: the loop then runs on whole vector registers, with no aliasing to
-    // rule out.
-    Values lo = min;
-    Values hi = max;
-    std::array<std::uint32_t, kLanes> loRow = minRow;
-    std::array<std::uint32_t, kLanes> hiRow = maxRow;
-    for (std::size_t s = 0; s < kLanes; ++s) {
-        const float v = values[s];
-        const bool lower = v < lo[s];
-        const bool higher = v > hi[s];
-        lo[s] = lower ? v : lo[s];
-        loRow[s] = lower ? row : loRow[s];
-        hi[s] = higher ? v : hi[s];
-        hiRow[s] = higher ? row : hiRow[s];
+#if defined(__SSE2__)
+
+namespace {
+
+// Four lanes of the min/max of a bucket or column in registers. The minimum and maximum
+// instructions keep the old value when the new one is NaN, and the compares are false
+// for a NaN, as the scalar rules below.
+struct FourLanes {
+    __m128 lo;
+    __m128 hi;
+    __m128i loRow;
+    __m128i hiRow;
+
+    static FourLanes load(const float* lo, const float* hi, const std::uint32_t* loRow, const std::uint32_t* hiRow)
+    {
+        return {_mm_loadu_ps(lo), _mm_loadu_ps(hi), _mm_loadu_si128(reinterpret_cast<const __m128i*>(loRow)),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(hiRow))};
     }
-    min = lo;
-    max = hi;
-    minRow = loRow;
-    maxRow = hiRow;
+    void store(float* lo4, float* hi4, std::uint32_t* loRow4, std::uint32_t* hiRow4) const
+    {
+        _mm_storeu_ps(lo4, lo);
+        _mm_storeu_ps(hi4, hi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(loRow4), loRow);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(hiRow4), hiRow);
+    }
+    // Values `vmin`/`vmax` at rows `rmin`/`rmax`, later than everything taken so far.
+    void take(__m128 vmin, __m128 vmax, __m128i rmin, __m128i rmax)
+    {
+        const __m128i lower = _mm_castps_si128(_mm_cmplt_ps(vmin, lo));
+        const __m128i higher = _mm_castps_si128(_mm_cmpgt_ps(vmax, hi));
+        lo = _mm_min_ps(vmin, lo);
+        hi = _mm_max_ps(vmax, hi);
+        loRow = _mm_or_si128(_mm_and_si128(lower, rmin), _mm_andnot_si128(lower, loRow));
+        hiRow = _mm_or_si128(_mm_and_si128(higher, rmax), _mm_andnot_si128(higher, hiRow));
+    }
+};
+
+} // namespace
+
+void SampleDecimation::AllSeries::takeRows(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end)
+{
+    constexpr std::size_t kVectors = kLanes / 4;
+    std::array<FourLanes, kVectors> lanes;
+    for (std::size_t k = 0; k < kVectors; ++k)
+        lanes[k] = FourLanes::load(&min[4 * k], &max[4 * k], &minRow[4 * k], &maxRow[4 * k]);
+    Values values;
+    for (std::size_t i = begin; i < end; ++i) {
+        valuesOf(rows[i].sample, values);
+        const __m128i row = _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(i)));
+        for (std::size_t k = 0; k < kVectors; ++k) {
+            const __m128 v = _mm_loadu_ps(&values[4 * k]);
+            lanes[k].take(v, v, row, row);
+        }
+    }
+    for (std::size_t k = 0; k < kVectors; ++k)
+        lanes[k].store(&min[4 * k], &max[4 * k], &minRow[4 * k], &maxRow[4 * k]);
+}
+
+void SampleDecimation::AllSeries::takeLater(const AllSeries& later)
+{
+    for (std::size_t k = 0; k < kLanes / 4; ++k) {
+        FourLanes l = FourLanes::load(&min[4 * k], &max[4 * k], &minRow[4 * k], &maxRow[4 * k]);
+        const FourLanes o =
+            FourLanes::load(&later.min[4 * k], &later.max[4 * k], &later.minRow[4 * k], &later.maxRow[4 * k]);
+        l.take(o.lo, o.hi, o.loRow, o.hiRow);
+        l.store(&min[4 * k], &max[4 * k], &minRow[4 * k], &maxRow[4 * k]);
+    }
+}
+
+#else
+
+void SampleDecimation::AllSeries::takeRows(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end)
+{
+    Values values;
+    for (std::size_t i = begin; i < end; ++i) {
+        valuesOf(rows[i].sample, values);
+        const auto row = static_cast<std::uint32_t>(i);
+        for (std::size_t s = 0; s < kLanes; ++s) {
+            const float v = values[s];
+            const bool lower = v < min[s];
+            const bool higher = v > max[s];
+            min[s] = lower ? v : min[s];
+            minRow[s] = lower ? row : minRow[s];
+            max[s] = higher ? v : max[s];
+            maxRow[s] = higher ? row : maxRow[s];
+        }
+    }
 }
 
 void SampleDecimation::AllSeries::takeLater(const AllSeries& later)
@@ -106,6 +176,8 @@ void SampleDecimation::AllSeries::takeLater(const AllSeries& later)
         maxRow[s] = higher ? later.maxRow[s] : maxRow[s];
     }
 }
+
+#endif
 
 float seriesValue(const SampleRecord& s, int series)
 {
@@ -160,6 +232,11 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
         cur.resize(buckets);
         if (j == 0) {
             // New rows only: a partly filled bucket already holds its older rows.
+            for (std::size_t i = oldCount; i < n;) {
+                const std::size_t next = std::min(n, ((i >> level) + 1) << level);
+                cur[i >> level].takeRows(rows, i, next);
+                i = next;
+            }
             Values v;
             for (std::size_t i = oldCount; i < n; ++i) {
                 if (i == 0 || rows[i].x < rows[i - 1].x)
@@ -167,8 +244,6 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
                 earliest_ = i == 0 ? rows[i].x : std::min(earliest_, rows[i].x);
                 latest_ = i == 0 ? rows[i].x : std::max(latest_, rows[i].x);
                 valuesOf(rows[i].sample, v);
-                AllSeries& b = cur[i >> level];
-                b.take(v, static_cast<std::uint32_t>(i));
                 bool missing = false;
                 for (std::size_t s = 0; s < kSeries; ++s)
                     missing |= std::isnan(v[s]);
@@ -259,10 +334,10 @@ void SampleDecimation::summarise(const std::vector<SampleRow>& rows, std::size_t
             i += std::size_t{1} << level;
             continue;
         }
-        Values v;
-        valuesOf(rows[i].sample, v);
-        out.take(v, static_cast<std::uint32_t>(i));
-        ++i;
+        // Single rows up to the next stored bucket's start (or the end).
+        const std::size_t next = std::min(end, ((i >> kFirstStoredLevel) + 1) << kFirstStoredLevel);
+        out.takeRows(rows, i, next);
+        i = next;
     }
 }
 

@@ -122,8 +122,8 @@ class SampleDecimation {
     // vector instructions.
     struct AllSeries {
         AllSeries();
-        // Row `row` with the series' values `values`.
-        void take(const Values& values, std::uint32_t row);
+        // Rows [begin, end) of the table.
+        void takeRows(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end);
         // A bucket or column of later rows.
         void takeLater(const AllSeries& later);
         bool has(std::size_t series) const { return min[series] <= max[series]; }

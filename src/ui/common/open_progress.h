@@ -1,10 +1,13 @@
-// Progress of opening a test file: a dialog that appears only once the open has taken
-// half a second, so short files open without a flash.
+// Progress of reading a test file off the GUI thread: the reading runs on a thread of its
+// own while the GUI thread keeps painting and ticking; a dialog with "Zrušit" appears only
+// once the read has taken half a second, so short files open without a flash.
 #pragma once
 
 #include "core/records/battery_test_file.h"
 
 #include <QString>
+#include <atomic>
+#include <functional>
 
 class QProgressDialog;
 class QWidget;
@@ -21,12 +24,20 @@ class OpenProgressDialog {
     OpenProgressDialog(const OpenProgressDialog&) = delete;
     OpenProgressDialog& operator=(const OpenProgressDialog&) = delete;
 
-    // For BatteryTestFile::openTestFile; valid while this object lives.
-    OpenProgress callback();
+    // Work for the reading thread: reports the fraction read through the progress and
+    // stops early (its own way) once the flag is set.
+    using Reading = std::function<void(const OpenProgress& progress, const std::atomic<bool>& cancel)>;
+
+    // Runs `read` on a thread of its own and returns when it has ended. Meanwhile the GUI
+    // thread handles events, but input to the parent's window (clicks, keys, closing) is
+    // held back, so nothing starts on the file being read; "Zrušit" sets the flag.
+    void run(const Reading& read);
+
     QProgressDialog& dialog() { return *dialog_; }
 
   private:
     QProgressDialog* dialog_;
+    QWidget* parent_;
 };
 
 } // namespace kapsorel::ui

@@ -83,23 +83,26 @@ void BatteryTestFileActions::open()
 
 bool BatteryTestFileActions::openAt(const std::filesystem::path& path)
 {
-    if (actions_.fileWorkRunning)
+    if (actions_.fileWorkRunning || loading_)
         return false;
+    // The file is read into tables of its own off the GUI thread and handed over at the
+    // end: a failed or cancelled open leaves the windows showing what they showed.
+    SampleTable samples;
+    StepTable steps;
     Result<OpenSummary> read = Error{std::string()};
-    {
-        OpenProgressDialog progress(owner_, owner_->windowTitle());
-        loading_ = true;
-        OpenOptions options;
-        options.runActive = runtime_.station().run.runActive();
-        options.ignoreInterruptions = runtime_.settings().ignoreInterruptions;
-        read =
-            runtime_.testFile().openTestFile(path, options, records_.samples(), records_.steps(), progress.callback());
-        loading_ = false;
-    }
+    OpenOptions options;
+    options.runActive = runtime_.station().run.runActive();
+    options.ignoreInterruptions = runtime_.settings().ignoreInterruptions;
+    readOffGuiThread([&](const OpenProgress& progress, const std::atomic<bool>& cancel) {
+        options.cancel = &cancel;
+        read = runtime_.testFile().openTestFile(path, options, samples, steps, progress);
+    });
     if (!read) {
         emit message(read.error());
         return false;
     }
+    records_.samples() = std::move(samples);
+    records_.steps() = std::move(steps);
     records_.reload();
     panel_.showHeader(runtime_.testFile().header());
     emit opened();
@@ -110,16 +113,29 @@ bool BatteryTestFileActions::openAt(const std::filesystem::path& path)
 
 InterruptedTestCheck BatteryTestFileActions::checkInterruptedTest()
 {
+    SampleTable samples;
+    StepTable steps;
     InterruptedTestCheck check;
-    {
-        OpenProgressDialog progress(owner_, owner_->windowTitle());
-        loading_ = true;
-        check = runtime_.testFile().checkInterruptedTest(runtime_.settings().ignoreInterruptions, records_.samples(),
-                                                         records_.steps(), defaultDateTimeText, progress.callback());
-        loading_ = false;
+    const bool ignoreInterruptions = runtime_.settings().ignoreInterruptions;
+    readOffGuiThread([&](const OpenProgress& progress, const std::atomic<bool>&) {
+        check = runtime_.testFile().checkInterruptedTest(ignoreInterruptions, samples, steps, defaultDateTimeText,
+                                                         progress);
+    });
+    if (check.outcome != InterruptedTestCheck::Outcome::NoTest &&
+        check.outcome != InterruptedTestCheck::Outcome::OpenFailed) {
+        records_.samples() = std::move(samples);
+        records_.steps() = std::move(steps);
     }
     records_.reload();
     return check;
+}
+
+void BatteryTestFileActions::readOffGuiThread(const OpenProgressDialog::Reading& read)
+{
+    OpenProgressDialog progress(owner_, owner_->windowTitle());
+    loading_ = true;
+    progress.run(read);
+    loading_ = false;
 }
 
 void BatteryTestFileActions::save()

@@ -1,11 +1,13 @@
 // "Otevři", "Ulož" and "Archivuj soubor": reading a test file into the panel and the record
-// windows (with progress), and the copies, which run off the GUI thread with their item
-// disabled while they sync to the disk. "Export CSV" is its part CsvExportAction;
-// "Historie baterie" opens the battery history window.
+// windows (off the GUI thread, with progress and "Zrušit", the tables handed over at the
+// end), and the copies, which run off the GUI thread with their item disabled while they
+// sync to the disk. "Export CSV" is its part CsvExportAction; "Historie baterie" opens the
+// battery history window.
 #pragma once
 
 #include "core/app/station_runtime.h"
 #include "core/definitions/battery_table.h"
+#include "ui/common/open_progress.h"
 
 #include <QObject>
 #include <QPointer>
@@ -59,6 +61,9 @@ class BatteryTestFileActions final : public QObject {
     void forgotten();
 
   private:
+    // Runs `read` off the GUI thread with the open's progress dialog; the refresh leaves the
+    // tables alone meanwhile.
+    void readOffGuiThread(const OpenProgressDialog::Reading& read);
     void runFileWork(std::function<std::string()> work, std::function<void()> done);
     void openFromHistory(const std::filesystem::path& path);
 

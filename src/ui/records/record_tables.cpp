@@ -17,6 +17,9 @@ namespace kapsorel::ui {
 
 namespace {
 
+// Rows announced as an insertion at most; more are announced as a reset.
+constexpr std::size_t kLargestInsertion = 1000;
+
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
@@ -77,6 +80,12 @@ bool GrowingTableModel::appendRows()
     }
     if (n == shown_)
         return false;
+    // More new rows than shown ones (a long test read into the table): a reset costs the
+    // view the same at any size, an insertion costs it per row.
+    if (n - shown_ > std::max<std::size_t>(shown_, kLargestInsertion)) {
+        reload();
+        return true;
+    }
     beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(n - 1));
     shown_ = n;
     endInsertRows();
