@@ -91,7 +91,9 @@ void OpenProgressDialog::run(const Reading& read)
                      [cancel] { cancel->store(true, std::memory_order_relaxed); });
     QTimer poll;
     poll.setInterval(kPollMs);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [this, permille] {
+    QObject::connect(&poll, &QTimer::timeout, &loop, [this, permille, cancel] {
+        if (dialog_->wasCanceled())
+            cancel->store(true, std::memory_order_relaxed);
         const int value = permille->load(std::memory_order_relaxed);
         if (!dialog_->wasCanceled() && value != dialog_->value())
             dialog_->setValue(value);
