@@ -3,6 +3,7 @@
 #include "frame_answers.h"
 #include "status_encoding.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kapsorel::sim {
@@ -125,8 +126,17 @@ ModuleFrame PowerModule::runCommand(const FrameHeader& request, std::span<const 
     case commandKey('P', 'E'):
         ++state_.newTests;
         return f;
-    case commandKey('P', 'Q'): // DAC regulation test steps: accepted, nothing modelled
+    case commandKey('P', 'Q'): { // DAC regulation test steps: code, current, voltage
+        const std::uint8_t code = r.u8();
+        const float current = r.single();
+        const float voltage = r.single();
+        if (!r.ok())
+            return answerFrame(request, kBadPayload);
+        state_.dacStepCode = code;
+        state_.dacStepCurrent = current;
+        state_.dacStepVoltage = voltage;
         return f;
+    }
     case commandKey('M', 'T'):
         f.putSingle(0, static_cast<float>(battery_.temperature()));
         f.putU8(4, state_.tempSensorFault ? 1 : 0);
@@ -151,6 +161,78 @@ double PowerModule::channelValue(int channel) const
     default:
         return 0.0;
     }
+}
+
+void PowerModule::applyLoad()
+{
+    const auto block = memory_.read(address::kSectionsBlock, 74);
+    double siemens = 0;
+    if (block) {
+        const std::size_t resistors = std::min<std::size_t>((*block)[0], 10);
+        const std::size_t banks = std::min<std::size_t>((*block)[1], 8);
+        for (std::size_t i = 0; i < resistors + banks; ++i) {
+            if ((state_.switchMask >> i & 1u) == 0)
+                continue;
+            const std::size_t at = i < resistors ? 2 + 4 * i : 42 + 4 * (i - resistors);
+            const float g = le::getSingle(*block, at);
+            if (std::isfinite(g) && g > 0)
+                siemens += g;
+        }
+    }
+    const double current = battery_.voltage() * siemens;
+    if (current > 0) {
+        battery_.discharge(current);
+        state_.loadDrawing = true;
+    } else if (state_.loadDrawing) {
+        battery_.stop();
+        state_.loadDrawing = false;
+    }
+}
+
+void PowerModule::applySource(bool on)
+{
+    state_.sourceOn = on;
+    if (on) {
+        battery_.charge(state_.sourceCurrent, state_.sourceVoltage);
+        state_.sourceCharging = true;
+    } else if (state_.sourceCharging) {
+        battery_.stop();
+        state_.sourceCharging = false;
+    }
+}
+
+// A fan controller's registers: 5 status, 0/1 speed and 2/3 fault speed in units of 50 RPM,
+// 4 configuration.
+ModuleFrame PowerModule::fanRegister(const FrameHeader& request, std::span<const std::uint8_t> payload)
+{
+    ByteReader r(payload);
+    const std::uint8_t fan = r.u8();
+    const std::uint8_t reg = r.u8();
+    if (!r.ok() || fan < 1 || fan > 5)
+        return answerFrame(request, kBadPayload);
+    const bool running = fan <= 4 && (state_.fans >> (fan - 1) & 1u) != 0;
+    std::uint8_t value = 0;
+    switch (reg) {
+    case 0:
+    case 1:
+        value = running ? 60 : 0;
+        break;
+    case 2:
+    case 3:
+        value = 10;
+        break;
+    case 4:
+        value = state_.i2cAddress == 54 && state_.i2cRegister == 4 ? state_.i2cValue : 10;
+        break;
+    case 5:
+        value = running ? 0x01 : 0x00;
+        break;
+    default:
+        return answerFrame(request, kBadPayload);
+    }
+    ModuleFrame f = answerFrame(request);
+    putAnswerU8(f, value);
+    return f;
 }
 
 ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
@@ -183,7 +265,7 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
         return f;
     case commandKey('Z', 'z'):
     case commandKey('Z', 'Z'):
-        state_.sourceOn = request.param != 0;
+        applySource(request.param != 0);
         return f;
     case commandKey('Z', 'r'): {
         // Source registers in hundredths: set points, maxima, nominal values.
@@ -234,18 +316,58 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
     case commandKey('Z', 't'):
         putAnswerU8(f, static_cast<std::uint8_t>(std::clamp(moduleTemperature(), 0.0, 255.0)));
         return f;
-    case commandKey('Z', 'R'):
+    case commandKey('Z', 'R'): {
+        const std::uint8_t reg = r.u8();
+        if (!r.ok())
+            return answerFrame(request, kBadPayload);
+        putAnswerU8(f, state_.sourceRegisters[reg]);
+        return f;
+    }
+    case commandKey('Z', 'W'): {
+        const std::uint8_t reg = r.u8();
+        if (!r.ok() || request.param < 1 || request.param > 2 || r.remaining() < request.param)
+            return answerFrame(request, kBadPayload);
+        for (std::uint8_t i = 0; i < request.param; ++i)
+            state_.sourceRegisters[static_cast<std::uint8_t>(reg + i)] = r.u8();
+        return f;
+    }
+    case commandKey('Z', 'F'): {
+        const std::uint8_t on = r.u8();
+        const std::uint16_t onTime = r.u16();
+        const std::uint16_t offTime = r.u16();
+        if (!r.ok())
+            return answerFrame(request, kBadPayload);
+        state_.reflexState = on;
+        state_.reflexOn = onTime;
+        state_.reflexOff = offTime;
+        return f;
+    }
+    case commandKey('F', 'Z'):
+    case commandKey('F', 'V'): {
+        if (request.param < 1 || request.param > 4)
+            return answerFrame(request, kBadPayload);
+        const auto bit = static_cast<std::uint8_t>(1u << (request.param - 1));
+        state_.fans = static_cast<std::uint8_t>(request.command == 'Z' ? state_.fans | bit : state_.fans & ~bit);
+        return f;
+    }
     case commandKey('F', 'G'):
+        return fanRegister(request, payload);
+    case commandKey('I', 'w'):
+    case commandKey('I', 'W'): {
+        const std::uint8_t address = r.u8();
+        const std::uint8_t first = r.u8();
+        const std::uint8_t value = request.command == 'W' ? r.u8() : first;
+        if (!r.ok())
+            return answerFrame(request, kBadPayload);
+        state_.i2cAddress = address;
+        state_.i2cRegister = request.command == 'W' ? first : 0;
+        state_.i2cValue = value;
+        return f;
+    }
     case commandKey('S', 'r'):
         putAnswerU8(f, 0);
         return f;
-    case commandKey('Z', 'W'):
-    case commandKey('Z', 'F'):
     case commandKey('Z', 'K'):
-    case commandKey('F', 'Z'):
-    case commandKey('F', 'V'):
-    case commandKey('I', 'w'):
-    case commandKey('I', 'W'):
     case commandKey('S', 'w'):
         return f;
     case commandKey('R', 'O'): {
@@ -253,6 +375,7 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
         if (!r.ok())
             return answerFrame(request, kBadPayload);
         state_.switchMask = mask & 0x00FFFFFFu;
+        applyLoad();
         return f;
     }
     case commandKey('R', 'R'): {

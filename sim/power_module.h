@@ -6,6 +6,7 @@
 #include "module_handler.h"
 #include "settings_memory.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -24,13 +25,26 @@ struct PowerModuleState {
     float sourceVoltage = 36.0f;             // "ZX" set points
     float sourceCurrent = 22.0f;
     bool sourceOn = false;
-    std::uint8_t runIndicator = 0; // "PL"
-    int newTests = 0;              // "PE"
-    int procedureEnds = 0;         // "PK"
-    int acknowledgements = 0;      // "Pa"
-    std::uint32_t switchMask = 0;  // "RO"
-    std::uint8_t relays = 0;       // "RR", bit per relay
-    std::uint16_t dac = 0;         // "ZD"
+    std::uint8_t runIndicator = 0;                   // "PL"
+    int newTests = 0;                                // "PE"
+    int procedureEnds = 0;                           // "PK"
+    int acknowledgements = 0;                        // "Pa"
+    std::uint32_t switchMask = 0;                    // "RO"
+    std::uint8_t relays = 0;                         // "RR", bit per relay
+    std::uint16_t dac = 0;                           // "ZD"
+    std::uint8_t fans = 0;                           // "FZ"/"FV", bit per fan 1-4
+    std::array<std::uint8_t, 256> sourceRegisters{}; // "ZW", read by "ZR"
+    std::uint8_t reflexState = 0;                    // "ZF"
+    std::uint16_t reflexOn = 0;
+    std::uint16_t reflexOff = 0;
+    std::uint8_t i2cAddress = 0; // last "Iw"/"IW" target and bytes
+    std::uint8_t i2cRegister = 0;
+    std::uint8_t i2cValue = 0;
+    std::uint8_t dacStepCode = 0; // last "PQ"
+    float dacStepCurrent = 0;
+    float dacStepVoltage = 0;
+    bool loadDrawing = false;    // the switched load elements discharge the battery
+    bool sourceCharging = false; // the source switched on charges it
 };
 
 class PowerModule : public ModuleHandler {
@@ -58,6 +72,10 @@ class PowerModule : public ModuleHandler {
     ModuleFrame runCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
     ModuleFrame serviceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
     double channelValue(int channel) const;
+    // The load elements of the switch mask draw V x (sum of their conductances) from the battery.
+    void applyLoad();
+    void applySource(bool on);
+    ModuleFrame fanRegister(const FrameHeader& request, std::span<const std::uint8_t> payload);
 
     BatteryModel& battery_;
     SettingsMemory memory_;
