@@ -224,7 +224,7 @@ void MeasureTabs::readModule(QWidget* control, std::function<void(bool)> then)
         });
 }
 
-void MeasureTabs::writeModule(QWidget* control, std::function<void(bool)> then)
+Result<MeasureImages> MeasureTabs::imagesFromFields() const
 {
     MeasureImages images = images_;
     const CellGrid& grid = cells_->grid();
@@ -236,12 +236,39 @@ void MeasureTabs::writeModule(QWidget* control, std::function<void(bool)> then)
     }
     for (std::size_t i = 0; i < panels_.size(); ++i) {
         auto record = panels_[i]->record();
-        if (!record.ok()) {
-            emit message(qs(record.error()));
-            return then(false);
-        }
+        if (!record.ok())
+            return Error{record.error()};
         images.cells.records[kFirstPanelRecord + i] = *record;
     }
+    const auto [n, p] = network_->fields();
+    auto network = networkFromFields(n, images_.network);
+    if (!network.ok())
+        return Error{network.error()};
+    auto ports = portsFromFields(p, images_.ports);
+    if (!ports.ok())
+        return Error{ports.error()};
+    images.network = *network;
+    images.ports = *ports;
+    return images;
+}
+
+void MeasureTabs::takeImages(const MeasureImages& images)
+{
+    images_ = images;
+    showAll();
+}
+
+void MeasureTabs::writeModule(QWidget* control, std::function<void(bool)> then)
+{
+    auto fields = imagesFromFields();
+    if (!fields.ok()) {
+        emit message(qs(fields.error()));
+        return then(false);
+    }
+    // The network blocks are checked and built from the fields by the write itself.
+    MeasureImages images = *fields;
+    images.network = images_.network;
+    images.ports = images_.ports;
     const auto [n, p] = network_->fields();
     const WriteGate& gate = context_.gate;
     const ServiceProgress progress = progressTo(context_.progress);

@@ -33,6 +33,12 @@ class MeasureTabs final : public QObject {
     void readModule(QWidget* control, std::function<void(bool)> then);
     void writeModule(QWidget* control, std::function<void(bool)> then);
 
+    // The images as the fields, the grid rows and the calibration pages show them; or the
+    // message of the first field that is no valid value.
+    Result<MeasureImages> imagesFromFields() const;
+    // Images loaded from a settings file, kept and shown on every page.
+    void takeImages(const MeasureImages& images);
+
   signals:
     void message(const QString& text);
 

@@ -4,6 +4,8 @@
 #include "ui/common/decimal_box.h"
 #include "ui/service/network_tab.h"
 #include "ui/service/power_calibration.h"
+#include "ui/service/power_other_pages.h"
+#include "ui/service/sections_tab.h"
 #include "ui/service/service_job.h"
 
 #include <QGridLayout>
@@ -47,6 +49,12 @@ PowerTabs::PowerTabs(const ServiceContext& context, QWidget* parent) : QObject(p
     calibration_ = new PowerCalibration(context_, images_.adc, module_);
     connect(calibration_, &PowerCalibration::message, this, &PowerTabs::message);
     module_->addTab(calibration_, QStringLiteral("  Kalibrace  "));
+    sections_ = new SectionsTab(context_, images_.sections, module_);
+    connect(sections_, &SectionsTab::message, this, &PowerTabs::message);
+    module_->addTab(sections_, QStringLiteral("  Sekce  "));
+    other_ = new PowerOtherPages(context_, module_);
+    connect(other_, &PowerOtherPages::message, this, &PowerTabs::message);
+    module_->addTab(other_, QStringLiteral("  Ostatní  "));
 
     connect(network_, &NetworkTab::message, this, &PowerTabs::message);
     network_->connectJobs(
@@ -176,6 +184,13 @@ void PowerTabs::showAll()
     network_->show({images_.network, images_.ports});
     showSettings(images_.settings);
     calibration_->show(images_.adc);
+    sections_->show(images_.sections);
+}
+
+void PowerTabs::applyHardwareKind(std::uint8_t kind)
+{
+    sections_->applyHardwareKind(kind);
+    other_->applyHardwareKind(kind);
 }
 
 void PowerTabs::readModule(QWidget* control, std::function<void(bool)> then)
@@ -196,16 +211,44 @@ void PowerTabs::readModule(QWidget* control, std::function<void(bool)> then)
         });
 }
 
-void PowerTabs::writeModule(QWidget* control, std::function<void(bool)> then)
+Result<PowerImages> PowerTabs::imagesFromFields() const
 {
     PowerImages images = images_;
     images.settings = settingsFromFields();
+    images.sections = sections_->blockFromGrids();
     auto adc = calibration_->image(images_.adc);
-    if (!adc.ok()) {
-        emit message(qs(adc.error()));
+    if (!adc.ok())
+        return Error{adc.error()};
+    images.adc = *adc;
+    const auto [n, p] = network_->fields();
+    auto network = networkFromFields(n, images_.network);
+    if (!network.ok())
+        return Error{network.error()};
+    auto ports = portsFromFields(p, images_.ports);
+    if (!ports.ok())
+        return Error{ports.error()};
+    images.network = *network;
+    images.ports = *ports;
+    return images;
+}
+
+void PowerTabs::takeImages(const PowerImages& images)
+{
+    images_ = images;
+    showAll();
+}
+
+void PowerTabs::writeModule(QWidget* control, std::function<void(bool)> then)
+{
+    auto fields = imagesFromFields();
+    if (!fields.ok()) {
+        emit message(qs(fields.error()));
         return then(false);
     }
-    images.adc = *adc;
+    // The network blocks are checked and built from the fields by the write itself.
+    PowerImages images = *fields;
+    images.network = images_.network;
+    images.ports = images_.ports;
     const auto [n, p] = network_->fields();
     const WriteGate& gate = context_.gate;
     const ServiceProgress progress = progressTo(context_.progress);

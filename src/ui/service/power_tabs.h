@@ -18,6 +18,8 @@ namespace kapsorel::ui {
 class DecimalBox;
 class NetworkTab;
 class PowerCalibration;
+class PowerOtherPages;
+class SectionsTab;
 
 class PowerTabs final : public QObject {
     Q_OBJECT
@@ -33,6 +35,15 @@ class PowerTabs final : public QObject {
     void readModule(QWidget* control, std::function<void(bool)> then);
     void writeModule(QWidget* control, std::function<void(bool)> then);
 
+    // The images as the fields and pages show them, as "Ulož v. modul" and a settings file
+    // take them; or the message of the first field that is no valid value.
+    Result<PowerImages> imagesFromFields() const;
+    // Images loaded from a settings file: kept as the window's images and shown on every
+    // page (network, settings, the six calibration records, the sections).
+    void takeImages(const PowerImages& images);
+    // The service pages' variants of hardware kind 0 and 1.
+    void applyHardwareKind(std::uint8_t kind);
+
   signals:
     void message(const QString& text);
 
@@ -47,6 +58,8 @@ class PowerTabs final : public QObject {
     NetworkTab* network_ = nullptr;
     QTabWidget* module_ = nullptr;
     PowerCalibration* calibration_ = nullptr;
+    SectionsTab* sections_ = nullptr;
+    PowerOtherPages* other_ = nullptr;
     std::array<DecimalBox*, 9> singles_{};
     QSpinBox* sourceAddress_ = nullptr;
     QSpinBox* fanConfig_ = nullptr;

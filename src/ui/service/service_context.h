@@ -5,6 +5,8 @@
 
 #include "core/comm/module_jobs.h"
 #include "core/service/write_guard.h"
+#include "core/station/live_values.h"
+#include "core/station/run_state.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -21,6 +23,8 @@ struct ServiceContext {
     WriteGuard& guard;
     const WriteGate& gate;
     QProgressBar* progress;
+    const SharedRunState& run; // drive commands are refused while a test runs
+    const LiveValues& live;    // the hardware kind and the module voltage at each click
 };
 
 inline QString qs(const std::string& s)

@@ -6,6 +6,8 @@
 #include "ui/service/measure_tabs.h"
 #include "ui/service/network_tab.h"
 #include "ui/service/power_tabs.h"
+#include "ui/service/service_context.h"
+#include "ui/service/settings_file_menu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,8 +41,9 @@ TFnastaveni::TFnastaveni(StationRuntime& runtime, QWidget* parent)
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("PageControl1"));
-    power_ = new PowerTabs({runtime.powerJobs(), guard_, gate_, progress_}, tabs_);
-    measure_ = new MeasureTabs({runtime.measureJobs(), guard_, gate_, progress_}, tabs_);
+    const Station& station = runtime.station();
+    power_ = new PowerTabs({runtime.powerJobs(), guard_, gate_, progress_, station.run, station.live}, tabs_);
+    measure_ = new MeasureTabs({runtime.measureJobs(), guard_, gate_, progress_, station.run, station.live}, tabs_);
     measureNetwork_ = measure_->networkTab();
     measureModule_ = measure_->moduleTab();
     tabs_->addTab(power_->networkTab(), QStringLiteral("  Výkonový modul - síť  "));
@@ -51,6 +54,10 @@ TFnastaveni::TFnastaveni(StationRuntime& runtime, QWidget* parent)
     connect(measure_, &MeasureTabs::message, this, &TFnastaveni::showMessage);
 
     auto* menus = new QMenuBar(this);
+    files_ =
+        new SettingsFileMenu(menus->addMenu(QStringLiteral("Soubor")),
+                             {this, *power_, *measure_, guard_, runtime.home(), qs(runtime.settings().stationName)});
+    connect(files_, &SettingsFileMenu::message, this, &TFnastaveni::showMessage);
     auto* settings = menus->addMenu(QStringLiteral("Nastavení"));
     auto item = [this, settings](const char* name, const QString& caption, auto action) {
         auto* a = settings->addAction(caption);
@@ -104,6 +111,7 @@ void TFnastaveni::applyHardwareKind(std::uint8_t kind)
     appliedKind_ = kind;
     if (kind > 1)
         return;
+    power_->applyHardwareKind(kind);
     const bool measure = kind == 0;
     tabs_->setTabVisible(tabs_->indexOf(measureNetwork_), measure);
     tabs_->setTabVisible(tabs_->indexOf(measureModule_), measure);

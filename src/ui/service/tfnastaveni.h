@@ -24,6 +24,7 @@ namespace kapsorel::ui {
 
 class MeasureTabs;
 class PowerTabs;
+class SettingsFileMenu;
 
 class TFnastaveni final : public QWidget {
     Q_OBJECT
@@ -50,6 +51,7 @@ class TFnastaveni final : public QWidget {
     QTabWidget* tabs_ = nullptr;
     PowerTabs* power_ = nullptr;
     MeasureTabs* measure_ = nullptr;
+    SettingsFileMenu* files_ = nullptr;
     QWidget* measureNetwork_ = nullptr;
     QWidget* measureModule_ = nullptr;
     QLabel* status_ = nullptr;

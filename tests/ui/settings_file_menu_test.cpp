@@ -1,0 +1,205 @@
+// The module settings window's menu "Soubor" against kapsorel-sim: both modules saved into a
+// settings file and opened in a fresh window (every page equal, the loaded blocks writable),
+// a cut file refused with the fields unchanged, a file that is no settings file replaced
+// only when the user says so.
+#include "support/qt/modal_answer.h"
+#include "support/sim_process.h"
+#include "support/temp_home.h"
+#include "ui/main/tfmain.h"
+#include "ui/service/tfnastaveni.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <fstream>
+#include <sstream>
+
+using namespace kapsorel;
+
+namespace {
+
+void writeStation(const test::TempHome& home, const test::SimProcess& sim)
+{
+    std::ostringstream ini;
+    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
+        << "\nTCP_Port_vyk=" << sim.tcpPort() << "\nTCP_Port_mer=" << sim.tcpPort() << "\nStanice=Zkušebna\n";
+    home.writeText("Kapsorel.ini", ini.str());
+}
+
+template <class W> W* widget(QWidget& root, const char* name)
+{
+    auto* w = root.findChild<W*>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
+// Triggers a "Soubor" item and picks `path` in its file dialog.
+void fileItem(QWidget& window, const char* item, const std::filesystem::path& path)
+{
+    const test::ModalAnswer chosen([path](QDialog* box) {
+        auto* dialog = qobject_cast<QFileDialog*>(box);
+        QVERIFY(dialog);
+        QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(dialog->defaultSuffix(), QStringLiteral("bts"));
+        // Typed into the name field, as a user would (a selection in the list follows the
+        // folder's listing, which may not be read yet).
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(QString::fromStdString(path.string()));
+        box->accept(); // QFileDialog::accept, which takes the selected file
+    });
+    window.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    QVERIFY2(chosen.opened(), item);
+}
+
+// What the pages of both modules show, for comparing two windows.
+QStringList shown(QWidget& w)
+{
+    QStringList values;
+    for (const char* name : {"pipadr", "pmaska", "muziv", "mbrana", "konst_I2C_AD_0", "konst_I2C_AD_4",
+                             "konst_SPI_AD_0", "mkonst_c", "mkonst_i2"})
+        values << QString::number(
+            widget<QLineEdit>(w, name)->text().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(), 'g', 8);
+    for (const char* name : {"pfan_dobeh", "offs_I2C_AD_1", "offs_SPI_AD_0", "moffs_i1", "ptcp2", "mudpport2"})
+        values << QString::number(widget<QSpinBox>(w, name)->value());
+    for (const char* name : {"max_tp", "odp_del"})
+        values << QString::number(widget<QDoubleSpinBox>(w, name)->value());
+    return values;
+}
+
+std::vector<char> fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+class SettingsFileMenuTest : public QObject {
+    Q_OBJECT
+
+    static ui::TFnastaveni& open(ui::TFmain& w)
+    {
+        w.findChild<QAction*>(QStringLiteral("TBXmoduly"))->trigger();
+        auto* settings = w.findChild<ui::TFnastaveni*>();
+        if (!settings)
+            qFatal("no settings window");
+        return *settings;
+    }
+
+    static void readAll(ui::TFnastaveni& s)
+    {
+        auto* tabs = widget<QTabWidget>(s, "PageControl1");
+        s.findChild<QAction*>(QStringLiteral("NactiVse"))->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(tabs->isEnabled(), 20000);
+        QCOMPARE(widget<QLabel>(s, "lstatus")->text(), QString());
+    }
+
+  private slots:
+    void savesBothModulesAndOpensThemInAFreshWindow()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        writeStation(home, sim);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = open(w);
+        readAll(s);
+        // Fields of every kind changed without writing them: the file takes what is shown.
+        widget<QSpinBox>(s, "pfan_dobeh")->setValue(77);
+        widget<QDoubleSpinBox>(s, "max_tp")->setValue(66.5);
+        widget<QLineEdit>(s, "konst_I2C_AD_4")->setText(QStringLiteral("0.0012345"));
+        widget<QSpinBox>(s, "offs_SPI_AD_0")->setValue(-12);
+        widget<QLineEdit>(s, "mkonst_i2")->setText(QStringLiteral("1.25"));
+        const QStringList before = shown(s);
+
+        const auto path = home / "stanice.bts";
+        fileItem(s, "SUlozVse", path);
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(path) && widget<QLabel>(s, "lstatus")->text().isEmpty(),
+                                 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path).size(), std::size_t{478}, 10000);
+
+        ui::TFnastaveni fresh(w.runtime());
+        QVERIFY(shown(fresh) != before);
+        fileItem(fresh, "SOtevriVse", path);
+        QCOMPARE(widget<QLabel>(fresh, "lstatus")->text(), QString());
+        QCOMPARE(shown(fresh), before);
+
+        // The loaded blocks count as known: the fresh window may write them.
+        sim.command("clear frames");
+        QTest::mouseClick(widget<QPushButton>(fresh, "nuloz"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>(fresh, "nuloz")->isEnabled(), 15000);
+        QCOMPARE(widget<QLabel>(fresh, "lstatus")->text(), QString());
+        QCOMPARE(sim.frames("power").size(), std::size_t{1});
+    }
+
+    void aCutFileIsRefusedAndChangesNoField()
+    {
+        test::TempHome home;
+        test::SimProcess sim;
+        writeStation(home, sim);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = open(w);
+        readAll(s);
+        widget<QSpinBox>(s, "pfan_dobeh")->setValue(4321);
+        const QStringList before = shown(s);
+        const auto path = home / "kratky.bts";
+        {
+            std::ofstream out(path, std::ios::binary);
+            std::vector<char> bytes(120, 9);
+            bytes[0] = 2;
+            bytes[1] = 1;
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+        for (const char* item : {"SOtevriV", "SOtevriVse"}) {
+            fileItem(s, item, path);
+            QVERIFY2(widget<QLabel>(s, "lstatus")->text().contains(QStringLiteral("zkrácený")), item);
+            QCOMPARE(shown(s), before);
+        }
+        // A power-only file holds no measurement section.
+        const auto power = home / "vykon.bts";
+        fileItem(s, "SUlozV", power);
+        QTRY_VERIFY2_WITH_TIMEOUT(fileBytes(power).size() == 234, qPrintable(widget<QLabel>(s, "lstatus")->text()),
+                                  10000);
+        QCOMPARE(widget<QLabel>(s, "lstatus")->text(), QString());
+        fileItem(s, "SOtevriM", power);
+        QCOMPARE(widget<QLabel>(s, "lstatus")->text(), QStringLiteral("Neni m. modul"));
+    }
+
+    void aFileThatIsNoSettingsFileIsReplacedOnlyOnYes()
+    {
+        test::TempHome home;
+        test::SimProcess sim;
+        writeStation(home, sim);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = open(w);
+        readAll(s);
+        const auto path = home / "poznamky.bts";
+        home.writeText("poznamky.bts", "nejsou to nastaveni\n");
+        const auto text = fileBytes(path);
+
+        const struct {
+            const char* button;
+            std::size_t size;
+        } answers[] = {{"ask_ne", text.size()}, {"ask_ano", 234}};
+        for (const auto& a : answers) {
+            // The question comes once the save has looked at the file, after the dialog.
+            fileItem(s, "SUlozV", path);
+            const auto question =
+                test::answerNextModal(QString::fromLatin1(a.button), std::chrono::milliseconds(15000));
+            QTRY_VERIFY_WITH_TIMEOUT(question.opened(), 15000);
+            QVERIFY(question.text().contains(QStringLiteral("není soubor nastavení")));
+            QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path).size(), a.size, 10000);
+        }
+        QVERIFY(fileBytes(path) != text);
+    }
+};
+
+QTEST_MAIN(SettingsFileMenuTest)
+#include "settings_file_menu_test.moc"
