@@ -107,6 +107,7 @@ class PowerServiceWindowTest : public QObject {
     static void snap(QWidget& w, const char* name)
     {
         const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
+        QTest::qWait(50); // pending layout requests first
         if (!dir.isEmpty())
             w.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/svc-") + QString::fromLatin1(name) +
                           QStringLiteral(".png"));

@@ -50,7 +50,7 @@ SectionsTab::SectionsTab(const ServiceContext& context, SectionsBlock& block, QW
     auto* right = new QVBoxLayout;
     right->addWidget(source_);
     right->addWidget(measurementBox());
-    right->addStretch();
+    right->addStretch(1);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(elementsBox(), 1);
     layout->addLayout(right);
@@ -65,6 +65,8 @@ QWidget* SectionsTab::elementsBox()
     bankCount_ = new QSpinBox(elements_);
     bankCount_->setObjectName(QStringLiteral("poc_odporniku"));
     bankCount_->setRange(0, static_cast<int>(SectionsBlock::kBanks));
+    resistorCount_->setMaximumWidth(70);
+    bankCount_->setMaximumWidth(70);
     resistorGrid_ = grid(QStringLiteral("Aodpory"), elements_);
     bankGrid_ = grid(QStringLiteral("Aodporniky"), elements_);
     multi_ = new QCheckBox(QStringLiteral("Multi"), elements_);
@@ -133,7 +135,7 @@ QWidget* SectionsTab::measurementBox()
     auto* measureButton = namedButton(QStringLiteral("Změř"), QStringLiteral("bzmer"), box);
     auto* store = namedButton(QStringLiteral("Ulož"), QStringLiteral("bulozr"), box);
     auto label = [box](const char* name) {
-        auto* l = new QLabel(box);
+        auto* l = new QLabel(QStringLiteral("—"), box);
         l->setObjectName(QString::fromLatin1(name));
         l->setMinimumWidth(90);
         return l;

@@ -54,6 +54,7 @@ SourcePanel::SourcePanel(const ServiceContext& context, QWidget* parent) : QWidg
     layout->addWidget(setPointsBox());
     layout->addWidget(switchesBox());
     layout->addWidget(reflexBox());
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 }
 
 QWidget* SourcePanel::setPointsBox()
