@@ -173,5 +173,23 @@ TEST_F(ServiceTest, TheBatteryFollowsTheLoadElementsAndTheSource)
     EXPECT_EQ(sim.number("power.charging"), 0);
 }
 
+TEST_F(ServiceTest, SectionCountsBeyondTheBlocksRowsAreRefusedOnRead)
+{
+    guard.markKnown(blocks::kPowerSections);
+    auto read = readPowerSections(power);
+    ASSERT_TRUE(read.ok()) << read.error();
+    EXPECT_EQ(read->resistorCount, 9);
+    for (const auto& [resistors, banks] : {std::pair{11, 0}, std::pair{0, 9}, std::pair{200, 200}}) {
+        SectionsBlock wrong = *read;
+        wrong.resistorCount = static_cast<std::uint8_t>(resistors);
+        wrong.bankCount = static_cast<std::uint8_t>(banks);
+        ASSERT_TRUE(writePowerSections(power, gate, wrong).ok());
+        const auto refused = readPowerSections(power);
+        EXPECT_FALSE(refused.ok()) << resistors << "/" << banks;
+    }
+    ASSERT_TRUE(writePowerSections(power, gate, *read).ok());
+    EXPECT_EQ(*readPowerSections(power), *read);
+}
+
 } // namespace
 } // namespace kapsorel::test
