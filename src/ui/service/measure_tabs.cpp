@@ -209,19 +209,13 @@ void MeasureTabs::showAll()
 void MeasureTabs::readModule(QWidget* control, std::function<void(bool)> then)
 {
     const ServiceProgress progress = progressTo(context_.progress);
-    runServiceJob<Result<MeasureImages>>(
-        context_.runner, control, [progress](ModuleLink& l) { return readMeasureModule(l, progress); },
-        [this, then](const Result<MeasureImages>& r) {
-            if (!r.ok()) {
-                emit message(qs(r.error()));
-                return then(false);
-            }
-            images_ = *r;
+    runModuleSequence<MeasureImages>(
+        context_.runner, control, [progress](ModuleLink& l) { return readMeasureModule(l, progress); }, images_,
+        [this] {
             context_.guard.markKnown(blocks::kMeasureModule);
             showAll();
-            emit message(QString());
-            then(true);
-        });
+        },
+        [this](const QString& text) { emit message(text); }, std::move(then));
 }
 
 Result<MeasureImages> MeasureTabs::imagesFromFields() const
@@ -272,18 +266,10 @@ void MeasureTabs::writeModule(QWidget* control, std::function<void(bool)> then)
     const auto [n, p] = network_->fields();
     const WriteGate& gate = context_.gate;
     const ServiceProgress progress = progressTo(context_.progress);
-    runServiceJob<Result<MeasureImages>>(
+    runModuleSequence<MeasureImages>(
         context_.runner, control,
         [&gate, n, p, images, progress](ModuleLink& l) { return writeMeasureModule(l, gate, n, p, images, progress); },
-        [this, then](const Result<MeasureImages>& r) {
-            if (!r.ok()) {
-                emit message(qs(r.error()));
-                return then(false);
-            }
-            images_ = *r;
-            emit message(QString());
-            then(true);
-        });
+        images_, {}, [this](const QString& text) { emit message(text); }, std::move(then));
 }
 
 } // namespace kapsorel::ui

@@ -196,19 +196,13 @@ void PowerTabs::applyHardwareKind(std::uint8_t kind)
 void PowerTabs::readModule(QWidget* control, std::function<void(bool)> then)
 {
     const ServiceProgress progress = progressTo(context_.progress);
-    runServiceJob<Result<PowerImages>>(
-        context_.runner, control, [progress](ModuleLink& l) { return readPowerModule(l, progress); },
-        [this, then](const Result<PowerImages>& r) {
-            if (!r.ok()) {
-                emit message(qs(r.error()));
-                return then(false);
-            }
-            images_ = *r;
+    runModuleSequence<PowerImages>(
+        context_.runner, control, [progress](ModuleLink& l) { return readPowerModule(l, progress); }, images_,
+        [this] {
             context_.guard.markKnown(blocks::kPowerModule);
             showAll();
-            emit message(QString());
-            then(true);
-        });
+        },
+        [this](const QString& text) { emit message(text); }, std::move(then));
 }
 
 Result<PowerImages> PowerTabs::imagesFromFields() const
@@ -252,18 +246,10 @@ void PowerTabs::writeModule(QWidget* control, std::function<void(bool)> then)
     const auto [n, p] = network_->fields();
     const WriteGate& gate = context_.gate;
     const ServiceProgress progress = progressTo(context_.progress);
-    runServiceJob<Result<PowerImages>>(
+    runModuleSequence<PowerImages>(
         context_.runner, control,
         [&gate, n, p, images, progress](ModuleLink& l) { return writePowerModule(l, gate, n, p, images, progress); },
-        [this, then](const Result<PowerImages>& r) {
-            if (!r.ok()) {
-                emit message(qs(r.error()));
-                return then(false);
-            }
-            images_ = *r;
-            emit message(QString());
-            then(true);
-        });
+        images_, {}, [this](const QString& text) { emit message(text); }, std::move(then));
 }
 
 } // namespace kapsorel::ui

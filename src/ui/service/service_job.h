@@ -3,12 +3,15 @@
 // GUI thread; a sequence's progress reaches a progress bar through the GUI queue.
 #pragma once
 
+#include "core/base/result.h"
 #include "core/service/service_progress.h"
 #include "ui/common/gui_queue.h"
 #include "ui/common/module_job.h"
 
 #include <QPointer>
 #include <QProgressBar>
+#include <QString>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -24,6 +27,28 @@ void runServiceJob(ModuleJobRunner& runner, QWidget* control, Job job, Done done
             if (r)
                 done(*r);
         });
+}
+
+// A whole-module read or write: on success the images the job hands back replace `images`
+// and `after` runs; the job's message (empty after success) goes to `message`, and `then`
+// learns whether it succeeded. `images` must live as long as `control`.
+template <class Images, class Job>
+void runModuleSequence(ModuleJobRunner& runner, QWidget* control, Job job, Images& images, std::function<void()> after,
+                       std::function<void(const QString&)> message, std::function<void(bool)> then)
+{
+    runServiceJob<Result<Images>>(runner, control, std::move(job),
+                                  [&images, after = std::move(after), message = std::move(message),
+                                   then = std::move(then)](const Result<Images>& r) {
+                                      if (!r.ok()) {
+                                          message(QString::fromStdString(r.error()));
+                                          return then(false);
+                                      }
+                                      images = *r;
+                                      if (after)
+                                          after();
+                                      message(QString());
+                                      then(true);
+                                  });
 }
 
 // A progress callback for a job that moves `bar` on the GUI thread.
