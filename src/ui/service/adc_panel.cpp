@@ -103,7 +103,7 @@ AdcPanel::AdcPanel(AdcPanelSpec spec, ModuleJobRunner& runner, QWidget* parent)
 
     auto* points = new QGroupBox(QStringLiteral("Kalibrace"), this);
     auto* grid = new QGridLayout(points);
-    auto reference = [this, points](const std::string& name, double start) {
+    auto reference = [points](const std::string& name, double start) {
         auto* box = new DecimalBox(points);
         box->setObjectName(q(name));
         box->setDecimals(2);

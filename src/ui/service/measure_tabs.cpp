@@ -263,7 +263,10 @@ void MeasureTabs::writeModule(QWidget* control, std::function<void(bool)> then)
     MeasureImages images = *fields;
     images.network = images_.network;
     images.ports = images_.ports;
-    const auto [n, p] = network_->fields();
+    // Plain variables: not every compiler lets a lambda capture structured bindings.
+    const auto entered = network_->fields();
+    const NetworkFields n = entered.first;
+    const PortsFields p = entered.second;
     const WriteGate& gate = context_.gate;
     const ServiceProgress progress = progressTo(context_.progress);
     runModuleSequence<MeasureImages>(

@@ -149,7 +149,10 @@ void NetworkTab::connectJobs(const ServiceContext& context, NetworkBlock& networ
             });
     });
     connect(write_, &QPushButton::clicked, this, [this, context, &network, &ports, keep, write] {
-        const auto [n, p] = fields();
+        // Plain variables: not every compiler lets a lambda capture structured bindings.
+        const auto entered = fields();
+        const NetworkFields n = entered.first;
+        const PortsFields p = entered.second;
         const NetworkImages previous{network, ports};
         const WriteGate& gate = context.gate;
         runServiceJob<Result<NetworkImages>>(

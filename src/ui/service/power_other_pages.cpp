@@ -111,11 +111,14 @@ QWidget* PowerOtherPages::fansPage()
     grid->setRowStretch(9, 1);
 
     auto message = [this](const QString& t) { say(t); };
-    for (auto [button, switchOn] : {std::pair{on, true}, std::pair{off, false}})
+    auto fanSwitch = [this, message](QPushButton* button, bool switchOn) {
         connect(button, &QPushButton::clicked, this, [this, button, switchOn, message] {
             if (const auto f = fan())
                 runServiceSteps(context_, button, {{fanSwitchRequest(*f, switchOn), kClose}}, message);
         });
+    };
+    fanSwitch(on, true);
+    fanSwitch(off, false);
     connect(status, &QPushButton::clicked, this, [this, status, values, message] {
         const auto f = fan();
         if (!f)
