@@ -1,0 +1,66 @@
+// The chart report: a landscape page with the test's header, the table of the steps
+// marked for printing, the texts chosen by the test's variables, the note and the chart.
+// Rows that do not fit above the chart's minimum height continue on further pages.
+#pragma once
+
+#include "core/reports/layout_report.h"
+#include "core/reports/report_page.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kapsorel {
+
+// One row of the texts table: the text shown when variable "P<k>" holds `value`.
+enum class TextPlacement { Page, Title, Note };
+struct ReportVariableText {
+    std::string variable; // "P0" ... "P9"
+    int value = 0;
+    std::string text;
+    TextPlacement placement = TextPlacement::Page;
+    int x = 0;
+    int y = 0;
+};
+
+struct ChartReportSettings {
+    std::uint8_t hardwareKind = 0;
+    float cellFailLimit = -0.60f;                           // DNB_KO
+    float cellOkMinimum = 1.00f;                            // DNB_OK_MIN
+    float cellOkMaximum = 1.56f;                            // DNB_OK_MAX
+    std::uint32_t belowLimitColour = rgbColour(255, 0, 0);  // BKO2
+    std::uint32_t belowOkColour = rgbColour(255, 140, 140); // BOK_MIN2
+    std::uint32_t aboveOkColour = rgbColour(0, 200, 0);     // BOK_MAX2
+    std::vector<ReportVariableText> texts;
+};
+
+namespace chart_report {
+constexpr int kPageWidth = report_page::kPortraitHeight; // landscape
+constexpr int kPageHeight = report_page::kPortraitWidth;
+constexpr int kTableTop = 68;
+constexpr int kHeaderAdvance = 15;
+constexpr int kRowAdvance = 13;
+constexpr int kMinChartHeight = 200;
+constexpr std::uint32_t kHeaderGrey = 0x00E9E9E9;
+} // namespace chart_report
+
+// One table row as texts and cell backgrounds, before placement.
+struct ChartTableRow {
+    std::vector<std::string> cells;
+    std::vector<std::uint32_t> backgrounds;
+};
+
+struct ChartReport {
+    std::vector<ReportPage> pages;
+    std::size_t chartPage = 0;
+    ReportRect chart;
+};
+
+// The column headers and widths of the step table for a hardware kind.
+std::vector<std::pair<std::string, int>> chartTableColumns(std::uint8_t hardwareKind);
+// The data rows: one per distinct "Tisk" number, in the order of the first step that has it.
+std::vector<ChartTableRow> chartTableRows(const ReportTest& test, const ChartReportSettings& settings);
+ChartReport buildChartReport(const ReportTest& test, const ChartReportSettings& settings);
+
+} // namespace kapsorel

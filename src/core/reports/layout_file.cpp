@@ -1,0 +1,128 @@
+#include "core/reports/layout_file.h"
+
+#include "core/base/bytes.h"
+#include "core/base/files.h"
+
+#include <cmath>
+
+namespace kapsorel {
+
+using namespace layout_format;
+
+TextAlignment alignmentOf(std::uint8_t frame)
+{
+    if ((frame & 0x40) != 0)
+        return TextAlignment::Left;
+    if ((frame & 0x20) != 0)
+        return TextAlignment::Right;
+    return TextAlignment::Centre;
+}
+
+namespace {
+
+void writeItem(ByteWriter& w, const LayoutItem& item)
+{
+    w.text(item.text, kTextCapacity);     // 0
+    w.u16(item.x);                        // 32
+    w.u16(item.y);                        // 34
+    w.u16(item.width);                    // 36
+    w.u16(item.height);                   // 38
+    w.text(item.fontName, kFontCapacity); // 40
+    w.i32(item.fontSize);                 // 64
+    w.u32(item.fontColour);               // 68
+    w.u8(item.fontStyle);                 // 72
+    w.zeros(3);                           // 73
+    w.u8(item.frame);                     // 76
+    w.zeros(1);                           // 77
+    w.u16(item.insetX);                   // 78
+    w.u16(item.insetY);                   // 80
+    w.zeros(2);                           // 82
+    w.u32(item.fillColour);               // 84
+    w.u32(item.frameColour);              // 88
+}
+
+LayoutItem readItem(ByteReader& r)
+{
+    LayoutItem item;
+    item.text = r.text(kTextCapacity);
+    item.x = r.u16();
+    item.y = r.u16();
+    item.width = r.u16();
+    item.height = r.u16();
+    item.fontName = r.text(kFontCapacity);
+    item.fontSize = r.i32();
+    item.fontColour = r.u32();
+    item.fontStyle = r.u8();
+    r.skip(3);
+    item.frame = r.u8();
+    r.skip(1);
+    item.insetX = r.u16();
+    item.insetY = r.u16();
+    r.skip(2);
+    item.fillColour = r.u32();
+    item.frameColour = r.u32();
+    return item;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodeLayout(const ReportLayout& layout)
+{
+    const std::size_t count = std::min(layout.items.size(), kMaxItems);
+    ByteWriter w;
+    w.u8(1);
+    w.u8(static_cast<std::uint8_t>(layout.orientation));
+    w.zeros(kCountOffset - 2);
+    w.u8(static_cast<std::uint8_t>(count));
+    w.zeros(1);
+    for (std::size_t i = 0; i < count; ++i)
+        writeItem(w, layout.items[i]);
+    return w.take();
+}
+
+Result<ReportLayout> decodeLayout(std::span<const std::uint8_t> data)
+{
+    if (data.size() < kHeaderSize)
+        return Error{"Soubor sestavy je zkrácený: chybí hlavička (" + std::to_string(data.size()) + " z " +
+                     std::to_string(kHeaderSize) + " bajtů)"};
+    ByteReader r(data);
+    r.u8();
+    const std::uint8_t orientation = r.u8();
+    r.seek(kCountOffset);
+    const std::size_t count = r.u8();
+    r.seek(kHeaderSize);
+    if (r.remaining() < count * kItemSize)
+        return Error{"Soubor sestavy je zkrácený: obsahuje " + std::to_string(r.remaining() / kItemSize) + " z " +
+                     std::to_string(count) + " položek"};
+    ReportLayout layout;
+    layout.orientation = orientation == 1 ? PageOrientation::Landscape : PageOrientation::Portrait;
+    layout.items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        layout.items.push_back(readItem(r));
+    if (!r.ok())
+        return Error{"Soubor sestavy je poškozený"};
+    return layout;
+}
+
+Result<ReportLayout> loadLayoutFile(const std::string& path)
+{
+    auto bytes = readFileRetrying(path);
+    if (!bytes)
+        return Error{bytes.error()};
+    auto layout = decodeLayout(*bytes);
+    if (!layout)
+        return Error{path + ": " + layout.error()};
+    return layout;
+}
+
+Status saveLayoutFile(const std::string& path, const ReportLayout& layout)
+{
+    return writeFileRetrying(path, encodeLayout(layout));
+}
+
+long millimetresToUnits(double mm)
+{
+    return std::lround(mm * kUnitsPerMm);
+}
+
+} // namespace kapsorel
