@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace kapsorel {
@@ -117,6 +118,39 @@ std::vector<ChartTableRow> chartTableRows(const ReportTest& test, const ChartRep
             takeReference = true;
     }
     return rows;
+}
+
+std::vector<ChartLine> chartLines(const std::vector<GraphSeries>& series)
+{
+    std::vector<ChartLine> lines;
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        ChartLine line;
+        line.colour = series[i].colour;
+        line.visible = series[i].visible;
+        line.rightAxis = series[i].rightAxis;
+        line.penWidth = i == 20 ? 2 : 1;
+        line.points.reserve(series[i].points.size());
+        for (const auto& [seconds, value] : series[i].points)
+            line.points.emplace_back(seconds / 3600.0, value);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::string reportFileName(const BatteryTestHeader& header)
+{
+    std::string name = header.batteryNumber.empty() ? std::string("test") : header.batteryNumber;
+    if (header.start >= 2.0 && header.start < 2958466.0) {
+        const LocalDateTime t = fromDayTime(header.start);
+        char date[16];
+        std::snprintf(date, sizeof date, "_%04d-%02d-%02d", t.year, t.month, t.day);
+        name += date;
+    }
+    for (char& c : name)
+        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|' ||
+            static_cast<unsigned char>(c) < 32)
+            c = '_';
+    return name + ".pdf";
 }
 
 ChartReport buildChartReport(const ReportTest& test, const ChartReportSettings& settings)

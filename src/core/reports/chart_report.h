@@ -51,11 +51,36 @@ struct ChartTableRow {
     std::vector<std::uint32_t> backgrounds;
 };
 
+// One line of the chart: time in hours against a value on the left (volts) or the right
+// (amperes) axis.
+struct ChartLine {
+    std::uint32_t colour = 0;
+    bool visible = true;
+    bool rightAxis = false;
+    int penWidth = 1;
+    std::vector<std::pair<double, double>> points;
+};
+
+// The graph window's series as the report draws them: times from seconds to hours, the
+// series after the twenty cell series (the current) drawn twice as wide.
+struct GraphSeries {
+    std::uint32_t colour = 0;
+    bool visible = true;
+    bool rightAxis = false;
+    std::vector<std::pair<double, double>> points; // seconds, value
+};
+std::vector<ChartLine> chartLines(const std::vector<GraphSeries>& series);
+
 struct ChartReport {
     std::vector<ReportPage> pages;
     std::size_t chartPage = 0;
     ReportRect chart;
+    std::vector<ChartLine> lines;
 };
+
+// The PDF file name of a report: the battery number and the test's start date
+// ("B-17_2024-03-01.pdf"), characters a file name cannot hold replaced by "_".
+std::string reportFileName(const BatteryTestHeader& header);
 
 // The column headers and widths of the step table for a hardware kind.
 std::vector<std::pair<std::string, int>> chartTableColumns(std::uint8_t hardwareKind);

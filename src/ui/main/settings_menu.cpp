@@ -5,6 +5,7 @@
 #include "ui/main/main_actions.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/tfmain.h"
+#include "ui/main/reports_menu.h"
 #include "ui/service/tfnastaveni.h"
 #include "ui/service/tfupgrade.h"
 #include "ui/settings/tfnastaveni_programu.h"
@@ -23,6 +24,14 @@ SettingsMenu::SettingsMenu(MainActions& actions, StationRuntime& runtime, std::f
     connect(actions.batteries, &QAction::triggered, this, &SettingsMenu::openBatteryTypes);
     connect(actions.firmware, &QAction::triggered, this, &SettingsMenu::openFirmwareUpgrade);
     connect(actions.program, &QAction::triggered, this, &SettingsMenu::openProgramSettings);
+    // The reports share the battery types the editors are handed.
+    new ReportsMenu(
+        actions, runtime,
+        [this] {
+            const Definitions d = definitions_();
+            return d.types ? d.types->types() : std::vector<BatteryType>{};
+        },
+        owner);
 }
 
 void SettingsMenu::openProcedureEditor()

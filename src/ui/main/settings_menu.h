@@ -2,7 +2,8 @@
 // "Baterie") open modally with the user's rights and the main window refills its lists
 // afterwards; "Nastavení modulů" shows the one module settings window; "Upgrade FW" opens
 // the firmware upgrade modally for an expert or service user; "Nastavení programu" opens the
-// program settings window modally and recolours the cell bars afterwards.
+// program settings window modally and recolours the cell bars afterwards. It also sets up the
+// main window's reports (ReportsMenu), which use the same battery types.
 #pragma once
 
 #include "core/app/station_runtime.h"

@@ -1,0 +1,149 @@
+#include "ui/main/reports_menu.h"
+
+#include "core/app/config_path.h"
+#include "ui/common/refusal.h"
+#include "ui/main/main_actions.h"
+#include "ui/records/tfgraf.h"
+#include "ui/reports/report_colour.h"
+#include "ui/reports/report_output.h"
+#include "ui/reports/tfsestavy.h"
+
+#include <QAction>
+#include <qcustomplot.h>
+
+namespace kapsorel::ui {
+
+namespace {
+
+constexpr const char* kCannot = "Nelze";
+
+} // namespace
+
+ReportsMenu::ReportsMenu(MainActions& actions, StationRuntime& runtime, BatteryTypes types, QWidget* owner)
+    : QObject(owner), runtime_(runtime), types_(std::move(types)), owner_(owner)
+{
+    actions.layouts->setEnabled(true);
+    actions.print->setEnabled(true);
+    connect(actions.layouts, &QAction::triggered, this, [this] { showLayouts(); });
+    connect(actions.print, &QAction::triggered, this, &ReportsMenu::printChart);
+    for (QAction* item : actions.layoutItems) {
+        item->setEnabled(item->isVisible());
+        connect(item, &QAction::triggered, this, [this, item] { printLayoutFile(item->text().toStdString()); });
+    }
+}
+
+ReportTest ReportsMenu::currentTest() const
+{
+    BatteryTestFile& file = runtime_.testFile();
+    ReportTest test;
+    test.header = file.header();
+    test.steps = file.stepResults();
+    const auto variables = file.variables();
+    test.variables.assign(variables.begin(), variables.end());
+    return test;
+}
+
+std::vector<GraphSeries> ReportsMenu::graphSeries() const
+{
+    std::vector<GraphSeries> series;
+    auto* graph = owner_->findChild<TFgraf*>();
+    if (!graph || !graph->plot())
+        return series;
+    QCustomPlot* plot = graph->plot();
+    for (int i = 0; i < plot->graphCount(); ++i) {
+        QCPGraph* g = plot->graph(i);
+        GraphSeries s;
+        s.colour = fromQColor(g->pen().color());
+        s.visible = g->visible();
+        s.rightAxis = g->valueAxis() == plot->yAxis2;
+        for (auto it = g->data()->constBegin(); it != g->data()->constEnd(); ++it)
+            s.points.emplace_back(it->key, it->value);
+        series.push_back(std::move(s));
+    }
+    return series;
+}
+
+std::optional<ReportDocument> ReportsMenu::chartDocument()
+{
+    if (!runtime_.testFile().hasTestFile())
+        return std::nullopt;
+    const StationSettings& settings = runtime_.settings();
+    ChartReportSettings s;
+    s.hardwareKind = settings.hardwareKind;
+    s.cellFailLimit = settings.cellFailLimit;
+    s.cellOkMinimum = settings.cellOkMinimum;
+    s.cellOkMaximum = settings.cellOkMaximum;
+    s.belowLimitColour = static_cast<std::uint32_t>(settings.cellBelowLimitColours.bar);
+    s.belowOkColour = static_cast<std::uint32_t>(settings.cellBelowOkColours.bar);
+    s.aboveOkColour = static_cast<std::uint32_t>(settings.cellAboveOkColours.bar);
+    const ReportTest test = currentTest();
+    ChartReport report = buildChartReport(test, s);
+    ReportDocument document;
+    document.orientation = PageOrientation::Landscape;
+    document.pages = std::move(report.pages);
+    document.chartPage = report.chartPage;
+    document.chart = report.chart;
+    document.lines = chartLines(graphSeries());
+    document.fileName = QString::fromStdString(reportFileName(test.header));
+    return document;
+}
+
+std::optional<ReportDocument> ReportsMenu::layoutDocument(const ReportLayout& layout)
+{
+    if (!runtime_.testFile().hasTestFile())
+        return std::nullopt;
+    const ReportTest test = currentTest();
+    ReportDocument document;
+    document.orientation = layout.orientation;
+    document.pages.push_back(buildLayoutReport(layout, test, types_()));
+    document.fileName = QString::fromStdString(reportFileName(test.header));
+    return document;
+}
+
+void ReportsMenu::printChart()
+{
+    auto document = chartDocument();
+    if (!document) {
+        showRefusal(owner_, kCannot);
+        return;
+    }
+    previewReport(*document, QString::fromStdString(runtime_.dataFolder().string()), owner_);
+}
+
+bool ReportsMenu::printLayout(const ReportLayout& layout)
+{
+    auto document = layoutDocument(layout);
+    if (!document)
+        return false;
+    previewReport(*document, QString::fromStdString(runtime_.dataFolder().string()), owner_);
+    return true;
+}
+
+void ReportsMenu::printLayoutFile(const std::string& fileName)
+{
+    if (!runtime_.testFile().hasTestFile()) {
+        showRefusal(owner_, kCannot);
+        return;
+    }
+    auto layout = loadLayoutFile((runtime_.home() / kLayoutFolderName / fileName).string());
+    if (!layout) {
+        showRefusal(owner_, layout.error());
+        return;
+    }
+    printLayout(*layout);
+}
+
+TFsestavy* ReportsMenu::showLayouts()
+{
+    auto* w = owner_->findChild<TFsestavy*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!w)
+        w = new TFsestavy(
+            runtime_.config(), runtime_.home() / kLayoutFolderName,
+            QString::fromStdString(runtime_.settings().stationName),
+            [this](const ReportLayout& layout) { return printLayout(layout); }, owner_);
+    w->show();
+    w->raise();
+    return w;
+}
+
+} // namespace kapsorel::ui

@@ -1,0 +1,89 @@
+#include "ui/reports/report_output.h"
+
+#include "ui/common/refusal.h"
+#include "ui/reports/report_painter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QToolBar>
+#include <memory>
+
+namespace kapsorel::ui {
+
+namespace {
+
+void preparePrinter(const ReportDocument& document, QPrinter& printer)
+{
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(document.orientation == PageOrientation::Landscape ? QPageLayout::Landscape
+                                                                                  : QPageLayout::Portrait);
+    printer.setFullPage(true);
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+} // namespace
+
+void renderReport(const ReportDocument& document, QPrinter& printer)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return;
+    ReportPainter reportPainter(painter, printer.resolution());
+    for (std::size_t i = 0; i < document.pages.size(); ++i) {
+        if (i > 0)
+            printer.newPage();
+        reportPainter.paint(document.pages[i]);
+        if (document.chartPage == i)
+            reportPainter.paintChart(document.chart, document.lines);
+    }
+    painter.end();
+}
+
+Status exportReportPdf(const ReportDocument& document, const QString& path)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setCreator(QStringLiteral("Kapsorel"));
+    printer.setDocName(document.fileName);
+    preparePrinter(document, printer);
+    renderReport(document, printer);
+    if (!QFileInfo(path).exists() || QFileInfo(path).size() == 0)
+        return Error{"Soubor " + path.toStdString() + " nelze zapsat"};
+    return {};
+}
+
+QPrintPreviewDialog* previewReport(const ReportDocument& document, const QString& pdfFolder, QWidget* owner)
+{
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    preparePrinter(document, *printer);
+    auto* dialog = new QPrintPreviewDialog(printer.get(), owner);
+    dialog->setObjectName(QStringLiteral("nahled"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("Náhled - ") + document.fileName);
+    dialog->resize(1000, 760);
+    QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
+                     [document, printer](QPrinter* target) { renderReport(document, *target); });
+    if (auto* bar = dialog->findChild<QToolBar*>()) {
+        QAction* pdf = bar->addAction(QStringLiteral("Export PDF"));
+        pdf->setObjectName(QStringLiteral("act_export_pdf"));
+        QObject::connect(pdf, &QAction::triggered, dialog, [dialog, document, pdfFolder] {
+            const QString path = QFileDialog::getSaveFileName(dialog, QStringLiteral("Export PDF"),
+                                                              QDir(pdfFolder).filePath(document.fileName),
+                                                              QStringLiteral("PDF (*.pdf)"));
+            if (path.isEmpty())
+                return;
+            if (Status s = exportReportPdf(document, path); !s)
+                showRefusal(dialog, s.error());
+        });
+    }
+    dialog->open();
+    return dialog;
+}
+
+} // namespace kapsorel::ui

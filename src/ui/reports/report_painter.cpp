@@ -1,0 +1,168 @@
+#include "ui/reports/report_painter.h"
+
+#include "core/base/numbers.h"
+#include "ui/reports/report_colour.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kapsorel::ui {
+
+namespace {
+
+QFont qtFont(const ReportFont& f, QPaintDevice* device)
+{
+    QFont font(QString::fromStdString(f.name));
+    font.setPointSizeF(std::max(1, std::abs(f.size)));
+    font.setBold(f.style & font_style::kBold);
+    font.setItalic(f.style & font_style::kItalic);
+    font.setUnderline(f.style & font_style::kUnderline);
+    font.setStrikeOut(f.style & font_style::kStrikeOut);
+    return device ? QFont(font, device) : font;
+}
+
+struct Range {
+    double low = std::numeric_limits<double>::max();
+    double high = std::numeric_limits<double>::lowest();
+    void add(double v)
+    {
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    void settle()
+    {
+        if (low > high) {
+            low = 0.0;
+            high = 1.0;
+        }
+        if (high - low < 1e-9) {
+            low -= 0.5;
+            high += 0.5;
+        }
+    }
+};
+
+QString numberText(double v)
+{
+    return QString::fromStdString(formatNumber("%g", std::round(v * 100.0) / 100.0));
+}
+
+} // namespace
+
+ReportPainter::ReportPainter(QPainter& painter, double dotsPerInch)
+    : painter_(painter), scale_(dotsPerInch / 25.4 / layout_format::kUnitsPerMm),
+      margin_(dotsPerInch / 25.4 * report_page::kMarginMm)
+{
+}
+
+double ReportPainter::toDevice(double units) const
+{
+    return units * scale_;
+}
+
+QRectF ReportPainter::toDevice(const ReportRect& r) const
+{
+    return {margin_ + r.x * scale_, margin_ + r.y * scale_, r.width * scale_, r.height * scale_};
+}
+
+void ReportPainter::paint(const ReportPage& page)
+{
+    painter_.save();
+    for (const ReportBox& box : page.boxes) {
+        const QRectF rect = toDevice(box.rect);
+        painter_.fillRect(rect, toQColor(box.fillColour));
+        QPen pen(toQColor(box.frameColour));
+        pen.setWidthF(std::max(toDevice(box.penWidth), 1.0));
+        painter_.setPen(pen);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(rect);
+    }
+    for (const ReportLabel& label : page.labels) {
+        const QRectF rect = toDevice(label.rect);
+        if (label.filled)
+            painter_.fillRect(rect, toQColor(label.background));
+        painter_.setFont(qtFont(label.font, painter_.device()));
+        painter_.setPen(toQColor(label.font.colour));
+        int flags = Qt::AlignVCenter;
+        flags |= label.alignment == TextAlignment::Left    ? Qt::AlignLeft
+                 : label.alignment == TextAlignment::Right ? Qt::AlignRight
+                                                           : Qt::AlignHCenter;
+        if (label.wordWrap)
+            flags |= Qt::TextWordWrap;
+        painter_.drawText(rect, flags, QString::fromStdString(label.text));
+    }
+    painter_.restore();
+}
+
+void ReportPainter::paintChart(const ReportRect& area, const std::vector<ChartLine>& lines)
+{
+    painter_.save();
+    const QRectF outer = toDevice(area);
+    const QFont font = qtFont({"Arial", 8, 0, 0}, painter_.device());
+    painter_.setFont(font);
+    const double text = QFontMetricsF(font).height();
+    const QRectF plot = outer.adjusted(text * 4.5, text * 0.5, -text * 4.5, -text * 3.0);
+
+    Range time, left, right;
+    for (const ChartLine& line : lines) {
+        if (!line.visible)
+            continue;
+        for (const auto& [h, v] : line.points) {
+            time.add(h);
+            (line.rightAxis ? right : left).add(v);
+        }
+    }
+    time.settle();
+    left.settle();
+    right.settle();
+    const auto mapX = [&](double h) { return plot.left() + (h - time.low) / (time.high - time.low) * plot.width(); };
+    const auto mapY = [&](double v, const Range& r) {
+        return plot.bottom() - (v - r.low) / (r.high - r.low) * plot.height();
+    };
+
+    painter_.setPen(QPen(Qt::black, std::max(toDevice(1), 1.0)));
+    painter_.drawRect(plot);
+    constexpr int kTicks = 5;
+    for (int i = 0; i <= kTicks; ++i) {
+        const double f = static_cast<double>(i) / kTicks;
+        const double x = plot.left() + f * plot.width();
+        const double y = plot.bottom() - f * plot.height();
+        painter_.setPen(QPen(QColor(220, 220, 220), 0));
+        painter_.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        painter_.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        painter_.setPen(Qt::black);
+        painter_.drawText(QRectF(x - text * 3, plot.bottom() + text * 0.2, text * 6, text), Qt::AlignHCenter,
+                          numberText(time.low + f * (time.high - time.low)));
+        painter_.drawText(QRectF(plot.left() - text * 3.3, y - text / 2, text * 3, text), Qt::AlignRight,
+                          numberText(left.low + f * (left.high - left.low)));
+        painter_.drawText(QRectF(plot.right() + text * 0.3, y - text / 2, text * 3, text), Qt::AlignLeft,
+                          numberText(right.low + f * (right.high - right.low)));
+    }
+    painter_.drawText(QRectF(plot.left(), plot.bottom() + text * 1.4, plot.width(), text), Qt::AlignHCenter,
+                      QStringLiteral("Čas [h]"));
+    const auto verticalTitle = [&](double x, const QString& title) {
+        painter_.save();
+        painter_.translate(x, plot.center().y());
+        painter_.rotate(-90);
+        painter_.drawText(QRectF(-plot.height() / 2, -text / 2, plot.height(), text), Qt::AlignHCenter, title);
+        painter_.restore();
+    };
+    verticalTitle(outer.left() + text * 0.6, QStringLiteral("Napětí [V]"));
+    verticalTitle(outer.right() - text * 0.6, QStringLiteral("Proud [A]"));
+
+    painter_.setClipRect(plot);
+    for (const ChartLine& line : lines) {
+        if (!line.visible || line.points.empty())
+            continue;
+        QPolygonF polygon;
+        polygon.reserve(static_cast<qsizetype>(line.points.size()));
+        for (const auto& [h, v] : line.points)
+            polygon << QPointF(mapX(h), mapY(v, line.rightAxis ? right : left));
+        painter_.setPen(QPen(toQColor(line.colour), toDevice(line.penWidth)));
+        painter_.drawPolyline(polygon);
+    }
+    painter_.restore();
+}
+
+} // namespace kapsorel::ui
