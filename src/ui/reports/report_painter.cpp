@@ -69,15 +69,10 @@ QRectF ReportPainter::toDevice(const ReportRect& r) const
 void ReportPainter::paint(const ReportPage& page)
 {
     painter_.save();
-    for (const ReportBox& box : page.boxes) {
-        const QRectF rect = toDevice(box.rect);
-        painter_.fillRect(rect, toQColor(box.fillColour));
-        QPen pen(toQColor(box.frameColour));
-        pen.setWidthF(std::max(toDevice(box.penWidth), 1.0));
-        painter_.setPen(pen);
-        painter_.setBrush(Qt::NoBrush);
-        painter_.drawRect(rect);
-    }
+    // Fills first, then the texts on their backgrounds, then the frames, so that a text
+    // whose rectangle meets its box's edge never covers the frame.
+    for (const ReportBox& box : page.boxes)
+        painter_.fillRect(toDevice(box.rect), toQColor(box.fillColour));
     for (const ReportLabel& label : page.labels) {
         const QRectF rect = toDevice(label.rect);
         if (label.filled)
@@ -91,6 +86,13 @@ void ReportPainter::paint(const ReportPage& page)
         if (label.wordWrap)
             flags |= Qt::TextWordWrap;
         painter_.drawText(rect, flags, QString::fromStdString(label.text));
+    }
+    painter_.setBrush(Qt::NoBrush);
+    for (const ReportBox& box : page.boxes) {
+        QPen pen(toQColor(box.frameColour));
+        pen.setWidthF(std::max(toDevice(box.penWidth), 1.0));
+        painter_.setPen(pen);
+        painter_.drawRect(toDevice(box.rect));
     }
     painter_.restore();
 }
