@@ -228,19 +228,18 @@ ChartReport buildChartReport(const ReportTest& test, const ChartReportSettings& 
         const std::string name = "P" + std::to_string(k);
         const int value =
             static_cast<std::size_t>(k) < test.variables.size() ? test.variables[static_cast<std::size_t>(k)] : 0;
-        const auto text = std::find_if(settings.texts.begin(), settings.texts.end(), [&](const ReportVariableText& t) {
-            return t.variable == name && t.value == value;
-        });
+        const auto text = std::find_if(settings.texts.begin(), settings.texts.end(),
+                                       [&](const ReportText& t) { return t.variable == name && t.value == value; });
         if (text == settings.texts.end())
             continue;
         const std::string shown = text->text.substr(0, 200);
         ReportLabel l = label({0, 0, textWidth(shown, 8), kLabelHeight}, shown, 8);
         ReportPage* target = page;
-        switch (text->placement) {
-        case TextPlacement::Page:
+        switch (text->position) {
+        case ReportTextPosition::Page:
             target = &report.pages.front();
             break;
-        case TextPlacement::Title: {
+        case ReportTextPosition::Title: {
             // The title as drawn: its text centred in the page's width.
             const int w = textWidth(title, 12);
             const int left = (kPageWidth - w) / 2;
@@ -249,7 +248,7 @@ ChartReport buildChartReport(const ReportTest& test, const ChartReportSettings& 
             target = &report.pages.front();
             break;
         }
-        case TextPlacement::Note:
+        case ReportTextPosition::Note:
             l.rect.x = text->x != 0 ? noteRect.right() : noteRect.x;
             l.rect.y = text->y != 0 ? noteRect.bottom() : noteRect.y;
             if (text->y != 0)

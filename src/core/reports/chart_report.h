@@ -5,6 +5,7 @@
 
 #include "core/reports/layout_report.h"
 #include "core/reports/report_page.h"
+#include "core/reports/report_texts.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,17 +13,6 @@
 #include <vector>
 
 namespace kapsorel {
-
-// One row of the texts table: the text shown when variable "P<k>" holds `value`.
-enum class TextPlacement { Page, Title, Note };
-struct ReportVariableText {
-    std::string variable; // "P0" ... "P9"
-    int value = 0;
-    std::string text;
-    TextPlacement placement = TextPlacement::Page;
-    int x = 0;
-    int y = 0;
-};
 
 struct ChartReportSettings {
     std::uint8_t hardwareKind = 0;
@@ -32,7 +22,7 @@ struct ChartReportSettings {
     std::uint32_t belowLimitColour = rgbColour(255, 0, 0);  // BKO2
     std::uint32_t belowOkColour = rgbColour(255, 140, 140); // BOK_MIN2
     std::uint32_t aboveOkColour = rgbColour(0, 200, 0);     // BOK_MAX2
-    std::vector<ReportVariableText> texts;
+    std::vector<ReportText> texts;                          // "Texty.cfg"
 };
 
 namespace chart_report {

@@ -1,6 +1,7 @@
 #include "ui/main/reports_menu.h"
 
 #include "core/app/config_path.h"
+#include "core/reports/report_texts.h"
 #include "ui/common/refusal.h"
 #include "ui/main/main_actions.h"
 #include "ui/records/tfgraf.h"
@@ -76,6 +77,11 @@ std::optional<ReportDocument> ReportsMenu::chartDocument()
     s.belowLimitColour = static_cast<std::uint32_t>(settings.cellBelowLimitColours.bar);
     s.belowOkColour = static_cast<std::uint32_t>(settings.cellBelowOkColours.bar);
     s.aboveOkColour = static_cast<std::uint32_t>(settings.cellAboveOkColours.bar);
+    auto texts = readReportTexts(reportTextsPath(runtime_.home()), runtime_.clock());
+    if (texts)
+        s.texts = std::move(*texts);
+    else
+        showRefusal(owner_, texts.error()); // the report goes on without the texts
     const ReportTest test = currentTest();
     ChartReport report = buildChartReport(test, s);
     ReportDocument document;

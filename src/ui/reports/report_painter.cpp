@@ -43,9 +43,12 @@ struct Range {
     }
 };
 
-QString numberText(double v)
+// A tick's value with as many decimals as a fifth of the axis span needs (at most four).
+QString numberText(double v, double span)
 {
-    return QString::fromStdString(formatNumber("%g", std::round(v * 100.0) / 100.0));
+    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(span / 5.0))), 0, 4);
+    const std::string format = "%." + std::to_string(decimals) + "f";
+    return QString::fromStdString(formatNumber(format.c_str(), v));
 }
 
 } // namespace
@@ -135,11 +138,11 @@ void ReportPainter::paintChart(const ReportRect& area, const std::vector<ChartLi
         painter_.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter_.setPen(Qt::black);
         painter_.drawText(QRectF(x - text * 3, plot.bottom() + text * 0.2, text * 6, text), Qt::AlignHCenter,
-                          numberText(time.low + f * (time.high - time.low)));
+                          numberText(time.low + f * (time.high - time.low), time.high - time.low));
         painter_.drawText(QRectF(plot.left() - text * 3.3, y - text / 2, text * 3, text), Qt::AlignRight,
-                          numberText(left.low + f * (left.high - left.low)));
+                          numberText(left.low + f * (left.high - left.low), left.high - left.low));
         painter_.drawText(QRectF(plot.right() + text * 0.3, y - text / 2, text * 3, text), Qt::AlignLeft,
-                          numberText(right.low + f * (right.high - right.low)));
+                          numberText(right.low + f * (right.high - right.low), right.high - right.low));
     }
     painter_.drawText(QRectF(plot.left(), plot.bottom() + text * 1.4, plot.width(), text), Qt::AlignHCenter,
                       QStringLiteral("Čas [h]"));

@@ -105,8 +105,9 @@ TEST(ChartReport, TableGeometryAndTexts)
     test::LocaleScope comma(test::commaFormats());
     ChartReportSettings s;
     s.hardwareKind = 0;
-    s.texts = {{"P0", 2, "Zkouška po opravě", TextPlacement::Note, 0, 1},
-               {"P1", 0, "hlavička", TextPlacement::Page, 5, 6}};
+    s.texts = {{"P0", 2, "Zkouška po opravě", ReportTextPosition::Note, 0, 1},
+               {"P1", 0, "hlavička", ReportTextPosition::Page, 5, 6},
+               {"P2", 0, "nad titulkem", ReportTextPosition::Title, 1, 0}};
     auto test = testOf({step(0, 1, 0.0, "nabíjení")});
     test.variables[0] = 2;
     const ChartReport report = buildChartReport(test, s);
@@ -128,6 +129,15 @@ TEST(ChartReport, TableGeometryAndTexts)
     EXPECT_EQ(text.x, note.x);
     EXPECT_EQ(text.y, note.bottom() + 1);
     EXPECT_EQ(report.chart.y, note.bottom() + 16 + 5);
+    // Right of the centred title (X not 0), level with its top (Y 0).
+    const ReportRect besideTitle = find("nad titulkem");
+    EXPECT_GT(besideTitle.x, chart_report::kPageWidth / 2 + 1);
+    EXPECT_EQ(besideTitle.y, 0);
+    // P1 holds 0 and P2 too: a text for another value of P0 is not shown.
+    s.texts.push_back({"P0", 3, "jiný", ReportTextPosition::Page, 0, 0});
+    const ChartReport again = buildChartReport(test, s);
+    EXPECT_TRUE(std::none_of(again.pages[0].labels.begin(), again.pages[0].labels.end(),
+                             [](const ReportLabel& l) { return l.text == "jiný"; }));
     EXPECT_EQ(report.chart.bottom(), chart_report::kPageHeight);
 }
 
