@@ -7,6 +7,7 @@
 #include "support/temp_home.h"
 #include "ui/reports/tfsestavy.h"
 
+#include <QColorDialog>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
@@ -215,6 +216,32 @@ class LayoutsWindowTest : public QObject {
         }
         QCOMPARE(t.w->windowTitle(), QStringLiteral("Sestavy - plna.ses"));
         QCOMPARE(t.grid()->rowCount(), 255);
+    }
+
+    void colourCellsTakeTheDialogsChoice()
+    {
+        Window t;
+        t.click("btn_plus");
+        {
+            const test::ModalAnswer pick([](QDialog* d) {
+                auto* dialog = qobject_cast<QColorDialog*>(d);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->objectName(), QStringLiteral("dlg_barva"));
+                dialog->setCurrentColor(QColor(255, 128, 0));
+                dialog->accept();
+            });
+            emit t.grid()->cellDoubleClicked(0, 9);
+            QVERIFY(pick.opened());
+        }
+        QCOMPARE(t.w->editing().layout().items[0].fillColour, 0x000080FFu);
+        QCOMPARE(t.grid()->item(0, 9)->background().color(), QColor(255, 128, 0));
+        QVERIFY(t.w->editing().modified());
+        {
+            const test::ModalAnswer cancelled([](QDialog* d) { d->reject(); });
+            emit t.grid()->cellDoubleClicked(0, 10);
+            QVERIFY(cancelled.opened());
+        }
+        QCOMPARE(t.w->editing().layout().items[0].frameColour, 0u);
     }
 
     void converterAndPrint()
