@@ -63,7 +63,7 @@ BatteryTestHeader longTestHeader(const LongTestSpec& spec)
 }
 
 void writeTestFile(const std::filesystem::path& path, const BatteryTestHeader& header, std::uint8_t family,
-                   std::size_t count, const SampleAt& sampleAt)
+                   std::size_t count, const SampleAt& sampleAt, const StepSetup& stepSetup)
 {
     // The recorder names the file itself; it writes into a folder of its own, then the
     // file takes the wanted name.
@@ -105,6 +105,8 @@ void writeTestFile(const std::filesystem::path& path, const BatteryTestHeader& h
             live.cellVoltage[c] = first.cells[c];
         RunStep runStep;
         runStep.description = "Krok " + std::to_string(step + 1);
+        if (stepSetup)
+            stepSetup(step, runStep);
         check(recorder.recordStepStart(true, runStep), "step start");
         if (step != lastStep)
             check(recorder.recordStepEnd(step, true), "step end");

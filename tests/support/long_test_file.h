@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/base/day_time.h"
+#include "core/definitions/run_procedure.h"
 #include "core/records/battery_test_records.h"
 
 #include <cstddef>
@@ -31,13 +32,17 @@ BatteryTestHeader longTestHeader(const LongTestSpec& spec);
 // The samples of a test, index by index in file order.
 using SampleAt = std::function<SampleRecord(std::size_t index)>;
 
+// What a step of the procedure says as it starts ("Tisk", "Rep.", type, description);
+// by default "Krok <n>" and nothing else.
+using StepSetup = std::function<void(std::uint8_t step, RunStep& runStep)>;
+
 // Writes a test to `path` (replacing it): the recorder creates the file with `header` and
 // `family`, then `count` samples from `sampleAt` follow, and every step that has samples
 // is recorded as started (performed) at its first sample's time and ended, except the step
 // of the last sample (the test is still in it); steps without samples stay not started.
 // Throws std::runtime_error with the recorder's message when it refuses.
 void writeTestFile(const std::filesystem::path& path, const BatteryTestHeader& header, std::uint8_t family,
-                   std::size_t count, const SampleAt& sampleAt);
+                   std::size_t count, const SampleAt& sampleAt, const StepSetup& stepSetup = {});
 
 // writeTestFile with the spec's header and samples.
 void writeLongTestFile(const std::filesystem::path& path, const LongTestSpec& spec = {});
