@@ -16,6 +16,9 @@
 #include "ui/reports/tfsestavy.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QTableWidget>
@@ -187,10 +190,29 @@ class MainWindowReportsTest : public QObject {
         w.findChild<QAction*>(QStringLiteral("TBXTisk"))->trigger();
         QPrintPreviewDialog* dialog = preview(w);
         QVERIFY(dialog);
-        QVERIFY(dialog->findChild<QAction*>(QStringLiteral("act_export_pdf")));
+        auto* exportPdf = dialog->findChild<QAction*>(QStringLiteral("act_export_pdf"));
+        QVERIFY(exportPdf);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         QTest::qWait(200);
         snap(*dialog, "rep-preview");
+        // "Export PDF" offers the battery number and start date in the data folder.
+        QString offered;
+        {
+            const test::ModalAnswer save([&offered](QDialog* d) {
+                auto* files = qobject_cast<QFileDialog*>(d);
+                QVERIFY(files);
+                offered = files->selectedFiles().value(0);
+                static_cast<QDialog*>(files)->accept();
+            });
+            exportPdf->trigger();
+            QVERIFY(save.opened());
+        }
+        QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("A12_2024-03-05.pdf"));
+        QCOMPARE(QFileInfo(offered).absolutePath(),
+                 QFileInfo(QString::fromStdString((home / "Data").string())).absoluteFilePath());
+        QFile pdf(offered);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
         dialog->close();
     }
 };
