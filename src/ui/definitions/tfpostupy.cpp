@@ -172,8 +172,9 @@ QWidget* TFpostupy::buildSteps()
     connect(paste_, &QPushButton::clicked, this, &TFpostupy::pasteProcedure);
     connect(save_, &QPushButton::clicked, this, &TFpostupy::save);
     // Ctrl+C and Ctrl+V in the grid copy and paste the whole procedure, as the buttons do.
-    for (const auto& [keys, target] : {std::pair{QKeySequence::Copy, copy_}, std::pair{QKeySequence::Paste, paste_}}) {
+    for (const auto& [keys, button] : {std::pair{QKeySequence::Copy, copy_}, std::pair{QKeySequence::Paste, paste_}}) {
         auto* shortcut = new QShortcut(keys, grid_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        QPushButton* target = button;
         connect(shortcut, &QShortcut::activated, target, [target] {
             if (target->isEnabled() && target->isVisible())
                 target->click();
