@@ -1,6 +1,6 @@
 #include "ui/main/circuit_diagram.h"
 
-#include "core/app/stored_colour.h"
+#include "ui/common/screen_colour.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -12,24 +12,6 @@ namespace kapsorel::ui {
 namespace {
 
 constexpr int kBarScale = 250;
-
-// A stored colour on the screen; system colours come from the palette.
-QColor toColor(std::int32_t stored, const QPalette& palette)
-{
-    const StoredColour c = decodeColour(stored);
-    if (c.kind == StoredColour::Kind::Rgb)
-        return QColor(c.red, c.green, c.blue);
-    switch (c.systemIndex) {
-    case 13:
-        return palette.color(QPalette::Highlight);
-    case 5:
-        return palette.color(QPalette::Base);
-    case 8:
-        return palette.color(QPalette::WindowText);
-    default:
-        return palette.color(QPalette::Window);
-    }
-}
 
 const char* const kValueLabels[] = {"lnap", "lproud", "lkapacita", "lteplota", "otepl", "znap", "ldpr", "lver"};
 
@@ -286,12 +268,12 @@ void CircuitDiagram::paintEvent(QPaintEvent*)
     for (int i = 0; i < count; ++i) {
         const CellBar& bar = bars_[static_cast<std::size_t>(i)];
         const QRect r = barRect(i);
-        p.setPen(QPen(toColor(bar.colours.frame, pal), 1));
-        p.setBrush(toColor(bar.colours.background, pal));
+        p.setPen(QPen(screenColour(bar.colours.frame, pal), 1));
+        p.setBrush(screenColour(bar.colours.background, pal));
         p.drawRect(r);
         const int filled = r.height() * std::clamp(bar.position, 0, kBarScale) / kBarScale;
         p.setPen(Qt::NoPen);
-        p.setBrush(toColor(bar.colours.bar, pal));
+        p.setBrush(screenColour(bar.colours.bar, pal));
         p.drawRect(QRect(r.left() + 1, r.bottom() - filled + 1, r.width() - 1, filled));
     }
 }

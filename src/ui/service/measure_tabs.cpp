@@ -5,6 +5,7 @@
 #include "core/base/numbers.h"
 #include "ui/service/adc_panel.h"
 #include "ui/service/cell_grid_page.h"
+#include "ui/service/module_write.h"
 #include "ui/service/network_tab.h"
 #include "ui/service/service_job.h"
 
@@ -234,15 +235,8 @@ Result<MeasureImages> MeasureTabs::imagesFromFields() const
             return Error{record.error()};
         images.cells.records[kFirstPanelRecord + i] = *record;
     }
-    const auto [n, p] = network_->fields();
-    auto network = networkFromFields(n, images_.network);
-    if (!network.ok())
+    if (const Status network = takeNetworkFields(images, *network_, images_); !network.ok())
         return Error{network.error()};
-    auto ports = portsFromFields(p, images_.ports);
-    if (!ports.ok())
-        return Error{ports.error()};
-    images.network = *network;
-    images.ports = *ports;
     return images;
 }
 
@@ -259,20 +253,9 @@ void MeasureTabs::writeModule(QWidget* control, std::function<void(bool)> then)
         emit message(qs(fields.error()));
         return then(false);
     }
-    // The network blocks are checked and built from the fields by the write itself.
-    MeasureImages images = *fields;
-    images.network = images_.network;
-    images.ports = images_.ports;
-    // Plain variables: not every compiler lets a lambda capture structured bindings.
-    const auto entered = network_->fields();
-    const NetworkFields n = entered.first;
-    const PortsFields p = entered.second;
-    const WriteGate& gate = context_.gate;
-    const ServiceProgress progress = progressTo(context_.progress);
-    runModuleSequence<MeasureImages>(
-        context_.runner, control,
-        [&gate, n, p, images, progress](ModuleLink& l) { return writeMeasureModule(l, gate, n, p, images, progress); },
-        images_, {}, [this](const QString& text) { emit message(text); }, std::move(then));
+    writeWholeModule(
+        context_, *network_, control, *fields, images_, &writeMeasureModule,
+        [this](const QString& text) { emit message(text); }, std::move(then));
 }
 
 } // namespace kapsorel::ui

@@ -2,6 +2,7 @@
 #include "ui/service/power_tabs.h"
 
 #include "ui/common/decimal_box.h"
+#include "ui/service/module_write.h"
 #include "ui/service/network_tab.h"
 #include "ui/service/power_calibration.h"
 #include "ui/service/power_other_pages.h"
@@ -214,15 +215,8 @@ Result<PowerImages> PowerTabs::imagesFromFields() const
     if (!adc.ok())
         return Error{adc.error()};
     images.adc = *adc;
-    const auto [n, p] = network_->fields();
-    auto network = networkFromFields(n, images_.network);
-    if (!network.ok())
+    if (const Status network = takeNetworkFields(images, *network_, images_); !network.ok())
         return Error{network.error()};
-    auto ports = portsFromFields(p, images_.ports);
-    if (!ports.ok())
-        return Error{ports.error()};
-    images.network = *network;
-    images.ports = *ports;
     return images;
 }
 
@@ -239,20 +233,9 @@ void PowerTabs::writeModule(QWidget* control, std::function<void(bool)> then)
         emit message(qs(fields.error()));
         return then(false);
     }
-    // The network blocks are checked and built from the fields by the write itself.
-    PowerImages images = *fields;
-    images.network = images_.network;
-    images.ports = images_.ports;
-    // Plain variables: not every compiler lets a lambda capture structured bindings.
-    const auto entered = network_->fields();
-    const NetworkFields n = entered.first;
-    const PortsFields p = entered.second;
-    const WriteGate& gate = context_.gate;
-    const ServiceProgress progress = progressTo(context_.progress);
-    runModuleSequence<PowerImages>(
-        context_.runner, control,
-        [&gate, n, p, images, progress](ModuleLink& l) { return writePowerModule(l, gate, n, p, images, progress); },
-        images_, {}, [this](const QString& text) { emit message(text); }, std::move(then));
+    writeWholeModule(
+        context_, *network_, control, *fields, images_, &writePowerModule,
+        [this](const QString& text) { emit message(text); }, std::move(then));
 }
 
 } // namespace kapsorel::ui

@@ -2,6 +2,7 @@
 
 #include "core/app/stored_colour.h"
 #include "ui/common/decimal_box.h"
+#include "ui/common/screen_colour.h"
 
 #include <QColorDialog>
 #include <QGridLayout>
@@ -15,24 +16,6 @@ namespace kapsorel::ui {
 namespace {
 
 constexpr const char* kStoredRole = "storedColour";
-
-// A stored colour on a button; a system colour takes the palette's colour of that role.
-QColor shownColour(std::int32_t stored, const QPalette& palette)
-{
-    const StoredColour c = decodeColour(stored);
-    if (c.kind == StoredColour::Kind::Rgb)
-        return QColor(c.red, c.green, c.blue);
-    switch (c.systemIndex) {
-    case 13:
-        return palette.color(QPalette::Highlight);
-    case 5:
-        return palette.color(QPalette::Base);
-    case 8:
-        return palette.color(QPalette::WindowText);
-    default:
-        return palette.color(QPalette::Window);
-    }
-}
 
 DecimalBox* voltageBox(const char* name, QWidget* parent)
 {
@@ -129,13 +112,13 @@ void BatteryPage::store(StationSettings& settings) const
 void BatteryPage::setColour(QPushButton* button, std::int32_t stored)
 {
     button->setProperty(kStoredRole, stored);
-    const QColor shown = shownColour(stored, palette());
+    const QColor shown = screenColour(stored, palette());
     button->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #606060;").arg(shown.name()));
 }
 
 void BatteryPage::chooseColour(QPushButton* button)
 {
-    QColorDialog dialog(shownColour(button->property(kStoredRole).toInt(), palette()), this);
+    QColorDialog dialog(screenColour(button->property(kStoredRole).toInt(), palette()), this);
     dialog.setObjectName(QStringLiteral("barvy"));
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted)
