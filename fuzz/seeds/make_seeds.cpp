@@ -5,6 +5,7 @@
 // into an empty folder, fuzz from there and merge into fuzz/corpus (fuzz/fuzz-corpus renew).
 #include "core/app/config_file.h"
 #include "core/app/station_settings.h"
+#include "core/app/user_list.h"
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 #include "core/comm/module_frame.h"
@@ -84,6 +85,7 @@ void reportTextSeeds(const fs::path& out)
     };
     put(out / "report_texts_reader", "three.cfg", valueOf(encodeReportTexts(texts)));
     put(out / "report_texts_reader", "empty.cfg", valueOf(encodeReportTexts({})));
+    put(out / "user_list_reader", "two.usr", encodeUserList({"Novák", "Dvořák"}));
 }
 
 // --- configuration -------------------------------------------------------------------
