@@ -288,6 +288,42 @@ Procedure leadShortDemo()
         });
 }
 
+// A run that never ends on its own, for long runs of the station: charge 30 s, pause 5 s,
+// discharge 30 s with the charging current, and back to the charge. It samples every
+// second and asks nothing; "Stop" ends it. The loop starts at step 2, because a step
+// reached by a jump back to step 1 counts its time from the test's start.
+Procedure cyclingLoop()
+{
+    return makeProcedure(
+        "Cyklování bez konce: nabíjení 30 s, pauza 5 s, vybíjení 30 s, znovu od nabíjení.",
+        {
+            {StepType::Pause, 1, "", "", 0, 0, "Začátek", "", {}, {term(kVarTime, kRelGreaterEqual, "1", OR)}},
+            {StepType::Charge,
+             1,
+             "#U1",
+             "#I1",
+             0,
+             0,
+             "Nabíjení (cyklus)",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "30", OR)}},
+            {StepType::Pause, 1, "", "", 0, 0, "Pauza", "", {}, {term(kVarTime, kRelGreaterEqual, "5", OR)}},
+            {StepType::Discharge,
+             1,
+             "",
+             "#I1",
+             0,
+             0,
+             "Vybíjení (cyklus)",
+             "",
+             {},
+             {term(kVarTime, kRelGreaterEqual, "30", OR), term(kVarCellVoltage, kRelLess, "#U2", OR)}},
+            {StepType::Jump, 0, "2", "0", 0, 0, "Znovu na nabíjení"},
+            {StepType::End, 0, "", "", 0, 0, "Konec"},
+        });
+}
+
 } // namespace
 
 std::vector<BatteryType> demoBatteryTypes()
@@ -296,7 +332,7 @@ std::vector<BatteryType> demoBatteryTypes()
     nicd.head = 1;
     nicd.name = "20KSX25P";
     nicd.chemistry = kChemistryNiCd;
-    nicd.allowedProcedures = {kCapacityTestNumber, kShortDemoNumber};
+    nicd.allowedProcedures = {kCapacityTestNumber, kShortDemoNumber, kCyclingLoopNumber};
     nicd.currentChangeInterval = 300;
     nicd.variables = {
         {"Nabíjecí napětí", "U1", 31.0f},      {"Nabíjecí proud", "I1", 2.5f},      {"Vybíjecí proud", "I2", 25.0f},
@@ -327,6 +363,7 @@ std::vector<DemoProcedure> demoProcedures()
         {{kShortDemoNumber, "Ukázka (3 minuty)"}, shortDemo()},
         {{kLeadCapacityTestNumber, "Kapacitní test Pb"}, leadCapacityTest()},
         {{kLeadShortDemoNumber, "Ukázka Pb (3 minuty)"}, leadShortDemo()},
+        {{kCyclingLoopNumber, "Cyklování (smyčka)"}, cyclingLoop()},
     };
 }
 

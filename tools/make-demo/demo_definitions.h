@@ -18,6 +18,7 @@ constexpr int kCapacityTestNumber = 0;
 constexpr int kShortDemoNumber = 1;
 constexpr int kLeadCapacityTestNumber = 2;
 constexpr int kLeadShortDemoNumber = 3;
+constexpr int kCyclingLoopNumber = 4;
 
 struct DemoProcedure {
     ProcedureIndexEntry entry;
