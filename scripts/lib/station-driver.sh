@@ -11,6 +11,10 @@ STATION_GRAPH_AT=(136 25)
 STATION_DATA_AT=(181 25)
 STATION_STEPS_AT=(89 25)
 
+# The modules' addresses: the built-in ones unless a script runs beside another station.
+station_power=${STATION_POWER_ADDRESS:-127.0.0.2}
+station_measure=${STATION_MEASURE_ADDRESS:-127.0.0.3}
+
 station_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 station_build=${KAPSOREL_BUILD:-$station_root/build}
 
@@ -34,8 +38,8 @@ station_make()
   "$station_build/tools/make-demo/kapsorel-make-demo" "$folder"
   cat >"$folder/Kapsorel.ini" <<EOF
 [Nastaveni]
-IP_adr_vyk=127.0.0.2
-IP_adr_mer=127.0.0.3
+IP_adr_vyk=$station_power
+IP_adr_mer=$station_measure
 Stanice=Zkušebna
 Uziv=Novák
 Data_adr=$data
@@ -62,12 +66,13 @@ station_screen()
   rm -f "$fdfile"
 }
 
-# station_simulator LOG [ARGS...]: the simulator at time scale 10, ready when it says so.
+# station_simulator LOG [ARGS...]: the simulator at time scale 10 on the station's addresses,
+# ready when it says so.
 station_simulator()
 {
   local log=$1
   shift
-  "$station_build/sim/kapsorel-sim" --power 127.0.0.2 --measure 127.0.0.3 --capacity 25 --charge 0.6 \
+  "$station_build/sim/kapsorel-sim" --power "$station_power" --measure "$station_measure" --capacity 25 --charge 0.6 \
     --time-scale 10 "$@" >"$log" 2>&1 &
   station_sim_pid=$!
   for _ in $(seq 1 100); do
