@@ -7,6 +7,7 @@
 #include "core/app/station_settings.h"
 #include "core/base/locale_formats.h"
 #include "ui/common/qt_ui_bridge.h"
+#include "ui/main/session_end_signals.h"
 #include "ui/main/tfmain.h"
 
 #include <QApplication>
@@ -40,6 +41,8 @@ int main(int argc, char** argv)
     auto bridge = std::make_unique<ui::QtUiBridge>();
     auto runtime = std::make_unique<StationRuntime>(home, std::move(config), *bridge);
     ui::TFmain window(std::move(bridge), std::move(runtime));
+    // Logout and system shutdown end the program along the same path as its close.
+    ui::SessionEndSignals sessionEnd(window);
     window.show();
     return app.exec();
 }

@@ -458,7 +458,7 @@ void TFmain::archiveTestFile(std::function<void()> done)
 
 void TFmain::closeEvent(QCloseEvent* event)
 {
-    if (auto refusal = closeRefusal(runtime_->station().run.phase())) {
+    if (auto refusal = sessionEnding_ ? std::nullopt : closeRefusal(runtime_->station().run.phase())) {
         showMessage(*refusal);
         event->ignore();
         return;
@@ -479,7 +479,7 @@ void TFmain::closeEvent(QCloseEvent* event)
         saveStoredValues();
         const Status saved = runtime_->saveSettings();
         if (!saved.ok())
-            QMessageBox::warning(this, qs(runtime_->settings().stationName), qs(saved.error()));
+            reportUnsavedSettings(saved.error());
     }
     event->accept();
 }

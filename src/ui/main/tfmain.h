@@ -64,6 +64,16 @@ class TFmain final : public QMainWindow, public UiBridge {
     SleepInhibitor& sleepInhibitor() { return *sleepInhibitor_; }
     // The bus on which logind is asked for the sleep lock (the system bus by default).
     void setSleepInhibitorBus(const QDBusConnection& bus);
+    // The session ends (logout, shutdown): closes along the exit path without the refusal
+    // a running test gives and without asking; the test stays resumable as after a power cut.
+    void endSession()
+    {
+        sessionEnding_ = true;
+        close();
+    }
+    // Settings that could not be saved on close: a message box, or at the session's end,
+    // when no one is there to answer one, a line on the standard error (the session log).
+    void reportUnsavedSettings(const std::string& error);
 
     // UiBridge, carried out on the GUI thread.
     void showMessage(const std::string& text) override;
@@ -133,6 +143,7 @@ class TFmain final : public QMainWindow, public UiBridge {
     std::optional<std::int16_t> listedHead_;
     bool firstShown_ = false;
     bool closing_ = false;
+    bool sessionEnding_ = false;
 
     MainActions actions_;
     OperatorPanel* panel_ = nullptr;
