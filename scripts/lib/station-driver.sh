@@ -29,7 +29,8 @@ station_build_programs()
 
 # station_make FOLDER DATA_FOLDER [ARCHIVE_FOLDER]: a station of its own in FOLDER (the
 # program copied there, the demo definitions, a configuration that starts the endless
-# cycling procedure on battery SOAK1).
+# cycling procedure on battery SOAK1; STATION_TYPE, STATION_PROCEDURE and STATION_BATTERY
+# choose others, STATION_HARDWARE=1 makes it a lead station).
 station_make()
 {
   local folder=$1 data=$2 archive=${3:-}
@@ -44,7 +45,8 @@ Stanice=Zkušebna
 Uziv=Novák
 Data_adr=$data
 Arch_adr=$archive
-TYP_BAT=20KSX25P
+TYP_BAT=${STATION_TYPE:-20KSX25P}
+TYP_HW=${STATION_HARDWARE:-0}
 C_POSTUP=${STATION_PROCEDURE:-Cyklování (smyčka)}
 [TFmain]
 Lcislo_bat=${STATION_BATTERY:-SOAK1}
@@ -72,6 +74,8 @@ station_simulator()
 {
   local log=$1
   shift
+  station_sim_log=$log
+  : >"$log"
   "$station_build/sim/kapsorel-sim" --power "$station_power" --measure "$station_measure" --capacity 25 --charge 0.6 \
     --time-scale 10 "$@" >"$log" 2>&1 &
   station_sim_pid=$!
@@ -82,6 +86,19 @@ station_simulator()
   echo "kapsorel-sim did not start:" >&2
   cat "$log" >&2
   return 1
+}
+
+# station_sim_control COMMAND...: one line to the simulator's control port (for example
+# "set measure.head 2"); prints its answer.
+station_sim_control()
+{
+  local port reply
+  port=$(sed -n 's/.*READY control=\([0-9]*\).*/\1/p' "$station_sim_log")
+  exec 5<>"/dev/tcp/127.0.0.1/$port"
+  printf '%s\n' "$*" >&5
+  read -r -t 5 reply <&5 || true
+  exec 5>&-
+  echo "$reply"
 }
 
 # station_program FOLDER LOG: starts the program of a station and waits for its window.

@@ -10,8 +10,6 @@ namespace kapsorel {
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
-// Record times are whole milliseconds at best; a millisecond apart counts as the same time.
-constexpr double kSameTimeSeconds = 0.001;
 
 double secondsBetween(DayTime from, DayTime to)
 {
@@ -25,11 +23,11 @@ class AuditSink {
     void sample(std::size_t, const SampleRecord& s)
     {
         ++audit_.samples;
-        if (resumeWaitsForSample_ && secondsBetween(resumedAt_, s.time) < -kSameTimeSeconds)
+        if (resumeWaitsForSample_ && secondsBetween(resumedAt_, s.time) < 0.0)
             ++audit_.misplacedResumes;
         if (hasSample_) {
             const double gap = secondsBetween(lastSample_, s.time);
-            if (gap < kSameTimeSeconds)
+            if (gap <= 0.0)
                 ++audit_.timesNotAfterPrevious;
             if (!resumedSinceLastSample_)
                 audit_.longestGapSeconds = std::max(audit_.longestGapSeconds, gap);
@@ -45,8 +43,8 @@ class AuditSink {
     void resume(std::size_t, const ResumeEntry& e)
     {
         ++audit_.resumes;
-        const bool beforeLastSample = hasSample_ && secondsBetween(lastSample_, e.interruptionTime) < -kSameTimeSeconds;
-        if (beforeLastSample || secondsBetween(e.interruptionTime, e.resumeTime) < -kSameTimeSeconds)
+        const bool beforeLastSample = hasSample_ && secondsBetween(lastSample_, e.interruptionTime) < 0.0;
+        if (beforeLastSample || secondsBetween(e.interruptionTime, e.resumeTime) < 0.0)
             ++audit_.misplacedResumes;
         resumedAt_ = e.resumeTime;
         resumeWaitsForSample_ = true;

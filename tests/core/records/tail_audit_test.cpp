@@ -106,3 +106,13 @@ TEST(TailAudit, AFileWithoutItsFixedPartIsRefused)
     file.resize(300);
     EXPECT_FALSE(auditTestFile(file));
 }
+
+TEST(TailAudit, AStepsFirstSampleAMillisecondAfterThePreviousIsNoRepeat)
+{
+    auto file = fixedPart(4, 2, kStart);
+    append(file, sampleAt(5.083));
+    append(file, sampleAt(5.084, 1));
+    const auto audit = auditTestFile(file);
+    ASSERT_TRUE(audit);
+    EXPECT_EQ(audit.value().timesNotAfterPrevious, 0u);
+}
