@@ -53,19 +53,24 @@ Lcislo_bat=${STATION_BATTERY:-SOAK1}
 EOF
 }
 
-# Starts a virtual screen and exports DISPLAY.
+# Starts a virtual screen and exports DISPLAY: screen 40 + the last number of the power
+# module's address unless STATION_DISPLAY names one, so that scripts running side by side
+# for different stations never take each other's screen.
 station_screen()
 {
-  local fdfile
-  fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x900x24 3>"$fdfile" >/dev/null 2>&1 &
+  local n=${STATION_DISPLAY:-$((40 + ${station_power##*.}))}
+  if [ -e "/tmp/.X11-unix/X$n" ]; then
+    echo "screen :$n is taken; set STATION_DISPLAY to a free one" >&2
+    return 1
+  fi
+  Xvfb ":$n" -nolisten tcp -screen 0 1280x900x24 >/dev/null 2>&1 &
   station_xvfb_pid=$!
   for _ in $(seq 1 100); do
-    [ -s "$fdfile" ] && break
+    [ -e "/tmp/.X11-unix/X$n" ] && break
     sleep 0.1
   done
-  export DISPLAY=":$(head -n1 "$fdfile")"
-  rm -f "$fdfile"
+  kill -0 "$station_xvfb_pid" 2>/dev/null || { echo "Xvfb did not start on :$n" >&2; return 1; }
+  export DISPLAY=":$n"
 }
 
 # station_simulator LOG [ARGS...]: the simulator at time scale 10 on the station's addresses,
