@@ -64,6 +64,8 @@ std::filesystem::path writeTest(const test::TempHome& home)
 void setUpHome(const test::TempHome& home)
 {
     QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+    // The station's only layout is the test's own, so it is the first "Tisk" entry.
+    std::filesystem::remove(home / "Sestavy" / demo::kDemoLayoutFileName);
     home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nData_adr=" +
                                        (home / "Data").string() + "\n");
     ReportLayout layout;

@@ -5,6 +5,7 @@
 #include "core/base/locale_formats.h"
 #include "core/reports/chart_report.h"
 #include "core/reports/layout_report.h"
+#include "demo_definitions.h"
 #include "support/locale_scope.h"
 #include "support/temp_home.h"
 #include "ui/reports/report_output.h"
@@ -187,6 +188,27 @@ class ReportOutputTest : public QObject {
         // The twentieth cell column ends past the right margin and still prints whole.
         QVERIFY2(text.contains(QStringLiteral("1,39")), qPrintable(text));
         lookAt(path, "rep-layout-report");
+    }
+
+    // The layout the demo station comes with prints on one portrait page: its header fields,
+    // the values of the step with "Rep." number 3 and all twenty cells.
+    void demoLayoutPdf()
+    {
+        test::LocaleScope comma(test::commaFormats());
+        test::TempHome home;
+        const ReportLayout layout = demo::demoLayout();
+        const ReportTest test = demoTest(6);
+        ui::ReportDocument document;
+        document.orientation = layout.orientation;
+        document.pages.push_back(buildLayoutReport(layout, test, demo::demoBatteryTypes()));
+        const QString path = QString::fromStdString((home / "demo.pdf").string());
+        QVERIFY(ui::exportReportPdf(document, path).ok());
+        const QString info = run(QStringLiteral("pdfinfo"), {path});
+        QCOMPARE(infoField(info, QStringLiteral("Pages")).toInt(), 1);
+        const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        for (const char* expected : {"Zkušební protokol", "B-17", "Novák", "1,20", "1,39", " Ah"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), qPrintable(text));
+        lookAt(path, "demo-layout-report");
     }
 };
 

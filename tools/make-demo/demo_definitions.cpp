@@ -1,5 +1,6 @@
 #include "demo_definitions.h"
 
+#include "core/app/config_path.h"
 #include "core/base/files.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/condition_text.h"
@@ -8,6 +9,7 @@
 #include "core/definitions/procedure_file.h"
 #include "core/definitions/step_types.h"
 #include "core/definitions/value_text.h"
+#include "core/reports/layout_file.h"
 
 #include <string>
 
@@ -367,6 +369,54 @@ std::vector<DemoProcedure> demoProcedures()
     };
 }
 
+ReportLayout demoLayout()
+{
+    constexpr std::uint32_t kWhite = 0xFFFFFF;
+    constexpr std::uint8_t kThinBox = 2;          // a frame of pen width 1, text centred
+    constexpr std::uint8_t kLeftText = 0x40;      // no frame, text on the left
+    constexpr std::uint8_t kLeftTextInBox = 0x42; // a frame of pen width 1, text on the left
+    const auto item = [](const char* text, int x, int y, int width, int height, std::uint8_t frame, int fontSize,
+                         std::uint8_t style = 0) {
+        LayoutItem i;
+        i.text = text;
+        i.x = static_cast<std::uint16_t>(x);
+        i.y = static_cast<std::uint16_t>(y);
+        i.width = static_cast<std::uint16_t>(width);
+        i.height = static_cast<std::uint16_t>(height);
+        i.frame = frame;
+        i.fontSize = fontSize;
+        i.fontStyle = style;
+        i.insetX = 4;
+        i.insetY = 2;
+        i.fillColour = kWhite;
+        return i;
+    };
+    ReportLayout layout;
+    layout.items = {
+        item("Zkušební protokol", 0, 0, 718, 44, kThinBox, 16, font_style::kBold),
+        item("Číslo baterie:", 0, 70, 160, 26, kLeftText, 10),
+        item("$B", 160, 70, 200, 26, kLeftTextInBox, 10, font_style::kBold),
+        item("Začátek testu:", 380, 70, 140, 26, kLeftText, 10),
+        item("$D", 520, 70, 198, 26, kLeftTextInBox, 10),
+        item("Měřil:", 0, 106, 160, 26, kLeftText, 10),
+        item("$M", 160, 106, 200, 26, kLeftTextInBox, 10),
+        item("Další test:", 380, 106, 140, 26, kLeftText, 10),
+        item("$N", 520, 106, 198, 26, kLeftTextInBox, 10),
+        item("Poznámka:", 0, 142, 160, 26, kLeftText, 10),
+        item("$P", 160, 142, 558, 26, kLeftTextInBox, 10),
+        item("Konec vybíjení", 0, 200, 718, 28, kLeftText, 12, font_style::kBold),
+        item("Napětí:", 0, 236, 160, 26, kLeftText, 10),
+        item("#N03 V", 160, 236, 120, 26, kThinBox, 10),
+        item("Kapacita:", 300, 236, 100, 26, kLeftText, 10),
+        item("#K03 Ah", 400, 236, 120, 26, kThinBox, 10),
+        item("#C03 %", 530, 236, 90, 26, kThinBox, 10),
+        item("#R03", 628, 236, 90, 26, kThinBox, 10, font_style::kBold),
+        item("Napětí článků [V]:", 0, 276, 300, 26, kLeftText, 10),
+        item("#B03", 0, 304, 36, 24, kThinBox, 7),
+    };
+    return layout;
+}
+
 bool hasDefinitions(const std::filesystem::path& home)
 {
     std::error_code ec;
@@ -398,6 +448,13 @@ Status writeDemoDefinitions(const std::filesystem::path& home)
         return report.status;
     if (!report.warnings.empty())
         return Error{report.warnings.front()};
+    // A report layout for the "Tisk" menu, kept when the station already has one of that name.
+    const auto layouts = home / kLayoutFolderName;
+    if (auto st = ensureFolder(layouts); !st)
+        return st;
+    std::error_code ec;
+    if (!std::filesystem::exists(layouts / kDemoLayoutFileName, ec))
+        return saveLayoutFile((layouts / kDemoLayoutFileName).string(), demoLayout());
     return {};
 }
 
