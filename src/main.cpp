@@ -7,6 +7,7 @@
 #include "core/app/station_settings.h"
 #include "core/base/locale_formats.h"
 #include "ui/common/qt_ui_bridge.h"
+#include "ui/main/desktop_notifier.h"
 #include "ui/main/session_end_signals.h"
 #include "ui/main/tfmain.h"
 
@@ -43,6 +44,8 @@ int main(int argc, char** argv)
     ui::TFmain window(std::move(bridge), std::move(runtime));
     // Logout and system shutdown end the program along the same path as its close.
     ui::SessionEndSignals sessionEnd(window);
+    // The end of a test, an interruption and a wait for the operator on the desktop too.
+    ui::DesktopNotifier notifier(window.bridge(), window.runtime());
     window.show();
     return app.exec();
 }

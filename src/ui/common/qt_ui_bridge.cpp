@@ -114,17 +114,29 @@ void QtUiBridge::statusText(const std::string& text)
 
 void QtUiBridge::signallingPrompt(const std::string& text)
 {
-    call([&](UiBridge& t) { t.signallingPrompt(text); });
+    call([&] {
+        if (target_)
+            target_->signallingPrompt(text);
+        emit signallingPrompted(QString::fromStdString(text));
+    });
 }
 
 void QtUiBridge::questionPrompt(const std::string& text)
 {
-    call([&](UiBridge& t) { t.questionPrompt(text); });
+    call([&] {
+        if (target_)
+            target_->questionPrompt(text);
+        emit questionPrompted(QString::fromStdString(text));
+    });
 }
 
 void QtUiBridge::runEnded()
 {
-    call([&](UiBridge& t) { t.runEnded(); });
+    call([&] {
+        if (target_)
+            target_->runEnded();
+        emit runFinished();
+    });
 }
 
 void QtUiBridge::refreshDisplay()

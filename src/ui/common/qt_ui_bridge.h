@@ -45,6 +45,13 @@ class QtUiBridge final : public QObject, public UiBridge {
     // Workers waiting inside a call right now.
     int callsWaiting() const { return waiting_.load(); }
 
+  signals:
+    // The run engine's calls that concern the operator, emitted on the GUI thread once the
+    // window has carried them out, while the engine still waits.
+    void signallingPrompted(const QString& text);
+    void questionPrompted(const QString& text);
+    void runFinished();
+
   private:
     void call(const std::function<void(UiBridge&)>& action);
 
