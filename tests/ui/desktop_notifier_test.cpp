@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,11 +176,19 @@ class DesktopNotifierTest : public QObject {
         ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
-        // A bus without a notification server, and no bus at all.
-        ui::DesktopNotifier onBus(w.bridge(), w.runtime(), bus.connect(QStringLiteral("station")));
-        ui::DesktopNotifier noBus(w.bridge(), w.runtime(), QDBusConnection(QStringLiteral("none")));
-        QVERIFY(!QDBusConnection(QStringLiteral("none")).isConnected());
         const QtMessageHandler previous = qInstallMessageHandler(keepLog);
+        // No session bus named by the environment: none is launched for a notification.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(QString::fromStdString(home.path().string())));
+        QVERIFY(!ui::DesktopNotifier::sessionBus().isConnected());
+        // A bus named that is not there.
+        qputenv("DBUS_SESSION_BUS_ADDRESS",
+                "unix:path=" + QFile::encodeName(QString::fromStdString((home / "no-bus").string())));
+        const QDBusConnection missing = ui::DesktopNotifier::sessionBus();
+        QVERIFY(!missing.isConnected());
+        // A bus without a notification server, and the bus that is not there.
+        ui::DesktopNotifier onBus(w.bridge(), w.runtime(), bus.connect(QStringLiteral("station")));
+        ui::DesktopNotifier noBus(w.bridge(), w.runtime(), missing);
         startDemo(w, QStringLiteral("C1"));
         stopRun(w);
         QTRY_VERIFY_WITH_TIMEOUT(!onBus.busy(), 20000);
