@@ -160,6 +160,8 @@ bool ModuleLink::connect()
     }
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    // Requests are sent straight away (see writeAll); a full send buffer must not block.
+    socket_.non_blocking(true, ignored);
     return true;
 }
 
@@ -181,8 +183,17 @@ template <class Start> bool ModuleLink::transfer(Start start)
 
 bool ModuleLink::writeAll(std::size_t size)
 {
-    return transfer(
-        [&](auto handler) { asio::async_write(socket_, asio::buffer(frame_.bytes.data(), size), handler); });
+    // A frame fits the socket's send buffer: one send puts it on the wire without a trip
+    // through the io_context. Only what a full buffer left over waits within the limit.
+    asio::error_code ec;
+    const std::size_t sent = socket_.write_some(asio::buffer(frame_.bytes.data(), size), ec);
+    if (ec && ec != asio::error::would_block && ec != asio::error::try_again)
+        return false;
+    if (sent == size)
+        return true;
+    return transfer([&](auto handler) {
+        asio::async_write(socket_, asio::buffer(frame_.bytes.data() + sent, size - sent), handler);
+    });
 }
 
 bool ModuleLink::readExact(std::uint8_t* into, std::size_t size)
