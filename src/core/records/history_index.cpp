@@ -1,5 +1,8 @@
 #include "core/records/history_index.h"
 
+#include "core/base/files.h"
+
+#include <algorithm>
 #include <dirent.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -41,7 +44,43 @@ std::unordered_map<std::string, Seen> testFilesIn(const std::filesystem::path& f
     return files;
 }
 
+// Whether two files hold the same bytes; a file that cannot be read holds none.
+bool sameBytes(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    FileReader ra;
+    FileReader rb;
+    if (!ra.open(a) || !rb.open(b) || ra.size() != rb.size())
+        return false;
+    constexpr std::size_t kChunk = 1 << 16;
+    std::vector<std::uint8_t> ca;
+    std::vector<std::uint8_t> cb;
+    for (std::uint64_t at = 0; at < ra.size(); at += kChunk) {
+        if (!ra.readAt(at, kChunk, ca) || !rb.readAt(at, kChunk, cb) || ca != cb || ca.empty())
+            return false;
+    }
+    return true;
+}
+
+bool isCopyOf(const HistoryEntry& archived, const HistoryEntry& data)
+{
+    return !data.archived && data.batteryNumber == archived.batteryNumber && data.start == archived.start &&
+           data.fileSize == archived.fileSize && sameBytes(data.path, archived.path);
+}
+
 } // namespace
+
+void dropArchivedCopies(std::vector<HistoryEntry>& entries)
+{
+    std::vector<HistoryEntry> kept;
+    kept.reserve(entries.size());
+    for (const HistoryEntry& e : entries) {
+        const bool copy = e.archived && std::any_of(entries.begin(), entries.end(),
+                                                    [&e](const HistoryEntry& d) { return isCopyOf(e, d); });
+        if (!copy)
+            kept.push_back(e);
+    }
+    entries = std::move(kept);
+}
 
 std::filesystem::path historyStorePath(const std::filesystem::path& dataFolder)
 {
@@ -99,7 +138,14 @@ Result<std::vector<HistoryEntry>> batteryHistory(BatteryHistoryStore& store, con
 {
     if (auto refreshed = refreshHistory(store, folders); !refreshed)
         return Error{refreshed.error()};
-    return store.findByBattery(batteryNumber);
+    auto found = store.findByBattery(batteryNumber);
+    if (!found)
+        return found;
+    std::stable_sort(found->begin(), found->end(), [](const HistoryEntry& a, const HistoryEntry& b) {
+        return a.start != b.start ? a.start < b.start : !a.archived && b.archived;
+    });
+    dropArchivedCopies(found.value());
+    return found;
 }
 
 Status recordHistoryOf(BatteryHistoryStore& store, const std::filesystem::path& testFile, bool archived)

@@ -28,9 +28,16 @@ struct HistoryRefresh {
 // Brings `store` up to the ".tst" files of the folders (a missing folder has none).
 Result<HistoryRefresh> refreshHistory(BatteryHistoryStore& store, const HistoryFolders& folders);
 
-// Every test of the battery in the folders, oldest first, after a refresh.
+// Every test of the battery in the folders, oldest first (of the same start a data folder
+// file before an archived one), after a refresh. A test copied to the archive (same battery
+// and start, same bytes) is listed once, by its data folder copy; copies that differ are
+// all listed, each with its folder.
 Result<std::vector<HistoryEntry>> batteryHistory(BatteryHistoryStore& store, const HistoryFolders& folders,
                                                  const std::string& batteryNumber);
+
+// Drops from `entries` each archived file that has a data folder entry of the same battery
+// and start with the same bytes; the order of the rest stays.
+void dropArchivedCopies(std::vector<HistoryEntry>& entries);
 
 // Enters (or updates) one test file, e.g. when its test has ended.
 Status recordHistoryOf(BatteryHistoryStore& store, const std::filesystem::path& testFile, bool archived);

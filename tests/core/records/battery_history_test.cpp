@@ -231,6 +231,71 @@ TEST_F(HistoryIndex, DeletedStoreIsRebuiltToTheSameEntries)
     EXPECT_EQ(batteryHistory(**reopened, folders(), "A12").value(), before.value());
 }
 
+// How a test got into the archive folder beside the data folder's "a.tst" (started at 45001).
+enum class ArchiveCopy { SameBytes, SameBytesOtherName, Longer, OneByteChanged, OtherStart, OnlyArchived };
+
+TEST(HistoryArchiveCopies, ATestCopiedToTheArchiveIsListedOnceByItsDataCopy)
+{
+    struct Case {
+        const char* name;
+        ArchiveCopy copy;
+        std::vector<std::string> listed; // folder/file, oldest first
+    };
+    const std::vector<Case> cases{
+        {"same bytes", ArchiveCopy::SameBytes, {"Data/a.tst"}},
+        {"same bytes, another name", ArchiveCopy::SameBytesOtherName, {"Data/a.tst"}},
+        {"archived copy longer", ArchiveCopy::Longer, {"Data/a.tst", "Archiv/a.tst"}},
+        {"same size, one byte differs", ArchiveCopy::OneByteChanged, {"Data/a.tst", "Archiv/a.tst"}},
+        {"another test", ArchiveCopy::OtherStart, {"Archiv/a.tst", "Data/a.tst"}},
+        {"only in the archive", ArchiveCopy::OnlyArchived, {"Archiv/a.tst"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        std::filesystem::create_directories(home / "Data");
+        std::filesystem::create_directories(home / "Archiv");
+        const auto data = home / "Data" / "a.tst";
+        const auto archived = home / "Archiv" / (c.copy == ArchiveCopy::SameBytesOtherName ? "b.tst" : "a.tst");
+        writeTest(data, "A12", 45001.0, 8, true);
+        switch (c.copy) {
+        case ArchiveCopy::SameBytes:
+        case ArchiveCopy::SameBytesOtherName:
+        case ArchiveCopy::OnlyArchived:
+            std::filesystem::copy_file(data, archived);
+            break;
+        case ArchiveCopy::Longer:
+            writeTest(archived, "A12", 45001.0, 9, true);
+            break;
+        case ArchiveCopy::OneByteChanged: {
+            std::filesystem::copy_file(data, archived);
+            const auto size = std::filesystem::file_size(archived);
+            std::fstream f(archived, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekg(static_cast<std::streamoff>(size - 1));
+            const char last = static_cast<char>(f.get());
+            f.seekp(static_cast<std::streamoff>(size - 1));
+            f.put(static_cast<char>(last ^ 0x01));
+            break;
+        }
+        case ArchiveCopy::OtherStart:
+            writeTest(archived, "A12", 45000.0, 8, true);
+            break;
+        }
+        if (c.copy == ArchiveCopy::OnlyArchived)
+            std::filesystem::remove(data);
+        auto store = SqliteHistoryStore::open(":memory:");
+        ASSERT_TRUE(store.ok()) << store.error();
+        const auto found = batteryHistory(**store, {home / "Data", home / "Archiv"}, "A12");
+        ASSERT_TRUE(found.ok()) << found.error();
+        std::vector<std::filesystem::path> expected;
+        for (const auto& name : c.listed)
+            expected.push_back(home / name);
+        EXPECT_EQ(pathsOf(found.value()), expected);
+        for (const auto& e : found.value()) {
+            EXPECT_EQ(e.archived, e.path.parent_path() == home / "Archiv") << e.path;
+        }
+    }
+}
+
 TEST_F(HistoryIndex, EndedTestIsEnteredAtOnce)
 {
     writeTest(home_ / "Data" / "a.tst", "A12", 45001.0, 5, true);
