@@ -1,17 +1,24 @@
 // "Soubor" → "Historie baterie": the window lists the battery's tests of the data and archive
-// folders oldest first with their results, and "Otevři" opens the chosen one in the main
-// window.
+// folders oldest first with their results (a test copied to the archive once), the table
+// fills the window's width, "Otevři" opens the chosen test in the main window, and "Tisk",
+// enabled only with a row chosen, prints the chosen test's chart report.
 #include "core/records/history_index.h"
 #include "demo_definitions.h"
 #include "support/long_test_file.h"
+#include "support/qt/modal_answer.h"
 #include "support/temp_home.h"
 #include "ui/main/battery_history_window.h"
 #include "ui/main/tfmain.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 
@@ -28,6 +35,56 @@ void writeTest(const std::filesystem::path& path, const std::string& battery, Da
                         [&spec](std::size_t i) { return test::longTestSample(spec, i); });
 }
 
+// A station whose data folder holds two tests of "A12" (one of them also copied to the
+// archive) and one of "B7", and whose archive holds an older test of "A12".
+void setUpStation(const test::TempHome& home)
+{
+    QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+    std::filesystem::create_directories(home / "Data");
+    std::filesystem::create_directories(home / "Archiv");
+    home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nData_adr=" +
+                                       (home / "Data").string() + "\nArch_adr=" + (home / "Archiv").string() + "\n");
+    writeTest(home / "Data" / "new.tst", "A12", 45010.5);
+    std::filesystem::copy_file(home / "Data" / "new.tst", home / "Archiv" / "new.tst");
+    writeTest(home / "Archiv" / "old.tst", "A12", 45001.25);
+    writeTest(home / "Data" / "other.tst", "B7", 45005.0);
+}
+
+// Opens the history window from the main window's menu and looks up "A12".
+ui::BatteryHistoryWindow* historyOfA12(ui::TFmain& w)
+{
+    auto* item = w.findChild<QAction*>(QStringLiteral("TBXhistorie"));
+    if (!item)
+        return nullptr;
+    item->trigger();
+    auto* window = w.findChild<ui::BatteryHistoryWindow*>(QStringLiteral("batteryHistory"));
+    if (!window)
+        return nullptr;
+    window->findChild<QLineEdit*>(QStringLiteral("historyBattery"))->setText(QStringLiteral("A12"));
+    bool done = false;
+    window->find([&] { done = true; });
+    if (!QTest::qWaitFor([&] { return done; }, 20000))
+        return nullptr;
+    return window;
+}
+
+QString run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+void snap(QWidget& w, const char* name)
+{
+    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
+    if (!dir.isEmpty())
+        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
+                      QStringLiteral(".png"));
+}
+
 } // namespace
 
 class BatteryHistoryWindowTest : public QObject {
@@ -37,16 +94,7 @@ class BatteryHistoryWindowTest : public QObject {
     void listsTheBatterysTestsAndOpensTheChosenOne()
     {
         test::TempHome home;
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        std::filesystem::create_directories(home / "Data");
-        std::filesystem::create_directories(home / "Archiv");
-        home.writeText("Kapsorel.ini",
-                       "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nData_adr=" + (home / "Data").string() +
-                           "\nArch_adr=" + (home / "Archiv").string() + "\n");
-        writeTest(home / "Data" / "new.tst", "A12", 45010.5);
-        writeTest(home / "Archiv" / "old.tst", "A12", 45001.25);
-        writeTest(home / "Data" / "other.tst", "B7", 45005.0);
-
+        setUpStation(home);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto* item = w.findChild<QAction*>(QStringLiteral("TBXhistorie"));
@@ -66,7 +114,7 @@ class BatteryHistoryWindowTest : public QObject {
         QVERIFY(window->findChild<QPushButton*>(QStringLiteral("historyFind"))->isEnabled());
 
         auto* table = window->findChild<QTableWidget*>(QStringLiteral("historyTable"));
-        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->rowCount(), 2); // the archived copy of new.tst is not listed again
         QCOMPARE(table->item(0, 5)->text(), QStringLiteral("Archiv: old.tst"));
         QCOMPARE(table->item(1, 5)->text(), QStringLiteral("new.tst"));
         QCOMPARE(table->item(1, 0)->text(), QStringLiteral("25.3.2023 12:00:00"));
@@ -74,9 +122,74 @@ class BatteryHistoryWindowTest : public QObject {
         QCOMPARE(table->item(1, 4)->text(), QString::fromUtf8(historyResultText(HistoryResult::Interrupted)));
         QVERIFY(std::filesystem::exists(historyStorePath(home / "Data")));
 
+        // The last column reaches the table's right edge, also when the window grows.
+        for (const int width : {820, 1200}) {
+            window->resize(width, 360);
+            QTest::qWait(50);
+            const QHeaderView* header = table->horizontalHeader();
+            const int last = table->columnCount() - 1;
+            QCOMPARE(header->sectionViewportPosition(last) + header->sectionSize(last), table->viewport()->width());
+        }
+        window->resize(820, 360);
+        snap(*window, "hist-window");
+
         table->selectRow(1);
         window->findChild<QPushButton*>(QStringLiteral("historyOpen"))->click();
         QVERIFY(w.windowTitle().endsWith(QString::fromStdString((home / "Data" / "new.tst").string())));
+    }
+
+    void printsTheChosenTestsChartReport()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        test::TempHome home;
+        setUpStation(home);
+        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        auto* window = historyOfA12(w);
+        QVERIFY(window);
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("historyTable"));
+        auto* print = window->findChild<QPushButton*>(QStringLiteral("historyPrint"));
+        QVERIFY(print);
+        QCOMPARE(print->text(), QStringLiteral("&Tisk"));
+        QVERIFY(!print->isEnabled());
+
+        // The archived test, not the first one of the data folder.
+        table->selectRow(0);
+        QVERIFY(print->isEnabled());
+        snap(*window, "hist-chosen");
+        print->click();
+        auto* dialog = w.findChild<QPrintPreviewDialog*>(QStringLiteral("nahled"));
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QTest::qWait(200);
+        snap(*dialog, "hist-preview");
+        auto* exportPdf = dialog->findChild<QAction*>(QStringLiteral("act_export_pdf"));
+        QVERIFY(exportPdf);
+        QString written;
+        {
+            const test::ModalAnswer save([&written](QDialog* d) {
+                auto* files = qobject_cast<QFileDialog*>(d);
+                QVERIFY(files);
+                written = files->selectedFiles().value(0);
+                static_cast<QDialog*>(files)->accept();
+            });
+            exportPdf->trigger();
+            QVERIFY(save.opened());
+        }
+        QVERIFY(!written.isEmpty());
+        const QString info = run(QStringLiteral("pdfinfo"), {written});
+        QVERIFY2(info.contains(QStringLiteral("Pages:")), qPrintable(info));
+        const QString text =
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), written, QStringLiteral("-")});
+        QVERIFY2(text.contains(QStringLiteral("A12 - ") + table->item(0, 0)->text()), qPrintable(text));
+        QVERIFY2(!text.contains(table->item(1, 0)->text()), qPrintable(text));
+        dialog->close();
+        QTRY_VERIFY(!w.findChild<QPrintPreviewDialog*>(QStringLiteral("nahled")));
+
+        // Without a chosen row there is nothing to print.
+        table->clearSelection();
+        QVERIFY(!print->isEnabled());
     }
 };
 

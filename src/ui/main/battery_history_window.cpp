@@ -44,8 +44,9 @@ Lookup lookUp(const std::filesystem::path& dataFolder, const std::filesystem::pa
 
 } // namespace
 
-BatteryHistoryWindow::BatteryHistoryWindow(StationRuntime& runtime, OpenTest openTest, QWidget* parent)
-    : QWidget(parent, Qt::Window), runtime_(runtime), openTest_(std::move(openTest))
+BatteryHistoryWindow::BatteryHistoryWindow(StationRuntime& runtime, OpenTest openTest, OpenTest printTest,
+                                           QWidget* parent)
+    : QWidget(parent, Qt::Window), runtime_(runtime), openTest_(std::move(openTest)), printTest_(std::move(printTest))
 {
     setObjectName(QStringLiteral("batteryHistory"));
     setWindowTitle(QStringLiteral("Historie baterie"));
@@ -74,7 +75,10 @@ BatteryHistoryWindow::BatteryHistoryWindow(StationRuntime& runtime, OpenTest ope
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The columns fit their contents and the file column takes what they leave of the
+    // window's width, also right after a fill.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(table_->columnCount() - 1, QHeaderView::Stretch);
     layout->addWidget(table_, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -83,16 +87,24 @@ BatteryHistoryWindow::BatteryHistoryWindow(StationRuntime& runtime, OpenTest ope
     openButton_ = new QPushButton(QStringLiteral("&Otevři"), this);
     openButton_->setObjectName(QStringLiteral("historyOpen"));
     openButton_->setEnabled(false);
+    printButton_ = new QPushButton(QStringLiteral("&Tisk"), this);
+    printButton_->setObjectName(QStringLiteral("historyPrint"));
+    printButton_->setEnabled(false);
     bottom->addWidget(status_, 1);
     bottom->addWidget(openButton_);
+    bottom->addWidget(printButton_);
     layout->addLayout(bottom);
 
     connect(findButton_, &QPushButton::clicked, this, [this] { find(); });
     connect(battery_, &QLineEdit::returnPressed, this, [this] { find(); });
     connect(openButton_, &QPushButton::clicked, this, &BatteryHistoryWindow::openChosen);
     connect(table_, &QTableWidget::cellDoubleClicked, this, &BatteryHistoryWindow::openChosen);
-    connect(table_, &QTableWidget::itemSelectionChanged, this,
-            [this] { openButton_->setEnabled(!table_->selectedItems().isEmpty()); });
+    connect(printButton_, &QPushButton::clicked, this, &BatteryHistoryWindow::printChosen);
+    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] {
+        const bool any = chosen() != nullptr;
+        openButton_->setEnabled(any);
+        printButton_->setEnabled(any);
+    });
     resize(820, 360);
 }
 
@@ -169,17 +181,34 @@ void BatteryHistoryWindow::fill(std::vector<HistoryEntry> entries)
             table_->setItem(r, c, item);
         }
     }
-    table_->resizeColumnsToContents();
     status_->setText(QStringLiteral("Testů: ") + QString::number(entries_.size()));
     openButton_->setEnabled(false);
+    printButton_->setEnabled(false);
+}
+
+const HistoryEntry* BatteryHistoryWindow::chosen() const
+{
+    const QList<QTableWidgetItem*> selected = table_->selectedItems();
+    if (selected.isEmpty())
+        return nullptr;
+    const int row = selected.front()->row();
+    if (row < 0 || row >= static_cast<int>(entries_.size()))
+        return nullptr;
+    return &entries_[static_cast<std::size_t>(row)];
 }
 
 void BatteryHistoryWindow::openChosen()
 {
-    const int row = table_->currentRow();
-    if (row < 0 || row >= static_cast<int>(entries_.size()) || !openTest_)
-        return;
-    openTest_(entries_[static_cast<std::size_t>(row)].path);
+    const HistoryEntry* entry = chosen();
+    if (entry && openTest_)
+        openTest_(std::filesystem::path(entry->path)); // a copy: opening may refill the list
+}
+
+void BatteryHistoryWindow::printChosen()
+{
+    const HistoryEntry* entry = chosen();
+    if (entry && printTest_)
+        printTest_(std::filesystem::path(entry->path));
 }
 
 void BatteryHistoryWindow::hideEvent(QHideEvent* event)

@@ -1,7 +1,8 @@
 // "Soubor" → "Historie baterie": every test file of a battery number in the data and archive
 // folders (start, battery type, procedure, operator, result), oldest first; "Otevři" or a
-// double click opens the chosen one. The history is looked up off the GUI thread (bringing
-// its store up to the files may write it), with "Hledat" off until the answer is in.
+// double click opens the chosen one, "Tisk" prints its chart report. The history is looked
+// up off the GUI thread (bringing its store up to the files may write it), with "Hledat" off
+// until the answer is in.
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -27,7 +28,8 @@ class BatteryHistoryWindow final : public QWidget {
   public:
     using OpenTest = std::function<void(const std::filesystem::path&)>;
 
-    BatteryHistoryWindow(StationRuntime& runtime, OpenTest openTest, QWidget* parent);
+    // `openTest` opens a test file, `printTest` prints its chart report.
+    BatteryHistoryWindow(StationRuntime& runtime, OpenTest openTest, OpenTest printTest, QWidget* parent);
     // Waits for a look-up still running.
     ~BatteryHistoryWindow() override;
 
@@ -46,13 +48,18 @@ class BatteryHistoryWindow final : public QWidget {
   private:
     void fill(std::vector<HistoryEntry> entries);
     void openChosen();
+    void printChosen();
+    // The test of the chosen row; nullptr when no row is chosen.
+    const HistoryEntry* chosen() const;
 
     StationRuntime& runtime_;
     OpenTest openTest_;
+    OpenTest printTest_;
     QLineEdit* battery_;
     QPushButton* findButton_;
     QTableWidget* table_;
     QPushButton* openButton_;
+    QPushButton* printButton_;
     QLabel* status_;
     std::vector<HistoryEntry> entries_;
     QPointer<QThread> lookup_;

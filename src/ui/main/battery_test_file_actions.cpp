@@ -10,6 +10,7 @@
 #include "ui/main/main_actions.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
+#include "ui/main/reports_menu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,19 +41,30 @@ void BatteryTestFileActions::showHistory()
 {
     if (!history_) {
         history_ = new BatteryHistoryWindow(
-            runtime_, [this](const std::filesystem::path& path) { openFromHistory(path); }, owner_);
+            runtime_, [this](const std::filesystem::path& path) { openFromHistory(path); },
+            [this](const std::filesystem::path& path) { printFromHistory(path); }, owner_);
         connect(history_, &BatteryHistoryWindow::message, this, &BatteryTestFileActions::message);
     }
     history_->showFor(panel_.request().batteryNumber);
 }
 
-void BatteryTestFileActions::openFromHistory(const std::filesystem::path& path)
+bool BatteryTestFileActions::openFromHistory(const std::filesystem::path& path)
 {
     if (auto refusal = openRefusal(runtime_.station().run.runActive())) {
         emit message(*refusal);
-        return;
+        return false;
     }
-    openAt(path);
+    return openAt(path);
+}
+
+void BatteryTestFileActions::printFromHistory(const std::filesystem::path& path)
+{
+    // The report is the open test's, with the graph window's series: the test is opened
+    // first, as "Otevři" would, and its chart report goes to the print preview.
+    if (!openFromHistory(path))
+        return;
+    if (auto* reports = owner_->findChild<ReportsMenu*>())
+        reports->printChart();
 }
 
 BatteryTestFileActions::~BatteryTestFileActions()

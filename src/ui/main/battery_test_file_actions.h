@@ -2,7 +2,7 @@
 // windows (off the GUI thread, with progress and "Zrušit", the tables handed over at the
 // end), and the copies, which run off the GUI thread with their item disabled while they
 // sync to the disk. "Export CSV" is its part CsvExportAction; "Historie baterie" opens the
-// battery history window.
+// battery history window, from which a test is opened or its chart report printed.
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -65,7 +65,9 @@ class BatteryTestFileActions final : public QObject {
     // tables alone meanwhile.
     void readOffGuiThread(const OpenProgressDialog::Reading& read);
     void runFileWork(std::function<std::string()> work, std::function<void()> done);
-    void openFromHistory(const std::filesystem::path& path);
+    // "Otevři" and "Tisk" of the history window; opening is refused while a run is on.
+    bool openFromHistory(const std::filesystem::path& path);
+    void printFromHistory(const std::filesystem::path& path);
 
     StationRuntime& runtime_;
     const BatteryTable& types_;
