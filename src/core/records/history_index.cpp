@@ -71,14 +71,24 @@ bool isCopyOf(const HistoryEntry& archived, const HistoryEntry& data)
 
 void dropArchivedCopies(std::vector<HistoryEntry>& entries)
 {
+    // A copy has its original's start: only files of the same start are compared.
+    std::unordered_multimap<DayTime, const HistoryEntry*> dataByStart;
+    for (const HistoryEntry& e : entries)
+        if (!e.archived)
+            dataByStart.emplace(e.start, &e);
+    std::vector<bool> copies(entries.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const HistoryEntry& e = entries[i];
+        if (!e.archived)
+            continue;
+        const auto [from, to] = dataByStart.equal_range(e.start);
+        copies[i] = std::any_of(from, to, [&e](const auto& d) { return isCopyOf(e, *d.second); });
+    }
     std::vector<HistoryEntry> kept;
     kept.reserve(entries.size());
-    for (const HistoryEntry& e : entries) {
-        const bool copy = e.archived && std::any_of(entries.begin(), entries.end(),
-                                                    [&e](const HistoryEntry& d) { return isCopyOf(e, d); });
-        if (!copy)
-            kept.push_back(e);
-    }
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (!copies[i])
+            kept.push_back(std::move(entries[i]));
     entries = std::move(kept);
 }
 
