@@ -119,4 +119,23 @@ void BM_BareLoopbackRoundTrip(benchmark::State& state)
 }
 BENCHMARK(BM_BareLoopbackRoundTrip)->UseRealTime();
 
+// The kept-open exchange again, but answered by the echo thread: the link's own share of
+// an exchange, without the simulator's work on each frame.
+void BM_ExchangeKeptOpenToEcho(benchmark::State& state)
+{
+    EchoThread echo;
+    ModuleLink link("vyk");
+    link.setEndpoint(echo.endpoint().address().to_string(), echo.endpoint().port());
+    for (auto _ : state) {
+        auto exchange = link.begin();
+        fillStop(exchange);
+        if (exchange.exchange(0) != kapsorel::ExchangeOutcome::Answered) {
+            state.SkipWithError("exchange failed");
+            break;
+        }
+    }
+    link.disconnect();
+}
+BENCHMARK(BM_ExchangeKeptOpenToEcho)->UseRealTime();
+
 } // namespace
