@@ -180,6 +180,34 @@ TEST_F(ModuleLinkTest, SilentModuleEndsTheExchangeAtTheReadLimitAndTheLinkRecove
     EXPECT_EQ(frame.status(), 0);
 }
 
+TEST_F(ModuleLinkTest, ModuleGoneFromAKeptConnectionFailsOneExchangeAndTheLinkConnectsAnewWhenItIsBack)
+{
+    link.setReadLimitMs(1000);
+    request('P', 'S', 0, 0);
+    ASSERT_EQ(exchange(0), ExchangeOutcome::Answered);
+    ASSERT_TRUE(link.connected());
+
+    sim.kill();
+    request('P', 'S', 0, 0);
+    const auto t0 = std::chrono::steady_clock::now();
+    const ExchangeOutcome lost = exchange(0);
+    EXPECT_TRUE(lost == ExchangeOutcome::WriteFailed || lost == ExchangeOutcome::ReadFailed) << static_cast<int>(lost);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+    EXPECT_EQ(frame.status(), 1);
+    EXPECT_FALSE(link.connected());
+    EXPECT_EQ(messages.size(), 1u);
+
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(exchange(0), ExchangeOutcome::NotConnected);
+    EXPECT_EQ(link.notConnected(), 1);
+
+    sim.restart();
+    request('P', 'S', 0, 0);
+    EXPECT_EQ(exchange(0), ExchangeOutcome::Answered);
+    EXPECT_EQ(frame.status(), 0);
+    EXPECT_EQ(link.notConnected(), 0);
+}
+
 TEST_F(ModuleLinkTest, OversizedAnswerIsReadToItsEndAndRefusedWithoutOverrun)
 {
     sim.value("oversize power on");
