@@ -32,16 +32,6 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 // Lower case of the Latin letters Windows-1250 can hold (ASCII, Latin-1 and Latin
 // Extended-A), as the station's platform compares INI names.
 char32_t lowerLatin(char32_t c)
@@ -60,31 +50,32 @@ char32_t lowerLatin(char32_t c)
 }
 
 // Case-folded copy of a UTF-8 name. Only two-byte sequences can hold the letters that
-// fold; everything else is copied as it stands.
+// fold, and they fold to two-byte sequences, so the copy is changed in place.
 std::string foldCase(std::string_view s)
 {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto b0 = static_cast<unsigned char>(s[i]);
+    std::string out(s);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto b0 = static_cast<unsigned char>(out[i]);
         if (b0 < 0x80) {
-            out.push_back(static_cast<char>(lowerLatin(b0)));
+            if (b0 >= 'A' && b0 <= 'Z')
+                out[i] = static_cast<char>(b0 + ('a' - 'A'));
             continue;
         }
-        if ((b0 & 0xE0) == 0xC0 && i + 1 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
-            const char32_t c = (static_cast<char32_t>(b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
+        if ((b0 & 0xE0) == 0xC0 && i + 1 < out.size() && (static_cast<unsigned char>(out[i + 1]) & 0xC0) == 0x80) {
+            const char32_t c =
+                (static_cast<char32_t>(b0 & 0x1F) << 6) | (static_cast<unsigned char>(out[i + 1]) & 0x3F);
             if (c >= 0x80) {
-                appendUtf8(out, lowerLatin(c));
+                const char32_t lower = lowerLatin(c);
+                out[i] = static_cast<char>(0xC0 | (lower >> 6));
+                out[i + 1] = static_cast<char>(0x80 | (lower & 0x3F));
                 ++i;
-                continue;
             }
         }
-        out.push_back(s[i]);
     }
     return out;
 }
 
-enum class Kind { Blank, Comment, Section, Key, Other };
+using Kind = ConfigFile::LineKind;
 
 struct Parsed {
     Kind kind = Kind::Other;
@@ -156,6 +147,23 @@ std::string cleanName(std::string_view name, char terminator)
     if (terminator == '=' && !n.empty() && (n.front() == '[' || n.front() == ';' || n.front() == '#'))
         n.front() = '_';
     return n;
+}
+
+// cleanName() then foldCase(): the name a lookup compares with. A plain ASCII name (every
+// name the station itself uses) needs neither and takes one pass.
+std::string lookupName(std::string_view name, char terminator)
+{
+    std::string out(name);
+    for (char& c : out) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= ' ' || b >= 0x7F || c == terminator)
+            return foldCase(cleanName(name, terminator));
+        if (b >= 'A' && b <= 'Z')
+            c = static_cast<char>(b + ('a' - 'A'));
+    }
+    if (terminator == '=' && !out.empty() && (out.front() == '[' || out.front() == ';' || out.front() == '#'))
+        return foldCase(cleanName(name, terminator));
+    return out;
 }
 
 bool parseInt(std::string_view text, std::int32_t& out)
@@ -253,8 +261,16 @@ ConfigFile& ConfigFile::operator=(ConfigFile&& other) noexcept
         generation_ = other.generation_;
         savedGeneration_ = other.savedGeneration_;
         unreadableReason_ = std::move(other.unreadableReason_);
+        lastSection_ = {};
     }
     return *this;
+}
+
+ConfigFile::Line ConfigFile::makeLine(std::string text, std::string ending)
+{
+    const Parsed p = classify(text);
+    std::string folded = (p.kind == Kind::Section || p.kind == Kind::Key) ? foldCase(p.name) : std::string();
+    return Line{std::move(text), std::move(ending), p.kind, std::move(folded)};
 }
 
 ConfigFile ConfigFile::fromBytes(std::span<const std::uint8_t> bytes, std::filesystem::path path)
@@ -280,21 +296,22 @@ ConfigFile ConfigFile::fromBytes(std::string_view raw, std::filesystem::path pat
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t lf = text.find('\n', start);
-        Line line;
+        std::string lineText;
+        std::string ending;
         if (lf == npos) {
-            line.text = text.substr(start);
+            lineText = text.substr(start);
             start = text.size();
         } else {
             const bool cr = lf > start && text[lf - 1] == '\r';
-            line.text = text.substr(start, lf - start - (cr ? 1 : 0));
-            line.ending = cr ? "\r\n" : "\n";
+            lineText = text.substr(start, lf - start - (cr ? 1 : 0));
+            ending = cr ? "\r\n" : "\n";
             start = lf + 1;
             if (!endingSeen) {
-                cfg.newline_ = line.ending;
+                cfg.newline_ = ending;
                 endingSeen = true;
             }
         }
-        cfg.lines_.push_back(std::move(line));
+        cfg.lines_.push_back(makeLine(std::move(lineText), std::move(ending)));
     }
     return cfg;
 }
@@ -322,23 +339,25 @@ ConfigFile ConfigFile::loadForStation(const std::filesystem::path& path, Clock& 
 
 std::size_t ConfigFile::findSection(std::string_view section) const
 {
-    const std::string wanted = foldCase(cleanName(section, ']'));
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Parsed p = classify(lines_[i].text);
-        if (p.kind == Kind::Section && foldCase(p.name) == wanted)
-            return i;
-    }
-    return npos;
+    if (lastSection_.valid && lastSection_.asked == section)
+        return lastSection_.line;
+    const std::string wanted = lookupName(section, ']');
+    std::size_t found = npos;
+    for (std::size_t i = 0; i < lines_.size() && found == npos; ++i)
+        if (lines_[i].kind == Kind::Section && lines_[i].foldedName == wanted)
+            found = i;
+    lastSection_ = {true, std::string(section), found};
+    return found;
 }
 
 std::size_t ConfigFile::findKey(std::size_t sectionLine, std::string_view key) const
 {
-    const std::string wanted = foldCase(cleanName(key, '='));
+    const std::string wanted = lookupName(key, '=');
     for (std::size_t i = sectionLine + 1; i < lines_.size(); ++i) {
-        const Parsed p = classify(lines_[i].text);
-        if (p.kind == Kind::Section)
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section)
             break;
-        if (p.kind == Kind::Key && foldCase(p.name) == wanted)
+        if (line.kind == Kind::Key && line.foldedName == wanted)
             return i;
     }
     return npos;
@@ -413,9 +432,10 @@ void ConfigFile::ensureEnding(std::size_t line)
 
 void ConfigFile::insertLine(std::size_t at, std::string text)
 {
+    lastSection_.valid = false;
     if (at > 0)
         ensureEnding(at - 1);
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), newline_});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), makeLine(std::move(text), newline_));
 }
 
 void ConfigFile::writeLocked(std::string_view section, std::string_view key, std::string_view value)
@@ -432,7 +452,7 @@ void ConfigFile::writeLocked(std::string_view section, std::string_view key, std
                 ++valueStart;
             std::string replaced = text.substr(0, valueStart) + encoded;
             if (replaced != text) {
-                text = std::move(replaced);
+                lines_[k] = makeLine(std::move(replaced), std::move(lines_[k].ending));
                 ++generation_;
             }
             return;
@@ -441,7 +461,7 @@ void ConfigFile::writeLocked(std::string_view section, std::string_view key, std
         // follow it belong to what comes next.
         std::size_t last = s;
         for (std::size_t i = s + 1; i < lines_.size(); ++i) {
-            const Kind kind = classify(lines_[i].text).kind;
+            const Kind kind = lines_[i].kind;
             if (kind == Kind::Section)
                 break;
             if (kind != Kind::Blank && kind != Kind::Comment)
@@ -451,7 +471,7 @@ void ConfigFile::writeLocked(std::string_view section, std::string_view key, std
         ++generation_;
         return;
     }
-    if (!lines_.empty() && classify(lines_.back().text).kind != Kind::Blank)
+    if (!lines_.empty() && lines_.back().kind != Kind::Blank)
         insertLine(lines_.size(), std::string());
     insertLine(lines_.size(), "[" + cleanName(section, ']') + "]");
     insertLine(lines_.size(), cleanName(key, '=') + "=" + encoded);

@@ -19,6 +19,8 @@ namespace kapsorel {
 class ConfigFile {
   public:
     enum class Encoding { Utf8, Windows1250 };
+    // What one line of the file is.
+    enum class LineKind : std::uint8_t { Blank, Comment, Section, Key, Other };
 
     // An empty configuration not yet on disk: UTF-8, LF line endings.
     ConfigFile() = default;
@@ -80,7 +82,12 @@ class ConfigFile {
     struct Line {
         std::string text;   // UTF-8, without its line ending
         std::string ending; // "\r\n", "\n", or "" for a last line without one
+        // What the text is, worked out once when the line is made so that lookups
+        // compare names instead of parsing every line again.
+        LineKind kind = LineKind::Other;
+        std::string foldedName; // case-folded section or key name; empty for other lines
     };
+    static Line makeLine(std::string text, std::string ending);
 
     // Index of the section header line, or npos.
     std::size_t findSection(std::string_view section) const;
@@ -101,6 +108,14 @@ class ConfigFile {
     std::uint64_t generation_ = 0; // counts the changes made by writes
     std::uint64_t savedGeneration_ = 0;
     std::string unreadableReason_; // non-empty: read-only
+    // The last section looked up, as asked: a run of reads or writes in one section
+    // finds its header once. Any added line forgets it.
+    struct SectionLookup {
+        bool valid = false;
+        std::string asked;
+        std::size_t line = std::string::npos;
+    };
+    mutable SectionLookup lastSection_;
 };
 
 } // namespace kapsorel

@@ -1,5 +1,6 @@
 #include "core/base/cp1250.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -29,23 +30,45 @@ char32_t charOfByte(std::uint8_t b)
     return c ? c : b;
 }
 
-void appendUtf8(std::string& out, char32_t c)
+struct ByteOfChar {
+    char32_t code;
+    std::uint8_t byte;
+};
+
+// The bytes 0x80..0xFF by the character they stand for, for a binary search.
+constexpr std::array<ByteOfChar, 128> kByteOfChar = [] {
+    std::array<ByteOfChar, 128> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const auto byte = static_cast<std::uint8_t>(0x80 + i);
+        table[i] = {kHigh[i] ? kHigh[i] : char32_t{byte}, byte};
+    }
+    std::sort(table.begin(), table.end(), [](const ByteOfChar& a, const ByteOfChar& b) { return a.code < b.code; });
+    return table;
+}();
+
+// Writes the UTF-8 form of c at out and returns the number of bytes written (1 to 4).
+std::size_t putUtf8(char* out, char32_t c)
 {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        out[0] = static_cast<char>(c);
+        return 1;
     }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
 }
 
 // Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when it is not valid.
@@ -89,39 +112,38 @@ std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& c)
 
 std::string cp1250ToUtf8(std::string_view raw)
 {
-    std::string out;
-    out.reserve(raw.size());
+    // Every character of the code page takes at most three bytes in UTF-8.
+    std::string out(raw.size() * 3, '\0');
+    std::size_t n = 0;
     for (char ch : raw)
-        appendUtf8(out, charOfByte(static_cast<std::uint8_t>(ch)));
+        n += putUtf8(out.data() + n, charOfByte(static_cast<std::uint8_t>(ch)));
+    out.resize(n);
     return out;
 }
 
 std::string utf8ToCp1250(std::string_view utf8)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    // One byte per character, and a character takes at least one byte of UTF-8.
+    std::string out(utf8.size(), '\0');
+    std::size_t n = 0;
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t c = 0;
         const std::size_t len = decodeUtf8(utf8, i, c);
         if (len == 0) {
-            out.push_back(utf8[i]);
+            out[n++] = utf8[i];
             ++i;
             continue;
         }
         i += len;
         if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
+            out[n++] = static_cast<char>(c);
             continue;
         }
-        char mapped = '?';
-        for (int b = 0x80; b <= 0xFF; ++b) {
-            if (charOfByte(static_cast<std::uint8_t>(b)) == c) {
-                mapped = static_cast<char>(b);
-                break;
-            }
-        }
-        out.push_back(mapped);
+        const auto found = std::lower_bound(kByteOfChar.begin(), kByteOfChar.end(), c,
+                                            [](const ByteOfChar& e, char32_t code) { return e.code < code; });
+        out[n++] = found != kByteOfChar.end() && found->code == c ? static_cast<char>(found->byte) : '?';
     }
+    out.resize(n);
     return out;
 }
 

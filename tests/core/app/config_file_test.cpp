@@ -189,6 +189,22 @@ TEST(ConfigFile, FirstOfDuplicateSectionsAndKeysWins)
     EXPECT_EQ(text(cfg.toBytes()), "[S]\nK=9\nK=2\nM=5\n[S]\nK=3\nL=4\n");
 }
 
+TEST(ConfigFile, LookupsAfterAddedLinesFindTheSectionsWhereTheyNowAre)
+{
+    // Each read below follows a write that moved the section it asks for, or created it.
+    ConfigFile cfg = parse("[A]\nK=1\n[B]\nK=2\n");
+    EXPECT_EQ(cfg.readInt("B", "K", 0), 2);
+    cfg.writeInt("A", "L", 3);
+    EXPECT_EQ(cfg.readInt("B", "K", 0), 2);
+    EXPECT_EQ(cfg.readInt("C", "K", 0), 0);
+    cfg.writeInt("C", "K", 4);
+    EXPECT_EQ(cfg.readInt("C", "K", 0), 4);
+    cfg.writeInt("A", "M", 5);
+    EXPECT_EQ(cfg.readInt("C", "K", 0), 4);
+    cfg.writeInt("B", "K", 6);
+    EXPECT_EQ(text(cfg.toBytes()), "[A]\nK=1\nL=3\nM=5\n[B]\nK=6\n\n[C]\nK=4\n");
+}
+
 TEST(ConfigFile, LastLineWithoutLineEnding)
 {
     ConfigFile cfg = parse("[S]\r\nK=1");

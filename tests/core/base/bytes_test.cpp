@@ -72,3 +72,12 @@ TEST(Cp1250, CzechTextRoundTripsAndUnknownBecomesQuestionMark)
     EXPECT_TRUE(isValidUtf8(czech));
     EXPECT_FALSE(isValidUtf8(utf8ToCp1250(czech)));
 }
+
+TEST(Cp1250, EveryByteRoundTripsAndLatin1OutsideTheCodePageBecomesQuestionMark)
+{
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all.push_back(static_cast<char>(b));
+    EXPECT_EQ(utf8ToCp1250(cp1250ToUtf8(all)), all);
+    EXPECT_EQ(utf8ToCp1250("ñÿ\u02D9\u2122"), "??\xFF\x99");
+}
