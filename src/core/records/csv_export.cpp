@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
+#include <cstring>
 #include <memory>
+#include <string_view>
 #include <system_error>
 #include <unistd.h>
-#include <variant>
 #include <vector>
 
 namespace kapsorel {
@@ -24,7 +24,9 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// A text file written under a temporary name and put in place by commit().
+// A text file written under a temporary name and put in place by commit(). Lines are
+// written straight into its buffer of a megabyte and a line, which goes to the file in
+// one write whenever it holds a megabyte.
 class StagedFile {
   public:
     explicit StagedFile(std::filesystem::path target) : target_(std::move(target))
@@ -35,7 +37,7 @@ class StagedFile {
         if (file_) {
             // The pieces are a megabyte already: written straight, without a second copy.
             std::setvbuf(file_.get(), nullptr, _IONBF, 0);
-            buffer_.reserve(kWriteBufferBytes + 4096);
+            buffer_ = std::make_unique_for_overwrite<char[]>(kBufferBytes);
         }
     }
     ~StagedFile()
@@ -50,21 +52,33 @@ class StagedFile {
     StagedFile& operator=(const StagedFile&) = delete;
 
     bool opened() const { return file_ != nullptr; }
-    std::string& buffer() { return buffer_; }
-    // Writes the buffer out once it holds a piece.
-    bool flushIfFull() { return buffer_.size() < kWriteBufferBytes || flush(); }
-    // Each piece is handed to the device as soon as it is written, so the disk works while
-    // the next piece is formatted and the sync at the end has little left to wait for.
-    bool flush()
+    bool failed() const { return failed_; }
+    // Where the next line goes: room for kMaxCsvLine characters. lineEnd() takes it.
+    char* lineStart() { return buffer_.get() + used_; }
+    void lineEnd(char* end)
     {
-        const bool ok = std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) == buffer_.size();
-        if (ok && !buffer_.empty())
-            ::sync_file_range(::fileno(file_.get()), static_cast<off_t>(written_), static_cast<off_t>(buffer_.size()),
-                              SYNC_FILE_RANGE_WRITE);
-        written_ += buffer_.size();
-        buffer_.clear();
+        used_ = static_cast<std::size_t>(end - buffer_.get());
+        if (used_ >= kWriteBufferBytes)
+            flush();
+    }
+    void append(std::string_view text)
+    {
+        while (!text.empty()) {
+            const std::size_t n = std::min(text.size(), kBufferBytes - used_);
+            std::memcpy(buffer_.get() + used_, text.data(), n);
+            used_ += n;
+            text.remove_prefix(n);
+            if (used_ >= kWriteBufferBytes)
+                flush();
+        }
+    }
+    // The piece goes to the page cache; the one sync at the end writes it all out, which
+    // costs less than starting the device on every piece.
+    void flush()
+    {
+        const bool ok = std::fwrite(buffer_.get(), 1, used_, file_.get()) == used_;
+        used_ = 0;
         failed_ = failed_ || !ok;
-        return ok;
     }
     // Writes the rest, syncs the file to the device and puts it in place: after a power
     // cut the export is either the old one or the whole new one.
@@ -84,13 +98,46 @@ class StagedFile {
     }
 
   private:
+    // A whole line always fits after less than a megabyte.
+    static constexpr std::size_t kBufferBytes = kWriteBufferBytes + kMaxCsvLine;
+
     std::filesystem::path target_;
     std::filesystem::path staged_;
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::string buffer_;
-    std::uint64_t written_ = 0;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
     bool failed_ = false;
     bool committed_ = false;
+};
+
+// Takes the records of one piece read from the test file: a row for each sample, the
+// interruption time from each resume entry, and the refused ones counted.
+struct PieceRows {
+    StagedFile& rows;
+    CsvSampleRows& sampleRows;
+    std::vector<CsvStepFacts>& stepFacts;
+    CsvExportSummary& summary;
+    long long& interruptedSeconds; // so far: taken off the test time of later rows
+    std::string& firstRefusal;
+
+    void sample(std::size_t, const SampleRecord& s)
+    {
+        rows.lineEnd(sampleRows.put(rows.lineStart(), s, interruptedSeconds));
+        ++stepFacts[s.step].samples;
+        ++summary.rows;
+    }
+    void interruption(std::size_t, const InterruptionMarker&) {}
+    void resume(std::size_t, const ResumeEntry& e)
+    {
+        const long long d = wholeSecondsBetween(e.interruptionTime, e.resumeTime);
+        interruptedSeconds += d;
+        stepFacts[e.step].interruptionSeconds += d;
+    }
+    void refused(std::size_t, std::string message)
+    {
+        if (summary.skipped++ == 0)
+            firstRefusal = std::move(message);
+    }
 };
 
 bool cancelled(const std::atomic<bool>* cancel)
@@ -144,7 +191,7 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
     StagedFile rows(csvFile);
     if (!rows.opened())
         return Error{csv_export_messages::kCannotWrite + csvFile.string()};
-    rows.buffer() = CsvSampleRows::header();
+    rows.append(CsvSampleRows::header());
     CsvSampleRows sampleRows(head.header.start, layout.version >= test_file_layout::kCurrentVersion);
 
     std::vector<CsvStepFacts> stepFacts(head.steps.size());
@@ -163,25 +210,9 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
             readFailure = st.error();
             break;
         }
-        const std::size_t got = buffer.size() / recordSize;
-        for (std::size_t i = done; i < done + got; ++i) {
-            auto rec = readTailRecordIn(buffer, layout, done, i);
-            if (!rec) {
-                if (summary.skipped++ == 0)
-                    firstRefusal = rec.error();
-                continue;
-            }
-            if (const auto* s = std::get_if<SampleRecord>(&rec.value())) {
-                sampleRows.append(rows.buffer(), *s, interruption);
-                ++stepFacts[s->step].samples;
-                ++summary.rows;
-            } else if (const auto* e = std::get_if<ResumeEntry>(&rec.value())) {
-                const long long d = wholeSecondsBetween(e->interruptionTime, e->resumeTime);
-                interruption += d;
-                stepFacts[e->step].interruptionSeconds += d;
-            }
-        }
-        if (!rows.flushIfFull())
+        const std::size_t got = readTailRecords(
+            buffer, layout, done, PieceRows{rows, sampleRows, stepFacts, summary, interruption, firstRefusal});
+        if (rows.failed())
             return Error{csv_export_messages::kCannotWrite + csvFile.string()};
         done += got;
         summary.stoppedAt = layout.tailStart + std::uint64_t{done} * recordSize;
@@ -198,12 +229,15 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
     StagedFile steps(summary.stepsFile);
     if (!steps.opened())
         return Error{csv_export_messages::kCannotWrite + summary.stepsFile.string()};
-    steps.buffer() = csvStepHeader();
+    steps.append(csvStepHeader());
     IsoDateTime iso;
+    std::string stepRow;
     for (std::size_t i = 0; i < head.steps.size(); ++i) {
         if (!(head.steps[i].start > 0.0))
             continue;
-        appendCsvStepRow(steps.buffer(), i, head.steps[i], stepFacts[i], iso);
+        stepRow.clear();
+        appendCsvStepRow(stepRow, i, head.steps[i], stepFacts[i], iso);
+        steps.append(stepRow);
         ++summary.steps;
     }
 

@@ -2,6 +2,7 @@
 
 #include "core/definitions/step_types.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -44,10 +45,37 @@ void putText(char*& p, std::string_view s)
     p += s.size();
 }
 
+// The fraction part of a value for each 0.0001 step: ".5" for 5000, ".0125" for 125, nothing
+// for 0. Eight bytes per entry so that one fixed-size copy puts any of them.
+struct Fraction {
+    char text[7];
+    std::uint8_t length;
+};
+constexpr std::array<Fraction, 10000> kFractions = [] {
+    std::array<Fraction, 10000> table{};
+    for (int f = 1; f < 10000; ++f) {
+        Fraction& e = table[static_cast<std::size_t>(f)];
+        e.text[0] = '.';
+        int digits = 4;
+        int v = f;
+        while (v % 10 == 0) {
+            v /= 10;
+            --digits;
+        }
+        for (int i = digits; i >= 1; --i) {
+            e.text[i] = static_cast<char>('0' + v % 10);
+            v /= 10;
+        }
+        e.length = static_cast<std::uint8_t>(digits + 1);
+    }
+    return table;
+}();
+
 // A measured value with four decimals (0.1 mV, 0.1 mA, 0.1 mAh): finer than the modules
 // measure, and several times quicker to write than the shortest exact text. Trailing zeros
 // of the fraction are left out ("12.5", "3", "-0.0125"). Values too large for the integer
-// path, and not-numbers from a damaged record, are written by the library.
+// path, and not-numbers from a damaged record, are written by the library. Writes up to
+// 32 characters at p whatever the value's length.
 void putValue(char*& p, float v)
 {
     constexpr double kScale = 10000.0;
@@ -70,14 +98,9 @@ void putValue(char*& p, float v)
     } else {
         putNumber(p, whole);
     }
-    const int frac = static_cast<int>(n % 10000);
-    if (frac != 0) {
-        *p++ = '.';
-        putPair(p, frac / 100);
-        putPair(p, frac % 100);
-        while (p[-1] == '0')
-            --p;
-    }
+    const Fraction& f = kFractions[static_cast<std::size_t>(n % 10000)];
+    std::memcpy(p, &f, sizeof f);
+    p += f.length;
 }
 
 // Milliseconds as seconds with three decimals.
@@ -91,10 +114,6 @@ void putMillis(char*& p, long long ms)
     *p++ = '.';
     putDigits(p, static_cast<int>(ms % 1000), 3);
 }
-
-// Longest line of either file: the fixed fields, 25 values of at most 32 characters and
-// the step summary's two texts of at most 2 × 61 bytes each (quoted).
-constexpr std::size_t kMaxLine = 2048;
 
 // "+01:00" for the local time `t` (seconds resolution is enough: offsets change on hours).
 std::string utcOffsetAt(const LocalDateTime& t)
@@ -188,12 +207,16 @@ std::string CsvSampleRows::header()
 
 void CsvSampleRows::append(std::string& out, const SampleRecord& s, long long interruptionSeconds)
 {
+    char line[kMaxCsvLine];
+    out.append(line, put(line, s, interruptionSeconds));
+}
+
+char* CsvSampleRows::put(char* p, const SampleRecord& s, long long interruptionSeconds)
+{
     if (s.step != lastStep_) {
         lastStep_ = s.step;
         ++stepCount_;
     }
-    char line[kMaxLine];
-    char* p = line;
     putMillis(p, std::llround((s.time - start_) * kSecondsPerDay * 1000.0) - interruptionSeconds * 1000);
     *p++ = ',';
     iso_.put(p, s.time);
@@ -215,7 +238,7 @@ void CsvSampleRows::append(std::string& out, const SampleRecord& s, long long in
         putValue(p, cell);
     }
     *p++ = '\n';
-    out.append(line, p);
+    return p;
 }
 
 std::string csvStepHeader()
@@ -227,7 +250,7 @@ std::string csvStepHeader()
 void appendCsvStepRow(std::string& out, std::size_t index, const StepResult& step, const CsvStepFacts& facts,
                       IsoDateTime& iso)
 {
-    char line[kMaxLine];
+    char line[kMaxCsvLine];
     char* p = line;
     putNumber(p, static_cast<long long>(index + 1));
     *p++ = ',';

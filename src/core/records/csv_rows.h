@@ -6,6 +6,7 @@
 #include "core/base/day_time.h"
 #include "core/records/battery_test_records.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,10 @@ class IsoDateTime {
     std::string offset_;
 };
 
+// Longest line of either file: the fixed fields, 25 values of at most 32 characters and
+// the step summary's two texts of at most 2 × 61 bytes each (quoted).
+inline constexpr std::size_t kMaxCsvLine = 2048;
+
 // The sample lines, appended to a buffer.
 class CsvSampleRows {
   public:
@@ -34,6 +39,9 @@ class CsvSampleRows {
     static std::string header();
     // A line for `sample`; `interruptionSeconds` are subtracted from its test time.
     void append(std::string& out, const SampleRecord& sample, long long interruptionSeconds);
+    // The same line written at `p`, which has room for kMaxCsvLine characters; returns
+    // the end of the line.
+    char* put(char* p, const SampleRecord& sample, long long interruptionSeconds);
 
   private:
     DayTime start_;

@@ -6,6 +6,7 @@
 #include "support/long_test_file.h"
 #include "support/temp_home.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -144,6 +145,55 @@ TEST(CsvSampleRow, ValuesWithFourDecimalsAndNoTrailingZeros)
         std::string out;
         rows.append(out, s, 0);
         EXPECT_EQ(out, c.row + cells + "\n");
+    }
+}
+
+// The text a value must get: rounded half away from zero to 0.0001, no trailing zeros.
+std::string fourDecimals(float v)
+{
+    const long long n = std::llround(static_cast<double>(v) * 10000.0);
+    const long long whole = std::llabs(n) / 10000;
+    const long long frac = std::llabs(n) % 10000;
+    std::string text = (n < 0 ? "-" : "") + std::to_string(whole);
+    if (frac != 0) {
+        std::string digits = std::to_string(frac);
+        digits.insert(0, 4 - digits.size(), '0');
+        while (digits.back() == '0')
+            digits.pop_back();
+        text += "." + digits;
+    }
+    return text;
+}
+
+TEST(CsvSampleRow, EveryFractionAndMagnitudeIsWrittenExactly)
+{
+    // Every step of 0.0001 from -3 to 3, halves between them, and values up to a million.
+    std::vector<float> values;
+    for (int k = -30000; k <= 30000; ++k) {
+        values.push_back(static_cast<float>(k) / 10000.0f);
+        values.push_back((static_cast<float>(k) + 0.5f) / 10000.0f);
+    }
+    for (float v = 1.0f; v < 1e6f; v = v * 1.37f + 0.00013f)
+        values.insert(values.end(), {v, -v});
+    while (values.size() % 20 != 0)
+        values.push_back(0.0f);
+
+    const DayTime start = 45356.0;
+    CsvSampleRows rows(start, true);
+    CsvSampleRows sameRows(start, true);
+    SampleRecord s;
+    s.time = start;
+    std::vector<char> line(kMaxCsvLine);
+    for (std::size_t at = 0; at < values.size(); at += 20) {
+        std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(at), 20, s.cells.begin());
+        std::string out;
+        rows.append(out, s, 0);
+        // Writing into a buffer gives the same line.
+        EXPECT_EQ(std::string(line.data(), sameRows.put(line.data(), s, 0)), out);
+        const auto f = splitFields(out.substr(0, out.size() - 1));
+        ASSERT_EQ(f.size(), 28u);
+        for (std::size_t i = 0; i < 20; ++i)
+            ASSERT_EQ(f[8 + i], fourDecimals(s.cells[i])) << s.cells[i];
     }
 }
 
