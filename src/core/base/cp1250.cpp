@@ -46,6 +46,16 @@ constexpr std::array<ByteOfChar, 128> kByteOfChar = [] {
     return table;
 }();
 
+// The byte of each character below U+0180 (Latin-1 and Latin Extended-A, where most of
+// the code page lies), 0 for those it lacks: one look-up instead of a search.
+constexpr std::array<std::uint8_t, 0x180> kLatinBytes = [] {
+    std::array<std::uint8_t, 0x180> table{};
+    for (const ByteOfChar& e : kByteOfChar)
+        if (e.code < table.size())
+            table[e.code] = e.byte;
+    return table;
+}();
+
 // Writes the UTF-8 form of c at out and returns the number of bytes written (1 to 4).
 std::size_t putUtf8(char* out, char32_t c)
 {
@@ -137,6 +147,11 @@ std::string utf8ToCp1250(std::string_view utf8)
         i += len;
         if (c < 0x80) {
             out[n++] = static_cast<char>(c);
+            continue;
+        }
+        if (c < kLatinBytes.size()) {
+            const std::uint8_t b = kLatinBytes[c];
+            out[n++] = b != 0 ? static_cast<char>(b) : '?';
             continue;
         }
         const auto found = std::lower_bound(kByteOfChar.begin(), kByteOfChar.end(), c,
