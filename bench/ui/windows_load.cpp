@@ -1,6 +1,7 @@
 // Loads a long test file into the three windows, as "Otevři" does, and prints the peak
 // resident memory against the file's size (the windows may hold at most the file and
-// 60 MB); also for screenshots.
+// 60 MB), and what the data table and the graph's decimation hold of it; also for
+// screenshots.
 //   kapsorel_windows_load <samples> [screenshot folder]
 #include "core/records/battery_test_file.h"
 #include "support/fake_clock.h"
@@ -76,13 +77,17 @@ int main(int argc, char** argv)
     graf.reload();
     graf.redraw();
     app.processEvents();
-    const double mb = 1024.0 * 1024.0;
-    const auto fileBytes = std::filesystem::file_size(path);
-    const auto peak = peakResidentBytes();
+    const double mib = 1024.0 * 1024.0;
+    const auto fileBytes = static_cast<double>(std::filesystem::file_size(path));
+    const auto peak = static_cast<double>(peakResidentBytes());
+    const auto rowBytes = static_cast<double>(samples.rows().heldBytes());
+    const auto decimationBytes = static_cast<double>(samples.decimation().heldBytes());
     std::printf("samples %zu, open %lld ms, points per series %d\n", samples.size(), static_cast<long long>(openMs),
                 graf.drawnPoints(graph_series::kVoltage));
-    std::printf("file %.1f MB, peak resident %.1f MB = file + %.1f MB\n", static_cast<double>(fileBytes) / mb,
-                static_cast<double>(peak) / mb, (static_cast<double>(peak) - static_cast<double>(fileBytes)) / mb);
+    std::printf("data table %.1f MiB, decimation %.1f MiB (1/%.0f of the table)\n", rowBytes / mib,
+                decimationBytes / mib, decimationBytes > 0 ? rowBytes / decimationBytes : 0.0);
+    std::printf("file %.1f MiB, peak resident %.1f MiB: peak RSS - file size = %.1f MiB (%.1f MB)\n", fileBytes / mib,
+                peak / mib, (peak - fileBytes) / mib, (peak - fileBytes) / 1e6);
     if (!shots.isEmpty()) {
         graf.grab().save(shots + QStringLiteral("/graf_whole.png"));
         const double end = static_cast<double>(samples.rows().back().x);

@@ -35,30 +35,25 @@ inline void takeValue(BucketSummary& e, float v, std::size_t row)
     e.maxRow = higher ? row : e.maxRow;
 }
 
-// The 22 series' values of a sample, in series order, the padding lanes NaN.
-inline void valuesOf(const SampleRecord& s, std::array<float, 24>& out)
-{
-    for (std::size_t k = 0; k < kCellCount; ++k)
-        out[static_cast<std::size_t>(graph_series::kFirstCell) + k] = s.cells[k];
-    out[graph_series::kCurrent] = s.current;
-    out[graph_series::kVoltage] = s.voltage;
-    for (std::size_t k = kSeries; k < out.size(); ++k)
-        out[k] = std::numeric_limits<float>::quiet_NaN();
-}
+// The stored values of a row are the series in lane order; the last two lanes carry the
+// capacity and the temperature, which are summarised with the rest and never read.
+static_assert(std::tuple_size_v<SampleRows::Values> == 24);
+static_assert(graph_series::kFirstCell == 0 && graph_series::kCurrent == kCellCount &&
+              graph_series::kVoltage == kCellCount + 1);
 
 // Row `a` comes before row `b` in time (then in arrival).
-inline bool earlier(const std::vector<SampleRow>& rows, std::size_t a, std::size_t b)
+inline bool earlier(const SampleRows& rows, std::size_t a, std::size_t b)
 {
-    return rows[a].x != rows[b].x ? rows[a].x < rows[b].x : a < b;
+    return rows.x(a) != rows.x(b) ? rows.x(a) < rows.x(b) : a < b;
 }
 
 // First row of [begin, end) for which `before(x)` is false (`before` true for a prefix).
 template <typename Before>
-std::size_t firstRowWhere(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end, Before before)
+std::size_t firstRowWhere(const SampleRows& rows, std::size_t begin, std::size_t end, Before before)
 {
     while (begin < end) {
         const std::size_t mid = begin + (end - begin) / 2;
-        if (before(rows[mid].x))
+        if (before(rows.x(mid)))
             begin = mid + 1;
         else
             end = mid;
@@ -115,15 +110,14 @@ struct FourLanes {
 
 } // namespace
 
-void SampleDecimation::AllSeries::takeRows(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end)
+void SampleDecimation::AllSeries::takeRows(const SampleRows& rows, std::size_t begin, std::size_t end)
 {
     constexpr std::size_t kVectors = kLanes / 4;
     std::array<FourLanes, kVectors> lanes;
     for (std::size_t k = 0; k < kVectors; ++k)
         lanes[k] = FourLanes::load(&min[4 * k], &max[4 * k], &minRow[4 * k], &maxRow[4 * k]);
-    Values values;
     for (std::size_t i = begin; i < end; ++i) {
-        valuesOf(rows[i].sample, values);
+        const Values& values = rows.values(i);
         const __m128i row = _mm_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(i)));
         for (std::size_t k = 0; k < kVectors; ++k) {
             const __m128 v = _mm_loadu_ps(&values[4 * k]);
@@ -147,11 +141,10 @@ void SampleDecimation::AllSeries::takeLater(const AllSeries& later)
 
 #else
 
-void SampleDecimation::AllSeries::takeRows(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end)
+void SampleDecimation::AllSeries::takeRows(const SampleRows& rows, std::size_t begin, std::size_t end)
 {
-    Values values;
     for (std::size_t i = begin; i < end; ++i) {
-        valuesOf(rows[i].sample, values);
+        const Values& values = rows.values(i);
         const auto row = static_cast<std::uint32_t>(i);
         for (std::size_t s = 0; s < kLanes; ++s) {
             const float v = values[s];
@@ -214,7 +207,7 @@ void SampleDecimation::clear()
     latest_ = 0;
 }
 
-void SampleDecimation::update(const std::vector<SampleRow>& rows)
+void SampleDecimation::update(const SampleRows& rows)
 {
     if (rows.size() < count_)
         clear();
@@ -237,13 +230,12 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
                 cur[i >> level].takeRows(rows, i, next);
                 i = next;
             }
-            Values v;
             for (std::size_t i = oldCount; i < n; ++i) {
-                if (i == 0 || rows[i].x < rows[i - 1].x)
+                if (i == 0 || rows.x(i) < rows.x(i - 1))
                     runStarts_.push_back(i);
-                earliest_ = i == 0 ? rows[i].x : std::min(earliest_, rows[i].x);
-                latest_ = i == 0 ? rows[i].x : std::max(latest_, rows[i].x);
-                valuesOf(rows[i].sample, v);
+                earliest_ = i == 0 ? rows.x(i) : std::min(earliest_, rows.x(i));
+                latest_ = i == 0 ? rows.x(i) : std::max(latest_, rows.x(i));
+                const Values& v = rows.values(i);
                 bool missing = false;
                 for (std::size_t s = 0; s < kSeries; ++s)
                     missing |= std::isnan(v[s]);
@@ -276,6 +268,16 @@ void SampleDecimation::update(const std::vector<SampleRow>& rows)
     count_ = n;
 }
 
+std::size_t SampleDecimation::heldBytes() const
+{
+    std::size_t bytes = runStarts_.capacity() * sizeof(std::size_t);
+    for (const auto& level : levels_)
+        bytes += level.capacity() * sizeof(AllSeries);
+    for (const auto& m : missing_)
+        bytes += m.capacity() * sizeof(Span);
+    return bytes;
+}
+
 std::size_t SampleDecimation::bucketCount(int level) const
 {
     return bucketsOf(count_, level);
@@ -289,26 +291,25 @@ int SampleDecimation::topLevel() const
     return level;
 }
 
-BucketSummary SampleDecimation::bucket(const std::vector<SampleRow>& rows, int level, int series,
-                                       std::size_t index) const
+BucketSummary SampleDecimation::bucket(const SampleRows& rows, int level, int series, std::size_t index) const
 {
     BucketSummary out;
     const std::size_t begin = index << level;
     if (begin >= count_)
         return out;
     const std::size_t end = std::min(count_, (index + 1) << level);
-    out.xFirst = rows[begin].x;
-    out.xLast = rows[end - 1].x;
-    out.first = seriesValue(rows[begin].sample, series);
-    out.last = seriesValue(rows[end - 1].sample, series);
+    out.xFirst = rows.x(begin);
+    out.xLast = rows.x(end - 1);
+    const auto s = static_cast<std::size_t>(series);
+    out.first = rows.values(begin)[s];
+    out.last = rows.values(end - 1)[s];
     if (level < kFirstStoredLevel) {
         for (std::size_t i = begin; i < end; ++i)
-            takeValue(out, seriesValue(rows[i].sample, series), i);
+            takeValue(out, rows.values(i)[s], i);
     } else {
         // Levels above the top are one bucket, the top's.
         const auto j = std::min(static_cast<std::size_t>(level - kFirstStoredLevel), levelCount_ - 1);
         const AllSeries& b = levels_[j][index];
-        const auto s = static_cast<std::size_t>(series);
         out.min = b.min[s];
         out.max = b.max[s];
         out.minRow = b.minRow[s];
@@ -317,8 +318,7 @@ BucketSummary SampleDecimation::bucket(const std::vector<SampleRow>& rows, int l
     return out;
 }
 
-void SampleDecimation::summarise(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end,
-                                 AllSeries& out) const
+void SampleDecimation::summarise(const SampleRows& rows, std::size_t begin, std::size_t end, AllSeries& out) const
 {
     // Whole stored buckets where the rows are aligned to them, single rows elsewhere: at
     // most 2^kFirstStoredLevel rows at either end and two buckets per level between.
@@ -362,8 +362,7 @@ struct SampleDecimation::Column {
     std::array<std::size_t, kSeries> missing{}; // earliest NaN row per series, or kNone
 };
 
-DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double xMin, double xMax,
-                                     std::size_t pixels) const
+DecimatedView SampleDecimation::view(const SampleRows& rows, double xMin, double xMax, std::size_t pixels) const
 {
     constexpr std::size_t kNone = Column::kNone;
     DecimatedView v;
@@ -371,7 +370,7 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
     if (count_ == 0 || !(xMin <= xMax))
         return v;
     pixels = std::max<std::size_t>(pixels, 1);
-    const auto xAt = [&rows](std::size_t i) { return static_cast<double>(rows[i].x); };
+    const auto xAt = [&rows](std::size_t i) { return static_cast<double>(rows.x(i)); };
     const auto earlier = [&rows](std::size_t a, std::size_t b) { return kapsorel::earlier(rows, a, b); };
     // First row of [begin, end) (growing times) whose time is not below `x`.
     const auto firstFrom = [&rows](std::size_t begin, std::size_t end, double x) {
@@ -398,9 +397,8 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
         }
     }
 
-    Values values;
     const auto emitRow = [&](std::size_t i) {
-        valuesOf(rows[i].sample, values);
+        const Values& values = rows.values(i);
         for (std::size_t s = 0; s < kSeries; ++s)
             v.series[s].push_back({xAt(i), values[s]});
     };
@@ -416,7 +414,7 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
                 order.push_back(i);
         if (parts.size() > 1)
             std::stable_sort(order.begin(), order.end(),
-                             [&rows](std::size_t a, std::size_t b) { return rows[a].x < rows[b].x; });
+                             [&rows](std::size_t a, std::size_t b) { return rows.x(a) < rows.x(b); });
         for (std::size_t s = 0; s < kSeries; ++s)
             v.series[s].reserve(v.samples + 2);
         for (std::size_t i : order)
@@ -431,16 +429,14 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
         for (std::size_t s = 0; s < kSeries; ++s)
             v.series[s].reserve(4 * columns + 2);
         const float nan = std::numeric_limits<float>::quiet_NaN();
-        Values firstValues;
-        Values lastValues;
         struct Pick {
             std::size_t row;
             float value;
         };
         std::array<Pick, 5> picked{};
         const auto emitColumn = [&](const Column& col) {
-            valuesOf(rows[col.first].sample, firstValues);
-            valuesOf(rows[col.last].sample, lastValues);
+            const Values& firstValues = rows.values(col.first);
+            const Values& lastValues = rows.values(col.last);
             for (std::size_t s = 0; s < kSeries; ++s) {
                 std::size_t n = 0;
                 const auto pick = [&](std::size_t row, float value) {
@@ -519,7 +515,7 @@ DecimatedView SampleDecimation::view(const std::vector<SampleRow>& rows, double 
     return v;
 }
 
-BucketSummary SampleDecimation::whole(const std::vector<SampleRow>& rows, int series) const
+BucketSummary SampleDecimation::whole(const SampleRows& rows, int series) const
 {
     if (count_ == 0)
         return {};

@@ -34,7 +34,7 @@
 
 namespace kapsorel {
 
-struct SampleRow;
+class SampleRows;
 
 // The graph's 22 series: cells 1..20, the current and the battery voltage.
 namespace graph_series {
@@ -74,16 +74,18 @@ struct DecimatedView {
 
 class SampleDecimation {
   public:
-    static constexpr int kFirstStoredLevel = 6;
+    static constexpr int kFirstStoredLevel = 8;
 
     void clear();
     // Room for `samples` rows, so a table read in pieces does not regrow the levels.
     void reserve(std::size_t samples);
     // Takes the rows `rows` gained since the last call; rows that are fewer than before
     // (the table was cleared and refilled) rebuild everything.
-    void update(const std::vector<SampleRow>& rows);
+    void update(const SampleRows& rows);
 
     std::size_t sampleCount() const { return count_; }
+    // Bytes held for the buckets and the missing-value runs, reserved room included.
+    std::size_t heldBytes() const;
     // Number of buckets of level `level` (the samples at level 0).
     std::size_t bucketCount(int level) const;
     // Coarsest useful level: one bucket holds every sample.
@@ -97,23 +99,23 @@ class SampleDecimation {
 
     // Bucket `index` of level `level` for `series`. `rows` is the table the
     // decimation was updated from.
-    BucketSummary bucket(const std::vector<SampleRow>& rows, int level, int series, std::size_t index) const;
+    BucketSummary bucket(const SampleRows& rows, int level, int series, std::size_t index) const;
 
     // Points to draw the samples whose time lies in [xMin, xMax] on a chart `pixels`
     // columns wide, and the nearest sample on either side, so the lines leave the chart's
     // edges: the samples themselves when they are no more than the columns, otherwise
     // per column its first, minimum, maximum and last value in time order, and a NaN
     // point where a value is missing.
-    DecimatedView view(const std::vector<SampleRow>& rows, double xMin, double xMax, std::size_t pixels) const;
+    DecimatedView view(const SampleRows& rows, double xMin, double xMax, std::size_t pixels) const;
 
     // Smallest and largest value of `series` over the whole test (min > max when it has
     // no value).
-    BucketSummary whole(const std::vector<SampleRow>& rows, int series) const;
+    BucketSummary whole(const SampleRows& rows, int series) const;
 
   private:
-    // Lanes of the per-series arrays: the series padded to a whole number of vector
-    // registers, so a row is taken without a scalar tail. The padding lanes hold NaN
-    // values and are never taken.
+    // Lanes of the per-series arrays: a row's stored values (the 22 series, then the
+    // capacity and the temperature), a whole number of vector registers, so a row is taken
+    // without a scalar tail. The last two lanes are summarised with the rest and never read.
     static constexpr std::size_t kLanes = 24;
     using Values = std::array<float, kLanes>;
 
@@ -123,7 +125,7 @@ class SampleDecimation {
     struct AllSeries {
         AllSeries();
         // Rows [begin, end) of the table.
-        void takeRows(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end);
+        void takeRows(const SampleRows& rows, std::size_t begin, std::size_t end);
         // A bucket or column of later rows.
         void takeLater(const AllSeries& later);
         bool has(std::size_t series) const { return min[series] <= max[series]; }
@@ -140,7 +142,7 @@ class SampleDecimation {
     struct Column;
 
     // Minimum and maximum of every series over rows [begin, end).
-    void summarise(const std::vector<SampleRow>& rows, std::size_t begin, std::size_t end, AllSeries& out) const;
+    void summarise(const SampleRows& rows, std::size_t begin, std::size_t end, AllSeries& out) const;
     // First row of [begin, end) whose value of `series` is NaN, or `end`.
     std::size_t firstMissing(int series, std::size_t begin, std::size_t end) const;
     int storedTop() const { return kFirstStoredLevel + static_cast<int>(levelCount_) - 1; }

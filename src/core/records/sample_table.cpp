@@ -27,22 +27,22 @@ double shownValue(float v, int decimals)
 
 double SampleTable::shown(std::size_t row, int column) const
 {
-    const SampleRow& r = rows_[row];
-    const SampleRecord& s = r.sample;
+    const SampleRows::Values& v = rows_.values(row);
     switch (column) {
     case sample_col::kTime:
-        return static_cast<double>(r.x);
+        return static_cast<double>(rows_.x(row));
     case sample_col::kCurrent:
-        return shownValue(s.current, 1);
+        return shownValue(v[graph_series::kCurrent], 1);
     case sample_col::kVoltage:
-        return shownValue(s.voltage, 1);
+        return shownValue(v[graph_series::kVoltage], 1);
     case sample_col::kTemperature:
-        return shownValue(s.temperature, 1);
+        return shownValue(v[SampleRows::kTemperature], 1);
     case sample_col::kStep:
-        return s.step + 1;
+        return rows_.step(row) + 1;
     default:
         if (column >= sample_col::kFirstCell && column < sample_col::kFirstCell + test_file_layout::kCells)
-            return shownValue(s.cells[static_cast<std::size_t>(column - sample_col::kFirstCell)], 2);
+            return shownValue(v[static_cast<std::size_t>(graph_series::kFirstCell + column - sample_col::kFirstCell)],
+                              2);
         return 0.0;
     }
 }

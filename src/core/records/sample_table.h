@@ -6,6 +6,7 @@
 #include "core/definitions/run_procedure.h"
 #include "core/records/battery_test_records.h"
 #include "core/records/sample_decimation.h"
+#include "core/records/sample_rows.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,11 +14,6 @@
 #include <vector>
 
 namespace kapsorel {
-
-struct SampleRow {
-    std::int64_t x = 0; // seconds from the test start, interruptions excluded
-    SampleRecord sample;
-};
 
 // Columns of the data table.
 namespace sample_col {
@@ -50,12 +46,12 @@ class SampleTable {
         rows_.reserve(n);
         decimation_.reserve(n);
     }
-    void add(const SampleRecord& sample, std::int64_t x) { rows_.push_back(SampleRow{x, sample}); }
+    void add(const SampleRecord& sample, std::int64_t x) { rows_.add(sample, x); }
 
     std::size_t size() const { return rows_.size(); }
     bool empty() const { return rows_.empty(); }
-    const SampleRow& row(std::size_t i) const { return rows_[i]; }
-    const std::vector<SampleRow>& rows() const { return rows_; }
+    SampleRow row(std::size_t i) const { return rows_[i]; }
+    const SampleRows& rows() const { return rows_; }
 
     // The graph's decimation: brought up to the rows added since the last call (once after
     // a file is read, once per refresh during a run).
@@ -77,7 +73,7 @@ class SampleTable {
     static int decimals(int column);
 
   private:
-    std::vector<SampleRow> rows_;
+    SampleRows rows_;
     SampleDecimation decimation_;
 };
 

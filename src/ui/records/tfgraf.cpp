@@ -117,6 +117,8 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
     plot_ = new QCustomPlot(this);
     plot_->setObjectName(QStringLiteral("chart"));
     plot_->setNoAntialiasingOnDrag(true);
+    // Nothing is drawn on the overlay: it shares the one paint buffer instead of its own.
+    plot_->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     plot_->plotLayout()->insertRow(0);
     auto* title = new QCPTextElement(plot_, QStringLiteral("Články"), QFont(font().family(), 11, QFont::Bold));
     title->setObjectName(QStringLiteral("titulek"));
