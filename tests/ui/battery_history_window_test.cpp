@@ -6,6 +6,7 @@
 #include "demo_definitions.h"
 #include "support/long_test_file.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/main/battery_history_window.h"
 #include "ui/main/tfmain.h"
@@ -23,6 +24,7 @@
 #include <QTest>
 
 using namespace kapsorel;
+using test::snap;
 
 namespace {
 
@@ -75,14 +77,6 @@ QString run(const QString& program, const QStringList& args)
     if (!p.waitForFinished(30000))
         return {};
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-void snap(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                      QStringLiteral(".png"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "core/definitions/procedure_index.h"
 #include "demo_definitions.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/definitions/tfbaterie.h"
 
@@ -22,6 +23,7 @@
 #include <optional>
 
 using namespace kapsorel;
+using test::snap;
 
 namespace {
 
@@ -36,14 +38,6 @@ template <class T> T* child(QWidget& w, const char* name)
 QString cell(QTableView* grid, int row, int column)
 {
     return grid->model()->index(row, column).data(Qt::DisplayRole).toString();
-}
-
-void snap(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                      QStringLiteral(".png"));
 }
 
 std::vector<BatteryType> readBack(const test::TempHome& home)

@@ -1,14 +1,14 @@
 // Desktop notifications from the main window's runs against kapsorel-sim, received by a
 // stand-in notification server on a private bus: the question, the signalling step and
 // the end of the demo run; the operator's stop; and a run on a bus with no server.
-#include "demo_definitions.h"
+#include "support/demo_station.h"
 #include "support/qt/fake_logind.h"
 #include "support/qt/fake_notifications.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
-#include "support/scaled_clock.h"
-#include "support/sim_process.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
+#include "support/windows/station_windows.h"
 #include "ui/main/desktop_notifier.h"
 #include "ui/main/tfmain.h"
 
@@ -21,21 +21,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <mutex>
-#include <sstream>
 
 using namespace kapsorel;
+using test::startDemo;
+using test::widget;
 
 namespace {
 
 constexpr int kLong = 120000; // ms: generous deadline for a run step on the 10x clock
-
-void writeStation(const test::TempHome& home, const test::SimProcess& sim)
-{
-    std::ostringstream ini;
-    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
-        << "\nStanice=Zkušebna\nData_adr=" << (home / "Data").string() << "\n";
-    home.writeText("Kapsorel.ini", ini.str());
-}
 
 QVariant urgency(NoticeUrgency u)
 {
@@ -57,33 +50,6 @@ void keepLog(QtMsgType, const QMessageLogContext&, const QString& text)
 class DesktopNotifierTest : public QObject {
     Q_OBJECT
 
-    template <class T> static T* widget(QWidget& w, const char* name)
-    {
-        return w.findChild<T*>(QString::fromLatin1(name));
-    }
-
-    // Shows `w`, waits for both modules, chooses the short demo for battery `number` and
-    // starts it.
-    static void startDemo(ui::TFmain& w, const QString& number)
-    {
-        w.show();
-        // The head the simulator reports selects the NiCd types (and refills the lists).
-        QTRY_VERIFY_WITH_TIMEOUT(widget<QLabel>(w, "panel1")->text() != QStringLiteral("COMM"), 20000);
-        auto* types = widget<QComboBox>(w, "ctyp_bat");
-        auto* procedures = widget<QComboBox>(w, "cpostup");
-        QTRY_VERIFY_WITH_TIMEOUT(types->findText(QStringLiteral("20KSX25P")) >= 0, 20000);
-        types->setCurrentIndex(types->findText(QStringLiteral("20KSX25P")));
-        QTRY_VERIFY_WITH_TIMEOUT(procedures->findText(QStringLiteral("Ukázka (3 minuty)")) >= 0, 20000);
-        procedures->setCurrentIndex(procedures->findText(QStringLiteral("Ukázka (3 minuty)")));
-        widget<QLineEdit>(w, "Lcislo_bat")->setText(number);
-        QAction* start = w.findChild<QAction*>(QStringLiteral("TBXrun"));
-        QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 20000);
-        start->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(w.runtime().station().run.phase() != RunPhase::Idle, 20000);
-        QCOMPARE(QString::fromStdString(w.runtime().testFile().header().procedureName),
-                 QStringLiteral("Ukázka (3 minuty)"));
-    }
-
     // Stops the run from the toolbar, answering "Ano", and waits for it to end.
     static void stopRun(ui::TFmain& w)
     {
@@ -97,12 +63,9 @@ class DesktopNotifierTest : public QObject {
   private slots:
     void demoRunNotifiesQuestionSignallingAndEnd()
     {
-        test::SimProcess sim{{"--time-scale", "10", "--capacity", "25", "--charge", "0.6"}};
-        test::TempHome home;
-        writeStation(home, sim);
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        test::ScaledClock clock{10.0};
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        test::DemoStation station;
+        QVERIFY(station.ready);
+        ui::TFmain w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         // A server that reads markup: the battery's "&" reaches it as an entity.
@@ -144,12 +107,9 @@ class DesktopNotifierTest : public QObject {
 
     void stopFromTheWindowNotifiesTheInterruption()
     {
-        test::SimProcess sim{{"--time-scale", "10", "--capacity", "25", "--charge", "0.6"}};
-        test::TempHome home;
-        writeStation(home, sim);
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        test::ScaledClock clock{10.0};
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        test::DemoStation station;
+        QVERIFY(station.ready);
+        ui::TFmain w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         test::FakeNotifications server; // plain text bodies
@@ -168,12 +128,10 @@ class DesktopNotifierTest : public QObject {
 
     void withoutAServerTheRunEndsAsAlwaysAndNothingIsLogged()
     {
-        test::SimProcess sim{{"--time-scale", "10", "--capacity", "25", "--charge", "0.6"}};
-        test::TempHome home;
-        writeStation(home, sim);
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        test::ScaledClock clock{10.0};
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        test::DemoStation station;
+        QVERIFY(station.ready);
+        const test::TempHome& home = station.home;
+        ui::TFmain w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         const QtMessageHandler previous = qInstallMessageHandler(keepLog);

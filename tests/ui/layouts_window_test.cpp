@@ -4,6 +4,7 @@
 #include "core/app/config_file.h"
 #include "core/reports/layout_file.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/reports/tfsestavy.h"
 
@@ -17,6 +18,7 @@
 #include <QTest>
 
 using namespace kapsorel;
+using test::snap;
 
 namespace {
 
@@ -44,14 +46,6 @@ struct Window {
     QString cell(int row, int column) { return grid()->item(row, column)->text(); }
     void trigger(const char* name) { find<QAction>(name)->trigger(); }
 };
-
-void snap(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                      QStringLiteral(".png"));
-}
 
 } // namespace
 

@@ -3,12 +3,11 @@
 // of the system, as the main window's value labels, its start date and time, the data
 // table and the graph's axes do. Each case runs under a decimal comma (Czech) and under
 // a point; with KAPSOREL_SCREENSHOTS set to a folder the windows are saved there.
-#include "core/records/battery_test_file.h"
 #include "core/records/sample_table.h"
 #include "demo_definitions.h"
-#include "support/fake_clock.h"
 #include "support/locale_scope.h"
-#include "support/memory_run_marker.h"
+#include "support/qt/widgets.h"
+#include "support/recorded_test.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 #include "ui/main/tfrucne.h"
@@ -22,6 +21,7 @@
 #include <QTest>
 
 using namespace kapsorel;
+using test::snap;
 
 Q_DECLARE_METATYPE(kapsorel::LocaleFormats)
 
@@ -31,40 +31,11 @@ namespace {
 // 3.5 A, written by the recorder itself.
 std::filesystem::path writeTest(const test::TempHome& home)
 {
-    SharedRunState run;
-    LiveValues live;
-    test::MemoryRunMarker marker;
-    test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
-    BatteryTestFile file(run, live, marker, clock);
-    BatteryTestHeader header;
-    header.stepCount = 1;
-    header.start = clock.now();
-    header.operatorName = "Novák";
-    header.stationName = "Zkušebna";
-    header.batteryNumber = "A12";
-    header.batteryType = "20KSX25P";
-    header.procedureName = "Ukázka (3 minuty)";
-    if (!file.createTestFile(header, 0, home / "Data"))
-        return {};
-    run.setPhase(RunPhase::StepRunning);
-    run.stepStartTime = header.start;
-    RunStep step;
-    (void)file.recordStepStart(true, step);
-    live.batteryVoltage = 25.0f;
-    live.current = 3.5f;
-    for (int s = 1; s <= 2; ++s) {
-        run.conditionTime = header.start + s * 10 / 86400.0;
-        (void)file.appendSample();
-    }
-    (void)file.recordStepEnd(0, true);
-    return file.currentPath();
-}
-
-void snap(QWidget& w, const QString& name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png"));
+    test::RecordedTest recorded;
+    recorded.samples = 2;
+    recorded.voltage = 25.0f;
+    recorded.current = 3.5f;
+    return test::recordTest(home / "Data", recorded);
 }
 
 void addFormatsColumns()

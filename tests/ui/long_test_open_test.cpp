@@ -2,12 +2,10 @@
 // events), the progress dialog offers "Zrušit", and a cancelled open leaves the test that
 // was open before in the panel, the title and the data window, and as the current test
 // file; the next open then succeeds.
-#include "core/records/battery_test_file.h"
 #include "demo_definitions.h"
-#include "support/fake_clock.h"
 #include "support/long_test_file.h"
-#include "support/memory_run_marker.h"
 #include "support/qt/messages.h"
+#include "support/recorded_test.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 
@@ -29,26 +27,7 @@ constexpr std::size_t kLongSamples = 200'000;
 // A short test of one step with three samples, battery "A12".
 std::filesystem::path writeShortTest(const test::TempHome& home)
 {
-    SharedRunState run;
-    LiveValues live;
-    test::MemoryRunMarker marker;
-    test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
-    BatteryTestFile file(run, live, marker, clock);
-    BatteryTestHeader header;
-    header.stepCount = 1;
-    header.start = clock.now();
-    header.batteryNumber = "A12";
-    if (!file.createTestFile(header, 0, home / "Data"))
-        return {};
-    run.setPhase(RunPhase::StepRunning);
-    run.stepStartTime = header.start;
-    (void)file.recordStepStart(true, RunStep{});
-    for (int s = 1; s <= 3; ++s) {
-        run.conditionTime = header.start + s * 10 / 86400.0;
-        (void)file.appendSample();
-    }
-    (void)file.recordStepEnd(0, true);
-    return file.currentPath();
+    return test::recordTest(home / "Data");
 }
 
 QProgressDialog* openProgress(const QWidget& w)

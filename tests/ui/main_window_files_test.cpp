@@ -2,13 +2,11 @@
 // panel and the data window, "Ulož" writes a copy with the panel's battery number and
 // note, "Archivuj soubor" copies the file into the archive, and none of them touches the
 // test file while a test runs.
-#include "core/records/battery_test_file.h"
 #include "core/records/battery_test_reader.h"
 #include "demo_definitions.h"
-#include "support/fake_clock.h"
-#include "support/memory_run_marker.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
+#include "support/recorded_test.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 
@@ -28,38 +26,14 @@ namespace {
 std::filesystem::path writeTest(const test::TempHome& home, const std::string& procedure = "Ukázka (3 minuty)",
                                 bool stopped = false)
 {
-    SharedRunState run;
-    LiveValues live;
-    test::MemoryRunMarker marker;
-    test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
-    BatteryTestFile file(run, live, marker, clock);
-    BatteryTestHeader header;
-    header.stepCount = 2;
-    header.start = clock.now();
-    header.operatorName = "Novák";
-    header.stationName = "Zkušebna";
-    header.batteryNumber = "A12";
-    header.batteryType = "20KSX25P";
-    header.procedureName = procedure;
-    header.note = "první";
-    if (!file.createTestFile(header, 0, home / "Data"))
-        return {};
-    run.setPhase(RunPhase::StepRunning);
-    run.stepStartTime = header.start;
-    RunStep step;
-    (void)file.recordStepStart(true, step);
-    for (int s = 1; s <= 3; ++s) {
-        run.conditionTime = header.start + s * 10 / 86400.0;
-        live.batteryVoltage = 24.0f + static_cast<float>(s);
-        (void)file.appendSample();
-    }
-    if (stopped) {
-        run.setStopReason(StopReason::OperatorStop);
-        (void)file.recordInterruption();
-    } else {
-        (void)file.recordStepEnd(0, true);
-    }
-    return file.currentPath();
+    test::RecordedTest recorded;
+    recorded.stepCount = 2;
+    recorded.procedureName = procedure;
+    recorded.note = "první";
+    recorded.voltage = 24.0f;
+    recorded.voltageRise = 1.0f;
+    recorded.stopped = stopped;
+    return test::recordTest(home / "Data", recorded);
 }
 
 } // namespace

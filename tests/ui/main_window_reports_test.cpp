@@ -2,13 +2,12 @@
 // texts of "Texty.cfg" and the graph window's series), a "Tisk" menu entry previews the
 // test with its own copy of a layout file while the layouts window keeps what it has open,
 // "Sestavy" opens the layouts window, and without a test each says "Nelze".
-#include "core/records/battery_test_file.h"
 #include "core/reports/layout_file.h"
 #include "core/reports/report_texts.h"
 #include "demo_definitions.h"
-#include "support/fake_clock.h"
-#include "support/memory_run_marker.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
+#include "support/recorded_test.h"
 #include "support/temp_home.h"
 #include "ui/main/reports_menu.h"
 #include "ui/main/tfmain.h"
@@ -25,6 +24,7 @@
 #include <QTest>
 
 using namespace kapsorel;
+using test::snap;
 
 namespace {
 
@@ -32,33 +32,12 @@ namespace {
 // procedure's own step table as the recorder writes it.
 std::filesystem::path writeTest(const test::TempHome& home)
 {
-    SharedRunState run;
-    LiveValues live;
-    test::MemoryRunMarker marker;
-    test::FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
-    BatteryTestFile file(run, live, marker, clock);
-    BatteryTestHeader header;
-    header.stepCount = 2;
-    header.start = clock.now();
-    header.operatorName = "Novák";
-    header.stationName = "Zkušebna";
-    header.batteryNumber = "A12";
-    header.batteryType = "20KSX25P";
-    header.procedureName = "Ukázka (3 minuty)";
-    header.note = "první";
-    if (!file.createTestFile(header, 0, home / "Data"))
-        return {};
-    run.setPhase(RunPhase::StepRunning);
-    run.stepStartTime = header.start;
-    RunStep step;
-    (void)file.recordStepStart(true, step);
-    for (int s = 1; s <= 3; ++s) {
-        run.conditionTime = header.start + s * 10 / 86400.0;
-        live.batteryVoltage = 24.0f + static_cast<float>(s);
-        (void)file.appendSample();
-    }
-    (void)file.recordStepEnd(0, true);
-    return file.currentPath();
+    test::RecordedTest recorded;
+    recorded.stepCount = 2;
+    recorded.note = "první";
+    recorded.voltage = 24.0f;
+    recorded.voltageRise = 1.0f;
+    return test::recordTest(home / "Data", recorded);
 }
 
 void setUpHome(const test::TempHome& home)
@@ -85,14 +64,6 @@ void setUpHome(const test::TempHome& home)
 QPrintPreviewDialog* preview(QWidget& w)
 {
     return w.findChild<QPrintPreviewDialog*>(QStringLiteral("nahled"));
-}
-
-void snap(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                      QStringLiteral(".png"));
 }
 
 } // namespace

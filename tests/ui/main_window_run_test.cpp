@@ -4,11 +4,14 @@
 #include "core/app/start_battery_test.h"
 #include "core/records/battery_test_reader.h"
 #include "demo_definitions.h"
+#include "support/demo_station.h"
 #include "support/qt/fake_logind.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/scaled_clock.h"
 #include "support/sim_process.h"
+#include "support/sim_station.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 #include "ui/main/tfrucne.h"
@@ -26,60 +29,32 @@
 #include <QSpinBox>
 #include <QTest>
 #include <filesystem>
-#include <sstream>
 
 using namespace kapsorel;
 using test::answerNextModal;
+using test::choose;
 using test::messages;
+using test::snap;
+using test::widget;
 
 namespace {
 
 constexpr int kLong = 120000; // ms: generous deadline for a run step on the 10x clock
-
-void writeStation(const test::TempHome& home, const test::SimProcess& sim)
-{
-    std::ostringstream ini;
-    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
-        << "\nStanice=Zkušebna\nData_adr=" << (home / "Data").string() << "\n";
-    home.writeText("Kapsorel.ini", ini.str());
-}
 
 } // namespace
 
 class MainWindowRunTest : public QObject {
     Q_OBJECT
 
-    // With KAPSOREL_SCREENSHOTS set to a folder, the window is saved there as `name`.png.
-    static void snap(QWidget& w, const char* name)
-    {
-        const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-        if (!dir.isEmpty())
-            w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                          QStringLiteral(".png"));
-    }
-
     static QAction* action(QWidget& w, const char* name) { return w.findChild<QAction*>(QString::fromLatin1(name)); }
-
-    template <class T> static T* widget(QWidget& w, const char* name)
-    {
-        return w.findChild<T*>(QString::fromLatin1(name));
-    }
-
-    static void choose(QComboBox* box, const QString& text)
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(box->findText(text) >= 0, 20000);
-        box->setCurrentIndex(box->findText(text));
-    }
 
   private slots:
     void wholeDemoRunFromTheWindow()
     {
-        test::SimProcess sim{{"--time-scale", "10", "--capacity", "25", "--charge", "0.6"}};
-        test::TempHome home;
-        writeStation(home, sim);
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        test::ScaledClock clock{10.0};
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        test::DemoStation station;
+        QVERIFY(station.ready);
+        const test::TempHome& home = station.home;
+        ui::TFmain w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         test::FakeLogind logind;
@@ -295,7 +270,7 @@ class MainWindowRunTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         ui::TFmain w(home.path(), home / "Kapsorel.ini");
         w.show();
@@ -324,7 +299,7 @@ class MainWindowRunTest : public QObject {
     {
         test::SimProcess sim{{"--time-scale", "10"}};
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         test::ScaledClock clock{10.0};
         ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);

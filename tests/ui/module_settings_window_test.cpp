@@ -1,8 +1,11 @@
 // The module settings window against kapsorel-sim: a power module settings round trip, a
 // two-point calibration of a cell, failed reads that change nothing and refuse the write.
 #include "core/service/measure_settings_jobs.h"
+#include "support/qt/widgets.h"
 #include "support/sim_process.h"
+#include "support/sim_station.h"
 #include "support/temp_home.h"
+#include "support/windows/station_windows.h"
 #include "ui/main/tfmain.h"
 #include "ui/service/tfnastaveni.h"
 
@@ -16,27 +19,12 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <sstream>
 
 using namespace kapsorel;
+using test::snap;
+using test::widget;
 
 namespace {
-
-void writeStation(const test::TempHome& home, const test::SimProcess& sim)
-{
-    std::ostringstream ini;
-    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
-        << "\nTCP_Port_vyk=" << sim.tcpPort() << "\nTCP_Port_mer=" << sim.tcpPort() << "\nStanice=Zkušebna\n";
-    home.writeText("Kapsorel.ini", ini.str());
-}
-
-template <class W> W* widget(QWidget& root, const char* name)
-{
-    auto* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
 
 // Clicks a button, checks it is disabled while its job runs and waits until it is back.
 void clickJob(QWidget& root, const char* name)
@@ -46,13 +34,6 @@ void clickJob(QWidget& root, const char* name)
     QTest::mouseClick(b, Qt::LeftButton);
     QVERIFY2(!b->isEnabled(), name);
     QTRY_VERIFY_WITH_TIMEOUT(b->isEnabled(), 15000);
-}
-
-void snap(QWidget& w, const QString& name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 std::size_t connections(test::SimProcess& sim, const char* module)
@@ -65,24 +46,14 @@ std::size_t connections(test::SimProcess& sim, const char* module)
 class ModuleSettingsWindowTest : public QObject {
     Q_OBJECT
 
-    // The window as the main window's "Nastavení modulů" opens it.
-    static ui::TFnastaveni& open(ui::TFmain& w)
-    {
-        w.findChild<QAction*>(QStringLiteral("TBXmoduly"))->trigger();
-        auto* settings = w.findChild<ui::TFnastaveni*>();
-        if (!settings)
-            qFatal("no settings window");
-        return *settings;
-    }
-
   private slots:
     void readsChangesWritesAndReadsBackThePowerSettings()
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
-        auto& s = open(w);
+        auto& s = test::openModuleSettings(w);
         QCOMPARE(s.windowTitle(), QStringLiteral("Nastavení - Zkušebna"));
         QVERIFY(s.isVisible());
 
@@ -147,9 +118,9 @@ class ModuleSettingsWindowTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
-        auto& s = open(w);
+        auto& s = test::openModuleSettings(w);
         // Cell 1's ADC hardware differs from the record the module holds.
         QCOMPARE(sim.command("adc measure 0 100 0.0001"), std::string("OK"));
         auto* grid = widget<QTableWidget>(s, "Gclanky");
@@ -184,10 +155,10 @@ class ModuleSettingsWindowTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.runtime().powerLink().setReadLimitMs(500);
-        auto& s = open(w);
+        auto& s = test::openModuleSettings(w);
         auto* runOn = widget<QSpinBox>(s, "pfan_dobeh");
         auto* status = widget<QLabel>(s, "lstatus");
         const struct {

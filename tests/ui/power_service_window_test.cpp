@@ -4,8 +4,11 @@
 // runs; every request checked in the simulator's frame log.
 #include "core/base/bytes.h"
 #include "core/service/power_service_requests.h"
+#include "support/qt/widgets.h"
 #include "support/sim_process.h"
+#include "support/sim_station.h"
 #include "support/temp_home.h"
+#include "support/windows/station_windows.h"
 #include "ui/main/tfmain.h"
 #include "ui/service/tfnastaveni.h"
 
@@ -21,29 +24,13 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <sstream>
 
 using namespace kapsorel;
+using test::widget;
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-void writeStation(const test::TempHome& home, const test::SimProcess& sim)
-{
-    std::ostringstream ini;
-    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
-        << "\nTCP_Port_vyk=" << sim.tcpPort() << "\nTCP_Port_mer=" << sim.tcpPort() << "\nStanice=Zkušebna\n";
-    home.writeText("Kapsorel.ini", ini.str());
-}
-
-template <class W> W* widget(QWidget& root, const char* name)
-{
-    auto* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
 
 Bytes frame(char group, char command, std::uint8_t param, const Bytes& payload = {})
 {
@@ -95,10 +82,7 @@ class PowerServiceWindowTest : public QObject {
 
     static ui::TFnastaveni& open(ui::TFmain& w)
     {
-        w.findChild<QAction*>(QStringLiteral("TBXmoduly"))->trigger();
-        auto* settings = w.findChild<ui::TFnastaveni*>();
-        if (!settings)
-            qFatal("no settings window");
+        auto* settings = &test::openModuleSettings(w);
         auto* module = widget<QTabWidget>(*settings, "pmodul");
         widget<QTabWidget>(*settings, "PageControl1")->setCurrentWidget(module);
         return *settings;
@@ -118,7 +102,7 @@ class PowerServiceWindowTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         auto* module = widget<QTabWidget>(s, "pmodul");
@@ -196,7 +180,7 @@ class PowerServiceWindowTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         w.runtime().station().run.setPhase(RunPhase::StepRunning);
@@ -220,7 +204,7 @@ class PowerServiceWindowTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         auto* module = widget<QTabWidget>(s, "pmodul");
@@ -283,7 +267,7 @@ class PowerServiceWindowTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         w.runtime().station().live.hardwareKind.store(1);

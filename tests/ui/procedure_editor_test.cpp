@@ -9,6 +9,7 @@
 #include "core/definitions/step_types.h"
 #include "demo_definitions.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/definitions/step_grid.h"
 #include "ui/definitions/tfpodminky.h"
@@ -27,6 +28,7 @@
 
 using namespace kapsorel;
 using test::answerNextModal;
+using test::snap;
 
 namespace {
 
@@ -58,14 +60,6 @@ test::ModalAnswer answerName(const QString& name)
         input->setTextValue(name);
         input->accept();
     });
-}
-
-void snap(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                      QStringLiteral(".png"));
 }
 
 std::vector<std::uint8_t> readAll(const std::filesystem::path& p)

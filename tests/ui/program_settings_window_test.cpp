@@ -8,6 +8,7 @@
 #include "support/battery_test_fixtures.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
 #include "ui/common/decimal_box.h"
@@ -31,27 +32,14 @@
 #include <sstream>
 
 using namespace kapsorel;
+using test::snap;
+using test::widget;
 
 namespace {
-
-template <class W> W* widget(QWidget& root, const char* name)
-{
-    auto* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
 
 void click(QWidget& root, const char* name)
 {
     widget<QPushButton>(root, name)->click();
-}
-
-void snap(QWidget& w, const QString& name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 void writeIni(const test::TempHome& home, const std::string& extra = {}, const test::SimProcess* sim = nullptr)

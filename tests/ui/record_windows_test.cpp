@@ -7,6 +7,7 @@
 #include "support/fake_clock.h"
 #include "support/long_test_file.h"
 #include "support/memory_run_marker.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/records/record_tables.h"
 #include "ui/records/tfgraf.h"
@@ -23,6 +24,7 @@
 using namespace kapsorel;
 using namespace kapsorel::test;
 using namespace kapsorel::ui;
+using test::snap;
 
 namespace {
 
@@ -174,14 +176,6 @@ std::int64_t durationSeconds(const QString& text)
 std::uint32_t rgbOf(const QColor& c)
 {
     return static_cast<std::uint32_t>(c.rgb()) & 0xFFFFFFu;
-}
-
-// With KAPSOREL_SCREENSHOTS set to a folder, the window is saved there as `name`.png.
-void snap(QWidget& w, const QString& name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace

@@ -5,12 +5,10 @@
 #include "support/qt/messages.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
+#include "support/windows/station_windows.h"
 #include "ui/main/session_end_signals.h"
 #include "ui/main/tfmain.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QTest>
@@ -32,12 +30,6 @@ void writeStation(const test::TempHome& home, const test::SimProcess& sim)
         << "\nIP_adr_mer=" << sim.measureAddress() << "\nStanice=Zkušebna\nData_adr=" << (home / "Data").string()
         << "\n";
     home.writeText("Kapsorel.ini", ini.str());
-}
-
-void choose(QComboBox* box, const QString& text)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(box->findText(text) >= 0, 20000);
-    box->setCurrentIndex(box->findText(text));
 }
 
 } // namespace
@@ -63,15 +55,9 @@ class SessionEndTest : public QObject {
         QPointer<ui::TFmain> window = new ui::TFmain(home.path(), home / "Kapsorel.ini");
         auto* sessionEnd = new ui::SessionEndSignals(*window);
         QVERIFY(sessionEnd->installed());
-        window->show();
-        auto& run = window->runtime().station().run;
-        choose(window->findChild<QComboBox*>(QStringLiteral("ctyp_bat")), QStringLiteral("20KSX25P"));
-        choose(window->findChild<QComboBox*>(QStringLiteral("cpostup")), QStringLiteral("Ukázka (3 minuty)"));
-        window->findChild<QLineEdit*>(QStringLiteral("Lcislo_bat"))->setText(QStringLiteral("S1"));
-        QAction* start = window->findChild<QAction*>(QStringLiteral("TBXrun"));
-        QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 20000);
-        start->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(run.phase() != RunPhase::Idle, 20000);
+        test::startDemo(*window, QStringLiteral("S1"));
+        if (QTest::currentTestFailed())
+            return;
         QTRY_VERIFY_WITH_TIMEOUT(!window->samples().empty(), 60000);
         const auto testPath = window->runtime().testFile().currentPath();
         QVERIFY(!testPath.empty());

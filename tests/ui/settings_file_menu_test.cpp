@@ -3,8 +3,11 @@
 // a cut file refused with the fields unchanged, a file that is no settings file replaced
 // only when the user says so.
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/sim_process.h"
+#include "support/sim_station.h"
 #include "support/temp_home.h"
+#include "support/windows/station_windows.h"
 #include "ui/main/tfmain.h"
 #include "ui/service/tfnastaveni.h"
 
@@ -18,27 +21,11 @@
 #include <QTabWidget>
 #include <QTest>
 #include <fstream>
-#include <sstream>
 
 using namespace kapsorel;
+using test::widget;
 
 namespace {
-
-void writeStation(const test::TempHome& home, const test::SimProcess& sim)
-{
-    std::ostringstream ini;
-    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
-        << "\nTCP_Port_vyk=" << sim.tcpPort() << "\nTCP_Port_mer=" << sim.tcpPort() << "\nStanice=Zkušebna\n";
-    home.writeText("Kapsorel.ini", ini.str());
-}
-
-template <class W> W* widget(QWidget& root, const char* name)
-{
-    auto* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
 
 // Triggers a "Soubor" item and picks `path` in its file dialog.
 void fileItem(QWidget& window, const char* item, const std::filesystem::path& path)
@@ -85,15 +72,6 @@ std::vector<char> fileBytes(const std::filesystem::path& path)
 class SettingsFileMenuTest : public QObject {
     Q_OBJECT
 
-    static ui::TFnastaveni& open(ui::TFmain& w)
-    {
-        w.findChild<QAction*>(QStringLiteral("TBXmoduly"))->trigger();
-        auto* settings = w.findChild<ui::TFnastaveni*>();
-        if (!settings)
-            qFatal("no settings window");
-        return *settings;
-    }
-
     static void readAll(ui::TFnastaveni& s)
     {
         auto* tabs = widget<QTabWidget>(s, "PageControl1");
@@ -107,9 +85,9 @@ class SettingsFileMenuTest : public QObject {
     {
         test::SimProcess sim;
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
-        auto& s = open(w);
+        auto& s = test::openModuleSettings(w);
         readAll(s);
         // Fields of every kind changed without writing them: the file takes what is shown.
         widget<QSpinBox>(s, "pfan_dobeh")->setValue(77);
@@ -143,9 +121,9 @@ class SettingsFileMenuTest : public QObject {
     {
         test::TempHome home;
         test::SimProcess sim;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
-        auto& s = open(w);
+        auto& s = test::openModuleSettings(w);
         readAll(s);
         widget<QSpinBox>(s, "pfan_dobeh")->setValue(4321);
         const QStringList before = shown(s);
@@ -176,9 +154,9 @@ class SettingsFileMenuTest : public QObject {
     {
         test::TempHome home;
         test::SimProcess sim;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
-        auto& s = open(w);
+        auto& s = test::openModuleSettings(w);
         readAll(s);
         const auto path = home / "poznamky.bts";
         home.writeText("poznamky.bts", "nejsou to nastaveni\n");

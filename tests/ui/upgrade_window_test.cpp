@@ -3,7 +3,9 @@
 // the refusal while a test runs, the file name kept, and the main window's "Upgrade FW" item.
 #include "core/service/firmware_image.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/sim_process.h"
+#include "support/sim_station.h"
 #include "support/temp_home.h"
 #include "ui/main/tfmain.h"
 #include "ui/service/tfupgrade.h"
@@ -14,36 +16,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <sstream>
 
 using namespace kapsorel;
+using test::snap;
+using test::widget;
 
 namespace {
 
 constexpr std::uint16_t kSimTftpPort = 6969;
-
-void writeStation(const test::TempHome& home, const test::SimProcess& sim)
-{
-    std::ostringstream ini;
-    ini << "[Nastaveni]\nIP_adr_vyk=" << sim.powerAddress() << "\nIP_adr_mer=" << sim.measureAddress()
-        << "\nTCP_Port_vyk=" << sim.tcpPort() << "\nTCP_Port_mer=" << sim.tcpPort() << "\nStanice=Zkušebna\n";
-    home.writeText("Kapsorel.ini", ini.str());
-}
-
-template <class W> W* widget(QWidget& root, const char* name)
-{
-    auto* w = root.findChild<W*>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
-
-void snap(QWidget& w, const QString& name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + name + QStringLiteral(".png"));
-}
 
 // A ".BIN" file of `size` image bytes; returns the image it descrambles to.
 std::vector<std::uint8_t> writeBin(const test::TempHome& home, const std::string& name, std::size_t size)
@@ -79,7 +59,7 @@ class UpgradeWindowTest : public QObject {
     {
         test::SimProcess sim({"--tftp-port", std::to_string(kSimTftpPort)});
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         const auto image = writeBin(home, "Zdroj.BIN", 400 * 512 + 77);
         ui::TFupgrade u(w.runtime(), &w, {kSimTftpPort, {}});
@@ -129,7 +109,7 @@ class UpgradeWindowTest : public QObject {
     {
         test::SimProcess sim({"--tftp-port", std::to_string(kSimTftpPort)});
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         writeBin(home, "fw.bin", 5000);
         // Block 1 is never acknowledged: the upload would wait 11 x 2 s.
@@ -152,7 +132,7 @@ class UpgradeWindowTest : public QObject {
     {
         test::SimProcess sim({"--tftp-port", std::to_string(kSimTftpPort)});
         test::TempHome home;
-        writeStation(home, sim);
+        test::writeSimStation(home, sim);
         ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         writeBin(home, "fw.bin", 100);
         ui::TFupgrade u(w.runtime(), &w, {kSimTftpPort, {}});

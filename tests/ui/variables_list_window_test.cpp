@@ -5,6 +5,7 @@
 #include "core/definitions/variables_list.h"
 #include "demo_definitions.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/definitions/tfseznam_pr.h"
 
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace kapsorel;
+using test::snap;
 
 namespace {
 
@@ -31,14 +33,6 @@ int rowOf(const QTableWidget& grid, const QString& id, const QString& descriptio
         if (grid.item(r, 0)->text() == id && grid.item(r, 1)->text() == description)
             return r;
     return -1;
-}
-
-void snap(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name) +
-                      QStringLiteral(".png"));
 }
 
 } // namespace
