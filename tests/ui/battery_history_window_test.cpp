@@ -1,10 +1,12 @@
 // "Soubor" → "Historie baterie": the window lists the battery's tests of the data and archive
 // folders oldest first with their results (a test copied to the archive once), the table
 // fills the window's width, "Otevři" opens the chosen test in the main window, and "Tisk",
-// enabled only with a row chosen, prints the chosen test's chart report.
+// enabled only with a row chosen, prints the chosen test's chart report, leaving the open
+// test and a run alone.
 #include "core/records/history_index.h"
 #include "demo_definitions.h"
 #include "support/long_test_file.h"
+#include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
@@ -148,7 +150,15 @@ class BatteryHistoryWindowTest : public QObject {
         QCOMPARE(print->text(), QStringLiteral("&Tisk"));
         QVERIFY(!print->isEnabled());
 
-        // The archived test, not the first one of the data folder.
+        // The newest test is open in the main window and a test runs (as far as the window
+        // can tell); the archived test is printed all the same and both stay as they are.
+        table->selectRow(1);
+        window->findChild<QPushButton*>(QStringLiteral("historyOpen"))->click();
+        const QString openTitle = w.windowTitle();
+        QVERIFY(openTitle.endsWith(QString::fromStdString((home / "Data" / "new.tst").string())));
+        const std::size_t openSamples = w.samples().size();
+        SharedRunState& runState = w.runtime().station().run;
+        runState.setPhase(RunPhase::StepRunning);
         table->selectRow(0);
         QVERIFY(print->isEnabled());
         snap(*window, "hist-chosen");
@@ -180,6 +190,11 @@ class BatteryHistoryWindowTest : public QObject {
         QVERIFY2(!text.contains(table->item(1, 0)->text()), qPrintable(text));
         dialog->close();
         QTRY_VERIFY(!w.findChild<QPrintPreviewDialog*>(QStringLiteral("nahled")));
+        QCOMPARE(w.windowTitle(), openTitle);
+        QCOMPARE(w.samples().size(), openSamples);
+        QCOMPARE(w.runtime().testFile().currentPath(), home / "Data" / "new.tst");
+        QVERIFY(test::messages(w).isEmpty());
+        runState.setPhase(RunPhase::Idle);
 
         // Without a chosen row there is nothing to print.
         table->clearSelection();

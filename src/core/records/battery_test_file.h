@@ -23,6 +23,7 @@
 #include "core/base/files.h"
 #include "core/base/result.h"
 #include "core/definitions/run_procedure.h"
+#include "core/records/battery_test_reader.h"
 #include "core/records/battery_test_records.h"
 #include "core/records/run_marker.h"
 #include "core/records/sample_table.h"
@@ -80,6 +81,24 @@ struct OpenSummary {
     std::size_t resumes = 0;
     std::string warning;
 };
+
+// A test file as it was read into the tables: its head, what was read, and what the
+// station's in-memory state of an opened test is built from.
+struct TestFileTables {
+    BatteryTestFileHead head;
+    OpenSummary summary;
+    SampleRecord last; // the last sample read
+    std::vector<ResumeEntry> resumes;
+    std::vector<long long> resumeSecondsOf; // whole seconds each resume's interruption lasted
+    std::uint8_t stopReason = 0;            // of the last interruption not resumed
+    long long totalInterruption = 0;        // seconds, of every resumed interruption
+};
+
+// Reads a test file into the data and step tables as an open does (progress, cancel,
+// refused and incomplete records as a warning), without making it the station's test:
+// for a report of a test that is not open. `options.runActive` is not looked at.
+Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
+                                          SampleTable& samples, StepTable& steps, const OpenProgress& progress = {});
 
 // Outcome of the check made once when the main window is first shown.
 struct InterruptedTestCheck {

@@ -66,17 +66,13 @@ struct OpenSink {
 
 } // namespace
 
-Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
-                                                  SampleTable& samples, StepTable& steps, const OpenProgress& progress)
+Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
+                                          SampleTable& samples, StepTable& steps, const OpenProgress& progress)
 {
-    // The file is read without a lock: nothing else writes it while no run is active, and
-    // the in-memory copy changes only at the end, in one step.
-    if (options.runActive)
-        return Error{test_file_messages::kRunActiveOpen};
     if (!fileExists(path))
         return Error{notExistingMessage(path)};
     FileReader reader;
-    if (Status st = reader.open(path, clock_); !st)
+    if (Status st = reader.open(path, clock); !st)
         return Error{st.error()};
     const std::uint64_t fileSize = reader.size();
     std::vector<std::uint8_t> buffer;
@@ -86,20 +82,15 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     auto headResult = readTestFileHead(buffer, fileSize);
     if (!headResult)
         return Error{"Soubor " + path.string() + " : " + headResult.error()};
-    BatteryTestFileHead& head = headResult.value();
+    TestFileTables read;
+    read.head = std::move(headResult.value());
+    BatteryTestFileHead& head = read.head;
     BatteryTestFileLayout& layout = head.layout;
-
-    OpenSummary summary;
+    OpenSummary& summary = read.summary;
     summary.version = layout.version;
     samples.clear();
     samples.reserve(layout.tailCount);
     steps.clear();
-
-    SampleRecord current;
-    std::vector<ResumeEntry> resumes;
-    std::vector<long long> resumeSecondsOf; // d of each entry of `resumes`
-    std::uint8_t stopReason = 0;
-    long long totalInterruption = 0;
     std::size_t refused = 0;
     std::string firstRefusal;
 
@@ -117,8 +108,16 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
             return Error{st.error()};
         }
         const std::size_t got = buffer.size() / recordSize;
-        OpenSink sink{samples,         head.header.start, options.ignoreInterruptions, current, resumes,
-                      resumeSecondsOf, stopReason,        totalInterruption,           refused, firstRefusal,
+        OpenSink sink{samples,
+                      head.header.start,
+                      options.ignoreInterruptions,
+                      read.last,
+                      read.resumes,
+                      read.resumeSecondsOf,
+                      read.stopReason,
+                      read.totalInterruption,
+                      refused,
+                      firstRefusal,
                       summary};
         readTailRecords(std::span<const std::uint8_t>(buffer).first(got * recordSize), layout, first, sink);
         // The graph's decimation is brought up in the same pass, while the piece's rows are
@@ -149,9 +148,9 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
         const auto index = static_cast<std::uint8_t>(i);
         steps.addStep(index, sr, head.header.start, true);
         long long interrupted = 0;
-        for (std::size_t k = 0; k < resumes.size(); ++k)
-            if (resumes[k].step == index)
-                interrupted += resumeSecondsOf[k];
+        for (std::size_t k = 0; k < read.resumes.size(); ++k)
+            if (read.resumes[k].step == index)
+                interrupted += read.resumeSecondsOf[k];
         if (interrupted > 0)
             steps.addInterruption(index, interrupted);
     }
@@ -163,6 +162,22 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
             summary.warning += "\n";
         summary.warning += "Poslední záznam souboru testu je neúplný a byl vynechán";
     }
+    return read;
+}
+
+Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,
+                                                  SampleTable& samples, StepTable& steps, const OpenProgress& progress)
+{
+    // The file is read without a lock: nothing else writes it while no run is active, and
+    // the in-memory copy changes only at the end, in one step.
+    if (options.runActive)
+        return Error{test_file_messages::kRunActiveOpen};
+    auto tables = readTestFileTables(path, options, clock_, samples, steps, progress);
+    if (!tables)
+        return Error{tables.error()};
+    TestFileTables& read = tables.value();
+    BatteryTestFileHead& head = read.head;
+    const BatteryTestFileLayout& layout = head.layout;
 
     // `resume seconds` belong to the step left running, and only to its latest start: a
     // resume of another step, or of an earlier pass of this one (a jump led back to it),
@@ -170,9 +185,9 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     const auto left = leftRunningStep(head.steps);
     long long resumeSeconds = 0;
     if (left) {
-        for (std::size_t k = 0; k < resumes.size(); ++k)
-            if (resumes[k].step == *left && resumes[k].interruptionTime >= head.steps[*left].start)
-                resumeSeconds += resumeSecondsOf[k];
+        for (std::size_t k = 0; k < read.resumes.size(); ++k)
+            if (read.resumes[k].step == *left && read.resumes[k].interruptionTime >= head.steps[*left].start)
+                resumeSeconds += read.resumeSecondsOf[k];
     }
 
     std::lock_guard write(writeMutex_);
@@ -184,21 +199,21 @@ Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& p
     variableCount_ = layout.variableCount;
     header_ = head.header;
     steps_ = std::move(head.steps);
-    current_ = current;
+    current_ = read.last;
     unshown_.clear();
-    resumes_ = std::move(resumes);
+    resumes_ = std::move(read.resumes);
     variables_ = head.variables;
 
-    run_.setStopReason(static_cast<StopReason>(stopReason)); // the marker's byte as it lies in the file
+    run_.setStopReason(static_cast<StopReason>(read.stopReason)); // the marker's byte as it lies in the file
     run_.resumeSeconds.store(clampSeconds(resumeSeconds), kRelaxed);
-    run_.totalInterruptionSeconds.store(clampSeconds(totalInterruption), kRelaxed);
+    run_.totalInterruptionSeconds.store(clampSeconds(read.totalInterruption), kRelaxed);
     for (std::size_t i = 0; i < variables_.size(); ++i)
         run_.variables[i].store(variables_[i], kRelaxed);
     // A later "Start" that continues the interrupted test continues the step left running
     // in this file, not the step a previous run stopped at.
     if (left)
         run_.currentStep.store(*left, kRelaxed);
-    return summary;
+    return read.summary;
 }
 
 std::optional<std::uint8_t> BatteryTestFile::interruptedStep() const

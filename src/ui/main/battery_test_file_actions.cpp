@@ -59,12 +59,34 @@ bool BatteryTestFileActions::openFromHistory(const std::filesystem::path& path)
 
 void BatteryTestFileActions::printFromHistory(const std::filesystem::path& path)
 {
-    // The report is the open test's, with the graph window's series: the test is opened
-    // first, as "Otevři" would, and its chart report goes to the print preview.
-    if (!openFromHistory(path))
+    auto* reports = owner_->findChild<ReportsMenu*>();
+    if (!reports || actions_.fileWorkRunning || loading_)
         return;
-    if (auto* reports = owner_->findChild<ReportsMenu*>())
+    // The open test prints as " Tisk" prints it, with the graph window's view of it.
+    std::error_code ec;
+    if (runtime_.testFile().hasTestFile() && std::filesystem::equivalent(path, runtime_.testFile().currentPath(), ec)) {
         reports->printChart();
+        return;
+    }
+    // Another test is read into tables of its own, off the GUI thread, and printed from
+    // them: the open test, a run and the record windows stay as they are.
+    SampleTable samples;
+    StepTable steps;
+    Result<TestFileTables> read = Error{std::string()};
+    OpenOptions options;
+    options.ignoreInterruptions = runtime_.settings().ignoreInterruptions;
+    OpenProgressDialog progress(owner_, owner_->windowTitle());
+    progress.run([&](const OpenProgress& advance, const std::atomic<bool>& cancel) {
+        options.cancel = &cancel;
+        read = readTestFileTables(path, options, runtime_.clock(), samples, steps, advance);
+    });
+    if (!read) {
+        emit message(read.error());
+        return;
+    }
+    if (!read->summary.warning.empty())
+        emit message(read->summary.warning);
+    reports->printChartOf(*read, samples);
 }
 
 BatteryTestFileActions::~BatteryTestFileActions()

@@ -65,7 +65,8 @@ class BatteryTestFileActions final : public QObject {
     // tables alone meanwhile.
     void readOffGuiThread(const OpenProgressDialog::Reading& read);
     void runFileWork(std::function<std::string()> work, std::function<void()> done);
-    // "Otevři" and "Tisk" of the history window; opening is refused while a run is on.
+    // "Otevři" and "Tisk" of the history window; opening is refused while a run is on,
+    // printing is not (a test other than the open one is read apart from it).
     bool openFromHistory(const std::filesystem::path& path);
     void printFromHistory(const std::filesystem::path& path);
 

@@ -2,6 +2,7 @@
 
 #include "core/app/config_path.h"
 #include "core/reports/report_texts.h"
+#include "core/reports/test_series.h"
 #include "ui/common/refusal.h"
 #include "ui/main/main_actions.h"
 #include "ui/records/tfgraf.h"
@@ -17,6 +18,8 @@ namespace kapsorel::ui {
 namespace {
 
 constexpr const char* kCannot = "Nelze";
+// Columns of the chart of a test printed from its file: more than a page shows.
+constexpr std::size_t kPrintedColumns = 1200;
 
 } // namespace
 
@@ -68,6 +71,32 @@ std::optional<ReportDocument> ReportsMenu::chartDocument()
 {
     if (!runtime_.testFile().hasTestFile())
         return std::nullopt;
+    return chartDocumentFor(currentTest(), graphSeries());
+}
+
+ReportDocument ReportsMenu::chartDocumentOf(const TestFileTables& read, const SampleTable& samples)
+{
+    ReportTest test;
+    test.header = read.head.header;
+    test.steps = read.head.steps;
+    test.variables.assign(read.head.variables.begin(), read.head.variables.end());
+    // The graph window's colours and its voltage and current boxes; the cells as the
+    // graph shows them for a test of the file's family.
+    std::vector<SeriesLook> looks(graph_series::kCount);
+    auto* graph = owner_->findChild<TFgraf*>();
+    const bool cells = static_cast<BatteryFamily>(read.head.layout.family) == BatteryFamily::NiCd;
+    for (int s = 0; s < graph_series::kCount; ++s) {
+        SeriesLook& look = looks[static_cast<std::size_t>(s)];
+        const bool cell = s < graph_series::kCurrent; // the cells come first
+        look.visible = cell ? cells : (!graph || graph->seriesVisible(s));
+        if (graph)
+            look.colour = fromQColor(graph->seriesColour(s));
+    }
+    return chartDocumentFor(test, wholeTestSeries(samples, looks, kPrintedColumns));
+}
+
+ReportDocument ReportsMenu::chartDocumentFor(const ReportTest& test, const std::vector<GraphSeries>& series)
+{
     const StationSettings& settings = runtime_.settings();
     ChartReportSettings s;
     s.hardwareKind = settings.hardwareKind;
@@ -82,14 +111,13 @@ std::optional<ReportDocument> ReportsMenu::chartDocument()
         s.texts = std::move(*texts);
     else
         showRefusal(owner_, texts.error()); // the report goes on without the texts
-    const ReportTest test = currentTest();
     ChartReport report = buildChartReport(test, s);
     ReportDocument document;
     document.orientation = PageOrientation::Landscape;
     document.pages = std::move(report.pages);
     document.chartPage = report.chartPage;
     document.chart = report.chart;
-    document.lines = chartLines(graphSeries());
+    document.lines = chartLines(series);
     document.fileName = QString::fromStdString(reportFileName(test.header));
     return document;
 }
@@ -104,6 +132,11 @@ std::optional<ReportDocument> ReportsMenu::layoutDocument(const ReportLayout& la
     document.pages.push_back(buildLayoutReport(layout, test, types_()));
     document.fileName = QString::fromStdString(reportFileName(test.header));
     return document;
+}
+
+void ReportsMenu::printChartOf(const TestFileTables& read, const SampleTable& samples)
+{
+    previewReport(chartDocumentOf(read, samples), QString::fromStdString(runtime_.dataFolder().string()), owner_);
 }
 
 void ReportsMenu::printChart()

@@ -1,6 +1,7 @@
 // The main window's reports: " Tisk" prints the chart report of the current test, its
 // menu's entries print the test with a layout of the folder "Sestavy", and "Sestavy"
-// opens the layouts window. Each report goes to the print preview first.
+// opens the layouts window. Each report goes to the print preview first. The chart report
+// of a test read from its file (the battery history's "Tisk") leaves the open test alone.
 #pragma once
 
 #include "core/app/station_runtime.h"
@@ -29,9 +30,13 @@ class ReportsMenu final : public QObject {
 
     // The documents the commands preview; nothing without a current test.
     std::optional<ReportDocument> chartDocument();
+    // The chart report of a test read from its file, not the open one (see
+    // readTestFileTables), drawn with the graph window's colours.
+    ReportDocument chartDocumentOf(const TestFileTables& read, const SampleTable& samples);
     std::optional<ReportDocument> layoutDocument(const ReportLayout& layout);
 
     void printChart();
+    void printChartOf(const TestFileTables& read, const SampleTable& samples);
     // Prints with a separately loaded copy of the layout file: the layouts window keeps
     // whatever it has open.
     void printLayoutFile(const std::string& fileName);
@@ -41,6 +46,7 @@ class ReportsMenu final : public QObject {
   private:
     ReportTest currentTest() const;
     std::vector<GraphSeries> graphSeries() const;
+    ReportDocument chartDocumentFor(const ReportTest& test, const std::vector<GraphSeries>& series);
 
     StationRuntime& runtime_;
     BatteryTypes types_;
