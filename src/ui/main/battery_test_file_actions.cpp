@@ -75,7 +75,10 @@ void BatteryTestFileActions::printFromHistory(const std::filesystem::path& path)
     Result<TestFileTables> read = Error{std::string()};
     OpenOptions options;
     options.ignoreInterruptions = runtime_.settings().ignoreInterruptions;
-    OpenProgressDialog progress(owner_, owner_->windowTitle());
+    // Over the history window, whose input it holds back meanwhile (a second "Tisk"); the
+    // main window goes on as it was.
+    QWidget* over = history_ ? static_cast<QWidget*>(history_) : owner_;
+    OpenProgressDialog progress(over, over->windowTitle());
     progress.run([&](const OpenProgress& advance, const std::atomic<bool>& cancel) {
         options.cancel = &cancel;
         read = readTestFileTables(path, options, runtime_.clock(), samples, steps, advance);
