@@ -1,21 +1,18 @@
 #include "support/recorded_test.h"
 
-#include "core/records/battery_test_file.h"
-#include "support/fake_clock.h"
-#include "support/memory_run_marker.h"
+#include "support/test_file_recorder.h"
 
 namespace kapsorel::test {
 
 std::filesystem::path recordTest(const std::filesystem::path& dataFolder, const RecordedTest& test)
 {
-    SharedRunState run;
-    LiveValues live;
-    MemoryRunMarker marker;
-    FakeClock clock(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
-    BatteryTestFile file(run, live, marker, clock);
+    TestFileRecorder recorder(toDayTime(LocalDateTime{2024, 3, 5, 7, 9, 0, 0}));
+    SharedRunState& run = recorder.run;
+    LiveValues& live = recorder.live;
+    BatteryTestFile& file = recorder.file;
     BatteryTestHeader header;
     header.stepCount = test.stepCount;
-    header.start = clock.now();
+    header.start = recorder.clock.now();
     header.operatorName = test.operatorName;
     header.stationName = test.stationName;
     header.batteryNumber = test.batteryNumber;

@@ -2,28 +2,15 @@
 // is reading, fails with its message and leaves the current test file as it was; the
 // progress it reports never goes back.
 #include "core/records/battery_test_file.h"
-#include "support/fake_clock.h"
 #include "support/long_test_file.h"
-#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
+#include "support/test_file_recorder.h"
 
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 
 using namespace kapsorel;
-
-namespace {
-
-struct Recorder {
-    SharedRunState run;
-    LiveValues live;
-    test::MemoryRunMarker marker;
-    test::FakeClock clock;
-    BatteryTestFile file{run, live, marker, clock};
-};
-
-} // namespace
 
 TEST(OpenCancel, CancelledOpenKeepsTheOpenTestAndItsState)
 {
@@ -34,7 +21,7 @@ TEST(OpenCancel, CancelledOpenKeepsTheOpenTestAndItsState)
     // Several pieces of the open, a different battery, two steps.
     test::writeLongTestFile(longTest, {.samples = 60'000, .steps = 2, .secondsApart = 2.0});
 
-    Recorder r;
+    test::TestFileRecorder r;
     SampleTable samples;
     StepTable steps;
     ASSERT_TRUE(r.file.openTestFile(shortTest, {}, samples, steps));

@@ -3,27 +3,14 @@
 #include "core/records/battery_test_file.h"
 #include "core/records/sample_decimation.h"
 #include "core/reports/test_series.h"
-#include "support/fake_clock.h"
 #include "support/long_test_file.h"
-#include "support/memory_run_marker.h"
 #include "support/temp_home.h"
+#include "support/test_file_recorder.h"
 
 #include <gtest/gtest.h>
 #include <vector>
 
 using namespace kapsorel;
-
-namespace {
-
-struct Recorder {
-    SharedRunState run;
-    LiveValues live;
-    test::MemoryRunMarker marker;
-    test::FakeClock clock;
-    BatteryTestFile file{run, live, marker, clock};
-};
-
-} // namespace
 
 TEST(TestFileTables, ReadApartGivesTheOpensTablesAndLeavesTheOpenTest)
 {
@@ -33,7 +20,7 @@ TEST(TestFileTables, ReadApartGivesTheOpensTablesAndLeavesTheOpenTest)
     test::writeLongTestFile(open, {.samples = 5, .steps = 1});
     test::writeLongTestFile(other, {.samples = 3000, .steps = 2, .secondsApart = 2.0, .family = 1});
 
-    Recorder r;
+    test::TestFileRecorder r;
     SampleTable samples;
     StepTable steps;
     ASSERT_TRUE(r.file.openTestFile(open, {}, samples, steps));
@@ -82,7 +69,7 @@ TEST(TestSeries, WholeTestSeriesFromTheTableWithTheirLooks)
     const auto path = home / "t.tst";
     const test::LongTestSpec spec{.samples = 20'000, .steps = 1};
     test::writeLongTestFile(path, spec);
-    Recorder r;
+    test::TestFileRecorder r;
     SampleTable samples;
     StepTable steps;
     ASSERT_TRUE(readTestFileTables(path, {}, r.clock, samples, steps));
