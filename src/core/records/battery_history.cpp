@@ -34,15 +34,9 @@ Result<HistoryEntry> readHistoryEntry(const std::filesystem::path& path, bool ar
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return Error{battery_test_file_rules::notExistingMessage(path)};
     FileReader reader;
-    if (Status st = reader.open(path); !st)
-        return Error{st.error()};
-    std::vector<std::uint8_t> bytes;
-    const auto headBytes = static_cast<std::size_t>(std::min<std::uint64_t>(reader.size(), maxTestFileHeadSize()));
-    if (Status st = reader.readAt(0, headBytes, bytes); !st)
-        return Error{st.error()};
-    auto head = readTestFileHead(bytes, reader.size());
+    auto head = battery_test_file_rules::openTestFileHead(path, reader);
     if (!head)
-        return Error{"Soubor " + path.string() + " : " + head.error()};
+        return Error{head.error()};
     HistoryEntry e;
     e.path = path;
     e.archived = archived;

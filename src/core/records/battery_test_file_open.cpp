@@ -69,19 +69,11 @@ struct OpenSink {
 Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
                                           SampleTable& samples, StepTable& steps, const OpenProgress& progress)
 {
-    if (!fileExists(path))
-        return Error{notExistingMessage(path)};
     FileReader reader;
-    if (Status st = reader.open(path, clock); !st)
-        return Error{st.error()};
-    const std::uint64_t fileSize = reader.size();
-    std::vector<std::uint8_t> buffer;
-    const auto headBytes = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, maxTestFileHeadSize()));
-    if (Status st = reader.readAt(0, headBytes, buffer); !st)
-        return Error{st.error()};
-    auto headResult = readTestFileHead(buffer, fileSize);
+    auto headResult = openTestFileHead(path, reader, clock);
     if (!headResult)
-        return Error{"Soubor " + path.string() + " : " + headResult.error()};
+        return Error{headResult.error()};
+    std::vector<std::uint8_t> buffer;
     TestFileTables read;
     read.head = std::move(headResult.value());
     BatteryTestFileHead& head = read.head;

@@ -2,6 +2,7 @@
 
 #include "core/base/atomic_order.h"
 
+#include <algorithm>
 #include <limits>
 #include <system_error>
 
@@ -16,6 +17,22 @@ bool fileExists(const std::filesystem::path& path)
 {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
+}
+
+Result<BatteryTestFileHead> openTestFileHead(const std::filesystem::path& path, FileReader& reader, Clock& clock)
+{
+    if (!fileExists(path))
+        return Error{notExistingMessage(path)};
+    if (Status st = reader.open(path, clock); !st)
+        return Error{st.error()};
+    std::vector<std::uint8_t> bytes;
+    const auto headBytes = static_cast<std::size_t>(std::min<std::uint64_t>(reader.size(), maxTestFileHeadSize()));
+    if (Status st = reader.readAt(0, headBytes, bytes); !st)
+        return Error{st.error()};
+    auto head = readTestFileHead(bytes, reader.size());
+    if (!head)
+        return Error{"Soubor " + path.string() + " : " + head.error()};
+    return head;
 }
 
 std::uint32_t clampSeconds(long long s)

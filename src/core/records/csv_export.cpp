@@ -1,6 +1,7 @@
 #include "core/records/csv_export.h"
 
 #include "core/base/files.h"
+#include "core/records/battery_test_file_rules.h"
 #include "core/records/battery_test_reader.h"
 #include "core/records/csv_rows.h"
 
@@ -164,20 +165,12 @@ std::filesystem::path defaultCsvPath(const std::filesystem::path& testFile)
 Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, const std::filesystem::path& csvFile,
                                        const CsvExportProgress& progress, const std::atomic<bool>* cancel)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(testFile, ec))
-        return Error{"Soubor " + testFile.string() + " neexistuje"};
     FileReader reader;
-    if (Status st = reader.open(testFile); !st)
-        return Error{st.error()};
+    auto headResult = battery_test_file_rules::openTestFileHead(testFile, reader);
+    if (!headResult)
+        return Error{headResult.error()};
     const std::uint64_t fileSize = reader.size();
     std::vector<std::uint8_t> buffer;
-    const auto headBytes = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, maxTestFileHeadSize()));
-    if (Status st = reader.readAt(0, headBytes, buffer); !st)
-        return Error{st.error()};
-    auto headResult = readTestFileHead(buffer, fileSize);
-    if (!headResult)
-        return Error{"Soubor " + testFile.string() + " : " + headResult.error()};
     const BatteryTestFileHead& head = headResult.value();
     const BatteryTestFileLayout& layout = head.layout;
 
