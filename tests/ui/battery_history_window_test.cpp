@@ -8,6 +8,7 @@
 #include "support/long_test_file.h"
 #include "support/qt/messages.h"
 #include "support/qt/modal_answer.h"
+#include "support/qt/program_output.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/main/battery_history_window.h"
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPrintPreviewDialog>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -72,15 +72,6 @@ ui::BatteryHistoryWindow* historyOfA12(ui::TFmain& w)
     if (!QTest::qWaitFor([&] { return done; }, 20000))
         return nullptr;
     return window;
-}
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 } // namespace
@@ -184,10 +175,10 @@ class BatteryHistoryWindowTest : public QObject {
             QVERIFY(save.opened());
         }
         QVERIFY(!written.isEmpty());
-        const QString info = run(QStringLiteral("pdfinfo"), {written});
+        const QString info = test::programOutput(QStringLiteral("pdfinfo"), {written});
         QVERIFY2(info.contains(QStringLiteral("Pages:")), qPrintable(info));
         const QString text =
-            run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), written, QStringLiteral("-")});
+            test::programOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), written, QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("A12 - ") + table->item(0, 0)->text()), qPrintable(text));
         QVERIFY2(!text.contains(table->item(1, 0)->text()), qPrintable(text));
         dialog->close();

@@ -7,12 +7,12 @@
 #include "core/reports/layout_report.h"
 #include "demo_definitions.h"
 #include "support/locale_scope.h"
+#include "support/qt/program_output.h"
 #include "support/temp_home.h"
 #include "ui/reports/report_output.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -62,15 +62,6 @@ std::vector<GraphSeries> demoSeries()
     return series;
 }
 
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 QString infoField(const QString& info, const QString& field)
 {
     for (const QString& line : info.split(QLatin1Char('\n')))
@@ -83,10 +74,11 @@ void lookAt(const QString& pdf, const char* name)
 {
     const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS");
     if (!dir.isEmpty() && !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        run(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"),
-             QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"), pdf,
-             QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name)});
+        test::programOutput(QStringLiteral("pdftoppm"),
+                            {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"),
+                             QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                             QStringLiteral("-singlefile"), pdf,
+                             QString::fromLocal8Bit(dir) + QLatin1Char('/') + QString::fromLatin1(name)});
 }
 
 } // namespace
@@ -133,11 +125,12 @@ class ReportOutputTest : public QObject {
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(5), QByteArray("%PDF-"));
-        const QString info = run(QStringLiteral("pdfinfo"), {path});
+        const QString info = test::programOutput(QStringLiteral("pdfinfo"), {path});
         QCOMPARE(infoField(info, QStringLiteral("Pages")).toInt(), pages);
         QVERIFY2(infoField(info, QStringLiteral("Page size")).startsWith(QStringLiteral("842 x 595")),
                  qPrintable(info));
-        const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        const QString text =
+            test::programOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("B-17 - 1.3.2024 8:00:00")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Krok 8")));
         QVERIFY(text.contains(QStringLiteral("B20")));
@@ -178,11 +171,12 @@ class ReportOutputTest : public QObject {
         document.fileName = QString::fromStdString(reportFileName(test.header));
         const QString path = QString::fromStdString((home / "layout.pdf").string());
         QVERIFY(ui::exportReportPdf(document, path).ok());
-        const QString info = run(QStringLiteral("pdfinfo"), {path});
+        const QString info = test::programOutput(QStringLiteral("pdfinfo"), {path});
         QCOMPARE(infoField(info, QStringLiteral("Pages")).toInt(), 1);
         QVERIFY2(infoField(info, QStringLiteral("Page size")).startsWith(QStringLiteral("595 x 842")),
                  qPrintable(info));
-        const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        const QString text =
+            test::programOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("45,0 Ah")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("B-17")));
         // The twentieth cell column ends past the right margin and still prints whole.
@@ -203,9 +197,10 @@ class ReportOutputTest : public QObject {
         document.pages.push_back(buildLayoutReport(layout, test, demo::demoBatteryTypes()));
         const QString path = QString::fromStdString((home / "demo.pdf").string());
         QVERIFY(ui::exportReportPdf(document, path).ok());
-        const QString info = run(QStringLiteral("pdfinfo"), {path});
+        const QString info = test::programOutput(QStringLiteral("pdfinfo"), {path});
         QCOMPARE(infoField(info, QStringLiteral("Pages")).toInt(), 1);
-        const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        const QString text =
+            test::programOutput(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
         for (const char* expected : {"Zkušební protokol", "B-17", "Novák", "1,20", "1,39", " Ah"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), qPrintable(text));
         lookAt(path, "demo-layout-report");

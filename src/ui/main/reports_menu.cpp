@@ -1,8 +1,8 @@
 #include "ui/main/reports_menu.h"
 
 #include "core/app/config_path.h"
+#include "core/reports/file_chart_series.h"
 #include "core/reports/report_texts.h"
-#include "core/reports/test_series.h"
 #include "ui/common/refusal.h"
 #include "ui/main/main_actions.h"
 #include "ui/records/tfgraf.h"

@@ -1,4 +1,4 @@
-#include "core/reports/test_series.h"
+#include "core/reports/file_chart_series.h"
 
 #include "core/records/sample_decimation.h"
 

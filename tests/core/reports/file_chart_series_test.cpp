@@ -2,7 +2,7 @@
 // leaving the station's open test alone, and its chart series come from those tables.
 #include "core/records/battery_test_file.h"
 #include "core/records/sample_decimation.h"
-#include "core/reports/test_series.h"
+#include "core/reports/file_chart_series.h"
 #include "support/long_test_file.h"
 #include "support/temp_home.h"
 #include "support/test_file_recorder.h"
