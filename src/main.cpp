@@ -8,8 +8,8 @@
 #include "core/base/locale_formats.h"
 #include "ui/common/qt_ui_bridge.h"
 #include "ui/main/desktop_notifier.h"
+#include "ui/main/main_window.h"
 #include "ui/main/session_end_signals.h"
-#include "ui/main/tfmain.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -41,7 +41,7 @@ int main(int argc, char** argv)
     // The station first, then its window; the bridge carries the workers' calls to it.
     auto bridge = std::make_unique<ui::QtUiBridge>();
     auto runtime = std::make_unique<StationRuntime>(home, std::move(config), *bridge);
-    ui::TFmain window(std::move(bridge), std::move(runtime));
+    ui::MainWindow window(std::move(bridge), std::move(runtime));
     // Logout and system shutdown end the program along the same path as its close.
     ui::SessionEndSignals sessionEnd(window);
     // The end of a test, an interruption and a wait for the operator on the desktop too.

@@ -7,8 +7,8 @@
 #include "core/definitions/procedure_index.h"
 #include "core/definitions/step_types.h"
 #include "support/temp_home.h"
+#include "ui/definitions/procedure_editor_window.h"
 #include "ui/definitions/step_grid.h"
-#include "ui/definitions/tfpostupy.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -49,7 +49,7 @@ void openProcedureEditor(benchmark::State& state)
     EditorHome h;
     ConfigFile config = ConfigFile::loadForStation(h.home / "Kapsorel.ini");
     for (auto _ : state) {
-        ui::TFpostupy editor(h.index, h.types, config, /*serviceRights=*/true);
+        ui::ProcedureEditorWindow editor(h.index, h.types, config, /*serviceRights=*/true);
         benchmark::DoNotOptimize(editor.grid().rowCount());
     }
 }
@@ -59,7 +59,7 @@ void refillStepGrid(benchmark::State& state)
 {
     EditorHome h;
     ConfigFile config = ConfigFile::loadForStation(h.home / "Kapsorel.ini");
-    ui::TFpostupy editor(h.index, h.types, config, true);
+    ui::ProcedureEditorWindow editor(h.index, h.types, config, true);
     for (auto _ : state) {
         editor.grid().fill();
         benchmark::DoNotOptimize(editor.grid().rowCount());

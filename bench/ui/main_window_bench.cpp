@@ -10,7 +10,7 @@
 #include "demo_definitions.h"
 #include "support/long_test_file.h"
 #include "support/temp_home.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,7 +31,7 @@ void refreshTick(benchmark::State& state)
     home.writeText("Kapsorel.ini", kIni);
     const auto path = home / "dlouhy.tst";
     test::writeLongTestFile(path, {.samples = samples});
-    ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+    ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
     w.resize(1000, 680);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w)) {
@@ -82,7 +82,7 @@ void firstTickAfterOpen(benchmark::State& state)
     home.writeText("Kapsorel.ini", kIni);
     const auto path = home / "dlouhy.tst";
     test::writeLongTestFile(path, {.samples = samples});
-    ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+    ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
     w.resize(1000, 680);
     w.show();
     if (!QTest::qWaitForWindowExposed(&w)) {
@@ -135,7 +135,7 @@ void startUpToShownWindow(benchmark::State& state)
     test::TempHome home;
     writeLargeStation(home);
     for (auto _ : state) {
-        auto w = std::make_unique<ui::TFmain>(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto w = std::make_unique<ui::MainWindow>(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w->show();
         if (!QTest::qWaitForWindowExposed(w.get()))
             state.SkipWithError("window not shown");

@@ -9,7 +9,7 @@
 #include "support/long_test_file.h"
 #include "support/memory_run_marker.h"
 #include "support/temp_home.h"
-#include "ui/records/tfgraf.h"
+#include "ui/records/graph_window.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -169,7 +169,7 @@ void graphRedraw(benchmark::State& state)
     StepTable steps;
     (void)file.openTestFile(path, {}, samples, steps);
     ConfigFile config;
-    ui::TFgraf graf(samples, config);
+    ui::GraphWindow graf(samples, config);
     graf.resize(1200, 700);
     graf.show();
     QApplication::processEvents();

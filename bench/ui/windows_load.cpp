@@ -8,8 +8,8 @@
 #include "support/long_test_file.h"
 #include "support/memory_run_marker.h"
 #include "support/temp_home.h"
+#include "ui/records/graph_window.h"
 #include "ui/records/record_tables.h"
-#include "ui/records/tfgraf.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,9 +54,9 @@ int main(int argc, char** argv)
     SampleTable samples;
     StepTable steps;
     ConfigFile config;
-    ui::TFdata data(samples, config);
-    ui::TFkroky kroky(steps);
-    ui::TFgraf graf(samples, config);
+    ui::DataWindow data(samples, config);
+    ui::StepsWindow kroky(steps);
+    ui::GraphWindow graf(samples, config);
     for (QWidget* w : {static_cast<QWidget*>(&data), static_cast<QWidget*>(&kroky), static_cast<QWidget*>(&graf)})
         w->show();
 

@@ -12,7 +12,7 @@
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
 #include "ui/main/battery_history_window.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -57,7 +57,7 @@ void setUpStation(const test::TempHome& home)
 }
 
 // Opens the history window from the main window's menu and looks up "A12".
-ui::BatteryHistoryWindow* historyOfA12(ui::TFmain& w)
+ui::BatteryHistoryWindow* historyOfA12(ui::MainWindow& w)
 {
     auto* item = w.findChild<QAction*>(QStringLiteral("TBXhistorie"));
     if (!item)
@@ -84,7 +84,7 @@ class BatteryHistoryWindowTest : public QObject {
     {
         test::TempHome home;
         setUpStation(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto* item = w.findChild<QAction*>(QStringLiteral("TBXhistorie"));
         QVERIFY(item);
@@ -133,7 +133,7 @@ class BatteryHistoryWindowTest : public QObject {
         setUpStation(home);
         // The newest test of "A12", long enough that reading it takes many pieces.
         writeTest(home / "Data" / "long.tst", "A12", 45020.0, 200'000);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto* window = historyOfA12(w);
         QVERIFY(window);
@@ -173,7 +173,7 @@ class BatteryHistoryWindowTest : public QObject {
             QSKIP("pdftotext (poppler-utils) is not installed");
         test::TempHome home;
         setUpStation(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto* window = historyOfA12(w);
         QVERIFY(window);

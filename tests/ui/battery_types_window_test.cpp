@@ -9,7 +9,7 @@
 #include "support/qt/modal_answer.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
-#include "ui/definitions/tfbaterie.h"
+#include "ui/definitions/battery_types_window.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -113,7 +113,7 @@ class BatteryTypesWindowTest : public QObject {
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         const std::vector<BatteryType> demo = demo::demoBatteryTypes();
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, /*serviceRights=*/true);
+        ui::BatteryTypesWindow w(home.path(), config, /*serviceRights=*/true);
         showActive(w);
         auto* types = child<QTableView>(w, "gbaterie");
         auto* variables = child<QTableView>(w, "gprop");
@@ -173,7 +173,7 @@ class BatteryTypesWindowTest : public QObject {
         w.reject();
         QVERIFY(!w.isVisible());
 
-        ui::TFbaterie again(home.path(), config, true);
+        ui::BatteryTypesWindow again(home.path(), config, true);
         auto* reloaded = child<QTableView>(again, "gbaterie");
         QCOMPARE(reloaded->model()->rowCount(), 3);
         QCOMPARE(cell(reloaded, 2, 0), QStringLiteral("7"));
@@ -210,7 +210,7 @@ class BatteryTypesWindowTest : public QObject {
         test::TempHome home;
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         auto* view = child<QTableView>(w, grid.toLatin1().constData());
         const QString before = cell(view, 0, column);
@@ -249,7 +249,7 @@ class BatteryTypesWindowTest : public QObject {
         test::TempHome home;
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         auto* view = child<QTableView>(w, "gprop");
         typeInto(view, 0, 2, QStringLiteral("12,5"));
@@ -276,7 +276,7 @@ class BatteryTypesWindowTest : public QObject {
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         const auto bytes = home.readBytes("Postupy/Baterie.cfg");
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, /*serviceRights=*/false);
+        ui::BatteryTypesWindow w(home.path(), config, /*serviceRights=*/false);
         showActive(w);
         snap(w, "baterie-readonly");
         for (const char* name :
@@ -320,7 +320,7 @@ class BatteryTypesWindowTest : public QObject {
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         const auto bytes = home.readBytes("Postupy/Baterie.cfg");
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         // Changes in two types: the question covers both, not only the last shown.
         auto* types = child<QTableView>(w, "gbaterie");
@@ -379,7 +379,7 @@ class BatteryTypesWindowTest : public QObject {
         QVERIFY(table.assign({full, none}).ok());
         QVERIFY(table.save(home.path()).ok());
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         auto* types = child<QTableView>(w, "gbaterie");
         types->setCurrentIndex(types->model()->index(type, 1));
@@ -437,7 +437,7 @@ class BatteryTypesWindowTest : public QObject {
         test::TempHome home;
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         auto* types = child<QTableView>(w, "gbaterie");
         types->setCurrentIndex(types->model()->index(selected, 1));
@@ -476,7 +476,7 @@ class BatteryTypesWindowTest : public QObject {
         test::TempHome home;
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         auto* types = child<QTableView>(w, "gbaterie");
         types->setFocus();
@@ -505,7 +505,7 @@ class BatteryTypesWindowTest : public QObject {
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         const auto bytes = home.readBytes("Postupy/Baterie.cfg");
         ConfigFile config;
-        ui::TFbaterie w(home.path(), config, true);
+        ui::BatteryTypesWindow w(home.path(), config, true);
         showActive(w);
         child<QPushButton>(w, "btn_badd")->click();
         const QString refusal = QString::fromStdString(chemistryMissingMessage()) + QStringLiteral(" (řádek 3)");

@@ -10,7 +10,7 @@
 #include "support/temp_home.h"
 #include "support/windows/station_windows.h"
 #include "ui/main/desktop_notifier.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -51,7 +51,7 @@ class DesktopNotifierTest : public QObject {
     Q_OBJECT
 
     // Stops the run from the toolbar, answering "Ano", and waits for it to end.
-    static void stopRun(ui::TFmain& w)
+    static void stopRun(ui::MainWindow& w)
     {
         QTRY_VERIFY_WITH_TIMEOUT(!w.samples().empty(), kLong);
         const auto asked = test::answerNextModal(QStringLiteral("ask_ano"));
@@ -65,7 +65,7 @@ class DesktopNotifierTest : public QObject {
     {
         test::DemoStation station;
         QVERIFY(station.ready);
-        ui::TFmain w(station.home.path(), station.ini(), station.clock);
+        ui::MainWindow w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         // A server that reads markup: the battery's "&" reaches it as an entity.
@@ -109,7 +109,7 @@ class DesktopNotifierTest : public QObject {
     {
         test::DemoStation station;
         QVERIFY(station.ready);
-        ui::TFmain w(station.home.path(), station.ini(), station.clock);
+        ui::MainWindow w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         test::FakeNotifications server; // plain text bodies
@@ -131,7 +131,7 @@ class DesktopNotifierTest : public QObject {
         test::DemoStation station;
         QVERIFY(station.ready);
         const test::TempHome& home = station.home;
-        ui::TFmain w(station.home.path(), station.ini(), station.clock);
+        ui::MainWindow w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         const QtMessageHandler previous = qInstallMessageHandler(keepLog);

@@ -1,4 +1,4 @@
-// The layouts window (TFsestavy): new, open, save and "Ulož jako" with the closing
+// The layouts window (LayoutsWindow): new, open, save and "Ulož jako" with the closing
 // question, the grid's commands and edits with their refusals, the orientation, the
 // millimetre converter, and printing through its owner's hook.
 #include "core/app/config_file.h"
@@ -6,7 +6,7 @@
 #include "support/qt/modal_answer.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
-#include "ui/reports/tfsestavy.h"
+#include "ui/reports/layouts_window.h"
 
 #include <QColorDialog>
 #include <QDoubleSpinBox>
@@ -28,15 +28,15 @@ struct Window {
     int printed = 0;
     bool haveTest = true;
     QString chosen;
-    std::unique_ptr<ui::TFsestavy> w;
+    std::unique_ptr<ui::LayoutsWindow> w;
 
     Window()
     {
-        w = std::make_unique<ui::TFsestavy>(config, home / "Sestavy", QStringLiteral("Stanice 1"),
-                                            [this](const ReportLayout&) {
-                                                ++printed;
-                                                return haveTest;
-                                            });
+        w = std::make_unique<ui::LayoutsWindow>(config, home / "Sestavy", QStringLiteral("Stanice 1"),
+                                                [this](const ReportLayout&) {
+                                                    ++printed;
+                                                    return haveTest;
+                                                });
         w->setFileChooser([this](QWidget*, bool, const QString&) { return chosen; });
     }
     template <class T> T* find(const char* name) { return w->findChild<T*>(QString::fromLatin1(name)); }
@@ -177,7 +177,7 @@ class LayoutsWindowTest : public QObject {
             QVERIFY(t.w->close());
         }
         QCOMPARE(QString::fromStdString(t.config.readString("Sestavy", "Soubor", "")), t.chosen);
-        ui::TFsestavy again(t.config, t.home / "Sestavy", QStringLiteral("Stanice 1"), {});
+        ui::LayoutsWindow again(t.config, t.home / "Sestavy", QStringLiteral("Stanice 1"), {});
         QCOMPARE(again.windowTitle(), QStringLiteral("Sestavy - druha.ses"));
         QCOMPARE(again.findChild<QTableWidget*>(QStringLiteral("g_sestava"))->rowCount(), 1);
     }

@@ -9,9 +9,9 @@
 #include "support/qt/widgets.h"
 #include "support/recorded_test.h"
 #include "support/temp_home.h"
-#include "ui/main/tfmain.h"
-#include "ui/main/tfrucne.h"
-#include "ui/records/tfgraf.h"
+#include "ui/main/main_window.h"
+#include "ui/main/manual_test_window.h"
+#include "ui/records/graph_window.h"
 
 #include <QAbstractItemModel>
 #include <QDoubleSpinBox>
@@ -54,7 +54,7 @@ class LocaleTextsTest : public QObject {
     {
         test::TempHome home;
         ConfigFile config(home / "Kapsorel.ini");
-        ui::TFRucne dialog(config);
+        ui::ManualTestWindow dialog(config);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Ruční spuštění"));
     }
 
@@ -81,7 +81,7 @@ class LocaleTextsTest : public QObject {
         test::LocaleScope scope(formats);
         test::TempHome home;
         ConfigFile config(home / "Kapsorel.ini");
-        ui::TFRucne dialog(config);
+        ui::ManualTestWindow dialog(config);
         dialog.show();
         auto* nap = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("ss_nap"));
         auto* proud = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("ss_proud"));
@@ -125,7 +125,7 @@ class LocaleTextsTest : public QObject {
         test::LocaleScope scope(formats);
         test::TempHome home;
         ConfigFile config(home / "Kapsorel.ini");
-        ui::TFRucne dialog(config);
+        ui::ManualTestWindow dialog(config);
         dialog.show();
         auto* proud = dialog.findChild<QDoubleSpinBox*>(QStringLiteral("ss_proud"));
         QVERIFY(proud);
@@ -188,7 +188,7 @@ class LocaleTextsTest : public QObject {
                                            (home / "Data").string() + "\n");
         const auto path = writeTest(home);
         QVERIFY(!path.empty());
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.resize(1000, 700);
         w.show();
         // Before the first refresh: what the refresh counts as shown.
@@ -238,7 +238,7 @@ class LocaleTextsTest : public QObject {
         test::TempHome home;
         ConfigFile config(home / "Kapsorel.ini");
         SampleTable samples;
-        ui::TFgraf g(samples, config);
+        ui::GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));

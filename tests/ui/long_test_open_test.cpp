@@ -7,7 +7,7 @@
 #include "support/qt/messages.h"
 #include "support/recorded_test.h"
 #include "support/temp_home.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QAbstractItemModel>
 #include <QLineEdit>
@@ -58,7 +58,7 @@ class LongTestOpenTest : public QObject {
 
     void theWindowHandlesEventsWhileTheFileIsRead()
     {
-        ui::TFmain w(home_.path(), home_ / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home_.path(), home_ / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         int ticks = 0;
         QTimer tick;
@@ -75,7 +75,7 @@ class LongTestOpenTest : public QObject {
 
     void cancelLeavesThePreviousTestOpen()
     {
-        ui::TFmain w(home_.path(), home_ / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home_.path(), home_ / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(shortTest_));
         auto* grid = w.findChild<QTableView*>(QStringLiteral("gdata"));

@@ -5,8 +5,8 @@
 #include "demo_definitions.h"
 #include "support/qt/modal_answer.h"
 #include "support/temp_home.h"
-#include "ui/definitions/tfbaterie.h"
-#include "ui/main/tfmain.h"
+#include "ui/definitions/battery_types_window.h"
+#include "ui/main/main_window.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -42,7 +42,7 @@ class MainWindowBatteriesTest : public QObject {
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         home.writeText("Kapsorel.ini", std::string("[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n") +
                                            (expert ? "Expert=1\n" : ""));
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto* types = w.findChild<QComboBox*>(QStringLiteral("ctyp_bat"));
         auto* procedures = w.findChild<QComboBox*>(QStringLiteral("cpostup"));
         const QString before = types->currentText();
@@ -57,7 +57,7 @@ class MainWindowBatteriesTest : public QObject {
         QVERIFY(batteries->isEnabled());
         bool editable = false;
         test::ModalAnswer answer([&](QDialog* box) {
-            QVERIFY(qobject_cast<ui::TFbaterie*>(box));
+            QVERIFY(qobject_cast<ui::BatteryTypesWindow*>(box));
             auto* add = box->findChild<QPushButton*>(QStringLiteral("btn_badd"));
             editable = !add->isHidden();
             if (!editable)

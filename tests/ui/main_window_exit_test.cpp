@@ -3,7 +3,7 @@
 #include "support/sim_process.h"
 #include "support/temp_home.h"
 #include "support/wait_until.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QProcess>
 #include <QTest>
@@ -29,7 +29,7 @@ class MainWindowExitTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         writeConfig(home, sim);
-        auto* window = new ui::TFmain(home.path(), home / "Kapsorel.ini");
+        auto* window = new ui::MainWindow(home.path(), home / "Kapsorel.ini");
         window->show();
         // The display refresh calls into the window once a second; keep the GUI thread busy
         // (no events processed) until the refresh is waiting inside its call, then close.
@@ -53,7 +53,7 @@ class MainWindowExitTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         writeConfig(home, sim);
-        ui::TFmain window(home.path(), home / "Kapsorel.ini");
+        ui::MainWindow window(home.path(), home / "Kapsorel.ini");
         window.show();
         window.runtime().station().run.setPhase(RunPhase::StepRunning);
         QVERIFY(!window.close());
@@ -71,7 +71,7 @@ class MainWindowExitTest : public QObject {
         const auto path = home / "Kapsorel.ini";
         std::filesystem::create_directory(path);
         home.writeText("Kapsorel.ini/inside", "[RUN]\r\nTest_ukoncen=0\r\n");
-        auto* window = new ui::TFmain(home.path(), path);
+        auto* window = new ui::MainWindow(home.path(), path);
         window->show();
         const QString message = QString::fromStdString(
             unreadableConfigMessage("Soubor " + path.string() + " nelze otevřít (je to složka)"));

@@ -7,7 +7,7 @@
 #include "support/qt/messages.h"
 #include "support/temp_home.h"
 #include "ui/main/csv_export_action.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QMenu>
@@ -32,7 +32,7 @@ class MainWindowExportTest : public QObject {
     {
         test::TempHome home;
         setUpHome(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto* item = w.findChild<QAction*>(QStringLiteral("TBXexportcsv"));
         QVERIFY(item);
         QCOMPARE(item->text(), QStringLiteral("Export CSV"));
@@ -45,7 +45,7 @@ class MainWindowExportTest : public QObject {
     {
         test::TempHome home;
         setUpHome(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         w.findChild<QAction*>(QStringLiteral("TBXexportcsv"))->trigger();
         QVERIFY(messages(w).contains(QString::fromUtf8(ui::CsvExportAction::kNothingToExport)));
@@ -57,7 +57,7 @@ class MainWindowExportTest : public QObject {
         setUpHome(home);
         const test::LongTestSpec spec{.samples = 40'000, .steps = 2};
         test::writeLongTestFile(home / "Data" / "t.tst", spec);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(home / "Data" / "t.tst"));
         auto* exporter = w.findChild<ui::CsvExportAction*>(QStringLiteral("csvExport"));
@@ -85,7 +85,7 @@ class MainWindowExportTest : public QObject {
         test::TempHome home;
         setUpHome(home);
         test::writeLongTestFile(home / "Data" / "t.tst", {.samples = 100'000});
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(home / "Data" / "t.tst"));
         auto* exporter = w.findChild<ui::CsvExportAction*>(QStringLiteral("csvExport"));

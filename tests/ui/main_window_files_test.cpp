@@ -8,7 +8,7 @@
 #include "support/qt/modal_answer.h"
 #include "support/recorded_test.h"
 #include "support/temp_home.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -59,7 +59,7 @@ class MainWindowFilesTest : public QObject {
         setUpHome(home, true);
         const auto path = writeTest(home);
         QVERIFY(!path.empty());
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(path));
         QVERIFY(w.windowTitle().endsWith(QString::fromStdString(path.string())));
@@ -83,7 +83,7 @@ class MainWindowFilesTest : public QObject {
         test::TempHome home;
         setUpHome(home, true);
         const auto path = writeTest(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(path));
         w.findChild<QLineEdit*>(QStringLiteral("Lcislo_bat"))->setText(QStringLiteral("B7"));
@@ -108,7 +108,7 @@ class MainWindowFilesTest : public QObject {
             test::TempHome home;
             setUpHome(home, withArchive);
             const auto path = writeTest(home);
-            ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+            ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
             w.show();
             QVERIFY(w.openTestFileAt(path));
             bool done = false;
@@ -138,7 +138,7 @@ class MainWindowFilesTest : public QObject {
         test::TempHome home;
         setUpHome(home, true);
         const auto path = writeTest(home, "Postup, který už není", /*stopped=*/true);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(path));
         auto& run = w.runtime().station().run;
@@ -164,7 +164,7 @@ class MainWindowFilesTest : public QObject {
         test::TempHome home;
         setUpHome(home, true);
         const auto path = writeTest(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(path));
         const auto before = home.readBytes(std::filesystem::relative(path, home.path()));

@@ -4,8 +4,8 @@
 #include "demo_definitions.h"
 #include "support/temp_home.h"
 #include "ui/common/app_icons.h"
-#include "ui/main/tfmain.h"
-#include "ui/main/tfporuchy.h"
+#include "ui/main/faults_window.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,7 +73,7 @@ class MainWindowPanelTest : public QObject {
         writeDefinitions(home);
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n" + ini.toStdString());
         {
-            ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+            ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
             auto* types = w.findChild<QComboBox*>(QStringLiteral("ctyp_bat"));
             auto* procedures = w.findChild<QComboBox*>(QStringLiteral("cpostup"));
             QCOMPARE(types->currentText(), QStringLiteral("Typ A")); // before the first show
@@ -98,7 +98,7 @@ class MainWindowPanelTest : public QObject {
         test::TempHome home;
         writeDefinitions(home);
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& live = w.runtime().station().live;
         auto* types = w.findChild<QComboBox*>(QStringLiteral("ctyp_bat"));
         auto* procedures = w.findChild<QComboBox*>(QStringLiteral("cpostup"));
@@ -128,7 +128,7 @@ class MainWindowPanelTest : public QObject {
     {
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         const QString longText(60, QLatin1Char('x'));
         w.signallingPrompt(longText.toStdString());
@@ -165,7 +165,7 @@ class MainWindowPanelTest : public QObject {
     {
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto* bar = w.findChild<QToolBar*>(QStringLiteral("TBXPoruchy"));
         QAction* button = action(w, "TBXporucha");
@@ -176,7 +176,7 @@ class MainWindowPanelTest : public QObject {
         QVERIFY(normal != fault);
 
         w.faultsChanged(0x0011);
-        ui::TFporuchy* faults = w.findChild<ui::TFporuchy*>();
+        ui::FaultsWindow* faults = w.findChild<ui::FaultsWindow*>();
         QVERIFY(faults);
         QVERIFY(faults->isVisible());
         if (const QByteArray dir = qgetenv("KAPSOREL_SCREENSHOTS"); !dir.isEmpty())
@@ -229,7 +229,7 @@ class MainWindowPanelTest : public QObject {
         QFETCH(int, level);
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QLabel* version = w.diagram().valueLabel("lver");
@@ -263,7 +263,7 @@ class MainWindowPanelTest : public QObject {
     {
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto* toolbar = w.findChild<QToolBar*>(QStringLiteral("TBXToolbar"));
         QAction* start = action(w, "TBXrun");
         auto& run = w.runtime().station().run;

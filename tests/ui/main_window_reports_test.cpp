@@ -9,10 +9,10 @@
 #include "support/qt/widgets.h"
 #include "support/recorded_test.h"
 #include "support/temp_home.h"
+#include "ui/main/main_window.h"
 #include "ui/main/reports_menu.h"
-#include "ui/main/tfmain.h"
+#include "ui/reports/layouts_window.h"
 #include "ui/reports/report_output.h"
-#include "ui/reports/tfsestavy.h"
 
 #include <QAction>
 #include <QFile>
@@ -76,7 +76,7 @@ class MainWindowReportsTest : public QObject {
     {
         test::TempHome home;
         setUpHome(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         for (const char* name : {"TBXTisk", "ttisk0"}) {
             auto* action = w.findChild<QAction*>(QString::fromLatin1(name));
@@ -95,13 +95,13 @@ class MainWindowReportsTest : public QObject {
         test::TempHome home;
         setUpHome(home);
         const auto path = writeTest(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(path));
         QCOMPARE(w.findChild<QAction*>(QStringLiteral("ttisk0"))->text(), QStringLiteral("protokol.ses"));
 
         w.findChild<QAction*>(QStringLiteral("TBXsestavy"))->trigger();
-        auto* layouts = w.findChild<ui::TFsestavy*>();
+        auto* layouts = w.findChild<ui::LayoutsWindow*>();
         QVERIFY(layouts);
         QVERIFY(layouts->isVisible());
         layouts->findChild<QPushButton*>(QStringLiteral("btn_plus"))->click();
@@ -139,7 +139,7 @@ class MainWindowReportsTest : public QObject {
         test::TempHome home;
         setUpHome(home);
         const auto path = writeTest(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.openTestFileAt(path));
         auto* menu = w.findChild<ui::ReportsMenu*>();

@@ -13,10 +13,10 @@
 #include "support/sim_process.h"
 #include "support/sim_station.h"
 #include "support/temp_home.h"
-#include "ui/main/tfmain.h"
-#include "ui/main/tfrucne.h"
+#include "ui/main/main_window.h"
+#include "ui/main/manual_test_window.h"
+#include "ui/records/graph_window.h"
 #include "ui/records/record_tables.h"
-#include "ui/records/tfgraf.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -54,7 +54,7 @@ class MainWindowRunTest : public QObject {
         test::DemoStation station;
         QVERIFY(station.ready);
         const test::TempHome& home = station.home;
-        ui::TFmain w(station.home.path(), station.ini(), station.clock);
+        ui::MainWindow w(station.home.path(), station.ini(), station.clock);
         test::PrivateBus bus;
         QVERIFY(bus.running());
         test::FakeLogind logind;
@@ -80,9 +80,9 @@ class MainWindowRunTest : public QObject {
 
         // The data, steps and graph windows open from the toolbar, captioned with the
         // station, and stay open while the test runs.
-        auto* data = widget<ui::TFdata>(w, "TFdata");
-        auto* kroky = widget<ui::TFkroky>(w, "TFkroky");
-        auto* graf = widget<ui::TFgraf>(w, "TFgraf");
+        auto* data = widget<ui::DataWindow>(w, "TFdata");
+        auto* kroky = widget<ui::StepsWindow>(w, "TFkroky");
+        auto* graf = widget<ui::GraphWindow>(w, "TFgraf");
         QVERIFY(data && kroky && graf);
         QVERIFY(!data->isVisible() && !kroky->isVisible() && !graf->isVisible());
         for (const char* name : {"TBXData", "TBXKroky", "TBXGraf"}) {
@@ -232,7 +232,7 @@ class MainWindowRunTest : public QObject {
         home.writeText("Kapsorel.ini", "[TFRucne]\nRadioGroup1=1\nss_proud=100\nss_perioda=30\nss_cas=600\n");
         ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
         {
-            ui::TFRucne dialog(config);
+            ui::ManualTestWindow dialog(config);
             dialog.show();
             snap(dialog, "rucne");
             const ManualRun shown = dialog.values();
@@ -255,7 +255,7 @@ class MainWindowRunTest : public QObject {
             QVERIFY(cancelled.opened());
         }
         // The values changed in the dialog come back in a new one.
-        ui::TFRucne again(config);
+        ui::ManualTestWindow again(config);
         QVERIFY(!again.values().discharge);
         QCOMPARE(again.values().current, 10.0f);
         const auto confirmed = answerNextModal(QStringLiteral("LMDButton1"));
@@ -272,7 +272,7 @@ class MainWindowRunTest : public QObject {
         test::TempHome home;
         test::writeSimStation(home, sim);
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        ui::TFmain w(home.path(), home / "Kapsorel.ini");
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini");
         w.show();
         QTRY_COMPARE_WITH_TIMEOUT(int(w.runtime().station().live.commFault.load()), 0, 20000);
         widget<QLineEdit>(w, "Lcislo_bat")->setText(QStringLiteral("M1"));
@@ -302,7 +302,7 @@ class MainWindowRunTest : public QObject {
         test::writeSimStation(home, sim);
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         test::ScaledClock clock{10.0};
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", clock);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", clock);
         w.show();
         auto& run = w.runtime().station().run;
         QTRY_COMPARE_WITH_TIMEOUT(int(w.runtime().station().live.commFault.load()), 0, 20000);
@@ -350,7 +350,7 @@ class MainWindowRunTest : public QObject {
     {
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& live = w.runtime().station().live;
         const StationSettings& s = w.runtime().settings();
         live.commFault = 0;

@@ -6,8 +6,8 @@
 #include "support/sim_station.h"
 #include "support/temp_home.h"
 #include "support/windows/station_windows.h"
-#include "ui/main/tfmain.h"
-#include "ui/service/tfnastaveni.h"
+#include "ui/main/main_window.h"
+#include "ui/service/module_settings_window.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -52,7 +52,7 @@ class ModuleSettingsWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = test::openModuleSettings(w);
         QCOMPARE(s.windowTitle(), QStringLiteral("Nastavení - Zkušebna"));
         QVERIFY(s.isVisible());
@@ -119,7 +119,7 @@ class ModuleSettingsWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = test::openModuleSettings(w);
         // Cell 1's ADC hardware differs from the record the module holds.
         QCOMPARE(sim.command("adc measure 0 100 0.0001"), std::string("OK"));
@@ -156,7 +156,7 @@ class ModuleSettingsWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.runtime().powerLink().setReadLimitMs(500);
         auto& s = test::openModuleSettings(w);
         auto* runOn = widget<QSpinBox>(s, "pfan_dobeh");

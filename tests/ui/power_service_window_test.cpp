@@ -9,8 +9,8 @@
 #include "support/sim_station.h"
 #include "support/temp_home.h"
 #include "support/windows/station_windows.h"
-#include "ui/main/tfmain.h"
-#include "ui/service/tfnastaveni.h"
+#include "ui/main/main_window.h"
+#include "ui/service/module_settings_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -80,7 +80,7 @@ double shownNumber(const QTableWidgetItem* item)
 class PowerServiceWindowTest : public QObject {
     Q_OBJECT
 
-    static ui::TFnastaveni& open(ui::TFmain& w)
+    static ui::ModuleSettingsWindow& open(ui::MainWindow& w)
     {
         auto* settings = &test::openModuleSettings(w);
         auto* module = widget<QTabWidget>(*settings, "pmodul");
@@ -103,7 +103,7 @@ class PowerServiceWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         auto* module = widget<QTabWidget>(s, "pmodul");
         module->setCurrentIndex(module->count() - 2);
@@ -181,7 +181,7 @@ class PowerServiceWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         w.runtime().station().run.setPhase(RunPhase::StepRunning);
         sim.command("clear frames");
@@ -205,7 +205,7 @@ class PowerServiceWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         auto* module = widget<QTabWidget>(s, "pmodul");
         auto* other = widget<QTabWidget>(s, "postatni");
@@ -268,7 +268,7 @@ class PowerServiceWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = open(w);
         w.runtime().station().live.hardwareKind.store(1);
         s.applyHardwareKind(1);

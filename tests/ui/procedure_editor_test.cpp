@@ -11,10 +11,10 @@
 #include "support/qt/modal_answer.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
+#include "ui/definitions/conditions_window.h"
+#include "ui/definitions/procedure_editor_window.h"
 #include "ui/definitions/step_grid.h"
-#include "ui/definitions/tfpodminky.h"
-#include "ui/definitions/tfpostupy.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -84,7 +84,7 @@ class ProcedureEditorTest : public QObject {
         std::vector<QStringList> shown;
         std::filesystem::path file;
         {
-            ui::TFpostupy editor(index, types, config, /*serviceRights=*/true);
+            ui::ProcedureEditorWindow editor(index, types, config, /*serviceRights=*/true);
             editor.setWindowModality(Qt::NonModal); // the boxes it opens are the modal ones here
             editor.show();
             auto* add = editor.findChild<QPushButton*>(QStringLiteral("btn_padd"));
@@ -198,7 +198,7 @@ class ProcedureEditorTest : public QObject {
             QVERIFY(editor.close()); // nothing unsaved: no question
         }
         const auto saved = readAll(file);
-        ui::TFpostupy again(index, types, config, true);
+        ui::ProcedureEditorWindow again(index, types, config, true);
         QCOMPARE(again.state().procedureNumber(), 0);
         ui::StepGrid& grid = again.grid();
         QCOMPARE(grid.rowCount(), int(shown.size()));
@@ -231,7 +231,7 @@ class ProcedureEditorTest : public QObject {
         BatteryTable types;
         QVERIFY(types.assign({lacking}).ok());
 
-        ui::TFpostupy editor(index, types, config, true);
+        ui::ProcedureEditorWindow editor(index, types, config, true);
         editor.show();
         auto* check = editor.findChild<QCheckBox*>(QStringLiteral("Lkontrola"));
         check->setChecked(true);
@@ -277,7 +277,7 @@ class ProcedureEditorTest : public QObject {
         QVERIFY(index.load().ok());
         BatteryTable types;
         QVERIFY(types.load(home.path()).ok());
-        ui::TFpostupy editor(index, types, config, /*serviceRights=*/false);
+        ui::ProcedureEditorWindow editor(index, types, config, /*serviceRights=*/false);
         editor.show();
         QVERIFY(editor.grid().rowCount() > 0);
         QVERIFY(!editor.findChild<QPushButton*>(QStringLiteral("btn_kadd"))->isVisible());
@@ -292,7 +292,7 @@ class ProcedureEditorTest : public QObject {
         test::TempHome home;
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nExpert=1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto* type = w.findChild<QComboBox*>(QStringLiteral("ctyp_bat"));
         type->setCurrentIndex(type->findText(QStringLiteral("20KSX25P")));
@@ -301,7 +301,7 @@ class ProcedureEditorTest : public QObject {
         auto* open = w.findChild<QAction*>(QStringLiteral("TBXpostupy"));
         QVERIFY(open->isEnabled());
         const auto edited = test::ModalAnswer([](QDialog* d) {
-            auto* editor = qobject_cast<ui::TFpostupy*>(d);
+            auto* editor = qobject_cast<ui::ProcedureEditorWindow*>(d);
             QVERIFY(editor);
             snap(*editor, "postupy_demo");
             auto* list = editor->findChild<QTableWidget*>(QStringLiteral("gpostupy"));

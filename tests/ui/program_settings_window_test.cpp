@@ -12,10 +12,10 @@
 #include "support/sim_process.h"
 #include "support/temp_home.h"
 #include "ui/common/decimal_box.h"
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 #include "ui/settings/power_parameters_page.h"
+#include "ui/settings/program_settings_window.h"
 #include "ui/settings/texts_page.h"
-#include "ui/settings/tfnastaveni_programu.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -56,7 +56,7 @@ void writeIni(const test::TempHome& home, const std::string& extra = {}, const t
 }
 
 // Opens "Nastavení programu" from the main window and runs `act` on the window while it is up.
-bool throughMenu(ui::TFmain& w, const std::function<void(QDialog*)>& act)
+bool throughMenu(ui::MainWindow& w, const std::function<void(QDialog*)>& act)
 {
     test::ModalAnswer answer(act);
     w.findChild<QAction*>(QStringLiteral("TBXprogram"))->trigger();
@@ -72,9 +72,9 @@ QStringList operatorsOf(QWidget& main)
     return names;
 }
 
-ui::TFnastaveni_programu& programSettings(ui::TFmain& w)
+ui::ProgramSettingsWindow& programSettings(ui::MainWindow& w)
 {
-    auto* s = w.findChild<ui::TFnastaveni_programu*>();
+    auto* s = w.findChild<ui::ProgramSettingsWindow*>();
     if (!s)
         qFatal("no program settings window");
     return *s;
@@ -90,7 +90,7 @@ class ProgramSettingsWindowTest : public QObject {
     {
         test::TempHome home;
         writeIni(home, "Expert=2\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         QVERIFY(w.findChild<QAction*>(QStringLiteral("TBXprogram"))->isEnabled());
         bool sawParameters = false;
@@ -117,7 +117,7 @@ class ProgramSettingsWindowTest : public QObject {
     {
         test::TempHome home;
         writeIni(home, "Expert=0\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         QVERIFY(throughMenu(w, [&](QDialog* d) {
             auto* pages = widget<QTabWidget>(*d, "PageControl1");
             QVERIFY(!pages->isTabVisible(pages->indexOf(widget<QWidget>(*d, "TSparametry"))));
@@ -136,7 +136,7 @@ class ProgramSettingsWindowTest : public QObject {
         test::TempHome home;
         writeIni(home, "Uziv=Dvořák\n");
         QVERIFY(writeUserList(home / "Kapsorel.usr", {"Adam", "Bureš", "Cibulka", "Dvořák", "Eliáš"}).ok());
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         QCOMPARE(widget<QComboBox>(w, "cmeril")->currentText(), QStringLiteral("Dvořák"));
         const auto before = home.readBytes("Kapsorel.usr");
 
@@ -182,7 +182,7 @@ class ProgramSettingsWindowTest : public QObject {
     {
         test::TempHome home;
         writeIni(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         const StationSettings before = w.runtime().settings();
         // 0 V cells lie below the OK minimum (the fault limit is -0.60 V).
         QCOMPARE(before.cellFailLimit, -0.6f);
@@ -216,7 +216,7 @@ class ProgramSettingsWindowTest : public QObject {
     {
         test::TempHome home;
         writeIni(home, "Expert=1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         const std::string data = (home.path() / "Jinde").string();
 
         QVERIFY(throughMenu(w, [&](QDialog* d) {
@@ -268,7 +268,7 @@ class ProgramSettingsWindowTest : public QObject {
     {
         test::TempHome home;
         writeIni(home);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         const auto file = reportTextsPath(home.path());
         QVERIFY(throughMenu(w, [&](QDialog* d) {
             auto* grid = widget<QTableWidget>(*d, "gtexty");
@@ -341,10 +341,10 @@ class ProgramSettingsWindowTest : public QObject {
         writeIni(home);
         std::filesystem::create_directories(home.path() / "Postupy");
         home.writeBytes("Postupy/Texty.cfg", {2, 0, 1, 'P'});
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.show();
         auto refusal = test::answerNextModal(QStringLiteral("zprava_ok"));
-        ui::TFnastaveni_programu s(w.runtime(), {}, &w);
+        ui::ProgramSettingsWindow s(w.runtime(), {}, &w);
         QVERIFY(refusal.opened());
         QVERIFY(refusal.text().contains(QStringLiteral("Texty.cfg")));
         QCOMPARE(widget<QTableWidget>(s, "gtexty")->rowCount(), 0);
@@ -363,7 +363,7 @@ class ProgramSettingsWindowTest : public QObject {
         append(file, resumeBytes(plusSeconds(start, 700), 0, plusSeconds(start, 100), 1));
         append(file, sampleBytes(4, plusSeconds(start, 710), 0, 24.5f, 5.0f, 0.5f, 20.0f, 1.3f));
         home.writeBytes("zkouska.tst", file);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         const auto interruptionRows = [&] {
             const auto& rows = w.steps().rows();
             return std::count_if(rows.begin(), rows.end(), [](const StepRow& r) { return r.interruption; });
@@ -391,7 +391,7 @@ class ProgramSettingsWindowTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         writeIni(home, "Expert=2\n", &sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.runtime().applySettings();
         QVERIFY(throughMenu(w, [](QDialog*) {}));
         auto& s = programSettings(w);

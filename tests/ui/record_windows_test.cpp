@@ -9,8 +9,8 @@
 #include "support/memory_run_marker.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
+#include "ui/records/graph_window.h"
 #include "ui/records/record_tables.h"
-#include "ui/records/tfgraf.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -210,7 +210,7 @@ class RecordWindowsTest : public QObject {
     {
         openFixture();
         ConfigFile config(home / "Kapsorel.ini");
-        TFdata w(samples, config);
+        DataWindow w(samples, config);
         w.setStationName("Stanice 1");
         w.reload();
         QCOMPARE(w.windowTitle(), QStringLiteral("Data - Stanice 1"));
@@ -249,7 +249,7 @@ class RecordWindowsTest : public QObject {
     void stepsWindowAfterOpeningAFile()
     {
         openFixture();
-        TFkroky w(steps);
+        StepsWindow w(steps);
         w.setStationName("Stanice 1");
         w.reload();
         QCOMPARE(w.windowTitle(), QStringLiteral("Kroky - Stanice 1"));
@@ -301,7 +301,7 @@ class RecordWindowsTest : public QObject {
     void liveRowsArriveInOneBatchAndTheViewFollowsUnlessScrolledAway()
     {
         ConfigFile config(home / "Kapsorel.ini");
-        TFdata w(samples, config);
+        DataWindow w(samples, config);
         w.resize(600, 300);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -335,7 +335,7 @@ class RecordWindowsTest : public QObject {
     void bottomAxisLabelsAreDurations()
     {
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
@@ -354,7 +354,7 @@ class RecordWindowsTest : public QObject {
     void leftAxisLabelsAreColouredByTheThresholds()
     {
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
@@ -393,7 +393,7 @@ class RecordWindowsTest : public QObject {
         const auto path = home / "Kapsorel.ini";
         {
             ConfigFile config(path);
-            TFgraf g(samples, config);
+            GraphWindow g(samples, config);
             QCOMPARE(g.windowTitle(), QStringLiteral("Graf - "));
             auto* proud = g.findChild<QCheckBox*>(QStringLiteral("series20"));
             QVERIFY(proud);
@@ -408,7 +408,7 @@ class RecordWindowsTest : public QObject {
         auto loaded = ConfigFile::load(path);
         QVERIFY(loaded);
         QCOMPARE(loaded->readBool("TFgraf", "Series20_visible", true), false);
-        TFgraf g(samples, *loaded);
+        GraphWindow g(samples, *loaded);
         QVERIFY(!g.seriesVisible(20));
         QVERIFY(!g.findChild<QCheckBox*>(QStringLiteral("series20"))->isChecked());
         QCOMPARE(g.seriesColour(21), QColor(1, 2, 3));
@@ -447,7 +447,7 @@ class RecordWindowsTest : public QObject {
         const LongTest& test = longTests()[static_cast<std::size_t>(index)];
         const std::int64_t dischargeFrom = writeLongTest(home / "long.tst", test.segments);
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         BatteryTestFile file(run, live, marker, clock);
         auto opened = file.openTestFile(home / "long.tst", {}, samples, steps);
         QVERIFY2(opened, opened ? "" : opened.error().c_str());
@@ -503,7 +503,7 @@ class RecordWindowsTest : public QObject {
     void bottomTicksStepByRoundDurations()
     {
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
@@ -534,7 +534,7 @@ class RecordWindowsTest : public QObject {
     {
         openFixture(); // battery 24-25.5 V; cell 1 about 1.3 V, the other cells 0 V
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
@@ -558,7 +558,7 @@ class RecordWindowsTest : public QObject {
     void everySeriesColourStandsOutOnThePlotArea()
     {
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         const QBrush area = g.plot()->axisRect()->backgroundBrush();
         const QColor shown = area.style() == Qt::NoBrush ? QColor(Qt::white) : area.color(); // the plot's own
         for (int n = 0; n < graph_series::kCount; ++n) {
@@ -571,8 +571,8 @@ class RecordWindowsTest : public QObject {
     void cellHeadersFitTheirColumns()
     {
         ConfigFile config(home / "Kapsorel.ini");
-        TFdata data(samples, config);
-        TFkroky kroky(steps);
+        DataWindow data(samples, config);
+        StepsWindow kroky(steps);
         data.setFamily(BatteryFamily::NiCd);
         kroky.setFamily(BatteryFamily::NiCd);
         for (RecordGrid* grid : {data.grid(), kroky.grid()}) {
@@ -596,11 +596,11 @@ class RecordWindowsTest : public QObject {
     {
         openFixture();
         ConfigFile config(home / "Kapsorel.ini");
-        TFdata data(samples, config);
+        DataWindow data(samples, config);
         data.setStationName("Stanice 1");
         data.setFamily(BatteryFamily::NiCd);
         data.reload();
-        TFkroky kroky(steps);
+        StepsWindow kroky(steps);
         kroky.setStationName("Stanice 1");
         kroky.setFamily(BatteryFamily::NiCd);
         kroky.reload();
@@ -629,7 +629,7 @@ class RecordWindowsTest : public QObject {
         for (std::int64_t x = 500; x < 1000; ++x)
             samples.add(liveSample(26.0f), x);
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));
@@ -646,7 +646,7 @@ class RecordWindowsTest : public QObject {
     {
         openFixture();
         ConfigFile config(home / "Kapsorel.ini");
-        TFgraf g(samples, config);
+        GraphWindow g(samples, config);
         g.resize(900, 500);
         g.show();
         QVERIFY(QTest::qWaitForWindowExposed(&g));

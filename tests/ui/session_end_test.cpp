@@ -6,8 +6,8 @@
 #include "support/sim_process.h"
 #include "support/temp_home.h"
 #include "support/windows/station_windows.h"
+#include "ui/main/main_window.h"
 #include "ui/main/session_end_signals.h"
-#include "ui/main/tfmain.h"
 
 #include <QPointer>
 #include <QProcess>
@@ -52,7 +52,7 @@ class SessionEndTest : public QObject {
         test::TempHome home;
         writeStation(home, sim);
         QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        QPointer<ui::TFmain> window = new ui::TFmain(home.path(), home / "Kapsorel.ini");
+        QPointer<ui::MainWindow> window = new ui::MainWindow(home.path(), home / "Kapsorel.ini");
         auto* sessionEnd = new ui::SessionEndSignals(*window);
         QVERIFY(sessionEnd->installed());
         test::startDemo(*window, QStringLiteral("S1"));
@@ -78,7 +78,7 @@ class SessionEndTest : public QObject {
         QVERIFY(ini.find("Test_ukoncen=0") != std::string::npos);
 
         // The next program start offers the test's resume.
-        ui::TFmain next(home.path(), home / "Kapsorel.ini", false);
+        ui::MainWindow next(home.path(), home / "Kapsorel.ini", false);
         SampleTable samples;
         StepTable steps;
         const auto check = next.runtime().testFile().checkInterruptedTest(false, samples, steps);

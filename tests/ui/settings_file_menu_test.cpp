@@ -8,8 +8,8 @@
 #include "support/sim_station.h"
 #include "support/temp_home.h"
 #include "support/windows/station_windows.h"
-#include "ui/main/tfmain.h"
-#include "ui/service/tfnastaveni.h"
+#include "ui/main/main_window.h"
+#include "ui/service/module_settings_window.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>
@@ -72,7 +72,7 @@ std::vector<char> fileBytes(const std::filesystem::path& path)
 class SettingsFileMenuTest : public QObject {
     Q_OBJECT
 
-    static void readAll(ui::TFnastaveni& s)
+    static void readAll(ui::ModuleSettingsWindow& s)
     {
         auto* tabs = widget<QTabWidget>(s, "PageControl1");
         s.findChild<QAction*>(QStringLiteral("NactiVse"))->trigger();
@@ -86,7 +86,7 @@ class SettingsFileMenuTest : public QObject {
         test::SimProcess sim;
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = test::openModuleSettings(w);
         readAll(s);
         // Fields of every kind changed without writing them: the file takes what is shown.
@@ -103,7 +103,7 @@ class SettingsFileMenuTest : public QObject {
                                  10000);
         QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path).size(), std::size_t{478}, 10000);
 
-        ui::TFnastaveni fresh(w.runtime());
+        ui::ModuleSettingsWindow fresh(w.runtime());
         QVERIFY(shown(fresh) != before);
         fileItem(fresh, "SOtevriVse", path);
         QCOMPARE(widget<QLabel>(fresh, "lstatus")->text(), QString());
@@ -122,7 +122,7 @@ class SettingsFileMenuTest : public QObject {
         test::TempHome home;
         test::SimProcess sim;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = test::openModuleSettings(w);
         readAll(s);
         widget<QSpinBox>(s, "pfan_dobeh")->setValue(4321);
@@ -155,7 +155,7 @@ class SettingsFileMenuTest : public QObject {
         test::TempHome home;
         test::SimProcess sim;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto& s = test::openModuleSettings(w);
         readAll(s);
         const auto path = home / "poznamky.bts";

@@ -2,8 +2,8 @@
 // when the run ends, and nothing at all where there is no logind.
 #include "support/qt/fake_logind.h"
 #include "support/temp_home.h"
+#include "ui/main/main_window.h"
 #include "ui/main/sleep_inhibitor.h"
-#include "ui/main/tfmain.h"
 
 #include <QTest>
 
@@ -92,7 +92,7 @@ class SleepInhibitorTest : public QObject {
         QVERIFY(logind.registerOn(bus.connect(QStringLiteral("logind"))));
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         w.setSleepInhibitorBus(bus.connect(QStringLiteral("station")));
         auto& run = w.runtime().station().run;
         const std::pair<const char*, std::function<void()>> ends[] = {{"run ended", [&] { w.runEnded(); }},

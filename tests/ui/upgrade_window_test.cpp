@@ -7,8 +7,8 @@
 #include "support/sim_process.h"
 #include "support/sim_station.h"
 #include "support/temp_home.h"
-#include "ui/main/tfmain.h"
-#include "ui/service/tfupgrade.h"
+#include "ui/main/main_window.h"
+#include "ui/service/firmware_upgrade_window.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -60,9 +60,9 @@ class UpgradeWindowTest : public QObject {
         test::SimProcess sim({"--tftp-port", std::to_string(kSimTftpPort)});
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         const auto image = writeBin(home, "Zdroj.BIN", 400 * 512 + 77);
-        ui::TFupgrade u(w.runtime(), &w, {kSimTftpPort, {}});
+        ui::FirmwareUpgradeWindow u(w.runtime(), &w, {kSimTftpPort, {}});
         u.show();
         QVERIFY(QTest::qWaitForWindowExposed(&u));
         auto* bar = widget<QProgressBar>(u, "ProgressBar1");
@@ -101,7 +101,7 @@ class UpgradeWindowTest : public QObject {
 
         // The file name is kept for the next opening.
         u.accept();
-        ui::TFupgrade again(w.runtime(), &w);
+        ui::FirmwareUpgradeWindow again(w.runtime(), &w);
         QCOMPARE(widget<QLineEdit>(again, "Fname")->text(), QString::fromStdString((home / "Zdroj.BIN").string()));
     }
 
@@ -110,11 +110,11 @@ class UpgradeWindowTest : public QObject {
         test::SimProcess sim({"--tftp-port", std::to_string(kSimTftpPort)});
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         writeBin(home, "fw.bin", 5000);
         // Block 1 is never acknowledged: the upload would wait 11 x 2 s.
         sim.value("tftp drop_ack 1");
-        ui::TFupgrade u(w.runtime(), &w, {kSimTftpPort, {}});
+        ui::FirmwareUpgradeWindow u(w.runtime(), &w, {kSimTftpPort, {}});
         u.show();
         widget<QLineEdit>(u, "Fname")->setText(QString::fromStdString((home / "fw.bin").string()));
         QTest::mouseClick(widget<QPushButton>(u, "Posli"), Qt::LeftButton);
@@ -133,9 +133,9 @@ class UpgradeWindowTest : public QObject {
         test::SimProcess sim({"--tftp-port", std::to_string(kSimTftpPort)});
         test::TempHome home;
         test::writeSimStation(home, sim);
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         writeBin(home, "fw.bin", 100);
-        ui::TFupgrade u(w.runtime(), &w, {kSimTftpPort, {}});
+        ui::FirmwareUpgradeWindow u(w.runtime(), &w, {kSimTftpPort, {}});
         u.show();
         widget<QLineEdit>(u, "Fname")->setText(QString::fromStdString((home / "fw.bin").string()));
         w.runtime().station().run.setPhase(RunPhase::StepRunning);
@@ -153,7 +153,7 @@ class UpgradeWindowTest : public QObject {
     {
         test::TempHome home;
         home.writeText("Kapsorel.ini", "[Nastaveni]\nIP_adr_vyk=127.0.0.1\nIP_adr_mer=127.0.0.1\nStanice=Zkušebna\n");
-        ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
         auto* item = w.findChild<QAction*>(QStringLiteral("TBXfw"));
         QVERIFY(item);
         QCOMPARE(int(w.userLevel()), 0);

@@ -7,7 +7,7 @@
 #include "support/qt/modal_answer.h"
 #include "support/qt/widgets.h"
 #include "support/temp_home.h"
-#include "ui/definitions/tfseznam_pr.h"
+#include "ui/definitions/variables_list_window.h"
 
 #include <QDialog>
 #include <QHeaderView>
@@ -47,7 +47,7 @@ class VariablesListWindowTest : public QObject {
         const BatteryTable table = demoTable();
         const VariablesList expected = buildVariablesList(table.types());
         ConfigFile config;
-        ui::TFseznam_pr w(config, table, false);
+        ui::VariablesListWindow w(config, table, false);
         w.show();
         snap(w, "seznam_pr");
         auto* grid = w.findChild<QTableWidget*>(QStringLiteral("gseznam_pr"));
@@ -118,7 +118,8 @@ class VariablesListWindowTest : public QObject {
             }
             QVERIFY(!box->isVisible()); // the pick closes the list
         });
-        const std::optional<std::string> picked = ui::TFseznam_pr::pick(nullptr, config, table, informationOnly);
+        const std::optional<std::string> picked =
+            ui::VariablesListWindow::pick(nullptr, config, table, informationOnly);
         QVERIFY(answer.opened());
         QVERIFY(found);
         QCOMPARE(picked.has_value(), !expected.isEmpty());
@@ -134,7 +135,7 @@ class VariablesListWindowTest : public QObject {
         config.writeInt("TFseznam_pr", "PCW1", 260);
         config.writeInt("TFseznam_pr", "PCW3", 150); // beyond the stored count: not applied
         {
-            ui::TFseznam_pr w(config, table, true);
+            ui::VariablesListWindow w(config, table, true);
             auto* grid = w.findChild<QTableWidget*>(QStringLiteral("gseznam_pr"));
             QCOMPARE(grid->columnWidth(1), 260);
             QVERIFY(grid->columnWidth(3) != 150);
@@ -145,7 +146,7 @@ class VariablesListWindowTest : public QObject {
         QCOMPARE(config.readInt("TFseznam_pr", "CCOUNT", 0), 4);
         QCOMPARE(config.readInt("TFseznam_pr", "PCW0", 0), 70);
         QCOMPARE(config.readInt("TFseznam_pr", "PCW3", 0), 140);
-        ui::TFseznam_pr again(config, table, true);
+        ui::VariablesListWindow again(config, table, true);
         auto* grid = again.findChild<QTableWidget*>(QStringLiteral("gseznam_pr"));
         QCOMPARE(grid->columnWidth(0), 70);
         QCOMPARE(grid->columnWidth(1), 260);

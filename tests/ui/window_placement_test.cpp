@@ -3,8 +3,8 @@
 #include "core/app/config_file.h"
 #include "support/temp_home.h"
 #include "ui/common/window_placement.h"
-#include "ui/main/tfmain.h"
-#include "ui/main/tfrucne.h"
+#include "ui/main/main_window.h"
+#include "ui/main/manual_test_window.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -22,7 +22,7 @@ class WindowPlacementTest : public QObject {
         home.writeText("Kapsorel.ini", "[TFmain]\nLeft=40\nTop=30\nWidth=900\nHeight=640\n"
                                        "[TFRucne]\nLeft=70\nTop=60\nWidth=420\nHeight=300\n");
         {
-            ui::TFmain w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+            ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
             w.show();
             QCOMPARE(w.size(), QSize(900, 640));
             QCOMPARE(w.pos(), QPoint(40, 30));
@@ -37,7 +37,7 @@ class WindowPlacementTest : public QObject {
         QVERIFY(saved.readString("TFmain", "Placement", "").empty());
 
         ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
-        ui::TFRucne dialog(config);
+        ui::ManualTestWindow dialog(config);
         QCOMPARE(dialog.pos(), QPoint(70, 60));
         QCOMPARE(dialog.size(), QSize(420, 300));
     }

@@ -1,17 +1,17 @@
 #include "ui/main/record_windows.h"
 
 #include "core/app/record_feed.h"
+#include "ui/records/graph_window.h"
 #include "ui/records/record_tables.h"
-#include "ui/records/tfgraf.h"
 
 namespace kapsorel::ui {
 
 RecordWindows::RecordWindows(StationRuntime& runtime, QWidget* mainWindow) : QObject(mainWindow)
 {
     // Parented to the main window (own top-level windows), so they live until exit.
-    data_ = new TFdata(samples_, runtime.config(), mainWindow);
-    graph_ = new TFgraf(samples_, runtime.config(), mainWindow);
-    stepsWindow_ = new TFkroky(steps_, mainWindow);
+    data_ = new DataWindow(samples_, runtime.config(), mainWindow);
+    graph_ = new GraphWindow(samples_, runtime.config(), mainWindow);
+    stepsWindow_ = new StepsWindow(steps_, mainWindow);
     const StationSettings& s = runtime.settings();
     graph_->setThresholds(CellThresholds{s.cellFailLimit, s.cellOkMinimum, s.cellOkMaximum});
 }

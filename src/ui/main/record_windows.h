@@ -16,9 +16,9 @@ class QWidget;
 
 namespace kapsorel::ui {
 
-class TFdata;
-class TFgraf;
-class TFkroky;
+class DataWindow;
+class GraphWindow;
+class StepsWindow;
 
 class RecordWindows final : public QObject {
     Q_OBJECT
@@ -49,9 +49,9 @@ class RecordWindows final : public QObject {
 
     SampleTable samples_;
     StepTable steps_;
-    TFdata* data_ = nullptr;
-    TFgraf* graph_ = nullptr;
-    TFkroky* stepsWindow_ = nullptr;
+    DataWindow* data_ = nullptr;
+    GraphWindow* graph_ = nullptr;
+    StepsWindow* stepsWindow_ = nullptr;
     std::size_t fedSamples_ = 0;
     std::size_t fedSteps_ = 0;
 };

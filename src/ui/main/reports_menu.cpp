@@ -5,10 +5,10 @@
 #include "core/reports/report_texts.h"
 #include "ui/common/refusal.h"
 #include "ui/main/main_actions.h"
-#include "ui/records/tfgraf.h"
+#include "ui/records/graph_window.h"
+#include "ui/reports/layouts_window.h"
 #include "ui/reports/report_colour.h"
 #include "ui/reports/report_output.h"
-#include "ui/reports/tfsestavy.h"
 
 #include <QAction>
 #include <qcustomplot.h>
@@ -50,7 +50,7 @@ ReportTest ReportsMenu::currentTest() const
 std::vector<GraphSeries> ReportsMenu::graphSeries() const
 {
     std::vector<GraphSeries> series;
-    auto* graph = owner_->findChild<TFgraf*>();
+    auto* graph = owner_->findChild<GraphWindow*>();
     if (!graph || !graph->plot())
         return series;
     QCustomPlot* plot = graph->plot();
@@ -83,7 +83,7 @@ ReportDocument ReportsMenu::chartDocumentOf(const TestFileTables& read, const Sa
     // The graph window's colours and its voltage and current boxes; the cells as the
     // graph shows them for a test of the file's family.
     std::vector<SeriesLook> looks(graph_series::kCount);
-    auto* graph = owner_->findChild<TFgraf*>();
+    auto* graph = owner_->findChild<GraphWindow*>();
     const bool cells = static_cast<BatteryFamily>(read.head.layout.family) == BatteryFamily::NiCd;
     for (int s = 0; s < graph_series::kCount; ++s) {
         SeriesLook& look = looks[static_cast<std::size_t>(s)];
@@ -172,11 +172,11 @@ void ReportsMenu::printLayoutFile(const std::string& fileName)
     printLayout(*layout);
 }
 
-TFsestavy* ReportsMenu::showLayouts()
+LayoutsWindow* ReportsMenu::showLayouts()
 {
-    auto* w = owner_->findChild<TFsestavy*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* w = owner_->findChild<LayoutsWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (!w)
-        w = new TFsestavy(
+        w = new LayoutsWindow(
             runtime_.config(), runtime_.home() / kLayoutFolderName,
             QString::fromStdString(runtime_.settings().stationName),
             [this](const ReportLayout& layout) { return printLayout(layout); }, owner_);

@@ -19,7 +19,7 @@ namespace kapsorel::ui {
 
 struct MainActions;
 struct ReportDocument;
-class TFsestavy;
+class LayoutsWindow;
 
 class ReportsMenu final : public QObject {
     Q_OBJECT
@@ -41,7 +41,7 @@ class ReportsMenu final : public QObject {
     // whatever it has open.
     void printLayoutFile(const std::string& fileName);
     bool printLayout(const ReportLayout& layout);
-    TFsestavy* showLayouts();
+    LayoutsWindow* showLayouts();
 
   private:
     ReportTest currentTest() const;

@@ -3,8 +3,8 @@
 #include "ui/common/ask.h"
 #include "ui/common/gui_queue.h"
 #include "ui/main/main_actions.h"
+#include "ui/main/manual_test_window.h"
 #include "ui/main/operator_panel.h"
-#include "ui/main/tfrucne.h"
 
 #include <QAction>
 #include <QApplication>
@@ -109,7 +109,7 @@ void RunControls::manual()
 {
     if (workflow_.busy())
         return;
-    TFRucne dialog(runtime_.config(), owner_);
+    ManualTestWindow dialog(runtime_.config(), owner_);
     const std::optional<ManualRun> run = dialog.ask();
     if (!run || !workflow_.beginManual(plan_(), *run))
         return;

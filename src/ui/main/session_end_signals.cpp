@@ -1,6 +1,6 @@
 #include "ui/main/session_end_signals.h"
 
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -35,7 +35,7 @@ extern "C" void onSessionEndSignal(int signal)
 
 } // namespace
 
-SessionEndSignals::SessionEndSignals(TFmain& window) : QObject(&window), window_(window)
+SessionEndSignals::SessionEndSignals(MainWindow& window) : QObject(&window), window_(window)
 {
     if (writeEnd.load() >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds_.data()) != 0)
         return;
@@ -76,7 +76,7 @@ void SessionEndSignals::onSignal()
     window_.endSession();
 }
 
-void TFmain::reportUnsavedSettings(const std::string& error)
+void MainWindow::reportUnsavedSettings(const std::string& error)
 {
     if (sessionEnding_)
         std::fprintf(stderr, "Kapsorel: %s\n", error.c_str());

@@ -12,13 +12,13 @@ class QSocketNotifier;
 
 namespace kapsorel::ui {
 
-class TFmain;
+class MainWindow;
 
 class SessionEndSignals final : public QObject {
     Q_OBJECT
   public:
     // Installs the handlers for `window`; one object at a time in the process.
-    explicit SessionEndSignals(TFmain& window);
+    explicit SessionEndSignals(MainWindow& window);
     // Puts the previous handlers back.
     ~SessionEndSignals() override;
     SessionEndSignals(const SessionEndSignals&) = delete;
@@ -30,7 +30,7 @@ class SessionEndSignals final : public QObject {
   private:
     void onSignal();
 
-    TFmain& window_;
+    MainWindow& window_;
     std::array<int, 2> fds_{-1, -1};
     QSocketNotifier* notifier_ = nullptr;
     bool installed_ = false;

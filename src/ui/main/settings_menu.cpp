@@ -1,14 +1,14 @@
 #include "ui/main/settings_menu.h"
 
-#include "ui/definitions/tfbaterie.h"
-#include "ui/definitions/tfpostupy.h"
+#include "ui/definitions/battery_types_window.h"
+#include "ui/definitions/procedure_editor_window.h"
 #include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/reports_menu.h"
-#include "ui/main/tfmain.h"
-#include "ui/service/tfnastaveni.h"
-#include "ui/service/tfupgrade.h"
-#include "ui/settings/tfnastaveni_programu.h"
+#include "ui/service/firmware_upgrade_window.h"
+#include "ui/service/module_settings_window.h"
+#include "ui/settings/program_settings_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -40,7 +40,7 @@ void SettingsMenu::openProcedureEditor()
     if (!d.index || !d.types)
         return;
     {
-        TFpostupy editor(*d.index, *d.types, runtime_.config(), d.serviceRights, owner_);
+        ProcedureEditorWindow editor(*d.index, *d.types, runtime_.config(), d.serviceRights, owner_);
         editor.exec();
     }
     emit closed();
@@ -53,7 +53,7 @@ void SettingsMenu::openBatteryTypes()
         return;
     {
         // It reads the files itself: its unsaved changes never reach the running program.
-        TFbaterie editor(d.index->home(), runtime_.config(), d.serviceRights, owner_);
+        BatteryTypesWindow editor(d.index->home(), runtime_.config(), d.serviceRights, owner_);
         editor.exec();
     }
     emit closed();
@@ -64,16 +64,16 @@ void SettingsMenu::openFirmwareUpgrade()
     // The item is shown to expert and service users only; a stray trigger changes nothing.
     if (!definitions_().serviceRights)
         return;
-    TFupgrade upgrade(runtime_, owner_);
+    FirmwareUpgradeWindow upgrade(runtime_, owner_);
     upgrade.setWindowTitle(QStringLiteral("Upgrade FW - ") + QString::fromStdString(runtime_.settings().stationName));
     upgrade.exec();
 }
 
 void SettingsMenu::showModuleSettings()
 {
-    auto* w = owner_->findChild<TFnastaveni*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* w = owner_->findChild<ModuleSettingsWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (!w)
-        w = new TFnastaveni(runtime_, owner_);
+        w = new ModuleSettingsWindow(runtime_, owner_);
     w->setWindowTitle(QStringLiteral("Nastavení - ") + QString::fromStdString(runtime_.settings().stationName));
     w->show();
     w->raise();
@@ -81,8 +81,8 @@ void SettingsMenu::showModuleSettings()
 
 void SettingsMenu::openProgramSettings()
 {
-    auto* main = qobject_cast<TFmain*>(owner_);
-    auto* w = owner_->findChild<TFnastaveni_programu*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* main = qobject_cast<MainWindow*>(owner_);
+    auto* w = owner_->findChild<ProgramSettingsWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (!w) {
         ProgramSettingsHost host;
         host.operators = [this] {
@@ -104,7 +104,7 @@ void SettingsMenu::openProgramSettings()
             host.applyIconSize = [main] { main->applyIconSize(); };
             host.applyPanelPosition = [main] { main->applyPanelPosition(); };
         }
-        w = new TFnastaveni_programu(runtime_, std::move(host), owner_);
+        w = new ProgramSettingsWindow(runtime_, std::move(host), owner_);
     }
     w->prepare(main ? main->userLevel() : 0);
     w->exec();

@@ -303,7 +303,7 @@ bool RecordGrid::followsNewest() const
 
 // ---- windows ------------------------------------------------------------------------
 
-TFdata::TFdata(const SampleTable& table, ConfigFile& config, QWidget* parent)
+DataWindow::DataWindow(const SampleTable& table, ConfigFile& config, QWidget* parent)
     : QWidget(parent, Qt::Window), config_(config)
 {
     setObjectName(QStringLiteral("TFdata"));
@@ -326,33 +326,33 @@ TFdata::TFdata(const SampleTable& table, ConfigFile& config, QWidget* parent)
     restorePlacement(*this, config_, "TFdata");
 }
 
-void TFdata::setStationName(const std::string& station)
+void DataWindow::setStationName(const std::string& station)
 {
     setWindowTitle(QStringLiteral("Data - ") + qs(station));
 }
 
-void TFdata::setFamily(BatteryFamily family)
+void DataWindow::setFamily(BatteryFamily family)
 {
     grid_->applyFamily(family, sample_col::kFirstCell);
 }
 
-void TFdata::reload()
+void DataWindow::reload()
 {
     model_->reload();
     grid_->scrollToBottom();
 }
 
-void TFdata::appendRows()
+void DataWindow::appendRows()
 {
     grid_->appendFollowing([this] { return model_->appendRows(); });
 }
 
-void TFdata::saveState()
+void DataWindow::saveState()
 {
     savePlacement(*this, config_, "TFdata");
 }
 
-TFkroky::TFkroky(const StepTable& table, QWidget* parent) : QWidget(parent, Qt::Window)
+StepsWindow::StepsWindow(const StepTable& table, QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TFkroky"));
     auto* layout = new QVBoxLayout(this);
@@ -381,22 +381,22 @@ TFkroky::TFkroky(const StepTable& table, QWidget* parent) : QWidget(parent, Qt::
     resize(grid_->fullWidth(step_col::kFirstCell), 400);
 }
 
-void TFkroky::setStationName(const std::string& station)
+void StepsWindow::setStationName(const std::string& station)
 {
     setWindowTitle(QStringLiteral("Kroky - ") + qs(station));
 }
 
-void TFkroky::setFamily(BatteryFamily family)
+void StepsWindow::setFamily(BatteryFamily family)
 {
     grid_->applyFamily(family, step_col::kFirstCell);
 }
 
-void TFkroky::reload()
+void StepsWindow::reload()
 {
     model_->reload();
 }
 
-void TFkroky::appendRows()
+void StepsWindow::appendRows()
 {
     grid_->appendFollowing([this] { return model_->appendRows(); });
 }

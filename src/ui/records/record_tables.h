@@ -1,4 +1,4 @@
-// The data window (TFdata) and the steps window (TFkroky): grids over the core's data
+// The data window (DataWindow) and the steps window (StepsWindow): grids over the core's data
 // and steps tables. The models read the tables' rows directly and format a cell only
 // when it is painted, with fixed row heights, so a window costs the same at a million
 // samples as at a hundred.
@@ -112,11 +112,11 @@ class RecordGrid final : public QTableView {
     bool followsNewest() const;
 };
 
-class TFdata final : public QWidget {
+class DataWindow final : public QWidget {
     Q_OBJECT
   public:
-    // `config` keeps the window's placement (section "TFdata") and must outlive it.
-    TFdata(const SampleTable& table, ConfigFile& config, QWidget* parent = nullptr);
+    // `config` keeps the window's placement (section "DataWindow") and must outlive it.
+    DataWindow(const SampleTable& table, ConfigFile& config, QWidget* parent = nullptr);
 
     void setStationName(const std::string& station);
     void setFamily(BatteryFamily family);
@@ -134,10 +134,10 @@ class TFdata final : public QWidget {
     RecordGrid* grid_ = nullptr;
 };
 
-class TFkroky final : public QWidget {
+class StepsWindow final : public QWidget {
     Q_OBJECT
   public:
-    explicit TFkroky(const StepTable& table, QWidget* parent = nullptr);
+    explicit StepsWindow(const StepTable& table, QWidget* parent = nullptr);
 
     void setStationName(const std::string& station);
     void setFamily(BatteryFamily family);

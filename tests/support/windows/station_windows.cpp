@@ -1,8 +1,8 @@
 #include "support/windows/station_windows.h"
 
 #include "support/qt/widgets.h"
-#include "ui/main/tfmain.h"
-#include "ui/service/tfnastaveni.h"
+#include "ui/main/main_window.h"
+#include "ui/service/module_settings_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -12,7 +12,7 @@
 
 namespace kapsorel::test {
 
-void startDemo(ui::TFmain& w, const QString& number)
+void startDemo(ui::MainWindow& w, const QString& number)
 {
     w.show();
     // The head the simulator reports selects the NiCd types (and refills the lists).
@@ -28,10 +28,10 @@ void startDemo(ui::TFmain& w, const QString& number)
              QStringLiteral("Ukázka (3 minuty)"));
 }
 
-ui::TFnastaveni& openModuleSettings(ui::TFmain& w)
+ui::ModuleSettingsWindow& openModuleSettings(ui::MainWindow& w)
 {
     widget<QAction>(w, "TBXmoduly")->trigger();
-    auto* settings = w.findChild<ui::TFnastaveni*>();
+    auto* settings = w.findChild<ui::ModuleSettingsWindow*>();
     if (!settings)
         qFatal("no module settings window");
     return *settings;

@@ -1,5 +1,5 @@
 // The battery types window: a shell over the battery types editor of core.
-#include "ui/definitions/tfbaterie.h"
+#include "ui/definitions/battery_types_window.h"
 
 #include "core/app/station_settings.h"
 #include "ui/common/ask.h"
@@ -46,7 +46,8 @@ void fixColumn(QHeaderView* header, int column, int width)
 
 } // namespace
 
-TFbaterie::TFbaterie(const std::filesystem::path& home, ConfigFile& config, bool serviceRights, QWidget* parent)
+BatteryTypesWindow::BatteryTypesWindow(const std::filesystem::path& home, ConfigFile& config, bool serviceRights,
+                                       QWidget* parent)
     : QDialog(parent), config_(config), serviceRights_(serviceRights),
       stationName_(loadStationSettings(config, home).stationName), index_(home), editor_(table_, index_, home)
 {
@@ -69,7 +70,7 @@ TFbaterie::TFbaterie(const std::filesystem::path& home, ConfigFile& config, bool
         showType();
 }
 
-TFbaterie::~TFbaterie()
+BatteryTypesWindow::~BatteryTypesWindow()
 {
     delete types_;
     delete variables_;
@@ -79,7 +80,7 @@ TFbaterie::~TFbaterie()
     delete allowedModel_;
 }
 
-QPushButton* TFbaterie::button(const char* name, const QString& text, const QString& tip)
+QPushButton* BatteryTypesWindow::button(const char* name, const QString& text, const QString& tip)
 {
     auto* b = new QPushButton(text, this);
     b->setObjectName(QString::fromLatin1(name));
@@ -89,7 +90,7 @@ QPushButton* TFbaterie::button(const char* name, const QString& text, const QStr
     return b;
 }
 
-void TFbaterie::buildWindow()
+void BatteryTypesWindow::buildWindow()
 {
     types_ = new GridView(this);
     variables_ = new GridView(this);
@@ -104,7 +105,7 @@ void TFbaterie::buildWindow()
     allowedModel_ = new AllowedProceduresModel(editor_, reporter(allowed_), this);
     for (BatteryGridModel* m : std::initializer_list<BatteryGridModel*>{typesModel_, variablesModel_, allowedModel_}) {
         m->setEditable(serviceRights_);
-        connect(m, &BatteryGridModel::edited, this, &TFbaterie::updateButtons);
+        connect(m, &BatteryGridModel::edited, this, &BatteryTypesWindow::updateButtons);
     }
 
     types_->setObjectName(QStringLiteral("gbaterie"));
@@ -126,7 +127,8 @@ void TFbaterie::buildWindow()
     variables_->horizontalHeader()->setSectionResizeMode(int(VariableColumn::Description), QHeaderView::Stretch);
     fixColumn(variables_->horizontalHeader(), int(VariableColumn::Id), 52);
     fixColumn(variables_->horizontalHeader(), int(VariableColumn::Value), 96);
-    connect(variables_->selectionModel(), &QItemSelectionModel::currentChanged, this, &TFbaterie::updateButtons);
+    connect(variables_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &BatteryTypesWindow::updateButtons);
 
     allowed_->setObjectName(QStringLiteral("gbpostupy"));
     allowed_->setModel(allowedModel_);
@@ -142,7 +144,7 @@ void TFbaterie::buildWindow()
     interval_->setReadOnly(!serviceRights_);
     if (!serviceRights_)
         interval_->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    connect(interval_, &QSpinBox::valueChanged, this, &TFbaterie::editInterval);
+    connect(interval_, &QSpinBox::valueChanged, this, &BatteryTypesWindow::editInterval);
 
     add_ = button("btn_badd", QStringLiteral("+"), QStringLiteral("Přidat baterii"));
     remove_ = button("btn_bdel", QStringLiteral("-"), QStringLiteral("Odebrat baterii"));
@@ -164,19 +166,19 @@ void TFbaterie::buildWindow()
     close->setObjectName(QStringLiteral("btn_bzavri"));
     close->setAutoDefault(false);
 
-    connect(add_, &QPushButton::clicked, this, &TFbaterie::addType);
-    connect(remove_, &QPushButton::clicked, this, &TFbaterie::removeType);
+    connect(add_, &QPushButton::clicked, this, &BatteryTypesWindow::addType);
+    connect(remove_, &QPushButton::clicked, this, &BatteryTypesWindow::removeType);
     connect(up_, &QPushButton::clicked, this, [this] { moveType(true); });
     connect(down_, &QPushButton::clicked, this, [this] { moveType(false); });
-    connect(copy_, &QPushButton::clicked, this, &TFbaterie::copyType);
-    connect(paste_, &QPushButton::clicked, this, &TFbaterie::pasteType);
-    connect(save_, &QPushButton::clicked, this, &TFbaterie::save);
-    connect(addVariable_, &QPushButton::clicked, this, &TFbaterie::addVariable);
-    connect(removeVariable_, &QPushButton::clicked, this, &TFbaterie::removeVariable);
+    connect(copy_, &QPushButton::clicked, this, &BatteryTypesWindow::copyType);
+    connect(paste_, &QPushButton::clicked, this, &BatteryTypesWindow::pasteType);
+    connect(save_, &QPushButton::clicked, this, &BatteryTypesWindow::save);
+    connect(addVariable_, &QPushButton::clicked, this, &BatteryTypesWindow::addVariable);
+    connect(removeVariable_, &QPushButton::clicked, this, &BatteryTypesWindow::removeVariable);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     if (serviceRights_) {
         connect(new QShortcut(QKeySequence::Copy, types_, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
-                this, &TFbaterie::copyType);
+                this, &BatteryTypesWindow::copyType);
         connect(new QShortcut(QKeySequence::Paste, types_, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
                 this, [this] {
                     if (editor_.canPaste())
@@ -225,12 +227,12 @@ void TFbaterie::buildWindow()
     layout->addLayout(bottom);
 }
 
-void TFbaterie::showMessage(const QString& text)
+void BatteryTypesWindow::showMessage(const QString& text)
 {
     showRefusal(this, text.toStdString());
 }
 
-void TFbaterie::showReport(const FileReport& report)
+void BatteryTypesWindow::showReport(const FileReport& report)
 {
     if (!report.ok())
         showMessage(qs(report.status.error()));
@@ -238,7 +240,7 @@ void TFbaterie::showReport(const FileReport& report)
         showMessage(qs(w));
 }
 
-void TFbaterie::selectType(int row)
+void BatteryTypesWindow::selectType(int row)
 {
     typesModel_->refresh();
     selected_ = std::min(row, table_.size() - 1);
@@ -250,7 +252,7 @@ void TFbaterie::selectType(int row)
     showType();
 }
 
-void TFbaterie::showType()
+void BatteryTypesWindow::showType()
 {
     variablesModel_->setType(selected_);
     allowedModel_->setType(selected_);
@@ -261,7 +263,7 @@ void TFbaterie::showType()
     updateButtons();
 }
 
-void TFbaterie::updateButtons()
+void BatteryTypesWindow::updateButtons()
 {
     const bool any = selected_ >= 0;
     remove_->setEnabled(any);
@@ -275,7 +277,7 @@ void TFbaterie::updateButtons()
     interval_->setEnabled(any);
 }
 
-void TFbaterie::addType()
+void BatteryTypesWindow::addType()
 {
     const Result<int> row = editor_.addType(selected_);
     if (!row) {
@@ -287,7 +289,7 @@ void TFbaterie::addType()
     types_->setFocus();
 }
 
-void TFbaterie::removeType()
+void BatteryTypesWindow::removeType()
 {
     if (const Status removed = editor_.removeType(selected_); !removed) {
         showMessage(qs(removed.error()));
@@ -296,7 +298,7 @@ void TFbaterie::removeType()
     selectType(selected_);
 }
 
-void TFbaterie::moveType(bool up)
+void BatteryTypesWindow::moveType(bool up)
 {
     const Result<int> row = up ? editor_.moveTypeUp(selected_) : editor_.moveTypeDown(selected_);
     if (!row) {
@@ -306,7 +308,7 @@ void TFbaterie::moveType(bool up)
     selectType(*row);
 }
 
-void TFbaterie::addVariable()
+void BatteryTypesWindow::addVariable()
 {
     const Result<int> row = editor_.addVariable(selected_);
     if (!row) {
@@ -320,7 +322,7 @@ void TFbaterie::addVariable()
     updateButtons();
 }
 
-void TFbaterie::removeVariable()
+void BatteryTypesWindow::removeVariable()
 {
     const int row = variables_->currentIndex().row();
     if (const Status removed = editor_.removeVariable(selected_, row); !removed) {
@@ -334,35 +336,35 @@ void TFbaterie::removeVariable()
     updateButtons();
 }
 
-void TFbaterie::copyType()
+void BatteryTypesWindow::copyType()
 {
     if (const Status copied = editor_.copyType(selected_); !copied)
         showMessage(qs(copied.error()));
     updateButtons();
 }
 
-void TFbaterie::pasteType()
+void BatteryTypesWindow::pasteType()
 {
     if (const Status pasted = editor_.pasteInto(selected_); !pasted)
         showMessage(qs(pasted.error()));
     showType();
 }
 
-void TFbaterie::save()
+void BatteryTypesWindow::save()
 {
     showReport(editor_.save());
     typesModel_->refresh();
     selectType(selected_);
 }
 
-void TFbaterie::editInterval(int value)
+void BatteryTypesWindow::editInterval(int value)
 {
     if (const Status edited = editor_.editInterval(selected_, std::to_string(value)); !edited)
         showMessage(qs(edited.error()));
     updateButtons();
 }
 
-void TFbaterie::done(int result)
+void BatteryTypesWindow::done(int result)
 {
     if (const auto question = editor_.closeQuestion()) {
         const AskAnswer answer = ask(this, qs(stationName_), qs(*question), false);

@@ -1,4 +1,4 @@
-#include "ui/main/tfmain.h"
+#include "ui/main/main_window.h"
 
 #include "core/app/operator_choices.h"
 #include "core/app/start_state.h"
@@ -14,12 +14,12 @@
 #include "ui/common/window_placement.h"
 #include "ui/main/banners.h"
 #include "ui/main/battery_test_file_actions.h"
+#include "ui/main/faults_window.h"
 #include "ui/main/live_display.h"
 #include "ui/main/operator_panel.h"
 #include "ui/main/record_windows.h"
 #include "ui/main/run_controls.h"
 #include "ui/main/settings_menu.h"
-#include "ui/main/tfporuchy.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -47,7 +47,7 @@ QString qs(const std::string& s)
 
 } // namespace
 
-TFmain::StationParts TFmain::buildStation(const std::filesystem::path& home, ConfigFile config, Clock& clock)
+MainWindow::StationParts MainWindow::buildStation(const std::filesystem::path& home, ConfigFile config, Clock& clock)
 {
     StationParts parts;
     parts.bridge = std::make_unique<QtUiBridge>();
@@ -55,30 +55,31 @@ TFmain::StationParts TFmain::buildStation(const std::filesystem::path& home, Con
     return parts;
 }
 
-TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers,
-               QWidget* parent)
-    : TFmain(buildStation(home, ConfigFile::loadForStation(configPath), SystemClock::instance()), startWorkers, parent)
+MainWindow::MainWindow(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers,
+                       QWidget* parent)
+    : MainWindow(buildStation(home, ConfigFile::loadForStation(configPath), SystemClock::instance()), startWorkers,
+                 parent)
 {
 }
 
-TFmain::TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers, QWidget* parent)
-    : TFmain(buildStation(home, std::move(config), SystemClock::instance()), startWorkers, parent)
+MainWindow::MainWindow(const std::filesystem::path& home, ConfigFile config, bool startWorkers, QWidget* parent)
+    : MainWindow(buildStation(home, std::move(config), SystemClock::instance()), startWorkers, parent)
 {
 }
 
-TFmain::TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
-               bool startWorkers, QWidget* parent)
-    : TFmain(buildStation(home, ConfigFile::loadForStation(configPath, clock), clock), startWorkers, parent)
+MainWindow::MainWindow(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
+                       bool startWorkers, QWidget* parent)
+    : MainWindow(buildStation(home, ConfigFile::loadForStation(configPath, clock), clock), startWorkers, parent)
 {
 }
 
-TFmain::TFmain(StationParts parts, bool startWorkers, QWidget* parent)
-    : TFmain(std::move(parts.bridge), std::move(parts.runtime), startWorkers, parent)
+MainWindow::MainWindow(StationParts parts, bool startWorkers, QWidget* parent)
+    : MainWindow(std::move(parts.bridge), std::move(parts.runtime), startWorkers, parent)
 {
 }
 
-TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntime> runtime, bool startWorkers,
-               QWidget* parent)
+MainWindow::MainWindow(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntime> runtime, bool startWorkers,
+                       QWidget* parent)
     : QMainWindow(parent), bridge_(std::move(bridge)), runtime_(std::move(runtime))
 {
     setObjectName(QStringLiteral("TFmain"));
@@ -132,7 +133,7 @@ TFmain::TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntim
         runtime_->startWorkers();
 }
 
-TFmain::~TFmain()
+MainWindow::~MainWindow()
 {
     // Calls still queued from workers return without touching the window; the waits keep
     // processing events so a worker inside such a call can finish.
@@ -142,28 +143,28 @@ TFmain::~TFmain()
     runtime_->shutdown([] { QApplication::processEvents(QEventLoop::AllEvents, 50); });
 }
 
-const SampleTable& TFmain::samples() const
+const SampleTable& MainWindow::samples() const
 {
     return records_->samples();
 }
 
-SampleTable& TFmain::samples()
+SampleTable& MainWindow::samples()
 {
     return records_->samples();
 }
 
-const StepTable& TFmain::steps() const
+const StepTable& MainWindow::steps() const
 {
     return records_->steps();
 }
 
-void TFmain::setSleepInhibitorBus(const QDBusConnection& bus)
+void MainWindow::setSleepInhibitorBus(const QDBusConnection& bus)
 {
     delete sleepInhibitor_;
     sleepInhibitor_ = new SleepInhibitor(bus, this);
 }
 
-void TFmain::loadDefinitions()
+void MainWindow::loadDefinitions()
 {
     (void)types_.load(runtime_->home()); // a missing or bad table lists no battery types
     if (!index_)                         // the panel keeps a reference to it
@@ -171,7 +172,7 @@ void TFmain::loadDefinitions()
     (void)index_->load(); // the same for the procedures
 }
 
-StartPlan TFmain::startPlan() const
+StartPlan MainWindow::startPlan() const
 {
     StartPlan plan;
     plan.request = panel_->request();
@@ -181,7 +182,7 @@ StartPlan TFmain::startPlan() const
     return plan;
 }
 
-void TFmain::connectActions()
+void MainWindow::connectActions()
 {
     using W = RecordWindows::Window;
     connect(actions_.steps, &QAction::triggered, this, [this] { records_->open(W::Steps, family_); });
@@ -189,31 +190,31 @@ void TFmain::connectActions()
     connect(actions_.data, &QAction::triggered, this, [this] { records_->open(W::Data, family_); });
     for (QAction* a : actions_.families->actions())
         connect(a, &QAction::triggered, this, [this, a] { selectFamily(actions_.familyOf(a)); });
-    connect(actions_.expert, &QAction::toggled, this, &TFmain::setExpert);
+    connect(actions_.expert, &QAction::toggled, this, &MainWindow::setExpert);
     connect(actions_.quit, &QAction::triggered, this, &QWidget::close);
-    connect(actions_.faults, &QAction::triggered, this, &TFmain::showFaultsWindow);
+    connect(actions_.faults, &QAction::triggered, this, &MainWindow::showFaultsWindow);
 
-    connect(runControls_, &RunControls::message, this, &TFmain::showMessage);
-    connect(runControls_, &RunControls::started, this, &TFmain::onStarted);
-    connect(runControls_, &RunControls::iconsChanged, this, &TFmain::applyIconSize);
-    connect(fileActions_, &BatteryTestFileActions::message, this, &TFmain::showMessage);
-    connect(fileActions_, &BatteryTestFileActions::forgotten, this, &TFmain::setCaptions);
+    connect(runControls_, &RunControls::message, this, &MainWindow::showMessage);
+    connect(runControls_, &RunControls::started, this, &MainWindow::onStarted);
+    connect(runControls_, &RunControls::iconsChanged, this, &MainWindow::applyIconSize);
+    connect(fileActions_, &BatteryTestFileActions::message, this, &MainWindow::showMessage);
+    connect(fileActions_, &BatteryTestFileActions::forgotten, this, &MainWindow::setCaptions);
     connect(fileActions_, &BatteryTestFileActions::opened, this, [this] {
         setCaptions();
         applyIconSize(); // an interrupted test shows the resume image on Start
     });
-    connect(banners_, &Banners::alarmClicked, this, &TFmain::onAlarmClicked);
-    connect(banners_, &Banners::questionAnswered, this, &TFmain::onQuestionAnswered);
+    connect(banners_, &Banners::alarmClicked, this, &MainWindow::onAlarmClicked);
+    connect(banners_, &Banners::questionAnswered, this, &MainWindow::onQuestionAnswered);
 }
 
-void TFmain::buildDiagram()
+void MainWindow::buildDiagram()
 {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("centralni"));
     diagram_ = new CircuitDiagram(central);
     diagram_->setCellBars(family_ == BatteryFamily::NiCd);
-    connect(diagram_, &CircuitDiagram::elementClicked, this, &TFmain::serviceClick);
-    connect(diagram_, &CircuitDiagram::stationLabelDoubleClicked, this, &TFmain::editStationName);
+    connect(diagram_, &CircuitDiagram::elementClicked, this, &MainWindow::serviceClick);
+    connect(diagram_, &CircuitDiagram::stationLabelDoubleClicked, this, &MainWindow::editStationName);
     diagram_->valueLabel("lver")->setText(qs(versionLabel(0)));
     diagram_->valueLabel("ldpr")->setVisible(access_.level() == 2);
     diagram_->valueLabel("znap")->setVisible(false);
@@ -228,7 +229,7 @@ void TFmain::buildDiagram()
     setCentralWidget(central);
 }
 
-void TFmain::restoreStoredValues()
+void MainWindow::restoreStoredValues()
 {
     const ConfigFile& c = runtime_->config();
     restorePlacement(*this, c, "TFmain");
@@ -240,7 +241,7 @@ void TFmain::restoreStoredValues()
     actions_.expert->setVisible(c.readBool("TFmain", "u_exp", true));
 }
 
-void TFmain::saveStoredValues()
+void MainWindow::saveStoredValues()
 {
     ConfigFile& c = runtime_->config();
     savePlacement(*this, c, "TFmain");
@@ -251,24 +252,24 @@ void TFmain::saveStoredValues()
 
 // --- window upkeep ---------------------------------------------------------------------
 
-void TFmain::fillBatteryTypes(std::int16_t head, bool keepChoice)
+void MainWindow::fillBatteryTypes(std::int16_t head, bool keepChoice)
 {
     listedHead_ = head;
     panel_->fillBatteryTypes(listedBatteryTypes(types_.types(), head, family_), keepChoice);
 }
 
-void TFmain::setCaptions()
+void MainWindow::setCaptions()
 {
     const QString station = qs(runtime_->settings().stationName);
     const auto path = runtime_->testFile().currentPath();
     setWindowTitle(QStringLiteral("Kapsorel - ") + station +
                    (path.empty() ? QString() : QStringLiteral(" : ") + QString::fromStdString(path.string())));
-    if (auto* f = findChild<TFporuchy*>())
+    if (auto* f = findChild<FaultsWindow*>())
         f->setWindowTitle(QStringLiteral("Poruchy - ") + station);
     records_->setStationName(runtime_->settings().stationName);
 }
 
-void TFmain::layOutDiagram()
+void MainWindow::layOutDiagram()
 {
     const auto& live = runtime_->station().live;
     diagram_->setCellBars(family_ == BatteryFamily::NiCd);
@@ -283,13 +284,13 @@ void TFmain::layOutDiagram()
     banners_->layOut();
 }
 
-void TFmain::applyIconSize()
+void MainWindow::applyIconSize()
 {
     actions_.applyIconSize(std::clamp(int(runtime_->settings().iconSize), 0, 2),
                            runtime_->station().run.stopReason() != StopReason::None);
 }
 
-void TFmain::applyPanelPosition()
+void MainWindow::applyPanelPosition()
 {
     const bool left = readPanelPosition(runtime_->config()) == 1;
     panel_->arrange(left);
@@ -302,7 +303,7 @@ void TFmain::applyPanelPosition()
     layOutDiagram();
 }
 
-void TFmain::applyHardwareKind(std::uint8_t kind)
+void MainWindow::applyHardwareKind(std::uint8_t kind)
 {
     const auto shown = familyItemsForHardwareKind(kind);
     if (!shown)
@@ -311,7 +312,7 @@ void TFmain::applyHardwareKind(std::uint8_t kind)
     diagram_->valueLabel("znap")->setVisible(shown->sourceVoltage);
 }
 
-void TFmain::selectFamily(BatteryFamily chosen)
+void MainWindow::selectFamily(BatteryFamily chosen)
 {
     family_ = familyAfterChoice(family_, chosen);
     runtime_->station().setBatteryFamily(family_);
@@ -320,7 +321,7 @@ void TFmain::selectFamily(BatteryFamily chosen)
     fillBatteryTypes(headFilterForFamily(family_, runtime_->station().live.headCode.load(kRelaxed)));
 }
 
-void TFmain::setExpert(bool checked)
+void MainWindow::setExpert(bool checked)
 {
     access_.setExpert(checked);
     actions_.applyUserLevel(access_.level());
@@ -329,7 +330,7 @@ void TFmain::setExpert(bool checked)
     model_.reset();
 }
 
-void TFmain::serviceClick(CircuitDiagram::Element element)
+void MainWindow::serviceClick(CircuitDiagram::Element element)
 {
     if (!access_.click(serviceElement(element)))
         return;
@@ -339,7 +340,7 @@ void TFmain::serviceClick(CircuitDiagram::Element element)
     ver->setPalette(p);
 }
 
-void TFmain::editStationName()
+void MainWindow::editStationName()
 {
     bool ok = false;
     const QString name = QInputDialog::getText(this, QStringLiteral("Název"), QStringLiteral("Zadej název stanice"),
@@ -356,7 +357,7 @@ void TFmain::editStationName()
 
 // --- the operator's workflow -------------------------------------------------------------
 
-void TFmain::onStarted(bool resumed)
+void MainWindow::onStarted(bool resumed)
 {
     // A question or banner of the test before has nothing to say about this one.
     banners_->hideQuestion();
@@ -370,7 +371,7 @@ void TFmain::onStarted(bool resumed)
     sleepInhibitor_->hold(true);
 }
 
-void TFmain::onQuestionAnswered(bool ok)
+void MainWindow::onQuestionAnswered(bool ok)
 {
     if (ok)
         (void)answerQuestionOk(runtime_->station().run, runtime_->procedure()); // ignored outside its step
@@ -379,7 +380,7 @@ void TFmain::onQuestionAnswered(bool ok)
     banners_->hideQuestion();
 }
 
-void TFmain::onAlarmClicked()
+void MainWindow::onAlarmClicked()
 {
     auto& live = runtime_->station().live;
     if (live.commFault.load(kRelaxed) != 0) {
@@ -395,24 +396,24 @@ void TFmain::onAlarmClicked()
         });
 }
 
-void TFmain::showFaultsWindow()
+void MainWindow::showFaultsWindow()
 {
     actions_.faults->setChecked(true);
     faultsWindow(this, runtime_->config(), runtime_->settings().stationName)
         ->showFaults(runtime_->station().live.faultBits.load(kRelaxed));
 }
 
-void TFmain::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (firstShown_)
         return;
     firstShown_ = true;
     setCaptions();
-    QTimer::singleShot(0, this, &TFmain::firstShowCheck);
+    QTimer::singleShot(0, this, &MainWindow::firstShowCheck);
 }
 
-void TFmain::firstShowCheck()
+void MainWindow::firstShowCheck()
 {
     const InterruptedTestCheck check = fileActions_->checkInterruptedTest();
     switch (check.outcome) {
@@ -441,22 +442,22 @@ void TFmain::firstShowCheck()
     }
 }
 
-bool TFmain::openTestFileAt(const std::filesystem::path& path)
+bool MainWindow::openTestFileAt(const std::filesystem::path& path)
 {
     return fileActions_->openAt(path);
 }
 
-void TFmain::saveTestFileTo(const std::filesystem::path& path, std::function<void()> done)
+void MainWindow::saveTestFileTo(const std::filesystem::path& path, std::function<void()> done)
 {
     fileActions_->saveTo(path, std::move(done));
 }
 
-void TFmain::archiveTestFile(std::function<void()> done)
+void MainWindow::archiveTestFile(std::function<void()> done)
 {
     fileActions_->archive(std::move(done));
 }
 
-void TFmain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (auto refusal = sessionEnding_ ? std::nullopt : closeRefusal(runtime_->station().run.phase())) {
         showMessage(*refusal);
@@ -474,7 +475,7 @@ void TFmain::closeEvent(QCloseEvent* event)
         s.batteryTypeName = panel_->batteryType().toStdString();
         s.procedureName = panel_->procedure().toStdString();
         records_->saveState();
-        if (auto* f = findChild<TFporuchy*>())
+        if (auto* f = findChild<FaultsWindow*>())
             savePlacement(*f, runtime_->config(), "TFporuchy");
         saveStoredValues();
         const Status saved = runtime_->saveSettings();
@@ -486,7 +487,7 @@ void TFmain::closeEvent(QCloseEvent* event)
 
 // --- what the workers ask of the screen --------------------------------------------------
 
-void TFmain::showMessage(const std::string& text)
+void MainWindow::showMessage(const std::string& text)
 {
     // Not modal: a worker waiting for this call goes on at once, the box stays up.
     auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().stationName : "Kapsorel"),
@@ -497,21 +498,21 @@ void TFmain::showMessage(const std::string& text)
     box->show();
 }
 
-void TFmain::runStoppedOnLostModule()
+void MainWindow::runStoppedOnLostModule()
 {
     applyIconSize();
 }
 
-void TFmain::errorAlarm(const std::string& text)
+void MainWindow::errorAlarm(const std::string& text)
 {
     banners_->playAlarm();
     banners_->showAlarm(qs(text));
     actions_.setRunButtons(true, false, !runControls_->workflow().starting());
 }
 
-void TFmain::faultsChanged(std::uint16_t faultBits)
+void MainWindow::faultsChanged(std::uint16_t faultBits)
 {
-    TFporuchy* window = faultsWindow(this, runtime_->config(), runtime_->settings().stationName);
+    FaultsWindow* window = faultsWindow(this, runtime_->config(), runtime_->settings().stationName);
     if (faultBits != 0) {
         actions_.faultsBar->show();
         actions_.faults->setVisible(true);
@@ -527,23 +528,23 @@ void TFmain::faultsChanged(std::uint16_t faultBits)
     QApplication::setWindowIcon(icon);
 }
 
-void TFmain::statusText(const std::string& text)
+void MainWindow::statusText(const std::string& text)
 {
     display_->showStepText(text);
 }
 
-void TFmain::signallingPrompt(const std::string& text)
+void MainWindow::signallingPrompt(const std::string& text)
 {
     banners_->playAlarm();
     banners_->showAlarm(qs(cutChars(text, kAlarmTextChars)));
 }
 
-void TFmain::questionPrompt(const std::string& text)
+void MainWindow::questionPrompt(const std::string& text)
 {
     banners_->showQuestion(qs(text));
 }
 
-void TFmain::runEnded()
+void MainWindow::runEnded()
 {
     // An answer now would act in the next test.
     banners_->hideQuestion();
@@ -552,7 +553,7 @@ void TFmain::runEnded()
     applyIconSize();
 }
 
-void TFmain::refreshDisplay()
+void MainWindow::refreshDisplay()
 {
     if (fileActions_ && fileActions_->loading())
         return; // the next refresh after the file is read shows everything
@@ -592,7 +593,7 @@ void TFmain::refreshDisplay()
         display_->showDeltaCurrent(*fed.deltaCurrent);
 }
 
-void TFmain::addStepRow(std::uint8_t step)
+void MainWindow::addStepRow(std::uint8_t step)
 {
     records_->addStepRow(*runtime_, step);
 }

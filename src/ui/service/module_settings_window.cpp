@@ -1,5 +1,5 @@
 // The module settings window: its tabs, menu, status line and progress bar.
-#include "ui/service/tfnastaveni.h"
+#include "ui/service/module_settings_window.h"
 
 #include "core/app/station_runtime.h"
 #include "ui/common/window_placement.h"
@@ -27,7 +27,7 @@ constexpr const char* kTabKey = "Zalozka";
 
 } // namespace
 
-TFnastaveni::TFnastaveni(StationRuntime& runtime, QWidget* parent)
+ModuleSettingsWindow::ModuleSettingsWindow(StationRuntime& runtime, QWidget* parent)
     : QWidget(parent, Qt::Window), runtime_(runtime), gate_(runtime.station().run, guard_)
 {
     setObjectName(QStringLiteral("TFnastaveni"));
@@ -50,14 +50,14 @@ TFnastaveni::TFnastaveni(StationRuntime& runtime, QWidget* parent)
     tabs_->addTab(measureNetwork_, QStringLiteral("  Měřící modul - síť  "));
     tabs_->addTab(power_->moduleTab(), QStringLiteral("  Výkonový modul  "));
     tabs_->addTab(measureModule_, QStringLiteral("  Měřící modul  "));
-    connect(power_, &PowerTabs::message, this, &TFnastaveni::showMessage);
-    connect(measure_, &MeasureTabs::message, this, &TFnastaveni::showMessage);
+    connect(power_, &PowerTabs::message, this, &ModuleSettingsWindow::showMessage);
+    connect(measure_, &MeasureTabs::message, this, &ModuleSettingsWindow::showMessage);
 
     auto* menus = new QMenuBar(this);
     files_ =
         new SettingsFileMenu(menus->addMenu(QStringLiteral("Soubor")),
                              {this, *power_, *measure_, guard_, runtime.home(), qs(runtime.settings().stationName)});
-    connect(files_, &SettingsFileMenu::message, this, &TFnastaveni::showMessage);
+    connect(files_, &SettingsFileMenu::message, this, &ModuleSettingsWindow::showMessage);
     auto* settings = menus->addMenu(QStringLiteral("Nastavení"));
     auto item = [this, settings](const char* name, const QString& caption, auto action) {
         auto* a = settings->addAction(caption);
@@ -89,10 +89,10 @@ TFnastaveni::TFnastaveni(StationRuntime& runtime, QWidget* parent)
     mn->tcpPort()->setValue(runtime.measureLink().tcpPort());
     mn->udpPort()->setValue(runtime.measureLink().udpPort());
     for (NetworkTab* tab : {pn, mn}) {
-        connect(tab->moduleAddress(), &QLineEdit::editingFinished, this, &TFnastaveni::takeEndpoints);
-        connect(tab->tcpPort(), &QSpinBox::editingFinished, this, &TFnastaveni::takeEndpoints);
+        connect(tab->moduleAddress(), &QLineEdit::editingFinished, this, &ModuleSettingsWindow::takeEndpoints);
+        connect(tab->tcpPort(), &QSpinBox::editingFinished, this, &ModuleSettingsWindow::takeEndpoints);
     }
-    connect(mn->udpPort(), &QSpinBox::editingFinished, this, &TFnastaveni::takeEndpoints);
+    connect(mn->udpPort(), &QSpinBox::editingFinished, this, &ModuleSettingsWindow::takeEndpoints);
 
     resize(820, 640);
     restorePlacement(*this, runtime.config(), kSection);
@@ -104,7 +104,7 @@ TFnastaveni::TFnastaveni(StationRuntime& runtime, QWidget* parent)
             [this] { applyHardwareKind(runtime_.station().live.hardwareKind.load(std::memory_order_relaxed)); });
 }
 
-void TFnastaveni::applyHardwareKind(std::uint8_t kind)
+void ModuleSettingsWindow::applyHardwareKind(std::uint8_t kind)
 {
     if (appliedKind_ == kind)
         return;
@@ -117,14 +117,14 @@ void TFnastaveni::applyHardwareKind(std::uint8_t kind)
     tabs_->setTabVisible(tabs_->indexOf(measureModule_), measure);
 }
 
-void TFnastaveni::showEvent(QShowEvent* event)
+void ModuleSettingsWindow::showEvent(QShowEvent* event)
 {
     applyHardwareKind(runtime_.station().live.hardwareKind.load(std::memory_order_relaxed));
     kindWatch_->start();
     QWidget::showEvent(event);
 }
 
-void TFnastaveni::closeEvent(QCloseEvent* event)
+void ModuleSettingsWindow::closeEvent(QCloseEvent* event)
 {
     kindWatch_->stop();
     takeEndpoints();
@@ -133,12 +133,12 @@ void TFnastaveni::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void TFnastaveni::showMessage(const QString& text)
+void ModuleSettingsWindow::showMessage(const QString& text)
 {
     status_->setText(text);
 }
 
-void TFnastaveni::takeEndpoints()
+void ModuleSettingsWindow::takeEndpoints()
 {
     StationSettings& s = runtime_.settings();
     NetworkTab* pn = power_->networkTab();
@@ -153,7 +153,7 @@ void TFnastaveni::takeEndpoints()
     runtime_.measureLink().setUdpPort(s.measurementModuleUdpPort);
 }
 
-void TFnastaveni::runSequence(bool power, bool write, std::function<void(bool)> then)
+void ModuleSettingsWindow::runSequence(bool power, bool write, std::function<void(bool)> then)
 {
     progress_->setRange(0, 1);
     progress_->setValue(0);

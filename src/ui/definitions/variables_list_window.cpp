@@ -1,5 +1,5 @@
 // The variables list window: the table built by core, shown and picked from.
-#include "ui/definitions/tfseznam_pr.h"
+#include "ui/definitions/variables_list_window.h"
 
 #include "ui/common/window_placement.h"
 
@@ -41,7 +41,8 @@ class ListGrid final : public QTableWidget {
 
 } // namespace
 
-TFseznam_pr::TFseznam_pr(ConfigFile& config, const BatteryTable& types, bool informationOnly, QWidget* parent)
+VariablesListWindow::VariablesListWindow(ConfigFile& config, const BatteryTable& types, bool informationOnly,
+                                         QWidget* parent)
     : QDialog(parent), config_(config), list_(buildVariablesList(types.types())),
       pickResult_(informationOnly ? std::string(kInformationOnlyPick) : std::string())
 {
@@ -82,7 +83,7 @@ TFseznam_pr::TFseznam_pr(ConfigFile& config, const BatteryTable& types, bool inf
     restorePlacement(*this, config_, kSection);
 }
 
-void TFseznam_pr::fill()
+void VariablesListWindow::fill()
 {
     const auto headers = list_.headers();
     grid_->clear();
@@ -116,13 +117,13 @@ void TFseznam_pr::fill()
         grid_->selectRow(0);
 }
 
-void TFseznam_pr::choose(int row)
+void VariablesListWindow::choose(int row)
 {
     picked_ = pickVariable(pickResult_, list_, row);
     accept();
 }
 
-void TFseznam_pr::done(int result)
+void VariablesListWindow::done(int result)
 {
     config_.writeInt(kSection, "CCOUNT", grid_->columnCount());
     for (int c = 0; c < grid_->columnCount(); ++c)
@@ -131,10 +132,10 @@ void TFseznam_pr::done(int result)
     QDialog::done(result);
 }
 
-std::optional<std::string> TFseznam_pr::pick(QWidget* parent, ConfigFile& config, const BatteryTable& types,
-                                             bool informationOnly)
+std::optional<std::string> VariablesListWindow::pick(QWidget* parent, ConfigFile& config, const BatteryTable& types,
+                                                     bool informationOnly)
 {
-    TFseznam_pr list(config, types, informationOnly, parent);
+    VariablesListWindow list(config, types, informationOnly, parent);
     list.exec();
     return list.picked();
 }

@@ -12,10 +12,10 @@ class QPlainTextEdit;
 
 namespace kapsorel::ui {
 
-class TFporuchy final : public QWidget {
+class FaultsWindow final : public QWidget {
     Q_OBJECT
   public:
-    explicit TFporuchy(QWidget* parent = nullptr);
+    explicit FaultsWindow(QWidget* parent = nullptr);
 
     // Clears the list, adds a line for each fault bit set and shows the window.
     void showFaults(std::uint16_t faultBits);
@@ -33,6 +33,6 @@ class TFporuchy final : public QWidget {
 
 // The main window's faults window, created on first use with its caption ("Poruchy - " +
 // station) and its stored placement; closing it unchecks "Poruchy".
-TFporuchy* faultsWindow(QWidget* mainWindow, const ConfigFile& config, const std::string& station);
+FaultsWindow* faultsWindow(QWidget* mainWindow, const ConfigFile& config, const std::string& station);
 
 } // namespace kapsorel::ui

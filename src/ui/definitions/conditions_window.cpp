@@ -1,10 +1,10 @@
-#include "ui/definitions/tfpodminky.h"
+#include "ui/definitions/conditions_window.h"
 
 #include "core/definitions/condition_variables.h"
 #include "ui/common/refusal.h"
 #include "ui/common/window_placement.h"
 #include "ui/definitions/condition_value_field.h"
-#include "ui/definitions/tfprevod_casu.h"
+#include "ui/definitions/time_conversion_window.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -27,7 +27,7 @@ QString named(const char* stem, int row)
 
 } // namespace
 
-TFpodminky::TFpodminky(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
+ConditionsWindow::ConditionsWindow(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
 {
     setObjectName(QStringLiteral("TFpodminky"));
     setWindowTitle(QStringLiteral("Podmínky"));
@@ -93,7 +93,7 @@ TFpodminky::TFpodminky(ConfigFile& config, QWidget* parent) : QDialog(parent), c
     ok_->setDefault(true);
     auto* cancel = buttons->addButton(QStringLiteral("Zruš"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("BZrus"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TFpodminky::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ConditionsWindow::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -103,7 +103,7 @@ TFpodminky::TFpodminky(ConfigFile& config, QWidget* parent) : QDialog(parent), c
     restorePlacement(*this, config_, kSection);
 }
 
-void TFpodminky::setRows(const ConditionRows& rows)
+void ConditionsWindow::setRows(const ConditionRows& rows)
 {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         Row& r = rows_[i];
@@ -115,7 +115,7 @@ void TFpodminky::setRows(const ConditionRows& rows)
     }
 }
 
-ConditionRows TFpodminky::rows() const
+ConditionRows ConditionsWindow::rows() const
 {
     ConditionRows out{};
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -128,7 +128,7 @@ ConditionRows TFpodminky::rows() const
     return out;
 }
 
-bool TFpodminky::edit(const ConditionRows& rows, const Apply& apply, bool okEnabled)
+bool ConditionsWindow::edit(const ConditionRows& rows, const Apply& apply, bool okEnabled)
 {
     apply_ = apply;
     setRows(rows);
@@ -140,7 +140,7 @@ bool TFpodminky::edit(const ConditionRows& rows, const Apply& apply, bool okEnab
     return accepted;
 }
 
-void TFpodminky::showControls(int row)
+void ConditionsWindow::showControls(int row)
 {
     const Row& r = rows_[static_cast<std::size_t>(row)];
     ConditionRow values;
@@ -153,7 +153,7 @@ void TFpodminky::showControls(int row)
     r.time->setVisible(shown.timeButton);
 }
 
-void TFpodminky::enterTime(int row)
+void ConditionsWindow::enterTime(int row)
 {
     ConditionValueField* field = rows_[static_cast<std::size_t>(row)].value;
     const Result<TimeEntry> start = timeEntryOfField(field->text().toStdString());
@@ -161,12 +161,12 @@ void TFpodminky::enterTime(int row)
         showRefusal(this, start.error());
         return;
     }
-    TFprevod_casu dialog(config_, this);
+    TimeConversionWindow dialog(config_, this);
     if (const auto entry = dialog.ask(start.value()))
         field->setText(QString::fromStdString(fieldOfTimeEntry(*entry)));
 }
 
-void TFpodminky::accept()
+void ConditionsWindow::accept()
 {
     if (!ok_->isEnabled())
         return;

@@ -1,11 +1,11 @@
-#include "ui/definitions/tfpostupy.h"
+#include "ui/definitions/procedure_editor_window.h"
 
 #include "ui/common/ask.h"
 #include "ui/common/refusal.h"
 #include "ui/common/window_placement.h"
+#include "ui/definitions/conditions_window.h"
 #include "ui/definitions/step_grid.h"
-#include "ui/definitions/tfpodminky.h"
-#include "ui/definitions/tfseznam_pr.h"
+#include "ui/definitions/variables_list_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -52,8 +52,8 @@ SaveAnswer saveAnswerOf(AskAnswer a)
 
 } // namespace
 
-TFpostupy::TFpostupy(ProcedureIndex& index, const BatteryTable& batteries, ConfigFile& config, bool serviceRights,
-                     QWidget* parent)
+ProcedureEditorWindow::ProcedureEditorWindow(ProcedureIndex& index, const BatteryTable& batteries, ConfigFile& config,
+                                             bool serviceRights, QWidget* parent)
     : QDialog(parent), state_(index, batteries), batteries_(batteries), config_(config)
 {
     setObjectName(QStringLiteral("TFpostupy"));
@@ -83,7 +83,7 @@ TFpostupy::TFpostupy(ProcedureIndex& index, const BatteryTable& batteries, Confi
     fillSteps();
 }
 
-QWidget* TFpostupy::buildList()
+QWidget* ProcedureEditorWindow::buildList()
 {
     auto* box = new QWidget(this);
     list_ = new QTableWidget(0, 2, box);
@@ -109,8 +109,8 @@ QWidget* TFpostupy::buildList()
     deleteProcedure_ = button(box, "btn_pdel", QStringLiteral("−"), QStringLiteral("Smaž postup"));
     procedureDown_ = button(box, "btn_pdn", QStringLiteral("▼"), QStringLiteral("Posuň postup dolů"));
     procedureUp_ = button(box, "btn_pup", QStringLiteral("▲"), QStringLiteral("Posuň postup nahoru"));
-    connect(addProcedure_, &QPushButton::clicked, this, &TFpostupy::addProcedure);
-    connect(deleteProcedure_, &QPushButton::clicked, this, &TFpostupy::deleteProcedure);
+    connect(addProcedure_, &QPushButton::clicked, this, &ProcedureEditorWindow::addProcedure);
+    connect(deleteProcedure_, &QPushButton::clicked, this, &ProcedureEditorWindow::deleteProcedure);
     connect(procedureDown_, &QPushButton::clicked, this, [this] { moveProcedure(false); });
     connect(procedureUp_, &QPushButton::clicked, this, [this] { moveProcedure(true); });
 
@@ -129,7 +129,7 @@ QWidget* TFpostupy::buildList()
     return box;
 }
 
-QWidget* TFpostupy::buildSteps()
+QWidget* ProcedureEditorWindow::buildSteps()
 {
     auto* box = new QWidget(this);
     note_ = new QLineEdit(box);
@@ -149,13 +149,13 @@ QWidget* TFpostupy::buildSteps()
     batteryType_->setAccessibleName(QStringLiteral("Typ baterie"));
     batteryType_->setMinimumContentsLength(16);
     batteryType_->hide();
-    connect(checkMode_, &QCheckBox::toggled, this, &TFpostupy::checkModeToggled);
-    connect(batteryType_, &QComboBox::currentIndexChanged, this, &TFpostupy::batteryTypeChosen);
+    connect(checkMode_, &QCheckBox::toggled, this, &ProcedureEditorWindow::checkModeToggled);
+    connect(batteryType_, &QComboBox::currentIndexChanged, this, &ProcedureEditorWindow::batteryTypeChosen);
 
     grid_ = new StepGrid(
         state_, [this](int step, int column, const QString& text) { return editCell(step, column, text); }, box);
-    connect(grid_, &StepGrid::conditionCellOpened, this, &TFpostupy::editCondition);
-    connect(grid_, &StepGrid::valueCellOpened, this, &TFpostupy::pickVariable);
+    connect(grid_, &StepGrid::conditionCellOpened, this, &ProcedureEditorWindow::editCondition);
+    connect(grid_, &StepGrid::valueCellOpened, this, &ProcedureEditorWindow::pickVariable);
 
     addStep_ = button(box, "btn_kadd", QStringLiteral("+"), QStringLiteral("Přidej kroky"));
     removeStep_ = button(box, "btn_kdel", QStringLiteral("−"), QStringLiteral("Smaž krok"));
@@ -164,13 +164,13 @@ QWidget* TFpostupy::buildSteps()
     copy_ = button(box, "bcopy", QStringLiteral("Kopíruj"), QStringLiteral("Kopíruj postup"));
     paste_ = button(box, "bpaste", QStringLiteral("Vlož"), QStringLiteral("Vlož postup"));
     save_ = button(box, "btn_kuloz", QStringLiteral("Ulož"), QStringLiteral("Ulož kroky"));
-    connect(addStep_, &QPushButton::clicked, this, &TFpostupy::appendSteps);
-    connect(removeStep_, &QPushButton::clicked, this, &TFpostupy::removeStep);
+    connect(addStep_, &QPushButton::clicked, this, &ProcedureEditorWindow::appendSteps);
+    connect(removeStep_, &QPushButton::clicked, this, &ProcedureEditorWindow::removeStep);
     connect(stepDown_, &QPushButton::clicked, this, [this] { moveStep(false); });
     connect(stepUp_, &QPushButton::clicked, this, [this] { moveStep(true); });
-    connect(copy_, &QPushButton::clicked, this, &TFpostupy::copyProcedure);
-    connect(paste_, &QPushButton::clicked, this, &TFpostupy::pasteProcedure);
-    connect(save_, &QPushButton::clicked, this, &TFpostupy::save);
+    connect(copy_, &QPushButton::clicked, this, &ProcedureEditorWindow::copyProcedure);
+    connect(paste_, &QPushButton::clicked, this, &ProcedureEditorWindow::pasteProcedure);
+    connect(save_, &QPushButton::clicked, this, &ProcedureEditorWindow::save);
     // Ctrl+C and Ctrl+V in the grid copy and paste the whole procedure, as the buttons do.
     for (const auto& [keys, button] : {std::pair{QKeySequence::Copy, copy_}, std::pair{QKeySequence::Paste, paste_}}) {
         auto* shortcut = new QShortcut(keys, grid_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
@@ -203,14 +203,14 @@ QWidget* TFpostupy::buildSteps()
     return box;
 }
 
-bool TFpostupy::report(const Status& status)
+bool ProcedureEditorWindow::report(const Status& status)
 {
     if (!status)
         showRefusal(this, status.error());
     return status.ok();
 }
 
-void TFpostupy::fillList()
+void ProcedureEditorWindow::fillList()
 {
     filling_ = true;
     const ProcedureIndex& index = state_.index();
@@ -233,7 +233,7 @@ void TFpostupy::fillList()
     filling_ = false;
 }
 
-void TFpostupy::fillSteps()
+void ProcedureEditorWindow::fillSteps()
 {
     filling_ = true;
     setWindowTitle(qs(state_.caption()));
@@ -243,7 +243,7 @@ void TFpostupy::fillSteps()
     updateButtons();
 }
 
-void TFpostupy::updateButtons()
+void ProcedureEditorWindow::updateButtons()
 {
     const bool service = state_.serviceRights();
     const bool editable = !state_.readOnly();
@@ -263,7 +263,7 @@ void TFpostupy::updateButtons()
     note_->setEnabled(editable);
 }
 
-Status TFpostupy::editCell(int step, int column, const QString& text)
+Status ProcedureEditorWindow::editCell(int step, int column, const QString& text)
 {
     const Status taken = state_.editCell(step, static_cast<StepColumn>(column), text.toStdString());
     if (taken) {
@@ -276,7 +276,7 @@ Status TFpostupy::editCell(int step, int column, const QString& text)
     return taken;
 }
 
-void TFpostupy::selectProcedure(int position)
+void ProcedureEditorWindow::selectProcedure(int position)
 {
     SaveAnswer answer = SaveAnswer::Discard;
     if (const auto question = state_.leaveQuestion())
@@ -286,7 +286,7 @@ void TFpostupy::selectProcedure(int position)
     fillSteps();
 }
 
-void TFpostupy::renamed(int row)
+void ProcedureEditorWindow::renamed(int row)
 {
     const QString typed = list_->item(row, 1)->text();
     if (!report(state_.renameProcedure(row, typed.toStdString())))
@@ -295,7 +295,7 @@ void TFpostupy::renamed(int row)
     setWindowTitle(qs(state_.caption()));
 }
 
-void TFpostupy::addProcedure()
+void ProcedureEditorWindow::addProcedure()
 {
     bool ok = false;
     const QString name = QInputDialog::getText(this, QStringLiteral("Název"), QStringLiteral("Zadej název postupu"),
@@ -306,7 +306,7 @@ void TFpostupy::addProcedure()
         fillList();
 }
 
-void TFpostupy::deleteProcedure()
+void ProcedureEditorWindow::deleteProcedure()
 {
     const int row = list_->currentRow();
     if (row < 0)
@@ -321,7 +321,7 @@ void TFpostupy::deleteProcedure()
     fillSteps();
 }
 
-void TFpostupy::moveProcedure(bool up)
+void ProcedureEditorWindow::moveProcedure(bool up)
 {
     const int row = list_->currentRow();
     if (row < 0)
@@ -335,7 +335,7 @@ void TFpostupy::moveProcedure(bool up)
     filling_ = false;
 }
 
-void TFpostupy::appendSteps()
+void ProcedureEditorWindow::appendSteps()
 {
     const auto [first, last] = grid_->selectedSteps();
     const int before = state_.stepCount();
@@ -345,14 +345,14 @@ void TFpostupy::appendSteps()
     grid_->setCurrentCell(before, 2);
 }
 
-void TFpostupy::removeStep()
+void ProcedureEditorWindow::removeStep()
 {
     const int step = grid_->currentRow();
     if (step >= 0 && report(state_.removeStep(step)))
         fillSteps();
 }
 
-void TFpostupy::moveStep(bool up)
+void ProcedureEditorWindow::moveStep(bool up)
 {
     const int step = grid_->currentRow();
     if (step < 0)
@@ -365,25 +365,25 @@ void TFpostupy::moveStep(bool up)
     grid_->setCurrentCell(moved.value(), column);
 }
 
-void TFpostupy::copyProcedure()
+void ProcedureEditorWindow::copyProcedure()
 {
     if (report(state_.copyProcedure()))
         updateButtons();
 }
 
-void TFpostupy::pasteProcedure()
+void ProcedureEditorWindow::pasteProcedure()
 {
     if (report(state_.paste()))
         fillSteps();
 }
 
-void TFpostupy::save()
+void ProcedureEditorWindow::save()
 {
     report(state_.save());
     fillSteps();
 }
 
-void TFpostupy::checkModeToggled(bool on)
+void ProcedureEditorWindow::checkModeToggled(bool on)
 {
     if (filling_)
         return;
@@ -415,7 +415,7 @@ void TFpostupy::checkModeToggled(bool on)
     fillSteps();
 }
 
-void TFpostupy::batteryTypeChosen(int choice)
+void ProcedureEditorWindow::batteryTypeChosen(int choice)
 {
     const int tableIndex = choice >= 0 && choice < static_cast<int>(choices_.size())
                                ? choices_[static_cast<std::size_t>(choice)].tableIndex
@@ -424,10 +424,10 @@ void TFpostupy::batteryTypeChosen(int choice)
     fillSteps();
 }
 
-void TFpostupy::editCondition(int step, int column)
+void ProcedureEditorWindow::editCondition(int step, int column)
 {
     const int which = column == static_cast<int>(StepColumn::StartCondition) ? kStartCondition : kEndCondition;
-    TFpodminky window(config_, this);
+    ConditionsWindow window(config_, this);
     const bool changed = window.edit(
         state_.conditionRows(step, which),
         [this, step, which](const ConditionRows& rows) { return state_.applyConditions(step, which, rows); },
@@ -436,17 +436,17 @@ void TFpostupy::editCondition(int step, int column)
         fillSteps();
 }
 
-void TFpostupy::pickVariable(int step, int column)
+void ProcedureEditorWindow::pickVariable(int step, int column)
 {
     // In check mode the list only shows the variables.
-    const auto picked = TFseznam_pr::pick(this, config_, batteries_, state_.checkMode());
+    const auto picked = VariablesListWindow::pick(this, config_, batteries_, state_.checkMode());
     if (!picked || state_.checkMode())
         return;
     if (report(state_.setValueReference(step, static_cast<StepColumn>(column), *picked)))
         fillSteps();
 }
 
-bool TFpostupy::askToClose()
+bool ProcedureEditorWindow::askToClose()
 {
     SaveAnswer answer = SaveAnswer::Discard;
     if (const auto question = state_.closeQuestion())
@@ -459,7 +459,7 @@ bool TFpostupy::askToClose()
     return true;
 }
 
-void TFpostupy::closeEvent(QCloseEvent* event)
+void ProcedureEditorWindow::closeEvent(QCloseEvent* event)
 {
     if (!closed_ && !askToClose()) {
         event->ignore();
@@ -469,7 +469,7 @@ void TFpostupy::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void TFpostupy::reject()
+void ProcedureEditorWindow::reject()
 {
     if (!closed_ && !askToClose())
         return;

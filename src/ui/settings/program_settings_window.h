@@ -38,11 +38,11 @@ struct ProgramSettingsHost {
     std::function<void()> applyPanelPosition;
 };
 
-class TFnastaveni_programu final : public QDialog {
+class ProgramSettingsWindow final : public QDialog {
     Q_OBJECT
   public:
     // Loads the texts and applies the stored panel position.
-    TFnastaveni_programu(StationRuntime& runtime, ProgramSettingsHost host, QWidget* parent = nullptr);
+    ProgramSettingsWindow(StationRuntime& runtime, ProgramSettingsHost host, QWidget* parent = nullptr);
 
     // Fills the controls from the settings and the operator list: "Druh HW" is shown from
     // user level 1, "  Parametry  " only at level 2 (service).

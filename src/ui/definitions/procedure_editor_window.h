@@ -20,12 +20,12 @@ namespace kapsorel::ui {
 
 class StepGrid;
 
-class TFpostupy final : public QDialog {
+class ProcedureEditorWindow final : public QDialog {
     Q_OBJECT
   public:
     // `index` must be loaded; it and `batteries` outlive the window.
-    TFpostupy(ProcedureIndex& index, const BatteryTable& batteries, ConfigFile& config, bool serviceRights,
-              QWidget* parent = nullptr);
+    ProcedureEditorWindow(ProcedureIndex& index, const BatteryTable& batteries, ConfigFile& config, bool serviceRights,
+                          QWidget* parent = nullptr);
 
     const ProcedureEditorState& state() const { return state_; }
     StepGrid& grid() { return *grid_; }

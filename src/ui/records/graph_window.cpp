@@ -1,4 +1,4 @@
-#include "ui/records/tfgraf.h"
+#include "ui/records/graph_window.h"
 
 #include "core/app/stored_colour.h"
 #include "core/base/numbers.h"
@@ -108,7 +108,7 @@ std::int32_t defaultSeriesColour(int series)
                      static_cast<std::uint8_t>(rgb));
 }
 
-TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
+GraphWindow::GraphWindow(SampleTable& table, ConfigFile& config, QWidget* parent)
     : QWidget(parent, Qt::Window), table_(table), config_(config)
 {
     setObjectName(QStringLiteral("TFgraf"));
@@ -187,7 +187,7 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
     });
     whole_ = new QPushButton(QStringLiteral("Celý test"), this);
     whole_->setObjectName(QStringLiteral("bcely_test"));
-    connect(whole_, &QPushButton::clicked, this, &TFgraf::showWholeTest);
+    connect(whole_, &QPushButton::clicked, this, &GraphWindow::showWholeTest);
     panel->addWidget(whole_);
     panel->addStretch();
 
@@ -214,18 +214,18 @@ TFgraf::TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent)
     reload();
 }
 
-void TFgraf::setStationName(const std::string& station)
+void GraphWindow::setStationName(const std::string& station)
 {
     setWindowTitle(QStringLiteral("Graf - ") + qs(station));
 }
 
-void TFgraf::setThresholds(const CellThresholds& thresholds)
+void GraphWindow::setThresholds(const CellThresholds& thresholds)
 {
     thresholds_ = thresholds;
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::openFor(BatteryFamily family)
+void GraphWindow::openFor(BatteryFamily family)
 {
     const bool cells = family == BatteryFamily::NiCd;
     for (int n = 0; n < kCellCount; ++n)
@@ -236,14 +236,14 @@ void TFgraf::openFor(BatteryFamily family)
     raise();
 }
 
-void TFgraf::setSeriesVisible(int series, bool visible)
+void GraphWindow::setSeriesVisible(int series, bool visible)
 {
     applyVisible(series, visible);
     fitValueAxes();
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::applyVisible(int series, bool visible)
+void GraphWindow::applyVisible(int series, bool visible)
 {
     const auto i = static_cast<std::size_t>(series);
     graphs_[i]->setVisible(visible);
@@ -253,17 +253,17 @@ void TFgraf::applyVisible(int series, bool visible)
     }
 }
 
-bool TFgraf::seriesVisible(int series) const
+bool GraphWindow::seriesVisible(int series) const
 {
     return graphs_[static_cast<std::size_t>(series)]->visible();
 }
 
-QColor TFgraf::seriesColour(int series) const
+QColor GraphWindow::seriesColour(int series) const
 {
     return graphs_[static_cast<std::size_t>(series)]->pen().color();
 }
 
-void TFgraf::setSeriesColour(int series, const QColor& colour)
+void GraphWindow::setSeriesColour(int series, const QColor& colour)
 {
     const auto i = static_cast<std::size_t>(series);
     graphs_[i]->setPen(QPen(colour, 1));
@@ -273,7 +273,7 @@ void TFgraf::setSeriesColour(int series, const QColor& colour)
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::saveState()
+void GraphWindow::saveState()
 {
     savePlacement(*this, config_, kSection);
     for (int n = 0; n < graph_series::kCount; ++n) {
@@ -283,13 +283,13 @@ void TFgraf::saveState()
     config_.writeBool(kSection, "chnbat", chnbat_->isChecked());
 }
 
-void TFgraf::reload()
+void GraphWindow::reload()
 {
     table_.updateDecimation();
     showWholeTest();
 }
 
-void TFgraf::appendSamples()
+void GraphWindow::appendSamples()
 {
     table_.updateDecimation();
     if (following_) {
@@ -300,7 +300,7 @@ void TFgraf::appendSamples()
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::showWholeTest()
+void GraphWindow::showWholeTest()
 {
     following_ = true;
     const SampleDecimation& d = table_.decimation();
@@ -322,20 +322,20 @@ void TFgraf::showWholeTest()
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::showRange(double fromSeconds, double toSeconds)
+void GraphWindow::showRange(double fromSeconds, double toSeconds)
 {
     plot_->xAxis->setRange(fromSeconds, toSeconds); // stops following, refreshes the data
     fitValueAxes();
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::setLeftRange(double lower, double upper)
+void GraphWindow::setLeftRange(double lower, double upper)
 {
     plot_->yAxis->setRange(lower, upper);
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
-void TFgraf::refreshData()
+void GraphWindow::refreshData()
 {
     const QCPRange r = plot_->xAxis->range();
     // Before the first layout the axis rect has no width yet; the plot's own width is the
@@ -352,7 +352,7 @@ void TFgraf::refreshData()
     }
 }
 
-void TFgraf::fitValueAxes()
+void GraphWindow::fitValueAxes()
 {
     // From the points just given to the graphs: O(pixels).
     const double inf = std::numeric_limits<double>::infinity();
@@ -382,7 +382,7 @@ void TFgraf::fitValueAxes()
     fit(plot_->yAxis2, rightLo, rightHi);
 }
 
-void TFgraf::updateLeftLabels()
+void GraphWindow::updateLeftLabels()
 {
     QCPAxis* axis = plot_->yAxis;
     const QVector<double> ticks = axis->tickVector();
@@ -415,13 +415,13 @@ void TFgraf::updateLeftLabels()
         leftItems_[i]->setVisible(false);
 }
 
-void TFgraf::redraw()
+void GraphWindow::redraw()
 {
     refreshData();
     plot_->replot(QCustomPlot::rpImmediateRefresh);
 }
 
-QStringList TFgraf::bottomLabels() const
+QStringList GraphWindow::bottomLabels() const
 {
     QStringList out;
     const QCPRange r = plot_->xAxis->range();
@@ -433,7 +433,7 @@ QStringList TFgraf::bottomLabels() const
     return out;
 }
 
-std::vector<std::pair<QString, QColor>> TFgraf::leftLabels() const
+std::vector<std::pair<QString, QColor>> GraphWindow::leftLabels() const
 {
     std::vector<std::pair<QString, QColor>> out;
     for (const QCPItemText* item : leftItems_)
@@ -442,7 +442,7 @@ std::vector<std::pair<QString, QColor>> TFgraf::leftLabels() const
     return out;
 }
 
-int TFgraf::drawnPoints(int series) const
+int GraphWindow::drawnPoints(int series) const
 {
     return graphs_[static_cast<std::size_t>(series)]->dataCount();
 }

@@ -11,10 +11,10 @@ class QSpinBox;
 
 namespace kapsorel::ui {
 
-class TFprevod_casu final : public QDialog {
+class TimeConversionWindow final : public QDialog {
     Q_OBJECT
   public:
-    explicit TFprevod_casu(ConfigFile& config, QWidget* parent = nullptr);
+    explicit TimeConversionWindow(ConfigFile& config, QWidget* parent = nullptr);
 
     // Shows the dialog modally with `start`; the entry after "OK", nothing after "Zruš".
     std::optional<TimeEntry> ask(const TimeEntry& start);

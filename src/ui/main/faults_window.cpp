@@ -1,4 +1,4 @@
-#include "ui/main/tfporuchy.h"
+#include "ui/main/faults_window.h"
 
 #include "core/comm/status_decoders.h"
 #include "ui/common/window_placement.h"
@@ -10,7 +10,7 @@
 
 namespace kapsorel::ui {
 
-TFporuchy::TFporuchy(QWidget* parent) : QWidget(parent, Qt::Window)
+FaultsWindow::FaultsWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("TFporuchy"));
     memo_ = new QPlainTextEdit(this);
@@ -21,7 +21,7 @@ TFporuchy::TFporuchy(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(320, 180);
 }
 
-void TFporuchy::showFaults(std::uint16_t faultBits)
+void FaultsWindow::showFaults(std::uint16_t faultBits)
 {
     memo_->clear();
     for (const auto& line : faultTexts(faultBits))
@@ -30,25 +30,25 @@ void TFporuchy::showFaults(std::uint16_t faultBits)
     raise();
 }
 
-QString TFporuchy::text() const
+QString FaultsWindow::text() const
 {
     return memo_->toPlainText();
 }
 
-void TFporuchy::closeEvent(QCloseEvent* event)
+void FaultsWindow::closeEvent(QCloseEvent* event)
 {
     emit closed();
     QWidget::closeEvent(event);
 }
 
-TFporuchy* faultsWindow(QWidget* mainWindow, const ConfigFile& config, const std::string& station)
+FaultsWindow* faultsWindow(QWidget* mainWindow, const ConfigFile& config, const std::string& station)
 {
-    if (auto* existing = mainWindow->findChild<TFporuchy*>(QString(), Qt::FindDirectChildrenOnly))
+    if (auto* existing = mainWindow->findChild<FaultsWindow*>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
-    auto* w = new TFporuchy(mainWindow);
+    auto* w = new FaultsWindow(mainWindow);
     w->setWindowTitle(QStringLiteral("Poruchy - ") + QString::fromStdString(station));
     restorePlacement(*w, config, "TFporuchy");
-    QObject::connect(w, &TFporuchy::closed, mainWindow, [mainWindow] {
+    QObject::connect(w, &FaultsWindow::closed, mainWindow, [mainWindow] {
         if (auto* a = mainWindow->findChild<QAction*>(QStringLiteral("TBXporucha")))
             a->setChecked(false);
     });

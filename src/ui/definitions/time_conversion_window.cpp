@@ -1,4 +1,4 @@
-#include "ui/definitions/tfprevod_casu.h"
+#include "ui/definitions/time_conversion_window.h"
 
 #include "ui/common/window_placement.h"
 
@@ -17,7 +17,7 @@ constexpr const char* kSection = "TFprevod_casu";
 
 } // namespace
 
-TFprevod_casu::TFprevod_casu(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
+TimeConversionWindow::TimeConversionWindow(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
 {
     setObjectName(QStringLiteral("TFprevod_casu"));
     setWindowTitle(QStringLiteral("Převod času"));
@@ -51,7 +51,7 @@ TFprevod_casu::TFprevod_casu(ConfigFile& config, QWidget* parent) : QDialog(pare
     restorePlacement(*this, config_, kSection);
 }
 
-std::optional<TimeEntry> TFprevod_casu::ask(const TimeEntry& start)
+std::optional<TimeEntry> TimeConversionWindow::ask(const TimeEntry& start)
 {
     hours_->setValue(start.hours);
     minutes_->setValue(start.minutes);
@@ -65,7 +65,7 @@ std::optional<TimeEntry> TFprevod_casu::ask(const TimeEntry& start)
     return entry();
 }
 
-TimeEntry TFprevod_casu::entry() const
+TimeEntry TimeConversionWindow::entry() const
 {
     return TimeEntry{hours_->value(), minutes_->value(), seconds_->value()};
 }

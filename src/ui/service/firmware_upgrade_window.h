@@ -1,4 +1,4 @@
-// The firmware upgrade window `TFupgrade`: picks a ".BIN" or ".HEX" file and uploads it to
+// The firmware upgrade window `FirmwareUpgradeWindow`: picks a ".BIN" or ".HEX" file and uploads it to
 // the power module over TFTP on the module's job runner, with a log, a progress bar and a
 // cancel button; the window stays responsive throughout.
 #pragma once
@@ -27,11 +27,11 @@ struct UpgradeTransfer {
     TftpTimings timings;
 };
 
-class TFupgrade final : public QDialog {
+class FirmwareUpgradeWindow final : public QDialog {
     Q_OBJECT
   public:
-    TFupgrade(StationRuntime& runtime, QWidget* parent = nullptr, UpgradeTransfer transfer = {});
-    ~TFupgrade() override;
+    FirmwareUpgradeWindow(StationRuntime& runtime, QWidget* parent = nullptr, UpgradeTransfer transfer = {});
+    ~FirmwareUpgradeWindow() override;
 
     bool sending() const { return sending_; }
 

@@ -1,4 +1,4 @@
-#include "ui/service/tfupgrade.h"
+#include "ui/service/firmware_upgrade_window.h"
 
 #include "core/app/station_runtime.h"
 #include "core/service/firmware_upload.h"
@@ -66,7 +66,7 @@ class WindowEvents final : public TftpSendEvents {
 
 } // namespace
 
-TFupgrade::TFupgrade(StationRuntime& runtime, QWidget* parent, UpgradeTransfer transfer)
+FirmwareUpgradeWindow::FirmwareUpgradeWindow(StationRuntime& runtime, QWidget* parent, UpgradeTransfer transfer)
     : QDialog(parent), runtime_(runtime), transfer_(transfer)
 {
     setObjectName(QStringLiteral("TFupgrade"));
@@ -118,21 +118,21 @@ TFupgrade::TFupgrade(StationRuntime& runtime, QWidget* parent, UpgradeTransfer t
     grid->setRowStretch(3, 1);
     grid->setColumnStretch(1, 1);
 
-    connect(browse, &QToolButton::clicked, this, &TFupgrade::chooseFile);
-    connect(send_, &QPushButton::clicked, this, &TFupgrade::send);
-    connect(cancel_, &QPushButton::clicked, this, &TFupgrade::cancel);
+    connect(browse, &QToolButton::clicked, this, &FirmwareUpgradeWindow::chooseFile);
+    connect(send_, &QPushButton::clicked, this, &FirmwareUpgradeWindow::send);
+    connect(cancel_, &QPushButton::clicked, this, &FirmwareUpgradeWindow::cancel);
 
     file_->setText(QString::fromStdString(runtime_.config().readString(kSection, kFileKey, "")));
     resize(560, 380);
     restorePlacement(*this, runtime_.config(), kSection);
 }
 
-TFupgrade::~TFupgrade()
+FirmwareUpgradeWindow::~FirmwareUpgradeWindow()
 {
     cancel();
 }
 
-void TFupgrade::chooseFile()
+void FirmwareUpgradeWindow::chooseFile()
 {
     QFileDialog dialog(this, QStringLiteral("Soubor FW"), QFileInfo(file_->text()).absolutePath(),
                        QStringLiteral("BIN (*.bin *.BIN);;HEX (*.hex *.HEX)"));
@@ -143,7 +143,7 @@ void TFupgrade::chooseFile()
         file_->setText(dialog.selectedFiles().front());
 }
 
-void TFupgrade::send()
+void FirmwareUpgradeWindow::send()
 {
     if (sending_)
         return;
@@ -160,7 +160,7 @@ void TFupgrade::send()
     FirmwareUpload upload{file_->text().toStdString(), runtime_.settings().powerModuleAddress, transfer_.port,
                           transfer_.timings};
     auto events = std::make_shared<WindowEvents>(QPointer<QPlainTextEdit>(log_), QPointer<QProgressBar>(progress_));
-    QPointer<TFupgrade> self(this);
+    QPointer<FirmwareUpgradeWindow> self(this);
     // On the power module's job runner: it never meets another exchange of the service windows.
     runModuleJob<bool>(
         runtime_.powerJobs(), send_,
@@ -173,14 +173,14 @@ void TFupgrade::send()
         });
 }
 
-void TFupgrade::cancel()
+void FirmwareUpgradeWindow::cancel()
 {
     if (cancelFlag_)
         cancelFlag_->store(true);
     cancel_->setEnabled(false);
 }
 
-void TFupgrade::finished()
+void FirmwareUpgradeWindow::finished()
 {
     sending_ = false;
     cancelFlag_.reset();
@@ -189,7 +189,7 @@ void TFupgrade::finished()
     cancel_->setEnabled(false);
 }
 
-void TFupgrade::done(int result)
+void FirmwareUpgradeWindow::done(int result)
 {
     // Closing stops an upload under way; its job ends at its next receive.
     cancel();

@@ -37,21 +37,22 @@ class RecordWindows;
 class RunControls;
 class BatteryTestFileActions;
 
-class TFmain final : public QMainWindow, public UiBridge {
+class MainWindow final : public QMainWindow, public UiBridge {
     Q_OBJECT
   public:
     // `home`: the station home (the executable's folder); `configPath`: the configuration file.
-    TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers = true,
-           QWidget* parent = nullptr);
+    MainWindow(const std::filesystem::path& home, const std::filesystem::path& configPath, bool startWorkers = true,
+               QWidget* parent = nullptr);
     // The same with the configuration the program has already loaded.
-    TFmain(const std::filesystem::path& home, ConfigFile config, bool startWorkers = true, QWidget* parent = nullptr);
+    MainWindow(const std::filesystem::path& home, ConfigFile config, bool startWorkers = true,
+               QWidget* parent = nullptr);
     // The same on a given clock (tests run the station faster than real time).
-    TFmain(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
-           bool startWorkers = true, QWidget* parent = nullptr);
+    MainWindow(const std::filesystem::path& home, const std::filesystem::path& configPath, Clock& clock,
+               bool startWorkers = true, QWidget* parent = nullptr);
     // The window of a station already built on `bridge` (attached here to this window).
-    TFmain(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntime> runtime, bool startWorkers = true,
-           QWidget* parent = nullptr);
-    ~TFmain() override;
+    MainWindow(std::unique_ptr<QtUiBridge> bridge, std::unique_ptr<StationRuntime> runtime, bool startWorkers = true,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     StationRuntime& runtime() { return *runtime_; }
     QtUiBridge& bridge() { return *bridge_; }
@@ -113,7 +114,7 @@ class TFmain final : public QMainWindow, public UiBridge {
         std::unique_ptr<StationRuntime> runtime;
     };
     static StationParts buildStation(const std::filesystem::path& home, ConfigFile config, Clock& clock);
-    TFmain(StationParts parts, bool startWorkers, QWidget* parent);
+    MainWindow(StationParts parts, bool startWorkers, QWidget* parent);
 
     void buildDiagram();
     void connectActions();

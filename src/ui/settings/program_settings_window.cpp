@@ -1,4 +1,4 @@
-#include "ui/settings/tfnastaveni_programu.h"
+#include "ui/settings/program_settings_window.h"
 
 #include "core/app/user_list.h"
 #include "core/reports/report_texts.h"
@@ -74,7 +74,7 @@ QWidget* folderField(QLineEdit*& edit, const char* name, QWidget* parent)
 
 } // namespace
 
-TFnastaveni_programu::TFnastaveni_programu(StationRuntime& runtime, ProgramSettingsHost host, QWidget* parent)
+ProgramSettingsWindow::ProgramSettingsWindow(StationRuntime& runtime, ProgramSettingsHost host, QWidget* parent)
     : QDialog(parent), runtime_(runtime), host_(std::move(host))
 {
     setObjectName(QStringLiteral("TFnastaveni_programu"));
@@ -87,7 +87,7 @@ TFnastaveni_programu::TFnastaveni_programu(StationRuntime& runtime, ProgramSetti
 
     users_ = new UsersPage(pages_);
     users_->setObjectName(QStringLiteral("TSuzivatele"));
-    connect(users_, &UsersPage::accepted, this, &TFnastaveni_programu::acceptUsers);
+    connect(users_, &UsersPage::accepted, this, &ProgramSettingsWindow::acceptUsers);
     connect(users_, &UsersPage::rejected, this, &QDialog::reject);
     pages_->addTab(users_, QStringLiteral(" Uživatelé "));
 
@@ -128,7 +128,7 @@ TFnastaveni_programu::TFnastaveni_programu(StationRuntime& runtime, ProgramSetti
         host_.applyPanelPosition();
 }
 
-QWidget* TFnastaveni_programu::buildFoldersPage()
+QWidget* ProgramSettingsWindow::buildFoldersPage()
 {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("TSadresar"));
@@ -147,21 +147,21 @@ QWidget* TFnastaveni_programu::buildFoldersPage()
     return page;
 }
 
-QWidget* TFnastaveni_programu::buildOtherPage()
+QWidget* ProgramSettingsWindow::buildOtherPage()
 {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("TSostatni"));
     iconSize_ = new QComboBox(page);
     iconSize_->setObjectName(QStringLiteral("CBikony"));
     iconSize_->addItems({QStringLiteral("Malé"), QStringLiteral("Střední"), QStringLiteral("Velké")});
-    connect(iconSize_, &QComboBox::currentIndexChanged, this, &TFnastaveni_programu::chooseIconSize);
+    connect(iconSize_, &QComboBox::currentIndexChanged, this, &ProgramSettingsWindow::chooseIconSize);
     faultSignalling_ = new QSpinBox(page);
     faultSignalling_->setObjectName(QStringLiteral("terr_sir"));
     faultSignalling_->setRange(0, 255);
     panelPosition_ = new QComboBox(page);
     panelPosition_->setObjectName(QStringLiteral("Lum_hl"));
     panelPosition_->addItems({QStringLiteral("Nahoře"), QStringLiteral("Vlevo")});
-    connect(panelPosition_, &QComboBox::currentIndexChanged, this, &TFnastaveni_programu::choosePanelPosition);
+    connect(panelPosition_, &QComboBox::currentIndexChanged, this, &ProgramSettingsWindow::choosePanelPosition);
     hardwareKind_ = new QComboBox(page);
     hardwareKind_->setObjectName(QStringLiteral("Ctyphw"));
     hardwareKind_->addItems({QStringLiteral("NiCd + Pb"), QStringLiteral("Pb")});
@@ -186,7 +186,7 @@ QWidget* TFnastaveni_programu::buildOtherPage()
     return page;
 }
 
-void TFnastaveni_programu::prepare(std::uint8_t userLevel)
+void ProgramSettingsWindow::prepare(std::uint8_t userLevel)
 {
     const StationSettings& s = runtime_.settings();
     filling_ = true;
@@ -209,7 +209,7 @@ void TFnastaveni_programu::prepare(std::uint8_t userLevel)
     setWindowTitle(QStringLiteral("Nastavení programu - ") + qs(s.stationName));
 }
 
-void TFnastaveni_programu::acceptFolders()
+void ProgramSettingsWindow::acceptFolders()
 {
     StationSettings& s = runtime_.settings();
     s.dataFolder = dataFolder_->text().toStdString();
@@ -218,7 +218,7 @@ void TFnastaveni_programu::acceptFolders()
     accept();
 }
 
-void TFnastaveni_programu::acceptUsers()
+void ProgramSettingsWindow::acceptUsers()
 {
     const std::string selected = host_.selectedOperator ? host_.selectedOperator() : std::string();
     const std::vector<std::string> names = users_->names();
@@ -231,7 +231,7 @@ void TFnastaveni_programu::acceptUsers()
     accept();
 }
 
-void TFnastaveni_programu::acceptOther()
+void ProgramSettingsWindow::acceptOther()
 {
     StationSettings& s = runtime_.settings();
     confirmedIconSize_ = static_cast<std::uint8_t>(iconSize_->currentIndex());
@@ -244,7 +244,7 @@ void TFnastaveni_programu::acceptOther()
     accept();
 }
 
-void TFnastaveni_programu::cancelOther()
+void ProgramSettingsWindow::cancelOther()
 {
     if (runtime_.settings().iconSize != confirmedIconSize_) {
         runtime_.settings().iconSize = confirmedIconSize_;
@@ -254,7 +254,7 @@ void TFnastaveni_programu::cancelOther()
     reject();
 }
 
-void TFnastaveni_programu::chooseIconSize(int size)
+void ProgramSettingsWindow::chooseIconSize(int size)
 {
     if (filling_ || size < 0)
         return;
@@ -263,7 +263,7 @@ void TFnastaveni_programu::chooseIconSize(int size)
         host_.applyIconSize();
 }
 
-void TFnastaveni_programu::choosePanelPosition(int position)
+void ProgramSettingsWindow::choosePanelPosition(int position)
 {
     if (filling_ || position < 0)
         return;
@@ -273,7 +273,7 @@ void TFnastaveni_programu::choosePanelPosition(int position)
         host_.applyPanelPosition();
 }
 
-void TFnastaveni_programu::done(int result)
+void ProgramSettingsWindow::done(int result)
 {
     if (!texts_->settleEdits())
         return;

@@ -17,10 +17,10 @@ namespace kapsorel::ui {
 
 class ConditionValueField;
 
-class TFpodminky final : public QDialog {
+class ConditionsWindow final : public QDialog {
     Q_OBJECT
   public:
-    explicit TFpodminky(ConfigFile& config, QWidget* parent = nullptr);
+    explicit ConditionsWindow(ConfigFile& config, QWidget* parent = nullptr);
 
     // What "OK" does with the rows: stores them, or refuses with the message to show
     // (the window then stays open).

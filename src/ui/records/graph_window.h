@@ -1,4 +1,4 @@
-// The graph window (TFgraf): cell voltages, battery voltage and current against the test
+// The graph window (GraphWindow): cell voltages, battery voltage and current against the test
 // time. It draws the core table's min/max decimation, so a redraw reads a number of points
 // proportional to the chart's width whatever the test's length; the points are read again
 // when the view (zoom by wheel, pan by drag, "Celý test"), the chart's width or the data
@@ -37,11 +37,11 @@ class DurationTicker;
 // Default colour of series n as the configuration stores colours.
 std::int32_t defaultSeriesColour(int series);
 
-class TFgraf final : public QWidget {
+class GraphWindow final : public QWidget {
     Q_OBJECT
   public:
-    // `config` holds the stored values (section "TFgraf") and must outlive the window.
-    TFgraf(SampleTable& table, ConfigFile& config, QWidget* parent = nullptr);
+    // `config` holds the stored values (section "GraphWindow") and must outlive the window.
+    GraphWindow(SampleTable& table, ConfigFile& config, QWidget* parent = nullptr);
 
     void setStationName(const std::string& station);
     void setThresholds(const CellThresholds& thresholds);

@@ -15,10 +15,10 @@ class QSpinBox;
 
 namespace kapsorel::ui {
 
-class TFRucne final : public QDialog {
+class ManualTestWindow final : public QDialog {
     Q_OBJECT
   public:
-    TFRucne(ConfigFile& config, QWidget* parent = nullptr);
+    ManualTestWindow(ConfigFile& config, QWidget* parent = nullptr);
 
     // Shows the dialog modally; the run to start after "Start", nothing otherwise.
     std::optional<ManualRun> ask();

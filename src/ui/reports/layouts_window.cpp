@@ -1,4 +1,4 @@
-#include "ui/reports/tfsestavy.h"
+#include "ui/reports/layouts_window.h"
 
 #include "core/base/files.h"
 #include "ui/common/ask.h"
@@ -62,8 +62,8 @@ QPushButton* button(QWidget* owner, const char* name, const QString& text, const
 
 } // namespace
 
-TFsestavy::TFsestavy(ConfigFile& config, std::filesystem::path folder, QString stationName, PrintLayout print,
-                     QWidget* parent)
+LayoutsWindow::LayoutsWindow(ConfigFile& config, std::filesystem::path folder, QString stationName, PrintLayout print,
+                             QWidget* parent)
     : QWidget(parent, Qt::Window), config_(config), folder_(std::move(folder)), stationName_(std::move(stationName)),
       print_(std::move(print)), choose_(chooseWithDialog)
 {
@@ -79,12 +79,12 @@ TFsestavy::TFsestavy(ConfigFile& config, std::filesystem::path folder, QString s
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    command("mi_novy", QStringLiteral("Nový"), &TFsestavy::newLayout);
-    command("mi_otevri", QStringLiteral("Otevři"), &TFsestavy::openLayout);
+    command("mi_novy", QStringLiteral("Nový"), &LayoutsWindow::newLayout);
+    command("mi_otevri", QStringLiteral("Otevři"), &LayoutsWindow::openLayout);
     command("mi_uloz", QStringLiteral("Ulož"), [this] { save(); });
     command("mi_uloz_jako", QStringLiteral("Ulož jako"), [this] { saveAs(); });
     fileMenu->addSeparator();
-    command("mi_tisk", QStringLiteral("Tisk"), &TFsestavy::print);
+    command("mi_tisk", QStringLiteral("Tisk"), &LayoutsWindow::print);
 
     auto* plus = button(this, "btn_plus", QStringLiteral("+"), QStringLiteral("Přidat položku"));
     auto* minus = button(this, "btn_minus", QStringLiteral("−"), QStringLiteral("Odebrat položku"));
@@ -167,7 +167,7 @@ TFsestavy::TFsestavy(ConfigFile& config, std::filesystem::path folder, QString s
             grid_->setCurrentCell(static_cast<int>(to), 0);
         }
     });
-    connect(printButton, &QPushButton::clicked, this, &TFsestavy::print);
+    connect(printButton, &QPushButton::clicked, this, &LayoutsWindow::print);
     connect(portrait_, &QRadioButton::toggled, this, [this](bool on) {
         if (on && !filling_)
             editing_.setOrientation(PageOrientation::Portrait);
@@ -178,8 +178,8 @@ TFsestavy::TFsestavy(ConfigFile& config, std::filesystem::path folder, QString s
     });
     connect(millimetres_, &QDoubleSpinBox::valueChanged, this,
             [this](double mm) { units_->setText(QStringLiteral("= %1").arg(millimetresToUnits(mm))); });
-    connect(grid_, &QTableWidget::cellChanged, this, &TFsestavy::cellEdited);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, &TFsestavy::cellDoubleClicked);
+    connect(grid_, &QTableWidget::cellChanged, this, &LayoutsWindow::cellEdited);
+    connect(grid_, &QTableWidget::cellDoubleClicked, this, &LayoutsWindow::cellDoubleClicked);
 
     resize(900, 420);
     restorePlacement(*this, config_, kSection);
@@ -194,13 +194,13 @@ TFsestavy::TFsestavy(ConfigFile& config, std::filesystem::path folder, QString s
         startUntitled();
 }
 
-int TFsestavy::currentRow() const
+int LayoutsWindow::currentRow() const
 {
     const int row = grid_->currentRow();
     return row >= 0 && row < grid_->rowCount() ? row : (grid_->rowCount() > 0 ? grid_->rowCount() - 1 : -1);
 }
 
-void TFsestavy::startUntitled()
+void LayoutsWindow::startUntitled()
 {
     editing_.reset({});
     path_ = folder_ / layout_messages::kUntitledName;
@@ -209,7 +209,7 @@ void TFsestavy::startUntitled()
     updateCaption();
 }
 
-bool TFsestavy::load(const std::filesystem::path& path)
+bool LayoutsWindow::load(const std::filesystem::path& path)
 {
     if (!std::filesystem::exists(path))
         return false;
@@ -226,7 +226,7 @@ bool TFsestavy::load(const std::filesystem::path& path)
     return true;
 }
 
-bool TFsestavy::saveTo(const std::filesystem::path& path)
+bool LayoutsWindow::saveTo(const std::filesystem::path& path)
 {
     if (Status s = saveLayoutFile(path.string(), editing_.layout()); !s) {
         showRefusal(this, s.error());
@@ -239,12 +239,12 @@ bool TFsestavy::saveTo(const std::filesystem::path& path)
     return true;
 }
 
-bool TFsestavy::save()
+bool LayoutsWindow::save()
 {
     return untitled_ ? saveAs() : saveTo(path_);
 }
 
-bool TFsestavy::saveAs()
+bool LayoutsWindow::saveAs()
 {
     const QString chosen = choose_(this, true, QString::fromStdString(folder_.string()));
     if (chosen.isEmpty())
@@ -252,7 +252,7 @@ bool TFsestavy::saveAs()
     return saveTo(chosen.toStdString());
 }
 
-bool TFsestavy::settleChanges(bool withCancel)
+bool LayoutsWindow::settleChanges(bool withCancel)
 {
     if (!editing_.modified())
         return true;
@@ -267,13 +267,13 @@ bool TFsestavy::settleChanges(bool withCancel)
     return false;
 }
 
-void TFsestavy::newLayout()
+void LayoutsWindow::newLayout()
 {
     if (settleChanges(true))
         startUntitled();
 }
 
-void TFsestavy::openLayout()
+void LayoutsWindow::openLayout()
 {
     if (!settleChanges(true))
         return;
@@ -282,13 +282,13 @@ void TFsestavy::openLayout()
         load(chosen.toStdString());
 }
 
-void TFsestavy::print()
+void LayoutsWindow::print()
 {
     if (!print_ || !print_(editing_.layout()))
         showRefusal(this, "Nelze");
 }
 
-void TFsestavy::closeEvent(QCloseEvent* event)
+void LayoutsWindow::closeEvent(QCloseEvent* event)
 {
     if (!settleChanges(true)) {
         event->ignore();
@@ -299,12 +299,12 @@ void TFsestavy::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TFsestavy::updateCaption()
+void LayoutsWindow::updateCaption()
 {
     setWindowTitle(QStringLiteral("Sestavy - ") + QString::fromStdString(path_.filename().string()));
 }
 
-void TFsestavy::fillGrid()
+void LayoutsWindow::fillGrid()
 {
     filling_ = true;
     const auto& items = editing_.layout().items;
@@ -317,7 +317,7 @@ void TFsestavy::fillGrid()
     filling_ = false;
 }
 
-void TFsestavy::fillRow(int row)
+void LayoutsWindow::fillRow(int row)
 {
     const bool wasFilling = filling_;
     filling_ = true;
@@ -338,7 +338,7 @@ void TFsestavy::fillRow(int row)
     filling_ = wasFilling;
 }
 
-void TFsestavy::cellEdited(int row, int column)
+void LayoutsWindow::cellEdited(int row, int column)
 {
     if (filling_)
         return;
@@ -348,7 +348,7 @@ void TFsestavy::cellEdited(int row, int column)
     fillRow(row);
 }
 
-void TFsestavy::cellDoubleClicked(int row, int column)
+void LayoutsWindow::cellDoubleClicked(int row, int column)
 {
     const auto index = static_cast<std::size_t>(row);
     const LayoutItem& item = editing_.layout().items[index];

@@ -26,10 +26,10 @@ class MeasureTabs;
 class PowerTabs;
 class SettingsFileMenu;
 
-class TFnastaveni final : public QWidget {
+class ModuleSettingsWindow final : public QWidget {
     Q_OBJECT
   public:
-    explicit TFnastaveni(StationRuntime& runtime, QWidget* parent = nullptr);
+    explicit ModuleSettingsWindow(StationRuntime& runtime, QWidget* parent = nullptr);
 
     // Hides the measurement module's tabs for hardware kind 1 (power module only), shows
     // them for 0; other kinds change nothing.

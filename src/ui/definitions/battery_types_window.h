@@ -23,14 +23,15 @@ class BatteryTypesModel;
 class BatteryVariablesModel;
 class GridView;
 
-class TFbaterie final : public QDialog {
+class BatteryTypesWindow final : public QDialog {
     Q_OBJECT
   public:
     // Loads the battery types and the procedure index of the station at `home`. The
     // caller runs exec() and then reloads the definitions the rest of the program uses.
-    TFbaterie(const std::filesystem::path& home, ConfigFile& config, bool serviceRights, QWidget* parent = nullptr);
+    BatteryTypesWindow(const std::filesystem::path& home, ConfigFile& config, bool serviceRights,
+                       QWidget* parent = nullptr);
     // The grids and their models go before the table they show.
-    ~TFbaterie() override;
+    ~BatteryTypesWindow() override;
 
     // The battery type whose values the right-hand grids show (−1 = none).
     int selectedType() const { return selected_; }

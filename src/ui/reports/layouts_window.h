@@ -1,4 +1,4 @@
-// The layouts window (TFsestavy): edits one report layout (".ses" in the folder
+// The layouts window (LayoutsWindow): edits one report layout (".ses" in the folder
 // "Sestavy") as a grid of items, with the page orientation, a millimetre converter and
 // printing the current test with the layout.
 #pragma once
@@ -17,7 +17,7 @@ class QTableWidget;
 
 namespace kapsorel::ui {
 
-class TFsestavy final : public QWidget {
+class LayoutsWindow final : public QWidget {
     Q_OBJECT
   public:
     // Prints a layout with the current test; false when there is no current test.
@@ -25,8 +25,8 @@ class TFsestavy final : public QWidget {
     // Asks for a file to open (save false) or save to; empty when cancelled.
     using ChooseFile = std::function<QString(QWidget*, bool save, const QString& folder)>;
 
-    TFsestavy(ConfigFile& config, std::filesystem::path folder, QString stationName, PrintLayout print,
-              QWidget* parent = nullptr);
+    LayoutsWindow(ConfigFile& config, std::filesystem::path folder, QString stationName, PrintLayout print,
+                  QWidget* parent = nullptr);
 
     void setFileChooser(ChooseFile choose) { choose_ = std::move(choose); }
 

@@ -15,11 +15,11 @@ class QTableWidget;
 
 namespace kapsorel::ui {
 
-class TFseznam_pr final : public QDialog {
+class VariablesListWindow final : public QDialog {
     Q_OBJECT
   public:
     // `informationOnly`: the list only informs, a double click closes it without a pick.
-    TFseznam_pr(ConfigFile& config, const BatteryTable& types, bool informationOnly, QWidget* parent = nullptr);
+    VariablesListWindow(ConfigFile& config, const BatteryTable& types, bool informationOnly, QWidget* parent = nullptr);
 
     // Opens the list modally; the reference "#" + ID of the row double-clicked (or
     // chosen with Enter), nothing when the list only informs or was closed otherwise.

@@ -1,4 +1,4 @@
-#include "ui/main/tfrucne.h"
+#include "ui/main/manual_test_window.h"
 
 #include "ui/common/decimal_box.h"
 #include "ui/common/window_placement.h"
@@ -33,7 +33,7 @@ QDoubleSpinBox* decimalBox(QWidget* parent, const char* name, double maximum)
 
 } // namespace
 
-TFRucne::TFRucne(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
+ManualTestWindow::ManualTestWindow(ConfigFile& config, QWidget* parent) : QDialog(parent), config_(config)
 {
     setObjectName(QStringLiteral("TFRucne"));
     setWindowTitle(QStringLiteral("Ruční spuštění"));
@@ -97,11 +97,11 @@ TFRucne::TFRucne(ConfigFile& config, QWidget* parent) : QDialog(parent), config_
     current_->setValue(config_.readInt(kSection, "ss_proud", 10) / 10.0);
     period_->setValue(config_.readInt(kSection, "ss_perioda", 60));
     seconds_->setValue(config_.readInt(kSection, "ss_cas", 3600));
-    connect(charge_, &QRadioButton::toggled, this, &TFRucne::applyMode);
+    connect(charge_, &QRadioButton::toggled, this, &ManualTestWindow::applyMode);
     restorePlacement(*this, config_, kSection);
 }
 
-void TFRucne::applyMode()
+void ManualTestWindow::applyMode()
 {
     const bool discharging = discharge_->isChecked();
     voltage_->setVisible(!discharging);
@@ -109,7 +109,7 @@ void TFRucne::applyMode()
     current_->setMaximum(discharging ? kDischargeCurrentLimit : kChargeCurrentLimit);
 }
 
-ManualRun TFRucne::values() const
+ManualRun ManualTestWindow::values() const
 {
     ManualRun run;
     run.discharge = discharge_->isChecked();
@@ -120,7 +120,7 @@ ManualRun TFRucne::values() const
     return run;
 }
 
-void TFRucne::store()
+void ManualTestWindow::store()
 {
     config_.writeInt(kSection, "RadioGroup1", discharge_->isChecked() ? 1 : 0);
     config_.writeInt(kSection, "ss_nap", static_cast<std::int32_t>(std::lround(voltage_->value() * 10.0)));
@@ -130,7 +130,7 @@ void TFRucne::store()
     savePlacement(*this, config_, kSection);
 }
 
-std::optional<ManualRun> TFRucne::ask()
+std::optional<ManualRun> ManualTestWindow::ask()
 {
     const int result = exec();
     store();
