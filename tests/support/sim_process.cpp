@@ -1,5 +1,6 @@
 #include "support/sim_process.h"
 
+#include "support/build_paths.h"
 #include "support/wait_until.h"
 
 #include <arpa/inet.h>
@@ -67,7 +68,7 @@ int killAndReap(pid_t pid)
 // descriptors (-1 = inherit).
 pid_t spawn(const std::vector<std::string>& args, int outFd, int errFd)
 {
-    std::vector<std::string> all{KAPSOREL_SIM_PATH};
+    std::vector<std::string> all{simulatorPath().string()};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all)

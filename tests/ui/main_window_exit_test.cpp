@@ -1,4 +1,5 @@
 #include "core/app/instance_lock.h"
+#include "support/build_paths.h"
 #include "support/qt/messages.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
@@ -100,14 +101,14 @@ class MainWindowExitTest : public QObject {
         writeConfig(home, sim);
         const QString config = QString::fromStdString((home / "Kapsorel.ini").string());
         QProcess first;
-        first.start(QStringLiteral(KAPSOREL_PROGRAM_PATH), {config});
+        first.start(QString::fromStdString(test::programPath().string()), {config});
         QVERIFY(first.waitForStarted());
         // Wait until the first program holds the station's lock.
         QTRY_VERIFY_WITH_TIMEOUT(!InstanceLock(InstanceLock::nameFor(sim.powerAddress())).acquire(), 20000);
         QCOMPARE(first.state(), QProcess::Running);
 
         QProcess second;
-        second.start(QStringLiteral(KAPSOREL_PROGRAM_PATH), {config});
+        second.start(QString::fromStdString(test::programPath().string()), {config});
         QVERIFY(second.waitForFinished(5000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);

@@ -2,6 +2,7 @@
 // without questions: a running test stays resumable, the settings and the shutdown log are
 // written, and the program ends with code 0.
 #include "demo_definitions.h"
+#include "support/build_paths.h"
 #include "support/qt/messages.h"
 #include "support/sim_process.h"
 #include "support/temp_home.h"
@@ -101,14 +102,14 @@ class SessionEndTest : public QObject {
         test::TempHome home;
         writeStation(home, sim);
         QProcess program;
-        program.start(QStringLiteral(KAPSOREL_PROGRAM_PATH),
+        program.start(QString::fromStdString(test::programPath().string()),
                       {QString::fromStdString((home / "Kapsorel.ini").string())});
         QVERIFY(program.waitForStarted());
         // Once the workers run, the end has workers to stop and a log to write.
         QTest::qWait(1500);
         QCOMPARE(program.state(), QProcess::Running);
         // The program keeps its shutdown log beside itself.
-        const std::filesystem::path log = std::filesystem::path(KAPSOREL_PROGRAM_PATH).parent_path() / "Kapsorel.log";
+        const std::filesystem::path log = test::programPath().parent_path() / "Kapsorel.log";
         std::filesystem::remove(log);
         QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
         QVERIFY(program.waitForFinished(10000));

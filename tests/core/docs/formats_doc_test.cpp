@@ -11,6 +11,7 @@
 #include "core/service/adc_records.h"
 #include "core/service/settings_blocks.h"
 #include "core/service/settings_file.h"
+#include "support/build_paths.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -64,7 +65,7 @@ std::vector<std::string> cells(const std::string& line)
 
 FormatsDoc readFormatsDoc()
 {
-    std::ifstream in(std::string(KAPSOREL_SOURCE_DIR) + "/docs/formats.md");
+    std::ifstream in(test::sourceDir() / "docs" / "formats.md");
     EXPECT_TRUE(in.good()) << "docs/formats.md missing";
     const std::regex layoutMarker(R"(^<!-- layout: (\w+) (\d+) -->$)");
     const std::regex valueMarker(R"(^<!-- value: (\w+) (\d+) -->$)");

@@ -1,5 +1,6 @@
 // kapsorel-export, the command-line export: its help, and an exit code for each outcome.
 #include "core/records/csv_export.h"
+#include "support/build_paths.h"
 #include "support/long_test_file.h"
 #include "support/temp_home.h"
 
@@ -20,7 +21,7 @@ struct ToolRun {
 
 ToolRun runExport(const TempHome& home, const std::vector<std::string>& args)
 {
-    std::string command = std::string("'") + KAPSOREL_EXPORT_PATH + "'";
+    std::string command = "'" + test::exportToolPath().string() + "'";
     for (const auto& a : args)
         command += " '" + a + "'";
     command += " >'" + (home / "stdout").string() + "' 2>'" + (home / "stderr").string() + "' </dev/null";
