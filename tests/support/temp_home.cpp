@@ -1,5 +1,6 @@
 #include "support/temp_home.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -44,6 +45,15 @@ std::string TempHome::readText(const std::string& name) const
 {
     const auto b = readBytes(name);
     return std::string(b.begin(), b.end());
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace kapsorel::test

@@ -27,4 +27,7 @@ class TempHome {
     std::filesystem::path path_;
 };
 
+// The names in a folder, sorted: hidden ones (a save's temporary) included.
+std::vector<std::string> namesIn(const std::filesystem::path& folder);
+
 } // namespace kapsorel::test

@@ -206,42 +206,6 @@ bool parseInt(std::string_view text, std::int32_t& out)
     return true;
 }
 
-std::string errnoText(int err)
-{
-    switch (err) {
-    case EACCES:
-    case EPERM:
-        return "přístup odepřen";
-    case EISDIR:
-        return "je to složka";
-    case EIO:
-        return "chyba vstupu/výstupu";
-    case ELOOP:
-        return "smyčka symbolických odkazů";
-    default:
-        return std::strerror(err);
-    }
-}
-
-// Why a file that exists cannot be read, found by one more attempt after the retries.
-std::string unreadableWhy(const std::filesystem::path& path)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return errnoText(EISDIR);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errnoText(errno);
-    char byte;
-    ssize_t n;
-    do {
-        n = ::read(fd, &byte, 1);
-    } while (n < 0 && errno == EINTR);
-    const int err = errno;
-    ::close(fd);
-    return n < 0 ? errnoText(err) : "nelze přečíst";
-}
-
 } // namespace
 
 ConfigFile::ConfigFile(ConfigFile&& other) noexcept
@@ -321,7 +285,9 @@ Result<ConfigFile> ConfigFile::load(const std::filesystem::path& path, Clock& cl
     std::error_code ec;
     if (!std::filesystem::exists(path, ec) && !ec)
         return ConfigFile(path);
-    auto bytes = readFileRetrying(path, clock);
+    // An INI file of settings and window placements: a few kilobytes; far more is no configuration.
+    constexpr std::uint64_t kMaxConfigBytes = std::uint64_t{4} << 20;
+    auto bytes = readFileRetrying(path, clock, kMaxConfigBytes);
     if (!bytes)
         return Error{bytes.error()};
     return fromBytes(std::span<const std::uint8_t>(bytes.value()), path);
@@ -333,7 +299,7 @@ ConfigFile ConfigFile::loadForStation(const std::filesystem::path& path, Clock& 
     if (loaded)
         return std::move(loaded.value());
     ConfigFile cfg(path);
-    cfg.unreadableReason_ = loaded.error() + " (" + unreadableWhy(path) + ")";
+    cfg.unreadableReason_ = loaded.error();
     return cfg;
 }
 

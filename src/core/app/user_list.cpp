@@ -43,7 +43,9 @@ UserListRead readUserList(const std::filesystem::path& file, Clock& clock)
     std::error_code ec;
     if (!std::filesystem::exists(file, ec) && !ec)
         return out;
-    auto bytes = readFileRetrying(file, clock);
+    // 30-byte records: room for thousands of operators.
+    constexpr std::uint64_t kMaxUserListBytes = std::uint64_t{256} << 10;
+    auto bytes = readFileRetrying(file, clock, kMaxUserListBytes);
     if (!bytes) {
         out.message = bytes.error();
         return out;

@@ -1,7 +1,8 @@
 #include "core/app/worker_control.h"
 
+#include "core/base/atomic_file.h"
+
 #include <chrono>
-#include <cstdio>
 #include <exception>
 
 namespace kapsorel {
@@ -11,33 +12,27 @@ namespace {
 constexpr int kIdleMs = 100;
 constexpr int kWaitCheckMs = 100;
 
-// The shutdown log: every line goes out at once, so a hang later still shows how far
-// the exit came. A log that cannot be created is simply off.
+// The shutdown log: every line goes out at once (the whole log saved again through the
+// atomic writer, so a link planted at its name leads nowhere and a reader never sees half a
+// log), and a hang later still shows how far the exit came. A log that cannot be created is
+// simply off.
 class ShutdownLog {
   public:
-    explicit ShutdownLog(const std::filesystem::path& path)
-        : file_(path.empty() ? nullptr : std::fopen(path.c_str(), "w"))
-    {
-    }
-    ~ShutdownLog()
-    {
-        if (file_)
-            std::fclose(file_);
-    }
-    ShutdownLog(const ShutdownLog&) = delete;
-    ShutdownLog& operator=(const ShutdownLog&) = delete;
+    explicit ShutdownLog(std::filesystem::path path) : path_(std::move(path)) {}
 
     void line(const std::string& text)
     {
-        if (!file_)
+        if (path_.empty())
             return;
-        std::fputs(text.c_str(), file_);
-        std::fputc('\n', file_);
-        std::fflush(file_);
+        text_ += text;
+        text_ += '\n';
+        if (!replaceFile(path_, std::span(reinterpret_cast<const std::uint8_t*>(text_.data()), text_.size())))
+            path_.clear();
     }
 
   private:
-    std::FILE* file_;
+    std::filesystem::path path_;
+    std::string text_;
 };
 
 } // namespace

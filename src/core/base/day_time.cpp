@@ -43,8 +43,15 @@ DayTime toDayTime(const LocalDateTime& t)
     return static_cast<double>(days) + secs / kSecondsPerDay;
 }
 
+bool dayTimeInRange(DayTime d)
+{
+    return d >= kFirstDayTime && d < kEndDayTime;
+}
+
 LocalDateTime fromDayTime(DayTime d)
 {
+    if (!dayTimeInRange(d))
+        d = d >= kEndDayTime ? kEndDayTime - 0.001 / kSecondsPerDay : (d < kFirstDayTime ? kFirstDayTime : 0.0);
     long long days = static_cast<long long>(std::floor(d));
     long long ms = std::llround((d - static_cast<double>(days)) * kSecondsPerDay * 1000.0);
     if (ms >= 86400000LL) {

@@ -22,7 +22,15 @@ struct LocalDateTime {
     int millisecond = 0;
 };
 
+// Day-times that stand for a calendar date: 1 January 1 to 31 December 9999 (four-digit
+// years). Not-numbers and infinities lie outside.
+constexpr DayTime kFirstDayTime = -693593.0; // 0001-01-01 00:00
+constexpr DayTime kEndDayTime = 2958466.0;   // 10000-01-01 00:00, the first one outside
+bool dayTimeInRange(DayTime d);
+
 DayTime toDayTime(const LocalDateTime& t);
+// Defined for every value: one outside the range gives the nearest end (a not-number the
+// epoch), so a damaged record never leads to undefined arithmetic.
 LocalDateTime fromDayTime(DayTime d);
 
 DayTime toDayTime(std::chrono::system_clock::time_point tp);

@@ -1,5 +1,7 @@
-// File helpers with the station's rules: files that another window may hold are
-// opened with retries, and folders are created on demand.
+// File helpers with the station's rules: files that another window or station may hold are
+// opened with retries (only while the failure is one that can pass), whole-file reads take
+// only regular files up to a size, saves go through the atomic writer (atomic_file.h), and
+// folders are created on demand.
 #pragma once
 
 #include "core/base/clock.h"
@@ -7,6 +9,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,16 +19,32 @@ namespace kapsorel {
 constexpr int kOpenAttempts = 10;
 constexpr int kOpenRetryMs = 1000;
 
-// Message shown when a file stays unavailable after all attempts.
+// Largest file a whole-file read takes unless its format names a smaller cap.
+constexpr std::uint64_t kDefaultReadCap = std::uint64_t{16} << 20;
+
+// Message shown when a file stays unavailable after all attempts: "Soubor <path> nelze
+// otevřít", and with an error number " (<why>)".
 std::string cannotOpenMessage(const std::filesystem::path& path);
+std::string cannotOpenMessage(const std::filesystem::path& path, int err);
+// Why a file operation failed, in words for the user ("přístup odepřen", "soubor neexistuje").
+std::string fileErrorText(int err);
+// True for a failure that can pass by itself: the file shared or locked by another program
+// or station (EAGAIN, EBUSY, ETXTBSY, ENOLCK, EDEADLK) or an interrupted call. Anything else
+// (EACCES, ENOENT, EROFS, a folder, a loop of links ...) will not pass by waiting.
+bool transientFileError(int err);
+// Runs `attempt` (0 = done, else an errno) up to kOpenAttempts times kOpenRetryMs apart while
+// it fails with a transient error; returns the last attempt's result.
+int retryingTransient(Clock& clock, const std::function<int()>& attempt);
 
-// Reads the whole file, trying up to 10 times 1000 ms apart.
-// Fails with "Soubor <path> nelze otevřít".
+// Reads the whole file, trying again while it is transiently unavailable (up to 10 times
+// 1000 ms apart). Only a regular file of at most `maxBytes` is read (a pipe, a device or a
+// huge file is refused at once). Fails with "Soubor <path> nelze otevřít (<why>)".
 Result<std::vector<std::uint8_t>> readFileRetrying(const std::filesystem::path& path,
-                                                   Clock& clock = SystemClock::instance());
+                                                   Clock& clock = SystemClock::instance(),
+                                                   std::uint64_t maxBytes = kDefaultReadCap);
 
-// A file read piece by piece, for files too large to hold at once. Opened with the same
-// retries as readFileRetrying; the file is closed when the reader goes.
+// A regular file read piece by piece, for files too large to hold at once. Opened with the
+// same retries as readFileRetrying; the file is closed when the reader goes.
 class FileReader {
   public:
     FileReader() = default;
@@ -45,10 +65,14 @@ class FileReader {
     std::filesystem::path path_;
 };
 
-// Replaces the file's contents atomically (temporary file, fsync, rename), trying to
-// open up to 10 times 1000 ms apart. A failure leaves the old file untouched.
+// Replaces the file's contents through the atomic writer (atomic_file.h), trying again while
+// the folder is transiently unavailable. A failure leaves the old file untouched.
 Status writeFileRetrying(const std::filesystem::path& path, const std::vector<std::uint8_t>& data,
                          Clock& clock = SystemClock::instance());
+
+// True when both name one existing file: the same name, another name of it (a hard link) or
+// a symbolic link to it.
+bool sameExistingFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Creates the folder (and its parents) when missing. Fails with "Nelze vytvořit : <path>".
 Status ensureFolder(const std::filesystem::path& path);
@@ -72,6 +96,9 @@ class FileStore {
     virtual Status replace(const std::filesystem::path& path, const std::vector<std::uint8_t>& data, Clock& clock) = 0;
     // As readFileRetrying.
     virtual Result<std::vector<std::uint8_t>> read(const std::filesystem::path& path, Clock& clock) = 0;
+    // As copyFileReplacing (atomic_file.h): the file streamed, never held whole.
+    virtual Status copy(const std::filesystem::path& source, const std::filesystem::path& target, Clock& clock,
+                        std::span<const std::uint8_t> head = {}, std::uint64_t length = UINT64_MAX);
 };
 
 class DiskFileStore final : public FileStore {

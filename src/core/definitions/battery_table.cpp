@@ -49,7 +49,9 @@ FileReport BatteryTable::load(const std::filesystem::path& home, Clock& clock)
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         return report;
-    auto data = readFileRetrying(path, clock);
+    // 656-byte battery types: room for thousands.
+    constexpr std::uint64_t kMaxBatteryTableBytes = std::uint64_t{4} << 20;
+    auto data = readFileRetrying(path, clock, kMaxBatteryTableBytes);
     if (!data) {
         writable_ = false;
         report.status = data.status();

@@ -167,7 +167,9 @@ Result<Procedure> loadProcedureFile(const std::filesystem::path& path, Clock& cl
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         return Procedure{};
-    auto data = readFileRetrying(path, clock);
+    // At most 200 steps of 291 bytes and a header: far less than this.
+    constexpr std::uint64_t kMaxProcedureBytes = std::uint64_t{1} << 20;
+    auto data = readFileRetrying(path, clock, kMaxProcedureBytes);
     if (!data)
         return Error{data.error()};
     auto p = parseProcedure(data.value());

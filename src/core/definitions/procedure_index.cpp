@@ -100,7 +100,9 @@ FileReport ProcedureIndex::load()
         writable_ = true;
         return report;
     }
-    auto data = readFileRetrying(path, *clock_);
+    // One short entry per procedure.
+    constexpr std::uint64_t kMaxIndexBytes = std::uint64_t{1} << 20;
+    auto data = readFileRetrying(path, *clock_, kMaxIndexBytes);
     if (!data) {
         report.status = data.status();
         return report;

@@ -106,7 +106,9 @@ Result<ReportLayout> decodeLayout(std::span<const std::uint8_t> data)
 
 Result<ReportLayout> loadLayoutFile(const std::string& path)
 {
-    auto bytes = readFileRetrying(path);
+    // One page of report items.
+    constexpr std::uint64_t kMaxLayoutBytes = std::uint64_t{1} << 20;
+    auto bytes = readFileRetrying(path, SystemClock::instance(), kMaxLayoutBytes);
     if (!bytes)
         return Error{bytes.error()};
     auto layout = decodeLayout(*bytes);

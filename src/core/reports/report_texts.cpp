@@ -135,7 +135,9 @@ Result<std::vector<ReportText>> readReportTexts(const std::filesystem::path& fil
     std::error_code ec;
     if (!std::filesystem::exists(file, ec) && !ec)
         return std::vector<ReportText>{};
-    auto bytes = readFileRetrying(file, clock);
+    // At most 65535 texts of 210 bytes.
+    constexpr std::uint64_t kMaxTextsBytes = std::uint64_t{16} << 20;
+    auto bytes = readFileRetrying(file, clock, kMaxTextsBytes);
     if (!bytes)
         return Error{bytes.error()};
     auto texts = parseReportTexts(bytes.value());

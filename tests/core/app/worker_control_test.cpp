@@ -288,6 +288,25 @@ TEST(Workers, ShutdownWithoutALogStillWaitsForEveryWorker)
     EXPECT_TRUE(workers.TH_SYNC.ended());
 }
 
+// The log is saved whole as a new file each line: another name of the old log's file (a
+// hard link someone made to it) keeps its bytes, and a link planted at the log's temporary
+// names leads nowhere.
+TEST(Workers, ShutdownLogIsSavedAsANewFileNeverIntoTheOldOne)
+{
+    test::TempHome home;
+    home.writeText("Kapsorel.log", "precious");
+    std::filesystem::create_hard_link(home / "Kapsorel.log", home / "other");
+    home.writeText("victim", "kept");
+    std::filesystem::create_symlink(home / "victim", home / "Kapsorel.log.tmp");
+    Workers workers;
+    workers.shutdown(home / "Kapsorel.log", {});
+    EXPECT_EQ(home.readText("Kapsorel.log"), "Konec:\nRun_th\nMea_th\nVyk_th\nSync_th\n");
+    EXPECT_EQ(home.readText("other"), "precious");
+    EXPECT_EQ(home.readText("victim"), "kept");
+    EXPECT_EQ(test::namesIn(home.path()),
+              (std::vector<std::string>{"Kapsorel.log", "Kapsorel.log.tmp", "other", "victim"}));
+}
+
 TEST(Workers, ShutdownRunsOnceAndCopesWithWorkersNeverStarted)
 {
     test::TempHome home;

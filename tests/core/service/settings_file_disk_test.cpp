@@ -6,6 +6,7 @@
 #include "support/fake_clock.h"
 #include "support/temp_home.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -202,7 +203,7 @@ TEST_F(SettingsFileDisk, AMissingFileIsReportedOnceAndLoadsNothing)
         const SettingsLoad load = open(which);
         EXPECT_FALSE(load.power || load.measure);
         EXPECT_EQ(load.loaded, 0u);
-        EXPECT_EQ(load.messages, std::vector<std::string>{cannotOpenMessage(file)});
+        EXPECT_EQ(load.messages, std::vector<std::string>{cannotOpenMessage(file, ENOENT)});
     }
 }
 
