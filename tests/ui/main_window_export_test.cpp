@@ -80,6 +80,32 @@ class MainWindowExportTest : public QObject {
         QVERIFY2(reported.contains(QStringLiteral("Exportováno vzorků: 40000")), qPrintable(reported));
     }
 
+    // An output that is the test file (by its name, through a link, or the steps file beside
+    // a "*.csv" output that is a link to it) is refused with its message; the test stays whole.
+    void anExportOverTheTestFileIsRefused()
+    {
+        test::TempHome home;
+        setUpHome(home);
+        test::writeLongTestFile(home / "Data" / "t.tst", {.samples = 50});
+        std::filesystem::create_symlink("t.tst", home / "Data" / "link.csv");
+        std::filesystem::create_symlink("t.tst", home / "Data" / "x_steps.csv");
+        const auto before = home.readBytes("Data/t.tst");
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        QVERIFY(w.openTestFileAt(home / "Data" / "t.tst"));
+        auto* exporter = w.findChild<ui::CsvExportAction*>(QStringLiteral("csvExport"));
+        for (const char* out : {"t.tst", "link.csv", "x.csv"}) {
+            bool done = false;
+            exporter->exportTo(home / "Data" / out, [&] { done = true; });
+            QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+            const QString last = messages(w).isEmpty() ? QString() : messages(w).back();
+            QVERIFY2(last.startsWith(QString::fromUtf8(csv_export_messages::kSameAsInput)), qPrintable(last));
+            QVERIFY(home.readBytes("Data/t.tst") == before);
+        }
+        QVERIFY(std::filesystem::is_symlink(home / "Data" / "link.csv"));
+        QVERIFY(!std::filesystem::exists(home / "Data" / "x.csv"));
+    }
+
     void aCancelledExportLeavesNoFile()
     {
         test::TempHome home;

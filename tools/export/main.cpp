@@ -15,6 +15,7 @@ constexpr int kExportedIncomplete = 1;
 constexpr int kUsage = 2;
 constexpr int kCannotRead = 3;
 constexpr int kCannotWrite = 4;
+constexpr int kWouldOverwriteInput = 5;
 
 const char* const kHelp = "Usage: kapsorel-export FILE.tst [OUT.csv]\n"
                           "\n"
@@ -23,7 +24,9 @@ const char* const kHelp = "Usage: kapsorel-export FILE.tst [OUT.csv]\n"
                           "Step Index / 1, Voltage / V, Current / A, Charge Capacity / Ah,\n"
                           "Temperature T1 / degC, Cell 01 Voltage / V ... Cell 20 Voltage / V), and a step\n"
                           "summary beside it (OUT_steps.csv). OUT.csv defaults to FILE.csv. Existing files\n"
-                          "are replaced only by a complete export.\n"
+                          "are replaced only by a complete export, and never the test file itself. Text\n"
+                          "fields starting with = + - @ or a tab get a leading ' so that spreadsheets\n"
+                          "show them as text.\n"
                           "\n"
                           "Options:\n"
                           "  -h, --help   show this text\n"
@@ -34,7 +37,9 @@ const char* const kHelp = "Usage: kapsorel-export FILE.tst [OUT.csv]\n"
                           "     was written and the message on stderr says where the export stopped\n"
                           "  2  wrong command line\n"
                           "  3  the test file could not be read (missing, or no test file)\n"
-                          "  4  the CSV files could not be written\n";
+                          "  4  the CSV files could not be written\n"
+                          "  5  refused: an output is the test file itself (the same file, also\n"
+                          "     through a link; a test file named *.csv exported to its default name)\n";
 
 } // namespace
 
@@ -75,6 +80,8 @@ int main(int argc, char** argv)
     auto result = kapsorel::exportTestCsv(testFile, csvFile, progress);
     if (!result) {
         std::fprintf(stderr, "kapsorel-export: %s\n", result.error().c_str());
+        if (result.error().starts_with(kapsorel::csv_export_messages::kSameAsInput))
+            return kWouldOverwriteInput;
         const bool writing = result.error().starts_with(kapsorel::csv_export_messages::kCannotWrite);
         return writing ? kCannotWrite : kCannotRead;
     }

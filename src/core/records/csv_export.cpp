@@ -1,17 +1,15 @@
 #include "core/records/csv_export.h"
 
+#include "core/base/atomic_file.h"
 #include "core/base/files.h"
 #include "core/records/battery_test_file_rules.h"
 #include "core/records/battery_test_reader.h"
 #include "core/records/csv_rows.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string_view>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace kapsorel {
@@ -21,39 +19,21 @@ namespace {
 constexpr std::size_t kReadPieceBytes = std::size_t{2} << 20;
 constexpr std::size_t kWriteBufferBytes = std::size_t{1} << 20;
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// A text file written under a temporary name and put in place by commit(). Lines are
+// A text file written through the atomic writer and put in place by commit(). Lines are
 // written straight into its buffer of a megabyte and a line, which goes to the file in
 // one write whenever it holds a megabyte.
 class StagedFile {
   public:
-    explicit StagedFile(std::filesystem::path target) : target_(std::move(target))
+    explicit StagedFile(const std::filesystem::path& target)
     {
-        staged_ = target_;
-        staged_ += ".part";
-        file_.reset(std::fopen(staged_.c_str(), "wb"));
-        if (file_) {
-            // The pieces are a megabyte already: written straight, without a second copy.
-            std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+        opened_ = file_.open(target);
+        if (opened_)
             buffer_ = std::make_unique_for_overwrite<char[]>(kBufferBytes);
-        }
     }
-    ~StagedFile()
-    {
-        if (!committed_) {
-            file_.reset();
-            std::error_code ec;
-            std::filesystem::remove(staged_, ec);
-        }
-    }
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
 
-    bool opened() const { return file_ != nullptr; }
-    bool failed() const { return failed_; }
+    const Status& opened() const { return opened_; }
+    bool failed() const { return !written_; }
+    const Status& writeStatus() const { return written_; }
     // Where the next line goes: room for kMaxCsvLine characters. lineEnd() takes it.
     char* lineStart() { return buffer_.get() + used_; }
     void lineEnd(char* end)
@@ -73,42 +53,33 @@ class StagedFile {
                 flush();
         }
     }
-    // The piece goes to the page cache; the one sync at the end writes it all out, which
+    // The piece goes to the page cache; the one sync at the commit writes it all out, which
     // costs less than starting the device on every piece.
     void flush()
     {
-        const bool ok = std::fwrite(buffer_.get(), 1, used_, file_.get()) == used_;
+        if (written_)
+            written_ = file_.write(std::string_view(buffer_.get(), used_));
         used_ = 0;
-        failed_ = failed_ || !ok;
     }
-    // Writes the rest, syncs the file to the device and puts it in place: after a power
-    // cut the export is either the old one or the whole new one.
+    // Writes the rest and puts the file in place: after a power cut the export is either
+    // the old one or the whole new one.
     Status commit()
     {
         flush();
-        const bool synced = std::fflush(file_.get()) == 0 && ::fsync(::fileno(file_.get())) == 0;
-        const bool closed = std::fclose(file_.release()) == 0;
-        if (failed_ || !synced || !closed)
-            return Error{csv_export_messages::kCannotWrite + target_.string()};
-        std::error_code ec;
-        std::filesystem::rename(staged_, target_, ec);
-        if (ec)
-            return Error{csv_export_messages::kCannotWrite + target_.string() + " : " + ec.message()};
-        committed_ = true;
-        return {};
+        if (!written_)
+            return written_;
+        return file_.commit();
     }
 
   private:
     // A whole line always fits after less than a megabyte.
     static constexpr std::size_t kBufferBytes = kWriteBufferBytes + kMaxCsvLine;
 
-    std::filesystem::path target_;
-    std::filesystem::path staged_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    AtomicFileWriter file_;
+    Status opened_;
+    Status written_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
-    bool failed_ = false;
-    bool committed_ = false;
 };
 
 // Takes the records of one piece read from the test file: a row for each sample, the
@@ -165,6 +136,9 @@ std::filesystem::path defaultCsvPath(const std::filesystem::path& testFile)
 Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, const std::filesystem::path& csvFile,
                                        const CsvExportProgress& progress, const std::atomic<bool>* cancel)
 {
+    for (const auto& out : {csvFile, csvStepsPath(csvFile)})
+        if (sameExistingFile(out, testFile))
+            return Error{csv_export_messages::kSameAsInput + out.string()};
     FileReader reader;
     auto headResult = battery_test_file_rules::openTestFileHead(testFile, reader);
     if (!headResult)
@@ -183,7 +157,7 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
 
     StagedFile rows(csvFile);
     if (!rows.opened())
-        return Error{csv_export_messages::kCannotWrite + csvFile.string()};
+        return Error{csv_export_messages::kCannotWrite + csvFile.string() + " : " + rows.opened().error()};
     rows.append(CsvSampleRows::header());
     CsvSampleRows sampleRows(head.header.start, layout.version >= test_file_layout::kCurrentVersion);
 
@@ -206,7 +180,7 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
         const std::size_t got = readTailRecords(
             buffer, layout, done, PieceRows{rows, sampleRows, stepFacts, summary, interruption, firstRefusal});
         if (rows.failed())
-            return Error{csv_export_messages::kCannotWrite + csvFile.string()};
+            return Error{csv_export_messages::kCannotWrite + csvFile.string() + " : " + rows.writeStatus().error()};
         done += got;
         summary.stoppedAt = layout.tailStart + std::uint64_t{done} * recordSize;
         if (got < wanted) {
@@ -221,7 +195,7 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
 
     StagedFile steps(summary.stepsFile);
     if (!steps.opened())
-        return Error{csv_export_messages::kCannotWrite + summary.stepsFile.string()};
+        return Error{csv_export_messages::kCannotWrite + summary.stepsFile.string() + " : " + steps.opened().error()};
     steps.append(csvStepHeader());
     IsoDateTime iso;
     std::string stepRow;
@@ -240,6 +214,13 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
     else if (summary.stoppedAt < fileSize)
         summary.warning = "Export skončil na bajtu " + where + ": soubor končí neúplným záznamem (" +
                           std::to_string(fileSize - summary.stoppedAt) + " B)";
+    summary.missingTimes = sampleRows.missingTimes();
+    if (summary.missingTimes > 0) {
+        if (!summary.warning.empty())
+            summary.warning += "\n";
+        summary.warning +=
+            "Řádků bez platného času vzorku: " + std::to_string(summary.missingTimes) + " (pole času jsou prázdná)";
+    }
     if (summary.skipped > 0) {
         if (!summary.warning.empty())
             summary.warning += "\n";
@@ -247,9 +228,9 @@ Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, co
     }
 
     if (Status st = rows.commit(); !st)
-        return Error{st.error()};
+        return Error{csv_export_messages::kCannotWrite + csvFile.string() + " : " + st.error()};
     if (Status st = steps.commit(); !st)
-        return Error{st.error()};
+        return Error{csv_export_messages::kCannotWrite + summary.stepsFile.string() + " : " + st.error()};
     if (progress)
         progress(1.0);
     return summary;

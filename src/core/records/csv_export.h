@@ -20,6 +20,8 @@ namespace kapsorel {
 namespace csv_export_messages {
 inline constexpr const char* kCancelled = "Export byl přerušen";
 inline constexpr const char* kCannotWrite = "Nelze zapsat soubor ";
+// The output would replace the test file itself (the same file, also through links).
+inline constexpr const char* kSameAsInput = "Export by přepsal soubor testu: ";
 } // namespace csv_export_messages
 
 // Told the fraction of the test file's records exported (0 to 1), after each piece of a
@@ -30,10 +32,11 @@ struct CsvExportSummary {
     std::filesystem::path csvFile;
     std::filesystem::path stepsFile;
     std::uint8_t version = 0;
-    std::size_t rows = 0;        // sample rows written
-    std::size_t steps = 0;       // step summary rows (started steps)
-    std::size_t skipped = 0;     // records left out (naming a step the test does not have)
-    std::uint64_t stoppedAt = 0; // byte offset after the last whole record exported
+    std::size_t rows = 0;         // sample rows written
+    std::size_t steps = 0;        // step summary rows (started steps)
+    std::size_t skipped = 0;      // records left out (naming a step the test does not have)
+    std::size_t missingTimes = 0; // rows whose sample time is no date: time fields left empty
+    std::uint64_t stoppedAt = 0;  // byte offset after the last whole record exported
     std::uint64_t fileSize = 0;
     // Empty when every byte of the test file was exported; otherwise why and where it
     // stopped or what was left out, ready to show.
@@ -52,7 +55,10 @@ std::filesystem::path defaultCsvPath(const std::filesystem::path& testFile);
 // no half file behind (nor replaces an older export). `cancel`, when given, is polled
 // between pieces; a cancelled export fails with kCancelled. A test file whose head cannot
 // be read fails with the reader's message; one that stops part way exports what is
-// whole and says so in `warning`.
+// whole and says so in `warning`, as it does rows whose sample time is no date (their time
+// fields are left empty). An output that is the test file itself (the same file under
+// another name, through a link, or a test file named "*.csv" exported by default) is
+// refused with kSameAsInput before anything is written.
 Result<CsvExportSummary> exportTestCsv(const std::filesystem::path& testFile, const std::filesystem::path& csvFile,
                                        const CsvExportProgress& progress = {},
                                        const std::atomic<bool>* cancel = nullptr);

@@ -157,6 +157,8 @@ const char* statusText(std::uint8_t status)
 
 void IsoDateTime::put(char*& p, DayTime t)
 {
+    if (!dayTimeInRange(t))
+        return;
     const LocalDateTime l = fromDayTime(t);
     putDigits(p, l.year, 4);
     *p++ = '-';
@@ -217,9 +219,17 @@ char* CsvSampleRows::put(char* p, const SampleRecord& s, long long interruptionS
         lastStep_ = s.step;
         ++stepCount_;
     }
-    putMillis(p, std::llround((s.time - start_) * kSecondsPerDay * 1000.0) - interruptionSeconds * 1000);
-    *p++ = ',';
-    iso_.put(p, s.time);
+    // A time that is no date (a not-number, or beyond the calendar from a damaged record)
+    // leaves both time fields empty: a missing value, counted, never a made-up one.
+    const double ms = (s.time - start_) * kSecondsPerDay * 1000.0 - static_cast<double>(interruptionSeconds) * 1000.0;
+    if (dayTimeInRange(s.time) && dayTimeInRange(start_) && std::fabs(ms) < kMaxMillis) {
+        putMillis(p, std::llround(ms));
+        *p++ = ',';
+        iso_.put(p, s.time);
+    } else {
+        ++missingTimes_;
+        *p++ = ',';
+    }
     *p++ = ',';
     putNumber(p, stepCount_);
     *p++ = ',';
@@ -276,11 +286,17 @@ void appendCsvStepRow(std::string& out, std::size_t index, const StepResult& ste
     out.append(line, p);
 }
 
+bool startsLikeAFormula(std::string_view text)
+{
+    return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
 std::string csvText(const std::string& text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    const bool formula = startsLikeAFormula(text);
+    if (!formula && text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string q = "\"";
+    std::string q = formula ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"')
             q.push_back('"');

@@ -9,11 +9,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kapsorel {
 
 // The local date-time `t` as ISO 8601 with milliseconds and the offset from UTC in force
-// then, "2024-03-05T07:09:00.000+01:00". Offsets are looked up once per local hour.
+// then, "2024-03-05T07:09:00.000+01:00"; nothing for a time that is no date (see
+// dayTimeInRange). Offsets are looked up once per local hour.
 class IsoDateTime {
   public:
     void append(std::string& out, DayTime t);
@@ -42,12 +44,19 @@ class CsvSampleRows {
     // The same line written at `p`, which has room for kMaxCsvLine characters; returns
     // the end of the line.
     char* put(char* p, const SampleRecord& sample, long long interruptionSeconds);
+    // Rows whose time is no date (a not-number or out of the calendar): their "Test Time"
+    // and "Date Time" fields were left empty.
+    std::size_t missingTimes() const { return missingTimes_; }
 
   private:
+    // Test times beyond this many milliseconds (about 31 700 years) are no test's.
+    static constexpr double kMaxMillis = 1e15;
+
     DayTime start_;
     bool withCapacity_;
     long long stepCount_ = 0;
     int lastStep_ = -1;
+    std::size_t missingTimes_ = 0;
     IsoDateTime iso_;
 };
 
@@ -61,7 +70,12 @@ std::string csvStepHeader();
 void appendCsvStepRow(std::string& out, std::size_t index, const StepResult& step, const CsvStepFacts& facts,
                       IsoDateTime& iso);
 
-// A text field quoted as CSV needs it (comma, quote, line break).
+// True for a text a spreadsheet would take for a formula: one starting with '=', '+', '-',
+// '@', a tab or a carriage return.
+bool startsLikeAFormula(std::string_view text);
+// A text field quoted as CSV needs it (comma, quote, line break). A text that starts like a
+// formula gets a leading apostrophe and quotes, so that a spreadsheet shows it as text and
+// never evaluates it ("=2*21" -> "\"'=2*21\"").
 std::string csvText(const std::string& text);
 
 } // namespace kapsorel

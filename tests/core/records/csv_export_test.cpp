@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -223,6 +224,50 @@ TEST(CsvText, QuotesOnlyWhatNeedsIt)
     EXPECT_EQ(csvText("dva\nřádky"), "\"dva\nřádky\"");
 }
 
+// A text that a spreadsheet would evaluate gets a leading apostrophe and quotes; one that
+// only contains such characters further on stays as it is.
+TEST(CsvText, TextsThatStartLikeFormulasAreMarkedAsText)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"=2*21", "\"'=2*21\""},       {"=HYPERLINK(\"http://x\"&A2)", "\"'=HYPERLINK(\"\"http://x\"\"&A2)\""},
+        {"+420 123", "\"'+420 123\""}, {"-5 A", "\"'-5 A\""},
+        {"@SUM(A1)", "\"'@SUM(A1)\""}, {"\t=1", "\"'\t=1\""},
+        {"\r=1", "\"'\r=1\""},         {"=a,b", "\"'=a,b\""},
+        {"a=b-c+d@e", "a=b-c+d@e"},    {"", ""},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(csvText(in), out) << in;
+}
+
+// A sample whose time is no date (a damaged record) leaves its time fields empty and is
+// counted; its other fields stay.
+TEST(CsvSampleRow, ATimeThatIsNoDateIsAMissingValue)
+{
+    const DayTime start = 45356.0;
+    const double times[] = {NAN, INFINITY, -INFINITY, 1e300, -1e300, kEndDayTime, kFirstDayTime - 1.0};
+    CsvSampleRows rows(start, true);
+    for (std::size_t i = 0; i < std::size(times); ++i) {
+        SampleRecord s;
+        s.time = times[i];
+        s.voltage = 1.5f;
+        std::string out;
+        rows.append(out, s, 0);
+        const auto f = splitFields(out.substr(0, out.size() - 1));
+        ASSERT_EQ(f.size(), 28u) << i;
+        EXPECT_EQ(f[0], "") << i;
+        EXPECT_EQ(f[1], "") << i;
+        EXPECT_EQ(f[4], "1.5") << i;
+        EXPECT_EQ(rows.missingTimes(), i + 1);
+    }
+    CsvSampleRows fromBadStart(NAN, true);
+    std::string out;
+    SampleRecord s;
+    s.time = start;
+    fromBadStart.append(out, s, 0);
+    EXPECT_EQ(out.substr(0, 2), ",,");
+    EXPECT_EQ(fromBadStart.missingTimes(), 1u);
+}
+
 TEST(CsvPaths, StepsFileLiesBesideTheCsv)
 {
     EXPECT_EQ(csvStepsPath("/d/T_1.csv"), std::filesystem::path("/d/T_1_steps.csv"));
@@ -362,6 +407,30 @@ TEST_F(CsvExport, CutFileExportsItsWholeRecordsAndSaysWhereItStopped)
     EXPECT_EQ(splitLines(home_.readText("t.csv")).size(), 100u);
 }
 
+TEST_F(CsvExport, SamplesWhoseTimeIsNoDateAreCountedInTheWarning)
+{
+    const LongTestSpec spec{.samples = 30, .steps = 1};
+    writeLongTestFile(home_ / "t.tst", spec);
+    auto bytes = home_.readBytes("t.tst");
+    const std::size_t tailStart = test_file_layout::createdSize(1);
+    const double bad[] = {NAN, INFINITY, 1e300};
+    for (std::size_t k = 0; k < std::size(bad); ++k) {
+        const double t = bad[k];
+        std::memcpy(bytes.data() + tailStart + (5 + 7 * k) * test_file_layout::kTailSize, &t, sizeof t);
+    }
+    home_.writeBytes("t.tst", bytes);
+    const auto result = exportTestCsv(home_ / "t.tst", home_ / "t.csv");
+    ASSERT_TRUE(result.ok()) << result.error();
+    EXPECT_FALSE(result->complete());
+    EXPECT_EQ(result->rows, 30u);
+    EXPECT_EQ(result->missingTimes, 3u);
+    EXPECT_NE(result->warning.find("Řádků bez platného času vzorku: 3"), std::string::npos) << result->warning;
+    const auto lines = splitLines(home_.readText("t.csv"));
+    ASSERT_EQ(lines.size(), 31u);
+    EXPECT_EQ(lines[1 + 12].substr(0, 2), ",,");
+    EXPECT_NE(lines[1 + 13].substr(0, 2), ",,");
+}
+
 TEST_F(CsvExport, RecordOfAStepTheTestLacksIsLeftOutAndNamed)
 {
     const LongTestSpec spec{.samples = 50, .steps = 2};
@@ -402,7 +471,7 @@ TEST_F(CsvExport, FileWithoutAWholeHeadIsRefusedAndNothingWritten)
         EXPECT_FALSE(result.ok()) << c.name;
         EXPECT_FALSE(std::filesystem::exists(home_ / "bad.csv")) << c.name;
         EXPECT_FALSE(std::filesystem::exists(home_ / "bad_steps.csv")) << c.name;
-        EXPECT_FALSE(std::filesystem::exists(home_ / "bad.csv.part")) << c.name;
+        EXPECT_EQ(namesIn(home_.path()), std::vector<std::string>{"bad.tst"}) << c.name; // no temporary either
     }
     const auto missing = exportTestCsv(home_ / "none.tst", home_ / "none.csv");
     ASSERT_FALSE(missing.ok());
@@ -435,7 +504,7 @@ TEST_F(CsvExport, CancelledExportKeepsTheOlderExport)
     EXPECT_EQ(result.error(), csv_export_messages::kCancelled);
     EXPECT_EQ(home_.readText("t.csv"), "older\n");
     EXPECT_FALSE(std::filesystem::exists(home_ / "t_steps.csv"));
-    EXPECT_FALSE(std::filesystem::exists(home_ / "t.csv.part"));
+    EXPECT_EQ(namesIn(home_.path()), (std::vector<std::string>{"t.csv", "t.tst"})); // no temporary either
 }
 
 TEST_F(CsvExport, UnwritableTargetFailsWithItsName)

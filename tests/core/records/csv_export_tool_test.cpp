@@ -41,7 +41,7 @@ TEST(ExportTool, HelpNamesTheUsageAndEveryExitCode)
         const ToolRun run = runExport(home, {option});
         EXPECT_EQ(run.exitCode, 0) << option;
         EXPECT_NE(run.out.find("Usage: kapsorel-export FILE.tst [OUT.csv]"), std::string::npos) << run.out;
-        for (const char* code : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "})
+        for (const char* code : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  ", "  5  "})
             EXPECT_NE(run.out.find(code), std::string::npos) << code;
     }
 }
@@ -85,6 +85,42 @@ TEST(ExportTool, ExitCodeTellsEachOutcome)
     EXPECT_TRUE(std::filesystem::exists(home / "whole.csv"));
     EXPECT_TRUE(std::filesystem::exists(home / "whole_steps.csv"));
     EXPECT_TRUE(std::filesystem::exists(home / "cut.csv"));
+}
+
+// An output that is the test file itself is refused with its own exit code, and the test
+// file keeps every byte: the same name, a test file named "*.csv" exported to its default
+// output (itself), an output that links to it, a hard link to it, and the steps file beside
+// the output linking to it.
+TEST(ExportTool, AnOutputThatIsTheInputIsRefused)
+{
+    TempHome home;
+    writeLongTestFile(home / "t.tst", LongTestSpec{.samples = 20});
+    std::filesystem::copy_file(home / "t.tst", home / "t.csv");
+    std::filesystem::create_symlink(home / "t.tst", home / "link.csv");
+    std::filesystem::create_hard_link(home / "t.tst", home / "hard.csv");
+    std::filesystem::create_symlink(home / "t.tst", home / "x_steps.csv");
+    const auto before = home.readBytes("t.tst");
+    const std::string t = (home / "t.tst").string();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+    };
+    const std::vector<Case> cases{
+        {"same name", {t, t}, "t.tst"},
+        {"*.csv test file, default output", {(home / "t.csv").string()}, "t.csv"},
+        {"output links to the input", {t, (home / "link.csv").string()}, "t.tst"},
+        {"output is a hard link of the input", {t, (home / "hard.csv").string()}, "t.tst"},
+        {"steps file links to the input", {t, (home / "x.csv").string()}, "t.tst"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runExport(home, c.args);
+        EXPECT_EQ(run.exitCode, 5) << c.name << "\n" << run.err;
+        EXPECT_NE(run.err.find(csv_export_messages::kSameAsInput), std::string::npos) << c.name << "\n" << run.err;
+        EXPECT_EQ(home.readBytes(c.input), before) << c.name;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(home / "link.csv"));
+    EXPECT_FALSE(std::filesystem::exists(home / "x.csv"));
 }
 
 } // namespace
