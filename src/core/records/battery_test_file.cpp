@@ -1,5 +1,6 @@
 #include "core/records/battery_test_file.h"
 
+#include "core/base/atomic_file.h"
 #include "core/base/atomic_order.h"
 #include "core/base/bytes.h"
 #include "core/base/files.h"
@@ -19,14 +20,6 @@ namespace kapsorel {
 using namespace battery_test_file_rules;
 
 namespace {
-
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b)
-{
-    std::error_code ec;
-    if (!std::filesystem::exists(a, ec) || !std::filesystem::exists(b, ec))
-        return false;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
 
 std::vector<std::uint8_t> encodeStepResult(const StepResult& s)
 {
@@ -95,7 +88,6 @@ Status BatteryTestFile::createTestFile(const BatteryTestHeader& header, std::uin
     if (Status st = ensureFolder(dataFolder); !st)
         return st;
 
-    const std::filesystem::path path = dataFolder / testFileName(header.batteryNumber, header.start);
     const StepResult blank = StepResult::notStarted();
     ByteWriter w;
     w.u8(test_file_layout::kCurrentVersion);
@@ -106,8 +98,13 @@ Status BatteryTestFile::createTestFile(const BatteryTestHeader& header, std::uin
     w.zeros(test_file_layout::kReservedSize);
     w.u8(test_file_layout::kVariables);
     w.zeros(test_file_layout::kVariables);
-    if (Status st = files_.replace(path, w.data(), clock_); !st)
-        return st;
+    // A file of a test started earlier within the same minute keeps its name and records:
+    // this test takes the next free name.
+    auto created = createUnderFreeName(
+        [&](int serial) { return dataFolder / testFileName(header.batteryNumber, header.start, serial); }, w.data());
+    if (!created)
+        return Error{created.error()};
+    const std::filesystem::path path = created.value();
     if (Status st = marker_.markTest(path.string(), 0); !st)
         return st;
 
@@ -151,7 +148,7 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
     if (!fileExists(path))
         return Error{notExistingMessage(path)};
 
-    if (sameFile(target, path)) {
+    if (sameExistingFile(target, path)) {
         header.note = note;
         ByteWriter w;
         writeTestHeader(w, header);
@@ -163,15 +160,18 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
         return {};
     }
 
-    auto bytes = files_.read(path, clock_);
-    if (!bytes)
-        return bytes.status();
-    auto head = readTestFileHead(bytes.value());
+    // The head is read and changed in memory; the tail is streamed from the source, so a
+    // test of any length is copied in little memory.
+    FileReader reader;
+    auto head = openTestFileHead(path, reader, clock_);
     if (!head)
-        return Error{"Soubor " + path.string() + " : " + head.error()};
+        return Error{head.error()};
     const BatteryTestFileLayout& layout = head->layout;
-
-    std::vector<std::uint8_t> out(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(layout.tailEnd()));
+    std::vector<std::uint8_t> out;
+    if (Status st = reader.readAt(0, layout.tailStart, out); !st)
+        return st;
+    if (out.size() < layout.tailStart)
+        return Error{"Soubor " + path.string() + " se během čtení zkrátil"};
     BatteryTestHeader h = head->header;
     h.batteryNumber = batteryNumber;
     h.note = note;
@@ -190,7 +190,7 @@ Status BatteryTestFile::saveTestFileAs(const std::filesystem::path& target, cons
         std::copy(encoded.begin(), encoded.end(),
                   out.begin() + static_cast<std::ptrdiff_t>(test_file_layout::stepResultOffset(i)));
     }
-    return files_.replace(target, out, clock_);
+    return files_.copy(path, target, clock_, out, layout.tailEnd());
 }
 
 Status BatteryTestFile::archive(const std::filesystem::path& archiveFolder, bool runActive)
@@ -212,10 +212,7 @@ Status BatteryTestFile::archiveFile(const std::filesystem::path& file, const std
         return Error{test_file_messages::kNothingToArchive};
     if (!fileExists(file))
         return Error{test_file_messages::kArchiveFailed};
-    auto bytes = files_.read(file, clock_);
-    if (!bytes)
-        return Error{test_file_messages::kArchiveFailed};
-    if (!files_.replace(archiveFolder / file.filename(), bytes.value(), clock_))
+    if (!files_.copy(file, archiveFolder / file.filename(), clock_))
         return Error{test_file_messages::kArchiveFailed};
     return {};
 }

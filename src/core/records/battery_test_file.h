@@ -56,6 +56,9 @@ inline constexpr const char* kRunActiveArchive = "Během testu nelze soubor test
 inline constexpr const char* kRunActiveResume = "Test již běží";
 inline constexpr const char* kNoTestFile = "Není otevřen žádný soubor testu";
 inline constexpr const char* kOpenCancelled = "Otevření souboru testu bylo zrušeno";
+// A file whose records would not fit in memory (a damaged or sparse file claiming far more
+// than it holds, or memory running out while it is read).
+inline constexpr const char* kTooLarge = "Soubor testu je příliš velký";
 } // namespace test_file_messages
 
 struct OpenOptions {
@@ -96,7 +99,9 @@ struct TestFileTables {
 
 // Reads a test file into the data and step tables as an open does (progress, cancel,
 // refused and incomplete records as a warning), without making it the station's test:
-// for a report of a test that is not open. `options.runActive` is not looked at.
+// for a report of a test that is not open. `options.runActive` is not looked at. The size
+// the file claims is never trusted for memory: a file whose records could not be held fails
+// with kTooLarge before anything is reserved, as does running out of memory while reading.
 Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
                                           SampleTable& samples, StepTable& steps, const OpenProgress& progress = {});
 
@@ -129,8 +134,9 @@ class BatteryTestFile {
                     FileStore& files = DiskFileStore::instance());
 
     // --- user-interface thread, no run active -------------------------------------
-    // Writes a new file for `header` (its step count N) into `dataFolder` and makes it the
-    // current test file; "RUN" is marked `Test` = its path, `Test_ukoncen` = 0.
+    // Writes a new file for `header` (its step count N) into `dataFolder` under the next
+    // free test file name (testFileName: an existing file is never replaced) and makes it
+    // the current test file; "RUN" is marked `Test` = its path, `Test_ukoncen` = 0.
     Status createTestFile(const BatteryTestHeader& header, std::uint8_t family,
                           const std::filesystem::path& dataFolder);
 

@@ -21,12 +21,13 @@ std::string safeFileNamePart(const std::string& text)
 
 } // namespace
 
-std::string testFileName(const std::string& batteryNumber, DayTime start)
+std::string testFileName(const std::string& batteryNumber, DayTime start, int serial)
 {
     const LocalDateTime t = fromDayTime(start);
     char stamp[48];
     std::snprintf(stamp, sizeof stamp, "%d%2.2d%2.2d%2.2d%2.2d", t.year, t.month, t.day, t.hour, t.minute);
-    return "T_" + safeFileNamePart(batteryNumber) + "_" + stamp + ".tst";
+    const std::string suffix = serial > 0 ? "_" + std::to_string(serial + 1) : "";
+    return "T_" + safeFileNamePart(batteryNumber) + "_" + stamp + suffix + ".tst";
 }
 
 } // namespace kapsorel

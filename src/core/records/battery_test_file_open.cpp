@@ -9,6 +9,8 @@
 #include "core/records/battery_test_reader.h"
 
 #include <algorithm>
+#include <new>
+#include <unistd.h>
 
 namespace kapsorel {
 
@@ -18,6 +20,20 @@ namespace {
 
 // Bytes of tail records read at once when a file is opened.
 constexpr std::size_t kOpenPieceBytes = std::size_t{2} << 20;
+// Samples reserved ahead at most: a file's size is not trusted for more, the table grows.
+constexpr std::size_t kReservedSamplesAtMost = std::size_t{1} << 20;
+// Memory one sample takes in the data table (test-axis time, time, step, values) and its graph.
+constexpr std::uint64_t kBytesPerSample = sizeof(std::int32_t) + sizeof(DayTime) + 1 + sizeof(SampleRows::Values) + 16;
+
+// Memory the tables of an opened file may take: half of the machine's.
+std::uint64_t sampleMemoryBudget()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return std::uint64_t{4} << 30;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 2;
+}
 
 // Takes the decoded tail records of an opened file into the data table and the values
 // the in-memory state is built from.
@@ -66,8 +82,10 @@ struct OpenSink {
 
 } // namespace
 
-Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
-                                          SampleTable& samples, StepTable& steps, const OpenProgress& progress)
+namespace {
+
+Result<TestFileTables> readTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
+                                  SampleTable& samples, StepTable& steps, const OpenProgress& progress)
 {
     FileReader reader;
     auto headResult = openTestFileHead(path, reader, clock);
@@ -81,7 +99,9 @@ Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, con
     OpenSummary& summary = read.summary;
     summary.version = layout.version;
     samples.clear();
-    samples.reserve(layout.tailCount);
+    if (layout.tailCount > sampleMemoryBudget() / kBytesPerSample)
+        return Error{test_file_messages::kTooLarge};
+    samples.reserve(std::min(layout.tailCount, kReservedSamplesAtMost));
     steps.clear();
     std::size_t refused = 0;
     std::string firstRefusal;
@@ -155,6 +175,20 @@ Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, con
         summary.warning += "Poslední záznam souboru testu je neúplný a byl vynechán";
     }
     return read;
+}
+
+} // namespace
+
+Result<TestFileTables> readTestFileTables(const std::filesystem::path& path, const OpenOptions& options, Clock& clock,
+                                          SampleTable& samples, StepTable& steps, const OpenProgress& progress)
+{
+    try {
+        return readTables(path, options, clock, samples, steps, progress);
+    } catch (const std::bad_alloc&) {
+        samples.clear();
+        steps.clear();
+        return Error{test_file_messages::kTooLarge};
+    }
 }
 
 Result<OpenSummary> BatteryTestFile::openTestFile(const std::filesystem::path& path, const OpenOptions& options,

@@ -872,6 +872,52 @@ TEST_F(Recorder, CheckReportsAnUnreadableFile)
     EXPECT_FALSE(check.message.empty());
 }
 
+// A damaged or sparse file claiming far more records than memory holds (4 KB on the disk,
+// 100 GB by its size) is refused with a message before anything is reserved, at an open
+// and at the start-up check alike; the file stays as it was and the start goes on.
+TEST_F(Recorder, AFileClaimingAHugeSizeIsRefusedNotAborted)
+{
+    const auto path = writeFile("sparse.tst", fixedPart(4, 3, kStart));
+    std::filesystem::resize_file(path, std::uint64_t{100} << 30);
+    auto opened = recorder.openTestFile(path, {}, samples, steps);
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(opened.error(), test_file_messages::kTooLarge);
+    EXPECT_TRUE(recorder.currentPath().empty());
+    EXPECT_EQ(samples.size(), 0u);
+
+    marker.last = {path.string(), 0};
+    const auto check = recorder.checkInterruptedTest(false, samples, steps);
+    EXPECT_EQ(check.outcome, InterruptedTestCheck::Outcome::OpenFailed);
+    EXPECT_EQ(check.message, test_file_messages::kTooLarge);
+    EXPECT_EQ(std::filesystem::file_size(path), std::uint64_t{100} << 30);
+}
+
+// A second start within the same minute (a restart after a refused start, say) never
+// replaces the first test's file: it takes the next free name with the same prefix, and a
+// name taken by anything (a link planted there too) is passed over.
+TEST_F(Recorder, AStartWithinTheSameMinuteTakesTheNextFreeName)
+{
+    create(3);
+    ASSERT_TRUE(startStep(0, 1.0));
+    ASSERT_TRUE(sampleAt(2.0));
+    const auto first = recorder.currentPath();
+    const auto firstBytes = fileBytes();
+    EXPECT_EQ(first, dataFolder() / "T_A12_202403050709.tst");
+
+    home.writeText("victim", "precious");
+    std::filesystem::create_symlink(home / "victim", dataFolder() / "T_A12_202403050709_3.tst");
+    const std::vector<std::string> expected{"T_A12_202403050709_2.tst", "T_A12_202403050709_4.tst"};
+    for (const std::string& name : expected) {
+        create(3);
+        EXPECT_EQ(recorder.currentPath(), dataFolder() / name);
+        EXPECT_EQ(marker.last.path, (dataFolder() / name).string());
+        EXPECT_EQ(fileBytes().size(), 222u + 145u * 3);
+    }
+    EXPECT_EQ(home.readBytes("Data/T_A12_202403050709.tst"), firstBytes);
+    EXPECT_EQ(home.readText("victim"), "precious");
+    EXPECT_TRUE(std::filesystem::is_symlink(dataFolder() / "T_A12_202403050709_3.tst"));
+}
+
 TEST_F(OpenedFile, DecliningForgetsTheInterruption)
 {
     ASSERT_TRUE(recorder.openTestFile(writeFile("t.tst", interruptedFile()), {}, samples, steps));

@@ -252,6 +252,8 @@ TEST(TestFileName, BatteryNumberAndStartMinute)
 {
     EXPECT_EQ(testFileName("A12", dayTimeOf(2024, 3, 5, 7, 9, 41)), "T_A12_202403050709.tst");
     EXPECT_EQ(testFileName("B7", dayTimeOf(2025, 12, 31, 23, 59)), "T_B7_202512312359.tst");
+    EXPECT_EQ(testFileName("A12", dayTimeOf(2024, 3, 5, 7, 9, 41), 1), "T_A12_202403050709_2.tst");
+    EXPECT_EQ(testFileName("A12", dayTimeOf(2024, 3, 5, 7, 9, 41), 9), "T_A12_202403050709_10.tst");
 }
 
 TEST(TestFileName, CharactersThatWouldLeaveTheFolderAreReplaced)
