@@ -47,6 +47,14 @@ struct HistoryFileStamp {
     std::int64_t modified = 0;
 };
 
+// When a folder was last listed whole: its own modification time then and the time of the
+// listing (nanoseconds since 1970). While the folder's time stays, no file was added,
+// removed or renamed in it since.
+struct FolderScan {
+    std::int64_t folderModified = 0;
+    std::int64_t scanned = 0;
+};
+
 // Where the history lives; a shared one for many stations can take this place.
 class BatteryHistoryStore {
   public:
@@ -61,6 +69,9 @@ class BatteryHistoryStore {
     virtual Result<std::vector<HistoryEntry>> list() = 0;
     // The stamps of every entry, in no particular order.
     virtual Result<std::vector<HistoryFileStamp>> stamps() = 0;
+    // The last whole listing of `folder`; a value with folderModified -1 when there was none.
+    virtual Result<FolderScan> folderScan(const std::filesystem::path& folder) = 0;
+    virtual Status setFolderScan(const std::filesystem::path& folder, const FolderScan& scan) = 0;
 };
 
 // A file's modification time as the entries hold it (nanoseconds since 1970).

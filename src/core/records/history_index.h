@@ -29,9 +29,11 @@ struct HistoryRefresh {
 Result<HistoryRefresh> refreshHistory(BatteryHistoryStore& store, const HistoryFolders& folders);
 
 // Every test of the battery in the folders, oldest first (of the same start a data folder
-// file before an archived one), after a refresh. A test copied to the archive (same battery
-// and start, same bytes) is listed once, by its data folder copy; copies that differ are
-// all listed, each with its folder.
+// file before an archived one). The folders are listed again (refreshHistory) only when one
+// has changed since its last listing (a file added, removed or renamed); otherwise only the
+// battery's own files are looked at, so a look-up costs the same in a folder of thousands. A test copied to the archive
+// (same battery and start, same bytes) is listed once, by its data folder copy; copies that differ are all listed, each
+// with its folder.
 Result<std::vector<HistoryEntry>> batteryHistory(BatteryHistoryStore& store, const HistoryFolders& folders,
                                                  const std::string& batteryNumber);
 

@@ -15,7 +15,9 @@ constexpr const char* kCreate = "CREATE TABLE IF NOT EXISTS tests("
                                 " start REAL NOT NULL, type TEXT NOT NULL, procedure TEXT NOT NULL,"
                                 " operator TEXT NOT NULL, result INTEGER NOT NULL, size INTEGER NOT NULL,"
                                 " modified INTEGER NOT NULL);"
-                                "CREATE INDEX IF NOT EXISTS tests_by_battery ON tests(battery, start);";
+                                "CREATE INDEX IF NOT EXISTS tests_by_battery ON tests(battery, start);"
+                                "CREATE TABLE IF NOT EXISTS folders("
+                                " path TEXT PRIMARY KEY, modified INTEGER NOT NULL, scanned INTEGER NOT NULL);";
 
 constexpr const char* kColumns = "SELECT path, archived, battery, start, type, procedure, operator, result, size, "
                                  "modified FROM tests";
@@ -51,24 +53,49 @@ Error failure(sqlite3* db, const std::string& what)
     return Error{"Historie baterií: " + what + ": " + sqlite3_errmsg(db)};
 }
 
-// Opens the file and makes sure it holds this layout; false when it is no usable history.
-bool openUsable(const std::filesystem::path& path, sqlite3*& db)
+// What opening the file found: a usable history, a file that is damaged or of another
+// layout (rebuilt from the test files), or a file that is fine but cannot be used now
+// (held by another connection, read-only, not reachable): that one is left alone.
+enum class Found { Usable, Damaged, Unavailable };
+
+Found foundBy(int rc)
 {
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK)
-        return false;
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_OK || primary == SQLITE_DONE || primary == SQLITE_ROW)
+        return Found::Usable;
+    return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT ? Found::Damaged : Found::Unavailable;
+}
+
+Found openUsable(const std::filesystem::path& path, sqlite3*& db)
+{
+    const int opened =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (opened != SQLITE_OK)
+        return foundBy(opened);
+    sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 2000);
     int version = -1;
     {
         Statement s(db, "PRAGMA user_version");
-        if (!s.ok() || sqlite3_step(s.get()) != SQLITE_ROW)
-            return false;
+        if (!s.ok())
+            return foundBy(sqlite3_errcode(db));
+        const int rc = sqlite3_step(s.get());
+        if (rc != SQLITE_ROW)
+            return foundBy(rc);
         version = sqlite3_column_int(s.get(), 0);
     }
     if (version != 0 && version != kLayoutVersion)
-        return false;
+        return Found::Damaged;
     const std::string setUp = std::string(kCreate) + "PRAGMA user_version=" + std::to_string(kLayoutVersion) + ";";
-    return sqlite3_exec(db, setUp.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    return foundBy(sqlite3_exec(db, setUp.c_str(), nullptr, nullptr, nullptr));
+}
+
+std::string cannotOpen(const std::filesystem::path& path, sqlite3* db)
+{
+    std::string message = "Historie baterií: nelze otevřít " + path.string();
+    if (db != nullptr)
+        message += ": " + std::string(sqlite3_errmsg(db));
+    return message;
 }
 
 } // namespace
@@ -76,20 +103,22 @@ bool openUsable(const std::filesystem::path& path, sqlite3*& db)
 Result<std::unique_ptr<SqliteHistoryStore>> SqliteHistoryStore::open(const std::filesystem::path& path)
 {
     sqlite3* db = nullptr;
-    if (!openUsable(path, db)) {
+    Found found = openUsable(path, db);
+    if (found == Found::Damaged) {
+        // A file that is no history of this layout is only a cache of the test files:
+        // it is started afresh.
         sqlite3_close(db);
         db = nullptr;
-        // A cache that cannot be read is started afresh.
         std::error_code ec;
         if (path != ":memory:")
             std::filesystem::remove(path, ec);
-        if (!openUsable(path, db)) {
-            std::string message = "Historie baterií: nelze otevřít " + path.string();
-            if (db != nullptr)
-                message += ": " + std::string(sqlite3_errmsg(db));
-            sqlite3_close(db);
-            return Error{message};
-        }
+        found = openUsable(path, db);
+    }
+    if (found != Found::Usable) {
+        // Busy, locked, read-only or out of reach: said so, and the file stays as it is.
+        std::string message = cannotOpen(path, db);
+        sqlite3_close(db);
+        return Error{message};
     }
     return std::unique_ptr<SqliteHistoryStore>(new SqliteHistoryStore(db));
 }
@@ -226,6 +255,35 @@ Result<std::vector<HistoryFileStamp>> SqliteHistoryStore::stamps()
     if (rc != SQLITE_DONE)
         return failure(db_, "čtení");
     return out;
+}
+
+Result<FolderScan> SqliteHistoryStore::folderScan(const std::filesystem::path& folder)
+{
+    std::lock_guard lock(mutex_);
+    Statement s(db_, "SELECT modified, scanned FROM folders WHERE path = ?1");
+    if (!s.ok())
+        return failure(db_, "čtení");
+    s.text(1, folder.string());
+    const int rc = sqlite3_step(s.get());
+    if (rc == SQLITE_ROW)
+        return FolderScan{sqlite3_column_int64(s.get(), 0), sqlite3_column_int64(s.get(), 1)};
+    if (rc != SQLITE_DONE)
+        return failure(db_, "čtení");
+    return FolderScan{-1, 0};
+}
+
+Status SqliteHistoryStore::setFolderScan(const std::filesystem::path& folder, const FolderScan& scan)
+{
+    std::lock_guard lock(mutex_);
+    Statement s(db_, "INSERT OR REPLACE INTO folders VALUES(?1, ?2, ?3)");
+    if (!s.ok())
+        return failure(db_, "zápis");
+    s.text(1, folder.string());
+    sqlite3_bind_int64(s.get(), 2, scan.folderModified);
+    sqlite3_bind_int64(s.get(), 3, scan.scanned);
+    if (sqlite3_step(s.get()) != SQLITE_DONE)
+        return failure(db_, "zápis");
+    return {};
 }
 
 } // namespace kapsorel

@@ -26,6 +26,8 @@ class SqliteHistoryStore final : public BatteryHistoryStore {
     Result<std::vector<HistoryEntry>> findByBattery(const std::string& batteryNumber) override;
     Result<std::vector<HistoryEntry>> list() override;
     Result<std::vector<HistoryFileStamp>> stamps() override;
+    Result<FolderScan> folderScan(const std::filesystem::path& folder) override;
+    Status setFolderScan(const std::filesystem::path& folder, const FolderScan& scan) override;
 
   private:
     explicit SqliteHistoryStore(sqlite3* db) : db_(db) {}

@@ -7,8 +7,11 @@
 #include "support/temp_home.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace kapsorel::test {
 namespace {
@@ -120,6 +123,54 @@ TEST(SqliteStoreFile, FileItCannotUseIsStartedAfresh)
     }
 }
 
+// A history of another layout (a newer program on the share, say) is rebuilt as well.
+TEST(SqliteStoreFile, AFileOfAnotherLayoutIsStartedAfresh)
+{
+    TempHome home;
+    {
+        auto store = SqliteHistoryStore::open(home / "Historie.db");
+        ASSERT_TRUE(store.ok()) << store.error();
+        ASSERT_TRUE((*store)->add(entry("/d/a.tst", "A12", 45000.0)));
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((home / "Historie.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version=7", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    auto again = SqliteHistoryStore::open(home / "Historie.db");
+    ASSERT_TRUE(again.ok()) << again.error();
+    EXPECT_TRUE((*again)->list()->empty());
+}
+
+// A history held by another connection (the history window's refresh, another station on
+// the share) is only unavailable: the open says so and leaves the file and the other
+// connection's work alone.
+TEST(SqliteStoreFile, AHistoryHeldElsewhereIsLeftAlone)
+{
+    TempHome home;
+    const auto path = home / "Historie.db";
+    {
+        auto store = SqliteHistoryStore::open(path);
+        ASSERT_TRUE(store.ok()) << store.error();
+        ASSERT_TRUE((*store)->add(entry("/d/a.tst", "A12", 45000.0)));
+    }
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "BEGIN EXCLUSIVE; INSERT INTO tests SELECT 'b.tst', archived, battery, start, "
+                           "type, procedure, operator, result, size, modified FROM tests",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    auto blocked = SqliteHistoryStore::open(path);
+    ASSERT_FALSE(blocked.ok());
+    EXPECT_EQ(blocked.error(), "Historie baterií: nelze otevřít " + path.string() + ": database is locked");
+    EXPECT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(other);
+    sqlite3_close(other);
+
+    auto after = SqliteHistoryStore::open(path);
+    ASSERT_TRUE(after.ok()) << after.error();
+    EXPECT_EQ((*after)->list()->size(), 2u);
+}
+
 // A test file of `steps` steps for battery `battery` started at `start`; with `samples` 0
 // no step started, and with `ended` every step ended.
 void writeTest(const std::filesystem::path& path, const std::string& battery, DayTime start, std::size_t samples,
@@ -229,6 +280,48 @@ TEST_F(HistoryIndex, DeletedStoreIsRebuiltToTheSameEntries)
     auto reopened = SqliteHistoryStore::open(historyStorePath(home_ / "Data"));
     ASSERT_TRUE(reopened.ok());
     EXPECT_EQ(batteryHistory(**reopened, folders(), "A12").value(), before.value());
+}
+
+// Puts the folder's modification time back to one fixed moment long ago: a folder that has
+// not changed since its last listing (the test writes files through folders of their own).
+void settle(const std::filesystem::path& folder)
+{
+    timespec times[2];
+    times[0].tv_sec = 1577836800; // 2020-01-01
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+}
+
+// While neither folder changed (no file added, removed or renamed), a look-up looks only
+// at the battery's own files: another battery's file changed in place is not read by it
+// (that battery's look-up or the next listing reads it), the battery's own changed file is,
+// and a new file makes the folder listed again.
+TEST_F(HistoryIndex, ALookUpListsTheFoldersOnlyWhenTheyChanged)
+{
+    writeTest(home_ / "Data" / "a.tst", "A12", 45001.0, 5);
+    writeTest(home_ / "Data" / "b.tst", "B7", 45002.0, 5);
+    settle(home_ / "Data");
+    settle(home_ / "Archiv");
+    ASSERT_EQ(batteryHistory(*store_, folders(), "A12")->size(), 1u);
+
+    writeTest(home_ / "Data" / "b.tst", "A12", 45002.0, 6); // in place: the folder keeps its time
+    writeTest(home_ / "Data" / "a.tst", "A12", 45001.0, 9);
+    settle(home_ / "Data");
+    const auto quick = batteryHistory(*store_, folders(), "A12");
+    ASSERT_TRUE(quick.ok()) << quick.error();
+    EXPECT_EQ(pathsOf(quick.value()), std::vector<std::filesystem::path>{home_ / "Data" / "a.tst"});
+    EXPECT_EQ((*quick)[0].fileSize, std::filesystem::file_size(home_ / "Data" / "a.tst"));
+    // B7's look-up reads its own file again: it is A12's now.
+    EXPECT_TRUE(batteryHistory(*store_, folders(), "B7")->empty());
+
+    writeTest(home_ / "Data" / "c.tst", "A12", 45003.0, 5); // a new file changes the folder
+    const auto listed = batteryHistory(*store_, folders(), "A12");
+    ASSERT_TRUE(listed.ok());
+    EXPECT_EQ(pathsOf(listed.value()),
+              (std::vector<std::filesystem::path>{home_ / "Data" / "a.tst", home_ / "Data" / "b.tst",
+                                                  home_ / "Data" / "c.tst"}));
+    EXPECT_TRUE(batteryHistory(*store_, folders(), "B7")->empty());
 }
 
 // How a test got into the archive folder beside the data folder's "a.tst" (started at 45001).
