@@ -24,7 +24,7 @@ void MeasurementPoller::pollOnce()
     fillStatusRequest(buffer_);
     std::size_t received = 0;
     const auto outcome = channel_.poll(buffer_, received, receiveLimitMs_);
-    if (outcome != PollOutcome::Answered) {
+    if (outcome != PollOutcome::Answered || !wellFormedStatus(buffer_, received, kMeasurementStatusPayload)) {
         channel_.release();
         clock_.sleepMs(1000);
         live.headCode.store(-1, kRelaxed);

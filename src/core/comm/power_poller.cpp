@@ -19,7 +19,7 @@ void PowerPoller::pollOnce()
     fillStatusRequest(buffer_);
     std::size_t received = 0;
     const auto outcome = channel_.poll(buffer_, received, receiveLimitMs_);
-    if (outcome == PollOutcome::Answered)
+    if (outcome == PollOutcome::Answered && wellFormedStatus(buffer_, received, kPowerStatusPayload))
         onAnswer();
     else
         onNoAnswer();

@@ -20,6 +20,16 @@ void fillStatusRequest(StatusBuffer& buffer)
     buffer[5] = 0;
 }
 
+bool wellFormedStatus(const StatusBuffer& buffer, std::size_t received, std::size_t payloadNeeded)
+{
+    if (received < kFrameHeaderSize || received > buffer.size())
+        return false;
+    const FrameHeader h =
+        parseFrameHeader(std::span<const std::uint8_t, kFrameHeaderSize>(buffer.data(), kFrameHeaderSize));
+    return h.start == kFrameStart && h.group == 'M' && h.command == 'S' && h.payloadLength >= payloadNeeded &&
+           received >= kFrameHeaderSize + payloadNeeded;
+}
+
 PowerStatus decodePowerStatus(const StatusBuffer& buffer)
 {
     const std::span<const std::uint8_t> b(buffer);

@@ -6,6 +6,7 @@
 #include "core/station/limits.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,16 @@ struct MeasurementStatus {
 // The status request ('#', 'M', 'S', payload length 0) in the poller's buffer; the
 // parameter byte keeps the previous answer's status.
 void fillStatusRequest(StatusBuffer& buffer);
+
+// Payload bytes each answer's fields reach (the power module's last field ends at 35, the
+// measurement module's head code at 97).
+constexpr std::size_t kPowerStatusPayload = 35;
+constexpr std::size_t kMeasurementStatusPayload = 97;
+
+// True when the first `received` bytes of `buffer` are a status answer ('#', 'M', 'S')
+// whose stated payload length and the bytes actually received both reach `payloadNeeded`.
+// Anything else (a stray or short datagram) is no answer: the poll counts as failed.
+bool wellFormedStatus(const StatusBuffer& buffer, std::size_t received, std::size_t payloadNeeded);
 
 PowerStatus decodePowerStatus(const StatusBuffer& buffer);
 MeasurementStatus decodeMeasurementStatus(const StatusBuffer& buffer);

@@ -7,6 +7,7 @@
 #include "support/recording_ui.h"
 
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
@@ -125,6 +126,46 @@ TEST_F(PowerPollerTest, EachChangeOfTheFaultBitsIsReportedOnceWhateverTheScreenD
         poller.pollOnce();
     EXPECT_EQ(ui.calls(), (std::vector<std::string>{"faults 17", "faults 4", "faults 0"}));
     EXPECT_EQ(station.live.shownFaultBits.load(), 0);
+}
+
+// Only a well-formed status is an answer: a stray or short datagram (from a scanner on the
+// LAN, a cut answer) counts as a failed poll and changes no value, and six of them abort a
+// run as lost communication.
+TEST_F(PowerPollerTest, ADatagramThatIsNoStatusIsAFailedPoll)
+{
+    struct Malformed {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> spoil;
+    };
+    const Malformed cases[] = {
+        {"empty", [](auto& b) { b.clear(); }},
+        {"header only", [](auto& b) { b.resize(6); }},
+        {"cut payload", [](auto& b) { b.resize(6 + 34); }},
+        {"wrong start byte", [](auto& b) { b[0] = 'X'; }},
+        {"another command", [](auto& b) { b[2] = 'T'; }},
+        {"another group", [](auto& b) { b[1] = 'P'; }},
+        {"payload length too small", [](auto& b) { putU16(b, 4, 34); }},
+    };
+    runActive();
+    int polls = 0;
+    for (const Malformed& c : cases) {
+        auto bytes = powerStatus(9, 0x0010, 55.0f);
+        c.spoil(bytes);
+        channel.answers.push_back(bytes);
+        poller.pollOnce();
+        ++polls;
+        EXPECT_NE(station.live.commFault.load() & kCommFaultPower, 0) << c.name;
+        EXPECT_EQ(station.live.current.load(), 0.0f) << c.name;
+        EXPECT_EQ(station.live.errorType.load(), 0) << c.name;
+        EXPECT_EQ(poller.failedPolls(), std::min(polls, 6) + (polls >= 6 ? 1 : 0)) << c.name;
+    }
+    EXPECT_EQ(station.run.phase(), RunPhase::Abort);
+    EXPECT_EQ(station.run.stopReason(), StopReason::PowerModuleLost);
+
+    channel.answers.push_back(powerStatus(0, 0, 12.5f));
+    poller.pollOnce();
+    EXPECT_EQ(station.live.commFault.load() & kCommFaultPower, 0);
+    EXPECT_EQ(station.live.current.load(), 12.5f);
 }
 
 } // namespace
