@@ -214,17 +214,21 @@ class Interpreter {
         if (what == "image" && w_.size() == 2)
             return ok(hex(sim_.tftp().lastImage()));
         bool on = false;
-        if ((what == "refuse" || what == "silent" || what == "duplicate_acks") && w_.size() == 3 &&
-            parseSwitch(w_[2], on)) {
-            (what == "refuse" ? f.refuse : what == "silent" ? f.silent : f.duplicateAcks) = on;
+        if ((what == "refuse" || what == "silent" || what == "duplicate_acks" || what == "silent_data") &&
+            w_.size() == 3 && parseSwitch(w_[2], on)) {
+            (what == "refuse"           ? f.refuse
+             : what == "silent"         ? f.silent
+             : what == "duplicate_acks" ? f.duplicateAcks
+                                        : f.silentData) = on;
             return ok();
         }
         long long n = 0;
-        if ((what == "drop_ack" || what == "stray_ack" || what == "request_error") && w_.size() == 3 &&
-            parseInt(w_[2], 0, 65535, n)) {
-            (what == "drop_ack"    ? f.dropAck
-             : what == "stray_ack" ? f.strayAck
-                                   : f.requestError) = static_cast<std::uint16_t>(n);
+        if ((what == "drop_ack" || what == "stray_ack" || what == "request_error" || what == "foreign") &&
+            w_.size() == 3 && parseInt(w_[2], 0, 65535, n)) {
+            (what == "drop_ack"        ? f.dropAck
+             : what == "stray_ack"     ? f.strayAck
+             : what == "request_error" ? f.requestError
+                                       : f.foreign) = static_cast<std::uint16_t>(n);
             return ok();
         }
         long long code = 0;
@@ -233,8 +237,8 @@ class Interpreter {
             f.errorCode = static_cast<std::uint16_t>(code);
             return ok();
         }
-        return err("usage: tftp refuse|silent|duplicate_acks on|off, tftp drop_ack|stray_ack BLOCK, "
-                   "tftp request_error CODE, tftp data_error BLOCK CODE, tftp image");
+        return err("usage: tftp refuse|silent|duplicate_acks|silent_data on|off, tftp drop_ack|stray_ack BLOCK, "
+                   "tftp foreign COUNT, tftp request_error CODE, tftp data_error BLOCK CODE, tftp image");
     }
 
     ControlReply frames()
@@ -425,6 +429,7 @@ class Interpreter {
             {"tftp.transfers", static_cast<long long>(sim_.tftp().transfers())},
             {"tftp.size", static_cast<long long>(sim_.tftp().lastImage().size())},
             {"tftp.blocks", static_cast<long long>(sim_.tftp().lastBlocks())},
+            {"tftp.data_packets", static_cast<long long>(sim_.tftp().dataPackets())},
         };
         for (const auto& [key, v] : integers) {
             if (name == key)

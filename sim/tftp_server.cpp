@@ -113,6 +113,9 @@ class TftpServer::Transfer : public std::enable_shared_from_this<TftpServer::Tra
     {
         if (from_ != client_ || n < 4 || be16(buffer_.data()) != kData)
             return;
+        ++server_.dataPackets_;
+        if (server_.faults_.silentData)
+            return;
         const std::uint16_t block = be16(buffer_.data() + 2);
         const std::size_t size = n - 4;
         if (done_ || block != expected_) {
@@ -140,6 +143,9 @@ class TftpServer::Transfer : public std::enable_shared_from_this<TftpServer::Tra
             server_.sendFromMain(ackPacket(block), client_);
             return;
         }
+        // Datagrams from elsewhere than the transfer port: a look-alike acknowledgement and junk.
+        for (std::uint16_t i = 0; i < faults.foreign; ++i)
+            server_.sendFromMain(i % 2 == 0 ? ackPacket(block) : std::vector<std::uint8_t>{0xFF, 0x00}, client_);
         if (faults.duplicateAcks)
             send(ackPacket(static_cast<std::uint16_t>(block - 1)));
         if (faults.dropAck == block)

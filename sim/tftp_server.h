@@ -21,6 +21,8 @@ struct TftpFaults {
     std::uint16_t errorBlock = 0;   // this data block is answered by an error packet (0 = none)
     std::uint16_t errorCode = 0;    // ... with this code, and the transfer ends
     std::uint16_t strayAck = 0;     // this block's acknowledgement comes from the request port instead
+    std::uint16_t foreign = 0;      // before each data acknowledgement, this many datagrams from the request port
+    bool silentData = false;        // data packets are never acknowledged (the module went quiet)
 };
 
 class TftpServer {
@@ -39,6 +41,8 @@ class TftpServer {
     std::size_t transfers() const { return transfers_; }
     // Data blocks of the last completed transfer, counting its final short or empty block.
     std::size_t lastBlocks() const { return lastBlocks_; }
+    // Data packets received from clients on their transfer ports, repeated ones included.
+    std::size_t dataPackets() const { return dataPackets_; }
 
   private:
     class Transfer;
@@ -56,6 +60,7 @@ class TftpServer {
     std::size_t requests_ = 0;
     std::size_t transfers_ = 0;
     std::size_t lastBlocks_ = 0;
+    std::size_t dataPackets_ = 0;
 };
 
 } // namespace kapsorel::sim

@@ -189,15 +189,28 @@ bool TTFTPSend::requestPhase(const std::string& fileName, const std::string& mod
 TTFTPSend::Wait TTFTPSend::sendAndWait(std::uint16_t block, std::span<const std::uint8_t> bytes,
                                        const std::atomic<bool>& cancel)
 {
+    using clock = std::chrono::steady_clock;
     const auto packet = dataPacket(block, bytes);
-    asio::error_code ec;
-    socket_->send_to(asio::buffer(packet), server_, 0, ec);
-    for (int i = 0; i < kTftpReceivesPerAck; ++i) {
-        const Receive got = receive(timings.dataReceiveMs, cancel);
+    const auto slice = std::chrono::milliseconds(timings.dataReceiveMs);
+    // The budget is time, not datagrams: what comes from elsewhere costs only the moment it
+    // takes, and the block is sent again whenever the transfer port stays quiet a whole slice.
+    const auto deadline = clock::now() + slice * kTftpReceivesPerAck;
+    auto resendAt = clock::now();
+    for (;;) {
+        const auto now = clock::now();
+        if (now >= deadline)
+            return Wait::Failed;
+        if (now >= resendAt) {
+            asio::error_code ec;
+            socket_->send_to(asio::buffer(packet), server_, 0, ec);
+            resendAt = now + slice;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(std::min(resendAt, deadline) - now).count();
+        const Receive got = receive(static_cast<int>(std::max<long long>(left, 1)), cancel);
         if (got == Receive::Cancelled)
             return Wait::Cancelled;
-        // Anything not from the transfer port, short, or another block's acknowledgement
-        // (a duplicate of the previous one) is passed over.
+        // Anything not from the transfer's address and port, short, or another block's
+        // acknowledgement (a duplicate of the previous one) is passed over.
         if (got != Receive::Packet || received_ < 4 || from_ != server_)
             continue;
         const std::uint16_t opcode = be16(incoming_, 0);
@@ -208,7 +221,6 @@ TTFTPSend::Wait TTFTPSend::sendAndWait(std::uint16_t block, std::span<const std:
             return Wait::Failed;
         }
     }
-    return Wait::Failed;
 }
 
 bool TTFTPSend::dataPhase(TftpSendEvents& events, const std::atomic<bool>& cancel)

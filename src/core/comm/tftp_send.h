@@ -15,13 +15,13 @@ namespace kapsorel {
 
 constexpr std::uint16_t kTftpPort = 69;
 constexpr int kTftpRequestAttempts = 21;      // numbered 0 to 20
-constexpr int kTftpReceivesPerAck = 11;       // receives made while waiting for one acknowledgement
+constexpr int kTftpReceivesPerAck = 11;       // receive limits one acknowledgement is waited for, in all
 constexpr std::uint16_t kTftpRefusedCode = 7; // the module refuses the write request
 
 struct TftpTimings {
     int requestReceiveMs = 500; // one receive in the write request phase
     int requestPauseMs = 500;   // pause before the next write request
-    int dataReceiveMs = 2000;   // one receive while waiting for a data acknowledgement
+    int dataReceiveMs = 2000;   // quiet on the transfer port after which a data block is sent again
 };
 
 // What a transfer reports while it runs (called on the sending thread).
@@ -50,7 +50,9 @@ class TTFTPSend {
     // was acknowledged. On failure errorCode()/errorText() hold the last error packet's
     // code and text (0 and empty when none came), and cancelled() tells whether `cancel`
     // ended it. Acknowledgements and errors count only from the server's transfer port,
-    // the port its first answer came from.
+    // the port its first answer came from; datagrams from anywhere else are passed over
+    // without shortening the wait. A data block is sent again after dataReceiveMs without
+    // its acknowledgement, and given up after kTftpReceivesPerAck times that.
     bool sendFile(const std::string& fileName, const std::string& mode, TftpSendEvents& events,
                   const std::atomic<bool>& cancel);
 

@@ -1,6 +1,7 @@
 // The TFTP client against kapsorel-sim's firmware upload server over loopback: blocks and
 // their numbers, the log lines, the write request attempts, error packets in both phases,
-// duplicate and foreign acknowledgements, and cancelling.
+// duplicate and foreign acknowledgements, datagrams from elsewhere, blocks sent again after a
+// quiet slice, and cancelling.
 #include "recording_events.h"
 #include "support/sim_process.h"
 
@@ -129,26 +130,56 @@ TEST_F(TftpSendTest, DuplicateAcknowledgementsAreIgnoredNotAnsweredByResending)
     ASSERT_TRUE(send(data));
     EXPECT_EQ(received(), data);
     EXPECT_EQ(sim_.number("tftp.blocks"), 6);
+    EXPECT_EQ(sim_.number("tftp.data_packets"), 6);
 }
 
-TEST_F(TftpSendTest, LostAcknowledgementFailsAfterElevenReceives)
+// A lost acknowledgement costs one quiet slice: the block is sent again and the transfer
+// goes on.
+TEST_F(TftpSendTest, ALostAcknowledgementIsRecoveredBySendingTheBlockAgain)
 {
     sim_.value("tftp drop_ack 2");
+    const Bytes data = pattern(2000);
+    ASSERT_TRUE(send(data)) << client_.errorCode() << " " << client_.errorText();
+    EXPECT_EQ(received(), data);
+    EXPECT_EQ(sim_.number("tftp.blocks"), 4);
+    EXPECT_EQ(sim_.number("tftp.data_packets"), 5);
+}
+
+// A module that stops acknowledging: the block is sent again after each quiet slice, and the
+// transfer fails with code 0 once eleven slices have passed.
+TEST_F(TftpSendTest, AModuleThatStaysQuietFailsAfterElevenSlices)
+{
+    sim_.value("tftp silent_data on");
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(send(pattern(2000)));
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(client_.errorCode(), 0);
-    // Eleven receives of 60 ms each were waited out.
     EXPECT_GE(took, std::chrono::milliseconds(11 * 60));
+    EXPECT_EQ(sim_.number("tftp.data_packets"), 11);
 }
 
 TEST_F(TftpSendTest, AcknowledgementFromAnotherPortIsNotTaken)
 {
-    // Block 1's only acknowledgement comes from the server's request port, not the transfer's.
+    // Block 1's acknowledgement comes from the server's request port, not the transfer's:
+    // it is passed over, and only the block sent again gets the real one.
     sim_.value("tftp stray_ack 1");
-    EXPECT_FALSE(send(pattern(700)));
-    EXPECT_EQ(client_.errorCode(), 0);
-    EXPECT_EQ(sim_.number("tftp.transfers"), 0);
+    const Bytes data = pattern(700);
+    ASSERT_TRUE(send(data));
+    EXPECT_EQ(received(), data);
+    EXPECT_EQ(sim_.number("tftp.blocks"), 2);
+    EXPECT_EQ(sim_.number("tftp.data_packets"), 3);
+}
+
+// Datagrams from anywhere but the transfer port (a look-alike acknowledgement and junk,
+// twenty before each real acknowledgement) neither use up the wait nor end the upload.
+TEST_F(TftpSendTest, DatagramsFromElsewhereDoNotEndTheUpload)
+{
+    sim_.value("tftp foreign 20");
+    const Bytes data = pattern(5 * 512 + 100);
+    ASSERT_TRUE(send(data)) << client_.errorCode() << " " << client_.errorText();
+    EXPECT_EQ(received(), data);
+    EXPECT_EQ(sim_.number("tftp.blocks"), 6);
+    EXPECT_EQ(sim_.number("tftp.data_packets"), 6);
 }
 
 TEST_F(TftpSendTest, CancelStopsTheDataPhase)
