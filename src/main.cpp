@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <memory>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -28,15 +29,27 @@ int main(int argc, char** argv)
         args.emplace_back(argv[i]);
     const auto home = executableDirectory(argv[0]);
     const ConfigPathChoice choice = chooseConfigPath(args, home);
+    // Before any window: a box of its own, its text shown as written (a file name is no markup).
+    const auto warn = [](const std::string& text) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Kapsorel"), QString::fromStdString(text));
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    };
     if (choice.message)
-        QMessageBox::warning(nullptr, QStringLiteral("Kapsorel"), QString::fromStdString(*choice.message));
+        warn(*choice.message);
 
     // Read once: the lock and the station take the same address. A file that cannot be
     // read leaves the defaults, and the main window's creation tells the user so.
     ConfigFile config = ConfigFile::loadForStation(choice.path);
     InstanceLock lock(InstanceLock::nameFor(readPowerModuleAddress(config)));
-    if (!lock.acquire())
+    if (!lock.acquire()) {
+        // Another instance of this user: it is the station, silently. Another user's: the
+        // station stays theirs, and this user is told who holds it.
+        const auto holder = lock.holder();
+        if (holder && holder->uid != ::getuid())
+            warn(heldByAnotherUserMessage(lock.name(), *holder));
         return 0;
+    }
 
     // The station first, then its window; the bridge carries the workers' calls to it.
     auto bridge = std::make_unique<ui::QtUiBridge>();

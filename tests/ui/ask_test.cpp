@@ -1,9 +1,11 @@
 #include "support/qt/modal_answer.h"
 #include "ui/common/ask.h"
+#include "ui/common/refusal.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -51,6 +53,35 @@ class AskTest : public QObject {
         QCOMPARE(text, QStringLiteral("\nUložit?\n"));
         QCOMPARE(hasCancel, withCancel);
         QCOMPARE(boxPos, owner.frameGeometry().topLeft() + QPoint(100, 100));
+    }
+
+    // A name from a file (a procedure, a battery number) is shown as written: markup in it
+    // is text, never rich text, in the question box and in the message box alike.
+    void textsFromFilesAreShownAsPlainText()
+    {
+        const QString planted = QStringLiteral("<b>Postup</b> <img src=\"/etc/passwd\"> &amp;");
+        Qt::TextFormat askFormat = Qt::AutoText;
+        QString shown;
+        const test::ModalAnswer answered([&](QDialog* box) {
+            auto* label = box->findChild<QLabel*>(QStringLiteral("ask_text"));
+            askFormat = label->textFormat();
+            shown = label->text();
+            box->reject();
+        });
+        ask(nullptr, QStringLiteral("S"), planted, false);
+        QVERIFY(answered.opened());
+        QCOMPARE(int(askFormat), int(Qt::PlainText));
+        QCOMPARE(shown, QStringLiteral("\n") + planted + QStringLiteral("\n"));
+
+        Qt::TextFormat refusalFormat = Qt::AutoText;
+        const test::ModalAnswer refused([&](QDialog* box) {
+            if (auto* m = qobject_cast<QMessageBox*>(box))
+                refusalFormat = m->textFormat();
+            box->accept();
+        });
+        kapsorel::ui::showRefusal(nullptr, planted.toStdString());
+        QVERIFY(refused.opened());
+        QCOMPARE(int(refusalFormat), int(Qt::PlainText));
     }
 
     void closingWithoutAButtonCountsAsCancel()

@@ -5,9 +5,22 @@
 // the system frees it when its holder ends in any way.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace kapsorel {
+
+// Who holds a lock: the holding process and its user.
+struct LockHolder {
+    pid_t pid = 0;
+    uid_t uid = 0;
+    std::string user; // the account's name, or its number when it has none
+};
+
+// "Stanici <name> už používá uživatel <user> (proces <pid>)": what a station blocked by
+// another user's instance shows before it ends.
+std::string heldByAnotherUserMessage(const std::string& lockName, const LockHolder& holder);
 
 class InstanceLock {
   public:
@@ -24,6 +37,9 @@ class InstanceLock {
     // acquire() is true, held() false and error() says why.
     bool acquire();
     bool held() const { return fd_ >= 0; }
+    // After acquire() was refused: the holder as the system tells it (its process and user
+    // at the time it took the lock), when it can be asked.
+    std::optional<LockHolder> holder() const;
     const std::string& error() const { return error_; }
     const std::string& name() const { return name_; }
 

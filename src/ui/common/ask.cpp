@@ -18,6 +18,7 @@ AskAnswer ask(QWidget* owner, const QString& stationName, const QString& message
 
     auto* text = new QLabel(QStringLiteral("\n") + message + QStringLiteral("\n"), &box);
     text->setObjectName(QStringLiteral("ask_text"));
+    text->setTextFormat(Qt::PlainText); // names from files are shown as written, never as markup
     auto* yes = new QPushButton(QStringLiteral("Ano"), &box);
     yes->setObjectName(QStringLiteral("ask_ano"));
     auto* no = new QPushButton(QStringLiteral("Ne"), &box);

@@ -44,6 +44,7 @@ Banners::Banners(CircuitDiagram& diagram) : QObject(&diagram), diagram_(diagram)
     auto* column = new QVBoxLayout(question_);
     questionText_ = new QLabel(QStringLiteral("Zkouška nevyšla. Pokračovat?"), question_);
     questionText_->setObjectName(QStringLiteral("bvolba_text"));
+    questionText_->setTextFormat(Qt::PlainText); // a procedure's question is shown as written
     questionText_->setFont(bannerFont);
     questionText_->setAlignment(Qt::AlignCenter);
     questionText_->setWordWrap(true);

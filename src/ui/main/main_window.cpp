@@ -493,6 +493,7 @@ void MainWindow::showMessage(const std::string& text)
     auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().stationName : "Kapsorel"),
                                 qs(text), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("zprava"));
+    box->setTextFormat(Qt::PlainText); // names from files are shown as written, never as markup
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -172,6 +172,14 @@ TEST_P(SecondInstance, IsRefusedWhateverItsEnvironment)
     }
     InstanceLock here(name);
     EXPECT_FALSE(here.acquire());
+    // The refused instance can tell who holds the station: the holding process and user.
+    const auto who = here.holder();
+    ASSERT_TRUE(who.has_value());
+    EXPECT_NE(who->pid, ::getpid());
+    EXPECT_GT(who->pid, 0);
+    EXPECT_EQ(who->uid, ::getuid());
+    EXPECT_EQ(heldByAnotherUserMessage(name, *who),
+              "Stanici " + name + " už používá uživatel " + who->user + " (proces " + std::to_string(who->pid) + ")");
 
     // A holder that dies leaves nothing behind: the next instance runs.
     holder.kill();
@@ -196,6 +204,10 @@ TEST(InstanceLock, HeldUntilDestroyed)
         EXPECT_FALSE(second.acquire());
         EXPECT_FALSE(second.held());
         EXPECT_TRUE(second.error().empty());
+        const auto who = second.holder();
+        ASSERT_TRUE(who.has_value());
+        EXPECT_EQ(who->pid, ::getpid());
+        EXPECT_EQ(who->uid, ::getuid());
     }
     first.reset();
     InstanceLock third(name);
