@@ -2,6 +2,7 @@
 // next write in its sync until released, as a data folder on a slow network share does.
 #pragma once
 
+#include "core/base/atomic_file.h"
 #include "core/base/files.h"
 
 #include <chrono>
@@ -12,7 +13,7 @@ namespace kapsorel::test {
 
 class HoldingFileStore final : public FileStore {
   public:
-    // The next write (in place or of a whole file) stays in its sync until release() (at
+    // The next write (in place, of a whole file or a copy) stays in its sync until release() (at
     // most a minute).
     void holdNextWrite()
     {
@@ -55,6 +56,13 @@ class HoldingFileStore final : public FileStore {
     Result<std::vector<std::uint8_t>> read(const std::filesystem::path& path, Clock& clock) override
     {
         return readFileRetrying(path, clock);
+    }
+    Status copy(const std::filesystem::path& source, const std::filesystem::path& target, Clock& clock,
+                std::span<const std::uint8_t> head, std::uint64_t length) override
+    {
+        const Status st = copyFileReplacing(source, target, clock, head, length);
+        holdIfArmed();
+        return st;
     }
 
   private:

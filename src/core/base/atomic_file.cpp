@@ -166,8 +166,14 @@ Status AtomicFileWriter::commit()
         discard();
         return failed(err, writeFailedMessage(shown_, err));
     }
+    return placed(target_);
+}
+
+Status AtomicFileWriter::placed(const std::filesystem::path& target)
+{
+    target_ = target;
     temporary_.clear();
-    Fd(fd_).close();
+    ::close(fd_);
     fd_ = -1;
     syncFolder(folderOf(target_));
     return {};
@@ -200,12 +206,7 @@ Status AtomicFileWriter::commitNewAs(const std::filesystem::path& target)
             return failed(err, writeFailedMessage(target, err));
         }
     }
-    target_ = target;
-    temporary_.clear();
-    Fd(fd_).close();
-    fd_ = -1;
-    syncFolder(folderOf(target_));
-    return {};
+    return placed(target);
 }
 
 void AtomicFileWriter::discard()

@@ -56,6 +56,8 @@ class AtomicFileWriter {
   private:
     Status failed(int err, const std::string& message);
     Status sync();
+    // The temporary is in place as `target`: closes it and syncs the folder.
+    Status placed(const std::filesystem::path& target);
 
     std::filesystem::path shown_;  // the target as the caller named it, for messages
     std::filesystem::path target_; // with links followed

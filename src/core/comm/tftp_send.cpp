@@ -203,7 +203,7 @@ TTFTPSend::Wait TTFTPSend::sendAndWait(std::uint16_t block, std::span<const std:
         if (now >= resendAt) {
             asio::error_code ec;
             socket_->send_to(asio::buffer(packet), server_, 0, ec);
-            resendAt = now + slice;
+            resendAt += slice;
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(std::min(resendAt, deadline) - now).count();
         const Receive got = receive(static_cast<int>(std::max<long long>(left, 1)), cancel);

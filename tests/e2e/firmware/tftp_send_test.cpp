@@ -123,27 +123,46 @@ TEST_F(TftpSendTest, ErrorInTheDataPhaseFailsWithItsCode)
     EXPECT_EQ(events_.shownChanges, (std::vector<bool>{true, false}));
 }
 
-TEST_F(TftpSendTest, DuplicateAcknowledgementsAreIgnoredNotAnsweredByResending)
+// What the upload gets over, and what it costs in data packets sent: a duplicate of the
+// previous acknowledgement is ignored, not answered by sending again; a lost acknowledgement
+// costs one quiet slice and the block once more; an acknowledgement from the server's
+// request port instead of the transfer's is passed over the same way; datagrams from
+// anywhere but the transfer port (a look-alike acknowledgement and junk, twenty before each
+// real one) neither use up the wait nor end the upload.
+struct SurvivedFault {
+    const char* name;
+    const char* fault;
+    std::size_t size;
+    double blocks;
+    double dataPackets;
+};
+
+void PrintTo(const SurvivedFault& c, std::ostream* os)
 {
-    sim_.value("tftp duplicate_acks on");
-    const Bytes data = pattern(3000);
-    ASSERT_TRUE(send(data));
-    EXPECT_EQ(received(), data);
-    EXPECT_EQ(sim_.number("tftp.blocks"), 6);
-    EXPECT_EQ(sim_.number("tftp.data_packets"), 6);
+    *os << c.name;
 }
 
-// A lost acknowledgement costs one quiet slice: the block is sent again and the transfer
-// goes on.
-TEST_F(TftpSendTest, ALostAcknowledgementIsRecoveredBySendingTheBlockAgain)
+class TftpSurvives : public TftpSendTest, public testing::WithParamInterface<SurvivedFault> {};
+
+TEST_P(TftpSurvives, TheUploadCompletesWithTheBlocksItHadToSendAgain)
 {
-    sim_.value("tftp drop_ack 2");
-    const Bytes data = pattern(2000);
+    const auto& c = GetParam();
+    // Slices long enough that only a lost acknowledgement, never a slow one, sends a block again.
+    client_.timings.dataReceiveMs = 500;
+    sim_.value(c.fault);
+    const Bytes data = pattern(c.size);
     ASSERT_TRUE(send(data)) << client_.errorCode() << " " << client_.errorText();
     EXPECT_EQ(received(), data);
-    EXPECT_EQ(sim_.number("tftp.blocks"), 4);
-    EXPECT_EQ(sim_.number("tftp.data_packets"), 5);
+    EXPECT_EQ(sim_.number("tftp.blocks"), c.blocks);
+    EXPECT_EQ(sim_.number("tftp.data_packets"), c.dataPackets);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, TftpSurvives,
+                         testing::Values(SurvivedFault{"duplicate_acks", "tftp duplicate_acks on", 3000, 6, 6},
+                                         SurvivedFault{"lost_ack", "tftp drop_ack 2", 2000, 4, 5},
+                                         SurvivedFault{"ack_from_request_port", "tftp stray_ack 1", 700, 2, 3},
+                                         SurvivedFault{"foreign_datagrams", "tftp foreign 20", 5 * 512 + 100, 6, 6}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A module that stops acknowledging: the block is sent again after each quiet slice, and the
 // transfer fails with code 0 once eleven slices have passed.
@@ -155,31 +174,9 @@ TEST_F(TftpSendTest, AModuleThatStaysQuietFailsAfterElevenSlices)
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(client_.errorCode(), 0);
     EXPECT_GE(took, std::chrono::milliseconds(11 * 60));
-    EXPECT_EQ(sim_.number("tftp.data_packets"), 11);
-}
-
-TEST_F(TftpSendTest, AcknowledgementFromAnotherPortIsNotTaken)
-{
-    // Block 1's acknowledgement comes from the server's request port, not the transfer's:
-    // it is passed over, and only the block sent again gets the real one.
-    sim_.value("tftp stray_ack 1");
-    const Bytes data = pattern(700);
-    ASSERT_TRUE(send(data));
-    EXPECT_EQ(received(), data);
-    EXPECT_EQ(sim_.number("tftp.blocks"), 2);
-    EXPECT_EQ(sim_.number("tftp.data_packets"), 3);
-}
-
-// Datagrams from anywhere but the transfer port (a look-alike acknowledgement and junk,
-// twenty before each real acknowledgement) neither use up the wait nor end the upload.
-TEST_F(TftpSendTest, DatagramsFromElsewhereDoNotEndTheUpload)
-{
-    sim_.value("tftp foreign 20");
-    const Bytes data = pattern(5 * 512 + 100);
-    ASSERT_TRUE(send(data)) << client_.errorCode() << " " << client_.errorText();
-    EXPECT_EQ(received(), data);
-    EXPECT_EQ(sim_.number("tftp.blocks"), 6);
-    EXPECT_EQ(sim_.number("tftp.data_packets"), 6);
+    // Sent once per slice: again and again, never more often.
+    EXPECT_GE(sim_.number("tftp.data_packets"), 2);
+    EXPECT_LE(sim_.number("tftp.data_packets"), 11);
 }
 
 TEST_F(TftpSendTest, CancelStopsTheDataPhase)
