@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, TftpSurvives,
                                          SurvivedFault{"lost_ack", "tftp drop_ack 2", 2000, 4, 5},
                                          SurvivedFault{"ack_from_request_port", "tftp stray_ack 1", 700, 2, 3},
                                          SurvivedFault{"foreign_datagrams", "tftp foreign 20", 5 * 512 + 100, 6, 6}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // A module that stops acknowledging: the block is sent again after each quiet slice, and the
 // transfer fails with code 0 once eleven slices have passed.
