@@ -1,6 +1,8 @@
 // Module settings file images from the fuzzer: every open must refuse or load without reading
-// past the data; a section it loads must be the file's bytes at the place it was found, and
+// past the data; a file that is none of the layouts gives one refusal and nothing; a section
+// it loads must be the file's bytes at the place it was found, pass the value checks, and
 // putting the loaded sections back into a settings file must change nothing.
+#include "core/service/settings_checks.h"
 #include "core/service/settings_file.h"
 
 #include <algorithm>
@@ -31,7 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SettingsLoad load = loadSettingsImage(file, SettingsOpen::All, "fuzz");
     const BlockSet want = (load.power ? sectionBlocks(SettingsModule::Power) : 0) |
                           (load.measure ? sectionBlocks(SettingsModule::Measure) : 0);
-    if (load.loaded != want || load.messages.size() + (load.power ? 1u : 0u) + (load.measure ? 1u : 0u) != 2u)
+    const bool layout = checkSettingsImage(file).ok();
+    const std::size_t outcomes = load.messages.size() + (load.power ? 1u : 0u) + (load.measure ? 1u : 0u);
+    if (load.loaded != want || outcomes != (layout ? 2u : 1u) || (!layout && (load.power || load.measure)))
+        std::abort();
+    if ((load.power && !checkPowerImages(*load.power).ok()) ||
+        (load.measure && !checkMeasureImages(*load.measure).ok()))
         std::abort();
     if (load.power)
         sameBytes(file, SettingsModule::Power, encodePowerSection(*load.power));
@@ -39,9 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sameBytes(file, SettingsModule::Measure, encodeMeasureSection(*load.measure));
 
     const SettingsSections sections{load.power, load.measure};
-    if (checkSettingsImage(file).ok()) {
-        if (!load.power && !load.measure)
-            std::abort();
+    if (layout && (load.power || load.measure)) {
         auto again = updatedSettingsImage(file, sections);
         if (!again || !std::equal(again->begin(), again->end(), file.begin(), file.end()))
             std::abort();

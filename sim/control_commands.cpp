@@ -126,8 +126,10 @@ class Interpreter {
             return fault();
         if (verb == "tftp" && w_.size() >= 2)
             return tftp();
-        if (verb == "status" && w_.size() == 4)
+        if (verb == "status" && (w_.size() == 4 || (w_.size() == 5 && w_[4] == "empty")))
             return answerStatus();
+        if (verb == "memory" && (w_.size() == 4 || w_.size() == 5))
+            return memory();
         if (verb == "adc" && w_.size() == 5)
             return adcTransfer();
         if (verb == "delay" && w_.size() == 3) {
@@ -174,12 +176,47 @@ class Interpreter {
         ModuleServer* server = module(w_[1]);
         long long n = 0;
         if (!server || w_[2].size() != 2 || !parseInt(w_[3], 0, 255, n))
-            return err("usage: status power|measure XY STATUS (two command letters, 0..255)");
+            return err("usage: status power|measure XY STATUS [empty] (two command letters, 0..255)");
         const int key = (static_cast<unsigned char>(w_[2][0]) << 8) | static_cast<unsigned char>(w_[2][1]);
         if (n == 0)
             server->faults().answerStatus.erase(key);
         else
-            server->faults().answerStatus[key] = static_cast<std::uint8_t>(n);
+            server->faults().answerStatus[key] = {static_cast<std::uint8_t>(n), w_.size() == 5};
+        return ok();
+    }
+
+    // memory power|measure ADDRESS LENGTH: the settings memory's bytes in hexadecimal.
+    // memory power|measure ADDRESS = HEX: those bytes written there.
+    ControlReply memory()
+    {
+        const char* usage = "usage: memory power|measure ADDRESS LENGTH, memory power|measure ADDRESS = HEX";
+        SettingsMemory* memory = w_[1] == "power"     ? &sim_.power().memory()
+                                 : w_[1] == "measure" ? &sim_.measure().memory()
+                                                      : nullptr;
+        long long at = 0;
+        if (!memory || !parseInt(w_[2], 0, static_cast<long long>(SettingsMemory::kSize), at))
+            return err(usage);
+        if (w_.size() == 4) {
+            long long length = 0;
+            if (!parseInt(w_[3], 0, static_cast<long long>(SettingsMemory::kSize), length))
+                return err(usage);
+            const auto bytes = memory->read(static_cast<std::size_t>(at), static_cast<std::size_t>(length));
+            if (!bytes)
+                return err("range outside the settings memory");
+            return ok(hex(*bytes));
+        }
+        const std::string& text = w_[4];
+        if (w_[3] != "=" || text.size() % 2 != 0)
+            return err(usage);
+        std::vector<std::uint8_t> bytes;
+        for (std::size_t i = 0; i < text.size(); i += 2) {
+            long long b = 0;
+            if (!parseInt("0x" + text.substr(i, 2), 0, 255, b))
+                return err(usage);
+            bytes.push_back(static_cast<std::uint8_t>(b));
+        }
+        if (!memory->write(static_cast<std::size_t>(at), bytes))
+            return err("range outside the settings memory");
         return ok();
     }
 

@@ -14,8 +14,11 @@
 //   truncate power|measure on|off   answers announce a payload (at least 4 bytes), carry only half
 //                                   of it, and the connection closes
 //   delay power|measure MS          each TCP answer is held back MS milliseconds (0 = off)
-//   status power|measure XY N       answers to command XY (e.g. SR, FG) carry status N, their
-//                                   payload unchanged (0 = their own status again)
+//   status power|measure XY N [empty]   answers to command XY (e.g. SR, FG) carry status N,
+//                                   their payload unchanged or, with "empty", none (0 = their
+//                                   own status again)
+//   memory power|measure ADDRESS LENGTH   OK <hex> of the settings memory's bytes there
+//   memory power|measure ADDRESS = HEX    those bytes written into the settings memory
 //   adc power|measure K OFFSET CONSTANT   the ADC hardware of channel K: raw = value / CONSTANT -
 //                                   OFFSET (power K 0-4 voltages, 5 current; measure K 0-22).
 //                                   The calibrated readings ("MN", "MC") are (raw + offset) x

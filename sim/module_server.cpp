@@ -155,8 +155,14 @@ std::vector<std::uint8_t> ModuleServer::answerBytes(const std::vector<std::uint8
     std::vector<std::uint8_t> out(answer.bytes.begin(),
                                   answer.bytes.begin() + static_cast<std::ptrdiff_t>(answer.wireSize()));
     const int key = (static_cast<unsigned char>(header.group) << 8) | static_cast<unsigned char>(header.command);
-    if (const auto forced = faults_.answerStatus.find(key); forced != faults_.answerStatus.end())
-        out[3] = forced->second;
+    if (const auto forced = faults_.answerStatus.find(key); forced != faults_.answerStatus.end()) {
+        out[3] = forced->second.status;
+        if (forced->second.empty) {
+            out.resize(kFrameHeaderSize);
+            out[4] = 0;
+            out[5] = 0;
+        }
+    }
     if (faults_.truncate) {
         // The header announces a payload (at least 4 bytes) of which only half is sent.
         const std::size_t announced = std::max<std::size_t>(out.size() - kFrameHeaderSize, 4);

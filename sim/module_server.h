@@ -22,8 +22,12 @@ struct ModuleFaults {
     bool truncate = false;   // answers are cut short after half their payload, then the connection closes
     int delayMs = 0;         // each TCP answer is held back this long
     // Answers to these commands (group letter << 8 | command letter) carry this status
-    // instead of their own; their payload stays as the module made it.
-    std::map<int, std::uint8_t> answerStatus;
+    // instead of their own; their payload stays as the module made it unless `empty`.
+    struct ForcedStatus {
+        std::uint8_t status = 0;
+        bool empty = false; // the answer carries no payload
+    };
+    std::map<int, ForcedStatus> answerStatus;
 };
 
 class ModuleServer {

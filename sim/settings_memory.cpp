@@ -18,6 +18,14 @@ void putAddress(ByteWriter& w, const std::string& dotted)
     w.bytes(ec ? std::array<unsigned char, 4>{} : bytes);
 }
 
+// Bytes the program does not interpret but must carry through reads, writes and files
+// unchanged: never zero, so a zero-filled write shows.
+void putCarried(ByteWriter& w, std::size_t count, std::uint8_t first)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        w.u8(static_cast<std::uint8_t>(first + i));
+}
+
 void writeBlock(SettingsMemory& memory, std::size_t at, const ByteWriter& w)
 {
     memory.write(at, w.data());
@@ -33,7 +41,7 @@ void writeNetworkAndPorts(SettingsMemory& memory, const FactoryNetwork& network)
     putAddress(net, "0.0.0.0");   // DNS2
     putAddress(net, network.address);
     putAddress(net, "255.0.0.0");
-    net.zeros(7);
+    putCarried(net, 7, 0xC1);
     writeBlock(memory, address::kNetworkBlock, net);
 
     ByteWriter ports;
@@ -43,7 +51,7 @@ void writeNetworkAndPorts(SettingsMemory& memory, const FactoryNetwork& network)
     ports.u16(9761);
     ports.u16(network.udpPort);
     ports.u16(30306);
-    ports.zeros(8);
+    putCarried(ports, 8, 0xD1);
     writeBlock(memory, address::kPortsBlock, ports);
 }
 
@@ -106,7 +114,7 @@ SettingsMemory powerFactoryMemory(const FactoryNetwork& network)
     adc.u8(2 * 32 + 4);              // 90 SPS
     adc.i16(0);
     adc.single(0.005f);
-    adc.zeros(8 + 2);
+    putCarried(adc, 8 + 2, 0xE1); // record 6 and the two spare bytes
     writeBlock(memory, address::kAdcRecords, adc);
 
     ByteWriter settings;
@@ -128,10 +136,11 @@ SettingsMemory powerFactoryMemory(const FactoryNetwork& network)
     ByteWriter sections;
     sections.u8(9);
     sections.u8(4);
+    // Resistor 10 and banks 5-8 are beyond the counts: their conductances are carried.
     for (int i = 1; i <= 10; ++i)
-        sections.single(i <= 9 ? 1.0f / static_cast<float>(i) : 0.0f);
+        sections.single(1.0f / static_cast<float>(i));
     for (int j = 1; j <= 8; ++j)
-        sections.single(j <= 4 ? 1.0f / (0.5f * static_cast<float>(j)) : 0.0f);
+        sections.single(1.0f / (0.5f * static_cast<float>(j)));
     writeBlock(memory, address::kSectionsBlock, sections);
     return memory;
 }
@@ -146,7 +155,7 @@ SettingsMemory measureFactoryMemory(const FactoryNetwork& network)
     putI2cRecord(cells, 208, 0.00125f); // total battery voltage
     putI2cRecord(cells, 208, 0.01f);    // insulation AD1
     putI2cRecord(cells, 210, 0.01f);    // insulation AD2
-    cells.zeros(2);
+    putCarried(cells, 2, 0xF1);         // the two spare bytes
     writeBlock(memory, address::kAdcRecords, cells);
     return memory;
 }

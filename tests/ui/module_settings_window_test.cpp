@@ -1,5 +1,6 @@
 // The module settings window against kapsorel-sim: a power module settings round trip, a
 // two-point calibration of a cell, failed reads that change nothing and refuse the write.
+#include "core/base/bytes.h"
 #include "core/service/measure_settings_jobs.h"
 #include "support/qt/widgets.h"
 #include "support/sim_process.h"
@@ -39,6 +40,49 @@ void clickJob(QWidget& root, const char* name)
 std::size_t connections(test::SimProcess& sim, const char* module)
 {
     return static_cast<std::size_t>(std::stoul(sim.value(std::string("connections ") + module)));
+}
+
+// Singles as the simulator's "memory" command takes them: little-endian hexadecimal.
+std::string singlesHex(std::initializer_list<float> values)
+{
+    ByteWriter w;
+    for (float v : values)
+        w.single(v);
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (std::uint8_t b : w.data()) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+// The blocks of a module's settings memory that its whole-module write covers.
+std::vector<std::string> memoryBlocks(test::SimProcess& sim, const char* module)
+{
+    const std::vector<std::pair<int, int>> blocks =
+        module == std::string("power")
+            ? std::vector<std::pair<int, int>>{{53, 35}, {120, 23}, {300, 41}, {200, 58}, {1000, 74}}
+            : std::vector<std::pair<int, int>>{{53, 35}, {120, 23}, {200, 186}};
+    std::vector<std::string> out;
+    for (const auto& [at, length] : blocks)
+        out.push_back(
+            sim.value("memory " + std::string(module) + " " + std::to_string(at) + " " + std::to_string(length)));
+    return out;
+}
+
+// Triggers a menu item of "Nastavení" and waits until its sequence is over.
+void runMenu(QWidget& s, const char* item)
+{
+    auto* tabs = widget<QTabWidget>(s, "PageControl1");
+    s.findChild<QAction*>(QString::fromLatin1(item))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(tabs->isEnabled() && !widget<QProgressBar>(s, "progress")->isVisible(), 30000);
+}
+
+// The command letters of a request frame.
+std::string command(const std::vector<std::uint8_t>& frame)
+{
+    return {static_cast<char>(frame[1]), static_cast<char>(frame[2])};
 }
 
 } // namespace
@@ -179,6 +223,166 @@ class ModuleSettingsWindowTest : public QObject {
             QVERIFY(!status->text().isEmpty());
             QVERIFY(sim.frames("power").empty());
         }
+    }
+
+    // "Konfig" fills the image but not the pages: no page "Ulož" and no "Ulož v. modul" may then
+    // send a record nobody read; the record that was read goes with the bytes read.
+    void konfigOpensNoWriteOfARecordNotRead()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = test::openModuleSettings(w);
+        auto* status = widget<QLabel>(s, "lstatus");
+        const std::string records = sim.value("memory power 200 58");
+        clickJob(s, "knacti_n1"); // "Napětí 2 ": record 1
+        sim.command("clear frames");
+        clickJob(s, "bkonfig");
+        QCOMPARE(status->text(), QString());
+        for (const char* page : {"kuloz_pr", "kuloz_n0", "kuloz_n2", "kuloz_izol"}) {
+            status->clear();
+            clickJob(s, page);
+            QVERIFY2(status->text().startsWith(QStringLiteral("Nezapsáno: kalibrace výkonového modulu")), page);
+        }
+        status->clear();
+        runMenu(s, "UlozV");
+        QVERIFY(status->text().startsWith(QStringLiteral("Nezapsáno")));
+        auto frames = sim.frames("power");
+        QCOMPARE(frames.size(), std::size_t{1});
+        QCOMPARE(command(frames[0]), std::string("XC"));
+        clickJob(s, "kuloz_n1");
+        QCOMPARE(status->text(), QString());
+        frames = sim.frames("power");
+        QCOMPARE(frames.size(), std::size_t{2});
+        QCOMPARE(command(frames[1]), std::string("SW"));
+        QCOMPARE(frames[1][3], std::uint8_t{12});
+        QCOMPARE(sim.value("memory power 200 58"), records);
+    }
+
+    // Values a field rounds (1.05 with one decimal, 0.123 with two), one the old field range
+    // clipped (2e6), configuration bytes with bits no choice shows, a conductance whose
+    // reciprocal does not come back exactly: a read and a write back leave both modules'
+    // memories byte for byte as they were; a field the user changes is written as entered.
+    void aReadAndAWriteBackSendTheBytesRead()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = test::openModuleSettings(w);
+        auto* status = widget<QLabel>(s, "lstatus");
+        for (const std::string& poke :
+             {"memory power 300 = " + singlesHex({0.123f, 1.05f}), "memory power 328 = " + singlesHex({2e6f}),
+              std::string("memory power 201 = 00"), std::string("memory power 240 = 2b47"),
+              "memory power 1002 = " + singlesHex({0.0123f}), std::string("memory measure 361 = f3")})
+            QCOMPARE(sim.command(poke), std::string("OK"));
+        const auto power = memoryBlocks(sim, "power");
+        const auto measure = memoryBlocks(sim, "measure");
+        runMenu(s, "NactiVse");
+        QCOMPARE(status->text(), QString());
+        QCOMPARE(widget<QDoubleSpinBox>(s, "pfet_cur")->value(), 1.0); // 1.05 shown with one decimal
+        sim.command("clear frames");
+        runMenu(s, "UlozVse");
+        QCOMPARE(status->text(), QString());
+        QCOMPARE(sim.frames("power").size(), std::size_t{5});
+        QCOMPARE(sim.frames("measure").size(), std::size_t{2 + 23});
+        QCOMPARE(memoryBlocks(sim, "power"), power);
+        QCOMPARE(memoryBlocks(sim, "measure"), measure);
+        // Each page's own "Ulož" the same.
+        for (const char* button : {"nuloz", "kuloz_n0", "kuloz_pr", "suloz", "muloz_c"})
+            clickJob(s, button);
+        QCOMPARE(status->text(), QString());
+        QCOMPARE(memoryBlocks(sim, "power"), power);
+        QCOMPARE(memoryBlocks(sim, "measure"), measure);
+        // A changed field goes as entered, its neighbours as read.
+        widget<QDoubleSpinBox>(s, "pfet_cur")->setValue(2.5);
+        clickJob(s, "nuloz");
+        QCOMPARE(sim.value("memory power 300 8"), singlesHex({0.123f, 2.5f}));
+        QCOMPARE(sim.value("memory power 328 4"), singlesHex({2e6f}));
+    }
+
+    // The head type is written only once it was read: no "TH 00" from a window that read nothing.
+    void theHeadTypeIsWrittenOnlyOnceRead()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = test::openModuleSettings(w);
+        auto* status = widget<QLabel>(s, "lstatus");
+        sim.command("clear frames");
+        clickJob(s, "muloz_hlava");
+        QVERIFY(status->text().contains(QStringLiteral("typ hlavy")));
+        QVERIFY(sim.frames("measure").empty());
+        clickJob(s, "mnacti_hlava");
+        widget<QSpinBox>(s, "mtyp_h")->setValue(5);
+        clickJob(s, "muloz_hlava");
+        QCOMPARE(status->text(), QString());
+        const auto frames = sim.frames("measure");
+        QCOMPARE(frames.size(), std::size_t{2});
+        QCOMPARE(command(frames[0]), std::string("Th"));
+        QCOMPARE(command(frames[1]), std::string("TH"));
+        QCOMPARE(frames[1][6], std::uint8_t{5});
+    }
+
+    // "Načti vše" and "Ulož vše" run the measurement module's half when the power module's
+    // failed; the status line says which half failed.
+    void bothModulesRunTheMeasurementHalfAfterAPowerFailure()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.runtime().powerLink().setReadLimitMs(300);
+        auto& s = test::openModuleSettings(w);
+        auto* status = widget<QLabel>(s, "lstatus");
+        QCOMPARE(sim.command("silent power on"), std::string("OK"));
+        sim.command("clear frames");
+        runMenu(s, "NactiVse");
+        QVERIFY2(status->text().startsWith(QStringLiteral("Výkonový modul: Nenačteno")), qPrintable(status->text()));
+        QVERIFY(!status->text().contains(QStringLiteral("Měřící modul")));
+        QCOMPARE(sim.frames("measure").size(), std::size_t{2 + 23});
+        QCOMPARE(widget<QLineEdit>(s, "mipadr")->text(), QString::fromStdString(sim.measureAddress()));
+        QCOMPARE(sim.command("silent power off"), std::string("OK"));
+        // The power module was never read: its half is refused, the measurement's is written.
+        const auto measure = memoryBlocks(sim, "measure");
+        sim.command("clear frames");
+        runMenu(s, "UlozVse");
+        QVERIFY2(status->text().startsWith(QStringLiteral("Výkonový modul: Nezapsáno")), qPrintable(status->text()));
+        QVERIFY(sim.frames("power").empty());
+        QCOMPARE(sim.frames("measure").size(), std::size_t{2 + 23});
+        QCOMPARE(memoryBlocks(sim, "measure"), measure);
+        snap(s, "both_modules_after_power_failure");
+    }
+
+    // A batch on the cell grid brings back its answers around what the user changed meanwhile.
+    void aCellBatchKeepsTheUsersChangesMadeWhileItRan()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.runtime().measureLink().setReadLimitMs(3000);
+        auto& s = test::openModuleSettings(w);
+        auto* grid = widget<QTableWidget>(s, "Gclanky");
+        grid->item(1, 1)->setCheckState(Qt::Checked);
+        grid->item(2, 1)->setCheckState(Qt::Checked);
+        QCOMPARE(sim.command("delay measure 600"), std::string("OK"));
+        auto* read = widget<QPushButton>(s, "cnacti");
+        QTest::mouseClick(read, Qt::LeftButton);
+        QVERIFY(!read->isEnabled());
+        // Row 2 unselected and row 1's "Adr." filled while the records are on their way.
+        grid->item(2, 1)->setCheckState(Qt::Unchecked);
+        widget<QSpinBox>(s, "cadr")->setValue(77);
+        QTest::mouseClick(widget<QPushButton>(s, "v_adr"), Qt::LeftButton);
+        QVERIFY(!read->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(read->isEnabled(), 15000);
+        QCOMPARE(sim.command("delay measure 0"), std::string("OK"));
+        QCOMPARE(grid->item(1, 2)->text(), QStringLiteral("77"));
+        QCOMPARE(grid->item(1, 3)->text(), QStringLiteral("152")); // the record's "CF" came in
+        QCOMPARE(grid->item(2, 1)->checkState(), Qt::Unchecked);
+        QCOMPARE(grid->item(2, 3)->text(), QStringLiteral("152")); // row 2 was read all the same
     }
 };
 

@@ -134,7 +134,7 @@ class PowerServiceWindowTest : public QObject {
         QCOMPARE(widget<QPushButton>(s, "fet_o1")->text(), QStringLiteral("Zapni"));
         widget<QCheckBox>(s, "cb_multi")->setChecked(true);
         clickJob(s, "fet_k1", elements);
-        QCOMPARE(sim.frames("power"), (std::vector<Bytes>{mask(1), mask(0), mask(2), mask(2 | 1u << 9)}));
+        QCOMPARE(sim.frames("power"), (std::vector<Bytes>{mask(0), mask(1), mask(0), mask(2), mask(2 | 1u << 9)}));
         QCOMPARE(resistors->item(1, 0)->background().color(), QColor(Qt::red));
 
         // The source on, "Změř" with "Zdroj": 36 V / 22 A, stored into bank 1's row.
@@ -185,7 +185,7 @@ class PowerServiceWindowTest : public QObject {
         auto& s = open(w);
         w.runtime().station().run.setPhase(RunPhase::StepRunning);
         sim.command("clear frames");
-        for (const char* button : {"bzdroj_on", "breflex", "bpq0", "bdac_posli", "bstyk_on"}) {
+        for (const char* button : {"bzdroj_on", "breflex", "bpq0", "bdac_posli", "bstyk_on", "bkal_dac"}) {
             widget<QLabel>(s, "lstatus")->clear();
             clickJob(s, button);
             QCOMPARE(status(s), QString::fromUtf8(kDriveDuringTestText));
@@ -198,6 +198,85 @@ class PowerServiceWindowTest : public QObject {
         clickJob(s, "bzn");
         QCOMPARE(sim.frames("power"), std::vector<Bytes>{frame('Z', 'n', 0)});
         w.runtime().station().run.setPhase(RunPhase::Idle);
+    }
+
+    // "  Sekce  " starts with 9 resistors and 4 banks, every button "Zapni"; the counts take
+    // 0-9 and 0-7, and counts beyond them are refused from "Načti" and "Načti v. modul" alike.
+    void sectionsStartWithTheUsualLoadAndRefuseCountsBeyondTheGrids()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = open(w);
+        auto* resistors = widget<QTableWidget>(s, "Aodpory");
+        auto* banks = widget<QTableWidget>(s, "Aodporniky");
+        auto* resistorCount = widget<QSpinBox>(s, "poc_odporu");
+        auto* bankCount = widget<QSpinBox>(s, "poc_odporniku");
+        QCOMPARE(resistors->rowCount(), 9);
+        QCOMPARE(banks->rowCount(), 4);
+        for (const char* fet : {"fet_o1", "fet_o9", "fet_k1", "fet_k4"})
+            QCOMPARE(widget<QPushButton>(s, fet)->text(), QStringLiteral("Zapni"));
+        QCOMPARE(resistorCount->maximum(), 9);
+        QCOMPARE(bankCount->maximum(), 7);
+        widget<QTabWidget>(s, "pmodul")->setCurrentIndex(2);
+        snap(s, "sekce-start");
+
+        // "Multi" off and nothing on: all off first, then the one.
+        sim.command("clear frames");
+        clickJob(s, "fet_o1", resistors->parentWidget());
+        QCOMPARE(sim.frames("power"), (std::vector<Bytes>{mask(0), mask(1)}));
+        clickJob(s, "bvypni_vse", resistors->parentWidget());
+
+        QCOMPARE(sim.command("memory power 1000 = 0a02"), std::string("OK"));
+        for (const char* read : {"snacti", "NactiV"}) {
+            widget<QLabel>(s, "lstatus")->clear();
+            if (read == std::string("snacti")) {
+                clickJob(s, read);
+            } else {
+                s.findChild<QAction*>(QString::fromLatin1(read))->trigger();
+                QTRY_VERIFY_WITH_TIMEOUT(widget<QTabWidget>(s, "PageControl1")->isEnabled(), 15000);
+            }
+            QVERIFY2(status(s).contains(QStringLiteral("„Počet odporů“ = 10 je mimo rozsah 0 až 9")),
+                     qPrintable(status(s)));
+            QCOMPARE(resistorCount->value(), 9);
+            QCOMPARE(bankCount->value(), 4);
+        }
+    }
+
+    // A fan status answer with a bad status and no payload still says "Error: N".
+    void fanStatusWithoutPayloadShowsTheError()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = open(w);
+        widget<QComboBox>(s, "Cvent")->setCurrentIndex(0);
+        QCOMPARE(sim.command("status power FG 3 empty"), std::string("OK"));
+        clickJob(s, "bfan_status");
+        QCOMPARE(status(s), QStringLiteral("Error: 3\nError: 3\nError: 3\nError: 3\nError: 3\nError: 3"));
+        QCOMPARE(widget<QLineEdit>(s, "Lfstatus")->text(), QString());
+        QCOMPARE(sim.command("status power FG 0"), std::string("OK"));
+        clickJob(s, "bfan_status");
+        QCOMPARE(status(s), QString());
+        QCOMPARE(widget<QLineEdit>(s, "Lfstatus")->text(), QStringLiteral("0x00"));
+    }
+
+    // A reading that succeeds clears the message an earlier button left in the status line.
+    void aGoodReadingClearsAnEarlierMessage()
+    {
+        test::SimProcess sim;
+        test::TempHome home;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = open(w);
+        for (const char* reading : {"bmin_n0", "bmax_n0", "bzmer_n0", "bmin_pr", "bzmer_pr", "bzmer_izol"}) {
+            clickJob(s, "kuloz_n0"); // refused: nothing read
+            QVERIFY(!status(s).isEmpty());
+            clickJob(s, reading);
+            QVERIFY2(status(s).isEmpty(), reading);
+        }
     }
 
     void fansAndDacPagesSendTheirRequests()

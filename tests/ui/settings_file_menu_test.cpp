@@ -2,6 +2,7 @@
 // settings file and opened in a fresh window (every page equal, the loaded blocks writable),
 // a cut file refused with the fields unchanged, a file that is no settings file replaced
 // only when the user says so.
+#include "core/base/bytes.h"
 #include "support/qt/modal_answer.h"
 #include "support/qt/widgets.h"
 #include "support/sim_process.h"
@@ -20,7 +21,10 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <cmath>
 #include <fstream>
+#include <functional>
+#include <random>
 
 using namespace kapsorel;
 using test::widget;
@@ -65,6 +69,20 @@ std::vector<char> fileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void putSingle(std::vector<char>& file, std::size_t at, float v)
+{
+    ByteWriter w;
+    w.single(v);
+    for (std::size_t i = 0; i < 4; ++i)
+        file[at + i] = static_cast<char>(w.data()[i]);
 }
 
 } // namespace
@@ -137,7 +155,9 @@ class SettingsFileMenuTest : public QObject {
         }
         for (const char* item : {"SOtevriV", "SOtevriVse"}) {
             fileItem(s, item, path);
-            QVERIFY2(widget<QLabel>(s, "lstatus")->text().contains(QStringLiteral("zkrácený")), item);
+            QVERIFY2(
+                widget<QLabel>(s, "lstatus")->text().contains(QStringLiteral("není soubor nastavení (délka 120 B")),
+                item);
             QCOMPARE(shown(s), before);
         }
         // A power-only file holds no measurement section.
@@ -176,6 +196,81 @@ class SettingsFileMenuTest : public QObject {
             QTRY_COMPARE_WITH_TIMEOUT(fileBytes(path).size(), a.size, 10000);
         }
         QVERIFY(fileBytes(path) != text);
+    }
+
+    // Hostile files: each open shows a message naming what is wrong, changes no field, leaves
+    // the file as it was and makes nothing known, so the writes that follow send nothing.
+    void hostileFilesAreRefusedNothingWrittenNothingSent()
+    {
+        test::TempHome home;
+        test::SimProcess sim;
+        test::writeSimStation(home, sim);
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        auto& s = test::openModuleSettings(w);
+        auto* status = widget<QLabel>(s, "lstatus");
+        // A good file of both modules as the window holds them before any read; power first.
+        const auto good = home / "dobry.bts";
+        fileItem(s, "SUlozVse", good);
+        QTRY_COMPARE_WITH_TIMEOUT(fileBytes(good).size(), std::size_t{478}, 10000);
+        const std::vector<char> base = fileBytes(good);
+        // Power section at 2: network, ports, then the settings block, the ADC image, the sections.
+        constexpr std::size_t settings = 2 + 35 + 23;
+        constexpr std::size_t adc = settings + 41;
+        constexpr std::size_t sections = adc + 58;
+        constexpr std::size_t cells = 234 + 35 + 23; // measurement section at 234
+        std::mt19937 random(602);
+        std::vector<char> noise(602);
+        for (char& c : noise)
+            c = static_cast<char>(random() & 0xFF);
+        noise[1] = 1;
+        struct Case {
+            const char* what;
+            std::function<void(std::vector<char>&)> spoil;
+            const char* item;
+            const char* message;
+        };
+        const Case cases[] = {
+            {"constant +inf", [&](auto& f) { putSingle(f, adc + 4, INFINITY); }, "SOtevriV",
+             "záznam 0: „Konstanta“ není konečné číslo (inf)"},
+            {"constant NaN", [&](auto& f) { putSingle(f, adc + 5 * 8 + 4, std::nanf("")); }, "SOtevriV",
+             "záznam 5: „Konstanta“ není konečné číslo (nan)"},
+            {"pdiff_pr NaN", [&](auto& f) { putSingle(f, settings, std::nanf("")); }, "SOtevriV", "(pdiff_pr)"},
+            {"pfet_cur 1e30", [&](auto& f) { putSingle(f, settings + 4, 1e30f); }, "SOtevriV",
+             "(pfet_cur) = 1e+30 je mimo rozsah"},
+            {"counts 200/200", [&](auto& f) { f[sections] = f[sections + 1] = static_cast<char>(200); }, "SOtevriV",
+             "„Počet odporů“ = 200"},
+            {"both sections spoilt",
+             [&](auto& f) {
+                 putSingle(f, settings + 4, 1e30f);
+                 putSingle(f, cells + 4, -INFINITY);
+             },
+             "SOtevriVse", "kalibrace měřícího modulu, záznam 0: „Konstanta“ není konečné číslo (-inf)"},
+            {"cell constant NaN", [&](auto& f) { putSingle(f, cells + 7 * 8 + 4, std::nanf("")); }, "SOtevriM",
+             "kalibrace měřícího modulu, záznam 7"},
+            {"random 602 bytes, byte 1 = 1", [&](auto& f) { f = noise; }, "SOtevriVse",
+             "není soubor nastavení (délka 602 B"},
+        };
+        const QStringList before = shown(s);
+        const auto path = home / "zly.bts";
+        for (const Case& c : cases) {
+            std::vector<char> bytes = base;
+            c.spoil(bytes);
+            writeBytes(path, bytes);
+            status->clear();
+            fileItem(s, c.item, path);
+            QVERIFY2(status->text().contains(QString::fromUtf8(c.message)), qPrintable(status->text()));
+            QCOMPARE(shown(s), before);
+            QCOMPARE(fileBytes(path), bytes);
+            // Nothing became known: both whole-module writes are refused before any request.
+            sim.command("clear frames");
+            for (const char* write : {"UlozV", "UlozM"}) {
+                s.findChild<QAction*>(QString::fromLatin1(write))->trigger();
+                QTRY_VERIFY_WITH_TIMEOUT(widget<QTabWidget>(s, "PageControl1")->isEnabled(), 15000);
+                QVERIFY2(status->text().startsWith(QStringLiteral("Nezapsáno")), c.what);
+            }
+            QVERIFY2(sim.frames("power").empty() && sim.frames("measure").empty(), c.what);
+        }
+        QCOMPARE(fileBytes(good), base);
     }
 };
 

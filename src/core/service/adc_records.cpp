@@ -91,6 +91,13 @@ I2cAdcConfig unpackI2cConfig(std::uint8_t byte)
     return {(byte >> 2) & 3, byte & 3};
 }
 
+std::optional<std::uint8_t> i2cConfigKeeping(std::uint8_t kept, I2cAdcConfig chosen)
+{
+    if (unpackI2cConfig(kept) == chosen)
+        return kept;
+    return packI2cConfig(chosen);
+}
+
 std::optional<SpiRegisters> packSpiConfig(SpiAdcConfig config)
 {
     if (!inRange(config.multiplexer, SpiAdcConfig::kMultiplexers) || !inRange(config.gain, SpiAdcConfig::kGains) ||
@@ -103,6 +110,13 @@ std::optional<SpiRegisters> packSpiConfig(SpiAdcConfig config)
 SpiAdcConfig unpackSpiConfig(SpiRegisters registers)
 {
     return {registers.reg0 >> 4, (registers.reg0 >> 1) & 7, registers.reg1 >> 5};
+}
+
+std::optional<SpiRegisters> spiConfigKeeping(SpiRegisters kept, SpiAdcConfig chosen)
+{
+    if (unpackSpiConfig(kept) == chosen)
+        return kept;
+    return packSpiConfig(chosen);
 }
 
 Result<PowerAdcImage> PowerAdcImage::decode(std::span<const std::uint8_t> bytes)

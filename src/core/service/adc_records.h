@@ -36,10 +36,14 @@ struct I2cAdcConfig {
     static constexpr int kGains = 4; // x1, x2, x4, x8
     int rate = 0;
     int gain = 0;
+    bool operator==(const I2cAdcConfig&) const = default;
 };
 // Nothing when an index is out of range.
 std::optional<std::uint8_t> packI2cConfig(I2cAdcConfig config);
 I2cAdcConfig unpackI2cConfig(std::uint8_t byte);
+// The byte a panel writes: `kept` (as read, with any bits the choices do not show) while the
+// choices are still those it unpacks to, else the packed choices.
+std::optional<std::uint8_t> i2cConfigKeeping(std::uint8_t kept, I2cAdcConfig chosen);
 
 // The SPI (current) ADC's two registers: register 0 = multiplexer x 16 + gain x 2, register
 // 1 = rate x 32 + 4.
@@ -50,6 +54,7 @@ struct SpiAdcConfig {
     int multiplexer = 0;
     int gain = 0;
     int rate = 0;
+    bool operator==(const SpiAdcConfig&) const = default;
 };
 struct SpiRegisters {
     std::uint8_t reg0 = 0;
@@ -58,6 +63,8 @@ struct SpiRegisters {
 };
 std::optional<SpiRegisters> packSpiConfig(SpiAdcConfig config);
 SpiAdcConfig unpackSpiConfig(SpiRegisters registers);
+// As i2cConfigKeeping for the two SPI registers.
+std::optional<SpiRegisters> spiConfigKeeping(SpiRegisters kept, SpiAdcConfig chosen);
 
 // The power module's ADC records (58 bytes at 200): records 0-4 I2C ADCs (voltage 1-3,
 // insulation AD1 and AD2), record 5 the SPI current ADC, record 6 and two bytes carried

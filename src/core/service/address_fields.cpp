@@ -120,8 +120,11 @@ Result<PortsBlock> portsFromFields(const PortsFields& fields, const PortsBlock& 
     block.tcpPort2 = tcp2.value();
     block.udpPort1 = udp1.value();
     block.udpPort2 = udp2.value();
-    block.user.fill(0);
-    std::copy(user.begin(), user.end(), block.user.begin());
+    // An unchanged name keeps its bytes, those after the terminating zero too.
+    if (fields.user != portsFields(previous).user) {
+        block.user.fill(0);
+        std::copy(user.begin(), user.end(), block.user.begin());
+    }
     return block;
 }
 

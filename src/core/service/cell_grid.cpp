@@ -3,6 +3,7 @@
 
 #include "core/base/numbers.h"
 #include "core/service/calibration.h"
+#include "core/service/settings_checks.h"
 
 #include <cmath>
 
@@ -110,6 +111,27 @@ void applyRecord(CellRow& row, const AdcRecord& record)
     row.constant = record.constant;
 }
 
+CellGrid mergeBatch(const CellGrid& now, const CellGrid& before, const CellGrid& after)
+{
+    CellGrid merged = now;
+    for (std::size_t r = 0; r < merged.size(); ++r) {
+        auto take = [&](auto field) {
+            if (after[r].*field != before[r].*field && now[r].*field == before[r].*field)
+                merged[r].*field = after[r].*field;
+        };
+        take(&CellRow::address);
+        take(&CellRow::config);
+        take(&CellRow::offset);
+        take(&CellRow::constant);
+        take(&CellRow::rawMin);
+        take(&CellRow::vMin);
+        take(&CellRow::rawMax);
+        take(&CellRow::vMax);
+        take(&CellRow::value);
+    }
+    return merged;
+}
+
 Result<std::vector<std::pair<std::size_t, AdcRecord>>> cellRecordsToWrite(const CellGrid& grid,
                                                                           const std::vector<std::size_t>& rows)
 {
@@ -124,7 +146,10 @@ Result<std::vector<std::pair<std::size_t, AdcRecord>>> cellRecordsToWrite(const 
             return Error{kEmptyConfigText};
         if (!row.offset || !row.constant)
             return Error{"Řádek " + std::to_string(r + 1) + ": Offs. a Konst. nesmí být prázdné"};
-        records.emplace_back(r, recordFromRow(row));
+        const AdcRecord record = recordFromRow(row);
+        if (auto finite = checkCellRecord(record, r); !finite)
+            return Error{finite.error()};
+        records.emplace_back(r, record);
     }
     return records;
 }

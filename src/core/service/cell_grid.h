@@ -50,10 +50,14 @@ void selectAll(CellGrid& grid, bool selected);
 void fillSelected(CellGrid& grid, CellColumn column, double value);
 
 // The records of a "Ulož" batch, row by row, or the message of the first selected row with an
-// empty "Adr." ("Adr je prazdna") or "CF" ("CF je prazdne"), or an empty "Offs." or "Konst.";
-// nothing is to be written then.
+// empty "Adr." ("Adr je prazdna") or "CF" ("CF je prazdne"), an empty "Offs." or "Konst." or
+// a constant that is no finite number; nothing is to be written then.
 Result<std::vector<std::pair<std::size_t, AdcRecord>>> cellRecordsToWrite(const CellGrid& grid,
                                                                           const std::vector<std::size_t>& rows);
+// What a batch brings back into the grid as it is now: each cell the batch changed (against
+// `before`, the grid it started from) takes the batch's value unless the user changed that
+// cell meanwhile; every other cell, and every "Sel.", stays as it is now.
+CellGrid mergeBatch(const CellGrid& now, const CellGrid& before, const CellGrid& after);
 // A row's record: "Adr." and "CF" low bytes, "Offs." low 16 bits, "Konst." as kept.
 AdcRecord recordFromRow(const CellRow& row);
 // A record read into its row's "Adr.", "CF", "Offs." and "Konst.".

@@ -2,6 +2,7 @@
 #include "core/service/measure_settings_jobs.h"
 
 #include "core/base/bytes.h"
+#include "core/service/settings_checks.h"
 #include "core/service/settings_series.h"
 
 namespace kapsorel {
@@ -19,12 +20,15 @@ template <class Block> Result<Block> decoded(const Result<std::vector<std::uint8
 
 Result<AdcRecord> readRecord(SettingsSeries& series, std::size_t k, std::uint8_t disconnectAfter)
 {
-    return decoded<AdcRecord>(
-        series.read(cellRecordPlace(k, false), disconnectAfter, blockName(blocks::cellRecord(k))));
+    return checkedRead(
+        decoded<AdcRecord>(series.read(cellRecordPlace(k, false), disconnectAfter, blockName(blocks::cellRecord(k)))),
+        [k](const AdcRecord& record) { return checkCellRecord(record, k); });
 }
 
 Status writeRecord(SettingsSeries& series, const WriteGate& gate, std::size_t k, const AdcRecord& record, bool last)
 {
+    if (auto values = checkedWrite(checkCellRecord(record, k)); !values)
+        return values;
     return series.write(gate, cellRecordPlace(k, last), record.encode(), last ? kClose : kKeepOpen,
                         blockName(blocks::cellRecord(k)));
 }
@@ -106,7 +110,7 @@ Result<std::uint8_t> readHeadType(ModuleLink& measure)
 
 Status writeHeadType(ModuleLink& measure, const WriteGate& gate, std::uint8_t headType)
 {
-    if (auto allowed = gate.stillAllowed(); !allowed)
+    if (auto allowed = gate.allow(blocks::kMeasureHeadType); !allowed)
         return allowed;
     SettingsSeries series(measure, {}, 1);
     return series.command({'T', 'H', 0, {headType}, 0}, kClose, "Typ hlavy").status();
@@ -269,6 +273,8 @@ Result<MeasureImages> writeMeasureModule(ModuleLink& measure, const WriteGate& g
     auto net = checkedNetwork(network, ports, {images.network, images.ports});
     if (!net)
         return Error{net.error()};
+    if (auto values = checkedWrite(checkMeasureImages(images)); !values)
+        return Error{values.error()};
     if (auto allowed = gate.allow(blocks::kMeasureNetwork | blocks::kMeasurePorts | (blocks::kCellTable)); !allowed)
         return Error{allowed.error()};
     MeasureImages written = images;
@@ -290,6 +296,16 @@ Result<MeasureImages> writeMeasureModule(ModuleLink& measure, const WriteGate& g
             return Error{s.error()};
     }
     return written;
+}
+
+std::string bothModulesMessage(std::string_view power, std::string_view measure)
+{
+    std::string text;
+    if (!power.empty())
+        text += "Výkonový modul: " + std::string(power);
+    if (!measure.empty())
+        text += (text.empty() ? "" : "\n") + std::string("Měřící modul: ") + std::string(measure);
+    return text;
 }
 
 } // namespace kapsorel

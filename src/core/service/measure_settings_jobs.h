@@ -16,6 +16,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace kapsorel {
@@ -27,7 +29,9 @@ Result<NetworkImages> writeMeasureNetwork(ModuleLink& measure, const WriteGate& 
                                           const PortsFields& ports, const NetworkImages& previous,
                                           const ServiceProgress& progress = {});
 
-// "Teplota" "Načti": "TT" (close). "Typ hlavy" "Načti": "Th"; "Ulož": "TH" with the type.
+// "Teplota" "Načti": "TT" (close). "Typ hlavy" "Načti": "Th"; "Ulož": "TH" with the type,
+// refused until the head type was read (blocks::kMeasureHeadType). Every calibration record
+// read or written here has its constant checked (settings_checks.h).
 Result<float> readTemperature(ModuleLink& measure);
 Result<std::uint8_t> readHeadType(ModuleLink& measure);
 Status writeHeadType(ModuleLink& measure, const WriteGate& gate, std::uint8_t headType);
@@ -67,5 +71,10 @@ Result<MeasureImages> readMeasureModule(ModuleLink& measure, const ServiceProgre
 Result<MeasureImages> writeMeasureModule(ModuleLink& measure, const WriteGate& gate, const NetworkFields& network,
                                          const PortsFields& ports, const MeasureImages& images,
                                          const ServiceProgress& progress = {});
+
+// The status line after "Načti vše" / "Ulož vše", whose measurement half runs even when the
+// power half failed: each failed half's message after its module's name, one per line;
+// empty when both succeeded.
+std::string bothModulesMessage(std::string_view power, std::string_view measure);
 
 } // namespace kapsorel

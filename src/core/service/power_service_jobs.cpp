@@ -1,20 +1,17 @@
 // Series of service exchanges with the power module.
 #include "core/service/power_service_jobs.h"
 
-#include "core/service/section_switches.h"
+#include "core/service/settings_checks.h"
 #include "core/service/settings_series.h"
-
-#include <algorithm>
 
 namespace kapsorel {
 
 Result<std::vector<ServiceAnswer>> runServiceSeries(ModuleLink& power, const SharedRunState& run,
                                                     const std::vector<ServiceStep>& steps)
 {
-    const bool drives =
-        std::any_of(steps.begin(), steps.end(), [](const ServiceStep& s) { return drivesHardware(s.command); });
-    if (drives && run.runActive())
-        return Error{kDriveDuringTestText};
+    for (const ServiceStep& step : steps)
+        if (auto allowed = driveAllowed(step.command, run); !allowed)
+            return Error{allowed.error()};
     std::vector<ServiceAnswer> answers;
     ModuleExchange exchange = power.begin();
     for (const ServiceStep& step : steps) {
@@ -25,6 +22,13 @@ Result<std::vector<ServiceAnswer>> runServiceSeries(ModuleLink& power, const Sha
         }
     }
     return answers;
+}
+
+Status driveAllowed(const ModuleCommand& command, const SharedRunState& run)
+{
+    if (drivesHardware(command) && run.runActive())
+        return Error{kDriveDuringTestText};
+    return {};
 }
 
 std::vector<ServiceStep> keptSeries(std::vector<ModuleCommand> commands, bool closeAtEnd)
@@ -44,13 +48,13 @@ Result<SectionsBlock> readPowerSections(ModuleLink& power)
     auto block = SectionsBlock::decode(*bytes);
     if (!block)
         return Error{block.error()};
-    if (auto counts = checkSectionCounts(*block); !counts)
-        return Error{counts.error()};
-    return block;
+    return checkedRead(std::move(block), checkSections);
 }
 
 Status writePowerSections(ModuleLink& power, const WriteGate& gate, const SectionsBlock& block)
 {
+    if (auto values = checkedWrite(checkSections(block)); !values)
+        return values;
     if (auto allowed = gate.allow(blocks::kPowerSections); !allowed)
         return allowed;
     SettingsSeries series(power, {}, 1);

@@ -24,12 +24,17 @@ struct ServiceStep {
 Result<std::vector<ServiceAnswer>> runServiceSeries(ModuleLink& power, const SharedRunState& run,
                                                     const std::vector<ServiceStep>& steps);
 
+// The refusal of a request that drives the hardware while a test runs; ok otherwise.
+Status driveAllowed(const ModuleCommand& command, const SharedRunState& run);
+
 // A series of one request per step, all keeping the connection but the last.
 std::vector<ServiceStep> keptSeries(std::vector<ModuleCommand> commands, bool closeAtEnd = true);
 
-// "  Sekce  " "Načti": "SR" 1000/74 (close); counts beyond the block's rows refused.
+// "  Sekce  " "Načti": "SR" 1000/74 (close); counts above 9 / 7 and non-finite conductances
+// refused.
 Result<SectionsBlock> readPowerSections(ModuleLink& power);
-// "  Sekce  " "Ulož": "SW" 1000/74 parameter 0 (close), once the block is known.
+// "  Sekce  " "Ulož": "SW" 1000/74 parameter 0 (close), once the block is known and passes
+// the same checks.
 Status writePowerSections(ModuleLink& power, const WriteGate& gate, const SectionsBlock& block);
 
 } // namespace kapsorel

@@ -4,6 +4,7 @@
 #include "core/base/bytes.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace kapsorel {
 namespace {
@@ -159,10 +160,15 @@ ModuleCommand dacStepRequest(std::uint8_t code, float amperes, float volts)
     return request('P', 'Q', 0, w.take());
 }
 
+ModuleCommand dacCalibrationRequest()
+{
+    return request('Z', 'K');
+}
+
 bool drivesHardware(const ModuleCommand& c)
 {
     static const char* const kDrives[] = {"RO", "RR", "ZX", "ZD", "Zz", "ZZ", "ZN", "ZI",
-                                          "ZW", "ZF", "FZ", "FV", "Iw", "IW", "PQ"};
+                                          "ZW", "ZF", "FZ", "FV", "Iw", "IW", "PQ", "ZK"};
     return std::any_of(std::begin(kDrives), std::end(kDrives), [&c](const char* d) { return is(c, d[0], d[1]); });
 }
 
@@ -215,6 +221,27 @@ ServiceAnswer exchangeService(ModuleExchange& exchange, const ModuleCommand& com
     const auto p = frame.payload().first(length);
     a.payload.assign(p.begin(), p.end());
     return a;
+}
+
+FanStatusView fanStatusView(const std::vector<ServiceAnswer>& answers)
+{
+    FanStatusView view;
+    for (std::size_t i = 0; i < view.values.size() && i < answers.size(); ++i) {
+        const ServiceAnswer& a = answers[i];
+        if (!a.answered)
+            continue;
+        if (const auto v = a.byte()) {
+            char text[16];
+            if (i == 0 || i == 5)
+                std::snprintf(text, sizeof text, "0x%02X", unsigned{*v});
+            else
+                std::snprintf(text, sizeof text, "%u", unsigned{*v} * 50u);
+            view.values[i] = text;
+        }
+        if (a.status != 0)
+            view.errors.push_back("Error: " + std::to_string(a.status));
+    }
+    return view;
 }
 
 } // namespace kapsorel

@@ -6,6 +6,7 @@
 
 #include "core/service/settings_requests.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -66,6 +67,8 @@ constexpr std::uint8_t kStop = 0;
 constexpr std::uint8_t kSet1 = 254;
 } // namespace dac_step
 ModuleCommand dacStepRequest(std::uint8_t code, float amperes, float volts);
+// "ZK": the DAC's calibration ("Kalibrace" beside "DAC konstanta"), no payload.
+ModuleCommand dacCalibrationRequest();
 
 // Which requests drive the module's hardware (refused while a test runs); the others read.
 bool drivesHardware(const ModuleCommand& command);
@@ -88,5 +91,15 @@ struct ServiceAnswer {
 
 // One exchange on an exchange the caller holds; a failed connection gives `failure`.
 ServiceAnswer exchangeService(ModuleExchange& exchange, const ModuleCommand& command, std::uint8_t disconnectAfter);
+
+// The fan "Status" button's six "FG" answers (registers 5, 0, 1, 2, 3, 4) as shown: "Status"
+// and "Konfig" as "0x" and two hexadecimal digits, the speeds as the byte x 50; a value only
+// when the answer carries it. Every answer with a status other than 0 adds "Error: N", with
+// or without a value.
+struct FanStatusView {
+    std::array<std::optional<std::string>, 6> values;
+    std::vector<std::string> errors;
+};
+FanStatusView fanStatusView(const std::vector<ServiceAnswer>& answers);
 
 } // namespace kapsorel

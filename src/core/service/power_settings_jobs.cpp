@@ -2,6 +2,8 @@
 #include "core/service/power_settings_jobs.h"
 
 #include "core/base/bytes.h"
+#include "core/service/power_service_jobs.h"
+#include "core/service/settings_checks.h"
 #include "core/service/settings_series.h"
 
 namespace kapsorel {
@@ -38,6 +40,14 @@ Status validNetwork(const NetworkFields& network, const PortsFields& ports, cons
         return portsBlock.status();
     out = {*block, *portsBlock};
     return {};
+}
+
+// Record k (0-5) of the calibration pages, its constant checked.
+Result<AdcRecord> readAdcRecord(SettingsSeries& series, std::size_t k, std::uint8_t disconnectAfter)
+{
+    return checkedRead(
+        decoded<AdcRecord>(series.read(powerAdcRecordPlace(k), disconnectAfter, blockName(blocks::powerAdcRecord(k)))),
+        [k](const AdcRecord& record) { return checkPowerAdcRecord(record, k); });
 }
 
 Status writeNetworkPair(SettingsSeries& series, const WriteGate& gate, const NetworkImages& images)
@@ -82,21 +92,28 @@ Result<NetworkImages> writePowerNetwork(ModuleLink& power, const WriteGate& gate
 Result<PowerSettingsBlock> readPowerSettings(ModuleLink& power)
 {
     SettingsSeries series(power, {}, 1);
-    return decoded<PowerSettingsBlock>(series.read(place::kPowerSettings, kClose, blockName(blocks::kPowerSettings)));
+    return checkedRead(
+        decoded<PowerSettingsBlock>(series.read(place::kPowerSettings, kClose, blockName(blocks::kPowerSettings))),
+        checkPowerSettings);
 }
 
 Status writePowerSettings(ModuleLink& power, const WriteGate& gate, const PowerSettingsBlock& block)
 {
+    if (auto values = checkedWrite(checkPowerSettings(block)); !values)
+        return values;
     if (auto allowed = gate.allow(blocks::kPowerSettings); !allowed)
         return allowed;
     SettingsSeries series(power, {}, 1);
     return series.write(gate, place::kPowerSettings, block.encode(), kClose, blockName(blocks::kPowerSettings));
 }
 
-Status calibrateDac(ModuleLink& power)
+Status calibrateDac(ModuleLink& power, const SharedRunState& run)
 {
+    const ModuleCommand request = dacCalibrationRequest();
+    if (auto allowed = driveAllowed(request, run); !allowed)
+        return allowed;
     SettingsSeries series(power, {}, 1);
-    return series.command({'Z', 'K', 0, {}, 0}, kClose, "Kalibrace DAC").status();
+    return series.command(request, kClose, "Kalibrace DAC").status();
 }
 
 Result<AdcRecord> readPowerAdcRecord(ModuleLink& power, std::size_t k)
@@ -104,16 +121,16 @@ Result<AdcRecord> readPowerAdcRecord(ModuleLink& power, std::size_t k)
     if (k >= PowerAdcImage::kUsedRecords)
         return Error{"Neznámý záznam kalibrace " + std::to_string(k)};
     SettingsSeries series(power, {}, 1);
-    return decoded<AdcRecord>(series.read(powerAdcRecordPlace(k), kClose, blockName(blocks::powerAdcRecord(k))));
+    return readAdcRecord(series, k, kClose);
 }
 
 Result<std::pair<AdcRecord, AdcRecord>> readPowerInsulation(ModuleLink& power)
 {
     SettingsSeries series(power, {}, 2);
-    auto ad1 = decoded<AdcRecord>(series.read(powerAdcRecordPlace(3), kKeepOpen, blockName(blocks::powerAdcRecord(3))));
+    auto ad1 = readAdcRecord(series, 3, kKeepOpen);
     if (!ad1)
         return Error{ad1.error()};
-    auto ad2 = decoded<AdcRecord>(series.read(powerAdcRecordPlace(4), kClose, blockName(blocks::powerAdcRecord(4))));
+    auto ad2 = readAdcRecord(series, 4, kClose);
     if (!ad2)
         return Error{ad2.error()};
     return std::pair{*ad1, *ad2};
@@ -123,6 +140,8 @@ Status writePowerAdcRecord(ModuleLink& power, const WriteGate& gate, std::size_t
 {
     if (k >= PowerAdcImage::kUsedRecords)
         return Error{"Neznámý záznam kalibrace " + std::to_string(k)};
+    if (auto values = checkedWrite(checkPowerAdcRecord(record, k)); !values)
+        return values;
     if (auto allowed = gate.allow(blocks::powerAdcRecord(k)); !allowed)
         return allowed;
     SettingsSeries series(power, {}, 1);
@@ -131,6 +150,9 @@ Status writePowerAdcRecord(ModuleLink& power, const WriteGate& gate, std::size_t
 
 Status writePowerInsulation(ModuleLink& power, const WriteGate& gate, const AdcRecord& ad1, const AdcRecord& ad2)
 {
+    for (const auto& [k, record] : {std::pair{std::size_t{3}, ad1}, std::pair{std::size_t{4}, ad2}})
+        if (auto values = checkedWrite(checkPowerAdcRecord(record, k)); !values)
+            return values;
     if (auto allowed = gate.allow(blocks::powerAdcRecord(3) | blocks::powerAdcRecord(4)); !allowed)
         return allowed;
     SettingsSeries series(power, {}, 2);
@@ -203,7 +225,7 @@ Result<PowerAdcImage> readAdcImageConfig(ModuleLink& power)
     if (answer->size() != PowerAdcImage::kSize)
         return Error{"Konfig: modul vrátil " + std::to_string(answer->size()) + " B místo " +
                      std::to_string(PowerAdcImage::kSize) + " B"};
-    return PowerAdcImage::decode(*answer);
+    return checkedRead(PowerAdcImage::decode(*answer), checkPowerAdc);
 }
 
 Result<PowerImages> readPowerModule(ModuleLink& power, const ServiceProgress& progress)
@@ -227,7 +249,8 @@ Result<PowerImages> readPowerModule(ModuleLink& power, const ServiceProgress& pr
         decoded<SectionsBlock>(series.read(place::kPowerSections, kClose, blockName(blocks::kPowerSections)));
     if (!sections)
         return Error{sections.error()};
-    return PowerImages{*network, *ports, *settings, *adc, *sections};
+    return checkedRead(Result<PowerImages>(PowerImages{*network, *ports, *settings, *adc, *sections}),
+                       checkPowerImages);
 }
 
 Result<PowerImages> writePowerModule(ModuleLink& power, const WriteGate& gate, const NetworkFields& network,
@@ -237,6 +260,8 @@ Result<PowerImages> writePowerModule(ModuleLink& power, const WriteGate& gate, c
     NetworkImages net;
     if (auto valid = validNetwork(network, ports, {images.network, images.ports}, net); !valid)
         return Error{valid.error()};
+    if (auto values = checkedWrite(checkPowerImages(images)); !values)
+        return Error{values.error()};
     if (auto allowed = gate.allow(blocks::kPowerModule); !allowed)
         return Error{allowed.error()};
     PowerImages written = images;

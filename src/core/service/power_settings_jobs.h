@@ -14,6 +14,7 @@
 #include "core/service/settings_blocks.h"
 #include "core/service/settings_images.h"
 #include "core/service/write_guard.h"
+#include "core/station/run_state.h"
 
 #include <cstdint>
 #include <utility>
@@ -39,10 +40,12 @@ Result<NetworkImages> writePowerNetwork(ModuleLink& power, const WriteGate& gate
                                         const ServiceProgress& progress = {});
 
 // "  Nastavení  " "Načti": "SR" 300/41 (close). "Ulož": "SW" 300/41 parameter 1 (close).
+// Every read and write of this file refuses values its fields cannot hold (settings_checks.h).
 Result<PowerSettingsBlock> readPowerSettings(ModuleLink& power);
 Status writePowerSettings(ModuleLink& power, const WriteGate& gate, const PowerSettingsBlock& block);
-// "Kalibrace" beside "DAC konstanta": "ZK" (close).
-Status calibrateDac(ModuleLink& power);
+// "Kalibrace" beside "DAC konstanta": "ZK" (close); a drive command, refused while a test
+// runs.
+Status calibrateDac(ModuleLink& power, const SharedRunState& run);
 
 // A calibration page's "Načti": "SR" of record k (0-5), close.
 Result<AdcRecord> readPowerAdcRecord(ModuleLink& power, std::size_t k);
@@ -64,7 +67,9 @@ Result<float> measureInsulationResistance(ModuleLink& power);
 Result<std::uint8_t> readSpiRegister(ModuleLink& power, long reg);
 // "Write SPI reg": "Sw" register, value (each 0-255); close.
 Status writeSpiRegister(ModuleLink& power, const WriteGate& gate, long reg, long value);
-// "Konfig": "XC", close; exactly the 58-byte image.
+// "Konfig": "XC", close; exactly the 58-byte image, its constants checked. It fills only the
+// image: the calibration pages keep their fields, so only record 6 and the spare bytes count
+// as known after it.
 Result<PowerAdcImage> readAdcImageConfig(ModuleLink& power);
 
 // "Načti v. modul": five reads on one connection, the last closing it.

@@ -54,7 +54,7 @@ std::vector<std::uint32_t> SectionSwitches::click(std::size_t element, bool mult
         return {mask()};
     }
     std::vector<std::uint32_t> masks;
-    if (!multi && anyOn())
+    if (!multi)
         masks.push_back(allOff());
     on_[element] = true;
     last_ = rowOf(element, resistors, banks);
@@ -97,25 +97,20 @@ Result<SectionRow> resistanceTarget(const std::optional<SectionRow>& last, std::
     return *last;
 }
 
-Status checkSectionCounts(const SectionsBlock& block)
-{
-    if (block.resistorCount > SectionsBlock::kResistors || block.bankCount > SectionsBlock::kBanks)
-        return Error{"Modul vrátil počet odporů " + std::to_string(block.resistorCount) + " a odporníků " +
-                     std::to_string(block.bankCount) + ", blok jich nese nejvýše " +
-                     std::to_string(SectionsBlock::kResistors) + " a " + std::to_string(SectionsBlock::kBanks)};
-    return {};
-}
-
 SectionsBlock sectionsFromGrids(const SectionsBlock& previous, const std::vector<float>& resistorOhms,
                                 const std::vector<float>& bankOhms)
 {
     SectionsBlock b = previous;
-    b.resistorCount = static_cast<std::uint8_t>(std::min(resistorOhms.size(), SectionsBlock::kResistors));
-    b.bankCount = static_cast<std::uint8_t>(std::min(bankOhms.size(), SectionsBlock::kBanks));
+    b.resistorCount = static_cast<std::uint8_t>(std::min(resistorOhms.size(), SectionsBlock::kMaxResistorCount));
+    b.bankCount = static_cast<std::uint8_t>(std::min(bankOhms.size(), SectionsBlock::kMaxBankCount));
+    auto take = [](float& conductance, float ohms) {
+        if (ohms != resistanceFromConductance(conductance))
+            conductance = conductanceFromResistance(ohms);
+    };
     for (std::size_t i = 0; i < b.resistorCount; ++i)
-        b.resistors[i] = conductanceFromResistance(resistorOhms[i]);
+        take(b.resistors[i], resistorOhms[i]);
     for (std::size_t i = 0; i < b.bankCount; ++i)
-        b.banks[i] = conductanceFromResistance(bankOhms[i]);
+        take(b.banks[i], bankOhms[i]);
     return b;
 }
 

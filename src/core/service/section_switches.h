@@ -35,7 +35,7 @@ class SectionSwitches {
     bool anyOn() const { return mask() != 0; }
 
     // A click on an element's "FET" button: the masks to send, in order. Switching on
-    // without `multi` first sends every element off (when any was on).
+    // without `multi` first sends every element off (even when none was on), then the one.
     std::vector<std::uint32_t> click(std::size_t element, bool multi, std::size_t resistors, std::size_t banks);
     // "Vypni vše": the mask with every element off.
     std::uint32_t allOff();
@@ -61,12 +61,9 @@ ResistanceResult resistanceFrom(std::optional<float> volts, std::optional<float>
 // still in its grid, or the message why nothing is written.
 Result<SectionRow> resistanceTarget(const std::optional<SectionRow>& last, std::size_t resistors, std::size_t banks);
 
-// Counts of a sections block read from the module, refused when they exceed the rows the
-// block holds.
-Status checkSectionCounts(const SectionsBlock& block);
-
-// The block "Ulož" writes: the counts and, for each shown row, 1 / resistance (0 for 0); the
-// rows beyond the counts keep the block's bytes.
+// The block "Ulož" writes: the counts and, for each shown row, 1 / resistance (0 for 0); a
+// row still showing the resistance of the block's conductance keeps that conductance exactly,
+// and the rows beyond the counts keep the block's bytes.
 SectionsBlock sectionsFromGrids(const SectionsBlock& previous, const std::vector<float>& resistorOhms,
                                 const std::vector<float>& bankOhms);
 

@@ -96,6 +96,9 @@ struct SectionsBlock {
     static constexpr std::uint16_t kAddress = 1000;
     static constexpr std::size_t kResistors = 10;
     static constexpr std::size_t kBanks = 8;
+    // The counts the window takes: one resistor and one bank of the block stay unused.
+    static constexpr std::size_t kMaxResistorCount = 9;
+    static constexpr std::size_t kMaxBankCount = 7;
 
     std::uint8_t resistorCount = 0;
     std::uint8_t bankCount = 0;

@@ -3,6 +3,7 @@
 #include "core/service/settings_file.h"
 
 #include "core/base/bytes.h"
+#include "core/service/settings_checks.h"
 
 #include <algorithm>
 #include <array>
@@ -160,6 +161,8 @@ Result<PowerImages> decodePowerSection(std::span<const std::uint8_t> data)
     if (!takeBlock(r, images.network) || !takeBlock(r, images.ports) || !takeBlock(r, images.settings) ||
         !takeBlock(r, images.adc) || !takeBlock(r, images.sections))
         return wrongSectionSize(SettingsModule::Power, data.size());
+    if (auto values = checkPowerImages(images); !values)
+        return Error{values.error()};
     return images;
 }
 
@@ -171,6 +174,8 @@ Result<MeasureImages> decodeMeasureSection(std::span<const std::uint8_t> data)
     MeasureImages images;
     if (!takeBlock(r, images.network) || !takeBlock(r, images.ports) || !takeBlock(r, images.cells))
         return wrongSectionSize(SettingsModule::Measure, data.size());
+    if (auto values = checkMeasureImages(images); !values)
+        return Error{values.error()};
     return images;
 }
 
@@ -251,6 +256,11 @@ Result<std::size_t> findSection(std::span<const std::uint8_t> file, SettingsModu
 SettingsLoad loadSettingsImage(std::span<const std::uint8_t> file, SettingsOpen which, std::string_view source)
 {
     SettingsLoad load;
+    // The layout is checked whole before any section is taken, as a save checks it.
+    if (Status layout = checkSettingsImage(file); !layout) {
+        load.messages.push_back(sourcePrefix(source) + "není soubor nastavení (" + layout.error() + ")");
+        return load;
+    }
     auto take = [&](SettingsModule module) {
         auto at = findSection(file, module, source);
         if (!at) {

@@ -53,6 +53,7 @@ BlockSet sectionBlocks(SettingsModule module);
 // A section's data, exactly kPowerSectionSize / kMeasureSectionSize bytes.
 std::vector<std::uint8_t> encodePowerSection(const PowerImages& images);
 std::vector<std::uint8_t> encodeMeasureSection(const MeasureImages& images);
+// Decoding also checks the values (settings_checks.h).
 Result<PowerImages> decodePowerSection(std::span<const std::uint8_t> data);
 Result<MeasureImages> decodeMeasureSection(std::span<const std::uint8_t> data);
 
@@ -96,7 +97,9 @@ struct SettingsLoad {
 // Which sections an open reads: "Otevři v. modul", "Otevři m. modul", "Otevři vše".
 enum class SettingsOpen : std::uint8_t { Power, Measure, All };
 
-// Reads the sections from a file image; `source` names the file in messages.
+// Reads the sections from a file image; `source` names the file in messages. A file that is
+// none of the four layouts (checkSettingsImage) gives one message and no section; a section
+// whose values its fields cannot hold (settings_checks.h) is refused with the field named.
 SettingsLoad loadSettingsImage(std::span<const std::uint8_t> file, SettingsOpen which, std::string_view source);
 
 // --- files ------------------------------------------------------------------------------

@@ -24,6 +24,8 @@ std::string blockName(BlockSet single)
         return "síť měřícího modulu";
     if (single == kMeasurePorts)
         return "porty měřícího modulu";
+    if (single == kMeasureHeadType)
+        return "typ hlavy měřícího modulu";
     const unsigned bit = static_cast<unsigned>(std::countr_zero(single));
     if (bit >= kPowerAdcFirstBit && bit < kPowerAdcFirstBit + 6)
         return "kalibrace výkonového modulu, záznam " + std::to_string(bit - kPowerAdcFirstBit);

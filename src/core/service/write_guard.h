@@ -36,6 +36,8 @@ constexpr BlockSet cellRecord(std::size_t k)
     return 1ull << (kCellFirstBit + k);
 }
 constexpr BlockSet kCellTable = (0x7FFFFFull << kCellFirstBit);
+// The measurement module's head type ("Typ hlavy"): known once read from the module.
+constexpr BlockSet kMeasureHeadType = 1ull << 36;
 constexpr BlockSet kPowerModule = kPowerNetwork | kPowerPorts | kPowerSettings | kPowerSections | kPowerAdcImage;
 constexpr BlockSet kMeasureModule = kMeasureNetwork | kMeasurePorts | kCellTable;
 } // namespace blocks

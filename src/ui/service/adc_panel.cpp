@@ -97,8 +97,7 @@ AdcPanel::AdcPanel(AdcPanelSpec spec, ModuleJobRunner& runner, QWidget* parent)
     addRow(QStringLiteral("Offset"), offset_);
     constant_ = new QLineEdit(this);
     constant_->setObjectName(q(spec_.constant));
-    keptConstant_ = spec_.constantDefault;
-    constant_->setText(q(constantText(keptConstant_, spec_.constantDecimals)));
+    constant_->setText(q(constantText(spec_.constantDefault, spec_.constantDecimals)));
     addRow(QStringLiteral("Konstanta"), constant_);
 
     auto* points = new QGroupBox(QStringLiteral("Kalibrace"), this);
@@ -162,21 +161,28 @@ AdcPanel::AdcPanel(AdcPanelSpec spec, ModuleJobRunner& runner, QWidget* parent)
     connect(maxButton, &QPushButton::clicked, this, [this] { readRaw(true); });
     connect(calibrateButton, &QPushButton::clicked, this, &AdcPanel::calibrate);
     connect(measureButton, &QPushButton::clicked, this, &AdcPanel::measure);
+    // What the fields show before anything is read: the defaults, packed.
+    const auto regs = packSpiConfig({}).value_or(SpiRegisters{});
+    kept_.config0 = spec_.spi ? regs.reg0 : static_cast<std::uint8_t>(spec_.addressDefault);
+    kept_.config1 = spec_.spi ? regs.reg1 : packI2cConfig({}).value_or(0x90);
+    kept_.constant = spec_.constantDefault;
 }
 
 Result<AdcRecord> AdcPanel::record() const
 {
-    auto constant = constantFromField(constant_->text().toStdString(), keptConstant_, spec_.constantDecimals);
+    auto constant = constantFromField(constant_->text().toStdString(), kept_.constant, spec_.constantDecimals);
     if (!constant.ok())
         return Error{constant.error()};
     AdcRecord r;
     if (spec_.spi) {
-        const auto regs = packSpiConfig({multiplexer_->currentIndex(), gain_->currentIndex(), rate_->currentIndex()});
+        const auto regs =
+            spiConfigKeeping({kept_.config0, kept_.config1},
+                             {multiplexer_->currentIndex(), gain_->currentIndex(), rate_->currentIndex()});
         r.config0 = regs ? regs->reg0 : 0;
         r.config1 = regs ? regs->reg1 : 0;
     } else {
         r.config0 = static_cast<std::uint8_t>(address_->value());
-        r.config1 = packI2cConfig({rate_->currentIndex(), gain_->currentIndex()}).value_or(0x90);
+        r.config1 = i2cConfigKeeping(kept_.config1, {rate_->currentIndex(), gain_->currentIndex()}).value_or(0x90);
     }
     r.offset = static_cast<std::int16_t>(offset_->value());
     r.constant = *constant;
@@ -197,7 +203,7 @@ void AdcPanel::setRecord(const AdcRecord& record)
         rate_->setCurrentIndex(config.rate);
     }
     offset_->setValue(record.offset);
-    keptConstant_ = record.constant;
+    kept_ = record;
     constant_->setText(q(constantText(record.constant, spec_.constantDecimals)));
 }
 
@@ -211,6 +217,7 @@ void AdcPanel::readRaw(bool upper)
             return;
         }
         target->setText(q(spec_.unsignedRaw ? unsignedRawText(*r) : signedRawText(*r)));
+        emit message(QString());
     });
 }
 
@@ -224,7 +231,7 @@ void AdcPanel::calibrate()
         return;
     }
     offset_->setValue(result->offset);
-    keptConstant_ = result->constant;
+    kept_.constant = result->constant;
     constant_->setText(q(constantText(result->constant, spec_.constantDecimals)));
     emit message(QString());
 }
@@ -238,6 +245,7 @@ void AdcPanel::measure()
             return;
         }
         value_->setText(q(formatNumber(spec_.valueFormat, *r)));
+        emit message(QString());
     });
 }
 

@@ -50,7 +50,9 @@ class AdcPanel final : public QWidget {
   public:
     AdcPanel(AdcPanelSpec spec, ModuleJobRunner& runner, QWidget* parent = nullptr);
 
-    // The record from the fields, or the message of a field that holds no number.
+    // The record from the fields, or the message of a field that holds no number. A constant
+    // or configuration whose field still shows what it showed for the record last set keeps
+    // that record's bytes.
     Result<AdcRecord> record() const;
     // The fields from a record read or loaded.
     void setRecord(const AdcRecord& record);
@@ -71,7 +73,7 @@ class AdcPanel final : public QWidget {
     QComboBox* rate_ = nullptr;
     QSpinBox* offset_ = nullptr;
     QLineEdit* constant_ = nullptr;
-    float keptConstant_ = 0;
+    AdcRecord kept_; // the record last shown
     QLabel* rawMin_ = nullptr;
     QLabel* rawMax_ = nullptr;
     DecimalBox* refMin_ = nullptr;

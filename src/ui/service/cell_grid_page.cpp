@@ -175,11 +175,8 @@ void CellGridPage::runBatch(QWidget* control, std::function<Result<CellGrid>(Mod
             if (records)
                 for (std::size_t k : selectedRows(grid))
                     context_.guard.markKnown(blocks::cellRecord(k));
-            for (std::size_t k = 0; k < r->size(); ++k) {
-                const bool selected = grid_[k].selected;
-                grid_[k] = (*r)[k];
-                grid_[k].selected = selected;
-            }
+            // Cells the user changed while the batch ran keep the user's values.
+            grid_ = mergeBatch(grid_, grid, *r);
             refresh();
             emit message(QString());
         });

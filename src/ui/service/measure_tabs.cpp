@@ -116,6 +116,7 @@ QWidget* MeasureTabs::settingsPage()
                                                 if (!r.ok())
                                                     return emit message(qs(r.error()));
                                                 head->setValue(*r);
+                                                context_.guard.markKnown(blocks::kMeasureHeadType);
                                                 emit message(QString());
                                             });
     });

@@ -2,6 +2,7 @@
 #include "ui/service/module_settings_window.h"
 
 #include "core/app/station_runtime.h"
+#include "core/service/measure_settings_jobs.h"
 #include "ui/common/window_placement.h"
 #include "ui/service/measure_tabs.h"
 #include "ui/service/network_tab.h"
@@ -64,10 +65,8 @@ ModuleSettingsWindow::ModuleSettingsWindow(StationRuntime& runtime, QWidget* par
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, action);
     };
-    item("NactiVse", QStringLiteral("Načti vše"),
-         [this] { runSequence(true, false, [this](bool ok) { ok ? runSequence(false, false) : void(); }); });
-    item("UlozVse", QStringLiteral("Ulož vše"),
-         [this] { runSequence(true, true, [this](bool ok) { ok ? runSequence(false, true) : void(); }); });
+    item("NactiVse", QStringLiteral("Načti vše"), [this] { runBoth(false); });
+    item("UlozVse", QStringLiteral("Ulož vše"), [this] { runBoth(true); });
     item("NactiV", QStringLiteral("Načti v. modul"), [this] { runSequence(true, false); });
     item("UlozV", QStringLiteral("Ulož v. modul"), [this] { runSequence(true, true); });
     item("NactiM", QStringLiteral("Načti m. modul"), [this] { runSequence(false, false); });
@@ -151,6 +150,19 @@ void ModuleSettingsWindow::takeEndpoints()
     runtime_.powerLink().setEndpoint(s.powerModuleAddress, s.powerModuleTcpPort);
     runtime_.measureLink().setEndpoint(s.measurementModuleAddress, s.measurementModuleTcpPort);
     runtime_.measureLink().setUdpPort(s.measurementModuleUdpPort);
+}
+
+void ModuleSettingsWindow::runBoth(bool write)
+{
+    // The measurement module's half runs whatever became of the power module's, each with
+    // every check of its own; the status line keeps what failed in either.
+    runSequence(true, write, [this, write](bool powerOk) {
+        const std::string power = powerOk ? std::string() : status_->text().toStdString();
+        runSequence(false, write, [this, power](bool measureOk) {
+            const std::string measure = measureOk ? std::string() : status_->text().toStdString();
+            showMessage(qs(bothModulesMessage(power, measure)));
+        });
+    });
 }
 
 void ModuleSettingsWindow::runSequence(bool power, bool write, std::function<void(bool)> then)

@@ -42,6 +42,8 @@ class ModuleSettingsWindow final : public QWidget {
   private:
     void showMessage(const QString& text);
     void takeEndpoints();
+    // "Načti vše" / "Ulož vše": the power module's sequence, then the measurement module's.
+    void runBoth(bool write);
     // Runs one whole-module sequence with the tabs disabled and the progress bar shown.
     void runSequence(bool power, bool write, std::function<void(bool)> then = {});
 

@@ -118,9 +118,9 @@ QWidget* PowerCalibration::insulationPage()
         runServiceJob<Result<float>>(context_.runner, measure, &measureInsulationResistance,
                                      [this, resistance](const Result<float>& r) {
                                          if (!r.ok())
-                                             emit message(qs(r.error()));
-                                         else
-                                             resistance->setText(qs(formatNumber("%6.2fkOhm", *r)));
+                                             return emit message(qs(r.error()));
+                                         resistance->setText(qs(formatNumber("%6.2fkOhm", *r)));
+                                         emit message(QString());
                                      });
     });
     auto* row = new QHBoxLayout;
@@ -222,8 +222,10 @@ QWidget* PowerCalibration::otherPage()
                                                      emit message(qs(r.error()));
                                                      return;
                                                  }
+                                                 // The pages keep their fields: only what no page
+                                                 // shows (record 6, the spare bytes) is now known.
                                                  adcImage_ = *r;
-                                                 context_.guard.markKnown(blocks::kPowerAdcImage);
+                                                 context_.guard.markKnown(blocks::kPowerAdcSpare);
                                                  emit message(QString());
                                              });
     });

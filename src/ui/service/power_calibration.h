@@ -20,7 +20,8 @@ class AdcPanel;
 class PowerCalibration final : public QTabWidget {
     Q_OBJECT
   public:
-    // `adcImage` is the window's PowerAdcImage, which " Ostatní "'s "Konfig" replaces.
+    // `adcImage` is the window's PowerAdcImage, which " Ostatní "'s "Konfig" replaces without
+    // touching the pages: a page's write still needs its own record read or loaded.
     PowerCalibration(const ServiceContext& context, PowerAdcImage& adcImage, QWidget* parent = nullptr);
 
     // The six records from the pages (0-4 the I2C ADCs, 5 the current), or the message of

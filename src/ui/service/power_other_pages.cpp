@@ -130,16 +130,13 @@ QWidget* PowerOtherPages::fansPage()
             requests.push_back(fanRegisterRequest(*f, reg));
         runServiceSteps(context_, status, keptSeries(std::move(requests), false), message,
                         [this, values](const ServiceAnswers& a) {
+                            const FanStatusView view = fanStatusView(a);
                             QStringList errors;
-                            for (std::size_t i = 0; i < values.size(); ++i) {
-                                const ServiceAnswer* answer = answerAt(a, i);
-                                if (!answer || !answer->byte())
-                                    continue;
-                                const std::uint8_t v = *answer->byte();
-                                values[i]->setText(i == 0 || i == 5 ? hexByte(v) : QString::number(v * 50));
-                                if (answer->status != 0)
-                                    errors << QStringLiteral("Error: %1").arg(answer->status);
-                            }
+                            for (std::size_t i = 0; i < values.size(); ++i)
+                                if (view.values[i])
+                                    values[i]->setText(qs(*view.values[i]));
+                            for (const std::string& e : view.errors)
+                                errors << qs(e);
                             if (!errors.isEmpty())
                                 say(errors.join(QLatin1Char('\n')));
                         });

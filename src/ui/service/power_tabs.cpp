@@ -1,6 +1,7 @@
 // The power module's network, settings and calibration tabs and its whole-module sequences.
 #include "ui/service/power_tabs.h"
 
+#include "core/service/settings_checks.h"
 #include "ui/common/decimal_box.h"
 #include "ui/service/module_write.h"
 #include "ui/service/network_tab.h"
@@ -17,29 +18,6 @@
 #include <QVBoxLayout>
 
 namespace kapsorel::ui {
-namespace {
-
-struct SingleField {
-    const char* name;
-    const char* caption;
-    int decimals;
-    double start;
-};
-
-// In block order of the Singles, except the byte fields between them.
-const SingleField kSingles[] = {
-    {"pdiff_pr", "Diference proudu vybíjení", 2, 0},
-    {"pfet_cur", "Proud fety max.", 1, 0},
-    {"pdiff_zd", "Diference proudu nabíjení", 2, 0},
-    {"pdiff_nap", "Diference napětí", 2, 0},
-    {"max_tp", "Max. teplota", 1, 80.0},
-    {"izol_odp", "Izolační odpor min. [kOhm]", 2, 10.0},
-    {"odp_del", "Odpor děliče [kOhm]", 3, 149.5},
-    {"Pdac_k", "DAC konstanta", 3, 149.5},
-    {"pmin_nap", "Min. napětí při kontrole [V]", 1, 0},
-};
-
-} // namespace
 
 PowerTabs::PowerTabs(const ServiceContext& context, QWidget* parent) : QObject(parent), context_(context)
 {
@@ -77,19 +55,23 @@ QWidget* PowerTabs::settingsPage()
         return box;
     };
     for (std::size_t i = 0; i < singles_.size(); ++i) {
+        const PowerSettingsSingle& field = kPowerSettingsSingles[i];
         auto* box = new DecimalBox(page);
-        box->setObjectName(QString::fromLatin1(kSingles[i].name));
-        box->setDecimals(kSingles[i].decimals);
-        box->setRange(-1.0e6, 1.0e6);
-        box->setValue(kSingles[i].start);
+        box->setObjectName(QString::fromLatin1(field.name));
+        box->setDecimals(field.decimals);
+        box->setRange(-kSingleFieldLimit, kSingleFieldLimit);
         singles_[i] = box;
+        shownSettings_.*field.value = field.start;
     }
     sourceAddress_ = byteBox("padr_zdroje", 255, 0);
     fanConfig_ = byteBox("pfan_cfg", 255, 0);
     fanRunOn_ = byteBox("pfan_dobeh", 65535, 120);
     firstDelay_ = byteBox("Pzdelay", 255, 10);
+    shownSettings_.fanRunOnSeconds = 120;
+    shownSettings_.firstSourceDelaySeconds = 10;
+    showSettings(shownSettings_);
     auto single = [this, form](std::size_t i) {
-        addBuddyRow(form, QString::fromUtf8(kSingles[i].caption), singles_[i]);
+        addBuddyRow(form, QString::fromUtf8(kPowerSettingsSingles[i].caption), singles_[i]);
     };
     single(0);
     single(1);
@@ -102,7 +84,7 @@ QWidget* PowerTabs::settingsPage()
     dac->addWidget(singles_[7]);
     auto* calibrate = namedButton(QStringLiteral("Kalibrace"), QStringLiteral("bkal_dac"), page);
     dac->addWidget(calibrate);
-    auto* dacLabel = new QLabel(QString::fromUtf8(kSingles[7].caption), page);
+    auto* dacLabel = new QLabel(QString::fromUtf8(kPowerSettingsSingles[7].caption), page);
     dacLabel->setBuddy(singles_[7]);
     form->addRow(dacLabel, dac);
     addBuddyRow(form, QStringLiteral("Doba prvního nastavení zdroje [s]"), firstDelay_);
@@ -133,8 +115,10 @@ QWidget* PowerTabs::settingsPage()
             });
     });
     connect(calibrate, &QPushButton::clicked, this, [this, calibrate] {
-        runServiceJob<Status>(context_.runner, calibrate, &calibrateDac,
-                              [this](const Status& s) { emit message(qs(s.error())); });
+        const SharedRunState& run = context_.run;
+        runServiceJob<Status>(
+            context_.runner, calibrate, [&run](ModuleLink& l) { return calibrateDac(l, run); },
+            [this](const Status& s) { emit message(qs(s.error())); });
     });
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(read);
@@ -150,30 +134,25 @@ QWidget* PowerTabs::settingsPage()
 PowerSettingsBlock PowerTabs::settingsFromFields() const
 {
     PowerSettingsBlock b = images_.settings;
-    auto f = [this](std::size_t i) { return static_cast<float>(singles_[i]->value()); };
-    b.dischargeCurrentDiff = f(0);
-    b.fetCurrentMax = f(1);
+    for (std::size_t i = 0; i < singles_.size(); ++i) {
+        const auto member = kPowerSettingsSingles[i].value;
+        b.*member = keptOrEntered(shownSettings_.*member, shownValues_[i], singles_[i]->value());
+    }
     b.sourceI2cAddress = static_cast<std::uint8_t>(sourceAddress_->value());
     b.fanConfig = static_cast<std::uint8_t>(fanConfig_->value());
     b.fanRunOnSeconds = static_cast<std::uint16_t>(fanRunOn_->value());
-    b.chargeCurrentDiff = f(2);
-    b.voltageDiff = f(3);
-    b.maxTemperature = f(4);
-    b.insulationMinKohm = f(5);
-    b.dividerKohm = f(6);
-    b.dacConstant = f(7);
     b.firstSourceDelaySeconds = static_cast<std::uint8_t>(firstDelay_->value());
-    b.checkMinVoltage = f(8);
     return b;
 }
 
 void PowerTabs::showSettings(const PowerSettingsBlock& b)
 {
-    const float values[] = {b.dischargeCurrentDiff, b.fetCurrentMax,  b.chargeCurrentDiff,
-                            b.voltageDiff,          b.maxTemperature, b.insulationMinKohm,
-                            b.dividerKohm,          b.dacConstant,    b.checkMinVoltage};
-    for (std::size_t i = 0; i < singles_.size(); ++i)
-        singles_[i]->setValue(static_cast<double>(values[i]));
+    // The boxes round to their decimals; what they show stands for the block's exact values.
+    shownSettings_ = b;
+    for (std::size_t i = 0; i < singles_.size(); ++i) {
+        singles_[i]->setValue(static_cast<double>(b.*kPowerSettingsSingles[i].value));
+        shownValues_[i] = singles_[i]->value();
+    }
     sourceAddress_->setValue(b.sourceI2cAddress);
     fanConfig_->setValue(b.fanConfig);
     fanRunOn_->setValue(b.fanRunOnSeconds);

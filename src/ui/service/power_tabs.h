@@ -61,6 +61,10 @@ class PowerTabs final : public QObject {
     SectionsTab* sections_ = nullptr;
     PowerOtherPages* other_ = nullptr;
     std::array<DecimalBox*, 9> singles_{};
+    // The block the Single fields were last set from and what each then showed: a field
+    // still showing that gives the block's exact value back.
+    PowerSettingsBlock shownSettings_;
+    std::array<double, 9> shownValues_{};
     QSpinBox* sourceAddress_ = nullptr;
     QSpinBox* fanConfig_ = nullptr;
     QSpinBox* fanRunOn_ = nullptr;

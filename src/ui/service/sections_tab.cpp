@@ -54,6 +54,10 @@ SectionsTab::SectionsTab(const ServiceContext& context, SectionsBlock& block, QW
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(elementsBox(), 1);
     layout->addLayout(right);
+    // The station's usual load: 9 resistors and 4 banks, every element off.
+    resistorCount_->setValue(static_cast<int>(SectionsBlock::kMaxResistorCount));
+    bankCount_->setValue(4);
+    offCaptions();
 }
 
 QWidget* SectionsTab::elementsBox()
@@ -61,10 +65,10 @@ QWidget* SectionsTab::elementsBox()
     elements_ = new QWidget(this);
     resistorCount_ = new QSpinBox(elements_);
     resistorCount_->setObjectName(QStringLiteral("poc_odporu"));
-    resistorCount_->setRange(0, static_cast<int>(SectionsBlock::kResistors));
+    resistorCount_->setRange(0, static_cast<int>(SectionsBlock::kMaxResistorCount));
     bankCount_ = new QSpinBox(elements_);
     bankCount_->setObjectName(QStringLiteral("poc_odporniku"));
-    bankCount_->setRange(0, static_cast<int>(SectionsBlock::kBanks));
+    bankCount_->setRange(0, static_cast<int>(SectionsBlock::kMaxBankCount));
     resistorCount_->setMaximumWidth(70);
     bankCount_->setMaximumWidth(70);
     resistorGrid_ = grid(QStringLiteral("Aodpory"), elements_);
@@ -170,7 +174,10 @@ void SectionsTab::setRows(bool bank, int count)
 {
     QTableWidget* t = bank ? bankGrid_ : resistorGrid_;
     std::vector<float>& ohms = bank ? bankOhms_ : resistorOhms_;
-    ohms.resize(static_cast<std::size_t>(count), 0.0f);
+    // A row that comes back shows the resistance the image holds for it.
+    for (std::size_t i = ohms.size(); i < static_cast<std::size_t>(count); ++i)
+        ohms.push_back(resistanceFromConductance(bank ? block_.banks.at(i) : block_.resistors.at(i)));
+    ohms.resize(static_cast<std::size_t>(count));
     t->setRowCount(count);
     for (int r = 0; r < count; ++r) {
         auto* number = new QTableWidgetItem(QString::number(r + 1));
@@ -270,14 +277,19 @@ void SectionsTab::show(const SectionsBlock& block)
         setRows(true, b);
     resistorCount_->setValue(r);
     bankCount_->setValue(b);
-    for (QTableWidget* t : {resistorGrid_, bankGrid_})
-        for (int row = 0; row < t->rowCount(); ++row)
-            if (auto* fet = qobject_cast<QPushButton*>(t->cellWidget(row, 2)))
-                fet->setText(QStringLiteral("Zapni"));
+    offCaptions();
     for (std::size_t i = 1; i <= resistorOhms_.size(); ++i)
         showOhms(false, i);
     for (std::size_t i = 1; i <= bankOhms_.size(); ++i)
         showOhms(true, i);
+}
+
+void SectionsTab::offCaptions()
+{
+    for (QTableWidget* t : {resistorGrid_, bankGrid_})
+        for (int row = 0; row < t->rowCount(); ++row)
+            if (auto* fet = qobject_cast<QPushButton*>(t->cellWidget(row, 2)))
+                fet->setText(QStringLiteral("Zapni"));
 }
 
 void SectionsTab::applyHardwareKind(std::uint8_t kind)

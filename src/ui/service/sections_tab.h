@@ -41,6 +41,8 @@ class SectionsTab final : public QWidget {
     QWidget* elementsBox();
     QWidget* measurementBox();
     void setRows(bool bank, int count);
+    // Every row's "FET" button reads "Zapni".
+    void offCaptions();
     void click(std::size_t element);
     void allOff();
     void applySwitches(const SectionSwitches& next);

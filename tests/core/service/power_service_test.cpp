@@ -3,6 +3,7 @@
 // sections block taken from the grids.
 #include "core/base/bytes.h"
 #include "core/service/section_switches.h"
+#include "core/service/settings_checks.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -108,7 +109,8 @@ TEST(PowerServiceAnswers, AValueIsTakenOnlyWhereThePayloadHoldsIt)
 TEST(SectionSwitches, ClicksSendTheMasksOfOneOrSeveralElements)
 {
     SectionSwitches s;
-    EXPECT_EQ(s.click(2, false, 4, 2), (std::vector<std::uint32_t>{0b100}));
+    // Without "Multi" every element goes off first, even when none was on.
+    EXPECT_EQ(s.click(2, false, 4, 2), (std::vector<std::uint32_t>{0, 0b100}));
     // Without "Multi" the one on goes off first.
     EXPECT_EQ(s.click(5, false, 4, 2), (std::vector<std::uint32_t>{0, 0b100000}));
     EXPECT_EQ(s.lastSwitched(), (SectionRow{true, 2}));
@@ -197,18 +199,92 @@ TEST(SectionsBlockFromGrids, CountsFromTheRowsAndZeroResistanceStoresZero)
     EXPECT_FLOAT_EQ(b.banks[0], 0.25f);
 }
 
-TEST(SectionsBlockFromGrids, CountsBeyondTheBlocksRowsAreRefused)
+TEST(SectionsBlockFromGrids, ARowStillShowingItsResistanceKeepsTheConductanceExactly)
 {
+    SectionsBlock previous;
+    previous.resistors[0] = 0.0123f; // 1 / (1 / 0.0123f) is not 0.0123f in Singles
+    previous.resistors[1] = 0.0123f;
+    ASSERT_NE(conductanceFromResistance(resistanceFromConductance(0.0123f)), 0.0123f);
+    const float shown = resistanceFromConductance(0.0123f);
+    const auto b = sectionsFromGrids(previous, {shown, 50.0f}, {});
+    EXPECT_EQ(b.resistors[0], 0.0123f) << "unchanged row: the bytes as read";
+    EXPECT_FLOAT_EQ(b.resistors[1], 0.02f) << "changed row: 1 / the new resistance";
+}
+
+TEST(SectionsBlockChecks, CountsOutsideTheFieldsAndNonFiniteConductancesAreRefused)
+{
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
     const struct {
         std::uint8_t resistors;
         std::uint8_t banks;
-        bool ok;
-    } cases[] = {{0, 0, true}, {10, 8, true}, {11, 0, false}, {0, 9, false}, {255, 255, false}};
+        float resistor10;
+        float bank8;
+        const char* refusal; // a part of the message, nullptr when taken
+    } cases[] = {{0, 0, 0.0f, 0.0f, nullptr},
+                 {9, 7, 0.1f, 0.25f, nullptr},
+                 {10, 0, 0.0f, 0.0f, "„Počet odporů“ = 10"},
+                 {0, 8, 0.0f, 0.0f, "„Počet odporníků“ = 8"},
+                 {200, 200, 0.0f, 0.0f, "„Počet odporů“ = 200"},
+                 {9, 4, nan, 0.0f, "vodivost odporu 10"},
+                 {9, 4, 0.0f, inf, "vodivost odporníku 8"}};
     for (const auto& c : cases) {
         SectionsBlock b;
         b.resistorCount = c.resistors;
         b.bankCount = c.banks;
-        EXPECT_EQ(checkSectionCounts(b).ok(), c.ok) << int(c.resistors) << "/" << int(c.banks);
+        b.resistors[9] = c.resistor10;
+        b.banks[7] = c.bank8;
+        const Status s = checkSections(b);
+        SCOPED_TRACE(std::to_string(c.resistors) + "/" + std::to_string(c.banks));
+        EXPECT_EQ(s.ok(), c.refusal == nullptr) << s.error();
+        if (c.refusal) {
+            EXPECT_NE(s.error().find(c.refusal), std::string::npos) << s.error();
+            EXPECT_EQ(s.error().rfind("sekce výkonového modulu: ", 0), 0u) << s.error();
+        }
+    }
+}
+
+TEST(FanStatusView, ShowsTheValuesCarriedAndAnErrorForEveryBadStatus)
+{
+    auto answer = [](std::uint8_t status, Bytes payload) {
+        ServiceAnswer a;
+        a.answered = true;
+        a.status = status;
+        a.payload = std::move(payload);
+        return a;
+    };
+    ServiceAnswer lost;
+    lost.failure = "FG: no answer";
+    const struct {
+        const char* name;
+        std::vector<ServiceAnswer> answers;
+        std::array<const char*, 6> values; // nullptr: nothing shown
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"all good",
+         {answer(0, {1}), answer(0, {60}), answer(0, {0}), answer(0, {10}), answer(0, {10}), answer(0, {0x2A})},
+         {"0x01", "3000", "0", "500", "500", "0x2A"},
+         {}},
+        {"bad status with a value",
+         {answer(3, {1}), answer(0, {60}), answer(0, {60}), answer(0, {10}), answer(0, {10}), answer(0, {10})},
+         {"0x01", "3000", "3000", "500", "500", "0x0A"},
+         {"Error: 3"}},
+        {"bad status without payload",
+         {answer(7, {}), answer(0, {60}), answer(9, {}), answer(0, {10}), answer(0, {10}), answer(0, {10})},
+         {nullptr, "3000", nullptr, "500", "500", "0x0A"},
+         {"Error: 7", "Error: 9"}},
+        {"the connection lost after two", {answer(0, {1}), answer(0, {60}), lost}, {"0x01", "3000"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FanStatusView view = fanStatusView(c.answers);
+        for (std::size_t i = 0; i < 6; ++i) {
+            if (c.values[i])
+                EXPECT_EQ(view.values[i], std::optional<std::string>(c.values[i])) << i;
+            else
+                EXPECT_FALSE(view.values[i]) << i;
+        }
+        EXPECT_EQ(view.errors, c.errors);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <type_traits>
 #include <vector>
 
 namespace kapsorel::test {
@@ -23,9 +24,25 @@ inline Bytes pattern(std::size_t n, unsigned seed)
     return b;
 }
 
+// A block's pattern with the values a settings file may hold: the settings block's Singles
+// of a modest size, the section counts within 0-9 and 0-7.
+template <class Block> Bytes blockPattern(unsigned seed)
+{
+    Bytes b = pattern(Block::kSize, seed);
+    if constexpr (std::is_same_v<Block, PowerSettingsBlock>) {
+        for (std::size_t at : {0, 4, 12, 16, 20, 24, 28, 32, 37})
+            b[at + 3] = static_cast<std::uint8_t>(0x40 + b[at + 3] % 4);
+    }
+    if constexpr (std::is_same_v<Block, SectionsBlock>) {
+        b[0] = static_cast<std::uint8_t>(b[0] % 10);
+        b[1] = static_cast<std::uint8_t>(b[1] % 8);
+    }
+    return b;
+}
+
 template <class Block> Block patternBlock(unsigned seed)
 {
-    auto decoded = Block::decode(pattern(Block::kSize, seed));
+    auto decoded = Block::decode(blockPattern<Block>(seed));
     EXPECT_TRUE(decoded.ok()) << decoded.error();
     return decoded.value();
 }
@@ -46,8 +63,8 @@ inline MeasureImages measureImages(unsigned seed)
 inline Bytes powerData(unsigned seed)
 {
     Bytes out;
-    for (const Bytes& part : {pattern(35, seed), pattern(23, seed + 1), pattern(41, seed + 2), pattern(58, seed + 3),
-                              pattern(74, seed + 4)})
+    for (const Bytes& part : {pattern(35, seed), pattern(23, seed + 1), blockPattern<PowerSettingsBlock>(seed + 2),
+                              pattern(58, seed + 3), blockPattern<SectionsBlock>(seed + 4)})
         out.insert(out.end(), part.begin(), part.end());
     return out;
 }

@@ -92,14 +92,27 @@ TEST_F(MeasureSequences, PagesSendTheirExactRequests)
     EXPECT_TRUE(readMeasureInsulation(measure).ok());
     EXPECT_TRUE(writeMeasureInsulation(measure, gate, r21, r22).ok());
     EXPECT_TRUE(readTemperature(measure).ok());
+    EXPECT_TRUE(readHeadType(measure).ok());
+    guard.markKnown(blocks::kMeasureHeadType); // as the window does after the read
     EXPECT_TRUE(writeHeadType(measure, gate, 4).ok());
     EXPECT_EQ(*readHeadType(measure), 4);
     EXPECT_EQ(sim.frames("measure"),
               (std::vector<Bytes>{frame('M', 'z', 0, {20}), frame('M', 'N', 0, {21}), sr(360, 8),
                                   sw(360, 1, images.cells.records[20].encode()), sr(368, 8), sr(376, 8),
                                   sw(368, 0, r21.encode()), sw(376, 1, r22.encode()), frame('T', 'T', 0),
-                                  frame('T', 'H', 0, {4}), frame('T', 'h', 0)}));
-    EXPECT_EQ(newConnections("measure"), 9u);
+                                  frame('T', 'h', 0), frame('T', 'H', 0, {4}), frame('T', 'h', 0)}));
+    EXPECT_EQ(newConnections("measure"), 10u);
+}
+
+TEST_F(MeasureSequences, TheHeadTypeIsWrittenOnlyOnceRead)
+{
+    readAll(); // every block of the module, but not the head type
+    startLog();
+    const Status unread = writeHeadType(measure, gate, 0);
+    ASSERT_FALSE(unread.ok());
+    EXPECT_NE(unread.error().find("typ hlavy měřícího modulu"), std::string::npos) << unread.error();
+    EXPECT_TRUE(sim.frames("measure").empty()) << "no TH 00 before anything was read";
+    EXPECT_EQ(newConnections("measure"), 0u);
 }
 
 TEST_F(MeasureSequences, TwoPointCalibrationOfACellMakesTheModuleReadTheReference)

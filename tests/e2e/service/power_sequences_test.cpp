@@ -1,5 +1,6 @@
 // The power module's settings sequences against the simulator: every request byte for byte
 // from the simulator's frame log, and the connections each sequence opens.
+#include "core/service/power_service_requests.h"
 #include "core/service/power_settings_jobs.h"
 #include "service_fixture.h"
 
@@ -96,7 +97,7 @@ TEST_F(PowerSequences, EveryButtonSendsItsExactRequestsAndConnections)
          [](auto& t, auto& i) { return writePowerSettings(t.power, t.gate, i.settings).ok(); },
          {sw(300, 1, images.settings.encode())},
          1},
-        {"DAC Kalibrace", [](auto& t, auto&) { return calibrateDac(t.power).ok(); }, {frame('Z', 'K', 0)}, 1},
+        {"DAC Kalibrace", [](auto& t, auto&) { return calibrateDac(t.power, t.run).ok(); }, {frame('Z', 'K', 0)}, 1},
         {"Napětí 2 Načti", [](auto& t, auto&) { return readPowerAdcRecord(t.power, 1).ok(); }, {sr(208, 8)}, 1},
         {"Proud Načti", [](auto& t, auto&) { return readPowerAdcRecord(t.power, 5).ok(); }, {sr(240, 8)}, 1},
         {"Izolace Načti",
@@ -172,6 +173,10 @@ TEST_F(PowerSequences, WritesNeedTheBlocksReadAndNoTestRunning)
     const auto during = writePowerModule(power, gate, networkFields(images.network), portsFields(images.ports), images);
     ASSERT_FALSE(during.ok());
     EXPECT_EQ(during.error(), kWriteDuringTestText);
+    // "Kalibrace" beside "DAC konstanta" drives the module: refused like the other drive buttons.
+    const Status dac = calibrateDac(power, run);
+    ASSERT_FALSE(dac.ok());
+    EXPECT_EQ(dac.error(), kDriveDuringTestText);
     EXPECT_TRUE(readPowerSettings(power).ok()) << "reads stay allowed";
     EXPECT_EQ(sim.frames("power"), (std::vector<Bytes>{sr(300, 41)}));
 }

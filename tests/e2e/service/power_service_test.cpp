@@ -173,19 +173,34 @@ TEST_F(ServiceTest, TheBatteryFollowsTheLoadElementsAndTheSource)
     EXPECT_EQ(sim.number("power.charging"), 0);
 }
 
-TEST_F(ServiceTest, SectionCountsBeyondTheBlocksRowsAreRefusedOnRead)
+TEST_F(ServiceTest, SectionCountsBeyondTheGridsAreRefusedOnReadAndOnWrite)
 {
     guard.markKnown(blocks::kPowerSections);
     auto read = readPowerSections(power);
     ASSERT_TRUE(read.ok()) << read.error();
     EXPECT_EQ(read->resistorCount, 9);
-    for (const auto& [resistors, banks] : {std::pair{11, 0}, std::pair{0, 9}, std::pair{200, 200}}) {
-        SectionsBlock wrong = *read;
-        wrong.resistorCount = static_cast<std::uint8_t>(resistors);
-        wrong.bankCount = static_cast<std::uint8_t>(banks);
-        ASSERT_TRUE(writePowerSections(power, gate, wrong).ok());
+    const struct {
+        const char* counts; // bytes 0 and 1 in hexadecimal
+        int resistors;
+        int banks;
+        const char* named;
+    } cases[] = {{"0a00", 10, 0, "„Počet odporů“ = 10"},
+                 {"0008", 0, 8, "„Počet odporníků“ = 8"},
+                 {"c8c8", 200, 200, "„Počet odporů“ = 200"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.counts);
+        ASSERT_EQ(sim.command(std::string("memory power 1000 = ") + c.counts), "OK");
         const auto refused = readPowerSections(power);
-        EXPECT_FALSE(refused.ok()) << resistors << "/" << banks;
+        ASSERT_FALSE(refused.ok());
+        EXPECT_NE(refused.error().find(c.named), std::string::npos) << refused.error();
+        SectionsBlock wrong = *read;
+        wrong.resistorCount = static_cast<std::uint8_t>(c.resistors);
+        wrong.bankCount = static_cast<std::uint8_t>(c.banks);
+        startLog();
+        const Status write = writePowerSections(power, gate, wrong);
+        ASSERT_FALSE(write.ok());
+        EXPECT_EQ(write.error().rfind("Nezapsáno: sekce výkonového modulu", 0), 0u) << write.error();
+        EXPECT_TRUE(sim.frames("power").empty());
     }
     ASSERT_TRUE(writePowerSections(power, gate, *read).ok());
     EXPECT_EQ(*readPowerSections(power), *read);

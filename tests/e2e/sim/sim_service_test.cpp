@@ -115,5 +115,56 @@ TEST(SimService, ForcedAnswerStatusKeepsThePayloadAndClearsWithZero)
     EXPECT_EQ(sim.command("status power SRX 1").rfind("ERR", 0), 0u);
 }
 
+TEST(SimService, AForcedStatusCanComeWithoutPayload)
+{
+    SimProcess sim;
+    TcpClient power(sim.powerAddress(), sim.tcpPort());
+    ASSERT_EQ(sim.command("status power FG 3 empty"), "OK");
+    const Bytes empty = power.exchange(makeFrame('F', 'G', 0, {1, 5}));
+    ASSERT_EQ(empty.size(), 6u);
+    EXPECT_EQ(empty[3], 3);
+    EXPECT_EQ(le::getU16(empty, 4), 0);
+    ASSERT_EQ(sim.command("status power FG 0"), "OK");
+    EXPECT_EQ(power.exchange(makeFrame('F', 'G', 0, {1, 5})).size(), 7u);
+    EXPECT_EQ(sim.command("status power FG 3 full").rfind("ERR", 0), 0u);
+}
+
+// The bytes the program carries without interpreting them are preset, never zero, so a
+// write that zero-fills them shows; the control interface reads and writes the memory.
+TEST(SimService, TheSettingsMemoryPresetsTheCarriedBytesAndIsReachableByControl)
+{
+    SimProcess sim;
+    const struct {
+        const char* module;
+        int address;
+        int length;
+        const char* what;
+    } carried[] = {{"power", 53 + 28, 7, "network 28-34"},
+                   {"power", 120 + 15, 8, "ports 15-22"},
+                   {"power", 200 + 48, 10, "record 6 and the spare bytes"},
+                   {"power", 1000 + 2 + 9 * 4, 4, "resistor 10"},
+                   {"power", 1000 + 42 + 4 * 4, 16, "banks 5-8"},
+                   {"measure", 53 + 28, 7, "network 28-34"},
+                   {"measure", 120 + 15, 8, "ports 15-22"},
+                   {"measure", 384, 2, "the spare bytes"}};
+    for (const auto& c : carried) {
+        const std::string hex = sim.value("memory " + std::string(c.module) + " " + std::to_string(c.address) + " " +
+                                          std::to_string(c.length));
+        ASSERT_EQ(hex.size(), static_cast<std::size_t>(c.length) * 2) << c.what;
+        for (std::size_t i = 0; i < hex.size(); i += 2)
+            EXPECT_NE(hex.substr(i, 2), "00") << c.module << " " << c.what << ": " << hex;
+    }
+    ASSERT_EQ(sim.command("memory power 300 = 6666863f"), "OK");
+    EXPECT_EQ(sim.value("memory power 300 4"), "6666863f");
+    TcpClient power(sim.powerAddress(), sim.tcpPort());
+    Bytes at;
+    appendU16(at, 300);
+    at.push_back(4);
+    EXPECT_FLOAT_EQ(le::getSingle(power.exchange(makeFrame('S', 'R', 0, at)), 6), 1.05f);
+    for (const char* bad : {"memory power 2047 2", "memory power 0 = 1", "memory power 2047 = 0102", "memory lamp 0 1",
+                            "memory power 0 = zz"})
+        EXPECT_EQ(sim.command(bad).rfind("ERR", 0), 0u) << bad;
+}
+
 } // namespace
 } // namespace kapsorel::test
