@@ -138,21 +138,22 @@ TEST(SimService, TheSettingsMemoryPresetsTheCarriedBytesAndIsReachableByControl)
         const char* module;
         int address;
         int length;
+        std::size_t unit; // bytes of one value: none of them is zero
         const char* what;
-    } carried[] = {{"power", 53 + 28, 7, "network 28-34"},
-                   {"power", 120 + 15, 8, "ports 15-22"},
-                   {"power", 200 + 48, 10, "record 6 and the spare bytes"},
-                   {"power", 1000 + 2 + 9 * 4, 4, "resistor 10"},
-                   {"power", 1000 + 42 + 4 * 4, 16, "banks 5-8"},
-                   {"measure", 53 + 28, 7, "network 28-34"},
-                   {"measure", 120 + 15, 8, "ports 15-22"},
-                   {"measure", 384, 2, "the spare bytes"}};
+    } carried[] = {{"power", 53 + 28, 7, 1, "network 28-34"},
+                   {"power", 120 + 15, 8, 1, "ports 15-22"},
+                   {"power", 200 + 48, 10, 1, "record 6 and the spare bytes"},
+                   {"power", 1000 + 2 + 9 * 4, 4, 4, "resistor 10"},
+                   {"power", 1000 + 42 + 4 * 4, 16, 4, "banks 5-8"},
+                   {"measure", 53 + 28, 7, 1, "network 28-34"},
+                   {"measure", 120 + 15, 8, 1, "ports 15-22"},
+                   {"measure", 384, 2, 1, "the spare bytes"}};
     for (const auto& c : carried) {
         const std::string hex = sim.value("memory " + std::string(c.module) + " " + std::to_string(c.address) + " " +
                                           std::to_string(c.length));
         ASSERT_EQ(hex.size(), static_cast<std::size_t>(c.length) * 2) << c.what;
-        for (std::size_t i = 0; i < hex.size(); i += 2)
-            EXPECT_NE(hex.substr(i, 2), "00") << c.module << " " << c.what << ": " << hex;
+        for (std::size_t i = 0; i < hex.size(); i += 2 * c.unit)
+            EXPECT_NE(hex.substr(i, 2 * c.unit), std::string(2 * c.unit, '0')) << c.module << " " << c.what << ": " << hex;
     }
     ASSERT_EQ(sim.command("memory power 300 = 6666863f"), "OK");
     EXPECT_EQ(sim.value("memory power 300 4"), "6666863f");
