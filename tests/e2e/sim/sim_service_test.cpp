@@ -153,7 +153,8 @@ TEST(SimService, TheSettingsMemoryPresetsTheCarriedBytesAndIsReachableByControl)
                                           std::to_string(c.length));
         ASSERT_EQ(hex.size(), static_cast<std::size_t>(c.length) * 2) << c.what;
         for (std::size_t i = 0; i < hex.size(); i += 2 * c.unit)
-            EXPECT_NE(hex.substr(i, 2 * c.unit), std::string(2 * c.unit, '0')) << c.module << " " << c.what << ": " << hex;
+            EXPECT_NE(hex.substr(i, 2 * c.unit), std::string(2 * c.unit, '0'))
+                << c.module << " " << c.what << ": " << hex;
     }
     ASSERT_EQ(sim.command("memory power 300 = 6666863f"), "OK");
     EXPECT_EQ(sim.value("memory power 300 4"), "6666863f");
