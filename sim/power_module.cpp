@@ -13,6 +13,26 @@ namespace {
 using namespace answer_status;
 
 constexpr std::size_t kCurrentAdcRecord = address::kAdcRecords + 8 * 5;
+// The ADC calibration records "XC" answers with: six records of 8 bytes and what follows them.
+constexpr std::uint16_t kAdcImageSize = 58;
+// The insulation resistance "MI" reports, kOhm: a sound battery.
+constexpr float kInsulationKiloOhm = 1000.0f;
+
+// The source's registers "Zr" reads, each a value in hundredths.
+namespace source_register {
+constexpr std::uint8_t kVoltageNominal = 80;
+constexpr std::uint8_t kCurrentNominal = 82;
+constexpr std::uint8_t kVoltageMaximum = 84;
+constexpr std::uint8_t kCurrentMaximum = 86;
+constexpr std::uint8_t kVoltageSetPoint = 112;
+constexpr std::uint8_t kCurrentSetPoint = 114;
+} // namespace source_register
+
+// The source's fixed ratings: its maxima and nominal values (V, A).
+constexpr double kSourceVoltageMaximum = 36.0;
+constexpr double kSourceCurrentMaximum = 25.0;
+constexpr double kSourceVoltageNominal = 30.0;
+constexpr double kSourceCurrentNominal = 22.0;
 
 } // namespace
 
@@ -237,10 +257,31 @@ ModuleFrame PowerModule::fanRegister(const FrameHeader& request, std::span<const
 
 ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
 {
+    switch (request.group) {
+    case 'Z':
+        return sourceCommand(request, payload);
+    case 'F':
+        return fanCommand(request, payload);
+    case 'I':
+        return i2cCommand(request, payload);
+    case 'R':
+        return loadCommand(request, payload);
+    case 'M':
+        return measureCommand(request, payload);
+    case 'S':
+    case 'X':
+        return memoryCommand(request);
+    default:
+        return answerFrame(request, kUnknownCommand);
+    }
+}
+
+ModuleFrame PowerModule::sourceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
+{
     ByteReader r(payload);
     ModuleFrame f = answerFrame(request);
-    switch (commandKey(request.group, request.command)) {
-    case commandKey('Z', 'X'): {
+    switch (request.command) {
+    case 'X': {
         const float voltage = r.single();
         const float current = r.single();
         if (!r.ok() || !usableSingle(voltage) || !usableSingle(current))
@@ -249,81 +290,57 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
         state_.sourceCurrent = current;
         return f;
     }
-    case commandKey('Z', 'N'):
-    case commandKey('Z', 'I'): {
+    case 'N':
+    case 'I': {
         const float v = r.single();
         if (!r.ok() || !usableSingle(v))
             return answerFrame(request, kBadPayload);
         (request.command == 'N' ? state_.sourceVoltage : state_.sourceCurrent) = v;
         return f;
     }
-    case commandKey('Z', 'n'):
+    case 'n':
         putAnswerSingle(f, state_.sourceVoltage);
         return f;
-    case commandKey('Z', 'i'):
+    case 'i':
         putAnswerSingle(f, state_.sourceOn ? state_.sourceCurrent : 0.0f);
         return f;
-    case commandKey('Z', 'z'):
-    case commandKey('Z', 'Z'):
+    case 'z':
+    case 'Z':
         applySource(request.param != 0);
         return f;
-    case commandKey('Z', 'r'): {
-        // Source registers in hundredths: set points, maxima, nominal values.
+    case 'r': {
         const std::uint8_t reg = r.u8();
         if (!r.ok())
             return answerFrame(request, kBadPayload);
-        double value = 0;
-        switch (reg) {
-        case 112:
-            value = state_.sourceVoltage;
-            break;
-        case 114:
-            value = state_.sourceCurrent;
-            break;
-        case 84:
-            value = 36.0;
-            break;
-        case 86:
-            value = 25.0;
-            break;
-        case 80:
-            value = 30.0;
-            break;
-        case 82:
-            value = 22.0;
-            break;
-        default:
-            break;
-        }
-        putAnswerU16(f, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value * 100))));
+        putAnswerU16(f, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(sourceRegister(reg) * 100))));
         return f;
     }
-    case commandKey('Z', 'D'): {
+    case 'D': {
         const std::uint16_t dac = r.u16();
         if (!r.ok())
             return answerFrame(request, kBadPayload);
         state_.dac = dac;
         return f;
     }
-    case commandKey('Z', 'd'):
+    case 'd':
         putAnswerU16(f, state_.dac);
         return f;
-    case commandKey('Z', 'S'):
-    case commandKey('Z', 's'):
-    case commandKey('Z', 'c'):
+    case 'S':
+    case 's':
+    case 'c':
         putAnswerU8(f, state_.sourceOn ? 0x01 : 0x00);
         return f;
-    case commandKey('Z', 't'):
+    case 't':
         putAnswerU8(f, static_cast<std::uint8_t>(std::clamp(moduleTemperature(), 0.0, 255.0)));
         return f;
-    case commandKey('Z', 'R'): {
+    case 'R': {
         const std::uint8_t reg = r.u8();
         if (!r.ok())
             return answerFrame(request, kBadPayload);
         putAnswerU8(f, state_.sourceRegisters[reg]);
         return f;
     }
-    case commandKey('Z', 'W'): {
+    case 'W': {
         const std::uint8_t reg = r.u8();
         if (!r.ok() || request.param < 1 || request.param > 2 || r.remaining() < request.param)
             return answerFrame(request, kBadPayload);
@@ -331,7 +348,7 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
             state_.sourceRegisters[static_cast<std::uint8_t>(reg + i)] = r.u8();
         return f;
     }
-    case commandKey('Z', 'F'): {
+    case 'F': {
         const std::uint8_t on = r.u8();
         const std::uint16_t onTime = r.u16();
         const std::uint16_t offTime = r.u16();
@@ -342,57 +359,104 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
         state_.reflexOff = offTime;
         return f;
     }
-    case commandKey('F', 'Z'):
-    case commandKey('F', 'V'): {
+    case 'K': // the DAC calibration
+        return f;
+    default:
+        return answerFrame(request, kUnknownCommand);
+    }
+}
+
+double PowerModule::sourceRegister(std::uint8_t reg) const
+{
+    switch (reg) {
+    case source_register::kVoltageSetPoint:
+        return state_.sourceVoltage;
+    case source_register::kCurrentSetPoint:
+        return state_.sourceCurrent;
+    case source_register::kVoltageMaximum:
+        return kSourceVoltageMaximum;
+    case source_register::kCurrentMaximum:
+        return kSourceCurrentMaximum;
+    case source_register::kVoltageNominal:
+        return kSourceVoltageNominal;
+    case source_register::kCurrentNominal:
+        return kSourceCurrentNominal;
+    default:
+        return 0.0;
+    }
+}
+
+ModuleFrame PowerModule::fanCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
+{
+    switch (request.command) {
+    case 'Z':
+    case 'V': {
         if (request.param < 1 || request.param > 4)
             return answerFrame(request, kBadPayload);
         const auto bit = static_cast<std::uint8_t>(1u << (request.param - 1));
         state_.fans = static_cast<std::uint8_t>(request.command == 'Z' ? state_.fans | bit : state_.fans & ~bit);
-        return f;
+        return answerFrame(request);
     }
-    case commandKey('F', 'G'):
+    case 'G':
         return fanRegister(request, payload);
-    case commandKey('I', 'w'):
-    case commandKey('I', 'W'): {
-        const std::uint8_t address = r.u8();
-        const std::uint8_t first = r.u8();
-        const std::uint8_t value = request.command == 'W' ? r.u8() : first;
-        if (!r.ok())
-            return answerFrame(request, kBadPayload);
-        state_.i2cAddress = address;
-        state_.i2cRegister = request.command == 'W' ? first : 0;
-        state_.i2cValue = value;
-        return f;
+    default:
+        return answerFrame(request, kUnknownCommand);
     }
-    case commandKey('S', 'r'):
-        putAnswerU8(f, 0);
-        return f;
-    case commandKey('Z', 'K'):
-    case commandKey('S', 'w'):
-        return f;
-    case commandKey('R', 'O'): {
+}
+
+ModuleFrame PowerModule::i2cCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
+{
+    if (request.command != 'w' && request.command != 'W')
+        return answerFrame(request, kUnknownCommand);
+    ByteReader r(payload);
+    const std::uint8_t address = r.u8();
+    const std::uint8_t first = r.u8();
+    const std::uint8_t value = request.command == 'W' ? r.u8() : first;
+    if (!r.ok())
+        return answerFrame(request, kBadPayload);
+    state_.i2cAddress = address;
+    state_.i2cRegister = request.command == 'W' ? first : 0;
+    state_.i2cValue = value;
+    return answerFrame(request);
+}
+
+ModuleFrame PowerModule::loadCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
+{
+    ByteReader r(payload);
+    switch (request.command) {
+    case 'O': {
         const std::uint32_t mask = r.u32();
         if (!r.ok())
             return answerFrame(request, kBadPayload);
         state_.switchMask = mask & 0x00FFFFFFu;
         applyLoad();
-        return f;
+        return answerFrame(request);
     }
-    case commandKey('R', 'R'): {
+    case 'R': {
         const std::uint8_t relay = r.u8();
         const std::uint8_t on = r.u8();
         if (!r.ok() || relay > 7)
             return answerFrame(request, kBadPayload);
         const auto bit = static_cast<std::uint8_t>(1u << relay);
         state_.relays = static_cast<std::uint8_t>(on ? state_.relays | bit : state_.relays & ~bit);
-        return f;
+        return answerFrame(request);
     }
-    case commandKey('M', 'c'):
-    case commandKey('M', 'C'):
+    default:
+        return answerFrame(request, kUnknownCommand);
+    }
+}
+
+ModuleFrame PowerModule::measureCommand(const FrameHeader& request, std::span<const std::uint8_t> payload)
+{
+    ModuleFrame f = answerFrame(request);
+    switch (request.command) {
+    case 'c':
+    case 'C':
         putChannelReading(f, memory_, kCurrentAdcRecord, hardware_[5], request.command, battery_.current());
         return f;
-    case commandKey('M', 'n'):
-    case commandKey('M', 'N'): {
+    case 'n':
+    case 'N': {
+        ByteReader r(payload);
         const std::uint8_t channel = r.u8();
         if (!r.ok() || channel > 4)
             return answerFrame(request, kBadPayload);
@@ -400,15 +464,29 @@ ModuleFrame PowerModule::serviceCommand(const FrameHeader& request, std::span<co
                           channelValue(channel));
         return f;
     }
-    case commandKey('M', 'S'):
+    case 'S':
         return status();
-    case commandKey('M', 'I'):
-        putAnswerSingle(f, 1000.0f); // insulation resistance, kOhm
+    case 'I':
+        putAnswerSingle(f, kInsulationKiloOhm);
         return f;
-    case commandKey('X', 'C'): {
-        const auto image = memory_.read(address::kAdcRecords, 58);
+    default:
+        return answerFrame(request, kUnknownCommand);
+    }
+}
+
+ModuleFrame PowerModule::memoryCommand(const FrameHeader& request)
+{
+    ModuleFrame f = answerFrame(request);
+    switch (commandKey(request.group, request.command)) {
+    case commandKey('S', 'r'): // an SPI register: always 0
+        putAnswerU8(f, 0);
+        return f;
+    case commandKey('S', 'w'):
+        return f;
+    case commandKey('X', 'C'): { // the ADC calibration records
+        const auto image = memory_.read(address::kAdcRecords, kAdcImageSize);
         std::copy(image->begin(), image->end(), f.payload().begin());
-        f.setPayloadLength(58);
+        f.setPayloadLength(kAdcImageSize);
         return f;
     }
     default:

@@ -70,7 +70,18 @@ class PowerModule : public ModuleHandler {
 
   private:
     ModuleFrame runCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    // The service commands, one handler per command group: the source ("Z"), the fans ("F"),
+    // the I2C bus ("I"), the load elements and relays ("R"), the measurements ("M"), the SPI
+    // registers and the ADC calibration image ("S", "X").
     ModuleFrame serviceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    ModuleFrame sourceCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    // What the source's register `reg` holds, in its units (0 for a register not modelled).
+    double sourceRegister(std::uint8_t reg) const;
+    ModuleFrame fanCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    ModuleFrame i2cCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    ModuleFrame loadCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    ModuleFrame measureCommand(const FrameHeader& request, std::span<const std::uint8_t> payload);
+    ModuleFrame memoryCommand(const FrameHeader& request);
     double channelValue(int channel) const;
     // The load elements of the switch mask draw V x (sum of their conductances) from the battery.
     void applyLoad();
