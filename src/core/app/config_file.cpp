@@ -33,7 +33,7 @@ std::string_view trim(std::string_view s)
 }
 
 // Lower case of the Latin letters Windows-1250 can hold (ASCII, Latin-1 and Latin
-// Extended-A), as the station's platform compares INI names.
+// Extended-A), as the Windows INI functions that wrote the station's files compare names.
 char32_t lowerLatin(char32_t c)
 {
     if (c >= 'A' && c <= 'Z')
@@ -114,7 +114,8 @@ bool isQuote(char c)
     return c == '"' || c == '\'';
 }
 
-// A value enclosed in a pair of quotes loses them, as the platform's INI reader does.
+// A value enclosed in a pair of quotes loses them, as the Windows INI reader
+// (GetPrivateProfileString) does.
 std::string_view decodeValue(std::string_view v)
 {
     if (v.size() >= 2 && isQuote(v.front()) && v.back() == v.front())

@@ -1,5 +1,6 @@
 // Colours as the configuration stores them in one 32-bit integer: high byte 0 holds
-// red (lowest byte), green and blue; high byte 0xFF holds a platform system colour number.
+// red (lowest byte), green and blue; high byte 0xFF holds a Windows system colour number (an
+// index of the desktop colour scheme, such as the window or button face colour).
 #pragma once
 
 #include <cstdint>
