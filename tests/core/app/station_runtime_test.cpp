@@ -3,10 +3,15 @@
 #include "support/recording_ui.h"
 #include "support/temp_home.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace kapsorel;
 
@@ -60,13 +65,51 @@ const UnreadableCase kUnreadable[] = {
 
 class UnreadableConfiguration : public ::testing::TestWithParam<UnreadableCase> {};
 
+constexpr uid_t kNobody = 65534;
+
+// Runs the current test again in this test program started as the user "nobody" (root reads
+// a file of any mode, so a case about permissions needs another user). Returns the child's
+// exit status: 0 when the test passed there; its output goes to this program's output.
+int runCurrentTestAsNobody()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+    std::string filter = std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
+    char* argv[] = {exe.data(), filter.data(), nullptr};
+    // Everything the child needs is built before the fork; its temporary folder is one
+    // that user may write.
+    std::vector<std::string> vars{"TMPDIR=/tmp"};
+    for (char** v = environ; *v != nullptr; ++v)
+        if (std::string(*v).rfind("TMPDIR=", 0) != 0)
+            vars.emplace_back(*v);
+    std::vector<char*> envp;
+    for (auto& v : vars)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(126);
+        ::execve(exe.c_str(), argv, envp.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 } // namespace
 
 TEST_P(UnreadableConfiguration, RunsOnDefaultsSaysWhyOnceAndNeverWritesTheFile)
 {
     const UnreadableCase& c = GetParam();
-    if (c.needsPermissions && ::geteuid() == 0)
-        GTEST_SKIP() << "root reads a file of any mode";
+    if (c.needsPermissions && ::geteuid() == 0) {
+        EXPECT_EQ(runCurrentTestAsNobody(), 0) << "the case as the user nobody failed (126: could not drop "
+                                                  "the privileges, 127: could not start this test program)";
+        return;
+    }
     test::TempHome home;
     const auto path = home / "Kapsorel.ini";
     c.make(home, path);
