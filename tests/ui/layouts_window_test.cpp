@@ -10,12 +10,15 @@
 
 #include <QColorDialog>
 #include <QDoubleSpinBox>
+#include <QFontDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <limits>
+#include <utility>
 
 using namespace kapsorel;
 using test::snap;
@@ -162,6 +165,28 @@ class LayoutsWindowTest : public QObject {
         QVERIFY(t.find<QRadioButton>("rb_sirku")->isChecked());
     }
 
+    // "Sestavy" cannot be a folder where a file of that name lies: the window says so and
+    // is not to be shown.
+    void closesWhenItsFolderCannotBeMade()
+    {
+        test::TempHome home;
+        home.writeText("Sestavy", "soubor, ne složka");
+        ConfigFile config;
+        std::unique_ptr<ui::LayoutsWindow> w;
+        {
+            const auto refused = test::answerNextModal(QStringLiteral("zprava_ok"));
+            w = std::make_unique<ui::LayoutsWindow>(config, home / "Sestavy", QStringLiteral("Stanice 1"),
+                                                    ui::LayoutsWindow::PrintLayout{});
+            QVERIFY(refused.opened());
+            QCOMPARE(refused.text(),
+                     QStringLiteral("Nelze vytvořit : ") + QString::fromStdString((home / "Sestavy").string()));
+        }
+        QVERIFY(!w->folderReady());
+        QVERIFY(w->close());
+        QCOMPARE(config.readString("Sestavy", "Soubor", "nic"), std::string("nic"));
+        QCOMPARE(home.readText("Sestavy"), std::string("soubor, ne složka"));
+    }
+
     void closingOffersCancelAndRemembersTheFile()
     {
         Window t;
@@ -210,6 +235,110 @@ class LayoutsWindowTest : public QObject {
         }
         QCOMPARE(t.w->windowTitle(), QStringLiteral("Sestavy - plna.ses"));
         QCOMPARE(t.grid()->rowCount(), 255);
+    }
+
+    // Hostile ".ses" files, opened with "Otevři" and remembered from the last session: each
+    // is refused with a message, the window keeps what it had, and nothing is written over
+    // the file, not even by the "Ulož" and the closing that follow.
+    void hostileFilesAreRefusedAndNothingIsWritten()
+    {
+        ReportLayout two;
+        two.items.resize(2);
+        two.items[0].text = "A";
+        const auto good = encodeLayout(two);
+        struct Case {
+            const char* name;
+            std::vector<std::uint8_t> bytes;
+            const char* said;
+        };
+        const auto damaged = [&](std::size_t at, std::uint8_t value) {
+            auto b = good;
+            b[at] = value;
+            return b;
+        };
+        const Case cases[] = {
+            {"empty", {}, "zkrácený"},
+            {"header cut", std::vector<std::uint8_t>(good.begin(), good.begin() + 100), "zkrácený"},
+            {"count beyond the items", damaged(layout_format::kCountOffset, 200), "zkrácený"},
+            {"orientation 9", damaged(1, 9), "orientace"},
+            {"text longer than its field", damaged(layout_format::kHeaderSize + layout_format::kTextOffset, 250),
+             "položka 1"},
+            {"font name longer than its field",
+             damaged(layout_format::kHeaderSize + layout_format::kItemSize + layout_format::kFontOffset, 90),
+             "položka 2"},
+        };
+        for (const Case& c : cases) {
+            const QByteArray name(c.name);
+            Window t;
+            ReportLayout mine;
+            mine.items.resize(1);
+            mine.items[0].text = "moje";
+            QVERIFY(saveLayoutFile((t.home / "Sestavy" / "moje.ses").string(), mine).ok());
+            t.chosen = QString::fromStdString((t.home / "Sestavy" / "moje.ses").string());
+            t.trigger("mi_otevri");
+            t.home.writeBytes("Sestavy/zla.ses", c.bytes);
+            const QString hostile = QString::fromStdString((t.home / "Sestavy" / "zla.ses").string());
+
+            t.chosen = hostile;
+            {
+                const auto refused = test::answerNextModal(QStringLiteral("zprava_ok"));
+                t.trigger("mi_otevri");
+                QVERIFY2(refused.opened(), name.constData());
+                QVERIFY2(refused.text().contains(QString::fromUtf8(c.said)), qPrintable(refused.text()));
+            }
+            QCOMPARE(t.w->windowTitle(), QStringLiteral("Sestavy - moje.ses"));
+            QCOMPARE(t.cell(0, 0), QStringLiteral("moje"));
+            t.type(0, 0, QStringLiteral("změněno"));
+            t.trigger("mi_uloz");
+            QVERIFY(t.home.readBytes("Sestavy/zla.ses") == c.bytes);
+            QCOMPARE(loadLayoutFile((t.home / "Sestavy" / "moje.ses").string())->items[0].text, std::string("změněno"));
+
+            // The last session's layout, refused as the window is made: an untitled layout.
+            t.config.writeString("Sestavy", "Soubor", hostile.toStdString());
+            std::unique_ptr<ui::LayoutsWindow> again;
+            {
+                const auto refused = test::answerNextModal(QStringLiteral("zprava_ok"));
+                again = std::make_unique<ui::LayoutsWindow>(t.config, t.home / "Sestavy", QStringLiteral("Stanice 1"),
+                                                            ui::LayoutsWindow::PrintLayout{});
+                QVERIFY2(refused.opened(), name.constData());
+                QVERIFY(refused.text().contains(QString::fromUtf8(c.said)));
+            }
+            QVERIFY(again->untitled());
+            QCOMPARE(again->windowTitle(), QStringLiteral("Sestavy - Untitled.ses"));
+            QVERIFY(again->close());
+            QVERIFY(t.home.readBytes("Sestavy/zla.ses") == c.bytes);
+        }
+    }
+
+    // A font size a file holds, even the most negative 32-bit one, reaches the font dialog
+    // as a size it can show.
+    void fontDialogShowsTheClampedSize()
+    {
+        Window t;
+        ReportLayout layout;
+        layout.items.resize(3);
+        layout.items[0].fontSize = std::numeric_limits<std::int32_t>::min();
+        layout.items[1].fontSize = -12;
+        layout.items[2].fontSize = std::numeric_limits<std::int32_t>::max();
+        QVERIFY(saveLayoutFile((t.home / "Sestavy" / "pisma.ses").string(), layout).ok());
+        t.chosen = QString::fromStdString((t.home / "Sestavy" / "pisma.ses").string());
+        t.trigger("mi_otevri");
+        QCOMPARE(t.grid()->rowCount(), 3);
+        for (const auto& [row, points] : {std::pair{0, 1000}, std::pair{1, 12}, std::pair{2, 1000}}) {
+            int shown = 0;
+            {
+                const test::ModalAnswer look([&shown](QDialog* d) {
+                    auto* dialog = qobject_cast<QFontDialog*>(d);
+                    QVERIFY(dialog);
+                    shown = dialog->currentFont().pointSize();
+                    dialog->reject();
+                });
+                emit t.grid()->cellDoubleClicked(row, 5);
+                QVERIFY(look.opened());
+            }
+            QCOMPARE(shown, points);
+        }
+        QVERIFY(!t.w->editing().modified());
     }
 
     void colourCellsTakeTheDialogsChoice()

@@ -90,6 +90,33 @@ class MainWindowReportsTest : public QObject {
         }
     }
 
+    // "Sestavy" where the folder cannot be made: the message, and no layouts window; once the
+    // folder can be made, the window opens.
+    void layoutsWindowClosesWhenItsFolderCannotBeMade()
+    {
+        test::TempHome home;
+        setUpHome(home);
+        std::filesystem::remove_all(home / "Sestavy");
+        home.writeText("Sestavy", "soubor, ne složka");
+        ui::MainWindow w(home.path(), home / "Kapsorel.ini", /*startWorkers=*/false);
+        w.show();
+        auto* menu = w.findChild<ui::ReportsMenu*>();
+        QVERIFY(menu);
+        {
+            const auto refused = test::answerNextModal(QStringLiteral("zprava_ok"));
+            w.findChild<QAction*>(QStringLiteral("TBXsestavy"))->trigger();
+            QVERIFY(refused.opened());
+            QVERIFY(refused.text().startsWith(QStringLiteral("Nelze vytvořit : ")));
+        }
+        QVERIFY(!w.findChild<ui::LayoutsWindow*>());
+
+        std::filesystem::remove(home / "Sestavy");
+        ui::LayoutsWindow* layouts = menu->showLayouts();
+        QVERIFY(layouts);
+        QVERIFY(layouts->isVisible());
+        QVERIFY(std::filesystem::is_directory(home / "Sestavy"));
+    }
+
     void layoutEntryPrintsItsOwnCopy()
     {
         test::TempHome home;

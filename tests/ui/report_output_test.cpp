@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTest>
+#include <filesystem>
 
 using namespace kapsorel;
 
@@ -182,6 +183,34 @@ class ReportOutputTest : public QObject {
         // The twentieth cell column ends past the right margin and still prints whole.
         QVERIFY2(text.contains(QStringLiteral("1,39")), qPrintable(text));
         lookAt(path, "rep-layout-report");
+    }
+
+    // The export says it wrote the PDF only when the printer finished it: a path it cannot
+    // write is refused, even where something of that name is already there.
+    void pdfExportReportsAFailedPrinter_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("an existing folder") << QStringLiteral("slozka.pdf");
+        QTest::newRow("inside a file") << QStringLiteral("soubor/report.pdf");
+        QTest::newRow("inside a missing folder") << QStringLiteral("chybi/report.pdf");
+    }
+
+    void pdfExportReportsAFailedPrinter()
+    {
+        QFETCH(QString, where);
+        test::TempHome home;
+        std::filesystem::create_directory(home / "slozka.pdf");
+        home.writeText("slozka.pdf/obsah.txt", "x");
+        home.writeText("soubor", "jen soubor");
+        ui::ReportDocument document;
+        document.pages.push_back(buildLayoutReport(demo::demoLayout(), demoTest(6), demo::demoBatteryTypes()));
+        const QString path = QString::fromStdString((home / where.toStdString()).string());
+        const Status written = ui::exportReportPdf(document, path);
+        QVERIFY(!written.ok());
+        QVERIFY2(QString::fromStdString(written.error()).contains(QStringLiteral("nelze zapsat")),
+                 written.error().c_str());
+        QVERIFY(std::filesystem::is_directory(home / "slozka.pdf"));
+        QCOMPARE(home.readText("soubor"), std::string("jen soubor"));
     }
 
     // The layout the demo station comes with prints on one portrait page: its header fields,

@@ -3,7 +3,9 @@
 #include "core/base/bytes.h"
 #include "core/base/files.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace kapsorel {
 
@@ -94,8 +96,25 @@ Result<ReportLayout> decodeLayout(std::span<const std::uint8_t> data)
     if (r.remaining() < count * kItemSize)
         return Error{"Soubor sestavy je zkrácený: obsahuje " + std::to_string(r.remaining() / kItemSize) + " z " +
                      std::to_string(count) + " položek"};
+    const std::string damaged = "Soubor sestavy je poškozený: ";
+    if (orientation > static_cast<std::uint8_t>(PageOrientation::Landscape))
+        return Error{damaged + "orientace stránky " + std::to_string(orientation) + " není 0 ani 1"};
+    // Every text's length byte within its field, so no text takes the next field's bytes.
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = kHeaderSize + i * kItemSize;
+        const auto tooLong = [&](std::size_t offset, std::size_t capacity, const char* field) -> std::optional<Error> {
+            if (data[at + offset] <= capacity)
+                return std::nullopt;
+            return Error{damaged + "položka " + std::to_string(i + 1) + ": " + field + " má délku " +
+                         std::to_string(data[at + offset]) + ", pole pojme " + std::to_string(capacity) + " znaků"};
+        };
+        if (auto e = tooLong(kTextOffset, kTextCapacity, "text"))
+            return *e;
+        if (auto e = tooLong(kFontOffset, kFontCapacity, "název písma"))
+            return *e;
+    }
     ReportLayout layout;
-    layout.orientation = orientation == 1 ? PageOrientation::Landscape : PageOrientation::Portrait;
+    layout.orientation = static_cast<PageOrientation>(orientation);
     layout.items.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         layout.items.push_back(readItem(r));
@@ -120,6 +139,13 @@ Result<ReportLayout> loadLayoutFile(const std::string& path)
 Status saveLayoutFile(const std::string& path, const ReportLayout& layout)
 {
     return writeFileRetrying(path, encodeLayout(layout));
+}
+
+int fontPoints(std::int32_t stored)
+{
+    // Clamped first: the magnitude of the most negative 32-bit value does not fit in 32 bits.
+    const std::int32_t size = std::clamp(stored, -kMostFontPoints, kMostFontPoints);
+    return std::max(1, size < 0 ? -size : size);
 }
 
 long millimetresToUnits(double mm)

@@ -19,6 +19,9 @@ constexpr std::size_t kCountOffset = 257;
 constexpr std::size_t kMaxItems = 255;
 constexpr std::size_t kTextCapacity = 31;
 constexpr std::size_t kFontCapacity = 23;
+// Offsets in an item of the text's and the font name's length bytes.
+constexpr std::size_t kTextOffset = 0;
+constexpr std::size_t kFontOffset = 40;
 // What the layouts window stores of an edited text and of a chosen font name.
 constexpr std::size_t kTextChars = 30;
 constexpr std::size_t kFontChars = 20;
@@ -73,11 +76,19 @@ struct ReportLayout {
 // The whole file of a layout. At most 255 items are written (the count is one byte).
 std::vector<std::uint8_t> encodeLayout(const ReportLayout& layout);
 // Reads the header and exactly as many items as it counts; bytes after them are ignored.
-// A file shorter than that is refused with a message naming what is missing.
+// A file shorter than that is refused with a message naming what is missing; so is an
+// orientation other than 0 or 1 and a text or font name longer than its field, naming the
+// item. A font size is taken as it is (fontPoints() makes it a size to draw).
 Result<ReportLayout> decodeLayout(std::span<const std::uint8_t> data);
 
 Result<ReportLayout> loadLayoutFile(const std::string& path);
 Status saveLayoutFile(const std::string& path, const ReportLayout& layout);
+
+// Largest font a report draws, in points: more than an A4 page's height.
+constexpr std::int32_t kMostFontPoints = 1000;
+// Points of a stored font size, 1 ... kMostFontPoints: a negative size stands for its
+// magnitude, 0 for the smallest font. Any 32-bit value from a file is taken.
+int fontPoints(std::int32_t stored);
 
 // Millimetres to report units, rounded.
 long millimetresToUnits(double mm);

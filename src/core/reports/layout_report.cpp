@@ -13,6 +13,7 @@ namespace {
 constexpr DayTime kFirstDate = 2.0;      // 1.1.1900
 constexpr DayTime kLastDate = 2958466.0; // 1.1.10000
 constexpr const char* kNoValue = "***";
+constexpr const char* kNoDate = "  ";
 
 const BatteryType* findType(std::span<const BatteryType> types, const std::string& name)
 {
@@ -92,10 +93,12 @@ std::vector<std::string> headerField(const std::string& text, const ReportTest& 
     case 'M':
         return {test.header.operatorName};
     case 'N': {
+        // Two spaces stand for a date that cannot be given: no "T1", or a date outside the
+        // calendar the reports write.
         const BatteryVariable* t1 = findTypeVariable(types, test.header.batteryType, "T1");
-        if (t1 == nullptr)
-            return {"  "};
-        return {reportDate(test.header.start + std::trunc(static_cast<double>(t1->value)))};
+        const std::string next =
+            t1 ? reportDate(test.header.start + std::trunc(static_cast<double>(t1->value))) : std::string();
+        return {next.empty() ? kNoDate : next};
     }
     case 'P':
         return {test.header.note};
@@ -161,7 +164,7 @@ ReportPage buildLayoutReport(const ReportLayout& layout, const ReportTest& test,
             ReportLabel label;
             label.rect = layoutLabelRect(item, column);
             label.text = (*texts)[c];
-            label.font = {item.fontName, item.fontSize, item.fontColour, item.fontStyle};
+            label.font = {item.fontName, fontPoints(item.fontSize), item.fontColour, item.fontStyle};
             label.alignment = alignmentOf(item.frame);
             label.background = item.fillColour;
             label.filled = true;

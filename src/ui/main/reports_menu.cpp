@@ -180,6 +180,11 @@ LayoutsWindow* ReportsMenu::showLayouts()
             runtime_.config(), runtime_.home() / kLayoutFolderName,
             QString::fromStdString(runtime_.settings().stationName),
             [this](const ReportLayout& layout) { return printLayout(layout); }, owner_);
+    if (!w->folderReady()) {
+        // It said why; the next "Sestavy" tries the folder again.
+        delete w;
+        return nullptr;
+    }
     w->show();
     w->raise();
     return w;

@@ -41,6 +41,7 @@ class ReportsMenu final : public QObject {
     // whatever it has open.
     void printLayoutFile(const std::string& fileName);
     bool printLayout(const ReportLayout& layout);
+    // The one layouts window, shown; nullptr when its folder cannot be made (it said so).
     LayoutsWindow* showLayouts();
 
   private:

@@ -185,7 +185,10 @@ LayoutsWindow::LayoutsWindow(ConfigFile& config, std::filesystem::path folder, Q
     restorePlacement(*this, config_, kSection);
 
     if (Status s = ensureFolder(folder_); !s) {
+        // Nothing to edit without the folder: the refusal is said, and the window is not
+        // shown (whoever opened it lets it go).
         showRefusal(this, s.error());
+        folderReady_ = false;
         startUntitled();
         return;
     }
@@ -290,6 +293,10 @@ void LayoutsWindow::print()
 
 void LayoutsWindow::closeEvent(QCloseEvent* event)
 {
+    if (!folderReady_) {
+        event->accept();
+        return;
+    }
     if (!settleChanges(true)) {
         event->ignore();
         return;
@@ -354,7 +361,7 @@ void LayoutsWindow::cellDoubleClicked(int row, int column)
     const LayoutItem& item = editing_.layout().items[index];
     const LayoutColumn which = columnAt(column);
     if (which == LayoutColumn::Font) {
-        QFont font(QString::fromStdString(item.fontName), item.fontSize);
+        QFont font(QString::fromStdString(item.fontName), fontPoints(item.fontSize));
         font.setBold(item.fontStyle & font_style::kBold);
         font.setItalic(item.fontStyle & font_style::kItalic);
         font.setUnderline(item.fontStyle & font_style::kUnderline);

@@ -29,6 +29,9 @@ class LayoutsWindow final : public QWidget {
                   QWidget* parent = nullptr);
 
     void setFileChooser(ChooseFile choose) { choose_ = std::move(choose); }
+    // False when the folder could not be made: the refusal has been shown, and the window is
+    // not to be shown; whoever made it closes it (nothing of it is stored).
+    bool folderReady() const { return folderReady_; }
 
     const LayoutEditing& editing() const { return editing_; }
     const std::filesystem::path& path() const { return path_; }
@@ -67,6 +70,7 @@ class LayoutsWindow final : public QWidget {
     std::filesystem::path path_;
     bool untitled_ = true;
     bool filling_ = false;
+    bool folderReady_ = true;
     QTableWidget* grid_ = nullptr;
     QRadioButton* portrait_ = nullptr;
     QRadioButton* landscape_ = nullptr;

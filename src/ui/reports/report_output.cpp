@@ -4,6 +4,7 @@
 #include "ui/reports/report_painter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -11,6 +12,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
+#include <algorithm>
 #include <memory>
 
 namespace kapsorel::ui {
@@ -26,22 +28,29 @@ void preparePrinter(const ReportDocument& document, QPrinter& printer)
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+// The end of a PDF file in which its end-of-file mark lies.
+constexpr qint64 kPdfTailBytes = 1024;
+
 } // namespace
 
-void renderReport(const ReportDocument& document, QPrinter& printer)
+bool renderReport(const ReportDocument& document, QPrinter& printer)
 {
     QPainter painter;
     if (!painter.begin(&printer))
-        return;
+        return false;
     ReportPainter reportPainter(painter, printer.resolution());
-    for (std::size_t i = 0; i < document.pages.size(); ++i) {
+    bool paged = true;
+    for (std::size_t i = 0; i < document.pages.size() && paged; ++i) {
         if (i > 0)
-            printer.newPage();
+            paged = printer.newPage();
+        if (!paged)
+            break;
         reportPainter.paint(document.pages[i]);
         if (document.chartPage == i)
             reportPainter.paintChart(document.chart, document.lines);
     }
-    painter.end();
+    const bool ended = painter.end();
+    return paged && ended && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
 }
 
 Status exportReportPdf(const ReportDocument& document, const QString& path)
@@ -52,9 +61,17 @@ Status exportReportPdf(const ReportDocument& document, const QString& path)
     printer.setCreator(QStringLiteral("Kapsorel"));
     printer.setDocName(document.fileName);
     preparePrinter(document, printer);
-    renderReport(document, printer);
-    if (!QFileInfo(path).exists() || QFileInfo(path).size() == 0)
-        return Error{"Soubor " + path.toStdString() + " nelze zapsat"};
+    const Error failed{"Soubor " + path.toStdString() + " nelze zapsat"};
+    if (!renderReport(document, printer))
+        return failed;
+    // The printer does not learn of a failed write when it closes the file: what it wrote
+    // must be there, ending with the PDF's end-of-file mark.
+    QFile written(path);
+    if (!QFileInfo(path).isFile() || written.size() == 0 || !written.open(QIODevice::ReadOnly))
+        return failed;
+    written.seek(std::max<qint64>(0, written.size() - kPdfTailBytes));
+    if (!written.readAll().contains("%%EOF"))
+        return failed;
     return {};
 }
 

@@ -27,8 +27,9 @@ struct ReportDocument {
     QString fileName;
 };
 
-// Draws every page of the document onto the printer (A4, full page).
-void renderReport(const ReportDocument& document, QPrinter& printer);
+// Draws every page of the document onto the printer (A4, full page); false when the printer
+// could not start, take a page or finish.
+bool renderReport(const ReportDocument& document, QPrinter& printer);
 // Writes the document as a PDF file.
 Status exportReportPdf(const ReportDocument& document, const QString& path);
 // A non-modal print preview named "nahled" (its PDF action "act_export_pdf" asks for a

@@ -1,6 +1,6 @@
 #include "ui/reports/report_painter.h"
 
-#include "core/base/numbers.h"
+#include "core/reports/chart_axis.h"
 #include "ui/reports/report_colour.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ namespace {
 QFont qtFont(const ReportFont& f, QPaintDevice* device)
 {
     QFont font(QString::fromStdString(f.name));
-    font.setPointSizeF(std::max(1, std::abs(f.size)));
+    font.setPointSize(fontPoints(f.size));
     font.setBold(f.style & font_style::kBold);
     font.setItalic(f.style & font_style::kItalic);
     font.setUnderline(f.style & font_style::kUnderline);
@@ -25,30 +25,24 @@ QFont qtFont(const ReportFont& f, QPaintDevice* device)
 struct Range {
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
+    // A value that is no finite number is not drawn and sizes no axis.
     void add(double v)
     {
+        if (!std::isfinite(v))
+            return;
         low = std::min(low, v);
         high = std::max(high, v);
     }
-    void settle()
-    {
-        if (low > high) {
-            low = 0.0;
-            high = 1.0;
-        }
-        if (high - low < 1e-9) {
-            low -= 0.5;
-            high += 0.5;
-        }
-    }
 };
 
-// A tick's value with as many decimals as a fifth of the axis span needs (at most four).
-QString numberText(double v, double span)
+// Room a label needs along an axis, in text heights: the bottom axis' labels side by side,
+// the value axes' one above another.
+constexpr double kBottomLabelPitch = 6.0;
+constexpr double kSideLabelPitch = 2.5;
+
+int stepsFor(double length, double text, double pitch)
 {
-    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(span / 5.0))), 0, 4);
-    const std::string format = "%." + std::to_string(decimals) + "f";
-    return QString::fromStdString(formatNumber(format.c_str(), v));
+    return std::max(1, static_cast<int>(length / (text * pitch)));
 }
 
 } // namespace
@@ -118,32 +112,49 @@ void ReportPainter::paintChart(const ReportRect& area, const std::vector<ChartLi
             (line.rightAxis ? right : left).add(v);
         }
     }
-    time.settle();
-    left.settle();
-    right.settle();
-    const auto mapX = [&](double h) { return plot.left() + (h - time.low) / (time.high - time.low) * plot.width(); };
-    const auto mapY = [&](double v, const Range& r) {
-        return plot.bottom() - (v - r.low) / (r.high - r.low) * plot.height();
+    // Each axis from a round value to a round value, a grid line at each of its ticks.
+    const AxisTicks timeTicks = roundAxisTicks(time.low, time.high, stepsFor(plot.width(), text, kBottomLabelPitch));
+    const AxisTicks leftTicks = roundAxisTicks(left.low, left.high, stepsFor(plot.height(), text, kSideLabelPitch));
+    const AxisTicks rightTicks = roundAxisTicks(right.low, right.high, stepsFor(plot.height(), text, kSideLabelPitch));
+    const auto mapX = [&](double h) {
+        return plot.left() + (h - timeTicks.low) / (timeTicks.high - timeTicks.low) * plot.width();
     };
+    const auto mapY = [&](double v, const AxisTicks& axis) {
+        return plot.bottom() - (v - axis.low) / (axis.high - axis.low) * plot.height();
+    };
+    const auto label = [](const AxisTicks& axis, double v) { return QString::fromStdString(axisTickLabel(axis, v)); };
 
-    painter_.setPen(QPen(Qt::black, std::max(toDevice(1), 1.0)));
-    painter_.drawRect(plot);
-    constexpr int kTicks = 5;
-    for (int i = 0; i <= kTicks; ++i) {
-        const double f = static_cast<double>(i) / kTicks;
-        const double x = plot.left() + f * plot.width();
-        const double y = plot.bottom() - f * plot.height();
-        painter_.setPen(QPen(QColor(220, 220, 220), 0));
+    const QPen grid(QColor(220, 220, 220), 0);
+    const double tick = text * 0.3;
+    for (double h : timeTicks.values) {
+        const double x = mapX(h);
+        painter_.setPen(grid);
         painter_.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        painter_.setPen(Qt::black);
+        painter_.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + tick));
+        painter_.drawText(QRectF(x - text * 3, plot.bottom() + text * 0.2, text * 6, text), Qt::AlignHCenter,
+                          label(timeTicks, h));
+    }
+    for (double v : leftTicks.values) {
+        const double y = mapY(v, leftTicks);
+        painter_.setPen(grid);
         painter_.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter_.setPen(Qt::black);
-        painter_.drawText(QRectF(x - text * 3, plot.bottom() + text * 0.2, text * 6, text), Qt::AlignHCenter,
-                          numberText(time.low + f * (time.high - time.low), time.high - time.low));
+        painter_.drawLine(QPointF(plot.left() - tick, y), QPointF(plot.left(), y));
         painter_.drawText(QRectF(plot.left() - text * 3.3, y - text / 2, text * 3, text), Qt::AlignRight,
-                          numberText(left.low + f * (left.high - left.low), left.high - left.low));
-        painter_.drawText(QRectF(plot.right() + text * 0.3, y - text / 2, text * 3, text), Qt::AlignLeft,
-                          numberText(right.low + f * (right.high - right.low), right.high - right.low));
+                          label(leftTicks, v));
     }
+    // The right axis has its own round values: tick marks at its edge, no grid lines.
+    painter_.setPen(Qt::black);
+    for (double v : rightTicks.values) {
+        const double y = mapY(v, rightTicks);
+        painter_.drawLine(QPointF(plot.right(), y), QPointF(plot.right() + tick, y));
+        painter_.drawText(QRectF(plot.right() + text * 0.3, y - text / 2, text * 3, text), Qt::AlignLeft,
+                          label(rightTicks, v));
+    }
+    painter_.setPen(QPen(Qt::black, std::max(toDevice(1), 1.0)));
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawRect(plot);
     painter_.drawText(QRectF(plot.left(), plot.bottom() + text * 1.4, plot.width(), text), Qt::AlignHCenter,
                       QStringLiteral("Čas [h]"));
     const auto verticalTitle = [&](double x, const QString& title) {
@@ -163,7 +174,7 @@ void ReportPainter::paintChart(const ReportRect& area, const std::vector<ChartLi
         QPolygonF polygon;
         polygon.reserve(static_cast<qsizetype>(line.points.size()));
         for (const auto& [h, v] : line.points)
-            polygon << QPointF(mapX(h), mapY(v, line.rightAxis ? right : left));
+            polygon << QPointF(mapX(h), mapY(v, line.rightAxis ? rightTicks : leftTicks));
         painter_.setPen(QPen(toQColor(line.colour), toDevice(line.penWidth)));
         painter_.drawPolyline(polygon);
     }

@@ -1,6 +1,7 @@
 #include "core/base/bytes.h"
 #include "core/reports/layout_file.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace kapsorel {
@@ -96,6 +97,49 @@ TEST(LayoutFile, TrailingBytesAreIgnoredAndShortFilesRefused)
         ASSERT_FALSE(cut.ok()) << size;
         EXPECT_NE(cut.error().find("zkrácený"), std::string::npos) << cut.error();
     }
+}
+
+// Hostile files: each is refused with a message that says what is wrong.
+TEST(LayoutFile, DamagedFilesAreRefusedNamingWhatIsWrong)
+{
+    const auto good = encodeLayout({PageOrientation::Portrait, {sampleItem("A"), sampleItem("B")}});
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> damage;
+        std::vector<std::string> said;
+    };
+    const Case cases[] = {
+        {"empty", [](auto& b) { b.clear(); }, {"zkrácený", "hlavička", "0 z 259"}},
+        {"header cut", [](auto& b) { b.resize(200); }, {"zkrácený", "200 z 259"}},
+        {"more items counted than there are", [](auto& b) { b[kCountOffset] = 3; }, {"zkrácený", "2 z 3"}},
+        {"255 items counted, none there",
+         [](auto& b) { b.resize(kHeaderSize), b[kCountOffset] = 255; },
+         {"zkrácený", "0 z 255"}},
+        {"orientation 2", [](auto& b) { b[1] = 2; }, {"poškozený", "orientace", "2"}},
+        {"orientation 255", [](auto& b) { b[1] = 255; }, {"poškozený", "orientace", "255"}},
+        {"text longer than its field",
+         [](auto& b) { b[kHeaderSize + kItemSize + kTextOffset] = 32; },
+         {"poškozený", "položka 2", "text", "32", "31"}},
+        {"text length 255", [](auto& b) { b[kHeaderSize + kTextOffset] = 255; }, {"položka 1", "text", "255"}},
+        {"font name longer than its field",
+         [](auto& b) { b[kHeaderSize + kFontOffset] = 24; },
+         {"poškozený", "položka 1", "název písma", "24", "23"}},
+    };
+    for (const Case& c : cases) {
+        auto bytes = good;
+        c.damage(bytes);
+        const auto read = decodeLayout(bytes);
+        ASSERT_FALSE(read.ok()) << c.name;
+        for (const std::string& part : c.said)
+            EXPECT_NE(read.error().find(part), std::string::npos) << c.name << ": " << read.error();
+    }
+    // Full fields are no damage.
+    auto full = good;
+    full[kHeaderSize + kTextOffset] = 31;
+    full[kHeaderSize + kFontOffset] = 23;
+    const auto read = decodeLayout(full);
+    ASSERT_TRUE(read.ok()) << read.error();
+    EXPECT_EQ(read->items[0].text.size(), 31u);
 }
 
 TEST(LayoutFile, WritesAtMost255ItemsSoTheCountNeverWraps)

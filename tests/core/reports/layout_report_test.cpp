@@ -3,6 +3,7 @@
 #include "support/locale_scope.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace kapsorel {
 namespace {
@@ -94,9 +95,21 @@ TEST(LayoutReport, OutOfRangeDatesAreNotShown)
     EXPECT_EQ(reportDate(-5.0), "");
     EXPECT_EQ(reportDate(1e12), "");
     EXPECT_EQ(reportDate(toDayTime(LocalDateTime{2024, 3, 1, 0, 0, 0, 0})), "1.3.2024");
-    ReportTest test = sampleTest();
-    test.header.start = 1e12;
-    EXPECT_EQ(one("$N", test, types(1, 1, 365)), "");
+    // "$N" prints its two spaces for a next date outside the calendar, as for a missing "T1".
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        DayTime start;
+        float t1;
+    };
+    for (const Case& c :
+         {Case{1e12, 365.0f}, Case{sampleTest().header.start, 3e9f}, Case{sampleTest().header.start, -1e6f},
+          Case{sampleTest().header.start, nan}, Case{sampleTest().header.start, inf},
+          Case{sampleTest().header.start, -inf}, Case{std::numeric_limits<double>::quiet_NaN(), 1.0f}}) {
+        ReportTest test = sampleTest();
+        test.header.start = c.start;
+        EXPECT_EQ(one("$N", test, types(1, 1, c.t1)), "  ") << c.start << " + " << c.t1;
+    }
 }
 
 TEST(LayoutReport, CellColumnsSharePrintedEdgesAndTheLastFitsThePage)
@@ -146,6 +159,31 @@ TEST(LayoutReport, MissingStepDrawsTheBoxOnlyAndInsetsClamp)
     EXPECT_EQ(page.labels[0].rect.width, 0);
     EXPECT_EQ(page.labels[0].rect.height, 0);
     EXPECT_EQ(page.labels[0].alignment, TextAlignment::Right);
+}
+
+// A ".ses" may hold any 32-bit font size; the page gets 1 ... 1000 points, the magnitude of a
+// negative size, whatever the file says (the most negative one has no 32-bit magnitude).
+TEST(LayoutReport, FontSizesFromTheFileAreClampedBeforeUse)
+{
+    const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    const std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    struct Case {
+        std::int32_t stored;
+        int points;
+    };
+    for (const Case& c :
+         {Case{10, 10}, Case{-12, 12}, Case{0, 1}, Case{1, 1}, Case{1000, 1000}, Case{1001, 1000}, Case{-1000, 1000},
+          Case{-1001, 1000}, Case{highest, 1000}, Case{lowest, 1000}, Case{lowest + 1, 1000}}) {
+        LayoutItem item;
+        item.text = "Text";
+        item.width = 100;
+        item.height = 20;
+        item.fontSize = c.stored;
+        const ReportPage page = buildLayoutReport({PageOrientation::Portrait, {item}}, sampleTest(), {});
+        ASSERT_EQ(page.labels.size(), 1u);
+        EXPECT_EQ(page.labels[0].font.size, c.points) << c.stored;
+        EXPECT_EQ(fontPoints(c.stored), c.points) << c.stored;
+    }
 }
 
 } // namespace
