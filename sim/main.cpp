@@ -1,5 +1,6 @@
 // kapsorel-sim: the station's power module and measurement module as network peers on
 // loopback, with a battery model and a control interface for tests and demos.
+#include "core/base/program_version.h"
 #include "simulator.h"
 
 #include <csignal>
@@ -13,6 +14,10 @@ int main(int argc, char** argv)
     const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.help) {
         std::cout << usageText();
+        return 0;
+    }
+    if (parsed.version) {
+        std::cout << kapsorel::versionLine("kapsorel-sim") << "\n";
         return 0;
     }
     if (!parsed.ok()) {

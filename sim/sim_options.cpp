@@ -40,7 +40,8 @@ bool isLoopbackAddress(const std::string& text)
 
 std::string usageText()
 {
-    return "usage: kapsorel-sim [--power ADDR] [--measure ADDR] [--tcp-port N] [--udp-port N]\n"
+    return "usage: kapsorel-sim --help | --version\n"
+           "       kapsorel-sim [--power ADDR] [--measure ADDR] [--tcp-port N] [--udp-port N]\n"
            "                    [--control ADDR:PORT] [--tftp-port N] [--chemistry nicd|pb] [--cells N] [--capacity "
            "AH]\n"
            "                    [--charge FRACTION] [--weak-cell K] [--time-scale X]\n";
@@ -59,6 +60,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         const std::string& name = args[i];
         if (name == "--help" || name == "-h") {
             result.help = true;
+            return result;
+        }
+        if (name == "--version" || name == "-V") {
+            result.version = true;
             return result;
         }
         if (i + 1 >= args.size())

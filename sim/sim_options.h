@@ -37,6 +37,7 @@ struct ParsedOptions {
     SimOptions options;
     std::string error;
     bool help = false;
+    bool version = false;
     bool ok() const { return error.empty(); }
 };
 

@@ -83,6 +83,10 @@ class DesktopNotifierTest : public QObject {
         QCOMPARE(asked.summary, QStringLiteral("Test čeká na odpověď"));
         QCOMPARE(asked.body, QStringLiteral("Opakovat ukázku?\nBaterie A&amp;12, stanice Zkušebna, krok 5"));
         QCOMPARE(asked.hints.value(QStringLiteral("urgency")), urgency(NoticeUrgency::Critical));
+        // The server groups the notices under the program's desktop entry and icon.
+        QCOMPARE(asked.hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("org.kapsorel.Kapsorel"));
+        QCOMPARE(asked.appIcon, QStringLiteral("org.kapsorel.Kapsorel"));
         QCOMPARE(asked.expireTimeout, -1);
         QTest::mouseClick(widget<QPushButton>(w, "bvol_ko"), Qt::LeftButton);
 

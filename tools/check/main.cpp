@@ -1,5 +1,6 @@
 // kapsorel-check FILE.tst: counts a test file's records by kind and looks for what a crash
 // or a resume could have left wrong in them. Prints one "name value" line per figure.
+#include "core/base/program_version.h"
 #include "core/records/tail_audit.h"
 
 #include <cstdio>
@@ -16,6 +17,7 @@ constexpr int kUsage = 2;
 constexpr int kCannotRead = 3;
 
 const char* const kHelp = "Usage: kapsorel-check FILE.tst\n"
+                          "       kapsorel-check --help | --version\n"
                           "\n"
                           "Reads a Kapsorel test file and prints, one per line:\n"
                           "  samples, markers, resumes   records of each kind\n"
@@ -30,7 +32,7 @@ const char* const kHelp = "Usage: kapsorel-check FILE.tst\n"
                           "  0  read, and no record is refused, repeated or out of place\n"
                           "  1  read, with faults (the counts say which)\n"
                           "  2  wrong command line\n"
-                          "  3  the file could not be read as a test file\n";
+                          "  3  the file could not be read, or is no test file\n";
 
 } // namespace
 
@@ -38,6 +40,10 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
         std::fputs(kHelp, stdout);
+        return kSound;
+    }
+    if (argc == 2 && (std::strcmp(argv[1], "-V") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+        std::printf("%s\n", kapsorel::versionLine("kapsorel-check").c_str());
         return kSound;
     }
     if (argc != 2 || argv[1][0] == '-') {

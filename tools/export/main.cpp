@@ -1,5 +1,6 @@
 // kapsorel-export FILE.tst [OUT.csv]: writes a test's samples as CSV and its step summary
 // beside it. The exit codes are listed in the help text.
+#include "core/base/program_version.h"
 #include "core/records/csv_export.h"
 
 #include <cstdio>
@@ -29,7 +30,8 @@ const char* const kHelp = "Usage: kapsorel-export FILE.tst [OUT.csv]\n"
                           "show them as text.\n"
                           "\n"
                           "Options:\n"
-                          "  -h, --help   show this text\n"
+                          "  -h, --help     show this text\n"
+                          "  -V, --version  show the version\n"
                           "\n"
                           "Exit codes:\n"
                           "  0  exported completely\n"
@@ -49,6 +51,10 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kHelp, stdout);
+            return kExported;
+        }
+        if (std::strcmp(argv[i], "-V") == 0 || std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", kapsorel::versionLine("kapsorel-export").c_str());
             return kExported;
         }
         if (argv[i][0] == '-' && argv[i][1] != '\0' && std::strcmp(argv[i], "--") != 0) {

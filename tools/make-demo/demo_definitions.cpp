@@ -1,6 +1,7 @@
 #include "demo_definitions.h"
 
 #include "core/app/config_path.h"
+#include "core/app/user_list.h"
 #include "core/base/files.h"
 #include "core/definitions/battery_table.h"
 #include "core/definitions/condition_text.h"
@@ -448,6 +449,12 @@ Status writeDemoDefinitions(const std::filesystem::path& home)
         return report.status;
     if (!report.warnings.empty())
         return Error{report.warnings.front()};
+    // Operators for "Měřil", so the demo's tests and reports name who measured; a station's
+    // own list stays.
+    std::error_code usersEc;
+    if (!std::filesystem::exists(home / kUserListFileName, usersEc))
+        if (auto st = writeUserList(home / kUserListFileName, {"Novák", "Svobodová"}); !st)
+            return st;
     // A report layout for the "Tisk" menu, kept when the station already has one of that name.
     const auto layouts = home / kLayoutFolderName;
     if (auto st = ensureFolder(layouts); !st)

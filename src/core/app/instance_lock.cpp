@@ -90,7 +90,8 @@ bool InstanceLock::acquire()
         error_ = "Zámek " + name_ + ": " + std::strerror(err);
         return true;
     }
-    // Listening (and never accepting) lets a refused instance ask the system who holds it.
+    // Listening (and never accepting here) lets a refused instance ask the system who holds
+    // it, and the window's server take a second instance's request to come to the front.
     ::listen(fd, kAskBacklog);
     fd_ = fd;
     error_.clear();

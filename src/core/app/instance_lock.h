@@ -2,7 +2,8 @@
 // module's address, held until the object is destroyed. On Linux it is a Unix socket
 // bound to that name in the abstract namespace: one name for every user and every
 // environment on the machine, no file to leave behind or to share permissions on, and
-// the system frees it when its holder ends in any way.
+// the system frees it when its holder ends in any way. The holder also listens on the
+// socket: a second instance connects to it to ask the running window to come to the front.
 #pragma once
 
 #include <optional>
@@ -40,6 +41,8 @@ class InstanceLock {
     // After acquire() was refused: the holder as the system tells it (its process and user
     // at the time it took the lock), when it can be asked.
     std::optional<LockHolder> holder() const;
+    // The listening socket while held (-1 otherwise); it stays the lock's own.
+    int descriptor() const { return fd_; }
     const std::string& error() const { return error_; }
     const std::string& name() const { return name_; }
 

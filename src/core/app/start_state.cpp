@@ -1,6 +1,7 @@
 #include "core/app/start_state.h"
 
 #include "core/app/config_path.h"
+#include "core/base/program_version.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,7 +47,8 @@ std::vector<std::string> findReportLayouts(const std::filesystem::path& home)
 std::string versionLabel(std::uint8_t powerSwVersion)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "SW: 1.%2.2d-%2.2d", 8, static_cast<int>(powerSwVersion));
+    std::snprintf(text, sizeof text, "SW: %d.%2.2d-%2.2d", programVersionMajor(), programVersionMinor(),
+                  static_cast<int>(powerSwVersion));
     return text;
 }
 

@@ -1,8 +1,15 @@
 #include "core/records/battery_test_reader.h"
 
+#include <cmath>
 #include <string>
 
 namespace kapsorel {
+
+namespace {
+
+constexpr const char* kNotATestFile = "Soubor není soubor testu baterie";
+
+} // namespace
 
 std::size_t maxTestFileHeadSize()
 {
@@ -21,6 +28,10 @@ Result<BatteryTestFileHead> readTestFileHead(std::span<const std::uint8_t> file,
     // (the file shrank while it was read) is a file cut short.
     if (file.size() > fileSize || (file.size() < fileSize && file.size() < maxTestFileHeadSize()))
         return Error{"Soubor testu je zkrácený"};
+    // A file of another kind is named as such, not as a test file cut short: its first byte
+    // is no version this program knows, or (below) its start time is no time at all.
+    if (!file.empty() && file[0] > test_file_layout::kCurrentVersion)
+        return Error{std::string(kNotATestFile) + " (neznámá verze " + std::to_string(file[0]) + ")"};
     if (fileSize < test_file_layout::kStepsOffset)
         return Error{"Soubor testu je zkrácený: chybí hlavička testu"};
 
@@ -29,6 +40,8 @@ Result<BatteryTestFileHead> readTestFileHead(std::span<const std::uint8_t> file,
     head.layout.version = r.u8();
     head.layout.family = r.u8();
     head.header = readTestHeader(r);
+    if (!std::isfinite(head.header.start))
+        return Error{std::string(kNotATestFile) + " (čas začátku není číslo)"};
     const std::size_t n = head.header.stepCount;
     if (n > static_cast<std::size_t>(test_file_layout::kMaxSteps))
         return Error{"Soubor testu má neplatný počet kroků " + std::to_string(n)};

@@ -35,6 +35,9 @@ Banners::Banners(CircuitDiagram& diagram) : QObject(&diagram), diagram_(diagram)
     bannerFont.setPointSize(bannerFont.pointSize() + 6);
     alarm_->setFont(bannerFont);
     alarm_->hide();
+    // Its text is the step's message; a screen reader names it for what it does.
+    alarm_->setAccessibleName(QStringLiteral("Signalizace (potvrdit)"));
+    alarm_->setAutoDefault(true);
     connect(alarm_, &QPushButton::clicked, this, &Banners::alarmClicked);
 
     question_ = new QFrame(&diagram);
@@ -59,6 +62,11 @@ Banners::Banners(CircuitDiagram& diagram) : QObject(&diagram), diagram_(diagram)
     buttons->addWidget(end_);
     buttons->addStretch();
     column->addLayout(buttons);
+    ok_->setAccessibleName(QStringLiteral("OK (pokračovat v testu)"));
+    end_->setAccessibleName(QStringLiteral("Konec (ukončit test)"));
+    // Enter answers with the button that has the focus, as in a dialog.
+    ok_->setAutoDefault(true);
+    end_->setAutoDefault(true);
     question_->hide();
     ok_->hide();
     end_->hide();
@@ -114,10 +122,18 @@ void Banners::showQuestion(const QString& text)
     layOut();
     question_->show();
     question_->raise();
+    questionText_->setAccessibleName(text);
+    // The operator answers by keyboard too: OK has the focus, Tab goes to "Konec".
+    ok_->setFocus(Qt::OtherFocusReason);
 }
 
 void Banners::hideQuestion()
 {
+    ok_->setAccessibleName(QStringLiteral("OK (pokračovat v testu)"));
+    end_->setAccessibleName(QStringLiteral("Konec (ukončit test)"));
+    // Enter answers with the button that has the focus, as in a dialog.
+    ok_->setAutoDefault(true);
+    end_->setAutoDefault(true);
     question_->hide();
     ok_->hide();
     end_->hide();

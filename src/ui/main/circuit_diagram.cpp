@@ -13,7 +13,11 @@ namespace {
 
 constexpr int kBarScale = 250;
 
-const char* const kValueLabels[] = {"lnap", "lproud", "lkapacita", "lteplota", "otepl", "znap", "ldpr", "lver"};
+// The live values with what a screen reader says before them.
+const std::pair<const char*, const char*> kValueLabels[] = {
+    {"lnap", "Napětí baterie"},      {"lproud", "Proud"},         {"lkapacita", "Kapacita (Ah)"},
+    {"lteplota", "Teplota baterie"}, {"otepl", "Teplota modulu"}, {"znap", "Napětí zdroje"},
+    {"ldpr", "Změna proudu"},        {"lver", "Verze programu"}};
 
 } // namespace
 
@@ -22,9 +26,10 @@ CircuitDiagram::CircuitDiagram(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Pobvod"));
     setMinimumSize(480, 320);
     setAutoFillBackground(true);
-    for (const char* name : kValueLabels) {
+    for (const auto& [name, spoken] : kValueLabels) {
         auto* l = new QLabel(this);
         l->setObjectName(QString::fromLatin1(name));
+        l->setAccessibleName(QString::fromUtf8(spoken));
         QFont f = l->font();
         f.setPointSize(f.pointSize() + 4);
         f.setBold(true);
@@ -32,6 +37,7 @@ CircuitDiagram::CircuitDiagram(QWidget* parent) : QWidget(parent)
     }
     lstanice_ = new QLabel(this);
     lstanice_->setObjectName(QStringLiteral("lstanice"));
+    lstanice_->setAccessibleName(QStringLiteral("Stanice"));
     QFont big = lstanice_->font();
     big.setPointSize(big.pointSize() + 8);
     big.setBold(true);
@@ -40,6 +46,7 @@ CircuitDiagram::CircuitDiagram(QWidget* parent) : QWidget(parent)
     for (std::size_t i = 0; i < cellLabels_.size(); ++i) {
         auto* l = new QLabel(this);
         l->setObjectName(QStringLiteral("lclanek%1").arg(i + 1));
+        l->setAccessibleName(QStringLiteral("Článek %1").arg(i + 1));
         l->setAlignment(Qt::AlignCenter);
         QFont f = l->font();
         f.setPointSize(std::max(6, f.pointSize() - 2));

@@ -1,6 +1,7 @@
 #include "ui/main/desktop_notifier.h"
 
 #include "core/app/station_runtime.h"
+#include "core/base/program_version.h"
 #include "ui/common/qt_ui_bridge.h"
 
 #include <QDBusMessage>
@@ -83,9 +84,12 @@ void DesktopNotifier::next()
     const uint replaces = q.run == shownRun_ ? shownId_ : 0;
     const std::string body = *markup_ ? escapeNoticeMarkup(q.notice.body) : q.notice.body;
     QDBusMessage call = serverCall(QStringLiteral("Notify"));
-    call << QStringLiteral("Kapsorel") << replaces << QString() << QString::fromStdString(q.notice.summary)
+    // The desktop entry and its icon let the server group the notices under the program.
+    const QString desktopId = QString::fromLatin1(kDesktopId);
+    call << QStringLiteral("Kapsorel") << replaces << desktopId << QString::fromStdString(q.notice.summary)
          << QString::fromStdString(body) << QStringList()
-         << QVariantMap{{QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(q.notice.urgency))}}
+         << QVariantMap{{QStringLiteral("urgency"), QVariant::fromValue(static_cast<uchar>(q.notice.urgency))},
+                        {QStringLiteral("desktop-entry"), desktopId}}
          << qint32(-1);
     inFlight_ = true;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallLimitMs), this);

@@ -27,9 +27,12 @@ QAction* item(QObject* owner, const char* name, const QString& caption, bool ava
     return a;
 }
 
-QMenu* submenu(QMainWindow& window, QToolBar* bar, const char* name, const QString& caption)
+// `mnemonic` is the caption with "&" before its Alt letter: the tool button shows it and
+// Alt with the letter opens the menu (the action's text stays the caption).
+QMenu* submenu(QMainWindow& window, QToolBar* bar, const char* name, const QString& caption, const QString& mnemonic)
 {
     auto* a = item(&window, name, caption);
+    a->setIconText(mnemonic);
     auto* menu = new QMenu(&window);
     a->setMenu(menu);
     bar->addAction(a);
@@ -48,7 +51,7 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     m.toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m.toolbar->setMovable(false);
 
-    QMenu* file = submenu(window, m.toolbar, "TBXSubSoubor", QStringLiteral("Soubor"));
+    QMenu* file = submenu(window, m.toolbar, "TBXSubSoubor", QStringLiteral("Soubor"), QStringLiteral("&Soubor"));
     m.open = item(file, "TBXOtevri", QStringLiteral("Otevři"));
     m.save = item(file, "TBXUloz", QStringLiteral("Ulož"));
     m.layouts = item(file, "TBXsestavy", QStringLiteral("Sestavy"), false);
@@ -73,9 +76,11 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
         m.layoutItems[k] = a;
     }
     m.print->setMenu(layouts);
+    m.print->setIconText(QStringLiteral(" &Tisk"));
     m.toolbar->addAction(m.print);
 
-    QMenu* settings = submenu(window, m.toolbar, "TBXSubNastaveni", QStringLiteral("Nastavení"));
+    QMenu* settings =
+        submenu(window, m.toolbar, "TBXSubNastaveni", QStringLiteral("Nastavení"), QStringLiteral("&Nastavení"));
     m.modules = item(settings, "TBXmoduly", QStringLiteral("Nastavení modulů"));
     m.program = item(settings, "TBXprogram", QStringLiteral("Nastavení programu"));
     m.procedures = item(settings, "TBXpostupy", QStringLiteral("Postupy"));
@@ -103,6 +108,16 @@ MainActions MainActions::build(QMainWindow& window, const std::vector<std::strin
     m.manual = item(&window, "TBXrucne", QStringLiteral("Ručně"));
     m.stop = item(&window, "TBXstop", QStringLiteral("Stop"));
     m.toolbar->addActions({m.run, m.manual, m.stop});
+    // The operator's three buttons by keyboard too, the key shown in the tooltip; Tab
+    // reaches them after the operator panel.
+    for (const auto& [a, key] : {std::pair{m.run, QKeySequence(Qt::Key_F5)},
+                                 {m.manual, QKeySequence(Qt::Key_F6)},
+                                 {m.stop, QKeySequence(Qt::Key_F8)}}) {
+        a->setShortcut(key);
+        a->setToolTip(a->text() + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        if (QWidget* b = m.toolbar->widgetForAction(a))
+            b->setFocusPolicy(Qt::TabFocus);
+    }
     m.quit = item(&window, "tkonec", QStringLiteral("Konec"));
     window.addAction(m.quit);
 

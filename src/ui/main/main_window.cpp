@@ -489,7 +489,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::showMessage(const std::string& text)
 {
-    // Not modal: a worker waiting for this call goes on at once, the box stays up.
+    // Not modal: a worker waiting for this call goes on at once, the box stays up. The
+    // diagnostic log keeps what the operator was told.
+    qWarning("%s", text.c_str());
     auto* box = new QMessageBox(QMessageBox::Information, qs(runtime_ ? runtime_->settings().stationName : "Kapsorel"),
                                 qs(text), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("zprava"));

@@ -62,6 +62,11 @@ OperatorPanel::OperatorPanel(const BatteryTable& types, const ProcedureIndex& in
         l->setBuddy(field);
         captions_.push_back(l);
     }
+    // Tab follows the work: type, procedure, number, operator, note (then Start).
+    QWidget::setTabOrder(batteryType_, procedure_);
+    QWidget::setTabOrder(procedure_, batteryNumber_);
+    QWidget::setTabOrder(batteryNumber_, operator_);
+    QWidget::setTabOrder(operator_, note_);
     connect(batteryType_, &QComboBox::currentTextChanged, this, &OperatorPanel::fillProcedures);
     arrange(false);
 }
@@ -197,6 +202,11 @@ QString OperatorPanel::batteryNumber() const
 QString OperatorPanel::note() const
 {
     return note_->text();
+}
+
+QWidget* OperatorPanel::lastField() const
+{
+    return note_;
 }
 
 void OperatorPanel::restoreStoredValues(const ConfigFile& config)

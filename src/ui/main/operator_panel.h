@@ -48,6 +48,8 @@ class OperatorPanel final : public QWidget {
     QString operatorName() const;
     QString batteryNumber() const;
     QString note() const;
+    // The last field in the Tab order (type, procedure, number, operator, note).
+    QWidget* lastField() const;
 
     void restoreStoredValues(const ConfigFile& config);
     void saveStoredValues(ConfigFile& config) const;

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
+#include <QToolBar>
 #include <memory>
 
 namespace kapsorel::ui {
@@ -36,6 +37,13 @@ RunControls::RunControls(StationRuntime& runtime, MainActions& actions, Operator
     connect(actions_.run, &QAction::triggered, this, &RunControls::start);
     connect(actions_.manual, &QAction::triggered, this, &RunControls::manual);
     connect(actions_.stop, &QAction::triggered, this, &RunControls::stop);
+    // Tab goes on from the panel's last field to Start, Ručně and Stop.
+    QWidget* previous = panel_.lastField();
+    for (QAction* a : {actions_.run, actions_.manual, actions_.stop})
+        if (QWidget* button = actions_.toolbar->widgetForAction(a)) {
+            QWidget::setTabOrder(previous, button);
+            previous = button;
+        }
 }
 
 template <class Result> void RunControls::job(std::function<Result()> work, std::function<void(const Result&)> done)

@@ -83,7 +83,7 @@ QPrintPreviewDialog* previewReport(const ReportDocument& document, const QString
     dialog->setObjectName(QStringLiteral("nahled"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Náhled - ") + document.fileName);
-    dialog->resize(1000, 760);
+    dialog->resize(1000, 690); // within a 1366×768 screen with its panel and title bar
     QObject::connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
                      [document, printer](QPrinter* target) { renderReport(document, *target); });
     if (auto* bar = dialog->findChild<QToolBar*>()) {

@@ -48,11 +48,9 @@ BatteryPage::BatteryPage(QWidget* parent) : QWidget(parent)
     const QString captions[] = {QStringLiteral("Napětí baterie OK min"), QStringLiteral("Napětí baterie OK max"),
                                 QStringLiteral("Napětí baterie KO")};
     DecimalBox* boxes[] = {okMinimum_, okMaximum_, failLimit_};
+    const QString columnNames[] = {QStringLiteral("Rámeček"), QStringLiteral("Pozadí"), QStringLiteral("Sloupec")};
     for (int c = 0; c < 3; ++c) {
-        auto* head = new QLabel(c == 0   ? QStringLiteral("Rámeček")
-                                : c == 1 ? QStringLiteral("Pozadí")
-                                         : QStringLiteral("Sloupec"),
-                                this);
+        auto* head = new QLabel(columnNames[c], this);
         head->setAlignment(Qt::AlignCenter);
         grid->addWidget(head, 0, 2 + c);
     }
@@ -65,6 +63,8 @@ BatteryPage::BatteryPage(QWidget* parent) : QWidget(parent)
             auto* b = new QPushButton(this);
             b->setObjectName(QString::fromLatin1(rowNames[r]) + QString::number(c));
             b->setFixedSize(60, 24);
+            // A colour has no text: the button is named by its row and column.
+            b->setAccessibleName(columnNames[c] + QStringLiteral(" - ") + label->text());
             connect(b, &QPushButton::clicked, this, [this, b] { chooseColour(b); });
             colours_[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = b;
             grid->addWidget(b, r + 1, 2 + c);

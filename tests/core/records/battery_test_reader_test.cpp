@@ -2,6 +2,7 @@
 #include "support/battery_test_fixtures.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace kapsorel;
 using namespace kapsorel::test;
@@ -169,4 +170,23 @@ TEST(TestFileReader, RecordsNamingAStepBeyondTheTestAreRefused)
     auto single = readTailRecordAt(f, read->head.layout, 1);
     EXPECT_FALSE(single);
     EXPECT_FALSE(readTailRecordAt(f, read->head.layout, 99));
+}
+
+TEST(TestFileReader, FilesOfAnotherKindAreNamedSoNotTakenForATestCutShort)
+{
+    // A configuration file's text and a test file of an unknown version or with a start
+    // time that is no number: each is "not a test file", none a test file cut short.
+    const std::string ini = "[Nastaveni]\nIP_adr_vyk=127.0.0.2\nDNB_OK_MIN=100\nStanice=Ukázková stanice\n";
+    auto unknownVersion = fixedPart(4, 1, kStart);
+    unknownVersion[0] = 9;
+    auto noTime = fixedPart(4, 1, std::numeric_limits<double>::quiet_NaN());
+    const std::vector<std::vector<std::uint8_t>> others = {std::vector<std::uint8_t>(ini.begin(), ini.end()),
+                                                           std::vector<std::uint8_t>(4096, 0x41), unknownVersion,
+                                                           noTime};
+    for (const auto& file : others) {
+        const auto read = readTestFile(file);
+        ASSERT_FALSE(read) << file.size();
+        EXPECT_NE(read.error().find("není soubor testu"), std::string::npos) << read.error();
+        EXPECT_EQ(read.error().find("zkrácený"), std::string::npos) << read.error();
+    }
 }

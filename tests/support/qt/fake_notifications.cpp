@@ -44,6 +44,7 @@ bool FakeNotifications::handleMessage(const QDBusMessage& message, const QDBusCo
     Notice n;
     n.appName = a[0].toString();
     n.replacesId = a[1].toUInt();
+    n.appIcon = a[2].toString();
     n.summary = a[3].toString();
     n.body = a[4].toString();
     n.hints = qdbus_cast<QVariantMap>(a[6]);

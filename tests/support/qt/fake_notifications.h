@@ -18,6 +18,7 @@ class FakeNotifications final : public QDBusVirtualObject {
     struct Notice {
         QString appName;
         uint replacesId = 0;
+        QString appIcon;
         QString summary;
         QString body;
         QVariantMap hints;
