@@ -140,8 +140,9 @@ TEST(StationFolder, CommandLineTable)
         EXPECT_EQ(got.station, c.station) << what;
         EXPECT_EQ(got.rest, c.rest) << what;
         EXPECT_EQ(got.error.has_value(), c.error) << what;
-        if (got.error)
+        if (got.error) {
             EXPECT_NE(got.error->find("Usage: kapsorel"), std::string::npos) << what;
+        }
     }
     EXPECT_NE(programHelpText().find("--station FOLDER"), std::string::npos);
     EXPECT_NE(programHelpText().find("KAPSOREL_STATION"), std::string::npos);
