@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -284,6 +285,29 @@ class ProcedureEditorTest : public QObject {
         QVERIFY(!editor.findChild<QLineEdit*>(QStringLiteral("pozn"))->isEnabled());
         for (int c = 1; c < editor.grid().columnCount(); ++c)
             QVERIFY(!(editor.grid().item(0, c)->flags() & Qt::ItemIsEditable));
+    }
+
+    // At the size the editor opens with, the whole "Popis" column is on screen: the grid needs no
+    // scrolling to show what a step is for.
+    void popisIsWhollyOnScreenAtTheDefaultSize()
+    {
+        test::TempHome home;
+        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
+        ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
+        ProcedureIndex index(home.path());
+        QVERIFY(index.load().ok());
+        BatteryTable types;
+        QVERIFY(types.load(home.path()).ok());
+        ui::ProcedureEditorWindow editor(index, types, config, true);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        ui::StepGrid& grid = editor.grid();
+        const int popis = grid.columnCount() - 1;
+        const int left = grid.horizontalHeader()->sectionViewportPosition(popis);
+        const int right = left + grid.columnWidth(popis);
+        QVERIFY2(left >= 0 && right <= grid.viewport()->width(),
+                 qPrintable(QStringLiteral("Popis %1..%2 of %3").arg(left).arg(right).arg(grid.viewport()->width())));
+        snap(editor, "postupy_vychozi");
     }
 
     // A procedure renamed in the editor is offered under its new name once it has closed.

@@ -65,7 +65,7 @@ ProcedureEditorWindow::ProcedureEditorWindow(ProcedureIndex& index, const Batter
     split->addWidget(buildList());
     split->addWidget(buildSteps());
     split->setStretchFactor(1, 1);
-    split->setSizes({230, 870});
+    split->setSizes({200, 900});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split);
 

@@ -105,7 +105,7 @@ StepGrid::StepGrid(const ProcedureEditorState& state, EditCell edit, QWidget* pa
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::SelectedClicked);
     setItemDelegate(new StepCellDelegate(*this, edit_));
-    const int widths[kStepGridColumns] = {40, 58, 96, 70, 70, 150, 170, 40, 40, 150};
+    const int widths[kStepGridColumns] = {40, 58, 96, 70, 70, 120, 150, 40, 40, 150};
     for (int c = 0; c < kStepGridColumns; ++c)
         setColumnWidth(c, widths[c]);
     connect(this, &QTableWidget::currentCellChanged, this, [this] { showHeadersForCurrentRow(); });
