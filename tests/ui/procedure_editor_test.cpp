@@ -69,6 +69,18 @@ std::vector<std::uint8_t> readAll(const std::filesystem::path& p)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The demo station's procedures and battery types in a temporary home, loaded as the editor
+// takes them.
+struct DemoDefinitions {
+    test::TempHome home;
+    bool ready = demo::writeDemoDefinitions(home.path()).ok();
+    ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
+    ProcedureIndex index{home.path()};
+    BatteryTable types;
+
+    DemoDefinitions() { ready = ready && index.load().ok() && types.load(home.path()).ok(); }
+};
+
 } // namespace
 
 class ProcedureEditorTest : public QObject {
@@ -271,14 +283,9 @@ class ProcedureEditorTest : public QObject {
 
     void withoutServiceRightsTheEditorOnlyShows()
     {
-        test::TempHome home;
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
-        ProcedureIndex index(home.path());
-        QVERIFY(index.load().ok());
-        BatteryTable types;
-        QVERIFY(types.load(home.path()).ok());
-        ui::ProcedureEditorWindow editor(index, types, config, /*serviceRights=*/false);
+        DemoDefinitions demo;
+        QVERIFY(demo.ready);
+        ui::ProcedureEditorWindow editor(demo.index, demo.types, demo.config, /*serviceRights=*/false);
         editor.show();
         QVERIFY(editor.grid().rowCount() > 0);
         QVERIFY(!editor.findChild<QPushButton*>(QStringLiteral("btn_kadd"))->isVisible());
@@ -291,14 +298,9 @@ class ProcedureEditorTest : public QObject {
     // scrolling to show what a step is for.
     void popisIsWhollyOnScreenAtTheDefaultSize()
     {
-        test::TempHome home;
-        QVERIFY(demo::writeDemoDefinitions(home.path()).ok());
-        ConfigFile config = ConfigFile::loadForStation(home / "Kapsorel.ini");
-        ProcedureIndex index(home.path());
-        QVERIFY(index.load().ok());
-        BatteryTable types;
-        QVERIFY(types.load(home.path()).ok());
-        ui::ProcedureEditorWindow editor(index, types, config, true);
+        DemoDefinitions demo;
+        QVERIFY(demo.ready);
+        ui::ProcedureEditorWindow editor(demo.index, demo.types, demo.config, true);
         editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor));
         ui::StepGrid& grid = editor.grid();
